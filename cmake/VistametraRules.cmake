@@ -1,0 +1,72 @@
+# Layer rules of the build.
+#
+# vm_pure_library(name SOURCES...)  a library of plain C++: it may link only other pure
+#                                   libraries; Qt headers are not on its include path.
+# vm_qt_library(name SOURCES...)    a library that may use Qt.
+# vm_check_layers()                 fails the configuration when a pure library links Qt,
+#                                   directly or through another library.
+
+set_property(GLOBAL PROPERTY VM_PURE_LIBRARIES "")
+
+function(vm_pure_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  set_property(GLOBAL APPEND PROPERTY VM_PURE_LIBRARIES ${name})
+endfunction()
+
+function(vm_qt_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+endfunction()
+
+function(_vm_collect_links target out)
+  set(seen "")
+  set(todo ${target})
+  while(todo)
+    list(POP_FRONT todo t)
+    if(t IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${t})
+    if(TARGET ${t})
+      get_target_property(libs ${t} LINK_LIBRARIES)
+      get_target_property(ilibs ${t} INTERFACE_LINK_LIBRARIES)
+      foreach(l IN LISTS libs ilibs)
+        if(l AND NOT l MATCHES "-NOTFOUND$")
+          list(APPEND todo ${l})
+        endif()
+      endforeach()
+    endif()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(vm_check_layers)
+  get_property(pure GLOBAL PROPERTY VM_PURE_LIBRARIES)
+  foreach(lib IN LISTS pure)
+    _vm_collect_links(${lib} deps)
+    foreach(d IN LISTS deps)
+      if(d MATCHES "^Qt[0-9]*::" OR d MATCHES "Qt[0-9]")
+        message(FATAL_ERROR "Layer rule broken: the plain C++ library '${lib}' links '${d}'")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+# vm_test(area SOURCES... [LIBS libs...] [GUI])  one test executable per area, registered with CTest.
+function(vm_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE VM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
+                                             VM_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(T_GUI)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
