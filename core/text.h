@@ -38,7 +38,8 @@ std::string LToC(bool value);
 // counts from the end; a count of 0 or less, or a start past the end, gives "".
 std::string SubStr(std::string_view text, int start, std::optional<int> count = std::nullopt);
 
-// Position (1-based) of the first occurrence of `search` in `text`, or 0 (also for an empty search).
+// Position (1-based) of the first occurrence of `search` in `text`, or 0 (also for an empty
+// search).
 int At(std::string_view search, std::string_view text);
 
 int Len(std::string_view text);

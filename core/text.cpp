@@ -1,0 +1,257 @@
+#include "core/text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace vm {
+namespace {
+
+bool isBlankOrControl(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The magnitude of `value` rounded half away from zero to `decimals` places, as the digits of its
+// integer part (no leading zeros, "0" when zero) and of its fraction (exactly `decimals` digits).
+// The dropped digit is read from the seventeen significant digits of the value; a 4 followed by
+// nines through the sixteenth digit and a seventeenth of 2 or more counts as 5, so that decimal
+// halves whose base-2 form falls a hair short (2.425, 1.005) still round up.
+void roundDigits(double magnitude, int decimals, std::string& intDigits, std::string& fracDigits) {
+    constexpr int kSig = 17;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", kSig - 1, magnitude);
+    std::string sig;
+    sig.reserve(kSig);
+    for (const char* p = buf; *p && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            sig.push_back(*p);
+        }
+    }
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    if (magnitude == 0.0) {
+        sig.assign(kSig, '0');
+    }
+
+    // Digit string of the value scaled so that the kept digits are the first `kept` of `sig`.
+    const int kept = exponent + 1 + decimals;  // significant digits before the cut
+    std::string digits;                        // kept digits, most significant first
+    bool roundUp = false;
+    if (kept < 0) {
+        digits = "";
+    } else {
+        if (kept >= kSig) {
+            digits = sig + std::string(kept - kSig, '0');
+        } else {
+            digits = sig.substr(0, kept);
+            const char dropped = sig[kept];
+            if (dropped >= '5') {
+                roundUp = true;
+            } else if (dropped == '4' && kept + 1 < kSig) {
+                bool nines = true;
+                for (int i = kept + 1; i < kSig - 1; ++i) {
+                    if (sig[i] != '9') {
+                        nines = false;
+                        break;
+                    }
+                }
+                roundUp = nines && sig[kSig - 1] >= '2';
+            }
+        }
+    }
+    if (roundUp) {
+        int i = static_cast<int>(digits.size()) - 1;
+        while (i >= 0 && digits[i] == '9') {
+            digits[i] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            digits.insert(digits.begin(), '1');
+        }
+    }
+    // Split into integer and fraction digits.
+    if (static_cast<int>(digits.size()) < decimals) {
+        digits.insert(0, decimals - digits.size(), '0');
+    }
+    intDigits = digits.substr(0, digits.size() - decimals);
+    fracDigits = digits.substr(digits.size() - decimals);
+    const auto firstNonZero = intDigits.find_first_not_of('0');
+    intDigits = firstNonZero == std::string::npos ? "0" : intDigits.substr(firstNonZero);
+}
+
+}  // namespace
+
+std::string Str(double value, int width, int decimals) {
+    if (width < 1) {
+        width = 10;
+    }
+    if (decimals < 0) {
+        decimals = 0;
+    }
+    const int intPositions = decimals > 0 ? width - decimals - 1 : width;
+    const std::string overflow(width, '*');
+    if (!std::isfinite(value) || intPositions < 1) {
+        return overflow;
+    }
+    std::string intDigits, fracDigits;
+    roundDigits(std::fabs(value), decimals, intDigits, fracDigits);
+    const bool isZero = intDigits == "0" && fracDigits.find_first_not_of('0') == std::string::npos;
+    const bool negative = value < 0 && !isZero;
+    std::string integer = negative ? "-" + intDigits : intDigits;
+    if (static_cast<int>(integer.size()) > intPositions) {
+        return overflow;
+    }
+    std::string result(intPositions - integer.size(), ' ');
+    result += integer;
+    if (decimals > 0) {
+        result += '.';
+        result += fracDigits;
+    }
+    return result;
+}
+
+std::string Str(double value) {
+    const bool big = std::fabs(value) > 999999999.0;
+    const int intPositions = big ? 20 : 10;
+    if (std::isfinite(value) && value == std::trunc(value)) {
+        return Str(value, intPositions);
+    }
+    return Str(value, intPositions + 3, 2);
+}
+
+std::string StrZero(double value, int width, int decimals) {
+    std::string s = Str(value, width, decimals);
+    if (s.find('*') != std::string::npos) {
+        return s;
+    }
+    const auto minus = s.find('-');
+    for (char& c : s) {
+        if (c != ' ') {
+            break;
+        }
+        c = '0';
+    }
+    if (minus != std::string::npos) {
+        s[minus] = '0';
+        s[0] = '-';
+    }
+    return s;
+}
+
+double Val(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && isBlankOrControl(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::string number;
+    bool point = false;
+    bool anyDigit = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            number.push_back(c);
+            anyDigit = true;
+        } else if (c == '.' && !point) {
+            number.push_back(c);
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) {
+        return 0.0;
+    }
+    const double magnitude = std::strtod(number.c_str(), nullptr);
+    return negative ? -magnitude : magnitude;
+}
+
+std::string PadC(std::string_view text, int length, char fill) {
+    if (length <= 0) {
+        return "";
+    }
+    const int n = static_cast<int>(text.size());
+    if (n >= length) {
+        return std::string(text.substr(0, length));
+    }
+    const int missing = length - n;
+    const int left = missing / 2;
+    return std::string(left, fill) + std::string(text) + std::string(missing - left, fill);
+}
+
+std::string AllTrim(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ') {
+        --end;
+    }
+    size_t begin = 0;
+    while (begin < end && isBlankOrControl(text[begin])) {
+        ++begin;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string LToC(bool value) {
+    return value ? "T" : "F";
+}
+
+std::string SubStr(std::string_view text, int start, std::optional<int> count) {
+    const int n = static_cast<int>(text.size());
+    if (start == 0) {
+        start = 1;
+    } else if (start < 0) {
+        start = n + start + 1;
+        if (start < 1) {
+            start = 1;
+        }
+    }
+    if (start > n) {
+        return "";
+    }
+    int available = n - start + 1;
+    int take = count ? *count : available;
+    if (take <= 0) {
+        return "";
+    }
+    if (take > available) {
+        take = available;
+    }
+    return std::string(text.substr(start - 1, take));
+}
+
+int At(std::string_view search, std::string_view text) {
+    if (search.empty() || search.size() > text.size()) {
+        return 0;
+    }
+    const auto pos = text.find(search);
+    return pos == std::string_view::npos ? 0 : static_cast<int>(pos) + 1;
+}
+
+int Len(std::string_view text) {
+    return static_cast<int>(text.size());
+}
+
+bool Empty(std::string_view text) {
+    for (char c : text) {
+        if (!isBlankOrControl(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double Int(double value) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    return std::trunc(value * (1.0 + std::ldexp(1.0, -52)));
+}
+
+}  // namespace vm
