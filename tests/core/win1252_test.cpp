@@ -1,0 +1,40 @@
+#include "core/win1252.h"
+
+#include <gtest/gtest.h>
+
+namespace vm {
+namespace {
+
+TEST(Win1252, EveryByteRoundTrips) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(utf8ToWin1252(win1252ToUtf8(all)), all);
+}
+
+TEST(Win1252, KnownCharacters) {
+    EXPECT_EQ(win1252ToUtf8("V\xed"
+                            "deo"),
+              "V\xc3\xad"
+              "deo");
+    EXPECT_EQ(win1252ToUtf8("\x80"), "\xe2\x82\xac");  // euro sign
+    EXPECT_EQ(win1252ToUtf8("P\xe1gina"), "P\xc3\xa1gina");
+    EXPECT_EQ(utf8ToWin1252("Atualiza\xc3\xa7\xc3\xa3o"), "Atualiza\xe7\xe3o");
+    EXPECT_EQ(utf8ToWin1252("\xe2\x80\x9cx\xe2\x80\x9d"), "\x93x\x94");
+}
+
+TEST(Win1252, UnmappableAndMalformedBecomeQuestionMarks) {
+    EXPECT_EQ(utf8ToWin1252("\xe4\xb8\xad"), "?");  // a CJK character
+    EXPECT_EQ(utf8ToWin1252("a\xc3"), "a?");        // truncated sequence
+    EXPECT_EQ(utf8ToWin1252("\xff"
+                            "b"),
+              "?b");  // invalid lead byte
+    EXPECT_EQ(utf8ToWin1252("\xc3"
+                            "b"),
+              "?b");                                    // missing continuation
+    EXPECT_EQ(utf8ToWin1252("\xf0\x9f\x98\x80"), "?");  // outside the BMP
+}
+
+}  // namespace
+}  // namespace vm
