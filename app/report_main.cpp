@@ -1,0 +1,5 @@
+#include "app/report_tool.h"
+
+int main(int argc, char** argv) {
+    return vm::runReportTool(argc, argv);
+}

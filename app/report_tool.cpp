@@ -1,0 +1,161 @@
+#include "app/report_tool.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "core/calculo.h"
+#include "core/project_fields.h"
+#include "core/result_line.h"
+#include "core/startup.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "project/project_file.h"
+
+namespace vm {
+namespace {
+
+const char* const kDescription =
+    "vistametra-report: sizes the projection screen of a room as Vistametra does, without a "
+    "window.\n"
+    "It starts like the program (the default project with today's date and its calculation), "
+    "then opens PROJECT.qtv when one is named, applies every --set in order, runs the calculation "
+    "once more and prints the result.\n";
+
+const char* const kFooter =
+    "Fields for --set (case ignored): cProjeto cData nLargura nComprimento nPeDireito "
+    "nDistOlhos1 nAlturaOlhos1 nNumeroFilas nDistEntreFilas nLarguraAssento nAlturaFila2 "
+    "nTelaTopo nTelaLargura nTelaAltura nTelaTamanho cTelaFormato nImagemLargura nImagemAltura "
+    "nAspecto nTelaG nTelaA nTelaF.\n"
+    "Values are read as the project file reads them: numbers by their leading digits, cData as "
+    "dd/mm/yy, the flags nTelaG/nTelaA/nTelaF are true only for text that begins with \"T\", "
+    "texts unchanged.\n\n"
+    "--summary (the default) prints the main window's three result lines (detail, computer, "
+    "video).\n"
+    "--json prints one object with every input field and every result by its record name: "
+    "numbers as numbers, cData as its dd/mm/yy text, the flags as true/false, texts in UTF-8.\n"
+    "With both, the JSON follows the summary.\n\n"
+    "Exit codes: 0 success, 1 a project file that cannot be read or written, 2 a bad command "
+    "line.\n\n"
+    "Examples:\n"
+    "  vistametra-report\n"
+    "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
+    "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n";
+
+nlohmann::ordered_json projectJson(const DadosProjeto& p) {
+    nlohmann::ordered_json json;
+    for (const ProjectField& f : projectFields()) {
+        switch (f.kind) {
+            case FieldKind::Text:
+                json[f.name] = win1252ToUtf8(p.*f.text);
+                break;
+            case FieldKind::Date:
+                json[f.name] = DToC(p.*f.date);
+                break;
+            case FieldKind::Number:
+                json[f.name] = p.*f.number;
+                break;
+            case FieldKind::Logical:
+                json[f.name] = p.*f.logical;
+                break;
+        }
+    }
+    return json;
+}
+
+}  // namespace
+
+int runReportTool(int argc, char** argv) {
+    CLI::App app{kDescription, "vistametra-report"};
+    app.footer(kFooter);
+    std::string projectFile;
+    std::vector<std::string> sets;
+    bool summary = false;
+    bool json = false;
+    std::string saveFile;
+    app.add_option("PROJECT.qtv", projectFile, "project file to open");
+    app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
+        ->type_name("FIELD=VALUE");
+    app.add_flag("--summary", summary, "print the three result lines (the default)");
+    app.add_flag("--json", json, "print every field and result as one JSON object");
+    app.add_option("--save", saveFile, "write the project file after the calculation")
+        ->type_name("FILE.qtv");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "vistametra-report: " << e.what() << " (see --help)\n";
+        return 2;
+    }
+
+    // Check the overrides before anything runs.
+    struct Override {
+        const ProjectField* field;
+        std::string value;
+    };
+    std::vector<Override> overrides;
+    for (const std::string& set : sets) {
+        const auto eq = set.find('=');
+        const std::string name = set.substr(0, eq);
+        if (eq == std::string::npos) {
+            std::cerr << "vistametra-report: --set " << set << ": expected FIELD=VALUE\n";
+            return 2;
+        }
+        const ProjectField* field = findProjectField(name);
+        if (!field) {
+            std::cerr << "vistametra-report: --set: unknown field \"" << name << "\"\n";
+            return 2;
+        }
+        if (!field->input) {
+            std::cerr << "vistametra-report: --set: \"" << field->name
+                      << "\" is a result of the calculation, not an input field\n";
+            return 2;
+        }
+        overrides.push_back({field, utf8ToWin1252(set.substr(eq + 1))});
+    }
+
+    IniciarSemJanela();
+    DadosProjeto& p = projeto();
+
+    if (!projectFile.empty()) {
+        std::string error;
+        const auto text = lerArquivo(projectFile, &error);
+        if (!text) {
+            std::cerr << "vistametra-report: cannot read " << projectFile << ": " << error << "\n";
+            return 1;
+        }
+        if (LerProjeto(p, *text) == 0) {
+            std::cerr << "vistametra-report: warning: " << projectFile
+                      << " holds no project field; every field is empty\n";
+        }
+    }
+    for (const Override& o : overrides) {
+        setFieldFromText(p, *o.field, o.value);
+    }
+    Calculo(p);
+
+    if (!saveFile.empty()) {
+        std::string error;
+        if (!MemoWrit(saveFile, TextoProjeto(p), &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    if (summary || !json) {
+        for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
+            std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
+        }
+    }
+    if (json) {
+        std::cout << projectJson(p).dump(2) << "\n";
+    }
+    return std::cout.good() ? 0 : 1;
+}
+
+}  // namespace vm

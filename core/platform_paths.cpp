@@ -1,0 +1,90 @@
+#include "core/platform_paths.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace vm {
+namespace {
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return home;
+    }
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) {
+        return pw->pw_dir;
+    }
+    return "/tmp";
+}
+
+// The value of XDG_DOCUMENTS_DIR in user-dirs.dirs, with $HOME expanded; "" when absent.
+std::string documentsFromUserDirs(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file =
+        (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(file);
+    std::string line;
+    const std::string key = "XDG_DOCUMENTS_DIR=";
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0) {
+            continue;
+        }
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.rfind("$HOME", 0) == 0) {
+            value = home + value.substr(5);
+        }
+        return value;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string programFile() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+std::string documentsFolder() {
+    if (const char* dir = std::getenv("XDG_DOCUMENTS_DIR"); dir && *dir) {
+        return dir;
+    }
+    const std::string home = homeFolder();
+    std::string fromFile = documentsFromUserDirs(home);
+    return fromFile.empty() ? home + "/Documents" : fromFile;
+}
+
+std::string projectFolder() {
+    const std::string exe = programFile();
+    const auto slash = exe.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string folder = exe.substr(0, slash + 1);
+        if (access(folder.c_str(), W_OK) == 0) {
+            return folder;
+        }
+    }
+    const std::string docs = documentsFolder();
+    const std::string folder = docs + "/Vistametra";
+    mkdir(docs.c_str(), 0755);
+    mkdir(folder.c_str(), 0755);
+    return folder + "/";
+}
+
+std::string tempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp && *tmp ? tmp : "/tmp";
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    return dir + "/";
+}
+
+}  // namespace vm

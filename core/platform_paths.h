@@ -1,0 +1,22 @@
+#pragma once
+// Where the program is and where it may write, on Linux.
+
+#include <string>
+
+namespace vm {
+
+// Full path of the running program file (from /proc/self/exe); "" when it cannot be read.
+std::string programFile();
+
+// The folder that projects are saved in, ending in "/": the program's folder when the user can
+// write there, else a folder "Vistametra" in the user's documents folder, created when missing.
+std::string projectFolder();
+
+// The user's documents folder (XDG_DOCUMENTS_DIR, ~/.config/user-dirs.dirs, else ~/Documents),
+// without a trailing "/".
+std::string documentsFolder();
+
+// The temporary folder ending in "/" (TMPDIR, else /tmp).
+std::string tempFolder();
+
+}  // namespace vm

@@ -1,0 +1,299 @@
+#include "project/project_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "core/calculo.h"
+#include "core/text.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "vm-project-XXXXXX").string();
+        m_path = mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_path, ec);
+    }
+    std::string path() const { return m_path + "/"; }
+
+private:
+    std::string m_path;
+};
+
+std::string readBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+DadosProjeto startupProject() {
+    DadosProjeto p = ProjetoInicial();
+    p.cData = Date{2026, 3, 5};
+    Calculo(p);
+    return p;
+}
+
+TEST(ProjectFile, DefaultProjectBytes) {
+    const std::string text = TextoProjeto(startupProject());
+    const std::string expected =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+        "<subject id=\"Arquivo.QTV\">\r\n"
+        "<Projeto>AUDITORIO_TERREO</Projeto>\r\n"
+        "<Data>05/03/26</Data>\r\n"
+        "<sala>\r\n"
+        "<Largura> 5.00</Largura>\r\n"
+        "<Cmprimento>10.00</Comprimento>\r\n"
+        "<PeDireito> 3.80</PeDireito>\r\n"
+        "</sala>\r\n"
+        "<assentos>\r\n"
+        "<DistOlhos1> 3.70</DistOlhos1>\r\n"
+        "<AlturaOlhos1> 1.20</AlturaOlhos1>\r\n"
+        "<NumeroFilas>  7</NumeroFilas>\r\n"
+        "<DistEntreFilas> 1.00</DistEntreFilas>\r\n"
+        "<LarguraAssento> 0.70</LarguraAssento>\r\n"
+        "<AlturaFila2> 0.20</AlturaFila2>\r\n"
+        "</assentos>\r\n"
+        "<imagem>\r\n"
+        "<TelaTopo> 3.60</TelaTopo>\r\n"
+        "<TelaLargura> 3.00</TelaLargura>\r\n"
+        "<TelaAltura> 1.88</TelaAltura>\r\n"
+        "<TelaTamanho>139.39</TelaTamanho>\r\n"
+        "<TelaFormato>16:10</TelaFormato>\r\n"
+        "<ImagemLargura> 1280</ImagemLargura>\r\n"
+        "<ImagemALtura>  800</ImagemALtura>\r\n"
+        "</imagem>\r\n"
+        "<controle>\r\n"
+        "<Aspecto>3</Aspecto>\r\n"
+        "<TelaG>T</TelaG>\r\n"
+        "<TelaA>T</TelaA>\r\n"
+        "<TelaF>T</TelaF>\r\n"
+        "</controle>\r\n"
+        "\r\n";
+    EXPECT_EQ(text, expected);
+
+    TempFolder dir;
+    const std::string file = NomeArquivoProjeto(dir.path(), startupProject());
+    EXPECT_EQ(file, dir.path() + "AUDITORIO_TERREO_Calculo_Tela.qtv");
+    ASSERT_TRUE(MemoWrit(file, text));
+    // 839 bytes in the original layout, plus one for the diagonal written whole.
+    EXPECT_EQ(readBytes(file), expected + '\x1a');
+    EXPECT_EQ(fs::file_size(file), 840u);
+}
+
+TEST(ProjectFile, WideNumbersKeepTheirValue) {
+    DadosProjeto p = startupProject();
+    p.nComprimento = 100;
+    p.nNumeroFilas = 1234;
+    p.nImagemLargura = 123456;
+    p.nAspecto = 12;
+    const std::string text = TextoProjeto(p);
+    EXPECT_NE(text.find("<Cmprimento>100.00</Comprimento>"), std::string::npos);
+    EXPECT_NE(text.find("<NumeroFilas>1234</NumeroFilas>"), std::string::npos);
+    EXPECT_NE(text.find("<ImagemLargura>123456</ImagemLargura>"), std::string::npos);
+    EXPECT_NE(text.find("<Aspecto>12</Aspecto>"), std::string::npos);
+    DadosProjeto back;
+    LerProjeto(back, text);
+    EXPECT_EQ(back.nComprimento, 100);
+    EXPECT_EQ(back.nNumeroFilas, 1234);
+    EXPECT_EQ(back.nImagemLargura, 123456);
+    EXPECT_EQ(back.nAspecto, 12);
+    EXPECT_NEAR(back.nTelaTamanho, 139.39, 1e-12);
+}
+
+TEST(ProjectFile, SaveAndReadBackRestoresEveryInputField) {
+    TempFolder dir;
+    const DadosProjeto saved = startupProject();
+    const std::string file = NomeArquivoProjeto(dir.path(), saved);
+    ASSERT_TRUE(MemoWrit(file, TextoProjeto(saved)));
+
+    DadosProjeto back;
+    DadosReset(back);
+    back.nAlturaG = 42;  // results are not read
+    EXPECT_EQ(LerProjeto(back, MemoRead(file)), 22);
+    EXPECT_EQ(back.cProjeto, saved.cProjeto);
+    EXPECT_EQ(back.cData, saved.cData);
+    EXPECT_EQ(back.nLargura, saved.nLargura);
+    EXPECT_EQ(back.nComprimento, saved.nComprimento);
+    EXPECT_EQ(back.nPeDireito, saved.nPeDireito);
+    EXPECT_EQ(back.nDistOlhos1, saved.nDistOlhos1);
+    EXPECT_EQ(back.nAlturaOlhos1, saved.nAlturaOlhos1);
+    EXPECT_EQ(back.nNumeroFilas, saved.nNumeroFilas);
+    EXPECT_EQ(back.nDistEntreFilas, saved.nDistEntreFilas);
+    EXPECT_EQ(back.nLarguraAssento, saved.nLarguraAssento);
+    EXPECT_EQ(back.nAlturaFila2, saved.nAlturaFila2);
+    EXPECT_EQ(back.nTelaTopo, saved.nTelaTopo);
+    EXPECT_EQ(back.nTelaLargura, saved.nTelaLargura);
+    EXPECT_EQ(back.nTelaAltura, saved.nTelaAltura);
+    EXPECT_EQ(back.nTelaTamanho, 139.39);
+    EXPECT_EQ(back.cTelaFormato, saved.cTelaFormato);
+    EXPECT_EQ(back.nImagemLargura, saved.nImagemLargura);
+    EXPECT_EQ(back.nImagemAltura, saved.nImagemAltura);
+    EXPECT_EQ(back.nAspecto, saved.nAspecto);
+    EXPECT_TRUE(back.nTelaG && back.nTelaA && back.nTelaF);
+    EXPECT_EQ(back.nAlturaG, 42);
+}
+
+TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
+    TempFolder dir;
+    DadosProjeto p = startupProject();
+    p.cProjeto = " Sala 2 ";
+    EXPECT_EQ(NomeArquivoProjeto(dir.path(), p), dir.path() + "Sala 2_Calculo_Tela.qtv");
+    p.cProjeto = "";
+    EXPECT_EQ(NomeArquivoProjeto(dir.path(), p), dir.path() + "_Calculo_Tela.qtv");
+
+    p.cProjeto = " Audit\xf3rio \xe9 ";  // Windows-1252 bytes
+    const std::string file = NomeArquivoProjeto(dir.path(), p);
+    ASSERT_TRUE(MemoWrit(file, TextoProjeto(p)));
+    DadosProjeto back;
+    LerProjeto(back, MemoRead(file));
+    EXPECT_EQ(back.cProjeto, "Audit\xf3rio \xe9");
+
+    p.cProjeto = "A</Projeto>B";
+    LerProjeto(back, TextoProjeto(p));
+    EXPECT_EQ(back.cProjeto, "A");
+}
+
+TEST(ProjectFile, FieldRules) {
+    DadosProjeto p;
+    const struct {
+        const char* field;
+        bool expected;
+    } flags[] = {{"T", true}, {"TRUE", true}, {"T ", true}, {"F", false},
+                 {"", false}, {"t", false},   {" T", false}};
+    for (const auto& c : flags) {
+        LerProjeto(p, std::string("<TelaG>") + c.field + "</TelaG>");
+        EXPECT_EQ(p.nTelaG, c.expected) << '"' << c.field << '"';
+    }
+    LerProjeto(p, "<Aspecto>4</Aspecto><Data>15/03/59</Data>");
+    EXPECT_EQ(p.nAspecto, 4);
+    EXPECT_EQ(p.cData, (Date{2059, 3, 15}));
+    LerProjeto(p, "<Data>15/03/60</Data><TelaTamanho>*****</TelaTamanho>");
+    EXPECT_EQ(p.cData, (Date{1960, 3, 15}));
+    EXPECT_EQ(p.nTelaTamanho, 0);
+    LerProjeto(p, "<Data>31/02/26</Data>");
+    EXPECT_TRUE(p.cData.isEmpty());
+}
+
+TEST(ProjectFile, NonProjectFileGivesEmptyValues) {
+    DadosProjeto p = startupProject();
+    EXPECT_EQ(LerProjeto(p, "just some text\r\n"), 0);
+    EXPECT_EQ(p.cProjeto, "");
+    EXPECT_TRUE(p.cData.isEmpty());
+    EXPECT_EQ(p.nLargura, 0);
+    EXPECT_EQ(p.nAspecto, 0);
+    EXPECT_EQ(p.cTelaFormato, "");
+    EXPECT_FALSE(p.nTelaG || p.nTelaA || p.nTelaF);
+    EXPECT_NEAR(p.nAlturaG, 2.425, 1e-12);  // results stay
+}
+
+TEST(CampoXml, ClosingTagSearchedFromTheStart) {
+    EXPECT_EQ(CampoXml("<a>x</a>", "<a>", "</a>"), "x");
+    EXPECT_EQ(CampoXml("<a> x </a>", "<a>", "</a>"), " x ");
+    EXPECT_EQ(CampoXml("</a><a>x</a>", "<a>", "</a>"), "");  // close before open
+    EXPECT_EQ(CampoXml("<a></a>", "<a>", "</a>"), "");
+    EXPECT_EQ(CampoXml("<a>x", "<a>", "</a>"), "");
+    EXPECT_EQ(CampoXml("x</a>", "<a>", "</a>"), "");
+    EXPECT_EQ(CampoXml("<a>1<a>2</a></a>", "<a>", "</a>"), "1<a>2");
+}
+
+TEST(MemoRead, RemovesOneFinalEofByte) {
+    TempFolder dir;
+    const std::string file = dir.path() + "x.qtv";
+    writeBytes(file, "abc\x1a\x1a");
+    EXPECT_EQ(MemoRead(file), "abc\x1a");
+    writeBytes(file, "abc");
+    EXPECT_EQ(MemoRead(file), "abc");
+    writeBytes(file,
+               "\x1a"
+               "abc");
+    EXPECT_EQ(MemoRead(file),
+              "\x1a"
+              "abc");
+    EXPECT_EQ(MemoRead(dir.path() + "missing.qtv"), "");
+    EXPECT_FALSE(lerArquivo(dir.path()).has_value());  // a folder cannot be read
+}
+
+TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {
+    TempFolder dir;
+    const std::string file = dir.path() + "p_Calculo_Tela.qtv";
+    writeBytes(file, "earlier contents");
+    int calls = 0;
+    const WriteFunction failing = [&](int fd, const char* data, unsigned long size) -> long {
+        if (++calls > 1) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::write(fd, data, size < 100 ? size : 100);  // a short write first
+    };
+    std::string error;
+    EXPECT_FALSE(MemoWrit(file, TextoProjeto(startupProject()), &error, failing));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_EQ(readBytes(file), "earlier contents");
+    // No temporary file is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(MemoWrit, ShortWritesAreRepeated) {
+    TempFolder dir;
+    const std::string file = dir.path() + "short.qtv";
+    const WriteFunction trickle = [](int fd, const char* data, unsigned long) -> long {
+        return ::write(fd, data, 1);
+    };
+    ASSERT_TRUE(MemoWrit(file, "hello\r\n", nullptr, trickle));
+    EXPECT_EQ(readBytes(file), "hello\r\n\x1a");
+}
+
+TEST(MemoWrit, ReadOnlyFolderLeavesTheEarlierFile) {
+    TempFolder dir;
+    const std::string file = dir.path() + "ro_Calculo_Tela.qtv";
+    writeBytes(file, "earlier contents");
+    chmod(dir.path().c_str(), 0555);
+    chmod(file.c_str(), 0666);
+    // Root ignores folder permissions: try as an ordinary user in a child process then.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(3);
+        }
+        std::string error;
+        const bool ok = MemoWrit(file, "new contents", &error);
+        _exit(ok ? 1 : (error.empty() ? 2 : 0));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readBytes(file), "earlier contents");
+}
+
+TEST(MemoWrit, MissingFolderFails) {
+    TempFolder dir;
+    std::string error;
+    EXPECT_FALSE(MemoWrit(dir.path() + "no/such/folder/x.qtv", "x", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace vm
