@@ -1,0 +1,268 @@
+#include "update/socket_primitives.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+
+namespace vm {
+
+namespace {
+
+std::atomic<bool> g_started{false};
+
+void SetStatus(NetStatus* status, NetStatus value) {
+    if (status)
+        *status = value;
+}
+
+// The first IPv4 address of a dotted address or a host name.
+bool Resolve(const std::string& host, in_addr& address) {
+    if (host.empty())
+        return false;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return true;
+}
+
+bool SetBlocking(int fd, bool blocking) {
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0)
+        return false;
+    return fcntl(fd, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK)) == 0;
+}
+
+// Polls one descriptor, going on after signals; -1 waits without limit. Returns poll's result.
+int PollFor(int fd, short events, int timeoutMs, short& revents) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        pollfd p{fd, events, 0};
+        int wait = timeoutMs;
+        if (timeoutMs >= 0) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            wait = left < 0 ? 0 : static_cast<int>(left);
+        }
+        const int r = poll(&p, 1, wait);
+        if (r < 0 && errno == EINTR)
+            continue;
+        revents = p.revents;
+        return r;
+    }
+}
+
+// A fresh IPv4 stream socket for `address`:`port`; -1 when the layer is not started, the port is
+// out of range, the name does not resolve or no socket can be made.
+int NewSocketFor(const std::string& address, int port, sockaddr_in& target) {
+    if (!g_started.load() || port < 0 || port > 65535)
+        return -1;
+    in_addr resolved{};
+    if (!Resolve(address, resolved))
+        return -1;
+    target = sockaddr_in{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(static_cast<std::uint16_t>(port));
+    target.sin_addr = resolved;
+    return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+struct StartSocket {
+    StartSocket() {
+        SocketInit();
+        std::atexit(SocketExit);
+    }
+};
+const StartSocket g_startSocket;
+
+}  // namespace
+
+int SocketInit() {
+    g_started.store(true);
+    return 0;
+}
+
+void SocketExit() {
+    g_started.store(false);
+}
+
+bool SocketStarted() {
+    return g_started.load();
+}
+
+bool SocketConnect(int& handle, const std::string& host, int port, int timeoutMs,
+                   NetStatus* status) {
+    sockaddr_in target{};
+    const int fd = NewSocketFor(host, port, target);
+    if (fd < 0) {
+        SetStatus(status, NetStatus::Failed);
+        return false;
+    }
+    handle = fd;
+    // The connection is made without blocking so that a host that never answers can be given up.
+    if (!SetBlocking(fd, false)) {
+        SetStatus(status, NetStatus::Failed);
+        return false;
+    }
+    int result = connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    if (result != 0 && (errno == EINPROGRESS || errno == EINTR)) {
+        short revents = 0;
+        const int ready = PollFor(fd, POLLOUT, timeoutMs, revents);
+        if (ready == 0) {
+            SetBlocking(fd, true);
+            SetStatus(status, NetStatus::TimedOut);
+            return false;
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (ready < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            error = EIO;
+        result = error == 0 ? 0 : -1;
+    }
+    SetBlocking(fd, true);
+    SetStatus(status, result == 0 ? NetStatus::Ok : NetStatus::Failed);
+    return result == 0;
+}
+
+bool SocketSend(int handle, std::string_view text, int timeoutMs, NetStatus* status) {
+    if (!g_started.load() || handle == -1) {
+        SetStatus(status, NetStatus::NotConnected);
+        return false;
+    }
+    if (timeoutMs != -1) {
+        timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        setsockopt(handle, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    }
+    std::size_t sent = 0;
+    do {
+        const ssize_t n = send(handle, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            SetStatus(status, (errno == EAGAIN || errno == EWOULDBLOCK) ? NetStatus::TimedOut
+                                                                        : NetStatus::Failed);
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    } while (sent < text.size());
+    SetStatus(status, NetStatus::Ok);
+    return true;
+}
+
+int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* status) {
+    if (!g_started.load() || handle == -1 || buffer.empty()) {
+        SetStatus(status, NetStatus::NotConnected);
+        return 0;
+    }
+    if (timeoutMs != -1) {
+        short revents = 0;
+        const int ready = PollFor(handle, POLLIN, timeoutMs, revents);
+        if (ready == 0) {
+            buffer.clear();
+            SetStatus(status, NetStatus::TimedOut);
+            return 0;
+        }
+    }
+    ssize_t n;
+    do {
+        n = recv(handle, buffer.data(), buffer.size(), 0);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        buffer.clear();
+        SetStatus(status, n == 0 ? NetStatus::Closed : NetStatus::Failed);
+        return 0;
+    }
+    buffer.resize(static_cast<std::size_t>(n));
+    SetStatus(status, NetStatus::Ok);
+    return static_cast<int>(n);
+}
+
+bool SocketClose(int& handle) {
+    const int fd = handle;
+    handle = -1;
+    if (fd < 0)
+        return false;
+    return close(fd) == 0;
+}
+
+bool SocketBind(int& handle, const std::string& address, int port) {
+    sockaddr_in target{};
+    const int fd = NewSocketFor(address, port, target);
+    if (fd < 0)
+        return false;
+    handle = fd;
+    const int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    return bind(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
+}
+
+bool SocketListen(int handle, int backlog, int& newHandle) {
+    if (!g_started.load() || handle == -1)
+        return false;
+    if (listen(handle, backlog) != 0)
+        return false;
+    int fd;
+    do {
+        fd = accept4(handle, nullptr, nullptr, SOCK_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    newHandle = fd;
+    return true;
+}
+
+std::string SocketLocalName() {
+    char name[80] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return "";
+    return name;
+}
+
+std::vector<std::string> SocketLocalAddress() {
+    std::vector<std::string> addresses;
+    const std::string name = SocketLocalName();
+    if (name.empty())
+        return addresses;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0)
+        return addresses;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text))
+            addresses.emplace_back(text);
+    }
+    freeaddrinfo(found);
+    return addresses;
+}
+
+int SocketLocalPort(int handle) {
+    if (handle < 0)
+        return 0;
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (getsockname(handle, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return 0;
+    return ntohs(local.sin_port);
+}
+
+}  // namespace vm
