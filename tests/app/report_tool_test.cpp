@@ -1,0 +1,199 @@
+// vistametra-report run as a real process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "core/date.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ReportTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vm-tool-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    ToolRun run(const std::vector<std::string>& args) {
+        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
+            all.insert(all.end(), args.begin(), args.end());
+            std::vector<char*> argv;
+            for (auto& a : all) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
+                chdir(m_dir.c_str()) != 0) {
+                _exit(99);
+            }
+            execv(argv[0], argv.data());
+            _exit(98);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+
+    fs::path m_dir;
+};
+
+const char* const kDefaultSummary =
+    "L:  3.88 m    A:  2.43 m    D: 180.14\"\n"
+    "L:  2.59 m    A:  1.62 m    D: 120.09\"\n"
+    "L:  1.94 m    A:  1.21 m    D:  90.07\"\n";
+
+TEST_F(ReportTool, DefaultProjectSummary) {
+    const ToolRun r = run({});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, kDefaultSummary);
+    EXPECT_EQ(run({"--summary"}).out, kDefaultSummary);
+}
+
+TEST_F(ReportTool, JsonAgreesWithAHandComputation) {
+    const ToolRun r = run({"--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    const double farthest = (7 - 1) * 1.0 + 3.7;
+    const double inch = 2.54 / 100;
+    const struct {
+        const char* name;
+        double value;
+    } numbers[] = {
+        {"nLargura", 5},
+        {"nComprimento", 10},
+        {"nNumeroFilas", 7},
+        {"nImagemLargura", 1280},
+        {"nAspecto", 3},
+        {"nFatorX", 170 / 10.0},
+        {"nTelaTopoX", 3.6 * 17},
+        {"nPeDireitoX", 3.8 * 17},
+        {"nLarguraX", 5 * 17},
+        {"nDistOlhosN", farthest},
+        {"nAlturaG", farthest / 4},
+        {"nAlturaA", farthest / 6},
+        {"nAlturaF", farthest / 8},
+        {"nLarguraG", farthest / 4 * 1.6},
+        {"nLarguraA", farthest / 6 * 1.6},
+        {"nLarguraF", farthest / 8 * 1.6},
+        {"nTamTelaG", std::hypot(farthest / 4 * 1.6, farthest / 4) / inch},
+        {"nTamTelaA", std::hypot(farthest / 6 * 1.6, farthest / 6) / inch},
+        {"nTamTelaF", std::hypot(farthest / 8 * 1.6, farthest / 8) / inch},
+        {"nAlturaPisoTelaG", 3.6 - farthest / 4},
+        {"nAlturaPisoTelaA", 3.6 - farthest / 6},
+        {"nAlturaPisoTelaF", 3.6 - farthest / 8},
+        {"nDistParedeTelaG", (5 - farthest / 4 * 1.6) / 2},
+        {"nDistParedeTelaA", (5 - farthest / 6 * 1.6) / 2},
+        {"nDistParedeTelaF", (5 - farthest / 8 * 1.6) / 2},
+        {"nTelaTamanho", std::hypot(3.0, 1.88) / inch},
+        {"nTelaFormatoT", 3.0 / 1.88},
+        {"nAlturaPisoTela", 3.6 - 1.88},
+        {"nDistParedeTela", (5 - 3.0) / 2},
+    };
+    for (const auto& n : numbers) {
+        ASSERT_TRUE(j.contains(n.name)) << n.name;
+        EXPECT_NEAR(j[n.name].get<double>(), n.value, 1e-9) << n.name;
+    }
+    EXPECT_EQ(j["cProjeto"], "AUDITORIO_TERREO");
+    EXPECT_EQ(j["cTelaFormato"], "16:10");
+    EXPECT_EQ(j["nTelaG"], true);
+    EXPECT_EQ(j["cData"], vm::DToC(vm::Today()));
+    EXPECT_EQ(j.size(), 22u + 9u + 14u);
+}
+
+TEST_F(ReportTool, OverridesAppliedInOrderBeforeTheCalculation) {
+    const ToolRun r = run({"--set", "nNumeroFilas=1", "--set", "NDISTOLHOS1=4", "--set",
+                           "nDistOlhos1=8", "--set", "nTelaG=TRUE", "--set", "nTelaA=yes", "--set",
+                           "cProjeto=Audit\xc3\xb3rio", "--summary", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Summary first, then the JSON.
+    const auto brace = r.out.find('{');
+    EXPECT_EQ(r.out.substr(0, brace),
+              "L:  3.20 m    A:  2.00 m    D: 148.57\"\n"
+              "L:  2.13 m    A:  1.33 m    D:  99.04\"\n"
+              "L:  1.60 m    A:  1.00 m    D:  74.28\"\n");
+    const auto j = nlohmann::json::parse(r.out.substr(brace));
+    EXPECT_EQ(j["nDistOlhos1"], 8.0);
+    EXPECT_EQ(j["nTelaG"], true);
+    EXPECT_EQ(j["nTelaA"], false);
+    EXPECT_EQ(j["cProjeto"], "Audit\xc3\xb3rio");
+}
+
+TEST_F(ReportTool, BadCommandLinesAreRefused) {
+    const struct {
+        std::vector<std::string> args;
+        const char* mentions;
+    } cases[] = {
+        {{"--set", "nFoo=1"}, "nFoo"},       {{"--set", "nAlturaG=1"}, "nAlturaG"},
+        {{"--set", "nLargura"}, "nLargura"}, {{"--bogus"}, "bogus"},
+        {{"a.qtv", "b.qtv"}, "b.qtv"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.mentions;
+        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    const ToolRun help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--set"), std::string::npos);
+    EXPECT_NE(help.out.find("nTelaG"), std::string::npos);
+}
+
+TEST_F(ReportTool, OpensSavesAndRefusesFiles) {
+    const ToolRun missing = run({"missing.qtv"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("missing.qtv"), std::string::npos);
+
+    // Save with overrides, then open the saved file and save it again: the same bytes.
+    const ToolRun saved =
+        run({"--set", "cProjeto=Sala 2", "--set", "nComprimento=100", "--save", "first.qtv"});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    const std::string first = slurp(m_dir / "first.qtv");
+    EXPECT_NE(first.find("<Projeto>Sala 2</Projeto>\r\n"), std::string::npos);
+    EXPECT_NE(first.find("<Cmprimento>100.00</Comprimento>\r\n"), std::string::npos);
+    EXPECT_EQ(first.back(), '\x1a');
+    const ToolRun reopened = run({"first.qtv", "--save", "second.qtv", "--json"});
+    ASSERT_EQ(reopened.exitCode, 0) << reopened.err;
+    EXPECT_EQ(slurp(m_dir / "second.qtv"), first);
+    EXPECT_EQ(nlohmann::json::parse(reopened.out)["nFatorX"], 1.7);
+
+    // A file with no field: a warning, every field empty.
+    std::ofstream(m_dir / "other.txt") << "not a project";
+    const ToolRun other = run({"other.txt", "--json"});
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_NE(other.err.find("warning"), std::string::npos);
+    const auto j = nlohmann::json::parse(other.out);
+    EXPECT_EQ(j["cProjeto"], "");
+    EXPECT_EQ(j["cData"], "  /  /  ");
+    EXPECT_EQ(j["nAspecto"], 0.0);
+
+    const ToolRun unwritable = run({"--save", "no/such/folder/x.qtv"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_FALSE(unwritable.err.empty());
+}
+
+}  // namespace
