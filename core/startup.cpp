@@ -4,9 +4,43 @@
 #include "core/date.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
+#include "core/project_fields.h"
 #include "runtime/html_log.h"
+#include "runtime/mem_vars.h"
 
 namespace vm {
+namespace {
+
+// The error log lists the program-wide values and the project's fields with their values at the
+// moment of an error.
+void registrarVariaveis() {
+    ProgramValues& v = programValues();
+    const std::pair<const char*, std::string*> globals[] = {
+        {"QTV_VERSAO", &v.QTV_VERSAO}, {"QTV_DATA", &v.QTV_DATA}, {"cSobre", &v.cSobre},
+        {"cAutoria", &v.cAutoria},     {"DirPdf", &v.DirPdf},     {"PrintX", &v.PrintX},
+    };
+    for (const auto& [name, value] : globals) {
+        RegisterMemVar(MemVarScope::Public, name, [value] { return MemVarValue(*value); });
+    }
+    for (const ProjectField& f : projectFields()) {
+        RegisterMemVar(MemVarScope::Private, f.name, [&f]() -> MemVarValue {
+            const DadosProjeto& p = projeto();
+            switch (f.kind) {
+                case FieldKind::Text:
+                    return p.*f.text;
+                case FieldKind::Date:
+                    return p.*f.date;
+                case FieldKind::Number:
+                    return p.*f.number;
+                case FieldKind::Logical:
+                    return p.*f.logical;
+            }
+            return {};
+        });
+    }
+}
+
+}  // namespace
 
 DadosProjeto& projeto() {
     static DadosProjeto p;
@@ -21,6 +55,7 @@ void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
     values.cSobre = " ";
 
     SetErrorLogFile("Vistametra.htm");
+    SetErrorLogOn(true);
 
     dateSettings().epoch = 1960;
     dateSettings().format = "dd/mm/yy";
@@ -34,6 +69,7 @@ void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
     p.nLarguraG = p.nLarguraA = p.nLarguraF = 0;
     p.nTamTelaG = p.nTamTelaA = p.nTamTelaF = 0;
     Calculo(p);
+    registrarVariaveis();
 }
 
 }  // namespace vm
