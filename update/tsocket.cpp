@@ -126,15 +126,16 @@ std::string TSocket::ReceiveLine() {
                 line.pop_back();
             break;
         }
-        // A CR may still be dropped by the LF after it, so it does not count against the bound.
-        if (m_nMaxLine > 0 && line.size() >= m_nMaxLine &&
-            !(line.size() == m_nMaxLine && buffer[0] == '\r')) {
-            line.clear();
-            m_status = NetStatus::LimitReached;
-            m_bAbandoned = true;
+        line += buffer[0];
+        // The bound is on the line without its end, and a CR may still turn out to be part of it.
+        const bool pendingCr = line.size() == m_nMaxLine + 1 && line.back() == '\r';
+        if (m_nMaxLine > 0 && line.size() > m_nMaxLine && !pendingCr)
             break;
-        }
-        line += buffer;
+    }
+    if (m_nMaxLine > 0 && line.size() > m_nMaxLine) {
+        line.clear();
+        m_status = NetStatus::LimitReached;
+        m_bAbandoned = true;
     }
     PrintDebugMessage("Received " + line);
     return line;
@@ -206,7 +207,11 @@ void TSocket::PrintDebugMessage(const std::string& text) const {
     if (!m_bDebug)
         return;
     // Written whole, so received bytes that hold a zero byte are traced as they are.
-    const std::string line = "(" + std::to_string(m_hSocket) + ") (" + text + ")\n";
+    std::string line = "(";
+    line += std::to_string(m_hSocket);
+    line += ") (";
+    line += text;
+    line += ")\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }

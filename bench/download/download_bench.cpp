@@ -1,0 +1,296 @@
+// Downloads a large body from a server on 127.0.0.1 the way the update download does (request line
+// and headers with SendString, the header with ReceiveLine, the body with ReceiveChar(4096) written
+// piece by piece to a file) and then the same body with curl, and prints the time and memory of
+// both.
+//
+// Usage: bench_download [--size BYTES] [--repeat N] [--curl PATH]
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "update/tsocket.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Serves every request with `size` bytes of a fixed pattern, one connection at a time.
+class BodyServer {
+public:
+    explicit BodyServer(long long size) : m_size(size), m_chunk(64 * 1024, '\0') {
+        for (std::size_t i = 0; i < m_chunk.size(); ++i)
+            m_chunk[i] = static_cast<char>(i * 31);
+        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_listen < 0 || bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) ||
+            listen(m_listen, 8)) {
+            std::perror("server");
+            std::exit(1);
+        }
+        socklen_t length = sizeof address;
+        getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~BodyServer() {
+        m_stop = true;
+        m_thread.join();
+        close(m_listen);
+    }
+    int Port() const { return m_port; }
+
+private:
+    void Serve() {
+        while (!m_stop) {
+            pollfd p{m_listen, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            const int fd = accept(m_listen, nullptr, nullptr);
+            if (fd < 0)
+                continue;
+            std::string request;
+            char c;
+            while (request.find("\r\n\r\n") == std::string::npos && recv(fd, &c, 1, 0) == 1) {
+                request += c;
+            }
+            const std::string header =
+                "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                "Content-Length: " +
+                std::to_string(m_size) + "\r\nConnection: close\r\n\r\n";
+            bool ok = send(fd, header.data(), header.size(), MSG_NOSIGNAL) ==
+                      static_cast<ssize_t>(header.size());
+            for (long long left = m_size; ok && left > 0;) {
+                const std::size_t n = static_cast<std::size_t>(
+                    std::min<long long>(left, static_cast<long long>(m_chunk.size())));
+                const ssize_t sent = send(fd, m_chunk.data(), n, MSG_NOSIGNAL);
+                ok = sent > 0;
+                if (ok)
+                    left -= sent;
+            }
+            close(fd);
+        }
+    }
+
+    long long m_size;
+    std::string m_chunk;
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+long StatusKib(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + key.size());
+    }
+    return -1;
+}
+
+// Resets the peak resident size to the current one, so the next VmHWM is the peak of what follows.
+bool ResetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
+// The download as the update does it; returns the body bytes written, or -1.
+long long DownloadWithSocket(int port, const std::string& path) {
+    vm::TSocket socket;
+    if (!socket.Connect("127.0.0.1", port))
+        return -1;
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (file < 0)
+        return -1;
+    socket.SendString(
+        "GET /vistametra/Update.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+        "User-Agent: Downloader (Version 1.1)\r\nConnection: close\r\n\r\n");
+    long long announced = -1;
+    for (std::string line; !(line = socket.ReceiveLine()).empty();) {
+        std::string lower = line;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        const auto at = lower.find("content-length: ");
+        if (at != std::string::npos)
+            announced = std::atoll(line.c_str() + at + 16);
+    }
+    long long written = 0;
+    for (std::string piece; !(piece = socket.ReceiveChar(4096)).empty();) {
+        if (write(file, piece.data(), piece.size()) != static_cast<ssize_t>(piece.size()))
+            break;
+        written += static_cast<long long>(piece.size());
+    }
+    socket.Close();
+    close(file);
+    return written == announced ? written : -1;
+}
+
+// The rest of the answer read whole with ReceiveString, as the download does after an error status;
+// returns the bytes received.
+long long ReadWholeWithSocket(int port) {
+    vm::TSocket socket;
+    if (!socket.Connect("127.0.0.1", port))
+        return -1;
+    socket.SendString("GET /vistametra/Update.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    const long long got = static_cast<long long>(socket.ReceiveString().size());
+    socket.Close();
+    return got;
+}
+
+struct CurlRun {
+    double seconds = -1;
+    long peakKib = -1;
+    bool ok = false;
+};
+
+CurlRun DownloadWithCurl(const std::string& curl, int port, const std::string& path) {
+    CurlRun run;
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/vistametra/Update.exe";
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(curl.c_str(), curl.c_str(), "-s", "-f", "-o", path.c_str(), url.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child)
+        return run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.peakKib = usage.ru_maxrss;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+long long FileSize(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long long size = 100LL * 1024 * 1024;
+    int repeat = 3;
+    std::string curl = "curl";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--size")
+            size = std::atoll(argv[i + 1]);
+        if (option == "--repeat")
+            repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (option == "--curl")
+            curl = argv[i + 1];
+    }
+    if (curl.find('/') == std::string::npos) {
+        for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
+            if (access((dir + curl).c_str(), X_OK) == 0) {
+                curl = dir + curl;
+                break;
+            }
+        }
+    }
+
+    char folder[] = "/tmp/vm-download-bench-XXXXXX";
+    if (!mkdtemp(folder)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string ours = std::string(folder) + "/Update.exe";
+    const std::string theirs = std::string(folder) + "/curl.exe";
+
+    BodyServer server(size);
+    // One small exchange first, so that the server thread's own memory is already in place.
+    {
+        BodyServer warm(16);
+        DownloadWithSocket(warm.Port(), ours);
+    }
+
+    double best = 1e300;
+    long growthKib = -1;
+    long before = -1;
+    long after = -1;
+    bool peakReset = true;
+    for (int i = 0; i < repeat; ++i) {
+        peakReset = ResetPeak() && peakReset;
+        const long hwmBefore = StatusKib("VmHWM");
+        const auto start = Clock::now();
+        const long long got = DownloadWithSocket(server.Port(), ours);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const long hwmAfter = StatusKib("VmHWM");
+        if (got != size || FileSize(ours) != size) {
+            std::fprintf(stderr, "socket download incomplete: %lld of %lld bytes\n", got, size);
+            return 1;
+        }
+        best = std::min(best, seconds);
+        if (hwmAfter - hwmBefore > growthKib) {
+            growthKib = hwmAfter - hwmBefore;
+            before = hwmBefore;
+            after = hwmAfter;
+        }
+    }
+
+    // For comparison: the same body held in memory at once.
+    ResetPeak();
+    const long wholeBefore = StatusKib("VmHWM");
+    const long long wholeBytes = ReadWholeWithSocket(server.Port());
+    const long wholeGrowth = StatusKib("VmHWM") - wholeBefore;
+
+    CurlRun bestCurl;
+    for (int i = 0; i < repeat; ++i) {
+        const CurlRun run = DownloadWithCurl(curl, server.Port(), theirs);
+        if (!run.ok || FileSize(theirs) != size) {
+            std::fprintf(stderr, "curl download failed (%s)\n", curl.c_str());
+            bestCurl = CurlRun{};
+            break;
+        }
+        if (!bestCurl.ok || run.seconds < bestCurl.seconds)
+            bestCurl = run;
+    }
+
+    const double mib = static_cast<double>(size) / (1024.0 * 1024.0);
+    std::printf("body: %lld bytes (%.1f MiB), best of %d runs each\n", size, mib, repeat);
+    std::printf(
+        "vm_net (TSocket, ReceiveChar(4096) to file): %.3f s, %.1f MiB/s, "
+        "peak memory growth %ld KiB (VmHWM %ld -> %ld KiB%s)\n",
+        best, mib / best, growthKib, before, after,
+        peakReset ? "" : "; peak could not be reset, growth is a lower bound");
+    std::printf(
+        "vm_net ReceiveString of the whole answer (%lld bytes): peak memory growth %ld KiB\n",
+        wholeBytes, wholeGrowth);
+    if (bestCurl.ok) {
+        std::printf("curl (%s): %.3f s, %.1f MiB/s, peak RSS of the curl process %ld KiB\n",
+                    curl.c_str(), bestCurl.seconds, mib / bestCurl.seconds, bestCurl.peakKib);
+        std::printf("vm_net takes %.2f times curl's time\n", best / bestCurl.seconds);
+    } else {
+        std::printf("curl: not measured\n");
+    }
+
+    unlink(ours.c_str());
+    unlink(theirs.c_str());
+    rmdir(folder);
+    return bestCurl.ok ? 0 : 2;
+}
