@@ -1,0 +1,179 @@
+// Fatal errors of C++ itself (signals, uncaught exceptions, a failure inside the handler) reach
+// the error handler. Each runs in a child process that really dies; the test reads its exit code,
+// its log and its standard error, where the default error box writes.
+
+#include <csignal>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "runtime/error_handler.h"
+#include "runtime/html_log.h"
+#include "runtime/mem_vars.h"
+#include "runtime/process.h"
+#include "tests/runtime/runtime_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class CrashRoutingTest : public RuntimeTest {
+protected:
+    // Runs `body` in a child with the handler installed the way the program installs it: the
+    // default end of process and the default error box (standard error).
+    ChildEnd Crash(const std::function<void()>& body) {
+        return RunInChild(
+            [&] {
+                SetErrorBoxHandler(nullptr);
+                SetEndProcessHandler(nullptr);
+                ErrorSys();
+                body();
+            },
+            "stderr.txt");
+    }
+};
+
+int* volatile g_nullPointer = nullptr;
+volatile int g_zero = 0;
+volatile int g_sink = 0;
+
+// Each returns, when called with false, the line on which it fails when called with true.
+[[gnu::noinline]] int SegvHere(bool fail) {
+    if (!fail) {
+        return __LINE__ + 2;
+    }
+    *g_nullPointer = 1;
+    return 0;
+}
+
+[[gnu::noinline]] int ThrowHere(bool fail) {
+    if (!fail) {
+        return __LINE__ + 2;
+    }
+    throw std::runtime_error("boom & bust");
+}
+
+[[gnu::noinline]] int AbortHere(bool fail) {
+    if (!fail) {
+        return __LINE__ + 2;
+    }
+    std::abort();
+}
+
+[[gnu::noinline]] int DivideHere(bool fail) {
+    if (!fail) {
+        return __LINE__ + 2;
+    }
+    g_sink = 10 / g_zero;
+    return 0;
+}
+
+// One level more, so the chain has a caller to show.
+[[gnu::noinline]] void CallerOf(int (*fails)(bool)) {
+    fails(true);
+    g_sink = 1;
+}
+
+TEST_F(CrashRoutingTest, FatalRunTimeErrorsOfCxxReachTheLog) {
+    struct Case {
+        const char* name;
+        int (*fails)(bool);
+        const char* function;
+        const char* messageLine;
+        // Thrown on a thread of its own: on the main thread the test framework's own handler
+        // would catch the exception.
+        bool onThread = false;
+    };
+    const Case cases[] = {
+        {"SIGSEGV", SegvHere, "SegvHere", "Error SIGNAL/11  Invalid memory access: SIGSEGV</p>"},
+        {"uncaught exception", ThrowHere, "ThrowHere",
+         "Error EXCEPTION/1  Uncaught exception (boom &amp; bust): std::runtime_error</p>", true},
+        {"abort", AbortHere, "AbortHere", "Error SIGNAL/6  Abnormal termination: SIGABRT</p>"},
+        {"integer division by zero", DivideHere, "DivideHere",
+         "Error SIGNAL/8  Integer division by zero: SIGFPE</p>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove("qtv.htm");
+        const ChildEnd end = Crash([&] {
+            if (c.onThread) {
+                std::thread([&] { CallerOf(c.fails); }).join();
+            } else {
+                CallerOf(c.fails);
+            }
+        });
+        EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
+        EXPECT_EQ(end.exitCode, 0);
+
+        const std::string log = ReadFile("qtv.htm");
+        const std::vector<std::string> lines = LogLines(log);
+        size_t message = 0;
+        while (message < lines.size() && lines[message] != c.messageLine) {
+            ++message;
+        }
+        ASSERT_LT(message + 2, lines.size()) << log;
+        EXPECT_EQ(lines[message - 3].rfind("<p class=\"updated\">Application: ", 0), 0u)
+            << lines[message - 3];
+        // The chain starts at the failing function with the failing line, then its caller; the
+        // handler, the signal trampoline and the throw machinery are not shown.
+        EXPECT_EQ(lines[message + 1], std::string("Called from vm::test::(anonymous namespace)::") +
+                                          c.function + "(" + std::to_string(c.fails(false)) +
+                                          ")\r\n");
+        EXPECT_EQ(
+            lines[message + 2].rfind("Called from vm::test::(anonymous namespace)::CallerOf(", 0),
+            0u)
+            << lines[message + 2];
+        // The chain goes out to main, or on a thread to the thread's function, and no further.
+        if (c.onThread) {
+            EXPECT_EQ(log.find("Called from main("), std::string::npos);
+            EXPECT_EQ(log.find("start_thread"), std::string::npos);
+        } else {
+            EXPECT_NE(log.find("Called from main("), std::string::npos);
+            EXPECT_EQ(log.find("__libc_start"), std::string::npos);
+        }
+        EXPECT_EQ(Count(log, " System Information "), 1);
+        EXPECT_EQ(log.substr(log.size() - 20), "<HR>\r\n</BODY></HTML>");
+
+        // The default box writes its title and text to standard error.
+        const std::string err = ReadFile("stderr.txt");
+        EXPECT_EQ(err.rfind("Program Error\n", 0), 0u) << err;
+        EXPECT_NE(
+            err.find("Called from vm::test::(anonymous namespace)::" + std::string(c.function)),
+            std::string::npos);
+    }
+}
+
+TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
+    // A variable whose getter faults while the detailed report is written.
+    const ChildEnd end = Crash([] {
+        RegisterMemVar(MemVarScope::Public, "BROKEN",
+                       [] { return MemVarValue{static_cast<double>(*g_nullPointer)}; });
+        RaiseMgError("Window: w is not defined.");
+    });
+    EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
+    EXPECT_EQ(end.exitCode, 0);
+
+    const std::string log = ReadFile("qtv.htm");
+    EXPECT_EQ(Count(log, "<HTML><HEAD>"), 1);
+    EXPECT_EQ(Count(log, "<p class=\"updated\">Application: "), 2);
+    EXPECT_EQ(Count(log, " System Information "), 1);
+    const size_t first = log.find("Error MGERROR/0  Window: w is not defined. Program terminated.");
+    const size_t second = log.find("Error SIGNAL/11  Invalid memory access: SIGSEGV</p>");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_LT(first, second);
+    EXPECT_EQ(log.substr(log.size() - 20), "<HR>\r\n</BODY></HTML>");
+    // One dialog only: the second error's, as the first had not shown its own yet.
+    EXPECT_EQ(Count(ReadFile("stderr.txt"), "Program Error\n"), 1);
+}
+
+TEST_F(CrashRoutingTest, MgErrorInAChildEndsWithExitCodeZero) {
+    const ChildEnd end = Crash([] { RaiseMgError("Main Window is already defined."); });
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_NE(ReadFile("qtv.htm").find(
+                  "Error MGERROR/0  Main Window is already defined. Program terminated.</p>"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm::test
