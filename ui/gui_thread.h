@@ -1,0 +1,21 @@
+#pragma once
+// Carrying calls over to the thread that runs the event loops. The form layer accepts a few calls
+// from a worker thread (label captions, progress positions, the release of a child form, message
+// boxes); they run on the event-loop thread, in the order in which they were requested.
+
+#include <functional>
+
+namespace vm {
+
+// True on the thread of the QApplication (also when none exists yet, so that plain code can run).
+bool onGuiThread();
+
+// Runs `task` on the event-loop thread and returns after it has run. On that thread it runs at
+// once. An exception thrown by the task is thrown again to the caller.
+void runOnGuiThread(const std::function<void()>& task);
+
+// Queues `task` for the event-loop thread and returns at once; it runs when that thread's event
+// loop takes it up. An exception thrown by the task is dropped.
+void postToGuiThread(std::function<void()> task);
+
+}  // namespace vm
