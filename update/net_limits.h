@@ -40,7 +40,14 @@ inline constexpr int kUpdateHeaderTimeLimitMs = 60'000;
 inline constexpr int kUpdateMaxHeaderLines = 100;
 
 // The limits above as one set: connect, send and receive time-outs, the header line bound and the
-// page bound.
+// page bound (which also bounds a ReceiveString of an error answer).
+//
+// Version page:  THttp http; http.SetLimits(UpdateNetLimits());
+//                http.SetAnswerTimeLimit(kUpdatePageTimeLimitMs); then Connect, Get, Close.
+// Installer:     TSocket socket; socket.SetLimits(UpdateNetLimits()); Connect, SendString;
+//                socket.SetDeadline(kUpdateHeaderTimeLimitMs) and at most kUpdateMaxHeaderLines
+//                ReceiveLine calls for the header; socket.SetDeadline(-1) before the body; a body
+//                piece of "" with LastStatus() other than Closed means the download broke off.
 NetLimits UpdateNetLimits();
 
 }  // namespace vm

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/update/loopback_server.h"
+#include "update/socket_primitives.h"
 
 namespace vm {
 namespace {
@@ -258,6 +259,23 @@ TEST(TSocket, SendToAPeerThatHasGoneFailsWithoutEndingTheProcess) {
         failed = !socket.SendString(block);
     EXPECT_TRUE(failed);
     EXPECT_EQ(socket.LastStatus(), NetStatus::Failed);
+}
+
+TEST(TSocket, EveryPrimitiveFailsWhileTheLayerIsStopped) {
+    LoopbackServer server(Sends("line\r\n"));
+    TSocket connected;
+    ASSERT_TRUE(connected.Connect("127.0.0.1", server.Port()));
+    SocketExit();
+    TSocket socket;
+    const bool connectedWhileStopped = socket.Connect("127.0.0.1", server.Port());
+    const bool sentWhileStopped = connected.SendString("x");
+    const std::string lineWhileStopped = connected.ReceiveLine();
+    SocketInit();
+    EXPECT_FALSE(connectedWhileStopped);
+    EXPECT_EQ(socket.Handle(), -1);
+    EXPECT_FALSE(sentWhileStopped);
+    EXPECT_EQ(lineWhileStopped, "");
+    EXPECT_EQ(connected.ReceiveLine(), "line");
 }
 
 TEST(TSocket, BindAndListenServeOneClient) {
