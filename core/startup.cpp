@@ -5,6 +5,7 @@
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/project_fields.h"
+#include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/mem_vars.h"
 
@@ -57,9 +58,11 @@ void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
     SetErrorLogFile("Vistametra.htm");
     SetErrorLogOn(true);
 
+    SetDeletedAndSoftSeek(true, true);
     dateSettings().epoch = 1960;
     dateSettings().format = "dd/mm/yy";
 
+    SetRuntimeLanguage("PT");
     values.DirPdf = projectFolder();
     values.PrintX = defaultPrinter ? defaultPrinter() : "";
 

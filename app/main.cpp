@@ -1,0 +1,50 @@
+// The program: start-up, then the main window until it is released.
+#include <QApplication>
+#include <QPrinterInfo>
+
+#include "core/platform_paths.h"
+#include "core/single_instance.h"
+#include "core/startup.h"
+#include "runtime/error_handler.h"
+#include "runtime/html_log.h"
+#include "runtime/process.h"
+#include "ui/dialogs.h"
+#include "ui/form_layer.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::string defaultPrinterName() {
+    const QString name = QPrinterInfo::defaultPrinterName();
+    return name.isEmpty() ? std::string("PDF") : name.toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vm::ErrorSys();
+    QApplication app(argc, argv);
+    vm::InitFormLayer();
+    // The guard is probed before anything else, and keyed by this program file's full path.
+    const bool alreadyRunning = !vm::acquireInstanceLock(vm::programFile());
+
+    if (alreadyRunning) {
+        vm::SetErrorLogFile("Vistametra.htm");
+        vm::MsgStop("Program Already Running", "Stop");
+        vm::EndProcess(0);
+        return 0;
+    }
+
+    vm::IniciarSemJanela(defaultPrinterName);
+    vm::SetErrorLogFile("qtv.htm");
+    vm::SetErrorLogOn(true);
+    vm::SetEnterNavigation(true);
+    vm::SetDefaultFont("ARIAL", 9);
+    vm::SetDefaultIcon("qtv");
+
+    vm::mainWindowProcedures().getDefaultPrinter = defaultPrinterName;
+    vm::DefinirJanelaPrincipal();
+    vm::DoMethod("wmenu", "center");
+    vm::DoMethod("wmenu", "activate");
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The main window "wmenu": every input of the project as a field, the three result lines, the menu
+// and the "Gerar Report" button. The window and the project record are two copies of the same
+// data, kept in step only by TelaRefresh (record -> window) and DadosRefresh (window -> record).
+
+#include <functional>
+#include <string>
+
+namespace vm {
+
+// Defines "wmenu" with its status bar, menu and controls (not yet shown).
+void DefinirJanelaPrincipal();
+
+// Record -> window, in the fixed order whose nested on-change runs the window relies on.
+void TelaRefresh();
+// Window -> record; then nTelaTamanho from the screen's width and height.
+void DadosRefresh();
+// Shows or hides the three result lines by the category flags.
+void HideTela();
+// Height fields from the width fields by the selected format.
+void CalcTelaAltura();
+void CalcImagemAltura();
+
+// "&Salvar" and "&Abrir".
+void SalvarArquivo();
+void AbrirArquivo();
+
+// The About and Reference boxes, and their texts.
+void Sobre_Sistema();
+void Referencia();
+std::string TextoSobre();
+std::string TextoReferencia();
+
+// The procedures that other parts of the program put behind the window's commands: the report
+// after a calculation ("Gerar Report", "&Imprimir" after the printer choice), the printer choice,
+// and the update check (quiet at start-up, with answers from the Help menu). Unset procedures
+// are skipped.
+struct MainWindowProcedures {
+    std::function<void()> reportCalculo;
+    std::function<std::string()> getPrinter;         // the printer chosen, "" on cancel
+    std::function<std::string()> getDefaultPrinter;  // "" when there is none
+    std::function<void(bool manual)> update;
+};
+MainWindowProcedures& mainWindowProcedures();
+
+// Calculo with a report: the calculation, then the report procedure.
+void CalculoComReport();
+// "&Imprimir": PrintX becomes the printer chosen (the default one on cancel), then the report.
+void SelPrinter();
+
+}  // namespace vm
