@@ -1,0 +1,25 @@
+# The report's pages and sightline drawings: plain C++ on the abstract canvas. Included by
+# report/CMakeLists.txt after vm_report_canvas and vm_report_emf.
+vm_pure_library(vm_report_pages
+  ${CMAKE_CURRENT_LIST_DIR}/report_style.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/report_drawings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/report_pages.cpp)
+target_link_libraries(vm_report_pages PUBLIC vm_report_canvas vm_core)
+
+# The two images of the drawings, compiled in from resources/images for the builds without Qt
+# resources; RegisterReportImages puts them into a NamedImageSource.
+set(_vm_report_images ${PROJECT_SOURCE_DIR}/resources/images)
+set(_vm_report_images_cpp ${CMAKE_CURRENT_BINARY_DIR}/report_images_data.cpp)
+add_custom_command(
+  OUTPUT ${_vm_report_images_cpp}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${_vm_report_images_cpp}
+          "-DIMAGES=assento=${_vm_report_images}/assento.jpg,fila=${_vm_report_images}/fila.jpg"
+          -P ${_vm_report_images}/embed_images.cmake
+  DEPENDS ${_vm_report_images}/assento.jpg ${_vm_report_images}/fila.jpg
+          ${_vm_report_images}/embed_images.cmake
+  COMMENT "Embedding the report images"
+  VERBATIM)
+vm_pure_library(vm_report_images
+  ${CMAKE_CURRENT_LIST_DIR}/report_images.cpp
+  ${_vm_report_images_cpp})
+target_link_libraries(vm_report_images PUBLIC vm_report_emf vm_report_pages)

@@ -1,0 +1,62 @@
+#pragma once
+// The calculation report's pages, drawn on the millimetre canvas: page A (minimum image sizes) and
+// page B (the planned screen), each with the standard header and footer, its texts and its two
+// drawings, a plan that does not fit under its elevation moving to a page of its own; so two to
+// four pages numbered from 1.
+//
+// The print job around it (printer, clipboard, page files, preview) belongs to the caller: the
+// program's print job and vistametra-report both build the pages through BuildReportPages.
+//
+//   EmfPageCanvas canvas(device, &images);
+//   ReportPages pages = BuildReportPages(projeto, canvas, [&](int n) {
+//       return PageFileName(TempFolder(), previewId, n);  // report/page_files.h
+//   });
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vm {
+
+class Canvas;
+struct DadosProjeto;
+
+// The suggested PDF name: ALLTRIM(cProjeto) + "_Calculo_Tela.pdf"; also the spooler document name.
+std::string NomePdf(std::string_view cProjeto);
+// The suggested PDF path: DirPdf (ending in a separator) followed by NomePdf.
+std::string ArquivoPdf(std::string_view dirPdf, std::string_view cProjeto);
+
+// Gives the file name of page file number n (1 for the first page started, then 2, ...).
+using PageFileNamer = std::function<std::string(int pageFileNumber)>;
+
+// What building the pages did.
+struct ReportPages {
+    int nPagina = 0;                     // the number in the last page's footer (2 to 4)
+    std::vector<std::string> pageFiles;  // names of the pages started, in order
+    // False when the canvas could not start or complete a page; drawing on that page then did
+    // nothing, the other pages are as they should be.
+    bool complete = true;
+};
+
+// Builds every page of the report for a project on which the calculation has run. cAutoria is
+// the rights notice printed at the foot of every page. Never fails as a whole: see
+// ReportPages::complete.
+ReportPages BuildReportPages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
+                             std::string_view cAutoria);
+// The same with the program's own notice, programValues().cAutoria.
+ReportPages BuildReportPages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer);
+
+// The standard header (program name, project name and date) and footer (rule, page number and
+// rights notice) of a page.
+void Cabecalho_Padrao(const DadosProjeto& p, int nPagina, std::string_view cAutoria,
+                      Canvas& canvas);
+
+// The last row's eye distance from the screen in centimetres.
+double DistFonte(const DadosProjeto& p);
+// The recommended minimum font size in image pixels for an image `nAltura` metres high: the
+// smallest legible character is 1/150 of the farthest eye distance, as a share of the image's
+// height times its height in pixels. 0 for an image height of 0.
+double FonteMinima(const DadosProjeto& p, double nAltura);
+
+}  // namespace vm
