@@ -1,0 +1,42 @@
+#include "report/canvas.h"
+
+#include <cctype>
+
+namespace vm {
+
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+Alignment ParseAlignment(std::string_view word) {
+    if (EqualsIgnoringCase(word, "CENTER")) {
+        return Alignment::Center;
+    }
+    if (EqualsIgnoringCase(word, "RIGHT")) {
+        return Alignment::Right;
+    }
+    return Alignment::Left;
+}
+
+std::string EffectiveFontName(std::string_view fontName) {
+    return std::string(fontName.empty() ? kDefaultFontName : fontName);
+}
+
+double EffectiveFontSize(double fontSize) {
+    return fontSize > 0 ? fontSize : kDefaultFontSize;
+}
+
+}  // namespace vm
