@@ -36,8 +36,10 @@ int* volatile g_nullPointer = nullptr;
 volatile int g_zero = 0;
 volatile int g_sink = 0;
 
-// Each returns, when called with false, the line on which it fails when called with true.
-[[gnu::noinline]] int SegvHere(bool fail) {
+// Each returns, when called with false, the line on which it fails when called with true. The
+// undefined-behaviour sanitizer is kept out of the faulting functions, so that in a sanitizer
+// build the fault itself still happens and reaches the handler.
+__attribute__((noinline, no_sanitize("undefined"))) int SegvHere(bool fail) {
     if (!fail) {
         return __LINE__ + 2;
     }
@@ -59,12 +61,16 @@ volatile int g_sink = 0;
     std::abort();
 }
 
-[[gnu::noinline]] int DivideHere(bool fail) {
+__attribute__((noinline, no_sanitize("undefined"))) int DivideHere(bool fail) {
     if (!fail) {
         return __LINE__ + 2;
     }
     g_sink = 10 / g_zero;
     return 0;
+}
+
+__attribute__((noinline, no_sanitize("undefined"))) double ReadThroughNull() {
+    return *g_nullPointer;
 }
 
 // One level more, so the chain has a caller to show.
@@ -146,7 +152,7 @@ TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
     // A variable whose getter faults while the detailed report is written.
     const ChildEnd end = Crash([] {
         RegisterMemVar(MemVarScope::Public, "BROKEN",
-                       [] { return MemVarValue{static_cast<double>(*g_nullPointer)}; });
+                       [] { return MemVarValue{ReadThroughNull()}; });
         RaiseMgError("Window: w is not defined.");
     });
     EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
