@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/date.h"
+#include "runtime/call_chain.h"
 #include "runtime/error_handler.h"
 #include "runtime/error_log.h"
 #include "runtime/mem_vars.h"
@@ -253,6 +254,39 @@ TEST(OperatingSystemTest, PrettyNameThenKernel) {
     EXPECT_EQ(OperatingSystemText("NAME=Alpine\nVERSION='3.19'\n", "Linux", "6.6", ""),
               "Alpine 3.19 Linux 6.6");
     EXPECT_EQ(OperatingSystemText("", "Linux", "6.6", "aarch64"), "Linux 6.6 aarch64");
+}
+
+}  // namespace
+}  // namespace vm::test
+
+namespace vm::test {
+namespace {
+
+TEST(CallChainNameTest, ParametersQualifiersClonesAndReturnTypesAreDropped) {
+    struct Case {
+        const char* demangled;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"main", "main"},
+        {"vm::Calculo(bool)", "vm::Calculo"},
+        {"vm::Form::value(std::string const&) const", "vm::Form::value"},
+        {"f(std::function<void (int)>)", "f"},
+        {"(anonymous namespace)::SegvHere(bool) [clone .constprop.0]",
+         "(anonymous namespace)::SegvHere"},
+        {"void testing::internal::Handle<testing::Test, void>(testing::Test*, void "
+         "(testing::Test::*)(), "
+         "char const*)",
+         "testing::internal::Handle<testing::Test, void>"},
+        {"vm::Run()::{lambda(int)#1}::operator()(int) const",
+         "vm::Run()::{lambda(int)#1}::operator()"},
+        {"vm::Buffer::operator delete(void*)", "vm::Buffer::operator delete"},
+        {"vm::Pos::operator<(vm::Pos const&) const", "vm::Pos::operator<"},
+        {"vm::Text::operator bool() const", "vm::Text::operator bool"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WithoutParameters(c.demangled), c.name) << c.demangled;
+    }
 }
 
 }  // namespace
