@@ -7,7 +7,10 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <unordered_map>
 
@@ -156,6 +159,11 @@ struct EmfPlayer::Cache {
     std::unordered_map<size_t, PlayedFont> fonts;       // by command index
     std::unordered_map<size_t, DecodedBitmap> bitmaps;  // by command index
     std::optional<PlayedFont> defaultFont;              // for text without a font selected
+    // Decoded bitmaps by their bytes (views into the document, which outlives the cache).
+    std::map<
+        std::tuple<uint32_t, int32_t, int32_t, uint16_t, std::vector<uint32_t>, std::string_view>,
+        QImage>
+        byContent;
 };
 
 EmfPlayer::EmfPlayer() : m_cache(std::make_unique<Cache>()) {}
@@ -411,7 +419,19 @@ void EmfPlayer::Paint(QPainter& painter, const QRectF& target) const {
         }
         DecodedBitmap& decoded = m_cache->bitmaps[commandIndex];
         if (!decoded.decoded) {
-            decoded.image = DecodeBitmap(doc, b);
+            // A page shows the same picture many times (a seat per place): decode each distinct
+            // bitmap once.
+            const std::string_view content(
+                reinterpret_cast<const char*>(doc.bytes.data() + b.bitsOffset), b.bitsSize);
+            auto key =
+                std::make_tuple(b.compression, b.width, b.height, b.bitCount, b.palette, content);
+            auto same = m_cache->byContent.find(key);
+            if (same != m_cache->byContent.end()) {
+                decoded.image = same->second;
+            } else {
+                decoded.image = DecodeBitmap(doc, b);
+                m_cache->byContent.emplace(std::move(key), decoded.image);
+            }
             decoded.decoded = true;
         }
         if (decoded.image.isNull()) {

@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             if (const std::optional<size_t> stride = vm::emf::BitmapStride(*bits);
                 stride && *stride > 0) {
-                const size_t rows = static_cast<size_t>(bits->height < 0 ? -int64_t{bits->height}
-                                                                         : bits->height);
+                const size_t rows =
+                    static_cast<size_t>(bits->height < 0 ? -int64_t{bits->height} : bits->height);
                 sink = sink + doc->bytes.at(bits->bitsOffset + *stride * rows - 1);
             }
             for (uint32_t entry : bits->palette) {
