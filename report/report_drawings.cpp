@@ -136,7 +136,8 @@ bool SpanMeets(double a, double b, double low, double high) {
 
 // The seats of every row, side by side upwards from the plan's lower wall, the first one
 // nAlturaFila2 away from it. Seats wholly off the sheet are skipped: they would be lost anyway,
-// and skipping them keeps a room of thousands of tiny seats from holding the report up.
+// and skipping them keeps a room of thousands of tiny seats from holding the report up; see also
+// kMaxDrawnSeatsPerRow and kMaxDrawnSeatsPerPlan.
 void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
     const double F = p.nFatorX;
     const double nAssentoL = RowDepth(p);
@@ -162,6 +163,7 @@ void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
     // Counted in integers: beyond 2^53 adding 1 to a double changes nothing.
     const int count =
         end > first ? static_cast<int>(std::min(end - first, kMaxDrawnSeatsPerRow)) : 0;
+    int drawn = 0;
     for (double nFilaX = 0; RowIsDrawn(p, nFilaX); ++nFilaX) {
         const double nDistX = RowFrontColumn(p, nFilaX, nAssentoL);
         if (!SpanMeets(nDistX, nDistX + nAssentoL, 0, kSheetWidth)) {
@@ -172,7 +174,11 @@ void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
             if (!SpanMeets(row, row + nAssentoA, 0, kSheetHeight)) {
                 continue;
             }
+            if (drawn == kMaxDrawnSeatsPerPlan) {
+                return;
+            }
             canvas.PrintImage(kSeatImage, row, nDistX, nAssentoA, nAssentoL);
+            ++drawn;
         }
     }
 }

@@ -36,6 +36,10 @@ inline constexpr double kMaxDrawnRows = 999;
 // are not drawn at all (they would be lost), so the limit is reached only by seats less than
 // 0.15 mm wide on paper.
 inline constexpr double kMaxDrawnSeatsPerRow = 2000;
+// At most this many seats are drawn in one plan, counted from the front row: more than any real
+// hall holds, and few enough that the largest room the main window accepts (999 rows of 1 cm
+// seats in a room 1 km wide) still gives page files of a sensible size.
+inline constexpr int kMaxDrawnSeatsPerPlan = 20000;
 
 // The rows of an elevation that the plan under it needs.
 struct Elevation {

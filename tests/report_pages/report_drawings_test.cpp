@@ -455,6 +455,19 @@ TEST(ReportDrawings, AbsurdCountsFromAnEditedFileAreBounded) {
         drawn += q.imageName == "fila";
     }
     EXPECT_EQ(drawn, 7 * 2000);
+    // The largest room the main window accepts: 999 rows of 1 cm seats 1 cm apart, 1 km wide.
+    // About 1.2 million seats would meet the sheet; the plan shows the first 20000.
+    const RecordingCanvas crowded = Report(Project([](DadosProjeto& d) {
+        d.nLargura = 999.99;
+        d.nNumeroFilas = 999;
+        d.nDistEntreFilas = 0.01;
+        d.nLarguraAssento = 0.01;
+        d.nAlturaFila2 = 0.01;
+    }));
+    ASSERT_EQ(crowded.PageCount(), 4);
+    for (int i : {1, 3}) {
+        EXPECT_EQ(crowded.Page(i).Count(PrimitiveKind::Image), 20000);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// Building the report of a project: the default project onto the recording canvas, onto EMF pages
+// in memory and onto EMF page files in a temporary folder; and the largest rooms the main window
+// accepts, whose plans hold the most seats.
+//
+// Usage: bench_report [Google Benchmark options]
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/calculo.h"
+#include "core/dados_projeto.h"
+#include "report/emf_writer.h"
+#include "report/page_images.h"
+#include "report/recording_canvas.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
+
+namespace {
+
+vm::DadosProjeto DefaultProject() {
+    vm::DadosProjeto p = vm::ProjetoInicial();
+    vm::Calculo(p);
+    return p;
+}
+
+// The most seats the main window's fields allow: 999 rows 0.01 m apart of 0.01 m seats in a room
+// 999.99 m wide and 10 m long.
+vm::DadosProjeto CrowdedProject() {
+    vm::DadosProjeto p = vm::ProjetoInicial();
+    p.nLargura = 999.99;
+    p.nNumeroFilas = 999;
+    p.nDistEntreFilas = 0.01;
+    p.nLarguraAssento = 0.01;
+    p.nAlturaFila2 = 0.01;
+    vm::Calculo(p);
+    return p;
+}
+
+std::string NoFile(int) {
+    return {};
+}
+
+void BM_DefaultProjectOnRecordingCanvas(benchmark::State& state) {
+    const vm::DadosProjeto p = DefaultProject();
+    size_t primitives = 0;
+    for (auto _ : state) {
+        vm::RecordingCanvas canvas;
+        benchmark::DoNotOptimize(vm::BuildReportPages(p, canvas, NoFile, "(c)"));
+        primitives = 0;
+        for (const auto& page : canvas.Pages()) {
+            primitives += page.primitives.size();
+        }
+    }
+    state.counters["primitives"] = static_cast<double>(primitives);
+}
+BENCHMARK(BM_DefaultProjectOnRecordingCanvas)->Unit(benchmark::kMicrosecond);
+
+void BM_CrowdedProjectOnRecordingCanvas(benchmark::State& state) {
+    const vm::DadosProjeto p = CrowdedProject();
+    size_t primitives = 0;
+    for (auto _ : state) {
+        vm::RecordingCanvas canvas;
+        benchmark::DoNotOptimize(vm::BuildReportPages(p, canvas, NoFile, "(c)"));
+        primitives = 0;
+        for (const auto& page : canvas.Pages()) {
+            primitives += page.primitives.size();
+        }
+    }
+    state.counters["primitives"] = static_cast<double>(primitives);
+}
+BENCHMARK(BM_CrowdedProjectOnRecordingCanvas)->Unit(benchmark::kMillisecond);
+
+// EMF pages kept in memory (no file names): the writer's own cost, images and text measuring
+// included.
+void BM_DefaultProjectOnEmfPages(benchmark::State& state) {
+    const vm::DadosProjeto p = DefaultProject();
+    vm::NamedImageSource images;
+    vm::RegisterReportImages(images);
+    vm::EmfPageCanvas canvas(vm::ReferenceDevice::A4(), &images);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        benchmark::DoNotOptimize(vm::BuildReportPages(
+            p, canvas,
+            [&](int n) {
+                if (n > 1) {  // the page before has just been completed
+                    bytes += canvas.LastPageBytes().size();
+                }
+                return std::string();
+            },
+            "(c)"));
+        bytes += canvas.LastPageBytes().size();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_DefaultProjectOnEmfPages)->Unit(benchmark::kMillisecond);
+
+// EMF page files in a temporary folder, as the print job writes them.
+void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
+    const vm::DadosProjeto p = DefaultProject();
+    vm::NamedImageSource images;
+    vm::RegisterReportImages(images);
+    vm::EmfPageCanvas canvas(vm::ReferenceDevice::A4(), &images);
+    std::string folder = (std::filesystem::temp_directory_path() / "bench_report_XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        state.SkipWithError("cannot create a temporary folder");
+        return;
+    }
+    for (auto _ : state) {
+        const vm::ReportPages pages = vm::BuildReportPages(
+            p, canvas,
+            [&](int n) {
+                return folder + "/00000530_kpv_print_preview_" + std::to_string(n) + ".Emf";
+            },
+            "(c)");
+        if (!pages.complete) {
+            state.SkipWithError("a page file could not be written");
+            break;
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_DefaultProjectOnEmfPageFiles)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
