@@ -99,6 +99,13 @@ private:
 
 class SystemProvider final : public FontProvider {
 public:
+    ~SystemProvider() override {
+        m_faces.clear();
+        if (m_fontconfigStarted) {
+            FcFini();  // returns fontconfig's caches at exit
+        }
+    }
+
     std::shared_ptr<const FontFace> Find(std::string_view family, bool bold, bool italic) override {
         auto key = std::make_tuple(std::string(family), bold, italic);
         auto it = m_faces.find(key);
@@ -115,8 +122,14 @@ public:
 
 private:
     std::shared_ptr<const FontFace> Load(const std::string& family, bool bold, bool italic) {
-        if (m_library.Get() == nullptr || FcInit() == FcFalse) {
+        if (m_library.Get() == nullptr) {
             return nullptr;
+        }
+        if (!m_fontconfigStarted) {
+            if (FcInit() == FcFalse) {
+                return nullptr;
+            }
+            m_fontconfigStarted = true;
         }
         FcPattern* pattern = FcPatternCreate();
         if (pattern == nullptr) {
@@ -155,6 +168,7 @@ private:
     }
 
     FreeTypeLibrary m_library;
+    bool m_fontconfigStarted = false;
     std::map<std::tuple<std::string, bool, bool>, std::shared_ptr<const FontFace>> m_faces;
 };
 
