@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Starts the program, then the same program file a second time: the second start shows
+# "Program Already Running" titled "Stop" and ends with exit code 0 while the first keeps running;
+# a copy of the program in another folder starts normally.
+set -u
+program=$1
+work=$(mktemp -d)
+trap 'kill $first $copy 2>/dev/null; rm -rf "$work"' EXIT
+cd "$work"
+
+"$program" & first=$!
+for _ in $(seq 50); do
+    xdotool search --name '^Vistametra$' >/dev/null 2>&1 && break
+    sleep 0.2
+done
+xdotool search --name '^Vistametra$' >/dev/null || { echo "the first instance shows no window"; exit 1; }
+
+"$program" & second=$!
+box=""
+for _ in $(seq 50); do
+    box=$(xdotool search --name '^Stop$' 2>/dev/null | head -n 1)
+    [ -n "$box" ] && break
+    sleep 0.2
+done
+[ -n "$box" ] || { echo "the second instance shows no Stop box"; exit 1; }
+import -window "$box" "$work/box.png" 2>/dev/null
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
+wait $second; code=$?
+[ $code -eq 0 ] || { echo "the second instance ended with $code"; exit 1; }
+kill -0 $first 2>/dev/null || { echo "the first instance did not keep running"; exit 1; }
+
+# A copy in another folder is another program file: it runs beside the first.
+mkdir "$work/copy" && cp "$program" "$work/copy/vistametra"
+"$work/copy/vistametra" & copy=$!
+sleep 3
+kill -0 $copy 2>/dev/null || { echo "the copy in another folder did not run"; exit 1; }
+[ "$(xdotool search --name '^Stop$' 2>/dev/null | wc -l)" -eq 0 ] || { echo "the copy was refused"; exit 1; }
+echo "second instance refused with exit code 0; copy ran"
