@@ -99,11 +99,12 @@ MessageAnswer DialogSeam::showMessage(const MessageRequest& request) {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
-    // Every box stays above the other windows; a system-modal one blocks all of them.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Every box stays above the other windows; a system-modal one blocks all of them. (The
+    // modality first: setting it resets the window flags.)
     box.setWindowModality(request.systemModal || box.parentWidget() == nullptr
                               ? Qt::ApplicationModal
                               : Qt::WindowModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     const int result = runDialog(box, purposeOf(request));
     int pressed = result;

@@ -787,6 +787,9 @@ void Layer::activate(const std::string& formName) {
     form->window->activateWindow();
     if (form->onInit) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (form->state != FormState::Active) {
+            return;  // released by one of those events
+        }
         const Callback callback = form->onInit;
         callback();
     }

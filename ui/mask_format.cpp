@@ -204,7 +204,15 @@ bool MaskEditor::type(MaskEditState& state, char c) const {
         return true;
     }
 
-    int pos = state.selectionLength > 0 ? state.selectionStart : state.caret;
+    int pos = state.caret;
+    if (state.selectionLength > 0) {
+        // Typing over a selection replaces it: its digit positions become blank first.
+        MaskEditState cleared = state;
+        cleared.text = text;
+        blankSelection(cleared);
+        text = cleared.text;
+        pos = cleared.caret;
+    }
     while (pos < length && !isInputPosition(pos)) {
         ++pos;
     }

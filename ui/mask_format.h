@@ -58,7 +58,8 @@ public:
     bool isInputPosition(int pos) const;
     int firstInputPosition() const;
 
-    // Types one character. With a selection, typing starts at the selection's start. The
+    // Types one character. Over a selection, the selection's input positions become blank and
+    // typing starts at its start (a refused character leaves everything as it was). The
     // character replaces the one at the caret (moved forward past literals first) when that
     // position accepts it; the caret then moves past the following literals. In a numeric field
     // "." re-formats the number in the template and puts the caret after the point, and "-" is

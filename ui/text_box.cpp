@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QValidator>
+#include <algorithm>
 
 #include "ui/qt_text.h"
 
@@ -21,30 +22,33 @@ QString upperWin1252(const QString& text) {
     return out;
 }
 
+}  // namespace
+
 // Applies the typing rules: a typed text longer than the limit is refused (unless it got no
 // longer than what the program had written), and letters become capitals.
 class TypingRules final : public QValidator {
 public:
-    TypingRules(QLineEdit* edit, int maxLength, bool upperCase)
-        : QValidator(edit), m_edit(edit), m_maxLength(maxLength), m_upperCase(upperCase) {}
+    TypingRules(QObject* parent, int maxLength, bool upperCase)
+        : QValidator(parent), m_maxLength(maxLength), m_upperCase(upperCase) {}
+
+    // A text that the program wrote may be longer than the limit; typing may keep its length.
+    void allowLength(qsizetype length) { m_written = length; }
 
     State validate(QString& input, int& /*pos*/) const override {
         if (m_upperCase) {
             input = upperWin1252(input);
         }
-        if (m_maxLength > 0 && input.size() > m_maxLength && input.size() > m_edit->text().size()) {
+        if (m_maxLength > 0 && input.size() > std::max<qsizetype>(m_maxLength, m_written)) {
             return Invalid;
         }
         return Acceptable;
     }
 
 private:
-    QLineEdit* m_edit;
     int m_maxLength;
     bool m_upperCase;
+    qsizetype m_written = 0;
 };
-
-}  // namespace
 
 bool isMenuFocusReason(Qt::FocusReason reason) {
     return reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
@@ -53,7 +57,8 @@ bool isMenuFocusReason(Qt::FocusReason reason) {
 TextBoxWidget::TextBoxWidget(QWidget* parent, int maxLength, bool upperCase)
     : QLineEdit(parent), m_maxLength(maxLength), m_upperCase(upperCase) {
     if (maxLength > 0 || upperCase) {
-        setValidator(new TypingRules(this, maxLength, upperCase));
+        m_rules = new TypingRules(this, maxLength, upperCase);
+        setValidator(m_rules);
     }
 }
 
@@ -66,7 +71,13 @@ void TextBoxWidget::setValue(const std::string& value) {
     while (!shown.empty() && shown.back() == ' ') {
         shown.pop_back();
     }
+    // The typing rules apply to typing only: a written text is shown as it is.
+    setValidator(nullptr);
     setText(toQt(shown));
+    if (m_rules != nullptr) {
+        m_rules->allowLength(static_cast<qsizetype>(shown.size()));
+        setValidator(m_rules);
+    }
 }
 
 void TextBoxWidget::focusOutEvent(QFocusEvent* event) {

@@ -8,6 +8,8 @@
 
 namespace vm {
 
+class TypingRules;
+
 // True for the focus changes that a menu causes: opening the menu bar or a drop-down does not
 // move the keyboard focus as far as the form layer's callbacks are concerned.
 bool isMenuFocusReason(Qt::FocusReason reason);
@@ -36,6 +38,7 @@ protected:
 private:
     int m_maxLength;
     bool m_upperCase;
+    TypingRules* m_rules = nullptr;
 };
 
 }  // namespace vm

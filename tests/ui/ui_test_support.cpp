@@ -1,0 +1,93 @@
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "runtime/error_handler.h"
+#include "runtime/html_log.h"
+#include "runtime/process.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+class QtEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_ui";
+        static char* argv[] = {name, nullptr};
+        m_app = new QApplication(argc, argv);
+        vm::InitFormLayer();
+    }
+    void TearDown() override {
+        vm::ReleaseAllWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete m_app;
+        m_app = nullptr;
+    }
+
+private:
+    QApplication* m_app = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_qt =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+void UiTest::SetUp() {
+    vm::ResetErrorHandlerRun();
+    vm::SetErrorLogOn(false);
+    vm::SetEndProcessHandler([this](int code) { m_endCodes.push_back(code); });
+    vm::SetBeepHandler([this] { ++m_beeps; });
+    m_previousSeam = &vm::dialogSeam();
+    vm::SetDialogSeam(&m_dialogs);
+    vm::SetEnterNavigation(false);
+}
+
+void UiTest::TearDown() {
+    vm::ReleaseAllWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    vm::SetDialogSeam(m_previousSeam);
+    vm::SetBeepHandler({});
+    vm::SetEndProcessHandler({});
+}
+
+void UiTest::runInMainForm(const std::function<void()>& defineControls,
+                           const std::function<void()>& body) {
+    vm::DefineWindow({.name = "wtest",
+                      .title = "Test",
+                      .width = 400,
+                      .height = 300,
+                      .kind = vm::WindowKind::Main});
+    defineControls();
+    vm::EndWindow();
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        try {
+            QWidget* window = vm::FormWidget("wtest");
+            if (QTest::qWaitForWindowActive(window)) {
+                body();
+            } else {
+                ADD_FAILURE() << "the main form never became active";
+            }
+        } catch (const vm::ProcessEnded&) {
+            ADD_FAILURE() << "a fatal error ended the program inside the test body";
+        }
+        if (vm::IsWindowActive("wtest")) {
+            vm::DoMethod("wtest", "release");
+        }
+    });
+    vm::DoMethod("wtest", "activate");
+    EXPECT_TRUE(ran);
+}
+
+bool UiTest::focusControl(const std::string& form, const std::string& control, int option) {
+    QWidget* widget = vm::ControlWidget(form, control, option);
+    if (widget == nullptr) {
+        return false;
+    }
+    widget->setFocus(Qt::TabFocusReason);
+    return QTest::qWaitFor([widget] { return widget->hasFocus(); }, 5000);
+}
