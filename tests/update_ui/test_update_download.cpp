@@ -1,0 +1,496 @@
+// The installer download against a real HTTP server on 127.0.0.1: the window, the progress, the
+// file in the current folder, the messages, and what the update check does afterwards.
+
+#include <sys/stat.h>
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QWidget>
+#include <filesystem>
+#include <string>
+
+#include "core/program_values.h"
+#include "ui/form_layer.h"
+#include "update/update_check.h"
+#include "update/update_download.h"
+#include "update_test_support.h"
+
+using vm::test::Connection;
+using vm::test::Gate;
+using vm::test::HttpTestServer;
+using vm::test::InstallerAnswer;
+using vm::test::PageAnswer;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kNewerPage = PageAnswer("Download Vistametra 1.06");
+
+// Bytes that show where each one came from, so a shifted or repeated piece is caught.
+std::string Body(std::size_t size) {
+    std::string body(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        body[i] = static_cast<char>((i * 7 + i / 4096) % 251);
+    }
+    return body;
+}
+
+std::string CriticalError() {
+    return cp("Erro crítico|Erro crítico!") + kCrLf +
+           cp("Por favor, reinicie a aplicação e tente novamente");
+}
+
+std::string Failure(const char* reason) {
+    return cp("Download não concluído: ") + cp(reason);
+}
+
+// The version page for the check, `installer` for the download.
+HttpTestServer::Handler Site(std::function<void(const Connection&)> installer) {
+    return [installer](const Connection& c) {
+        if (c.Asks("/vistametra/index.html")) {
+            c.Send(kNewerPage);
+        } else if (c.Asks("/vistametra/Update.exe")) {
+            installer(c);
+        }
+    };
+}
+
+class DownloadTest : public UpdateTest {};
+
+TEST_F(DownloadTest, WholeInstallerIsStartedAndTheProgramEnds) {
+    const std::string body = Body(1048576);
+    Gate lastPiece;
+    // Everything is sent, but the connection is held open until the test has seen the last
+    // progress line.
+    HttpTestServer server(Site([&](const Connection& c) {
+        c.Send(InstallerAnswer(body));
+        c.Wait(lastPiece);
+    }));
+    DownloadWatcher watcher;
+    bool checkedWindow = false;
+    watcher.onSample = [&] {
+        if (!checkedWindow) {
+            checkedWindow = true;
+            auto* window = vm::FormWidget("WupdateFile");
+            EXPECT_EQ(window->windowTitle(), QString("Download do Arquivo."));
+            EXPECT_EQ(window->parentWidget(), vm::FormWidget("wmenu"));
+            EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+            EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+            EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+            EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
+            EXPECT_EQ(window->font().family(), QString("Tahoma"));
+            EXPECT_EQ(window->font().pointSize(), 10);
+            auto* label1 = qobject_cast<QLabel*>(vm::ControlWidget("WupdateFile", "Label_1"));
+            auto* bar = qobject_cast<QProgressBar*>(vm::ControlWidget("WupdateFile", "Pg_1"));
+            auto* label2 = qobject_cast<QLabel*>(vm::ControlWidget("WupdateFile", "Label_2"));
+            ASSERT_TRUE(label1 && bar && label2);
+            EXPECT_EQ(label1->geometry(), QRect(10, 80, 440, 16));
+            EXPECT_EQ(bar->geometry(), QRect(20, 100, 410, 34));
+            EXPECT_EQ(label2->geometry(), QRect(10, 135, 440, 16));
+            EXPECT_TRUE(label1->alignment() & Qt::AlignHCenter);
+            EXPECT_TRUE(label2->alignment() & Qt::AlignHCenter);
+            EXPECT_EQ(bar->minimum(), 0);
+            EXPECT_EQ(bar->maximum(), 100);
+            EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+            EXPECT_EQ(bar->toolTip(), QString("Progresso do download"));
+        }
+        if (watcher.LastLabel() == "1024 KB from 1024 KB") {
+            lastPiece.Open();
+        }
+    };
+
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([&] {
+        vm::UpdateFrom(SiteOf(server), false);
+        EXPECT_FALSE(vm::IsWindowActive("wmenu")) << "the program ends after the start";
+    });
+
+    EXPECT_EQ(watcher.labels.front(), "http://127.0.0.1/vistametra/Update.exe");
+    EXPECT_EQ(watcher.label2, "To " + m_installer);
+    // The label ends at 1024 KB from 1024 KB with the bar at 99, then the final text.
+    ASSERT_GE(watcher.labels.size(), 3u);
+    EXPECT_EQ(watcher.labels[watcher.labels.size() - 2], "1024 KB from 1024 KB");
+    EXPECT_EQ(watcher.labels.back(), "Download Parcial Completo");
+    EXPECT_EQ(watcher.bars.back(), 99);
+    EXPECT_TRUE(std::is_sorted(watcher.bars.begin(), watcher.bars.end()));
+
+    EXPECT_TRUE(SameBytes(ReadFile(m_installer), body));
+    EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
+    EXPECT_EQ(m_endCodes, std::vector<int>{0});
+    EXPECT_EQ(Messages().size(), 1u) << "only the question";
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1],
+              "GET /vistametra/Update.exe HTTP/1.1\r\n"
+              "Host: 127.0.0.1\r\n"
+              "User-Agent: Downloader (Version 1.1)\r\n"
+              "Connection: close\r\n"
+              "\r\n");
+}
+
+TEST_F(DownloadTest, InstallerThatCannotBeStartedLeavesTheProgramRunning) {
+    HttpTestServer server(Site([](const Connection& c) { c.Send(InstallerAnswer("MZ")); }));
+    m_startSucceeds = false;
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([&] {
+        vm::UpdateFrom(SiteOf(server), true);
+        EXPECT_TRUE(vm::IsWindowActive("wmenu"));
+    });
+    EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1],
+              cp("Atualização|O instalador não pôde ser iniciado:") + kCrLf + m_installer);
+}
+
+TEST_F(DownloadTest, DownloadCutShortStartsNothingAndTheProgramGoesOn) {
+    HttpTestServer server(Site([](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 8192\r\n\r\n" + Body(4096));
+    }));
+    DownloadWatcher watcher;
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([&] {
+        vm::UpdateFrom(SiteOf(server), false);
+        EXPECT_TRUE(vm::IsWindowActive("wmenu"));
+    });
+    EXPECT_TRUE(m_started.empty());
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1], CriticalError());
+    EXPECT_EQ(watcher.LastLabel(), Failure("recebidos 4 KB de 8 KB"));
+    EXPECT_TRUE(SameBytes(ReadFile(m_installer), Body(4096))) << "the file holds what arrived";
+}
+
+// --- Outcomes of the download itself ---
+
+struct OutcomeCase {
+    const char* name;
+    std::function<void(const Connection&)> serve;
+    bool complete;                      // what UpdateFile returns
+    std::vector<std::string> messages;  // "title|text"
+    std::string file;                   // the installer's content afterwards
+    std::string label;                  // Label_1 at the end
+};
+
+void PrintTo(const OutcomeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DownloadOutcome : public DownloadTest, public ::testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(DownloadOutcome, FileMessagesAndWindow) {
+    const OutcomeCase& c = GetParam();
+    HttpTestServer server(c.serve);
+    DownloadWatcher watcher;
+    bool complete = false;
+    runInWmenu([&] { complete = vm::UpdateFile(ImpatientSiteOf(server)); });
+    EXPECT_EQ(complete, c.complete);
+    EXPECT_EQ(Messages(), c.messages);
+    EXPECT_TRUE(SameBytes(ReadFile(m_installer), c.file));
+    EXPECT_EQ(watcher.LastLabel(), c.label);
+    EXPECT_TRUE(m_started.empty()) << "UpdateFile starts nothing itself";
+}
+
+const std::string kHalf = Body(2000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DownloadOutcome,
+    ::testing::Values(
+        // An announced length of 0: the first receive brings nothing, and that is complete.
+        OutcomeCase{"LengthZero",
+                    [](const Connection& c) { c.Send(InstallerAnswer("")); },
+                    true,
+                    {},
+                    "",
+                    "Download Parcial Completo"},
+        // Without a blank after the colon the length reads as 0: everything until the server
+        // closes is taken, and counts as complete.
+        OutcomeCase{"LengthWithoutBlank",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 200 OK\r\nContent-Length:3000\r\n\r\n" + kHalf);
+                    },
+                    true,
+                    {},
+                    kHalf,
+                    "Download Parcial Completo"},
+        OutcomeCase{"LengthHeaderInAnyCase",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.0 200 OK\r\ncontent-LENGTH: 2000\r\n\r\n" + kHalf);
+                    },
+                    true,
+                    {},
+                    kHalf,
+                    "Download Parcial Completo"},
+        // The error page is saved, its status shown; the window says why.
+        OutcomeCase{"NotFound",
+                    [](const Connection& c) {
+                        c.Send(
+                            "HTTP/1.1 404 Not Found\r\nContent-Length: 20\r\n\r\n"
+                            "<html>missing</html>");
+                    },
+                    false,
+                    {"Server Code|404 Not Found"},
+                    "<html>missing</html>",
+                    Failure("o servidor respondeu 404 Not Found")},
+        // A header line other than the status line naming HTTP/1.x without 200 is taken as the
+        // status as well.
+        OutcomeCase{"OtherLineNamingHttp",
+                    [](const Connection& c) {
+                        c.Send(
+                            "HTTP/1.1 200 OK\r\nVia: HTTP/1.0 proxy\r\nContent-Length: 2000\r\n"
+                            "\r\n" +
+                            kHalf);
+                    },
+                    false,
+                    {"Server Code|HTTP/1.0 proxy"},
+                    kHalf,
+                    Failure("o servidor respondeu HTTP/1.0 proxy")},
+        // "200" elsewhere in the status line does not make an error answer a good one.
+        OutcomeCase{"ErrorWith200InItsReason",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 500 Error 200\r\nContent-Length: 2000\r\n\r\n" + kHalf);
+                    },
+                    false,
+                    {"Server Code|500 Error 200"},
+                    kHalf,
+                    Failure("o servidor respondeu 500 Error 200")},
+        OutcomeCase{"NoLength",
+                    [](const Connection& c) { c.Send("HTTP/1.1 200 OK\r\n\r\n" + kHalf); },
+                    false,
+                    {cp("Erro|Erro ao identificar o tamanho do arquivo!")},
+                    kHalf,
+                    Failure("tamanho do arquivo desconhecido")},
+        OutcomeCase{
+            "NoLengthAndNotFound",
+            [](const Connection& c) { c.Send("HTTP/1.0 404 Not Found\r\n\r\ngone"); },
+            false,
+            {cp("Erro|Erro ao identificar o tamanho do arquivo!"), "Server Code|404 Not Found"},
+            "gone",
+            Failure("o servidor respondeu 404 Not Found")},
+        OutcomeCase{"ClosedAfterHalf",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n\r\n" + kHalf);
+                    },
+                    false,
+                    {CriticalError()},
+                    kHalf,
+                    Failure("recebidos 1 KB de 3 KB")},
+        OutcomeCase{
+            "ClosedInTheHeader",
+            [](const Connection& c) { c.Send("HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n"); },
+            false,
+            {CriticalError()},
+            "",
+            Failure("recebidos 0 KB de 3 KB")},
+        // Accepts and never answers: the header's receive runs out.
+        OutcomeCase{"SilentServer",
+                    [](const Connection& c) { c.WaitForClose(); },
+                    false,
+                    {CriticalError()},
+                    "",
+                    Failure("o servidor não respondeu")},
+        // Answers the header, then falls silent in the middle of the body.
+        OutcomeCase{"SilentInTheBody",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n\r\n" + kHalf);
+                        c.WaitForClose();
+                    },
+                    false,
+                    {CriticalError()},
+                    kHalf,
+                    Failure("recebidos 1 KB de 3 KB")},
+        // One header line that never ends is given up at its bound.
+        OutcomeCase{"EndlessHeaderLine",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 200 OK\r\nX-Long: ");
+                        c.SendForever(std::string(4096, 'a'));
+                    },
+                    false,
+                    {CriticalError()},
+                    "",
+                    Failure("resposta inválida do servidor")},
+        // Header lines without end are given up after the hundredth.
+        OutcomeCase{"EndlessHeader",
+                    [](const Connection& c) {
+                        c.Send("HTTP/1.1 200 OK\r\n");
+                        c.SendForever("X-Filler: more\r\n");
+                    },
+                    false,
+                    {CriticalError()},
+                    "",
+                    Failure("resposta inválida do servidor")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+std::string HeaderOfLines(int lines) {
+    std::string header = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < lines - 2; ++i) {
+        header += "X-Filler-" + std::to_string(i) + ": yes\r\n";
+    }
+    return header + "Content-Length: 2000\r\n\r\n";
+}
+
+TEST_F(DownloadTest, HeaderOfAHundredLinesIsReadAHundredAndOneIsNot) {
+    for (const int lines : {99, 100, 101}) {
+        SCOPED_TRACE(lines);
+        m_dialogs.shown.clear();
+        HttpTestServer server([&](const Connection& c) { c.Send(HeaderOfLines(lines) + kHalf); });
+        DownloadWatcher watcher;
+        bool complete = false;
+        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+        EXPECT_EQ(complete, lines <= 100);
+        EXPECT_EQ(Messages().empty(), lines <= 100);
+    }
+}
+
+TEST_F(DownloadTest, HeaderLineOfEightKibibytesIsReadOneMoreIsNot) {
+    for (const std::size_t length : {std::size_t{8192}, std::size_t{8193}}) {
+        SCOPED_TRACE(length);
+        m_dialogs.shown.clear();
+        // The whole line without its CR LF is `length` bytes long.
+        const std::string line = "X-Long: " + std::string(length - 8, 'a');
+        HttpTestServer server([&](const Connection& c) {
+            c.Send("HTTP/1.1 200 OK\r\n" + line + "\r\nContent-Length: 2000\r\n\r\n" + kHalf);
+        });
+        DownloadWatcher watcher;
+        bool complete = false;
+        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+        EXPECT_EQ(complete, length == 8192);
+    }
+}
+
+TEST_F(DownloadTest, LengthWithoutBlankShowsTheBarFull) {
+    Gate rest;
+    HttpTestServer server([&](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length:9000\r\n\r\n" + Body(4096));
+        c.Wait(rest);
+        c.Send(Body(4904));
+    });
+    DownloadWatcher watcher;
+    watcher.onSample = [&] {
+        if (watcher.LastLabel() == "4 KB from 0 KB") {
+            rest.Open();
+        }
+    };
+    bool complete = false;
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    EXPECT_TRUE(complete);
+    EXPECT_TRUE(watcher.Saw("4 KB from 0 KB"));
+    EXPECT_EQ(watcher.bars.back(), 100);
+    EXPECT_EQ(ReadFile(m_installer).size(), 9000u);
+}
+
+TEST_F(DownloadTest, RefusedConnectionCreatesNoFile) {
+    vm::UpdateSite site;
+    site.host = "127.0.0.1";
+    site.port = vm::test::RefusedPort();
+    DownloadWatcher watcher;
+    bool complete = true;
+    runInWmenu([&] { complete = vm::UpdateFile(site); });
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Stop|Erro ao acessar a URL 127.0.0.1"});
+    EXPECT_FALSE(FileExists(m_installer));
+    EXPECT_EQ(watcher.LastLabel(), Failure("servidor inacessível"));
+}
+
+TEST_F(DownloadTest, FileThatCannotBeCreatedIsToldOnce) {
+    // A folder of the installer's name cannot be opened as a file (EISDIR).
+    std::filesystem::create_directory(m_installer);
+    HttpTestServer server([](const Connection& c) { c.Send(InstallerAnswer(Body(20000))); });
+    DownloadWatcher watcher;
+    bool complete = true;
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    EXPECT_FALSE(complete);
+    const std::vector<std::string> expected{cp("Erro|Erro criando o arquivo: ") + m_installer +
+                                            " !" + kCrLf + std::to_string(EISDIR)};
+    EXPECT_EQ(Messages(), expected);
+    EXPECT_EQ(watcher.LastLabel(), Failure("o arquivo não pôde ser criado"));
+}
+
+TEST_F(DownloadTest, WriteThatFailsIsToldOnceAndEndsTheDownload) {
+    // Every write to /dev/full fails with ENOSPC.
+    std::filesystem::create_symlink("/dev/full", m_installer);
+    HttpTestServer server([](const Connection& c) { c.Send(InstallerAnswer(Body(20000))); });
+    DownloadWatcher watcher;
+    bool complete = true;
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    EXPECT_FALSE(complete);
+    const std::vector<std::string> expected{cp("Erro|Erro salvando o arquivo:") + kCrLf +
+                                            std::to_string(ENOSPC)};
+    EXPECT_EQ(Messages(), expected);
+    EXPECT_EQ(watcher.LastLabel(), Failure("erro ao gravar o arquivo"));
+}
+
+// --- The user and the open window ---
+
+TEST_F(DownloadTest, ClosingTheWindowStopsTheWorkerWithoutTouchingAnyWindow) {
+    constexpr std::size_t kSent = 64 * 1024;
+    Gate more;
+    HttpTestServer server(Site([&](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\n" + Body(kSent));
+        c.Wait(more);
+        c.Send(Body(1048576).substr(kSent));
+    }));
+    DownloadWatcher watcher;
+    watcher.closeOnFailure = false;
+    watcher.onSample = [&] {
+        if (watcher.LastLabel() != "64 KB from 1024 KB") {
+            return;
+        }
+        watcher.stopped = true;
+        CloseDownloadWindow();
+        ASSERT_FALSE(vm::IsWindowDefined("WupdateFile"));
+        // A window of the same name defined now is not the download's: the worker must leave
+        // it alone.
+        vm::DefineWindow({.name = "WupdateFile", .title = "decoy"});
+        vm::DefineLabel({.name = "Label_1", .text = "decoy"});
+        vm::DefineProgressBar({.name = "Pg_1", .value = 7});
+        vm::EndWindow();
+        more.Open();
+    };
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([&] {
+        vm::UpdateFrom(SiteOf(server), true);
+        EXPECT_TRUE(vm::IsWindowActive("wmenu")) << "the program goes on";
+        ASSERT_TRUE(QTest::qWaitFor([] { return vm::DownloadWorkersRunning() == 0; }, 30'000));
+        EXPECT_EQ(vm::GetProperty("WupdateFile", "Label_1", "value").text(), "decoy");
+        EXPECT_EQ(vm::GetProperty("WupdateFile", "Pg_1", "value").number(), 7);
+    });
+    EXPECT_TRUE(m_started.empty());
+    EXPECT_EQ(Messages().size(), 1u) << "nothing after the question";
+    // The worker stopped at the first piece after the close and wrote nothing more.
+    EXPECT_TRUE(SameBytes(ReadFile(m_installer), Body(kSent)));
+}
+
+TEST_F(DownloadTest, SecondCheckBringsTheOpenWindowForward) {
+    Gate finish;
+    const std::string body = Body(10000);
+    HttpTestServer server(Site([&](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + body.substr(0, 4096));
+        c.Wait(finish);
+        c.Send(body.substr(4096));
+    }));
+    DownloadWatcher watcher;
+    bool checkedAgain = false;
+    watcher.onSample = [&] {
+        if (checkedAgain || watcher.LastLabel() != "4 KB from 9 KB") {
+            return;
+        }
+        checkedAgain = true;
+        QWidget* window = vm::FormWidget("WupdateFile");
+        vm::FormWidget("wmenu")->activateWindow();
+        // The menu item again, while the download window is open.
+        vm::UpdateFrom(SiteOf(server), true);
+        EXPECT_EQ(vm::FormWidget("WupdateFile"), window) << "still the same window";
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        finish.Open();
+    };
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([&] { vm::UpdateFrom(SiteOf(server), false); });
+    EXPECT_TRUE(checkedAgain);
+    EXPECT_EQ(server.Requests().size(), 2u) << "the second check asked the server nothing";
+    EXPECT_EQ(Messages().size(), 1u) << "and asked the user nothing";
+    EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
+    EXPECT_TRUE(SameBytes(ReadFile(m_installer), body));
+}
+
+}  // namespace

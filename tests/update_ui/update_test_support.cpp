@@ -1,0 +1,152 @@
+#include "update_test_support.h"
+
+#include <unistd.h>
+
+#include <QWidget>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/win1252.h"
+#include "runtime/process.h"
+#include "ui/form_layer.h"
+#include "update/update_download.h"
+#include "update/update_installer.h"
+
+std::string cp(const char* utf8) {
+    return vm::utf8ToWin1252(utf8);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    const auto diff = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    return ::testing::AssertionFailure()
+           << actual.size() << " bytes where " << expected.size()
+           << " were expected; first difference at offset " << (diff.first - actual.begin());
+}
+
+void UpdateTest::SetUp() {
+    UiTest::SetUp();
+    m_previousFolder = std::filesystem::current_path().string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vm_update_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    m_folder = pattern;
+    std::filesystem::current_path(m_folder);
+    m_installer = m_folder + "/Update.exe";
+    vm::SetInstallerStarter([this](const std::string& path) {
+        m_started.push_back(path);
+        return m_startSucceeds;
+    });
+}
+
+void UpdateTest::TearDown() {
+    // A worker that outlived its window must be gone before the next test or the application.
+    EXPECT_TRUE(QTest::qWaitFor([] { return vm::DownloadWorkersRunning() == 0; }, 30'000))
+        << "a download worker is still running";
+    vm::SetInstallerStarter({});
+    std::filesystem::current_path(m_previousFolder);
+    std::error_code error;
+    std::filesystem::remove_all(m_folder, error);
+    UiTest::TearDown();
+}
+
+void UpdateTest::runInWmenu(const std::function<void()>& body) {
+    vm::DefineWindow({.name = "wmenu",
+                      .title = "Vistametra",
+                      .width = 640,
+                      .height = 480,
+                      .kind = vm::WindowKind::Main});
+    vm::EndWindow();
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        try {
+            if (QTest::qWaitForWindowExposed(vm::FormWidget("wmenu"))) {
+                body();
+            } else {
+                ADD_FAILURE() << "the main form was never shown";
+            }
+        } catch (const vm::ProcessEnded&) {
+            ADD_FAILURE() << "a fatal error ended the program inside the test body";
+        }
+        if (vm::IsWindowActive("wmenu")) {
+            vm::DoMethod("wmenu", "release");
+        }
+    });
+    vm::DoMethod("wmenu", "activate");
+    EXPECT_TRUE(ran);
+}
+
+vm::UpdateSite UpdateTest::SiteOf(const vm::test::HttpTestServer& server) {
+    vm::UpdateSite site;
+    site.host = "127.0.0.1";
+    site.port = server.Port();
+    site.limits.connectTimeoutMs = 5'000;
+    site.limits.receiveTimeoutMs = 20'000;
+    return site;
+}
+
+vm::UpdateSite UpdateTest::ImpatientSiteOf(const vm::test::HttpTestServer& server) {
+    vm::UpdateSite site = SiteOf(server);
+    site.limits.receiveTimeoutMs = 300;
+    site.pageTimeLimitMs = 1'000;
+    site.headerTimeLimitMs = 1'000;
+    return site;
+}
+
+DownloadWatcher::DownloadWatcher() {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Sample(); });
+    m_timer.start(5);
+}
+
+DownloadWatcher::~DownloadWatcher() {
+    m_timer.stop();
+}
+
+bool DownloadWatcher::Saw(const std::string& label) const {
+    return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
+void DownloadWatcher::Sample() {
+    if (stopped || !vm::IsControlDefined("WupdateFile", "Label_1")) {
+        return;
+    }
+    sawWindow = true;
+    const std::string label = vm::GetProperty("WupdateFile", "Label_1", "value").text();
+    if (labels.empty() || labels.back() != label) {
+        labels.push_back(label);
+    }
+    const int bar = static_cast<int>(vm::GetProperty("WupdateFile", "Pg_1", "value").number());
+    if (bars.empty() || bars.back() != bar) {
+        bars.push_back(bar);
+    }
+    label2 = vm::GetProperty("WupdateFile", "Label_2", "value").text();
+    if (onSample) {
+        onSample();
+    }
+    if (!stopped && closeOnFailure && vm::IsWindowDefined("WupdateFile") &&
+        label.rfind(cp("Download não concluído"), 0) == 0 && vm::DownloadWorkersRunning() == 0) {
+        CloseDownloadWindow();
+    }
+}
+
+void CloseDownloadWindow() {
+    if (QWidget* window = vm::FormWidget("WupdateFile")) {
+        window->close();
+    }
+}

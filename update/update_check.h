@@ -1,0 +1,23 @@
+#pragma once
+// The update check: reads the vendor's version page, compares the version written there with the
+// one running and, when the user agrees, downloads the installer, starts it and ends the program.
+
+#include "update/update_site.h"
+
+namespace vm {
+
+// The check against the vendor's server (www.vistametra.com.br, port 80). `lManual` true: the user
+// asked, and is always asked whether to download; false: the start-up check, which asks only when
+// a newer version exists and otherwise shows nothing. Failures are told in message boxes; nothing
+// is returned. The installer is started, and "wmenu" released, only after a download that
+// completed whole; when the installer cannot be started the program says so and keeps running.
+// While a download window is open, brings it forward and does nothing else.
+//
+// Runs on the event-loop thread while the main form "wmenu" is active, and blocks it while it
+// talks to the server (within the site's time-outs).
+void Update(bool lManual = false);
+
+// The same against the given site.
+void UpdateFrom(const UpdateSite& site, bool lManual);
+
+}  // namespace vm

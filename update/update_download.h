@@ -1,0 +1,38 @@
+#pragma once
+// The download of the installer: the window "WupdateFile" with its progress bar, and a detached
+// worker thread that fetches "/vistametra/Update.exe" over a bare TSocket into "Update.exe" in
+// the current folder, showing the progress as the pieces come in.
+
+#include <string>
+
+#include "update/update_site.h"
+
+namespace vm {
+
+// Opens the download window, starts the download on a worker thread and returns when the window
+// has been closed: by the finished download, or by the user. True only when the server answered
+// 200 and at least the announced length was written whole to InstallerPath() and the file was
+// closed; on every other outcome the worker has told the user why (a message box and the window's
+// first line) and the window stayed open until the user closed it. When a download window is
+// already open, brings it forward, starts nothing and returns false.
+//
+// Must run on the event-loop thread while the main form is active.
+bool UpdateFile(const UpdateSite& site = {});
+
+// True while a download window is open.
+bool DownloadWindowOpen();
+// Brings an open download window forward; does nothing when there is none.
+void ShowDownloadWindow();
+
+// The installer's full path: the current folder + "/Update.exe"; "Update.exe" alone when the
+// current folder cannot be determined.
+std::string InstallerPath();
+
+// The request the download sends for the installer on `host`.
+std::string DownloadRequest(const std::string& host);
+
+// Worker threads that have not ended yet. The download never waits for its worker; this is for
+// whoever must know that none is left (a test before it ends).
+int DownloadWorkersRunning();
+
+}  // namespace vm

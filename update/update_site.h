@@ -1,0 +1,27 @@
+#pragma once
+// Where the update check and the download reach the vendor, and the time-outs and bounds they
+// apply. The program always uses the defaults; tests point a site at a loopback server and
+// shorten the time-outs.
+
+#include <string>
+
+#include "update/net_limits.h"
+
+namespace vm {
+
+inline constexpr const char* kVendorHost = "www.vistametra.com.br";
+
+struct UpdateSite {
+    std::string host = kVendorHost;
+    int port = 80;
+    // Connect and receive time-outs, the header line bound and the bound of a whole page or
+    // error answer.
+    NetLimits limits = UpdateNetLimits();
+    // Longest time the version page, or the header of the installer's answer, may take in total.
+    int pageTimeLimitMs = kUpdatePageTimeLimitMs;
+    int headerTimeLimitMs = kUpdateHeaderTimeLimitMs;
+    // Most header lines of the installer's answer that are read before the answer is given up.
+    int maxHeaderLines = kUpdateMaxHeaderLines;
+};
+
+}  // namespace vm
