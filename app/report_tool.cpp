@@ -42,7 +42,8 @@ const char* const kFooter =
     "Examples:\n"
     "  vistametra-report\n"
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
-    "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n";
+    "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
+    "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n";
 
 nlohmann::ordered_json projectJson(const DadosProjeto& p) {
     nlohmann::ordered_json json;
@@ -67,7 +68,7 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p) {
 
 }  // namespace
 
-int runReportTool(int argc, char** argv) {
+int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     CLI::App app{kDescription, "vistametra-report"};
     app.footer(kFooter);
     std::string projectFile;
@@ -75,6 +76,7 @@ int runReportTool(int argc, char** argv) {
     bool summary = false;
     bool json = false;
     std::string saveFile;
+    std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
     app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
         ->type_name("FIELD=VALUE");
@@ -82,6 +84,10 @@ int runReportTool(int argc, char** argv) {
     app.add_flag("--json", json, "print every field and result as one JSON object");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
+    app.add_option("-o,--output", reportFile,
+                   "write the calculation report: .pdf (one file), .svg, .png or .emf (one file "
+                   "a page, suffixes _0001, _0002...)")
+        ->type_name("FILE");
 
     try {
         app.parse(argc, argv);
@@ -142,6 +148,14 @@ int runReportTool(int argc, char** argv) {
     if (!saveFile.empty()) {
         std::string error;
         if (!MemoWrit(saveFile, TextoProjeto(p), &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    if (!reportFile.empty()) {
+        std::string error = "this build has no report writer";
+        if (!writeReport || !writeReport(p, reportFile, error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }

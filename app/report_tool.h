@@ -2,10 +2,19 @@
 // vistametra-report: starts like the program, optionally opens a project file, applies overrides,
 // runs the calculation and prints or writes the results.
 
+#include <functional>
+#include <string>
+
+#include "core/dados_projeto.h"
+
 namespace vm {
 
+// Writes the report of the calculated project to a file (-o); false with `error` set on failure.
+using ReportFileWriter =
+    std::function<bool(const DadosProjeto& p, const std::string& file, std::string& error)>;
+
 // Runs the tool with the process's arguments; returns the exit code (0 success, 1 a file that
-// cannot be read or written, 2 a bad command line).
-int runReportTool(int argc, char** argv);
+// cannot be read or written, 2 a bad command line). Without a writer, -o is refused.
+int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport = {});
 
 }  // namespace vm

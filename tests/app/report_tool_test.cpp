@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -194,6 +197,130 @@ TEST_F(ReportTool, OpensSavesAndRefusesFiles) {
     const ToolRun unwritable = run({"--save", "no/such/folder/x.qtv"});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_FALSE(unwritable.err.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Runs a command and returns what it printed; "" when it cannot run.
+std::string capture(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+            out.append(buf, n);
+        }
+        pclose(pipe);
+    }
+    return out;
+}
+
+struct Word {
+    int page;
+    double xMm, yMm;
+    std::string text;
+};
+
+// Every word of a PDF with its page and top-left corner in millimetres, as poppler reads them.
+std::vector<Word> pdfWords(const fs::path& pdf) {
+    const std::string html = capture("pdftotext -bbox '" + pdf.string() + "' - 2>/dev/null");
+    std::vector<Word> words;
+    int page = 0;
+    size_t at = 0;
+    const double mmPerPoint = 25.4 / 72;
+    while (true) {
+        const size_t pageAt = html.find("<page ", at);
+        const size_t wordAt = html.find("<word ", at);
+        if (wordAt == std::string::npos) {
+            break;
+        }
+        if (pageAt != std::string::npos && pageAt < wordAt) {
+            ++page;
+            at = pageAt + 1;
+            continue;
+        }
+        const auto attr = [&](const char* name) {
+            const size_t a = html.find(name, wordAt) + std::strlen(name) + 2;
+            return std::stod(html.substr(a, html.find('"', a) - a));
+        };
+        const size_t textAt = html.find('>', wordAt) + 1;
+        words.push_back({page, attr("xMin") * mmPerPoint, attr("yMin") * mmPerPoint,
+                         html.substr(textAt, html.find("</word>", textAt) - textAt)});
+        at = textAt;
+    }
+    return words;
+}
+
+const Word* findWord(const std::vector<Word>& words, int page, const std::string& text) {
+    for (const Word& w : words) {
+        if (w.page == page && w.text == text) {
+            return &w;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(ReportTool, WritesTheReportAsPdfWithTextsInPlace) {
+    const ToolRun r = run({"-o", "rel.pdf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string info = capture("pdfinfo '" + (m_dir / "rel.pdf").string() + "'");
+    EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
+    EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
+    EXPECT_NE(info.find("AUDITORIO_TERREO_Calculo_Tela.pdf"), std::string::npos) << info;
+    const std::string fonts = capture("pdffonts '" + (m_dir / "rel.pdf").string() + "'");
+    // Every font line says "yes" in its "emb" column, the fifth field from the end.
+    std::istringstream fontLines(fonts);
+    std::string line;
+    int fontCount = 0;
+    while (std::getline(fontLines, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+        if (f.size() < 6 || line.rfind("name", 0) == 0 || line.rfind("---", 0) == 0) {
+            continue;
+        }
+        ++fontCount;
+        EXPECT_EQ(f[f.size() - 5], "yes") << line;
+    }
+    EXPECT_GE(fontCount, 1) << fonts;
+
+    const auto words = pdfWords(m_dir / "rel.pdf");
+    for (int page : {1, 2}) {
+        const Word* projeto = findWord(words, page, "Projeto");
+        ASSERT_NE(projeto, nullptr) << "page " << page;
+        EXPECT_NEAR(projeto->xMm, 20, 1);
+        EXPECT_NEAR(projeto->yMm, 20, 1);
+        EXPECT_NE(findWord(words, page, "AUDITORIO_TERREO"), nullptr);
+        EXPECT_NE(findWord(words, page, vm::DToC(vm::Today())), nullptr);
+    }
+    // Page A holds the minimum images, page B the planned screen.
+    EXPECT_NE(findWord(words, 1, "180.14&quot;"), nullptr);
+    EXPECT_NE(findWord(words, 1, "mínimos"), nullptr);
+    EXPECT_NE(findWord(words, 2, "pretendida"), nullptr);
+    EXPECT_NE(findWord(words, 2, "139.39&quot;"), nullptr);
+}
+
+TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
+    ASSERT_EQ(run({"--set", "nComprimento=12", "-o", "rel.emf"}).exitCode, 0);
+    ASSERT_EQ(run({"-o", "rel.svg"}).exitCode, 0);
+    ASSERT_EQ(run({"-o", "Rel.PNG"}).exitCode, 0);
+    for (const char* name : {"rel_0001.emf", "rel_0002.emf", "rel_0001.svg", "rel_0002.svg",
+                             "Rel_0001.PNG", "Rel_0002.PNG"}) {
+        EXPECT_TRUE(fs::exists(m_dir / name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(m_dir / "rel_0003.emf"));
+    // The page files open in an EMF parser we did not write.
+    const std::string svg = capture("emf2svg-conv -i '" + (m_dir / "rel_0001.emf").string() +
+                                    "' -o /dev/stdout 2>/dev/null");
+    EXPECT_NE(svg.find("AUDITORIO_TERREO"), std::string::npos) << svg.substr(0, 300);
+    EXPECT_NE(slurp(m_dir / "rel_0002.svg").find("<svg"), std::string::npos);
+
+    const ToolRun bad = run({"-o", "rel.doc"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find(".pdf"), std::string::npos);
+    const ToolRun unwritable = run({"-o", "no/such/folder/rel.pdf"});
+    EXPECT_EQ(unwritable.exitCode, 1);
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+#pragma once
+// Writing the calculation report of a project to a file, for vistametra-report -o.
+
+#include <string>
+
+#include "core/dados_projeto.h"
+
+namespace vm {
+
+// Builds the report's pages with the program's own page-building code and writes them by the
+// file's extension (any case): ".pdf" one A4 PDF with every page and its fonts embedded; ".svg"
+// and ".png" one file per page and ".emf" the page files themselves, each named with the suffix
+// _0001, _0002... before the extension. Returns false with `error` set when a page or the file
+// cannot be written. Needs a QGuiApplication.
+bool writeReportFile(const DadosProjeto& p, const std::string& file, std::string& error);
+
+}  // namespace vm
