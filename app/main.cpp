@@ -11,6 +11,7 @@
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/main_window.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     vm::SetDefaultIcon("qtv");
 
     vm::mainWindowProcedures().getDefaultPrinter = defaultPrinterName;
+    vm::mainWindowProcedures().update = [](bool manual) { vm::Update(manual); };
     vm::DefinirJanelaPrincipal();
     vm::DoMethod("wmenu", "center");
     vm::DoMethod("wmenu", "activate");
