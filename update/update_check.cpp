@@ -82,12 +82,12 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
 
     // Only a whole installer is started; after any other outcome the download window has said
     // why, and the program goes on.
-    if (!UpdateFile(site)) {
+    const std::optional<std::string> cInstaller = UpdateFile(site);
+    if (!cInstaller) {
         return;
     }
-    const std::string cInstaller = InstallerPath();
-    if (!StartInstaller(cInstaller)) {
-        MsgStop(cp("O instalador não pôde ser iniciado:") + kCrLf + utf8ToWin1252(cInstaller),
+    if (!StartInstaller(*cInstaller)) {
+        MsgStop(cp("O instalador não pôde ser iniciado:") + kCrLf + utf8ToWin1252(*cInstaller),
                 cp("Atualização"));
         return;
     }

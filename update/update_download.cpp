@@ -392,10 +392,10 @@ void ButtonMain(const std::shared_ptr<Download>& d) {
 
 }  // namespace
 
-bool UpdateFile(const UpdateSite& site) {
+std::optional<std::string> UpdateFile(const UpdateSite& site) {
     if (DownloadWindowOpen()) {
         ShowDownloadWindow();
-        return false;
+        return std::nullopt;
     }
     auto d = std::make_shared<Download>();
     d->site = site;
@@ -443,7 +443,10 @@ bool UpdateFile(const UpdateSite& site) {
     EndWindow();
     DoMethod(kForm, "Center");
     DoMethod(kForm, "Activate");
-    return d->complete;
+    if (!d->complete) {
+        return std::nullopt;
+    }
+    return d->cPath;
 }
 
 bool DownloadWindowOpen() {

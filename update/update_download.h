@@ -3,6 +3,7 @@
 // worker thread that fetches "/vistametra/Update.exe" over a bare TSocket into "Update.exe" in
 // the current folder, showing the progress as the pieces come in.
 
+#include <optional>
 #include <string>
 
 #include "update/update_site.h"
@@ -10,14 +11,15 @@
 namespace vm {
 
 // Opens the download window, starts the download on a worker thread and returns when the window
-// has been closed: by the finished download, or by the user. True only when the server answered
-// 200 and at least the announced length was written whole to InstallerPath() and the file was
-// closed; on every other outcome the worker has told the user why (a message box and the window's
-// first line) and the window stayed open until the user closed it. When a download window is
-// already open, brings it forward, starts nothing and returns false.
+// has been closed: by the finished download, or by the user. Returns the installer's full path
+// (InstallerPath() when the download began) only when the server answered 200 and at least the
+// announced length was written whole to that file and the file was closed; nothing on every other
+// outcome, after which the worker has told the user why (a message box and the window's first
+// line) and the window stayed open until the user closed it. When a download window is already
+// open, brings it forward, starts nothing and returns nothing.
 //
 // Must run on the event-loop thread while the main form is active.
-bool UpdateFile(const UpdateSite& site = {});
+std::optional<std::string> UpdateFile(const UpdateSite& site = {});
 
 // True while a download window is open.
 bool DownloadWindowOpen();

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QWidget>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/program_values.h"
@@ -181,9 +182,9 @@ TEST_P(DownloadOutcome, FileMessagesAndWindow) {
     const OutcomeCase& c = GetParam();
     HttpTestServer server(c.serve);
     DownloadWatcher watcher;
-    bool complete = false;
-    runInWmenu([&] { complete = vm::UpdateFile(ImpatientSiteOf(server)); });
-    EXPECT_EQ(complete, c.complete);
+    std::optional<std::string> installer;
+    runInWmenu([&] { installer = vm::UpdateFile(ImpatientSiteOf(server)); });
+    EXPECT_EQ(installer, c.complete ? std::optional<std::string>(m_installer) : std::nullopt);
     EXPECT_EQ(Messages(), c.messages);
     EXPECT_TRUE(SameBytes(ReadFile(m_installer), c.file));
     EXPECT_EQ(watcher.LastLabel(), c.label);
@@ -335,7 +336,7 @@ TEST_F(DownloadTest, HeaderOfAHundredLinesIsReadAHundredAndOneIsNot) {
         HttpTestServer server([&](const Connection& c) { c.Send(HeaderOfLines(lines) + kHalf); });
         DownloadWatcher watcher;
         bool complete = false;
-        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)).has_value(); });
         EXPECT_EQ(complete, lines <= 100);
         EXPECT_EQ(Messages().empty(), lines <= 100);
     }
@@ -352,7 +353,7 @@ TEST_F(DownloadTest, HeaderLineOfEightKibibytesIsReadOneMoreIsNot) {
         });
         DownloadWatcher watcher;
         bool complete = false;
-        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+        runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)).has_value(); });
         EXPECT_EQ(complete, length == 8192);
     }
 }
@@ -371,7 +372,7 @@ TEST_F(DownloadTest, LengthWithoutBlankShowsTheBarFull) {
         }
     };
     bool complete = false;
-    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)).has_value(); });
     EXPECT_TRUE(complete);
     EXPECT_TRUE(watcher.Saw("4 KB from 0 KB"));
     EXPECT_EQ(watcher.bars.back(), 100);
@@ -384,7 +385,7 @@ TEST_F(DownloadTest, RefusedConnectionCreatesNoFile) {
     site.port = vm::test::RefusedPort();
     DownloadWatcher watcher;
     bool complete = true;
-    runInWmenu([&] { complete = vm::UpdateFile(site); });
+    runInWmenu([&] { complete = vm::UpdateFile(site).has_value(); });
     EXPECT_FALSE(complete);
     EXPECT_EQ(Messages(), std::vector<std::string>{"Stop|Erro ao acessar a URL 127.0.0.1"});
     EXPECT_FALSE(FileExists(m_installer));
@@ -397,7 +398,7 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedIsToldOnce) {
     HttpTestServer server([](const Connection& c) { c.Send(InstallerAnswer(Body(20000))); });
     DownloadWatcher watcher;
     bool complete = true;
-    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)).has_value(); });
     EXPECT_FALSE(complete);
     const std::vector<std::string> expected{cp("Erro|Erro criando o arquivo: ") + m_installer +
                                             " !" + kCrLf + std::to_string(EISDIR)};
@@ -411,7 +412,7 @@ TEST_F(DownloadTest, WriteThatFailsIsToldOnceAndEndsTheDownload) {
     HttpTestServer server([](const Connection& c) { c.Send(InstallerAnswer(Body(20000))); });
     DownloadWatcher watcher;
     bool complete = true;
-    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)); });
+    runInWmenu([&] { complete = vm::UpdateFile(SiteOf(server)).has_value(); });
     EXPECT_FALSE(complete);
     const std::vector<std::string> expected{cp("Erro|Erro salvando o arquivo:") + kCrLf +
                                             std::to_string(ENOSPC)};
