@@ -42,6 +42,9 @@ struct PrintJob {
     std::string cPreviewId;  // 8 digits tying the page files to this job
     int nPageFiles = 0;      // page files written so far
     std::string cJobName;    // document name under which the spooler lists the job
+    // The file that the built-in "PDF" printer suggests in its file-save dialog (the report's
+    // ArquivoPdf); "" suggests none.
+    std::string cPdfFile;
     // Set when printing starts: a positive number counting the documents this process started
     // (Qt does not reveal the spooler's own job id); 0 before printing and when starting failed.
     int nJobId = 0;
@@ -91,8 +94,9 @@ std::vector<int> PrintPageOrder(int first, int last, int pageCount, PageParity p
                                 bool collate);
 
 // Prints the job's page files in `pages` order (page numbers 1 to nPageFiles) as one document
-// named cJobName: StartPrintDoc, PrintPageFile per page, EndPrintDoc. Returns false when the
-// document could not be started (nothing is printed then).
+// named cJobName: StartPrintDoc, PrintPageFile per page, EndPrintDoc. Numbers outside the job's
+// pages are skipped. Returns false when no page is left or the document could not be started
+// (nothing is printed then).
 bool PrintPages(const std::vector<int>& pages);
 
 }  // namespace vm

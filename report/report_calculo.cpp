@@ -1,0 +1,65 @@
+#include "report/report_calculo.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "core/program_values.h"
+#include "core/startup.h"
+#include "report/emf_writer.h"
+#include "report/page_files.h"
+#include "report/page_images.h"
+#include "report/preview.h"
+#include "report/print_job.h"
+#include "report/printers.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
+#include "ui/qt_text.h"
+
+namespace vm {
+
+void ReportCalculo() {
+    const DadosProjeto& p = projeto();
+    const ProgramValues& values = programValues();
+    const std::string nomePdf = NomePdf(p.cProjeto);
+    const std::string arquivoPdf = ArquivoPdf(values.DirPdf, p.cProjeto);
+
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->setText(toQt(arquivoPdf));
+    }
+
+    InitPrintMessages();
+    PrintJob& job = printJob();
+    // Portrait is asked for as well, so a printer that stands in landscape cuts nothing off.
+    PrinterProperties opened = SetPrinterProperties(
+        values.PrintX, kOrientationPortrait, kPaperA4, kLeaveAsIs, kLeaveAsIs, kLeaveAsIs,
+        kLeaveAsIs, kLeaveAsIs, kLeaveAsIs, kDuplexSimplex, kLeaveAsIs);
+    job.nCopies = opened.copies;
+    job.nCollate = opened.collate;
+    job.device = opened.device;
+    const bool lSuccess = opened.printer != nullptr;
+    job.printer = std::move(opened.printer);
+
+    job.lPreview = true;
+    job.cPreviewId = PreviewIdNow();
+    job.cPrinterName = values.PrintX;
+    if (!lSuccess) {
+        return;
+    }
+
+    job.cJobName = SetJobName(nomePdf);
+    job.cPdfFile = arquivoPdf;
+    job.nPageFiles = 0;
+
+    NamedImageSource images;
+    RegisterReportImages(images);
+    EmfPageCanvas canvas(job.device, &images);
+    const std::string folder = TempFolder();
+    BuildReportPages(p, canvas, [&](int n) {
+        job.nPageFiles = n;
+        return PageFileName(folder, job.cPreviewId, n);
+    });
+
+    ShowPreview();
+}
+
+}  // namespace vm
