@@ -45,6 +45,17 @@ std::string documentsFromUserDirs(const std::string& home) {
     return "";
 }
 
+// Folders that belong to the package manager: an installed copy lives there, and its projects go
+// to the documents folder even when the user (root) could write beside the program.
+bool isSystemFolder(const std::string& folder) {
+    for (const char* prefix : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"}) {
+        if (folder.rfind(prefix, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string programFile() {
@@ -67,7 +78,7 @@ std::string projectFolder() {
     const auto slash = exe.rfind('/');
     if (slash != std::string::npos) {
         const std::string folder = exe.substr(0, slash + 1);
-        if (access(folder.c_str(), W_OK) == 0) {
+        if (!isSystemFolder(folder) && access(folder.c_str(), W_OK) == 0) {
             return folder;
         }
     }

@@ -9,7 +9,8 @@ namespace vm {
 std::string programFile();
 
 // The folder that projects are saved in, ending in "/": the program's folder when the user can
-// write there, else a folder "Vistametra" in the user's documents folder, created when missing.
+// write there and it is not a system folder (/usr, /opt...: an installed copy), else a folder
+// "Vistametra" in the user's documents folder, created when missing.
 std::string projectFolder();
 
 // The user's documents folder (XDG_DOCUMENTS_DIR, ~/.config/user-dirs.dirs, else ~/Documents),
