@@ -20,8 +20,9 @@ void registrarVariaveis() {
         {"QTV_VERSAO", &v.QTV_VERSAO}, {"QTV_DATA", &v.QTV_DATA}, {"cSobre", &v.cSobre},
         {"cAutoria", &v.cAutoria},     {"DirPdf", &v.DirPdf},     {"PrintX", &v.PrintX},
     };
-    for (const auto& [name, value] : globals) {
-        RegisterMemVar(MemVarScope::Public, name, [value] { return MemVarValue(*value); });
+    for (const auto& global : globals) {
+        const std::string* value = global.second;
+        RegisterMemVar(MemVarScope::Public, global.first, [value] { return MemVarValue(*value); });
     }
     for (const ProjectField& f : projectFields()) {
         RegisterMemVar(MemVarScope::Private, f.name, [&f]() -> MemVarValue {
