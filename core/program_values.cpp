@@ -8,8 +8,8 @@ ProgramValues& programValues() {
 }
 
 std::string defaultAutoria() {
-    return "Vistametra - Copyright (c) 2016 Vistametra Engenharia Audiovisual. Todos os direitos "
-           "reservados.";
+    // Short enough to stay clear of the page number that the footer centres on the same line.
+    return "Copyright (c) 2016 Vistametra. Todos os direitos reservados.";
 }
 
 }  // namespace vm
