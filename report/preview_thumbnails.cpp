@@ -65,6 +65,8 @@ QPixmap PagePicture(const QString& fileName, ThumbnailSize size) {
 PreviewThumbnailStrip::PreviewThumbnailStrip(const QString& title, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("PreviewThumbnails"));
+    // The keys stay with the preview and its bar when the strip appears.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(title);
     SetBackground(this, kGrey);
     auto* layout = new QVBoxLayout(this);
@@ -121,6 +123,7 @@ void PreviewThumbnailStrip::ScrollTo(int position) {
 QWidget* MakeWaitBox(const QString& text, QWidget* parent) {
     auto* box = new QWidget(parent, Qt::Window | Qt::FramelessWindowHint);
     box->setObjectName(QStringLiteral("PreviewWait"));
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->setFixedSize(310, 85);
     auto* frame = new QFrame(box);
     frame->setFrameShape(QFrame::Box);
