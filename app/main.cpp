@@ -1,10 +1,11 @@
 // The program: start-up, then the main window until it is released.
 #include <QApplication>
-#include <QPrinterInfo>
 
 #include "core/platform_paths.h"
 #include "core/single_instance.h"
 #include "core/startup.h"
+#include "report/printers.h"
+#include "report/report_calculo.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
@@ -12,15 +13,6 @@
 #include "ui/form_layer.h"
 #include "ui/main_window.h"
 #include "update/update_check.h"
-
-namespace {
-
-std::string defaultPrinterName() {
-    const QString name = QPrinterInfo::defaultPrinterName();
-    return name.isEmpty() ? std::string("PDF") : name.toStdString();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     vm::ErrorSys();
@@ -36,14 +28,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    vm::IniciarSemJanela(defaultPrinterName);
+    vm::IniciarSemJanela(vm::GetDefaultPrinter);
     vm::SetErrorLogFile("qtv.htm");
     vm::SetErrorLogOn(true);
     vm::SetEnterNavigation(true);
     vm::SetDefaultFont("ARIAL", 9);
     vm::SetDefaultIcon("qtv");
 
-    vm::mainWindowProcedures().getDefaultPrinter = defaultPrinterName;
+    vm::mainWindowProcedures().reportCalculo = vm::ReportCalculo;
+    vm::mainWindowProcedures().getPrinter = vm::GetPrinter;
+    vm::mainWindowProcedures().getDefaultPrinter = vm::GetDefaultPrinter;
     vm::mainWindowProcedures().update = [](bool manual) { vm::Update(manual); };
     vm::DefinirJanelaPrincipal();
     vm::DoMethod("wmenu", "center");
