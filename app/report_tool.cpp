@@ -13,6 +13,8 @@
 #include "core/text.h"
 #include "core/win1252.h"
 #include "project/project_file.h"
+#include "report/sightline_analysis.h"
+#include "report/sightline_analysis_output.h"
 
 namespace vm {
 namespace {
@@ -36,14 +38,18 @@ const char* const kFooter =
     "video).\n"
     "--json prints one object with every input field and every result by its record name: "
     "numbers as numbers, cData as its dd/mm/yy text, the flags as true/false, texts in UTF-8.\n"
-    "With both, the JSON follows the summary.\n\n"
-    "Exit codes: 0 success, 1 a project file that cannot be read or written, 2 a bad command "
+    "With both, the JSON follows the summary.\n\n";
+
+// After the description of the analysis.
+const char* const kFooterEnd =
+    "\nExit codes: 0 success, 1 a project file that cannot be read or written, 2 a bad command "
     "line.\n\n"
     "Examples:\n"
     "  vistametra-report\n"
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
     "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
-    "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n";
+    "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
+    "  vistametra-report --set nAlturaFila2=0.35 --analysis\n";
 
 nlohmann::ordered_json projectJson(const DadosProjeto& p) {
     nlohmann::ordered_json json;
@@ -70,11 +76,12 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p) {
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     CLI::App app{kDescription, "vistametra-report"};
-    app.footer(kFooter);
+    app.footer(std::string(kFooter) + kAnalysisJsonHelp + kFooterEnd);
     std::string projectFile;
     std::vector<std::string> sets;
     bool summary = false;
     bool json = false;
+    bool analysis = false;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -82,6 +89,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         ->type_name("FIELD=VALUE");
     app.add_flag("--summary", summary, "print the three result lines (the default)");
     app.add_flag("--json", json, "print every field and result as one JSON object");
+    app.add_flag("--analysis", analysis,
+                 "print the seat-by-seat sightline analysis (with --json: under \"analysis\")");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -161,13 +170,20 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
 
-    if (summary || !json) {
+    if (summary || (!json && !analysis)) {
         for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
             std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
         }
     }
+    if (analysis && !json) {
+        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p));
+    }
     if (json) {
-        std::cout << projectJson(p).dump(2) << "\n";
+        nlohmann::ordered_json out = projectJson(p);
+        if (analysis) {
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p));
+        }
+        std::cout << out.dump(2) << "\n";
     }
     return std::cout.good() ? 0 : 1;
 }

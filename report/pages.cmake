@@ -23,3 +23,10 @@ vm_pure_library(vm_report_images
   ${CMAKE_CURRENT_LIST_DIR}/report_images.cpp
   ${_vm_report_images_cpp})
 target_link_libraries(vm_report_images PUBLIC vm_report_emf vm_report_pages)
+
+# The seat-by-seat sightline analysis of vistametra-report --analysis, on the drawings' geometry.
+vm_pure_library(vm_sightline_analysis
+  ${CMAKE_CURRENT_LIST_DIR}/sightline_analysis.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sightline_analysis_output.cpp)
+target_link_libraries(vm_sightline_analysis PUBLIC vm_report_pages vm_core
+                                                   nlohmann_json::nlohmann_json)

@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "report/canvas.h"
 #include "report/report_style.h"
+#include "report/sightline_geometry.h"
 
 namespace vm {
 
@@ -34,13 +35,13 @@ double RowDepth(const DadosProjeto& p) {
 }
 
 double RowFrontColumn(const DadosProjeto& p, double nFilaX, double nAssentoL) {
-    return 20 + (p.nDistOlhos1 + p.nDistEntreFilas * nFilaX) * p.nFatorX - nAssentoL;
+    return 20 + RowEyeDistance(p, nFilaX) * p.nFatorX - nAssentoL;
 }
 
 SeatRow ElevationRow(const DadosProjeto& p, double nPisoX, double nAssentoL, double nFilaX) {
     const double F = p.nFatorX;
     SeatRow row;
-    row.nDegrauX = p.nAlturaFila2 * nFilaX * F;
+    row.nDegrauX = RowRise(p, nFilaX, F);
     row.nDistX = RowFrontColumn(p, nFilaX, nAssentoL);
     row.nEyePointX = row.nDistX + nAssentoL - kEyeFromRowBack * F;
     row.nEyePointY = nPisoX - row.nDegrauX - p.nAlturaOlhos1 * F;
@@ -48,7 +49,7 @@ SeatRow ElevationRow(const DadosProjeto& p, double nPisoX, double nAssentoL, dou
 }
 
 bool RowIsDrawn(const DadosProjeto& p, double nFilaX) {
-    return nFilaX < p.nNumeroFilas && nFilaX < kMaxDrawnRows;
+    return IsSeatRow(p, nFilaX) && nFilaX < kMaxDrawnRows;
 }
 
 // Steps common to both elevations: the room's section and the grey line of the screen's height.
@@ -147,8 +148,7 @@ void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
         return;
     }
     auto seatTop = [&](double nAssentoX) {
-        const double nDegrauX = p.nLarguraAssento * nAssentoX * F + p.nAlturaFila2 * F;
-        return plan.nPisoXX - nAssentoA - nDegrauX;
+        return plan.nPisoXX - nAssentoA - SeatOffset(p, nAssentoX, F);
     };
     // The seats that can meet the sheet's height: the top row of seat k falls by `step` per seat.
     double first = 0;

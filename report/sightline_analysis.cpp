@@ -1,0 +1,366 @@
+#include "report/sightline_analysis.h"
+
+#include <cmath>
+#include <utility>
+
+#include "core/calculo.h"
+#include "core/dados_projeto.h"
+#include "core/win1252.h"
+#include "report/report_drawings.h"
+#include "report/sightline_geometry.h"
+
+namespace vm {
+
+namespace {
+
+// Reasons, shown as they stand in the text table and the JSON.
+const char* const kNoRows = "nenhuma fila de assentos: nNumeroFilas 0 ou menos";
+const char* const kTooManyRows = "mais de 999 filas: além do que o programa admite";
+const char* const kFirstRow = "primeira fila: não há fila à frente";
+const char* const kEyesNotInFront = "olhos no plano da tela ou atrás dela";
+const char* const kFrontRowNotInFront = "fila da frente no plano da tela ou atrás dela";
+const char* const kNoImageHeight = "a tela pretendida não tem altura: nTelaAltura 0 ou menos";
+const char* const kNoResolution = "a imagem não tem resolução vertical: nImagemAltura 0 ou menos";
+const char* const kNoSeatWidth = "largura do assento nula: nLarguraAssento 0";
+const char* const kNegativeSeatWidth = "largura do assento negativa";
+const char* const kTooManySeats = "mais de um bilhão de assentos por fila";
+const char* const kNoSeats = "nenhum assento cabe na largura da sala";
+const char* const kNegativeScreenWidth = "largura da tela negativa: nTelaLargura abaixo de 0";
+
+// Divisor of the farthest eye distance per category, and the category's caption.
+constexpr struct {
+    Categoria categoria;
+    char letter;
+    const char* name;
+} kCategories[3] = {
+    {Categoria::G, 'G', "Detalhes"},
+    {Categoria::A, 'A', "Computador"},
+    {Categoria::F, 'F', "Vídeo"},
+};
+
+// Degrees of the sight line from eyes at (distance, eyeHeight) to a point of the screen wall at
+// `height`; upwards positive.
+Figure AngleTo(double height, double eyeHeight, double distance) {
+    if (!(distance > 0)) {
+        return Figure::None(kEyesNotInFront);
+    }
+    return Figure::Of(ViewingAngle(height, eyeHeight, distance));
+}
+
+Figure FromOptional(const std::optional<double>& v, const char* reason) {
+    return v ? Figure::Of(*v) : Figure::None(reason);
+}
+
+// The numbers of the rows whose eyes lie farther than `limit`.
+std::vector<int> RowsBeyond(const std::vector<RowFigures>& rows, double limit) {
+    std::vector<int> beyond;
+    for (const RowFigures& r : rows) {
+        if (r.eyeDistance > limit) {
+            beyond.push_back(r.number);
+        }
+    }
+    return beyond;
+}
+
+void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
+    if (!IsSeatRow(p, 0)) {
+        a.rowsReason = kNoRows;
+        return;
+    }
+    if (IsSeatRow(p, kMaxAnalysedRows)) {
+        a.rowsReason = kTooManyRows;
+        return;
+    }
+    const double riser = p.nAlturaFila2;
+    const double depth = p.nDistEntreFilas;
+    for (double nFilaX = 0; IsSeatRow(p, nFilaX); ++nFilaX) {
+        RowFigures r;
+        r.number = static_cast<int>(nFilaX) + 1;
+        r.eyeDistance = RowEyeDistance(p, nFilaX);
+        r.eyeHeight = RowEyeHeight(p, nFilaX);
+        r.angleToTop = AngleTo(a.screenTop, r.eyeHeight, r.eyeDistance);
+        r.angleToBottom = AngleTo(a.screenBottom, r.eyeHeight, r.eyeDistance);
+        if (nFilaX == 0) {
+            r.cValueMm = Figure::None(kFirstRow);
+        } else if (!(r.eyeDistance > 0)) {
+            r.cValueMm = Figure::None(kEyesNotInFront);
+        } else {
+            const double D = RowEyeDistance(p, nFilaX - 1);
+            const double R = RowEyeHeight(p, nFilaX - 1) - a.screenBottom;
+            const std::optional<double> c = D > 0 ? CValue(D, R, riser, depth) : std::nullopt;
+            if (c) {
+                r.cValueMm = Figure::Of(*c * 1000);
+                r.grade = GradeOfCValue(*c * 1000);
+            } else {
+                r.cValueMm = Figure::None(kFrontRowNotInFront);
+            }
+        }
+        a.rows.push_back(std::move(r));
+    }
+    a.rowCount = static_cast<double>(a.rows.size());
+}
+
+void AnalyseCategories(const SightlineAnalysis& a, CategoryFigures (&out)[3]) {
+    for (int i = 0; i < 3; ++i) {
+        CategoryFigures& c = out[i];
+        c.letter = kCategories[i].letter;
+        c.name = kCategories[i].name;
+        c.divisor = divisorDaCategoria(kCategories[i].categoria);
+        if (!(a.screenHeight > 0)) {
+            c.farthestServed = Figure::None(kNoImageHeight);
+            c.rowsBeyondReason = kNoImageHeight;
+            continue;
+        }
+        c.farthestServed = Figure::Of(c.divisor * a.screenHeight);
+        if (a.rows.empty()) {
+            c.rowsBeyondReason = a.rowsReason;
+        } else {
+            c.rowsBeyond = RowsBeyond(a.rows, *c.farthestServed.value);
+        }
+    }
+}
+
+void AnalyseDiscas(const DadosProjeto& p, const SightlineAnalysis& a, DiscasFigures& d) {
+    const double ih = a.screenHeight;
+    if (a.rows.empty()) {
+        d.farthestViewer = Figure::None(a.rowsReason);
+        d.firstRowDistance = Figure::None(a.rowsReason);
+    } else if (!(a.rows.back().eyeDistance > 0)) {
+        d.farthestViewer = Figure::None(kEyesNotInFront);
+        d.firstRowDistance = Figure::Of(a.rows.front().eyeDistance);
+    } else {
+        d.farthestViewer = Figure::Of(a.rows.back().eyeDistance);
+        d.firstRowDistance = Figure::Of(a.rows.front().eyeDistance);
+    }
+
+    if (d.farthestViewer.value) {
+        const double fv = *d.farthestViewer.value;
+        d.elementHeightMm = Figure::Of(fv / 200 * 1000);
+        d.percentElementHeight = FromOptional(PercentElementHeight(fv, ih), kNoImageHeight);
+    } else {
+        d.elementHeightMm = d.farthestViewer;
+        d.percentElementHeight = d.farthestViewer;
+    }
+
+    d.analyticalFarthest = FromOptional(AnalyticalFarthestViewer(ih, a.imageLines),
+                                        ih > 0 ? kNoResolution : kNoImageHeight);
+    if (!d.analyticalFarthest.value) {
+        d.rowsBeyondAnalyticalReason = d.analyticalFarthest.reason;
+    } else if (a.rows.empty()) {
+        d.rowsBeyondAnalyticalReason = a.rowsReason;
+    } else {
+        d.rowsBeyondAnalytical = RowsBeyond(a.rows, *d.analyticalFarthest.value);
+    }
+
+    d.imageOffset = a.screenBottom - p.nAlturaOlhos1;
+    d.closestViewer =
+        ih > 0 ? Figure::Of(ClosestViewer(ih, d.imageOffset)) : Figure::None(kNoImageHeight);
+    if (!d.closestViewer.value) {
+        d.firstRowFarEnoughReason = d.closestViewer.reason;
+    } else if (!d.firstRowDistance.value) {
+        d.firstRowFarEnoughReason = d.firstRowDistance.reason;
+    } else {
+        d.firstRowFarEnough = *d.firstRowDistance.value >= *d.closestViewer.value;
+    }
+}
+
+// The first index in [lo, hi) at which `pred` holds, for a predicate that holds from some index
+// on; hi when it never does.
+template <typename Pred>
+std::int64_t FirstWhere(std::int64_t lo, std::int64_t hi, Pred pred) {
+    while (lo < hi) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        if (pred(mid)) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+int Rank(SeatClass c) {
+    return c == SeatClass::Ideal ? 2 : c == SeatClass::Aceitavel ? 1 : 0;
+}
+
+// The classes of one row's seats as runs. Along a row the seats' centres move monotonically past
+// the centre line, so the class rises (Fora, Aceitável, Ideal) up to the centre line and falls
+// after it: each change of class is found by bisection, which keeps rows of any length cheap and
+// gives each seat exactly the class that ClassifyViewer gives it.
+std::vector<SeatRun> SeatRuns(const DadosProjeto& p, double nFilaX, std::int64_t seats) {
+    const double distance = RowEyeDistance(p, nFilaX);
+    const double centre = p.nLargura / 2;
+    auto seatCentre = [&](std::int64_t k) {
+        return SeatOffset(p, static_cast<double>(k)) + p.nLarguraAssento / 2;
+    };
+    auto rank = [&](std::int64_t k) {
+        return Rank(ClassifyViewer(distance, seatCentre(k) - centre, p.nTelaLargura));
+    };
+    const std::int64_t middle =
+        FirstWhere(0, seats, [&](auto k) { return seatCentre(k) >= centre; });
+    const std::int64_t acceptableFrom = FirstWhere(0, middle, [&](auto k) { return rank(k) >= 1; });
+    const std::int64_t idealFrom = FirstWhere(0, middle, [&](auto k) { return rank(k) >= 2; });
+    const std::int64_t idealTo = FirstWhere(middle, seats, [&](auto k) { return rank(k) < 2; });
+    const std::int64_t acceptableTo =
+        FirstWhere(middle, seats, [&](auto k) { return rank(k) < 1; });
+
+    const std::pair<SeatClass, std::int64_t> bounds[] = {
+        {SeatClass::Fora, acceptableFrom},    {SeatClass::Aceitavel, idealFrom},
+        {SeatClass::Ideal, middle},           {SeatClass::Ideal, idealTo},
+        {SeatClass::Aceitavel, acceptableTo}, {SeatClass::Fora, seats},
+    };
+    std::vector<SeatRun> runs;
+    std::int64_t from = 0;
+    for (const auto& [seatClass, to] : bounds) {
+        if (to <= from) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().seatClass == seatClass) {
+            runs.back().last = to;
+        } else {
+            runs.push_back({seatClass, from + 1, to});
+        }
+        from = to;
+    }
+    return runs;
+}
+
+void AnalyseSeats(const DadosProjeto& p, const SightlineAnalysis& a, SeatFigures& s) {
+    const double perRow = SeatsPerRow(p);
+    if (p.nLarguraAssento == 0) {
+        s.seatsPerRow = Figure::None(kNoSeatWidth);
+    } else if (p.nLarguraAssento < 0) {
+        s.seatsPerRow = Figure::None(kNegativeSeatWidth);
+    } else if (perRow > kMaxAnalysedSeatsPerRow) {
+        s.seatsPerRow = Figure::None(kTooManySeats);
+    } else {
+        s.seatsPerRow = Figure::Of(perRow > 0 ? perRow : 0);
+    }
+
+    const char* sharesReason = nullptr;
+    if (!s.seatsPerRow.value) {
+        s.total = s.seatsPerRow;
+    } else if (a.rows.empty()) {
+        s.total = Figure::None(a.rowsReason);
+    } else {
+        s.total = Figure::Of(*s.seatsPerRow.value * a.rowCount);
+        if (*s.total.value == 0) {
+            sharesReason = kNoSeats;
+        } else if (p.nTelaLargura < 0) {
+            sharesReason = kNegativeScreenWidth;
+        }
+    }
+    if (!s.total.value || sharesReason) {
+        const std::string why = s.total.value ? sharesReason : s.total.reason;
+        for (Figure& share : s.shares) {
+            share = Figure::None(why);
+        }
+        return;
+    }
+
+    const auto seats = static_cast<std::int64_t>(*s.seatsPerRow.value);
+    for (double nFilaX = 0; IsSeatRow(p, nFilaX); ++nFilaX) {
+        SeatRowFigures row{static_cast<int>(nFilaX) + 1, SeatRuns(p, nFilaX, seats)};
+        for (const SeatRun& run : row.runs) {
+            s.counts[static_cast<int>(run.seatClass)] += run.last - run.first + 1;
+        }
+        s.rows.push_back(std::move(row));
+    }
+    for (int c = 0; c < 3; ++c) {
+        s.shares[c] = Figure::Of(static_cast<double>(s.counts[c]) / *s.total.value * 100);
+    }
+}
+
+}  // namespace
+
+CGrade GradeOfCValue(double cMillimetres) {
+    if (cMillimetres >= 120) {
+        return CGrade::Excelente;
+    }
+    if (cMillimetres >= 80) {
+        return CGrade::Bom;
+    }
+    if (cMillimetres >= 60) {
+        return CGrade::Aceitavel;
+    }
+    return CGrade::Ruim;
+}
+
+const char* CGradeName(CGrade grade) {
+    switch (grade) {
+        case CGrade::Excelente:
+            return "excelente";
+        case CGrade::Bom:
+            return "bom";
+        case CGrade::Aceitavel:
+            return "aceitável";
+        case CGrade::Ruim:
+            break;
+    }
+    return "ruim";
+}
+
+const char* SeatClassName(SeatClass c) {
+    switch (c) {
+        case SeatClass::Ideal:
+            return "Ideal";
+        case SeatClass::Aceitavel:
+            return "Aceitável";
+        case SeatClass::Fora:
+            break;
+    }
+    return "Fora";
+}
+
+SeatClass ClassifyViewer(double distance, double lateral, double screenWidth) {
+    const double off = std::abs(lateral);
+    if (off <= distance) {
+        return SeatClass::Ideal;
+    }
+    if (off <= screenWidth / 2 + distance) {
+        return SeatClass::Aceitavel;
+    }
+    return SeatClass::Fora;
+}
+
+std::optional<double> CValue(double D, double R, double N, double T) {
+    if (D + T == 0) {
+        return std::nullopt;
+    }
+    return D * (N + R) / (D + T) - R;
+}
+
+std::optional<double> PercentElementHeight(double farthest, double imageHeight) {
+    if (!(imageHeight > 0)) {
+        return std::nullopt;
+    }
+    return farthest / (imageHeight * 200) * 100;
+}
+
+std::optional<double> AnalyticalFarthestViewer(double imageHeight, double lines) {
+    if (!(imageHeight > 0) || !(lines > 0)) {
+        return std::nullopt;
+    }
+    return imageHeight * 3438 / lines;
+}
+
+double ClosestViewer(double imageHeight, double imageOffset) {
+    return 1.732 * (imageHeight + imageOffset);
+}
+
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p) {
+    SightlineAnalysis a;
+    a.project = win1252ToUtf8(p.cProjeto);
+    a.screenTop = p.nTelaTopo;
+    a.screenBottom = p.nTelaTopo - p.nTelaAltura;
+    a.screenWidth = p.nTelaLargura;
+    a.screenHeight = p.nTelaAltura;
+    a.imageLines = p.nImagemAltura;
+    AnalyseRows(p, a);
+    AnalyseCategories(a, a.categories);
+    AnalyseDiscas(p, a, a.discas);
+    AnalyseSeats(p, a, a.seats);
+    return a;
+}
+
+}  // namespace vm

@@ -1,0 +1,157 @@
+#pragma once
+// Seat-by-seat sightline analysis of the planned screen: for every row its eye point, its angles
+// to the screen and its C-value; per content category the farthest distance that the screen
+// serves; the DISCAS figures (ANSI/INFOCOMM V202.01:2016); and for every seat of the plan whether
+// it lies in the ideal or the acceptable viewing field.
+//
+// The geometry is that of the report's drawings (report/sightline_geometry.h): row k's eyes at
+// nDistOlhos1 + k x nDistEntreFilas from the screen and nAlturaOlhos1 + k x nAlturaFila2 above the
+// floor; the planned screen with its top at nTelaTopo, nTelaLargura by nTelaAltura, centred on the
+// screen wall; the seats where the plan draws them. Only input fields are read, so the analysis
+// does not depend on the calculation having run. Lengths are metres unless a name says otherwise.
+//
+// A figure that the project's inputs make meaningless (no rows, a seat width of 0, an image of no
+// height or no resolution, a row in the plane of the screen) has no value and carries the reason
+// instead; it is never a number that a division by zero made up.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+struct DadosProjeto;
+
+// More rows than this (the most that the main window and the program's project files hold) are
+// not analysed: every figure that needs the rows carries a reason instead.
+inline constexpr double kMaxAnalysedRows = 999;
+// More seats in one row than this are not classified (no hall holds them; beyond it the counts
+// would stop being exact).
+inline constexpr double kMaxAnalysedSeatsPerRow = 1e9;
+
+// A number, or the reason why the project gives none. Reasons are Portuguese, in UTF-8.
+struct Figure {
+    std::optional<double> value;
+    std::string reason;  // empty when there is a value
+
+    static Figure Of(double v) { return {v, {}}; }
+    static Figure None(std::string why) { return {std::nullopt, std::move(why)}; }
+};
+
+// Grades of a C-value in millimetres: excelente >= 120, bom 80 to 120, aceitável 60 to 80,
+// ruim below 60 (each lower bound belongs to its grade).
+enum class CGrade { Excelente, Bom, Aceitavel, Ruim };
+CGrade GradeOfCValue(double cMillimetres);
+// "excelente", "bom", "aceitável" or "ruim" (UTF-8).
+const char* CGradeName(CGrade grade);
+
+// Classes of a seat in the plan.
+enum class SeatClass {
+    Ideal,      // within the 90-degree fan from the screen's centre
+    Aceitavel,  // otherwise within the lines at 135 degrees from the image's edges
+    Fora,       // outside both
+};
+// "Ideal", "Aceitável" or "Fora" (UTF-8).
+const char* SeatClassName(SeatClass c);
+
+// The class of a viewer at horizontal distance `distance` from the screen wall and lateral offset
+// `lateral` from the wall's centre line, before a screen `screenWidth` wide. On a line counts as
+// inside.
+SeatClass ClassifyViewer(double distance, double lateral, double screenWidth);
+
+// C = D x (N + R) / (D + T) - R: the clearance, in the units given, of a sight line from the focal
+// point to the eyes of a row over the eyes of the row in front, where D and R are the distance and
+// height of the front row's eyes from the focal point, N the riser and T the row depth. Nothing
+// when D + T is 0.
+std::optional<double> CValue(double D, double R, double N, double T);
+
+// DISCAS, Basic Decision Making: the smallest element height that the farthest viewer (distance
+// farthest) reads, as a percentage of the image height: farthest / (imageHeight x 200) x 100.
+// Nothing for an image height of 0 or less.
+std::optional<double> PercentElementHeight(double farthest, double imageHeight);
+
+// DISCAS, Analytical Decision Making: the farthest distance at which one of the image's `lines`
+// pixel rows still subtends one minute of arc, imageHeight x 3438 / lines, in imageHeight's unit.
+// Nothing for an image height or line count of 0 or less.
+std::optional<double> AnalyticalFarthestViewer(double imageHeight, double lines);
+
+// DISCAS, the closest viewer: 1.732 x (imageHeight + imageOffset), imageOffset being the height of
+// the image's bottom edge above the viewer's eye line (negative below it).
+double ClosestViewer(double imageHeight, double imageOffset);
+
+struct RowFigures {
+    int number = 0;               // 1 for the row nearest the screen
+    double eyeDistance = 0;       // horizontal, screen wall to eyes
+    double eyeHeight = 0;         // above the floor
+    Figure angleToTop;            // degrees, upwards positive
+    Figure angleToBottom;         // degrees to the image's bottom edge, upwards positive
+    Figure cValueMm;              // over the row in front, focal point the image's bottom edge
+    std::optional<CGrade> grade;  // with cValueMm
+};
+
+struct CategoryFigures {
+    char letter = 'G';                           // G detail, A computer, F video
+    const char* name = "";                       // "Detalhes", "Computador", "Vídeo"
+    double divisor = 4;                          // 4, 6, 8
+    Figure farthestServed;                       // divisor x nTelaAltura
+    std::optional<std::vector<int>> rowsBeyond;  // with farthestServed and rows
+    std::string rowsBeyondReason;
+};
+
+struct DiscasFigures {
+    Figure farthestViewer;        // eye distance of the last row
+    Figure elementHeightMm;       // farthest viewer / 200, in millimetres
+    Figure percentElementHeight;  // %EH of the basic method
+    Figure analyticalFarthest;    // farthest viewer of the analytical method
+    std::optional<std::vector<int>> rowsBeyondAnalytical;
+    std::string rowsBeyondAnalyticalReason;
+    double imageOffset = 0;                 // image bottom above the front row's eye line
+    Figure closestViewer;                   // 1.732 x (IH + IO)
+    Figure firstRowDistance;                // the front row's eye distance
+    std::optional<bool> firstRowFarEnough;  // first row's distance >= closest viewer
+    std::string firstRowFarEnoughReason;
+};
+
+// Consecutive seats of one row with the same class; seats numbered from 1 at the plan's lower wall.
+struct SeatRun {
+    SeatClass seatClass = SeatClass::Fora;
+    std::int64_t first = 1;
+    std::int64_t last = 1;
+};
+
+struct SeatRowFigures {
+    int row = 0;
+    std::vector<SeatRun> runs;  // at most five, in seat order
+};
+
+struct SeatFigures {
+    Figure seatsPerRow;  // as the plan draws them; 0 when none fits
+    Figure total;        // seats per row x rows
+    // Seats of each class (by SeatClass) and their percentage of all seats; the seats are
+    // classified only when the shares have values.
+    std::int64_t counts[3] = {0, 0, 0};
+    Figure shares[3];
+    std::vector<SeatRowFigures> rows;  // every row's runs when the shares have values
+};
+
+struct SightlineAnalysis {
+    std::string project;  // cProjeto in UTF-8
+    // The planned screen.
+    double screenTop = 0;
+    double screenBottom = 0;  // nTelaTopo - nTelaAltura
+    double screenWidth = 0;
+    double screenHeight = 0;
+    double imageLines = 0;   // nImagemAltura
+    double rowCount = 0;     // rows of the project, 0 when none or too many
+    std::string rowsReason;  // why there are no rows to analyse; empty when there are
+    std::vector<RowFigures> rows;
+    CategoryFigures categories[3];
+    DiscasFigures discas;
+    SeatFigures seats;
+};
+
+// The analysis of the project's inputs. Never fails: what cannot be worked out carries a reason.
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p);
+
+}  // namespace vm

@@ -1,0 +1,384 @@
+#include "report/sightline_analysis_output.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <vector>
+
+#include "core/text.h"
+#include "report/sightline_analysis.h"
+
+namespace vm {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A seat map is shown for rows of at most this many seats; longer rows show their runs only.
+constexpr double kMaxSeatsInMap = 80;
+
+// ---- JSON ------------------------------------------------------------------------------------
+
+Json Nullable(const std::optional<double>& v) {
+    return v ? Json(*v) : Json(nullptr);
+}
+
+Json Reason(const std::string& reason) {
+    return reason.empty() ? Json(nullptr) : Json(reason);
+}
+
+// KEY: the number or null; KEY_reason: null or why there is no number.
+void Put(Json& j, const std::string& key, const Figure& f) {
+    j[key] = Nullable(f.value);
+    j[key + "_reason"] = Reason(f.reason);
+}
+
+// The same for a count, written as a whole number.
+void PutCount(Json& j, const std::string& key, const Figure& f) {
+    j[key] = f.value ? Json(static_cast<std::int64_t>(*f.value)) : Json(nullptr);
+    j[key + "_reason"] = Reason(f.reason);
+}
+
+void PutRows(Json& j, const std::string& key, const std::optional<std::vector<int>>& rows,
+             const std::string& reason) {
+    j[key] = rows ? Json(*rows) : Json(nullptr);
+    j[key + "_reason"] = Reason(reason);
+}
+
+// ---- Text ------------------------------------------------------------------------------------
+
+// Characters of UTF-8 text, for lining up columns.
+int Width(const std::string& text) {
+    return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+std::string Right(const std::string& text, int width) {
+    return std::string(std::max(0, width - Width(text)), ' ') + text;
+}
+
+std::string Left(const std::string& text, int width) {
+    return text + std::string(std::max(0, width - Width(text)), ' ');
+}
+
+// The number with `decimals` decimals and no padding.
+std::string Num(double value, int decimals) {
+    return AllTrim(Str(value, 40, decimals));
+}
+
+std::string Num(const Figure& f, int decimals) {
+    return f.value ? Num(*f.value, decimals) : "-";
+}
+
+// "3, 5-7" for the rows 3, 5, 6, 7; "nenhuma" for none.
+std::string RowList(const std::vector<int>& rows) {
+    if (rows.empty()) {
+        return "nenhuma";
+    }
+    std::string out;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
+            ++j;
+        }
+        out += (out.empty() ? "" : ", ") + std::to_string(rows[i]);
+        if (j > i) {
+            out += "-" + std::to_string(rows[j]);
+        }
+        i = j + 1;
+    }
+    return out;
+}
+
+std::string RowList(const std::optional<std::vector<int>>& rows, const std::string& reason) {
+    return rows ? RowList(*rows) : "- (" + reason + ")";
+}
+
+// A table whose columns are as wide as their headings or widest cell, aligned by `align`, one
+// letter a column: 'L' left, 'R' right. Lines carry no trailing blanks.
+class Table {
+public:
+    Table(std::vector<std::string> headings, std::string align)
+        : m_rows{std::move(headings)}, m_align(std::move(align)) {}
+    void Add(std::vector<std::string> cells) { m_rows.push_back(std::move(cells)); }
+    std::string Text() const {
+        std::vector<int> widths(m_rows.front().size(), 0);
+        for (const auto& row : m_rows) {
+            for (size_t c = 0; c < row.size(); ++c) {
+                widths[c] = std::max(widths[c], Width(row[c]));
+            }
+        }
+        std::string out;
+        for (const auto& row : m_rows) {
+            std::string line;
+            for (size_t c = 0; c < row.size(); ++c) {
+                const bool left = c < m_align.size() && m_align[c] == 'L';
+                line += (c == 0 ? " " : "  ") +
+                        (left ? Left(row[c], widths[c]) : Right(row[c], widths[c]));
+            }
+            out += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+        }
+        return out;
+    }
+
+private:
+    std::vector<std::vector<std::string>> m_rows;
+    std::string m_align;
+};
+
+void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
+    out << "Filas (olhos de cada fila; ângulos para cima positivos; valor C sobre a fila da "
+           "frente, com foco na borda inferior da imagem)\n";
+    if (a.rows.empty()) {
+        out << " - (" << a.rowsReason << ")\n";
+        return;
+    }
+    Table t({"Fila", "Distância (m)", "Altura (m)", "Ângulo topo (°)", "Ângulo base (°)",
+             "Valor C (mm)", "Avaliação"},
+            "RRRRRRL");
+    for (const RowFigures& r : a.rows) {
+        std::string verdict = r.grade ? CGradeName(*r.grade) : r.cValueMm.reason;
+        for (const Figure* angle : {&r.angleToTop, &r.angleToBottom}) {
+            if (!angle->value && angle->reason != r.cValueMm.reason &&
+                verdict.find(angle->reason) == std::string::npos) {
+                verdict += "; " + angle->reason;
+            }
+        }
+        t.Add({std::to_string(r.number), Num(r.eyeDistance, 2), Num(r.eyeHeight, 2),
+               Num(r.angleToTop, 2), Num(r.angleToBottom, 2), Num(r.cValueMm, 1), verdict});
+    }
+    out << t.Text();
+}
+
+void CategoriesSection(const SightlineAnalysis& a, std::ostringstream& out) {
+    out << "Categorias (distância máxima = divisor x altura da tela)\n";
+    Table t({"Categoria", "Divisor", "Distância máxima (m)", "Filas além dela"}, "LRRL");
+    for (const CategoryFigures& c : a.categories) {
+        t.Add({c.name, Num(c.divisor, 0), Num(c.farthestServed, 2),
+               RowList(c.rowsBeyond, c.rowsBeyondReason)});
+    }
+    out << t.Text();
+}
+
+std::string WithReason(const Figure& f, int decimals, const std::string& unit) {
+    return f.value ? Num(*f.value, decimals) + " " + unit : "- (" + f.reason + ")";
+}
+
+void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
+    const DiscasFigures& d = a.discas;
+    out << "DISCAS (ANSI/INFOCOMM V202.01:2016)\n";
+    std::string bdm = WithReason(d.elementHeightMm, 1, "mm");
+    if (d.elementHeightMm.value) {
+        bdm += d.percentElementHeight.value
+                   ? " = " + Num(*d.percentElementHeight.value, 2) + " % da altura da imagem (%EH)"
+                   : "; %EH - (" + d.percentElementHeight.reason + ")";
+    }
+    std::string adm = WithReason(d.analyticalFarthest, 2, "m");
+    if (d.analyticalFarthest.value) {
+        adm +=
+            "; filas além dela: " + RowList(d.rowsBeyondAnalytical, d.rowsBeyondAnalyticalReason);
+    }
+    std::string cv = WithReason(d.closestViewer, 2, "m");
+    if (d.closestViewer.value) {
+        cv += "; primeira fila a " + WithReason(d.firstRowDistance, 2, "m");
+        if (d.firstRowFarEnough) {
+            cv += *d.firstRowFarEnough ? ": distância suficiente" : ": perto demais";
+        }
+    }
+    const std::pair<std::string, std::string> lines[] = {
+        {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
+        {"BDM: menor elemento legível (FV / 200)", bdm},
+        {"ADM: distância máxima (1 pixel = 1 minuto de arco)", adm},
+        {"Borda inferior acima da linha dos olhos (IO)", Num(d.imageOffset, 2) + " m"},
+        {"Espectador mais próximo (CV = 1.732 x (IH + IO))", cv},
+    };
+    int width = 0;
+    for (const auto& [label, value] : lines) {
+        width = std::max(width, Width(label));
+    }
+    for (const auto& [label, value] : lines) {
+        out << " " << Left(label, width) << "  " << value << "\n";
+    }
+}
+
+std::string SeatMap(const SeatRowFigures& row) {
+    std::string map;
+    for (const SeatRun& run : row.runs) {
+        const char mark = run.seatClass == SeatClass::Ideal       ? 'I'
+                          : run.seatClass == SeatClass::Aceitavel ? 'A'
+                                                                  : '.';
+        map.append(static_cast<size_t>(run.last - run.first + 1), mark);
+    }
+    return map;
+}
+
+std::string Runs(const SeatRowFigures& row) {
+    std::string out;
+    for (const SeatRun& run : row.runs) {
+        out += out.empty() ? "" : "; ";
+        out += std::to_string(run.first);
+        if (run.last > run.first) {
+            out += "-" + std::to_string(run.last);
+        }
+        out += std::string(" ") + SeatClassName(run.seatClass);
+    }
+    return out;
+}
+
+void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
+    const SeatFigures& s = a.seats;
+    out << "Assentos da planta: ";
+    if (!s.seatsPerRow.value) {
+        out << "- (" << s.seatsPerRow.reason << ")\n";
+        return;
+    }
+    out << Num(*s.seatsPerRow.value, 0) << " por fila, "
+        << (s.total.value ? Num(*s.total.value, 0) + " ao todo" : "- (" + s.total.reason + ")")
+        << "; o assento 1 fica junto à parede à esquerda de quem olha a tela\n";
+    if (!s.shares[0].value) {
+        out << " - (" << s.shares[0].reason << ")\n";
+        return;
+    }
+    Table shares({"Campo", "Assentos", "Parcela (%)"}, "LRR");
+    const char* const labels[3] = {"Ideal (90°)", "Aceitável (135°)", "Fora"};
+    for (int c = 0; c < 3; ++c) {
+        shares.Add({labels[c], std::to_string(s.counts[c]), Num(*s.shares[c].value, 1)});
+    }
+    out << shares.Text();
+    const bool map = *s.seatsPerRow.value <= kMaxSeatsInMap;
+    Table rows = map ? Table({"Fila", "Mapa (I Ideal, A Aceitável, . Fora)", "Assentos"}, "RLL")
+                     : Table({"Fila", "Assentos"}, "RL");
+    for (const SeatRowFigures& row : s.rows) {
+        if (map) {
+            rows.Add({std::to_string(row.row), SeatMap(row), Runs(row)});
+        } else {
+            rows.Add({std::to_string(row.row), Runs(row)});
+        }
+    }
+    out << rows.Text();
+}
+
+}  // namespace
+
+const char* const kAnalysisJsonHelp =
+    "--analysis prints the sightline analysis of the planned screen as a table; with --json it "
+    "goes into the JSON object under \"analysis\" instead:\n"
+    "  project; screen {top_m, bottom_m, width_m, height_m, image_lines};\n"
+    "  rows [{row, eye_distance_m, eye_height_m, angle_top_deg, angle_bottom_deg (degrees, "
+    "upwards positive), c_mm (C-value over the row in front, focal point the image's bottom "
+    "edge), c_grade (excelente >= 120, bom >= 80, aceitável >= 60, ruim)}], rows_reason;\n"
+    "  categories [{category (G, A, F), name, divisor (4, 6, 8), farthest_served_m (divisor x "
+    "nTelaAltura), rows_beyond [row numbers]}];\n"
+    "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
+    "100), adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
+    "(IO, image bottom above nAlturaOlhos1), closest_viewer_m (1.732 x (IH + IO)), first_row_m, "
+    "first_row_far_enough};\n"
+    "  seats {per_row, total, ideal, acceptable, outside (seat counts), ideal_percent, "
+    "acceptable_percent, outside_percent, classes_reason, rows [{row, runs [{class (Ideal, "
+    "Aceitável, Fora), first, last}]}]}, seats numbered from 1 at the wall on the left of a "
+    "viewer facing the screen.\n"
+    "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
+    "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
+    "is null, and its companion key NAME_reason says why (NAME_reason is null when the figure "
+    "has a value); c_grade is null with c_mm, and ideal, acceptable, outside and the rows' runs "
+    "are null or empty when classes_reason is set.\n";
+
+Json AnalysisJson(const SightlineAnalysis& a) {
+    Json j;
+    j["project"] = a.project;
+    j["screen"] = {{"top_m", a.screenTop},
+                   {"bottom_m", a.screenBottom},
+                   {"width_m", a.screenWidth},
+                   {"height_m", a.screenHeight},
+                   {"image_lines", a.imageLines}};
+
+    Json rows = Json::array();
+    for (const RowFigures& r : a.rows) {
+        Json row;
+        row["row"] = r.number;
+        row["eye_distance_m"] = r.eyeDistance;
+        row["eye_height_m"] = r.eyeHeight;
+        Put(row, "angle_top_deg", r.angleToTop);
+        Put(row, "angle_bottom_deg", r.angleToBottom);
+        Put(row, "c_mm", r.cValueMm);
+        row["c_grade"] = r.grade ? Json(CGradeName(*r.grade)) : Json(nullptr);
+        rows.push_back(std::move(row));
+    }
+    j["rows"] = a.rowsReason.empty() ? std::move(rows) : Json(nullptr);
+    j["rows_reason"] = Reason(a.rowsReason);
+
+    Json categories = Json::array();
+    for (const CategoryFigures& c : a.categories) {
+        Json cat;
+        cat["category"] = std::string(1, c.letter);
+        cat["name"] = c.name;
+        cat["divisor"] = static_cast<int>(c.divisor);
+        Put(cat, "farthest_served_m", c.farthestServed);
+        PutRows(cat, "rows_beyond", c.rowsBeyond, c.rowsBeyondReason);
+        categories.push_back(std::move(cat));
+    }
+    j["categories"] = std::move(categories);
+
+    const DiscasFigures& d = a.discas;
+    Json discas;
+    Put(discas, "farthest_viewer_m", d.farthestViewer);
+    Put(discas, "element_height_mm", d.elementHeightMm);
+    Put(discas, "percent_eh", d.percentElementHeight);
+    Put(discas, "adm_farthest_viewer_m", d.analyticalFarthest);
+    PutRows(discas, "adm_rows_beyond", d.rowsBeyondAnalytical, d.rowsBeyondAnalyticalReason);
+    discas["image_offset_m"] = d.imageOffset;
+    Put(discas, "closest_viewer_m", d.closestViewer);
+    Put(discas, "first_row_m", d.firstRowDistance);
+    discas["first_row_far_enough"] =
+        d.firstRowFarEnough ? Json(*d.firstRowFarEnough) : Json(nullptr);
+    discas["first_row_far_enough_reason"] = Reason(d.firstRowFarEnoughReason);
+    j["discas"] = std::move(discas);
+
+    const SeatFigures& s = a.seats;
+    Json seats;
+    PutCount(seats, "per_row", s.seatsPerRow);
+    PutCount(seats, "total", s.total);
+    const bool classified = s.shares[0].value.has_value();
+    const char* const names[3] = {"ideal", "acceptable", "outside"};
+    for (int c = 0; c < 3; ++c) {
+        seats[names[c]] = classified ? Json(s.counts[c]) : Json(nullptr);
+    }
+    for (int c = 0; c < 3; ++c) {
+        seats[std::string(names[c]) + "_percent"] = Nullable(s.shares[c].value);
+    }
+    seats["classes_reason"] = Reason(s.shares[0].reason);
+    Json seatRows = Json::array();
+    for (const SeatRowFigures& row : s.rows) {
+        Json runs = Json::array();
+        for (const SeatRun& run : row.runs) {
+            runs.push_back({{"class", SeatClassName(run.seatClass)},
+                            {"first", run.first},
+                            {"last", run.last}});
+        }
+        seatRows.push_back({{"row", row.row}, {"runs", std::move(runs)}});
+    }
+    seats["rows"] = std::move(seatRows);
+    j["seats"] = std::move(seats);
+    return j;
+}
+
+std::string AnalysisTable(const SightlineAnalysis& a) {
+    std::ostringstream out;
+    out << "Análise das linhas de visão: " << a.project << "\n";
+    out << "Tela pretendida: " << Num(a.screenWidth, 2) << " x " << Num(a.screenHeight, 2)
+        << " m, topo a " << Num(a.screenTop, 2) << " m e borda inferior a "
+        << Num(a.screenBottom, 2) << " m do piso; imagem com " << Num(a.imageLines, 0)
+        << " linhas\n\n";
+    RowsSection(a, out);
+    out << "\n";
+    CategoriesSection(a, out);
+    out << "\n";
+    DiscasSection(a, out);
+    out << "\n";
+    SeatsSection(a, out);
+    return out.str();
+}
+
+}  // namespace vm

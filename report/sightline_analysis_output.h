@@ -1,0 +1,22 @@
+#pragma once
+// The sightline analysis as a terminal table (Portuguese labels) and as JSON, both UTF-8.
+
+#include <nlohmann/json_fwd.hpp>
+#include <string>
+
+namespace vm {
+
+struct SightlineAnalysis;
+
+// The analysis as a table for a terminal: screen, rows, categories, DISCAS and seats, lines ended
+// by "\n". Figures without a value show "-" and their reason.
+std::string AnalysisTable(const SightlineAnalysis& a);
+
+// The analysis as the object that `vistametra-report --json --analysis` puts under "analysis"
+// (see kAnalysisJsonHelp). Keys keep their order from run to run.
+nlohmann::ordered_json AnalysisJson(const SightlineAnalysis& a);
+
+// The description of that object, for --help.
+extern const char* const kAnalysisJsonHelp;
+
+}  // namespace vm

@@ -1,0 +1,42 @@
+#pragma once
+// Where the project's rows and seats stand, shared by the report's drawings (at nFatorX millimetres
+// per metre) and the sightline analysis (in metres, scale 1). Distances run from the screen wall
+// into the room, heights from the floor of the front row, and the lateral offsets of the plan from
+// the side wall drawn at the bottom of the plan (the left-hand wall of a viewer facing the screen).
+
+#include "core/dados_projeto.h"
+
+namespace vm {
+
+// Whether row nFilaX (0 for the row nearest the screen) is one of the project's rows: rows are
+// counted from 0 while below nNumeroFilas, so 0 or fewer rows are none and 2.5 rows are three.
+inline bool IsSeatRow(const DadosProjeto& p, double nFilaX) {
+    return nFilaX < p.nNumeroFilas;
+}
+
+// Horizontal distance from the screen to the eyes of row nFilaX, in metres. The row's seats end
+// here on the drawings: a row is nDistEntreFilas deep and its front edge lies that much nearer.
+inline double RowEyeDistance(const DadosProjeto& p, double nFilaX) {
+    return p.nDistOlhos1 + p.nDistEntreFilas * nFilaX;
+}
+
+// How far row nFilaX stands above the front row, each row rising nAlturaFila2 over the one in
+// front of it; scaled by `scale`.
+inline double RowRise(const DadosProjeto& p, double nFilaX, double scale = 1) {
+    return p.nAlturaFila2 * nFilaX * scale;
+}
+
+// Height of the eyes of row nFilaX above the front row's floor, in metres.
+inline double RowEyeHeight(const DadosProjeto& p, double nFilaX) {
+    return p.nAlturaOlhos1 + RowRise(p, nFilaX);
+}
+
+// Distance from the plan's lower side wall to the near edge of seat nAssentoX of a row (0 for the
+// seat nearest that wall), scaled by `scale`. The seats stand side by side, nLarguraAssento wide,
+// the first one nAlturaFila2 away from the wall: the row-2 step height serves as the clearance at
+// each side wall.
+inline double SeatOffset(const DadosProjeto& p, double nAssentoX, double scale = 1) {
+    return p.nLarguraAssento * nAssentoX * scale + p.nAlturaFila2 * scale;
+}
+
+}  // namespace vm

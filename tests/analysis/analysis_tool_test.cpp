@@ -1,0 +1,247 @@
+// vistametra-report --analysis, run as a real process: the table, the JSON under "analysis", and
+// the output without --analysis unchanged.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class AnalysisTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vm-analysis-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    ToolRun Run(const std::vector<std::string>& args) {
+        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
+            all.insert(all.end(), args.begin(), args.end());
+            std::vector<char*> argv;
+            for (auto& a : all) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
+                chdir(m_dir.c_str()) != 0) {
+                _exit(99);
+            }
+            execv(argv[0], argv.data());
+            _exit(98);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    }
+
+    Json Analysis(std::vector<std::string> args) {
+        args.push_back("--json");
+        args.push_back("--analysis");
+        const ToolRun r = Run(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const Json j = Json::parse(r.out);
+        EXPECT_TRUE(j.contains("analysis"));
+        return j.value("analysis", Json::object());
+    }
+
+    fs::path m_dir;
+};
+
+// The whitespace-separated words of the table line whose first word is `first`, after `from`.
+std::vector<std::string> LineWords(const std::string& text, const std::string& first,
+                                   size_t from = 0) {
+    std::istringstream lines(text.substr(from));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        std::vector<std::string> words;
+        for (std::string w; in >> w;) {
+            words.push_back(w);
+        }
+        if (!words.empty() && words[0] == first) {
+            return words;
+        }
+    }
+    return {};
+}
+
+// Every figure KEY that has a companion KEY_reason: null exactly when the reason is a text.
+// Returns the number of such pairs seen.
+int CheckReasons(const Json& j, const std::string& path) {
+    int pairs = 0;
+    if (j.is_array()) {
+        for (size_t i = 0; i < j.size(); ++i) {
+            pairs += CheckReasons(j[i], path + "[" + std::to_string(i) + "]");
+        }
+    }
+    if (!j.is_object()) {
+        return pairs;
+    }
+    for (const auto& [key, value] : j.items()) {
+        pairs += CheckReasons(value, path + "." + key);
+        const auto reason = j.find(key + "_reason");
+        if (reason == j.end()) {
+            continue;
+        }
+        ++pairs;
+        EXPECT_TRUE(reason->is_null() || reason->is_string()) << path << "." << key;
+        EXPECT_EQ(value.is_null(), reason->is_string()) << path << "." << key;
+        if (reason->is_string()) {
+            EXPECT_FALSE(reason->get<std::string>().empty()) << path << "." << key;
+        }
+    }
+    return pairs;
+}
+
+TEST_F(AnalysisTool, WithoutAnalysisTheOutputIsAsBefore) {
+    // Captured from vistametra-report before --analysis existed.
+    const struct {
+        std::vector<std::string> args;
+        const char* golden;
+    } cases[] = {
+        {{}, "default.out"},
+        {{"--summary", "--json", "--set", "cData=01/02/24"}, "summary_json.out"},
+        {{"--json", "--set", "cData=01/02/24", "--set", "nNumeroFilas=0", "--set",
+          "nLarguraAssento=0", "--set", "nTelaAltura=0", "--set", "nImagemAltura=0"},
+         "degenerate_json.out"},
+        {{"--set", "nNumeroFilas=12", "--set", "nDistOlhos1=2.5", "--set", "nAlturaFila2=0.35"},
+         "stepped.out"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.golden << ": " << r.err;
+        EXPECT_EQ(r.out, Slurp(fs::path(VM_TEST_DATA) / "unchanged" / c.golden)) << c.golden;
+    }
+}
+
+TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
+    const ToolRun r = Run({"--analysis"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Análise das linhas de visão: AUDITORIO_TERREO\n", 0), 0u) << r.out;
+    // Row 2: eyes at 4.7 m and 1.4 m; 1.88 m screen with its top at 3.6 m, bottom 1.72 m.
+    // Up to the top atan(2.2 / 4.7) = 25.08 degrees, to the bottom atan(0.32 / 4.7) = 3.89;
+    // C over row 1 (D 3.7, R 1.2 - 1.72 = -0.52, N 0.2, T 1): 3.7 x -0.32 / 4.7 + 0.52 m.
+    EXPECT_EQ(LineWords(r.out, "2"), (std::vector<std::string>{"2", "4.70", "1.40", "25.08", "3.89",
+                                                               "268.1", "excelente"}));
+    EXPECT_EQ(LineWords(r.out, "1"),
+              (std::vector<std::string>{"1", "3.70", "1.20", "32.97", "8.00", "-", "primeira",
+                                        "fila:", "não", "há", "fila", "à", "frente"}));
+    // 4 x 1.88 = 7.52 m leaves rows 5 to 7 (7.7 m on) beyond detail.
+    EXPECT_EQ(LineWords(r.out, "Detalhes"),
+              (std::vector<std::string>{"Detalhes", "4", "7.52", "5-7"}));
+    EXPECT_EQ(LineWords(r.out, "Vídeo"),
+              (std::vector<std::string>{"Vídeo", "8", "15.04", "nenhuma"}));
+    // ADM: 1.88 x 3438 / 800 = 8.08 m; CV: 1.732 x (1.88 + 0.52) = 4.16 m, the first row at
+    // 3.70 m is nearer.
+    EXPECT_NE(r.out.find("8.08 m; filas além dela: 6-7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("4.16 m; primeira fila a 3.70 m: perto demais\n"), std::string::npos);
+    // INT((5 - 0.4) / 0.7) = 6 seats a row, all within 3.7 m and more of the centre line.
+    EXPECT_NE(r.out.find("Assentos da planta: 6 por fila, 42 ao todo;"), std::string::npos);
+    EXPECT_EQ(LineWords(r.out, "7", r.out.find("Mapa")),
+              (std::vector<std::string>{"7", "IIIIII", "1-6", "Ideal"}));
+    // --summary puts the result lines first.
+    const ToolRun both = Run({"--summary", "--analysis"});
+    EXPECT_EQ(both.out, Slurp(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") + "\n" + r.out);
+}
+
+TEST_F(AnalysisTool, JsonOfThePublishedExample) {
+    // Image 1.5 m high with its bottom 1.4 m up, 1080 lines, eyes at 1.2 m, last row at 10.5 m.
+    const Json a =
+        Analysis({"--set", "nTelaTopo=2.9", "--set", "nTelaAltura=1.5", "--set",
+                  "nImagemAltura=1080", "--set", "nDistOlhos1=3.5", "--set", "nNumeroFilas=8"});
+    const Json& d = a["discas"];
+    EXPECT_NEAR(d["farthest_viewer_m"].get<double>(), 10.5, 1e-12);
+    EXPECT_NEAR(d["percent_eh"].get<double>(), 3.5, 1e-12);
+    EXPECT_NEAR(d["adm_farthest_viewer_m"].get<double>(), 4.775, 0.0005);
+    EXPECT_EQ(d["adm_rows_beyond"], Json({3, 4, 5, 6, 7, 8}));
+    EXPECT_NEAR(d["closest_viewer_m"].get<double>(), 2.944, 0.0005);
+    EXPECT_EQ(d["first_row_far_enough"], true);
+    EXPECT_TRUE(d["closest_viewer_m_reason"].is_null());
+    ASSERT_EQ(a["rows"].size(), 8u);
+    EXPECT_TRUE(a["rows"][0]["c_mm"].is_null());
+    EXPECT_EQ(a["rows"][0]["c_mm_reason"], "primeira fila: não há fila à frente");
+    EXPECT_EQ(a["categories"][1]["category"], "A");
+    EXPECT_EQ(a["categories"][1]["divisor"], 6);
+    EXPECT_EQ(a["seats"]["per_row"], 6);
+    EXPECT_EQ(a["seats"]["total"], 48);
+    EXPECT_GT(CheckReasons(a, "analysis"), 40);
+
+    // The rest of the object is what --json alone prints.
+    const ToolRun plain = Run({"--json", "--set", "cData=01/02/24"});
+    const ToolRun with = Run({"--json", "--analysis", "--set", "cData=01/02/24"});
+    Json withAnalysis = Json::parse(with.out);
+    ASSERT_TRUE(withAnalysis.contains("analysis"));
+    withAnalysis.erase("analysis");
+    EXPECT_EQ(withAnalysis, Json::parse(plain.out));
+    EXPECT_FALSE(Json::parse(plain.out).contains("analysis"));
+}
+
+TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
+    const Json a = Analysis({"--set", "nNumeroFilas=0", "--set", "nLarguraAssento=0", "--set",
+                             "nTelaAltura=0", "--set", "nImagemAltura=0"});
+    EXPECT_TRUE(a["rows"].is_null());
+    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos: nNumeroFilas 0 ou menos");
+    const struct {
+        Json value;
+        Json reason;
+    } figures[] = {
+        {a["categories"][0]["farthest_served_m"], a["categories"][0]["farthest_served_m_reason"]},
+        {a["discas"]["farthest_viewer_m"], a["discas"]["farthest_viewer_m_reason"]},
+        {a["discas"]["percent_eh"], a["discas"]["percent_eh_reason"]},
+        {a["discas"]["adm_farthest_viewer_m"], a["discas"]["adm_farthest_viewer_m_reason"]},
+        {a["discas"]["closest_viewer_m"], a["discas"]["closest_viewer_m_reason"]},
+        {a["seats"]["per_row"], a["seats"]["per_row_reason"]},
+        {a["seats"]["total"], a["seats"]["total_reason"]},
+        {a["seats"]["ideal_percent"], a["seats"]["classes_reason"]},
+    };
+    for (const auto& f : figures) {
+        EXPECT_TRUE(f.value.is_null()) << f.value;
+        EXPECT_TRUE(f.reason.is_string()) << f.reason;
+    }
+    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula: nLarguraAssento 0");
+    EXPECT_TRUE(a["seats"]["ideal"].is_null());
+    EXPECT_GT(CheckReasons(a, "analysis"), 10);
+
+    // The table says the same in words.
+    const ToolRun r = Run({"--analysis", "--set", "nTelaAltura=0"});
+    EXPECT_EQ(
+        LineWords(r.out, "Detalhes"),
+        (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
+                                  "tem", "altura:", "nTelaAltura", "0", "ou", "menos)"}));
+}
+
+TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {
+    const ToolRun r = Run({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* part :
+         {"--analysis", "under \"analysis\"", "c_grade", "percent_eh", "adm_farthest_viewer_m",
+          "closest_viewer_m", "NAME_reason", "Exit codes: 0 success"}) {
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+    }
+}
+
+}  // namespace
