@@ -263,8 +263,12 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
 }  // namespace
 
 const char* const kAnalysisJsonHelp =
-    "--analysis prints the sightline analysis of the planned screen as a table; with --json it "
-    "goes into the JSON object under \"analysis\" instead:\n"
+    "--analysis prints the sightline analysis of the planned screen as a table, instead of the "
+    "summary (after it with --summary). Row k's eyes stand nDistOlhos1 + (k - 1) x "
+    "nDistEntreFilas from the screen and nAlturaOlhos1 + (k - 1) x nAlturaFila2 above the floor; "
+    "the seats stand where the report's plan draws them; a seat is Ideal within 45 degrees either "
+    "side of the screen's centre, Aceitável within 45 degrees outside the image's edges, else "
+    "Fora. With --json the analysis goes into the JSON object under \"analysis\" instead:\n"
     "  project; screen {top_m, bottom_m, width_m, height_m, image_lines};\n"
     "  rows [{row, eye_distance_m, eye_height_m, angle_top_deg, angle_bottom_deg (degrees, "
     "upwards positive), c_mm (C-value over the row in front, focal point the image's bottom "
