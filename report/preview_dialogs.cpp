@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <algorithm>
@@ -29,6 +30,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& text, in
                   int width, int height) {
     auto* label = new QLabel(toQt(text), parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);  // a caption wider than its label goes on in a second line
     return Place(label, name, row, col, width, height);
 }
 
@@ -60,6 +62,12 @@ void FixDialog(QDialog* dialog, const std::string& title, int outerWidth, int ou
     dialog->setFont(QFont(QStringLiteral("Arial"), 9));
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     dialog->setFixedSize(ClientSizeForOuter(outerWidth, outerHeight, true));
+    // Centred on the screen, not on the window that owns it.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect whole = screen->geometry();
+        dialog->move(whole.x() + (whole.width() - outerWidth) / 2,
+                     whole.y() + (whole.height() - outerHeight) / 2);
+    }
 }
 
 }  // namespace
@@ -113,7 +121,8 @@ PreviewPrintDialog::PreviewPrintDialog(const PrintJob& job, int pageCount, int c
     m_parity->setCurrentIndex(0);
 
     MakeButtons(this, job, 10, 300, 40, 300, 105, 25);
-    MakeLabel(this, "Label_3", job.Message(20) + ":", 103, 300, 45, 25);
+    // "Nº de Cópias:" takes two lines in its 45 pixels.
+    MakeLabel(this, "Label_3", job.Message(20) + ":", 103, 300, 45, 28);
     m_copies = MakeSpinner(this, "Spinner_3", 100, 355, 50, 1, 999, std::clamp(copies, 1, 999));
     m_collate = Place(new QCheckBox(toQt(job.Message(14)), this), "CheckBox_1", 132, 300, 110, 24);
     m_collate->setChecked(collate == 1);

@@ -35,13 +35,20 @@ std::string PreviewTest::PageFile(int page) const {
     return vm::PageFileName(vm::TempFolder(), kJobId, page);
 }
 
+void PreviewTest::MakeLandscapeJob(int pages) {
+    m_landscape = true;
+    MakeJob(pages);
+    m_landscape = false;
+}
+
 void PreviewTest::MakeJob(int pages, const std::vector<int>& broken, bool missing) {
     vm::InitPrintMessages();
     vm::PrintJob& job = vm::printJob();
     job.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     job.printer->setOutputFormat(QPrinter::PdfFormat);
     job.cPrinterName = vm::kPdfPrinterName;
-    job.device = vm::ReferenceDevice::A4();
+    job.device =
+        m_landscape ? vm::ReferenceDevice::ForSheet(600, 600, 297, 210) : vm::ReferenceDevice::A4();
     job.nCopies = 1;
     job.nCollate = 1;
     job.lPreview = true;

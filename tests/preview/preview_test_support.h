@@ -31,6 +31,8 @@ protected:
     // thick black bar. `broken` page numbers get files that are no EMF (or none, when
     // `missing`).
     void MakeJob(int pages, const std::vector<int>& broken = {}, bool missing = false);
+    // The same on a printer whose printable area is 297 x 210 mm (landscape).
+    void MakeLandscapeJob(int pages);
 
     // Runs `whileOpen` once the preview is shown, then closes the preview (when the body left it
     // open) and returns when ShowPreview has returned. False when the preview never opened.
@@ -50,4 +52,5 @@ protected:
     QTemporaryDir m_temp;
     QByteArray m_previousTmp;
     bool m_hadTmp = false;
+    bool m_landscape = false;
 };

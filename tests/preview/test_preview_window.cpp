@@ -325,6 +325,34 @@ TEST_F(PreviewWindowTest, ZoomByButtonGrowsAndShiftsThePageAndTheClickZoomsInPla
     }));
 }
 
+TEST_F(PreviewWindowTest, LandscapePageZoomsOnlyByTheButtonFarToTheRight) {
+    MakeLandscapeJob(1);
+    ExpectOpened(RunPreview([&] {
+        vm::PreviewPageView* view = PageView();
+        ASSERT_NE(view, nullptr);
+        auto* zoom = qobject_cast<QPushButton*>(BarButton("b5"));
+        const PreviewRect whole = view->PageRect();
+        EXPECT_GT(whole.width(), whole.height());
+
+        // 1000 * 297 / 750 = 396 and 1000 * 210 / 750 = 280 on each side, 500 right, 300 down.
+        QTest::mouseClick(zoom, Qt::LeftButton);
+        const PreviewRect zoomed = view->PageRect();
+        EXPECT_EQ(zoomed.left, whole.left - 396 + 500);
+        EXPECT_EQ(zoomed.top, whole.top - 280 + 300);
+        EXPECT_EQ(zoomed.right, whole.right + 396 + 500);
+        EXPECT_EQ(view->HorizontalBar()->value(), 1);
+        EXPECT_EQ(view->VerticalBar()->value(), 20);
+        QTest::mouseClick(zoom, Qt::LeftButton);
+        EXPECT_EQ(view->PageRect(), whole);
+
+        // A click ticks "b5" and frees the scroll bars but the page keeps its size.
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(20, 20));
+        EXPECT_TRUE(zoom->isChecked());
+        EXPECT_EQ(view->PageRect(), whole);
+        EXPECT_TRUE(view->HorizontalBar()->isEnabled());
+    }));
+}
+
 TEST_F(PreviewWindowTest, ScrollBarsMoveThePageInStepsUpToTheLimitsAndByDragging) {
     MakeJob(2);
     ExpectOpened(RunPreview([&] {
