@@ -60,6 +60,9 @@ void ReportCalculo() {
     });
 
     ShowPreview();
+    // The preview deletes the page files when it closes; should it not have opened (no main
+    // window), they go now rather than stay behind in the temporary folder.
+    DeletePageFiles(folder, job.cPreviewId);
 }
 
 }  // namespace vm

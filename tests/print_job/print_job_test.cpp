@@ -67,6 +67,10 @@ struct OrderCase {
     std::vector<int> expected;
 };
 
+void PrintTo(const OrderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class PrintOrder : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(PrintOrder, Pages) {
@@ -76,7 +80,7 @@ TEST_P(PrintOrder, Pages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Preview, PrintOrder,
+    Cases, PrintOrder,
     ::testing::Values(
         OrderCase{"AllOnce", 1, 3, 3, PageParity::All, 1, false, {1, 2, 3}},
         OrderCase{"OddTwiceTicked", 1, 3, 3, PageParity::Odd, 2, true, {1, 1, 3, 3}},

@@ -45,6 +45,10 @@ struct ChoiceCase {
     bool returnsDefault;  // else "PDF" for ChoosePdfThenOk, "" for the others
 };
 
+void PrintTo(const ChoiceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class PrinterChoice : public PrintTest, public ::testing::WithParamInterface<ChoiceCase> {};
 
 TEST_P(PrinterChoice, ReturnsWhatTheUserChose) {
@@ -138,6 +142,10 @@ struct FailureCase {
     int orientation, paperSize, paperLength, paperWidth, copies, duplex;
     const char* message;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PrinterFailure : public PrintTest, public ::testing::WithParamInterface<FailureCase> {};
 

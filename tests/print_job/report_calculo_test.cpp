@@ -1,0 +1,183 @@
+// The report run: clipboard, job set-up, the page files the preview opens on, printing from the
+// preview, and a printer that cannot be opened.
+
+#include "report/report_calculo.h"
+
+#include <QClipboard>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "core/program_values.h"
+#include "core/startup.h"
+#include "print_test_support.h"
+#include "report/emf_player.h"
+#include "report/page_files.h"
+#include "report/print_job.h"
+#include "runtime/html_log.h"
+#include "runtime/process.h"
+#include "ui/form_layer.h"
+
+namespace {
+
+using namespace vm;
+using namespace vm::testing;
+
+constexpr const char* kPreviewForm = "wPreview";
+constexpr const char* kPreviewBar = "wPreviewBar";
+
+// Clicks a tool button of the preview's navigation bar.
+void ClickBarButton(const char* name) {
+    QWidget* button = ControlWidget(kPreviewBar, name);
+    ASSERT_NE(button, nullptr) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+class ReportRun : public PrintTest {
+protected:
+    void SetUp() override {
+        PrintTest::SetUp();
+        SetEndProcessHandler([this](int code) { m_endCodes.push_back(code); });
+        IniciarSemJanela([] { return std::string("PDF"); });
+        SetErrorLogOn(false);
+        programValues().DirPdf = folder() + "projetos/";
+        projeto().cProjeto = "Auditorio Norte   ";
+    }
+    void TearDown() override {
+        ReleaseAllWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetEndProcessHandler({});
+        PrintTest::TearDown();
+    }
+
+    // Runs ReportCalculo inside an active main form; `whilePreviewOpen` runs once the preview is
+    // shown, and the preview is then closed with its close button as the user would. Returns
+    // whether the preview was seen.
+    bool RunReport(const std::function<void()>& whilePreviewOpen) {
+        DefineWindow({.name = "wtest",
+                      .title = "Test",
+                      .width = 400,
+                      .height = 300,
+                      .kind = WindowKind::Main});
+        EndWindow();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            if (!QTest::qWaitForWindowActive(FormWidget("wtest"))) {
+                ADD_FAILURE() << "the main form never became active";
+            }
+            QTimer watch;
+            watch.setInterval(20);
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                if (seen || !IsWindowActive(kPreviewBar) || !FormWidget(kPreviewBar)->isVisible()) {
+                    return;
+                }
+                seen = true;
+                watch.stop();
+                whilePreviewOpen();
+                ClickBarButton("b6");
+            });
+            watch.start();
+            ReportCalculo();
+            watch.stop();
+            DoMethod("wtest", "release");
+        });
+        DoMethod("wtest", "activate");
+        // Only the release of the main form ended the program: nothing fatal happened.
+        EXPECT_EQ(m_endCodes, std::vector<int>{0});
+        return seen;
+    }
+
+    std::vector<int> m_endCodes;
+};
+
+TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
+    const std::string arquivoPdf = folder() + "projetos/Auditorio Norte_Calculo_Tela.pdf";
+    std::vector<std::string> filesWhileOpen;
+    std::string previewId;
+    const bool opened = RunReport([&] {
+        const PrintJob& job = printJob();
+        previewId = job.cPreviewId;
+        filesWhileOpen = ListPageFiles(TempFolder(), job.cPreviewId);
+        EXPECT_EQ(job.nPageFiles, 2);
+        EXPECT_EQ(job.PageFiles(), filesWhileOpen);
+        EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
+        EXPECT_EQ(job.cPrinterName, "PDF");
+        EXPECT_EQ(job.cPdfFile, arquivoPdf);
+        EXPECT_TRUE(job.lPreview);
+        EXPECT_EQ(job.cPreviewId.size(), 8u);
+        for (const std::string& file : filesWhileOpen) {
+            EmfPlayer page;
+            EXPECT_TRUE(page.Load(QString::fromStdString(file))) << file;
+            EXPECT_EQ(page.FrameSizeMm().toSize(), QSize(210, 297)) << file;
+        }
+    });
+    ASSERT_TRUE(opened) << "the preview did not open";
+    EXPECT_EQ(filesWhileOpen.size(), 2u);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), arquivoPdf);
+    // Closing the preview took the page files with it.
+    EXPECT_TRUE(ListPageFiles(TempFolder(), previewId).empty());
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+TEST_F(ReportRun, PrintingFromThePreviewWritesTheReportToThePdfFileChosen) {
+    const std::string chosen = folder() + "relatorio.pdf";
+    m_dialogs.fileAnswers.push_back(chosen);
+    m_dialogs.dialogDriver = [](QDialog&, const std::string& purpose) {
+        EXPECT_EQ(purpose, "PreviewPrint");
+        return static_cast<int>(QDialog::Accepted);  // "Ok" with "Tudo", one copy
+    };
+    const bool opened = RunReport([&] { ClickBarButton("b12"); });
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(m_dialogs.dialogsRun, std::vector<std::string>{"PreviewPrint"});
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_EQ(m_dialogs.shown[0].file.initialFolder,
+              folder() + "projetos/Auditorio Norte_Calculo_Tela.pdf");
+    const std::optional<PdfInfo> info = ReadPdfInfo(chosen);
+    ASSERT_TRUE(info) << "no PDF written";
+    EXPECT_EQ(info->pages, 2);
+    EXPECT_NEAR(info->widthPt, 210 / 25.4 * 72, 1.0);
+    EXPECT_NEAR(info->heightPt, 297 / 25.4 * 72, 1.0);
+    EXPECT_EQ(info->title, "Auditorio Norte_Calculo_Tela.pdf");
+    const std::vector<std::string> texts = PdfPageTexts(chosen);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find("Auditorio Norte"), std::string::npos) << texts[0];
+    EXPECT_NE(texts[1].find("Auditorio Norte"), std::string::npos) << texts[1];
+}
+
+TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
+    programValues().PrintX = "No_Such_Printer_Here";
+    const bool opened = RunReport([] {});
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_EQ(m_dialogs.shown[0].message.title, "Error!");
+    EXPECT_EQ(m_dialogs.shown[0].message.text, "Printer Configuration Failed! (001)");
+    const PrintJob& job = printJob();
+    EXPECT_FALSE(job.HasPrinter());
+    EXPECT_EQ(job.nPageFiles, 0);
+    EXPECT_EQ(job.cJobName, "");
+    EXPECT_TRUE(ListPageFiles(TempFolder(), job.cPreviewId).empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder())) << "no page file was written";
+    // The suggested file is on the clipboard all the same: it is placed before the printer opens.
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              folder() + "projetos/Auditorio Norte_Calculo_Tela.pdf");
+}
+
+TEST_F(ReportRun, CupsQueueDrawsThePagesForItsOwnResolution) {
+    std::string reason;
+    if (!CupsQueueOutputFolder(&reason)) {
+        GTEST_SKIP() << reason;
+    }
+    programValues().PrintX = kCupsQueue;
+    const bool opened = RunReport([] {
+        const PrintJob& job = printJob();
+        ASSERT_TRUE(job.HasPrinter());
+        EXPECT_EQ(job.device.logPixelsX, job.printer->resolution());
+        EXPECT_EQ(job.printer->pageLayout().orientation(), QPageLayout::Portrait);
+        EXPECT_EQ(ListPageFiles(TempFolder(), job.cPreviewId).size(), 2u);
+    });
+    EXPECT_TRUE(opened);
+}
+
+}  // namespace
