@@ -146,6 +146,15 @@ TEST_F(ReportRun, PrintingFromThePreviewWritesTheReportToThePdfFileChosen) {
     EXPECT_NE(texts[1].find("Auditorio Norte"), std::string::npos) << texts[1];
 }
 
+TEST_F(ReportRun, PageFilesDoNotOutliveAReportWhosePreviewCannotOpen) {
+    // Without a main window the preview does not open; ReportCalculo returns at once.
+    ReportCalculo();
+    const PrintJob& job = printJob();
+    EXPECT_TRUE(job.HasPrinter());
+    EXPECT_EQ(job.nPageFiles, 2) << "the pages were drawn";
+    EXPECT_TRUE(ListPageFiles(TempFolder(), job.cPreviewId).empty());
+}
+
 TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
     programValues().PrintX = "No_Such_Printer_Here";
     const bool opened = RunReport([] {});
