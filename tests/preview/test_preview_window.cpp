@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -83,6 +84,32 @@ bool SurroundIsGrey(const QImage& image, const QRect& page) {
     }
     return true;
 }
+
+// Notes each appearance of the preview's wait box.
+class WaitBoxWatch final : public QObject {
+public:
+    int shown = 0;
+    std::string text;
+    QSize size;
+    int imagesWhenShown = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->objectName() == "PreviewWait") {
+            auto* box = static_cast<QWidget*>(watched);
+            ++shown;
+            size = box->size();
+            if (auto* label = box->findChild<QLabel*>("Label_1")) {
+                text = vm::fromQt(label->text());
+            }
+            imagesWhenShown =
+                static_cast<int>(box->parentWidget()
+                                     ->findChildren<QWidget*>(QRegularExpression("^Image\\d+$"))
+                                     .size());
+        }
+        return false;
+    }
+};
 
 class PreviewWindowTest : public PreviewTest {};
 
@@ -403,7 +430,18 @@ TEST_F(PreviewWindowTest, ThumbnailsAreBuiltOnceShowEveryPageAndFollowThePage) {
         EXPECT_FALSE(strip->isVisible());
         const int scaleBefore = PageView()->PageRect().width();
 
+        // The wait box is up while the pictures are drawn, and only then.
+        WaitBoxWatch watch;
+        qApp->installEventFilter(&watch);
         PressKey(kPreviewForm, Qt::Key_T, Qt::ControlModifier);
+        qApp->removeEventFilter(&watch);
+        EXPECT_EQ(watch.shown, 1);
+        EXPECT_EQ(watch.text, "Aguarde, Gerando Miniaturas...");
+        EXPECT_EQ(watch.size, QSize(310, 85));
+        EXPECT_EQ(watch.imagesWhenShown, 0);
+        auto* waitBox = preview->findChild<QWidget*>("PreviewWait");
+        ASSERT_NE(waitBox, nullptr);
+        EXPECT_FALSE(waitBox->isVisible());
         EXPECT_TRUE(thumbs->isChecked());
         EXPECT_TRUE(strip->isVisible());
         EXPECT_EQ(vm::fromQt(strip->windowTitle()), "Miniaturas");
@@ -450,7 +488,10 @@ TEST_F(PreviewWindowTest, ThumbnailsAreBuiltOnceShowEveryPageAndFollowThePage) {
         EXPECT_EQ(preview->size(), normal);
         EXPECT_EQ(preview->pos().x(), 51);
         EXPECT_EQ(PageView()->PageRect().width(), scaleBefore);
+        qApp->installEventFilter(&watch);
         QTest::mouseClick(thumbs, Qt::LeftButton);
+        qApp->removeEventFilter(&watch);
+        EXPECT_EQ(watch.shown, 1) << "built once";
         EXPECT_TRUE(strip->isVisible());
         EXPECT_EQ(strip->findChildren<QWidget*>(QRegularExpression("^Image\\d+$")).size(), 12);
     }));
