@@ -1,8 +1,6 @@
 // vistametra-report --analysis, run as a real process: the table, the JSON under "analysis", and
 // the output without --analysis unchanged.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,64 +10,24 @@
 #include <string>
 #include <vector>
 
+#include "../support/tool_process.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class AnalysisTool : public ::testing::Test {
+class AnalysisTool : public ToolProcessTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vm-analysis-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    ToolRun Run(const std::vector<std::string>& args) {
-        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
-        const pid_t child = fork();
-        if (child == 0) {
-            std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
-            all.insert(all.end(), args.begin(), args.end());
-            std::vector<char*> argv;
-            for (auto& a : all) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
-                chdir(m_dir.c_str()) != 0) {
-                _exit(99);
-            }
-            execv(argv[0], argv.data());
-            _exit(98);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-    }
-
     Json Analysis(std::vector<std::string> args) {
         args.push_back("--json");
         args.push_back("--analysis");
-        const ToolRun r = Run(args);
+        const ToolRun r = run(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         const Json j = Json::parse(r.out);
         EXPECT_TRUE(j.contains("analysis"));
         return j.value("analysis", Json::object());
     }
-
-    fs::path m_dir;
 };
 
 // The whitespace-separated words of the table line whose first word is `first`, after `from`.
@@ -132,14 +90,14 @@ TEST_F(AnalysisTool, WithoutAnalysisTheOutputIsAsBefore) {
          "stepped.out"},
     };
     for (const auto& c : cases) {
-        const ToolRun r = Run(c.args);
+        const ToolRun r = run(c.args);
         EXPECT_EQ(r.exitCode, 0) << c.golden << ": " << r.err;
-        EXPECT_EQ(r.out, Slurp(fs::path(VM_TEST_DATA) / "unchanged" / c.golden)) << c.golden;
+        EXPECT_EQ(r.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / c.golden)) << c.golden;
     }
 }
 
 TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
-    const ToolRun r = Run({"--analysis"});
+    const ToolRun r = run({"--analysis"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Análise das linhas de visão: AUDITORIO_TERREO\n", 0), 0u) << r.out;
     // Row 2: eyes at 4.7 m and 1.4 m; 1.88 m screen with its top at 3.6 m, bottom 1.72 m.
@@ -164,8 +122,8 @@ TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
     EXPECT_EQ(LineWords(r.out, "7", r.out.find("Mapa")),
               (std::vector<std::string>{"7", "IIIIII", "1-6", "Ideal"}));
     // --summary puts the result lines first.
-    const ToolRun both = Run({"--summary", "--analysis"});
-    EXPECT_EQ(both.out, Slurp(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") + "\n" + r.out);
+    const ToolRun both = run({"--summary", "--analysis"});
+    EXPECT_EQ(both.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") + "\n" + r.out);
 }
 
 TEST_F(AnalysisTool, JsonOfThePublishedExample) {
@@ -191,8 +149,8 @@ TEST_F(AnalysisTool, JsonOfThePublishedExample) {
     EXPECT_GT(CheckReasons(a, "analysis"), 40);
 
     // The rest of the object is what --json alone prints.
-    const ToolRun plain = Run({"--json", "--set", "cData=01/02/24"});
-    const ToolRun with = Run({"--json", "--analysis", "--set", "cData=01/02/24"});
+    const ToolRun plain = run({"--json", "--set", "cData=01/02/24"});
+    const ToolRun with = run({"--json", "--analysis", "--set", "cData=01/02/24"});
     Json withAnalysis = Json::parse(with.out);
     ASSERT_TRUE(withAnalysis.contains("analysis"));
     withAnalysis.erase("analysis");
@@ -227,7 +185,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
     EXPECT_GT(CheckReasons(a, "analysis"), 10);
 
     // The table says the same in words.
-    const ToolRun r = Run({"--analysis", "--set", "nTelaAltura=0"});
+    const ToolRun r = run({"--analysis", "--set", "nTelaAltura=0"});
     EXPECT_EQ(
         LineWords(r.out, "Detalhes"),
         (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
@@ -235,7 +193,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
 }
 
 TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {
-    const ToolRun r = Run({"--help"});
+    const ToolRun r = run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     for (const char* part :
          {"--analysis", "under \"analysis\"", "c_grade", "percent_eh", "adm_farthest_viewer_m",

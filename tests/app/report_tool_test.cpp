@@ -1,7 +1,5 @@
 // vistametra-report run as a real process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -13,56 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "../support/tool_process.h"
 #include "core/date.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class ReportTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vm-tool-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    ToolRun run(const std::vector<std::string>& args) {
-        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
-        const pid_t child = fork();
-        if (child == 0) {
-            std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
-            all.insert(all.end(), args.begin(), args.end());
-            std::vector<char*> argv;
-            for (auto& a : all) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
-                chdir(m_dir.c_str()) != 0) {
-                _exit(99);
-            }
-            execv(argv[0], argv.data());
-            _exit(98);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    }
-
-    fs::path m_dir;
-};
+using ReportTool = ToolProcessTest;
 
 const char* const kDefaultSummary =
     "L:  3.88 m    A:  2.43 m    D: 180.14\"\n"

@@ -1,0 +1,29 @@
+#pragma once
+// Runs vistametra-report as a real process in a temporary folder of its own, for the tests of the
+// command-line tool.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int exitCode = -1;  // -1 when the tool did not end normally
+    std::string out;
+    std::string err;
+};
+
+// The whole file's bytes; "" when it cannot be read.
+std::string slurp(const std::filesystem::path& file);
+
+class ToolProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the built vistametra-report with the arguments, in m_dir, and waits for its end.
+    ToolRun run(const std::vector<std::string>& args);
+
+    std::filesystem::path m_dir;  // the tool's current folder, removed after the test
+};
