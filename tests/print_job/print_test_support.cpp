@@ -19,29 +19,6 @@
 
 namespace {
 
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_print_job";
-        static char* argv[] = {name, nullptr};
-        m_app = new QApplication(argc, argv);
-        vm::InitFormLayer();
-    }
-    void TearDown() override {
-        vm::ReleaseAllWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_qt =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 // Runs a tool and returns its standard output; nullopt when it cannot run or fails.
 std::optional<QString> Run(const QString& program, const QStringList& arguments) {
     QProcess process;

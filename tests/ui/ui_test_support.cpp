@@ -8,32 +8,7 @@
 #include "runtime/process.h"
 #include "ui/dialogs.h"
 
-namespace {
-
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_ui";
-        static char* argv[] = {name, nullptr};
-        m_app = new QApplication(argc, argv);
-        vm::InitFormLayer();
-    }
-    void TearDown() override {
-        vm::ReleaseAllWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_qt =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
+namespace {}  // namespace
 
 void UiTest::SetUp() {
     vm::ResetErrorHandlerRun();
