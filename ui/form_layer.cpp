@@ -81,6 +81,8 @@ void setBackground(QWidget* widget, const std::optional<Rgb>& color) {
     }
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, toColor(*color));
+    // Buttons (radio options, check boxes) fill their background with the Button role.
+    palette.setColor(widget->backgroundRole(), toColor(*color));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
