@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -284,9 +285,18 @@ TEST(TSocket, BindAndListenServeOneClient) {
     const int port = listener.LocalPort();
     ASSERT_GT(port, 0);
     std::string answer;
+    // Listen starts listening and accepting in one call, so the client may come too early: it
+    // tries again until the listener is there (for at most five seconds).
     std::thread client([port, &answer] {
         TSocket socket;
-        if (socket.Connect("127.0.0.1", port) && socket.SendString("hello\r\n")) {
+        bool connected = false;
+        for (int attempt = 0; attempt < 100 && !connected; ++attempt) {
+            connected = socket.Connect("127.0.0.1", port);
+            if (!connected) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+        if (connected && socket.SendString("hello\r\n")) {
             answer = socket.ReceiveLine();
         }
         socket.Close();
