@@ -133,13 +133,14 @@ void RecordingCanvas::Add(Primitive primitive) {
     m_pages.back().primitives.push_back(std::move(primitive));
 }
 
-void RecordingCanvas::PrintText(double row, double col, std::string_view fontName, double fontSize,
-                                Color colour, std::string_view text, bool bold, bool italic,
-                                bool underline, bool strikeOut, std::string_view alignment) {
+namespace {
+
+// The attributes that text and text boxes share.
+Primitive TextPrimitive(PrimitiveKind kind, std::string_view fontName, double fontSize,
+                        Color colour, std::string_view text, bool bold, bool italic, bool underline,
+                        bool strikeOut, std::string_view alignment) {
     Primitive p;
-    p.kind = PrimitiveKind::Text;
-    p.row = row;
-    p.col = col;
+    p.kind = kind;
     p.fontName = EffectiveFontName(fontName);
     p.fontSize = EffectiveFontSize(fontSize);
     p.colour = colour;
@@ -150,6 +151,18 @@ void RecordingCanvas::PrintText(double row, double col, std::string_view fontNam
     p.strikeOut = strikeOut;
     p.alignmentWord = std::string(alignment);
     p.alignment = ParseAlignment(alignment);
+    return p;
+}
+
+}  // namespace
+
+void RecordingCanvas::PrintText(double row, double col, std::string_view fontName, double fontSize,
+                                Color colour, std::string_view text, bool bold, bool italic,
+                                bool underline, bool strikeOut, std::string_view alignment) {
+    Primitive p = TextPrimitive(PrimitiveKind::Text, fontName, fontSize, colour, text, bold, italic,
+                                underline, strikeOut, alignment);
+    p.row = row;
+    p.col = col;
     Add(std::move(p));
 }
 
@@ -157,22 +170,12 @@ void RecordingCanvas::PrintTextBox(double row, double col, double toRow, double 
                                    std::string_view fontName, double fontSize, Color colour,
                                    std::string_view text, bool bold, bool italic, bool underline,
                                    bool strikeOut, std::string_view alignment) {
-    Primitive p;
-    p.kind = PrimitiveKind::TextBox;
+    Primitive p = TextPrimitive(PrimitiveKind::TextBox, fontName, fontSize, colour, text, bold,
+                                italic, underline, strikeOut, alignment);
     p.row = row;
     p.col = col;
     p.toRow = toRow;
     p.toCol = toCol;
-    p.fontName = EffectiveFontName(fontName);
-    p.fontSize = EffectiveFontSize(fontSize);
-    p.colour = colour;
-    p.text = std::string(text);
-    p.bold = bold;
-    p.italic = italic;
-    p.underline = underline;
-    p.strikeOut = strikeOut;
-    p.alignmentWord = std::string(alignment);
-    p.alignment = ParseAlignment(alignment);
     Add(std::move(p));
 }
 

@@ -22,7 +22,9 @@ DialogSeam* g_seam = &g_defaultSeam;
 std::mutex g_beepMutex;
 std::function<void()> g_beepHandler;
 
-const char* purposeOf(const MessageRequest& request) {
+}  // namespace
+
+const char* MessagePurpose(const MessageRequest& request) {
     switch (request.icon) {
         case MessageIcon::Information:
             return "MsgInfo";
@@ -35,6 +37,8 @@ const char* purposeOf(const MessageRequest& request) {
     }
     return "MsgBox";
 }
+
+namespace {
 
 MessageAnswer showMessageBox(MessageRequest request) {
     if (QCoreApplication::instance() == nullptr) {
@@ -106,7 +110,7 @@ MessageAnswer DialogSeam::showMessage(const MessageRequest& request) {
                               : Qt::WindowModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
-    const int result = runDialog(box, purposeOf(request));
+    const int result = runDialog(box, MessagePurpose(request));
     int pressed = result;
     if (QAbstractButton* clicked = box.clickedButton()) {
         pressed = box.standardButton(clicked);

@@ -64,6 +64,9 @@ public:
     virtual int runDialog(QDialog& dialog, const std::string& purpose);
 };
 
+// What a message box is, as the seam names it: "MsgInfo", "MsgStop", "MsgYesNo" or "MsgBox".
+const char* MessagePurpose(const MessageRequest& request);
+
 // The seam in use. SetDialogSeam replaces it (the caller keeps ownership and must restore it
 // before the seam dies); nullptr restores the default.
 DialogSeam& dialogSeam();

@@ -4,27 +4,9 @@
 
 namespace vm {
 
-namespace {
-
-const char* purposeOf(const MessageRequest& request) {
-    switch (request.icon) {
-        case MessageIcon::Information:
-            return "MsgInfo";
-        case MessageIcon::Stop:
-            return "MsgStop";
-        case MessageIcon::Question:
-            return "MsgYesNo";
-        case MessageIcon::None:
-            break;
-    }
-    return "MsgBox";
-}
-
-}  // namespace
-
 MessageAnswer ScriptedDialogs::showMessage(const MessageRequest& request) {
     Shown entry;
-    entry.purpose = purposeOf(request);
+    entry.purpose = MessagePurpose(request);
     entry.message = request;
     shown.push_back(entry);
     if (whileMessageShown) {
