@@ -44,8 +44,8 @@ std::string NoFile(int) {
     return {};
 }
 
-void BM_DefaultProjectOnRecordingCanvas(benchmark::State& state) {
-    const vm::DadosProjeto p = DefaultProject();
+// Builds the project's pages onto a recording canvas, counting the primitives drawn.
+void BuildOnRecordingCanvas(benchmark::State& state, const vm::DadosProjeto& p) {
     size_t primitives = 0;
     for (auto _ : state) {
         vm::RecordingCanvas canvas;
@@ -57,20 +57,14 @@ void BM_DefaultProjectOnRecordingCanvas(benchmark::State& state) {
     }
     state.counters["primitives"] = static_cast<double>(primitives);
 }
+
+void BM_DefaultProjectOnRecordingCanvas(benchmark::State& state) {
+    BuildOnRecordingCanvas(state, DefaultProject());
+}
 BENCHMARK(BM_DefaultProjectOnRecordingCanvas)->Unit(benchmark::kMicrosecond);
 
 void BM_CrowdedProjectOnRecordingCanvas(benchmark::State& state) {
-    const vm::DadosProjeto p = CrowdedProject();
-    size_t primitives = 0;
-    for (auto _ : state) {
-        vm::RecordingCanvas canvas;
-        benchmark::DoNotOptimize(vm::BuildReportPages(p, canvas, NoFile, "(c)"));
-        primitives = 0;
-        for (const auto& page : canvas.Pages()) {
-            primitives += page.primitives.size();
-        }
-    }
-    state.counters["primitives"] = static_cast<double>(primitives);
+    BuildOnRecordingCanvas(state, CrowdedProject());
 }
 BENCHMARK(BM_CrowdedProjectOnRecordingCanvas)->Unit(benchmark::kMillisecond);
 
