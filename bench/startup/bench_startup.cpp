@@ -1,54 +1,41 @@
-// Start-up to the first painted window: the program's start-up and main window ("main"), or an
-// empty Qt window of the same size ("empty") as the reference. Each run is a fresh process that
-// ends at the first paint of its window and prints the milliseconds since the process started.
-// Usage: bench_startup main|empty
+// Start-up to the first painted window, timed from outside: each start is a fresh process of
+// this program, spawned here, that writes one line at the first paint of its window and is then
+// ended. The program's own start-up and main window ("main") are compared with an empty Qt
+// window of the same size ("empty") and with that window holding one label ("label"), which is
+// what any window that shows text pays for the font set-up. Starts alternate between the three
+// so that a slow moment of the machine falls on all of them.
+// Usage: bench_startup [--runs N]       compares and prints a table
+//        bench_startup main|empty|label one start
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QWidget>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
-#include "core/startup.h"
-#include "runtime/html_log.h"
-#include "runtime/process.h"
-#include "ui/form_layer.h"
-#include "ui/main_window.h"
+#include "app/program_start.h"
+#include "runtime/error_handler.h"
+
+extern char** environ;
 
 namespace {
 
-// Milliseconds since the process started, from /proc/self/stat's start time.
-double msSinceProcessStart() {
-    FILE* f = std::fopen("/proc/self/stat", "r");
-    unsigned long long startTicks = 0;
-    if (f) {
-        char buf[1024];
-        if (std::fgets(buf, sizeof buf, f)) {
-            const char* p = std::strrchr(buf, ')');
-            int field = 2;
-            for (; p && *p; ++p) {
-                if (*p == ' ' && ++field == 22) {
-                    startTicks = std::strtoull(p + 1, nullptr, 10);
-                    break;
-                }
-            }
-        }
-        std::fclose(f);
-    }
-    timespec boot{};
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    const double nowMs = boot.tv_sec * 1000.0 + boot.tv_nsec / 1e6;
-    return nowMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
-}
-
-// Ends the process at the first paint of the watched window.
+// Ends the process at the first paint of a window.
 class FirstPaint final : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->isWindow()) {
-            std::printf("%.1f\n", msSinceProcessStart());
+            std::fputs("painted\n", stdout);
             std::fflush(stdout);
             std::_Exit(0);
         }
@@ -56,28 +43,95 @@ public:
     }
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const bool empty = argc > 1 && std::strcmp(argv[1], "empty") == 0;
+int startOnce(const std::string& mode, int argc, char** argv) {
+    if (mode == "main") {
+        vm::ErrorSys();
+    }
     QApplication app(argc, argv);
     FirstPaint firstPaint;
     app.installEventFilter(&firstPaint);
-    if (empty) {
-        QWidget window;
-        window.resize(640, 480);
-        window.show();
-        return app.exec();
+    if (mode == "main") {
+        // The update check waits on the network; it is not part of what is measured.
+        return vm::StartProgram({.checkForUpdates = false});
     }
-    vm::InitFormLayer();
-    vm::IniciarSemJanela();
-    vm::SetErrorLogOn(false);
-    vm::SetEnterNavigation(true);
-    vm::SetDefaultIcon("qtv");
-    // The update check would wait on the network; it is not part of what is measured.
-    vm::mainWindowProcedures().update = [](bool) {};
-    vm::DefinirJanelaPrincipal();
-    vm::DoMethod("wmenu", "center");
-    vm::DoMethod("wmenu", "activate");
+    QWidget window;
+    window.resize(640, 480);
+    if (mode == "label") {
+        auto* label = new QLabel(QStringLiteral("Medidas em metros"), &window);
+        label->move(20, 20);
+    }
+    window.show();
+    return app.exec();
+}
+
+// Milliseconds from spawning one start to its line at the first paint; -1 when it failed.
+double timeOneStart(const char* mode) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    char self[] = "/proc/self/exe";
+    std::string modeArg = mode;
+    char* args[] = {self, modeArg.data(), nullptr};
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, self, &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    double ms = -1;
+    if (spawned == 0) {
+        char line[16];
+        if (read(out[0], line, sizeof line) > 0) {
+            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count();
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            ms = -1;
+        }
+    }
+    close(out[0]);
+    return ms;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--runs") != 0) {
+        return startOnce(argv[1], argc, argv);
+    }
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 21;
+    const char* const modes[] = {"empty", "label", "main"};
+    std::vector<double> times[3];
+    for (int r = 0; r < runs; ++r) {
+        for (int m = 0; m < 3; ++m) {
+            const double ms = timeOneStart(modes[m]);
+            if (ms < 0) {
+                std::fprintf(stderr, "bench_startup: the %s start failed\n", modes[m]);
+                return 1;
+            }
+            times[m].push_back(ms);
+        }
+    }
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const double empty = median(times[0]);
+    std::printf("start-up to the first paint, median of %d starts each (QT_QPA_PLATFORM=%s)\n",
+                runs, platform ? platform : "");
+    std::printf("empty %.1f ms\n", empty);
+    std::printf("label %.1f ms %.2f\n", median(times[1]), median(times[1]) / empty);
+    std::printf("main %.1f ms %.2f\n", median(times[2]), median(times[2]) / empty);
     return 0;
 }

@@ -1,0 +1,61 @@
+#include "ui/first_paint.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+#include "ui/gui_thread.h"
+
+namespace vm {
+
+namespace {
+
+// Watches the application for the first paint of a window, then queues what waited for it.
+class FirstPaintWatch final : public QObject {
+public:
+    using QObject::QObject;
+
+    std::vector<std::function<void()>> waiting;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow()) {
+            qApp->removeEventFilter(this);
+            painted = true;
+            for (auto& task : waiting) {
+                postToGuiThread(std::move(task));
+            }
+            waiting.clear();
+        }
+        return false;
+    }
+
+    bool painted = false;
+};
+
+// One watch for each application object.
+FirstPaintWatch* watch() {
+    static QPointer<FirstPaintWatch> instance;
+    if (!instance) {
+        instance = new FirstPaintWatch(qApp);
+        qApp->installEventFilter(instance);
+    }
+    return instance;
+}
+
+}  // namespace
+
+void AfterFirstPaint(std::function<void()> task) {
+    runOnGuiThread([&] {
+        FirstPaintWatch* w = watch();
+        if (w->painted) {
+            postToGuiThread(std::move(task));
+        } else {
+            w->waiting.push_back(std::move(task));
+        }
+    });
+}
+
+}  // namespace vm
