@@ -10,9 +10,11 @@ if ! unshare -n true 2>/dev/null; then
     echo "SKIPPED: cannot start the program without a network (unshare -n needs root)"
     exit 77
 fi
-offline() { unshare -n "$@"; }
+# The instances write into the scratch folder, so that none left behind holds the test's output.
+offline() { unshare -n "$@" >>"$work/program.log" 2>&1; }
 work=$(mktemp -d)
-trap 'kill $first $copy 2>/dev/null; rm -rf "$work"' EXIT
+first="" second="" copy=""
+trap 'kill $first $second $copy 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 
 offline "$program" & first=$!
