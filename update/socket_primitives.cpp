@@ -170,19 +170,29 @@ int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* sta
         SetStatus(status, NetStatus::NotConnected);
         return 0;
     }
+    ssize_t n = -1;
+    bool received = false;
     if (timeoutMs != -1) {
-        short revents = 0;
-        const int ready = PollFor(handle, POLLIN, timeoutMs, revents);
-        if (ready == 0) {
-            buffer.clear();
-            SetStatus(status, NetStatus::TimedOut);
-            return 0;
+        // What is already waiting is read at once; only an empty socket is waited on, within the
+        // time limit.
+        do {
+            n = recv(handle, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        } while (n < 0 && errno == EINTR);
+        received = n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        if (!received) {
+            short revents = 0;
+            if (PollFor(handle, POLLIN, timeoutMs, revents) == 0) {
+                buffer.clear();
+                SetStatus(status, NetStatus::TimedOut);
+                return 0;
+            }
         }
     }
-    ssize_t n;
-    do {
-        n = recv(handle, buffer.data(), buffer.size(), 0);
-    } while (n < 0 && errno == EINTR);
+    if (!received) {
+        do {
+            n = recv(handle, buffer.data(), buffer.size(), 0);
+        } while (n < 0 && errno == EINTR);
+    }
     if (n <= 0) {
         buffer.clear();
         SetStatus(status, n == 0 ? NetStatus::Closed : NetStatus::Failed);

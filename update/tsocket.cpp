@@ -64,7 +64,7 @@ bool TSocket::Close() {
 }
 
 bool TSocket::SendString(const std::string& text) {
-    PrintDebugMessage("Send string " + text);
+    PrintDebugMessage("Send string ", text);
     return SocketSend(m_hSocket, text, m_nSendTimeout, &m_status);
 }
 
@@ -109,7 +109,7 @@ std::string TSocket::ReceiveString() {
             break;
         result += buffer;
     }
-    PrintDebugMessage("Received " + result);
+    PrintDebugMessage("Received ", result);
     return result;
 }
 
@@ -137,7 +137,7 @@ std::string TSocket::ReceiveLine() {
         m_status = NetStatus::LimitReached;
         m_bAbandoned = true;
     }
-    PrintDebugMessage("Received " + line);
+    PrintDebugMessage("Received ", line);
     return line;
 }
 
@@ -151,7 +151,7 @@ std::string TSocket::ReceiveChar(int count) {
     } else {
         m_status = NetStatus::Ok;
     }
-    PrintDebugMessage("Received " + buffer);
+    PrintDebugMessage("Received ", buffer);
     return buffer;
 }
 
@@ -203,7 +203,7 @@ void TSocket::SetDeadline(int ms) {
     }
 }
 
-void TSocket::PrintDebugMessage(const std::string& text) const {
+void TSocket::PrintDebugMessage(std::string_view text, std::string_view more) const {
     if (!m_bDebug)
         return;
     // Written whole, so received bytes that hold a zero byte are traced as they are.
@@ -211,6 +211,7 @@ void TSocket::PrintDebugMessage(const std::string& text) const {
     line += std::to_string(m_hSocket);
     line += ") (";
     line += text;
+    line += more;
     line += ")\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "update/net_limits.h"
@@ -75,7 +76,9 @@ public:
     void SetDebug(bool on) { m_bDebug = on; }
     // When debugging is on, writes "(" + handle + ") (" + text + ")" as one line to standard
     // output.
-    void PrintDebugMessage(const std::string& text) const;
+    // The trace line is "(handle) (text more)"; nothing is built while tracing is off, so a
+    // received piece is not copied for it.
+    void PrintDebugMessage(std::string_view text, std::string_view more = {}) const;
 
     int Handle() const { return m_hSocket; }
     // The local port of a bound or connected socket; 0 when there is none.
