@@ -5,7 +5,7 @@
 # Usage: tools/make-pictures.sh [build folder]   (needs xvfb, xdotool and ImageMagick)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
+build="$(realpath "${1:-$root/build}")"
 out="${VM_PICTURES:-$root/docs/images}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
