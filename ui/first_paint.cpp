@@ -20,8 +20,7 @@ public:
     std::vector<std::function<void()>> waiting;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        if (IsWindowPaint(watched, event)) {
             qApp->removeEventFilter(this);
             painted = true;
             for (auto& task : waiting) {
@@ -46,6 +45,11 @@ FirstPaintWatch* watch() {
 }
 
 }  // namespace
+
+bool IsWindowPaint(const QObject* receiver, const QEvent* event) {
+    return event->type() == QEvent::Paint && receiver->isWidgetType() &&
+           static_cast<const QWidget*>(receiver)->isWindow();
+}
 
 void AfterFirstPaint(std::function<void()> task) {
     runOnGuiThread([&] {

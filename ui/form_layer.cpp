@@ -103,6 +103,21 @@ std::string displayText(const FormValue& value) {
     return {};
 }
 
+// The base font with another family and size where they are given. Family names are compared
+// without regard to case, as the font system compares them: "Arial" on an "ARIAL" form keeps the
+// form's font, so one font engine serves both.
+QFont fontFrom(const QFont& base, const std::string& family, int size) {
+    QFont font = base;
+    const QString name = toQt(family);
+    if (!name.isEmpty() && name.compare(base.family(), Qt::CaseInsensitive) != 0) {
+        font.setFamily(name);
+    }
+    if (size > 0) {
+        font.setPointSize(size);
+    }
+    return font;
+}
+
 QIcon iconFromName(const std::string& name) {
     if (name.empty()) {
         return {};
@@ -1045,13 +1060,7 @@ void DefineLabel(const LabelDef& def) {
         label->setWordWrap(true);
         label->setAlignment(def.centerAlign ? (Qt::AlignHCenter | Qt::AlignTop)
                                             : (Qt::AlignLeft | Qt::AlignTop));
-        QFont font = form.font;
-        if (!def.fontName.empty()) {
-            font.setFamily(toQt(def.fontName));
-        }
-        if (def.fontSize > 0) {
-            font.setPointSize(def.fontSize);
-        }
+        QFont font = fontFrom(form.font, def.fontName, def.fontSize);
         font.setBold(def.bold);
         label->setFont(font);
         setTextColor(label, def.fontColor);
@@ -1292,14 +1301,7 @@ void BeginMessageBar(const std::string& name, const std::string& fontName, int f
         bar->setObjectName(toQt(name));
         bar->setSizeGripEnabled(form.window->minimumSize() != form.window->maximumSize());
         if (!fontName.empty() || fontSize > 0) {
-            QFont font = form.font;
-            if (!fontName.empty()) {
-                font.setFamily(toQt(fontName));
-            }
-            if (fontSize > 0) {
-                font.setPointSize(fontSize);
-            }
-            bar->setFont(font);
+            bar->setFont(fontFrom(form.font, fontName, fontSize));
         }
         control->widget = bar;
         form.messageBarOpen = true;

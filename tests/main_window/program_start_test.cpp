@@ -4,7 +4,6 @@
 #include "app/program_start.h"
 
 #include <QApplication>
-#include <QWidget>
 
 #include "core/program_values.h"
 #include "report/printers.h"
@@ -18,8 +17,7 @@ class PaintWatch final : public QObject {
 public:
     explicit PaintWatch(std::function<void()> atPaint) : m_atPaint(std::move(atPaint)) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (m_atPaint && event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        if (m_atPaint && vm::IsWindowPaint(watched, event)) {
             std::exchange(m_atPaint, {})();
         }
         return false;
@@ -34,11 +32,14 @@ using ProgramStartTest = UiTest;
 TEST_F(ProgramStartTest, PaintsTheMainWindowFirstThenAsksForTheDefaultPrinter) {
     vm::programValues().PrintX = "not asked yet";
     std::vector<std::string> seen;
+    bool windowHasIcon = false;
     // Tasks given before the paint run after it, in order, each once.
     vm::AfterFirstPaint([&] { seen.push_back("first task"); });
     vm::AfterFirstPaint([&] { seen.push_back("second task"); });
     PaintWatch watch([&] {
         seen.push_back("painted " + vm::programValues().PrintX);
+        // The icon "qtv" comes from the program's resources, which the program links itself.
+        windowHasIcon = !vm::FormWidget("wmenu")->windowIcon().isNull();
         vm::AfterFirstPaint([&] {
             seen.push_back("after " + vm::programValues().PrintX);
             vm::DoMethod("wmenu", "release");
@@ -54,6 +55,7 @@ TEST_F(ProgramStartTest, PaintsTheMainWindowFirstThenAsksForTheDefaultPrinter) {
     EXPECT_EQ(seen, (std::vector<std::string>{"painted ", "first task", "second task",
                                               "after " + printer}));
     EXPECT_EQ(m_endCodes, std::vector<int>{0});
+    EXPECT_TRUE(windowHasIcon);
 }
 
 }  // namespace

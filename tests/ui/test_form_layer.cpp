@@ -351,6 +351,8 @@ TEST_F(FormLayerTest, StatusBarItemsAreControls) {
         [] {
             auto* window = qobject_cast<QMainWindow*>(vm::FormWidget("wtest"));
             EXPECT_EQ(window->statusBar()->objectName(), QStringLiteral("StatusBar"));
+            // "Arial" on an "ARIAL" form is the form's own font (one font engine for both).
+            EXPECT_EQ(window->statusBar()->font(), window->font());
             EXPECT_EQ(vm::GetProperty("wtest", "statusitem", "value"),
                       FormValue("    Medidas em metros"));
             vm::SetProperty("wtest", "STATUSITEM", "value", "Pronto");
