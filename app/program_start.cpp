@@ -1,15 +1,19 @@
 #include "app/program_start.h"
 
+#include <QApplication>
+
 #include "core/platform_paths.h"
 #include "core/single_instance.h"
 #include "core/program_values.h"
 #include "core/startup.h"
 #include "report/printers.h"
 #include "report/report_calculo.h"
+#include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
 #include "ui/dialogs.h"
 #include "ui/first_paint.h"
+#include "ui/font_config_preload.h"
 #include "ui/form_layer.h"
 #include "ui/main_window.h"
 #include "update/update_check.h"
@@ -31,6 +35,17 @@ void askDefaultPrinter() {
 }
 
 }  // namespace
+
+int RunProgram(int argc, char** argv, const ProgramStart& options) {
+    ErrorSys();
+    FontConfigPreload fonts;
+    QApplication app(argc, argv);
+    fonts.wait();
+    if (options.afterApplication) {
+        options.afterApplication();
+    }
+    return StartProgram(options);
+}
 
 int StartProgram(const ProgramStart& options) {
     InitFormLayer();

@@ -10,8 +10,10 @@ if ! unshare -n true 2>/dev/null; then
     echo "SKIPPED: cannot start the program without a network (unshare -n needs root)"
     exit 77
 fi
-# The instances write into the scratch folder, so that none left behind holds the test's output.
-offline() { unshare -n "$@" >>"$work/program.log" 2>&1; }
+# Run in the background only: the subshell becomes the program, so that $! is the program's pid
+# and the trap ends the program itself. The instances write into the scratch folder, so that none
+# left behind holds the test's output.
+offline() { exec unshare -n "$@" >>"$work/program.log" 2>&1; }
 work=$(mktemp -d)
 first="" second="" copy=""
 trap 'kill $first $second $copy 2>/dev/null; rm -rf "$work"' EXIT
