@@ -3,8 +3,8 @@
 #include <QApplication>
 
 #include "core/platform_paths.h"
-#include "core/single_instance.h"
 #include "core/program_values.h"
+#include "core/single_instance.h"
 #include "core/startup.h"
 #include "report/printers.h"
 #include "report/report_calculo.h"

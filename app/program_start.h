@@ -1,5 +1,6 @@
-// The program's start-up once the application object exists: the single-instance guard, the
-// program-wide values, the main window "wmenu" and its event loop.
+// The program's start-up: the error handler, the application object (with the font configuration
+// read beside it), the single-instance guard, the program-wide values, the main window "wmenu"
+// and its event loop.
 #pragma once
 
 #include <functional>

@@ -17,8 +17,6 @@ class FirstPaintWatch final : public QObject {
 public:
     using QObject::QObject;
 
-    std::vector<std::function<void()>> waiting;
-
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (IsWindowPaint(watched, event)) {
             qApp->removeEventFilter(this);
@@ -31,6 +29,7 @@ public:
         return false;
     }
 
+    std::vector<std::function<void()>> waiting;
     bool painted = false;
 };
 
