@@ -179,30 +179,32 @@ void RecordingCanvas::PrintTextBox(double row, double col, double toRow, double 
     Add(std::move(p));
 }
 
-void RecordingCanvas::PrintLine(double row, double col, double toRow, double toCol,
-                                std::optional<double> width, Color colour) {
+namespace {
+
+// A line or a rectangle: two corners, a pen width and a colour.
+Primitive Outline(PrimitiveKind kind, double row, double col, double toRow, double toCol,
+                  std::optional<double> width, Color colour) {
     Primitive p;
-    p.kind = PrimitiveKind::Line;
+    p.kind = kind;
     p.row = row;
     p.col = col;
     p.toRow = toRow;
     p.toCol = toCol;
     p.width = width;
     p.colour = colour;
-    Add(std::move(p));
+    return p;
+}
+
+}  // namespace
+
+void RecordingCanvas::PrintLine(double row, double col, double toRow, double toCol,
+                                std::optional<double> width, Color colour) {
+    Add(Outline(PrimitiveKind::Line, row, col, toRow, toCol, width, colour));
 }
 
 void RecordingCanvas::PrintRectangle(double row, double col, double toRow, double toCol,
                                      std::optional<double> width, Color colour) {
-    Primitive p;
-    p.kind = PrimitiveKind::Rectangle;
-    p.row = row;
-    p.col = col;
-    p.toRow = toRow;
-    p.toCol = toCol;
-    p.width = width;
-    p.colour = colour;
-    Add(std::move(p));
+    Add(Outline(PrimitiveKind::Rectangle, row, col, toRow, toCol, width, colour));
 }
 
 void RecordingCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
