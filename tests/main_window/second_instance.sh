@@ -4,6 +4,8 @@
 # a copy of the program in another folder starts normally.
 set -u
 program=$1
+# The instances run on the X server this script is given, whatever platform the caller chose.
+export QT_QPA_PLATFORM=xcb
 # The program checks the vendor's server for updates at start-up; here it runs without a network
 # (a network namespace of its own), so nothing leaves the machine and the check fails at once.
 if ! unshare -n true 2>/dev/null; then
@@ -16,6 +18,13 @@ fi
 offline() { exec unshare -n "$@" >>"$work/program.log" 2>&1; }
 work=$(mktemp -d)
 first="" second="" copy=""
+# A failure shows what the instances wrote and which windows were there.
+fail() {
+    echo "$1"
+    cat "$work/program.log" 2>/dev/null
+    xwininfo -root -children 2>/dev/null | grep '"' || true
+    exit 1
+}
 trap 'kill $first $second $copy 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 
@@ -24,7 +33,7 @@ for _ in $(seq 50); do
     xdotool search --name '^Vistametra$' >/dev/null 2>&1 && break
     sleep 0.2
 done
-xdotool search --name '^Vistametra$' >/dev/null || { echo "the first instance shows no window"; exit 1; }
+xdotool search --name '^Vistametra$' >/dev/null || fail "the first instance shows no window"
 
 offline "$program" & second=$!
 box=""
@@ -33,17 +42,17 @@ for _ in $(seq 50); do
     [ -n "$box" ] && break
     sleep 0.2
 done
-[ -n "$box" ] || { echo "the second instance shows no Stop box"; exit 1; }
+[ -n "$box" ] || fail "the second instance shows no Stop box"
 import -window "$box" "$work/box.png" 2>/dev/null
 xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
 wait $second; code=$?
-[ $code -eq 0 ] || { echo "the second instance ended with $code"; exit 1; }
-kill -0 $first 2>/dev/null || { echo "the first instance did not keep running"; exit 1; }
+[ $code -eq 0 ] || fail "the second instance ended with $code"
+kill -0 $first 2>/dev/null || fail "the first instance did not keep running"
 
 # A copy in another folder is another program file: it runs beside the first.
 mkdir "$work/copy" && cp "$program" "$work/copy/vistametra"
 offline "$work/copy/vistametra" & copy=$!
 sleep 3
-kill -0 $copy 2>/dev/null || { echo "the copy in another folder did not run"; exit 1; }
-[ "$(xdotool search --name '^Stop$' 2>/dev/null | wc -l)" -eq 0 ] || { echo "the copy was refused"; exit 1; }
+kill -0 $copy 2>/dev/null || fail "the copy in another folder did not run"
+[ "$(xdotool search --name '^Stop$' 2>/dev/null | wc -l)" -eq 0 ] || fail "the copy was refused"
 echo "second instance refused with exit code 0; copy ran"

@@ -37,24 +37,30 @@ void UiTest::runInMainForm(const std::function<void()>& defineControls,
                       .kind = vm::WindowKind::Main});
     defineControls();
     vm::EndWindow();
+    runWhileActive(
+        "wtest", [](QWidget* window) { return QTest::qWaitForWindowActive(window); },
+        "the main form never became active", body);
+}
+
+void UiTest::runWhileActive(const std::string& form, const std::function<bool(QWidget*)>& ready,
+                            const char* notReady, const std::function<void()>& body) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
         ran = true;
         try {
-            QWidget* window = vm::FormWidget("wtest");
-            if (QTest::qWaitForWindowActive(window)) {
+            if (ready(vm::FormWidget(form))) {
                 body();
             } else {
-                ADD_FAILURE() << "the main form never became active";
+                ADD_FAILURE() << notReady;
             }
         } catch (const vm::ProcessEnded&) {
             ADD_FAILURE() << "a fatal error ended the program inside the test body";
         }
-        if (vm::IsWindowActive("wtest")) {
-            vm::DoMethod("wtest", "release");
+        if (vm::IsWindowActive(form)) {
+            vm::DoMethod(form, "release");
         }
     });
-    vm::DoMethod("wtest", "activate");
+    vm::DoMethod(form, "activate");
     EXPECT_TRUE(ran);
 }
 

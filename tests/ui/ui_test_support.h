@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class QWidget;
+
 #include "ui/form_layer.h"
 #include "ui/scripted_dialogs.h"
 
@@ -32,6 +34,12 @@ protected:
     // the form. Returns when the activation returns.
     void runInMainForm(const std::function<void()>& defineControls,
                        const std::function<void()>& body);
+
+    // Activates the defined main form `form`, runs `body` in its event loop once `ready` holds for
+    // its window (failing with `notReady` when it never does), then releases the form if it is
+    // still active. Returns when the activation returns.
+    static void runWhileActive(const std::string& form, const std::function<bool(QWidget*)>& ready,
+                               const char* notReady, const std::function<void()>& body);
 
     // Moves the keyboard focus to the control and waits until it has it.
     static bool focusControl(const std::string& form, const std::string& control, int option = 0);

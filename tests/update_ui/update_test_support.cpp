@@ -72,24 +72,9 @@ void UpdateTest::runInWmenu(const std::function<void()>& body) {
                       .height = 480,
                       .kind = vm::WindowKind::Main});
     vm::EndWindow();
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        ran = true;
-        try {
-            if (QTest::qWaitForWindowExposed(vm::FormWidget("wmenu"))) {
-                body();
-            } else {
-                ADD_FAILURE() << "the main form was never shown";
-            }
-        } catch (const vm::ProcessEnded&) {
-            ADD_FAILURE() << "a fatal error ended the program inside the test body";
-        }
-        if (vm::IsWindowActive("wmenu")) {
-            vm::DoMethod("wmenu", "release");
-        }
-    });
-    vm::DoMethod("wmenu", "activate");
-    EXPECT_TRUE(ran);
+    runWhileActive(
+        "wmenu", [](QWidget* window) { return QTest::qWaitForWindowExposed(window); },
+        "the main form was never shown", body);
 }
 
 vm::UpdateSite UpdateTest::SiteOf(const vm::test::HttpTestServer& server) {
