@@ -58,7 +58,7 @@ endfunction()
 function(vm_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} vm_test_main)
   target_compile_definitions(${name} PRIVATE VM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
                                              VM_BUILD_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

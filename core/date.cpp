@@ -1,7 +1,8 @@
 #include "core/date.h"
 
-#include <cctype>
 #include <ctime>
+
+#include "core/win1252.h"
 
 namespace vm {
 namespace {
@@ -16,7 +17,7 @@ int daysInMonth(int year, int month) {
 }
 
 char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upperWin1252(c);
 }
 
 std::string twoDigits(int n) {

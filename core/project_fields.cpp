@@ -1,8 +1,7 @@
 #include "core/project_fields.h"
 
-#include <strings.h>
-
 #include "core/text.h"
+#include "core/win1252.h"
 
 namespace vm {
 namespace {
@@ -89,7 +88,7 @@ const std::vector<ProjectField>& projectFields() {
 
 const ProjectField* findProjectField(const std::string& name) {
     for (const auto& f : projectFields()) {
-        if (strcasecmp(f.name, name.c_str()) == 0) {
+        if (upperWin1252(f.name) == upperWin1252(name)) {
             return &f;
         }
     }

@@ -1,9 +1,7 @@
 #include "core/text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace vm {
@@ -13,36 +11,44 @@ bool isBlankOrControl(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// A double's exact decimal expansion never has more significant digits than this.
+constexpr int kExactDigits = 770;
+
 // The magnitude of `value` rounded half away from zero to `decimals` places, as the digits of its
 // integer part (no leading zeros, "0" when zero) and of its fraction (exactly `decimals` digits).
-// The dropped digit is read from the seventeen significant digits of the value; a 4 followed by
-// nines through the sixteenth digit and a seventeenth of 2 or more counts as 5, so that decimal
-// halves whose base-2 form falls a hair short (2.425, 1.005) still round up.
+// Digits are read from the value's exact decimal expansion (7.2049999999999991... keeps its 1 as
+// the seventeenth digit). A dropped 4 followed by nines through the sixteenth significant digit
+// and a seventeenth of 2 or more counts as 5, so that decimal halves whose base-2 form falls a
+// hair short (2.425, 1.005) still round up.
 void roundDigits(double magnitude, int decimals, std::string& intDigits, std::string& fracDigits) {
     constexpr int kSig = 17;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", kSig - 1, magnitude);
+    // Scientific notation with every digit of the expansion: "d.ddd...e+XX", locale-free.
+    std::string buf(kExactDigits + 32, '\0');
+    const auto written = std::to_chars(buf.data(), buf.data() + buf.size(), magnitude,
+                                       std::chars_format::scientific, kExactDigits - 1);
+    const std::string_view text(buf.data(), static_cast<size_t>(written.ptr - buf.data()));
+    const size_t e = text.find('e');
     std::string sig;
-    sig.reserve(kSig);
-    for (const char* p = buf; *p && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9') {
-            sig.push_back(*p);
+    sig.reserve(kExactDigits);
+    for (char c : text.substr(0, e)) {
+        if (c >= '0' && c <= '9') {
+            sig.push_back(c);
         }
     }
-    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    int exponent = 0;
+    const std::string_view exp = text.substr(e + 1);
+    std::from_chars(exp.data() + (exp.front() == '+' ? 1 : 0), exp.data() + exp.size(), exponent);
     if (magnitude == 0.0) {
-        sig.assign(kSig, '0');
+        exponent = 0;
     }
 
-    // Digit string of the value scaled so that the kept digits are the first `kept` of `sig`.
-    const int kept = exponent + 1 + decimals;  // significant digits before the cut
-    std::string digits;                        // kept digits, most significant first
+    // The kept digits are the first `kept` significant digits; the one after them is dropped.
+    const int kept = exponent + 1 + decimals;
+    std::string digits;  // kept digits, most significant first
     bool roundUp = false;
-    if (kept < 0) {
-        digits = "";
-    } else {
-        if (kept >= kSig) {
-            digits = sig + std::string(kept - kSig, '0');
+    if (kept >= 0) {
+        if (kept >= static_cast<int>(sig.size())) {
+            digits = sig + std::string(kept - sig.size(), '0');
         } else {
             digits = sig.substr(0, kept);
             const char dropped = sig[kept];
@@ -169,7 +175,13 @@ double Val(std::string_view text) {
     if (!anyDigit) {
         return 0.0;
     }
-    const double magnitude = std::strtod(number.c_str(), nullptr);
+    double magnitude = 0.0;
+    const auto parsed = std::from_chars(number.data(), number.data() + number.size(), magnitude);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        // Too large, or too small for a double: infinity or 0.
+        const bool large = number.find_first_not_of('0') < number.find('.');
+        magnitude = large ? HUGE_VAL : 0.0;
+    }
     return negative ? -magnitude : magnitude;
 }
 

@@ -2,7 +2,7 @@
 // Text conversions through which every number, date and logical of the program is shown, printed,
 // stored and read back. Text is Windows-1252 bytes in std::string: lengths and positions count
 // bytes, and positions start at 1. None of these functions fails: overflow gives asterisks and
-// unreadable text gives 0.
+// unreadable text gives 0. None consults the locale: the decimal mark is always ".".
 
 #include <optional>
 #include <string>
@@ -11,7 +11,8 @@
 namespace vm {
 
 // The number as right-aligned text of a fixed width, rounded half away from zero at the last shown
-// digit (with the seventeen-digit correction that makes 2.425 round to 2.43). Without a width, a
+// digit of the value's exact decimal expansion (with the seventeen-digit correction that makes
+// 2.425 round to 2.43, while 7.2049999999999991 gives 7.20). Without a width, a
 // whole number takes width 10 (20 beyond nine digits) and a fractional one 10 integer positions,
 // a point and 2 decimals. A width below 1 counts as 10. Overflow gives `width` asterisks.
 std::string Str(double value);
@@ -21,7 +22,8 @@ std::string Str(double value, int width, int decimals = 0);
 std::string StrZero(double value, int width, int decimals = 0);
 
 // The number the text begins with: blanks, tabs, CR and LF skipped, an optional sign, digits with
-// at most one point; the rest is ignored. No digits give 0.
+// at most one point; the rest is ignored. No digits give 0; more digits than a double holds give
+// the nearest double (infinity beyond its range).
 double Val(std::string_view text);
 
 // The text centred in `length` characters with `fill` (half of the missing count, rounded down, on

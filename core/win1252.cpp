@@ -36,21 +36,10 @@ int toWin1252(char32_t cp) {
     return -1;
 }
 
-}  // namespace
-
-std::string win1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char32_t>(b));
-    }
-    return out;
-}
-
-std::string utf8ToWin1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// Calls `emit` with the Windows-1252 byte of each character of the UTF-8 text, or -1 for a
+// character that Windows-1252 cannot hold and for each byte of malformed UTF-8.
+template <typename Emit>
+void decodeUtf8(std::string_view text, Emit emit) {
     size_t i = 0;
     while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
@@ -68,7 +57,7 @@ std::string utf8ToWin1252(std::string_view text) {
             cp = b & 0x07;
             extra = 3;
         } else {
-            out.push_back('?');
+            emit(-1);
             ++i;
             continue;
         }
@@ -82,13 +71,61 @@ std::string utf8ToWin1252(std::string_view text) {
             }
         }
         if (!valid) {
-            out.push_back('?');
+            emit(-1);
             ++i;
             continue;
         }
         i += 1 + extra;
-        const int byte = toWin1252(cp);
-        out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+        emit(toWin1252(cp));
+    }
+}
+
+}  // namespace
+
+std::string win1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char32_t>(b));
+    }
+    return out;
+}
+
+std::string utf8ToWin1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    decodeUtf8(text, [&out](int byte) { out.push_back(byte < 0 ? '?' : static_cast<char>(byte)); });
+    return out;
+}
+
+bool fitsWin1252(std::string_view utf8) {
+    bool fits = true;
+    decodeUtf8(utf8, [&fits](int byte) { fits = fits && byte >= 0; });
+    return fits;
+}
+
+char upperWin1252(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
+        return static_cast<char>(b - 0x20);
+    }
+    switch (b) {
+        case 0x9A:  // š
+        case 0x9C:  // œ
+        case 0x9E:  // ž
+            return static_cast<char>(b - 0x10);
+        case 0xFF:  // ÿ
+            return static_cast<char>(0x9F);
+        default:
+            return c;
+    }
+}
+
+std::string upperWin1252(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = upperWin1252(c);
     }
     return out;
 }

@@ -14,4 +14,12 @@ std::string win1252ToUtf8(std::string_view text);
 // Characters that Windows-1252 cannot hold, and malformed UTF-8, become "?".
 std::string utf8ToWin1252(std::string_view text);
 
+// True when the text is valid UTF-8 and Windows-1252 holds every character of it.
+bool fitsWin1252(std::string_view utf8);
+
+// The capital of a Windows-1252 letter (a-z, the accented letters, "š", "œ", "ž", "ÿ"); any other
+// character unchanged ("ß" has no single-character capital). Never consults the locale.
+char upperWin1252(char c);
+std::string upperWin1252(std::string_view text);
+
 }  // namespace vm

@@ -1,6 +1,6 @@
 #include "report/canvas.h"
 
-#include <cctype>
+#include "core/win1252.h"
 
 namespace vm {
 
@@ -11,8 +11,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         return false;
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
+        if (upperWin1252(a[i]) != upperWin1252(b[i])) {
             return false;
         }
     }

@@ -1,19 +1,16 @@
 #include "report/page_images.h"
 
-#include <cctype>
 #include <fstream>
 #include <iterator>
+
+#include "core/win1252.h"
 
 namespace vm {
 
 namespace {
 
 std::string UpperCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return result;
+    return upperWin1252(text);
 }
 
 uint32_t Be16(const std::vector<uint8_t>& b, size_t at) {

@@ -1,10 +1,10 @@
 #include "runtime/mem_vars.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "core/text.h"
+#include "core/win1252.h"
 
 namespace vm {
 
@@ -22,11 +22,7 @@ std::vector<MemVar>& registry() {
 }
 
 std::string upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
+    return upperWin1252(text);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "ui/mask_format.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/text.h"
+#include "core/win1252.h"
 
 namespace vm {
 
@@ -222,7 +222,7 @@ bool MaskEditor::type(MaskEditState& state, char c) const {
     const bool upper =
         m_kind == MaskKind::Characters && m_template[static_cast<size_t>(pos)] == '!';
     text[static_cast<size_t>(pos)] =
-        upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        upper ? upperWin1252(c) : c;
     int caret = pos + 1;
     while (caret < length && !isInputPosition(caret)) {
         ++caret;

@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -42,7 +41,7 @@ std::string cp(std::string_view utf8) {
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
     return text;
 }
 

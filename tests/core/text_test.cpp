@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/safe_div.h"
+#include "tests/support/comma_locale.h"
 
 namespace vm {
 namespace {
@@ -54,6 +55,12 @@ TEST(Str, FixedWidthRoundingSignAndOverflow) {
         {0.0004, 5, 2, " 0.00"},
         {5, 0, 0, "         5"},  // width below 1 counts as 10
         {2.4249, 5, 2, " 2.42"},  // a real 4 is not a half
+        // the digits are those of the exact expansion, not of the value rounded to 17 digits:
+        // 7.20499999999999918... has 1 as its seventeenth digit
+        {43.23 / 6, 5, 2, " 7.20"},
+        {0.12499999999999992, 5, 2, " 0.12"},
+        {0.125, 6, 3, " 0.125"},
+        {1180591620717411303424.0, 22, 0, "1180591620717411303424"},  // 2^70, every digit
         {1e300, 5, 2, "*****"},
     };
     for (const auto& c : cases) {
@@ -91,6 +98,32 @@ TEST(Val, ReadsTheLeadingNumber) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Val(c.text), c.expected) << '"' << c.text << '"';
+    }
+}
+
+TEST(Val, BeyondTheRangeOfADouble) {
+    EXPECT_EQ(Val(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Val("-" + std::string(400, '9')), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Val("0." + std::string(400, '0') + "1"), 0);
+}
+
+TEST(TextConversions, IgnoreACommaDecimalLocale) {
+    testing::CommaLocale brazil;
+    ASSERT_TRUE(brazil.active());
+    const struct {
+        const char* text;
+        double expected;
+    } vals[] = {{" 3.80", 3.8}, {"12.75", 12.75}, {"1,5", 1}, {"-0.50", -0.5}, {"1.06", 1.06},
+                {"0.12499999999999992", 0.12499999999999992}};
+    for (const auto& c : vals) {
+        EXPECT_EQ(Val(c.text), c.expected) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(Str(3.8, 5, 2), " 3.80");
+    EXPECT_EQ(Str(2.425, 5, 2), " 2.43");
+    EXPECT_EQ(Str(43.23 / 6, 5, 2), " 7.20");
+    EXPECT_EQ(Str(2.5), "         2.50");
+    for (int cents = -999; cents <= 9999; cents += 7) {
+        ASSERT_EQ(Val(Str(cents / 100.0, 5, 2)), cents / 100.0) << cents;
     }
 }
 

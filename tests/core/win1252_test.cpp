@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/comma_locale.h"
+
 namespace vm {
 namespace {
 
@@ -34,6 +36,19 @@ TEST(Win1252, UnmappableAndMalformedBecomeQuestionMarks) {
                             "b"),
               "?b");                                    // missing continuation
     EXPECT_EQ(utf8ToWin1252("\xf0\x9f\x98\x80"), "?");  // outside the BMP
+}
+
+TEST(Win1252, FitsOnlyWhatItHoldsExactly) {
+    EXPECT_TRUE(fitsWin1252("SAL\xc3\x83O \xe2\x82\xac"));  // "SALÃO €"
+    EXPECT_TRUE(fitsWin1252(""));
+    EXPECT_FALSE(fitsWin1252("Sala \xe4\xb8\xad"));  // a CJK character
+    EXPECT_FALSE(fitsWin1252("r\xffx"));             // not UTF-8
+}
+
+TEST(Win1252, CapitalsIgnoreTheLocale) {
+    testing::CommaLocale brazil;  // a locale whose own tables could differ
+    EXPECT_EQ(upperWin1252("sal\xe3o \xe7\xe9\xfd \x9a\x9c\x9e\xff \xdf\xf7 1a"),
+              "SAL\xc3O \xc7\xc9\xdd \x8a\x8c\x8e\x9f \xdf\xf7 1A");
 }
 
 }  // namespace

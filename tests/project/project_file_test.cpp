@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -244,7 +246,7 @@ TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {
     };
     std::string error;
     EXPECT_FALSE(MemoWrit(file, TextoProjeto(startupProject()), &error, failing));
-    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
     EXPECT_EQ(readBytes(file), "earlier contents");
     // No temporary file is left behind.
     int entries = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/program_values.h"
+#include "tests/support/comma_locale.h"
 #include "ui/form_layer.h"
 #include "update/update_check.h"
 #include "update_test_support.h"
@@ -132,6 +133,20 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"MarkerAtTheEndManual", "Vistametra 1.05", "<p>Download Vistametra", true,
                     "current", "Vistametra"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A Brazilian desktop's decimal comma does not change how the versions read: 1.05 < 1.06.
+TEST_F(UpdateCheckTest, VersionsCompareAsDecimalsUnderACommaLocale) {
+    vm::testing::CommaLocale brazil;
+    ASSERT_TRUE(brazil.active());
+    HttpTestServer newer(ServePage(PageAnswer(kPage106)));
+    Check(SiteOf(newer), false);
+    EXPECT_EQ(Messages(), std::vector<std::string>{Asked(NewerQuestion("Vistametra 1.06"))});
+
+    m_dialogs.shown.clear();
+    HttpTestServer same(ServePage(PageAnswer("Download Vistametra 1.05")));
+    Check(SiteOf(same), false);
+    EXPECT_TRUE(Messages().empty());
+}
 
 TEST_F(UpdateCheckTest, ServerDownIsSilentAtStartUp) {
     vm::UpdateSite site;
