@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/project_fields.h"
+#include "core/str_whole.h"
 #include "core/text.h"
 
 namespace vm {
@@ -17,16 +18,6 @@ namespace {
 
 constexpr char kEof = 26;
 const char* const kCrLf = "\r\n";
-
-// Str, widened while the value does not fit, so that nothing is lost; a value that fits is
-// written exactly as Str writes it. Values that are not finite stay asterisks.
-std::string strQueCabe(double value, int width, int decimals = 0) {
-    std::string s = Str(value, width, decimals);
-    while (s.find('*') != std::string::npos && std::isfinite(value) && width < 400) {
-        s = Str(value, ++width, decimals);
-    }
-    return s;
-}
 
 // Opening and closing tag of each input field in the file, in file order.
 struct Tags {
@@ -84,29 +75,29 @@ std::string TextoProjeto(const DadosProjeto& p) {
         "<Projeto>" + AllTrim(p.cProjeto) + "</Projeto>",
         "<Data>" + DToC(p.cData) + "</Data>",
         "<sala>",
-        "<Largura>" + strQueCabe(p.nLargura, 5, 2) + "</Largura>",
-        "<Cmprimento>" + strQueCabe(p.nComprimento, 5, 2) + "</Comprimento>",
-        "<PeDireito>" + strQueCabe(p.nPeDireito, 5, 2) + "</PeDireito>",
+        "<Largura>" + StrWhole(p.nLargura, 5, 2) + "</Largura>",
+        "<Cmprimento>" + StrWhole(p.nComprimento, 5, 2) + "</Comprimento>",
+        "<PeDireito>" + StrWhole(p.nPeDireito, 5, 2) + "</PeDireito>",
         "</sala>",
         "<assentos>",
-        "<DistOlhos1>" + strQueCabe(p.nDistOlhos1, 5, 2) + "</DistOlhos1>",
-        "<AlturaOlhos1>" + strQueCabe(p.nAlturaOlhos1, 5, 2) + "</AlturaOlhos1>",
-        "<NumeroFilas>" + strQueCabe(p.nNumeroFilas, 3) + "</NumeroFilas>",
-        "<DistEntreFilas>" + strQueCabe(p.nDistEntreFilas, 5, 2) + "</DistEntreFilas>",
-        "<LarguraAssento>" + strQueCabe(p.nLarguraAssento, 5, 2) + "</LarguraAssento>",
-        "<AlturaFila2>" + strQueCabe(p.nAlturaFila2, 5, 2) + "</AlturaFila2>",
+        "<DistOlhos1>" + StrWhole(p.nDistOlhos1, 5, 2) + "</DistOlhos1>",
+        "<AlturaOlhos1>" + StrWhole(p.nAlturaOlhos1, 5, 2) + "</AlturaOlhos1>",
+        "<NumeroFilas>" + StrWhole(p.nNumeroFilas, 3) + "</NumeroFilas>",
+        "<DistEntreFilas>" + StrWhole(p.nDistEntreFilas, 5, 2) + "</DistEntreFilas>",
+        "<LarguraAssento>" + StrWhole(p.nLarguraAssento, 5, 2) + "</LarguraAssento>",
+        "<AlturaFila2>" + StrWhole(p.nAlturaFila2, 5, 2) + "</AlturaFila2>",
         "</assentos>",
         "<imagem>",
-        "<TelaTopo>" + strQueCabe(p.nTelaTopo, 5, 2) + "</TelaTopo>",
-        "<TelaLargura>" + strQueCabe(p.nTelaLargura, 5, 2) + "</TelaLargura>",
-        "<TelaAltura>" + strQueCabe(p.nTelaAltura, 5, 2) + "</TelaAltura>",
-        "<TelaTamanho>" + strQueCabe(p.nTelaTamanho, 5, 2) + "</TelaTamanho>",
+        "<TelaTopo>" + StrWhole(p.nTelaTopo, 5, 2) + "</TelaTopo>",
+        "<TelaLargura>" + StrWhole(p.nTelaLargura, 5, 2) + "</TelaLargura>",
+        "<TelaAltura>" + StrWhole(p.nTelaAltura, 5, 2) + "</TelaAltura>",
+        "<TelaTamanho>" + StrWhole(p.nTelaTamanho, 5, 2) + "</TelaTamanho>",
         "<TelaFormato>" + p.cTelaFormato + "</TelaFormato>",
-        "<ImagemLargura>" + strQueCabe(p.nImagemLargura, 5) + "</ImagemLargura>",
-        "<ImagemALtura>" + strQueCabe(p.nImagemAltura, 5) + "</ImagemALtura>",
+        "<ImagemLargura>" + StrWhole(p.nImagemLargura, 5) + "</ImagemLargura>",
+        "<ImagemALtura>" + StrWhole(p.nImagemAltura, 5) + "</ImagemALtura>",
         "</imagem>",
         "<controle>",
-        "<Aspecto>" + strQueCabe(p.nAspecto, 1) + "</Aspecto>",
+        "<Aspecto>" + StrWhole(p.nAspecto, 1) + "</Aspecto>",
         "<TelaG>" + LToC(p.nTelaG) + "</TelaG>",
         "<TelaA>" + LToC(p.nTelaA) + "</TelaA>",
         "<TelaF>" + LToC(p.nTelaF) + "</TelaF>",

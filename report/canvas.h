@@ -63,10 +63,11 @@ public:
                            bool italic = false, bool underline = false, bool strikeOut = false,
                            std::string_view alignment = {}) = 0;
 
-    // Text word-wrapped inside the rectangle (row, col) - (toRow, toCol): the first line at the
-    // top,
-    // "&" printed literally, output clipped to the rectangle, and a text that does not fit cut and
-    // ended with "...".
+    // Text word-wrapped inside the rectangle (row, col) - (toRow, toCol): lines break between
+    // words, the first line at the top, "&" printed literally, output clipped to the rectangle (a
+    // word wider than it is cut by the clipping), and a text with lines left over ended with "..."
+    // on its last shown line. A rectangle whose (toRow, toCol) lies above or left of (row, col)
+    // shows nothing.
     virtual void PrintTextBox(double row, double col, double toRow, double toCol,
                               std::string_view fontName, double fontSize, Color colour,
                               std::string_view text, bool bold = false, bool italic = false,

@@ -321,7 +321,9 @@ void EmfPageCanvas::PrintTextBox(double row, double col, double toRow, double to
     const int32_t x2 = ColToDeviceX(toCol, m_device);
     const int32_t y1 = RowToDeviceY(row, m_device);
     const int32_t y2 = RowToDeviceY(toRow, m_device);
-    const RectL box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    // A rectangle whose far corner lies left of or above its near one holds nothing: the text
+    // is drawn into it and clipped away entirely.
+    const RectL box{x1, y1, x2, y2};
     if (box.right <= box.left || box.bottom <= box.top) {
         return;
     }
@@ -419,7 +421,10 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
 
     uint16_t bitCount = 0;
     uint32_t compression = emf::kBiJpeg;
+    std::vector<uint32_t> palette;
     std::vector<uint8_t> bits;
+    const size_t w = static_cast<size_t>(image->width);
+    const size_t h = static_cast<size_t>(image->height);
     switch (image->format) {
         case EncodedImage::Format::Jpeg:
             bits = image->data;
@@ -428,9 +433,30 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
             compression = emf::kBiPng;
             bits = image->data;
             break;
+        case EncodedImage::Format::Bilevel: {
+            // Two colours, index 0 black and 1 white, so a set bit of the image becomes a clear
+            // bit of the bitmap; rows from the bottom, each padded to 4 bytes.
+            const size_t rowBytes = (w + 7) / 8;
+            if (image->data.size() != rowBytes * h) {
+                return;
+            }
+            bitCount = 1;
+            compression = emf::kBiRgb;
+            palette = {0x000000, 0xFFFFFF};
+            const size_t stride = (rowBytes + 3) & ~size_t{3};
+            bits.assign(stride * h, 0);
+            const auto lastMask = static_cast<uint8_t>(0xFF << ((8 - w % 8) % 8));
+            for (size_t rowIndex = 0; rowIndex < h; ++rowIndex) {
+                const uint8_t* src = &image->data[rowIndex * rowBytes];
+                uint8_t* dst = &bits[(h - 1 - rowIndex) * stride];
+                for (size_t i = 0; i < rowBytes; ++i) {
+                    dst[i] = static_cast<uint8_t>(~src[i]);
+                }
+                dst[rowBytes - 1] &= lastMask;  // the padding bits past the last pixel stay 0
+            }
+            break;
+        }
         case EncodedImage::Format::Bgr24: {
-            const size_t w = static_cast<size_t>(image->width);
-            const size_t h = static_cast<size_t>(image->height);
             if (image->data.size() != w * h * 3) {
                 return;
             }
@@ -447,12 +473,13 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     }
     const uint32_t bitsSize = static_cast<uint32_t>(bits.size());
     const uint32_t paddedBits = Pad4(bits.size());
+    const auto infoSize = static_cast<uint32_t>(40 + 4 * palette.size());
 
     Records& r = *m_records;
     r.Begin(emf::kSaveDc, 8);
     r.Begin(emf::kIntersectClipRect, 24);
     r.Rect({x, y, x + cx, y + cy});
-    r.Begin(emf::kStretchDiBits, 80 + 40 + paddedBits);
+    r.Begin(emf::kStretchDiBits, 80 + infoSize + paddedBits);
     r.Rect({x, y, x + cx - 1, y + cy - 1});
     r.I32(x);
     r.I32(y);
@@ -460,9 +487,9 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     r.I32(0);
     r.I32(image->width);
     r.I32(image->height);
-    r.U32(80);       // bitmap header offset
-    r.U32(40);       // bitmap header size
-    r.U32(80 + 40);  // bits offset
+    r.U32(80);             // bitmap header offset
+    r.U32(infoSize);       // bitmap header and colour table
+    r.U32(80 + infoSize);  // bits offset
     r.U32(bitsSize);
     r.U32(emf::kDibRgbColors);
     r.U32(emf::kSrcCopy);
@@ -477,8 +504,11 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     r.U32(bitsSize);
     r.I32(0);
     r.I32(0);
+    r.U32(static_cast<uint32_t>(palette.size()));  // colours used: exactly the table
     r.U32(0);
-    r.U32(0);
+    for (uint32_t colour : palette) {
+        r.U32(colour);  // blue, green, red, 0
+    }
     r.bytes.insert(r.bytes.end(), bits.begin(), bits.end());
     r.Zeros(paddedBits - bitsSize);
     r.Simple(emf::kRestoreDc, static_cast<uint32_t>(-1));
@@ -566,7 +596,7 @@ void WrapParagraph(std::u16string_view paragraph, const ScaledFont& font, int wi
             }
             fits = at;
             if (font.Width(candidate) > width) {
-                break;  // a first word wider than the box stands alone
+                break;  // a first word wider than the box stands alone, to be clipped
             }
         }
         if (fits == 0) {  // nothing but blanks left
@@ -611,11 +641,10 @@ std::vector<std::u16string> LayoutTextBox(std::u16string_view text, const Scaled
         lines.resize(shown);
         cut = true;
     }
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const bool last = i + 1 == lines.size();
-        if ((cut && last) || font.Width(lines[i]) > boxWidth) {
-            lines[i] = Ellipsize(lines[i], font, boxWidth);
-        }
+    // Only the end of the text shown gets the ellipsis; a word wider than the box elsewhere is
+    // left whole, and the box's clipping cuts it.
+    if (cut) {
+        lines.back() = Ellipsize(lines.back(), font, boxWidth);
     }
     return lines;
 }

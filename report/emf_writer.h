@@ -84,10 +84,12 @@ private:
 };
 
 // The lines in which a text box shows `text`: paragraphs split at line ends (CR LF, LF or CR),
-// lines broken between words at `boxWidth` pixels, as many lines as the box's height holds (at
-// least the first, which the clipping may cut). When lines are left over, the last shown line is
-// cut to make room for "..." and ends with it; a single word wider than the box is cut the same
-// way. "&" is an ordinary character. An empty text or a box without width gives no lines.
+// lines broken between words (only there) at `boxWidth` pixels, as many lines as the box's height
+// holds (at least the first, which the clipping may cut). A word wider than the box stands whole
+// on a line of its own, for the clipping to cut. When lines are left over, the last shown line is
+// cut to make room for "..." and ends with it: the ellipsis marks the end of the text shown and
+// nothing else. "&" is an ordinary character. An empty text or a box without width gives no
+// lines.
 std::vector<std::u16string> LayoutTextBox(std::u16string_view text, const ScaledFont& font,
                                           int boxWidth, int boxHeight);
 

@@ -1,5 +1,7 @@
 #include "report/page_images.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <fstream>
 #include <iterator>
 
@@ -85,11 +87,67 @@ bool PngSize(const std::vector<uint8_t>& b, int& width, int& height) {
     return true;
 }
 
+// The blanks and digits of a PBM header, whatever the locale.
+bool IsBlank(uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(uint8_t c) {
+    return c >= '0' && c <= '9';
+}
+
+// A binary PBM: "P4", blanks or comments ("#" to the end of the line), the width, the height, one
+// blank, then the rows. Keeps the rows alone in `bytes`.
+bool PbmRows(std::vector<uint8_t>& bytes, int& width, int& height) {
+    if (bytes.size() < 3 || bytes[0] != 'P' || bytes[1] != '4') {
+        return false;
+    }
+    size_t at = 2;
+    auto skipBlanksAndComments = [&] {
+        while (at < bytes.size()) {
+            if (bytes[at] == '#') {
+                while (at < bytes.size() && bytes[at] != '\n' && bytes[at] != '\r') {
+                    ++at;
+                }
+            } else if (IsBlank(bytes[at])) {
+                ++at;
+            } else {
+                break;
+            }
+        }
+    };
+    auto number = [&](int& value) {
+        skipBlanksAndComments();
+        int64_t n = 0;
+        const size_t start = at;
+        while (at < bytes.size() && IsDigit(bytes[at]) && n <= 0x7FFFFFFF) {
+            n = n * 10 + (bytes[at] - '0');
+            ++at;
+        }
+        value = static_cast<int>(std::min<int64_t>(n, 0x7FFFFFFF));
+        return at > start && n > 0 && n <= 0x7FFFFFFF;
+    };
+    if (!number(width) || !number(height) || at >= bytes.size() || !IsBlank(bytes[at])) {
+        return false;
+    }
+    ++at;  // the single blank before the rows
+    const uint64_t rowBytes = (static_cast<uint64_t>(width) + 7) / 8;
+    const uint64_t size = rowBytes * static_cast<uint64_t>(height);
+    if (bytes.size() - at < size) {
+        return false;
+    }
+    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    bytes.resize(static_cast<size_t>(size));
+    return true;
+}
+
 }  // namespace
 
 std::optional<EncodedImage> SniffImage(std::vector<uint8_t> bytes) {
     EncodedImage image;
-    if (JpegSize(bytes, image.width, image.height)) {
+    if (PbmRows(bytes, image.width, image.height)) {
+        image.format = EncodedImage::Format::Bilevel;
+    } else if (JpegSize(bytes, image.width, image.height)) {
         image.format = EncodedImage::Format::Jpeg;
     } else if (PngSize(bytes, image.width, image.height)) {
         image.format = EncodedImage::Format::Png;

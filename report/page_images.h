@@ -1,6 +1,6 @@
 #pragma once
 // The images that PrintImage draws, found by name, kept as they are stored (JPEG or PNG bytes) or
-// as plain pixels, with their pixel size.
+// as plain pixels (bilevel PBM, or blue-green-red), with their pixel size.
 
 #include <cstdint>
 #include <map>
@@ -12,17 +12,19 @@
 namespace vm {
 
 struct EncodedImage {
-    enum class Format { Jpeg, Png, Bgr24 };
+    enum class Format { Jpeg, Png, Bilevel, Bgr24 };
     Format format = Format::Jpeg;
     int width = 0;
     int height = 0;
-    // Jpeg, Png: the file's bytes. Bgr24: rows from the top, 3 bytes (blue, green, red) a pixel,
-    // no padding.
+    // Jpeg, Png: the file's bytes. Bilevel: rows from the top, one bit a pixel with the leftmost
+    // pixel in the most significant bit, each row padded to a whole byte; a set bit is black, a
+    // clear one white. Bgr24: rows from the top, 3 bytes (blue, green, red) a pixel, no padding.
     std::vector<uint8_t> data;
 };
 
-// The image in JPEG or PNG bytes with its size read from the data; nullopt when the bytes are
-// neither a JPEG with a frame header nor a PNG with an image header, or the size is 0.
+// The image in JPEG, PNG or binary PBM ("P4") bytes with its size read from the data; nullopt
+// when the bytes are none of these (a JPEG needs a frame header, a PNG an image header, a PBM all
+// its rows), or the size is 0. A PBM becomes a Bilevel image of its rows alone.
 std::optional<EncodedImage> SniffImage(std::vector<uint8_t> bytes);
 
 class ImageSource {
@@ -35,7 +37,7 @@ public:
 // Images registered by name (compared without regard to case), then a file of that name.
 class NamedImageSource final : public ImageSource {
 public:
-    // Returns false (and registers nothing) when the bytes are no JPEG or PNG.
+    // Returns false (and registers nothing) when the bytes are no JPEG, PNG or PBM.
     bool Add(std::string_view name, std::vector<uint8_t> bytes);
     void Add(std::string_view name, EncodedImage image);
     std::optional<EncodedImage> Find(std::string_view name) const override;

@@ -13,9 +13,9 @@ set(_vm_report_images_cpp ${CMAKE_CURRENT_BINARY_DIR}/report_images_data.cpp)
 add_custom_command(
   OUTPUT ${_vm_report_images_cpp}
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${_vm_report_images_cpp}
-          "-DIMAGES=assento=${_vm_report_images}/assento.jpg,fila=${_vm_report_images}/fila.jpg"
+          "-DIMAGES=assento=${_vm_report_images}/assento.pbm,fila=${_vm_report_images}/fila.pbm"
           -P ${_vm_report_images}/embed_images.cmake
-  DEPENDS ${_vm_report_images}/assento.jpg ${_vm_report_images}/fila.jpg
+  DEPENDS ${_vm_report_images}/assento.pbm ${_vm_report_images}/fila.pbm
           ${_vm_report_images}/embed_images.cmake
   COMMENT "Embedding the report images"
   VERBATIM)

@@ -7,9 +7,11 @@
 #include "core/calculo.h"
 #include "core/dados_projeto.h"
 #include "core/safe_div.h"
+#include "core/str_whole.h"
 #include "core/text.h"
 #include "report/canvas.h"
 #include "report/report_style.h"
+#include "report/scaled_canvas.h"
 #include "report/sightline_geometry.h"
 
 namespace vm {
@@ -72,7 +74,7 @@ void DrawRiserAndFigure(Canvas& canvas, const SeatRow& row, double nPisoX, doubl
 }
 
 std::string Metres(double value, const char* unit) {
-    return Str(value, 5, 2) + unit;
+    return StrWhole(value, 5, 2) + unit;
 }
 
 // One content category as page A draws it.
@@ -108,8 +110,8 @@ void DrawFloorToImageHeight(Canvas& canvas, double nPisoX, double nAlturaPisoTel
 }
 
 // Where a plan goes: under the elevation, or on a page of its own when its lower wall would pass
-// kPlanLowestRow. The test is made once: a plan too long even for a page of its own is drawn as it
-// is.
+// kPlanLowestRow. A plan too long even for a page of its own is reduced so that its lower wall
+// stands at kPlanLowestRow, below the note that says so.
 Plan PlacePlan(const DadosProjeto& p, const Elevation& elevation, const PageBreak& pageBreak) {
     Plan plan;
     plan.nTopoXX = elevation.nPisoX + 10;
@@ -122,11 +124,60 @@ Plan PlacePlan(const DadosProjeto& p, const Elevation& elevation, const PageBrea
         plan.nPisoXX = kPlanTopOnNewPage + p.nLarguraX;
         plan.movedToNewPage = true;
     }
+    if (plan.nPisoXX > kPlanLowestRow && std::isfinite(p.nLarguraX)) {
+        plan.nTopoXX += kReducedScaleNoteHeight;
+        plan.reduction = std::max(0.0, kPlanLowestRow - plan.nTopoXX) / p.nLarguraX;
+        plan.nPisoXX = plan.nTopoXX + p.nLarguraX * plan.reduction;
+    }
     return plan;
 }
 
+// The plan as drawn before any reduction: its walls nLarguraX apart.
+Plan FullSizePlan(const DadosProjeto& p, const Plan& placed) {
+    Plan plan = placed;
+    if (placed.reduction != 1) {
+        plan.nPisoXX = plan.nTopoXX + p.nLarguraX;
+        plan.reduction = 1;
+    }
+    return plan;
+}
+
+// The title over the plan, and the note of a reduced plan between the title and the plan.
+void DrawPlanTitle(Canvas& canvas, const Plan& plan) {
+    const double note = plan.reduction != 1 ? kReducedScaleNoteHeight : 0;
+    ReportText(canvas, plan.nTopoXX - 4 - note, 20, 10, Cp1252("Campos de Visão"), kBlack, true);
+    if (plan.reduction != 1) {
+        ReportText(canvas, plan.nTopoXX - note, 20, 6, Cp1252(kReducedScaleNote));
+    }
+}
+
+// The part of the sheet that a drawing on `canvas` reaches, in the drawing's own rows and columns.
+struct SheetArea {
+    double top = 0;
+    double bottom = kSheetHeight;
+    double left = 0;
+    double right = kSheetWidth;
+};
+
+// Draws a plan's body at its full size: onto the page itself, or reduced about the plan's
+// top-left corner. `draw` receives the canvas, the full-size plan and the sheet in its terms.
+template <typename Draw>
+void DrawPlanBody(const DadosProjeto& p, Canvas& canvas, const Plan& placed, Draw draw) {
+    const Plan plan = FullSizePlan(p, placed);
+    if (placed.reduction == 1) {
+        draw(canvas, plan, SheetArea{});
+        return;
+    }
+    ScaledCanvas reduced(canvas, placed.nTopoXX, 20, placed.reduction);
+    SheetArea sheet;
+    if (placed.reduction > 0) {
+        sheet = {reduced.DrawingRow(0), reduced.DrawingRow(kSheetHeight), reduced.DrawingCol(0),
+                 reduced.DrawingCol(kSheetWidth)};
+    }
+    draw(reduced, plan, sheet);
+}
+
 void DrawPlanOutline(Canvas& canvas, const Plan& plan) {
-    ReportText(canvas, plan.nTopoXX - 4, 20, 10, Cp1252("Campos de Visão"), kBlack, true);
     canvas.PrintRectangle(plan.nTopoXX, 20, plan.nPisoXX, 190, 0.2, kBlack);
 }
 
@@ -139,7 +190,7 @@ bool SpanMeets(double a, double b, double low, double high) {
 // nAlturaFila2 away from it. Seats wholly off the sheet are skipped: they would be lost anyway,
 // and skipping them keeps a room of thousands of tiny seats from holding the report up; see also
 // kMaxDrawnSeatsPerRow and kMaxDrawnSeatsPerPlan.
-void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
+void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan, const SheetArea& sheet) {
     const double F = p.nFatorX;
     const double nAssentoL = RowDepth(p);
     const double nAssentoA = p.nLarguraAssento * F;
@@ -155,8 +206,8 @@ void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
     double end = nAssentoPorFila;
     const double step = p.nLarguraAssento * F;
     if (step != 0 && std::isfinite(step)) {
-        const double k1 = (seatTop(0) + std::abs(nAssentoA)) / step;
-        const double k2 = (seatTop(0) - kSheetHeight) / step;
+        const double k1 = (seatTop(0) + std::abs(nAssentoA) - sheet.top) / step;
+        const double k2 = (seatTop(0) - sheet.bottom) / step;
         first = std::max(first, std::floor(std::min(k1, k2)) - 1);
         end = std::min(end, std::ceil(std::max(k1, k2)) + 2);
     }
@@ -166,12 +217,12 @@ void DrawSeats(const DadosProjeto& p, Canvas& canvas, const Plan& plan) {
     int drawn = 0;
     for (double nFilaX = 0; RowIsDrawn(p, nFilaX); ++nFilaX) {
         const double nDistX = RowFrontColumn(p, nFilaX, nAssentoL);
-        if (!SpanMeets(nDistX, nDistX + nAssentoL, 0, kSheetWidth)) {
+        if (!SpanMeets(nDistX, nDistX + nAssentoL, sheet.left, sheet.right)) {
             continue;
         }
         for (int i = 0; i < count; ++i) {
             const double row = seatTop(first + i);
-            if (!SpanMeets(row, row + nAssentoA, 0, kSheetHeight)) {
+            if (!SpanMeets(row, row + nAssentoA, sheet.top, sheet.bottom)) {
                 continue;
             }
             if (drawn == kMaxDrawnSeatsPerPlan) {
@@ -204,7 +255,7 @@ void DrawImageEdgeLines(Canvas& canvas, const Plan& plan, double d, Color colour
 }
 
 std::string AngleText(double nAngulo) {
-    return Str(nAngulo, 5, 2) + Cp1252("º / Teto");
+    return StrWhole(nAngulo, 5, 2) + Cp1252("º / Teto");
 }
 
 }  // namespace
@@ -274,23 +325,27 @@ Elevation DrawMinimumElevation(const DadosProjeto& p, Canvas& canvas) {
 Plan DrawMinimumPlan(const DadosProjeto& p, Canvas& canvas, const Elevation& elevation,
                      const PageBreak& pageBreak) {
     const double F = p.nFatorX;
-    const Plan plan = PlacePlan(p, elevation, pageBreak);
-    DrawPlanOutline(canvas, plan);
-    DrawSeats(p, canvas, plan);
-    for (const Category& c : Categories(p)) {
-        if (!c.shown) {
-            continue;
+    const Plan placed = PlacePlan(p, elevation, pageBreak);
+    DrawPlanTitle(canvas, placed);
+    DrawPlanBody(p, canvas, placed, [&](Canvas& c, const Plan& plan, const SheetArea& sheet) {
+        DrawPlanOutline(c, plan);
+        DrawSeats(p, c, plan, sheet);
+        for (const Category& category : Categories(p)) {
+            if (!category.shown) {
+                continue;
+            }
+            const double d = category.nDistParedeTela * F;
+            const double w = category.nLargura * F;
+            const Color colour = category.colour;
+            c.PrintRectangle(plan.nTopoXX + d, 22, plan.nPisoXX - d, 23, 0.2, colour);
+            DrawImageEdgeLines(c, plan, d, colour);
+            DrawMinimumDistance(c, plan, d, w, colour);
+            ReportTextBox(c, plan.nTopoXX + d, 23, plan.nTopoXX + 3 + d, 20 + w, 6,
+                          Metres(category.nLargura, "m"), colour, false, "RIGHT");
         }
-        const double d = c.nDistParedeTela * F;
-        const double w = c.nLargura * F;
-        canvas.PrintRectangle(plan.nTopoXX + d, 22, plan.nPisoXX - d, 23, 0.2, c.colour);
-        DrawImageEdgeLines(canvas, plan, d, c.colour);
-        DrawMinimumDistance(canvas, plan, d, w, c.colour);
-        ReportTextBox(canvas, plan.nTopoXX + d, 23, plan.nTopoXX + 3 + d, 20 + w, 6,
-                      Metres(c.nLargura, "m"), c.colour, false, "RIGHT");
-    }
-    DrawCentreLines(p, canvas, plan, kBlack);
-    return plan;
+        DrawCentreLines(p, c, plan, kBlack);
+    });
+    return placed;
 }
 
 Elevation DrawPlannedElevation(const DadosProjeto& p, Canvas& canvas) {
@@ -326,23 +381,26 @@ Plan DrawPlannedPlan(const DadosProjeto& p, Canvas& canvas, const Elevation& ele
     const double F = p.nFatorX;
     const double d = p.nDistParedeTela * F;
     const double w = p.nTelaLargura * F;
-    const Plan plan = PlacePlan(p, elevation, pageBreak);
-    DrawPlanOutline(canvas, plan);
-    canvas.PrintRectangle(plan.nTopoXX + d, 22, plan.nPisoXX - d, 23, 0.2, kBlue);
-    DrawSeats(p, canvas, plan);
-    DrawImageEdgeLines(canvas, plan, d, kBlue);
-    ReportText(canvas, plan.nTopoXX + 1, 23 + d, 6, Cp1252("Aceitável"), kBlue);
-    ReportText(canvas, plan.nPisoXX - d - 2, 25, 6, Cp1252("135º"), kBlue);
-    DrawCentreLines(p, canvas, plan, kBlue);
-    const double nLanca = (p.nLargura / 2) * F;
-    ReportText(canvas, plan.nTopoXX + 1, 23 + nLanca, 6, "Ideal", kBlue);
-    ReportText(canvas, plan.nTopoXX + nLanca - 1, 26, 6, Cp1252("90º"), kBlue);
-    DrawMinimumDistance(canvas, plan, d, w, kBlue);
-    ReportTextBox(
-        canvas, plan.nTopoXX + d, 25, plan.nTopoXX + 15 + d, 23 + w, 6,
-        Str(p.nTelaLargura, 5, 2) + Cp1252("m Distancia mínima para a primeira fila de assentos"),
-        kBlue, false, "CENTER");
-    return plan;
+    const Plan placed = PlacePlan(p, elevation, pageBreak);
+    DrawPlanTitle(canvas, placed);
+    DrawPlanBody(p, canvas, placed, [&](Canvas& c, const Plan& plan, const SheetArea& sheet) {
+        DrawPlanOutline(c, plan);
+        c.PrintRectangle(plan.nTopoXX + d, 22, plan.nPisoXX - d, 23, 0.2, kBlue);
+        DrawSeats(p, c, plan, sheet);
+        DrawImageEdgeLines(c, plan, d, kBlue);
+        ReportText(c, plan.nTopoXX + 1, 23 + d, 6, Cp1252("Aceitável"), kBlue);
+        ReportText(c, plan.nPisoXX - d - 2, 25, 6, Cp1252("135º"), kBlue);
+        DrawCentreLines(p, c, plan, kBlue);
+        const double nLanca = (p.nLargura / 2) * F;
+        ReportText(c, plan.nTopoXX + 1, 23 + nLanca, 6, "Ideal", kBlue);
+        ReportText(c, plan.nTopoXX + nLanca - 1, 26, 6, Cp1252("90º"), kBlue);
+        DrawMinimumDistance(c, plan, d, w, kBlue);
+        ReportTextBox(c, plan.nTopoXX + d, 25, plan.nTopoXX + 15 + d, 23 + w, 6,
+                      StrWhole(p.nTelaLargura, 5, 2) +
+                          Cp1252("m Distancia mínima para a primeira fila de assentos"),
+                      kBlue, false, "CENTER");
+    });
+    return placed;
 }
 
 }  // namespace vm

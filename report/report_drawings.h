@@ -27,6 +27,11 @@ inline constexpr double kElevationTop = 95;
 inline constexpr double kPlanLowestRow = 281;
 // Row of the plan's upper wall on a page of its own.
 inline constexpr double kPlanTopOnNewPage = 30;
+// A plan too long even for a page of its own is drawn smaller, about its top-left corner, so that
+// its lower wall stands at kPlanLowestRow; this note (UTF-8), in 6 points, says so under its title,
+// and the plan starts that much lower to make room for it.
+inline constexpr std::string_view kReducedScaleNote = "Escala reduzida para caber na página";
+inline constexpr double kReducedScaleNoteHeight = 3;
 
 // At most this many seat rows are drawn: the most that the main window's field and a project file
 // written by the program can hold. A larger count can only come from an edited file, and drawing
@@ -47,11 +52,14 @@ struct Elevation {
     double nPisoX = 0;  // row of the floor
 };
 
-// The rows of a plan's side walls, after any page break.
+// The rows of a plan's side walls on its page, after any page break and reduction.
 struct Plan {
     double nTopoXX = 0;  // upper wall
     double nPisoXX = 0;  // lower wall
     bool movedToNewPage = false;
+    // 1 for a plan at the drawings' scale; below 1 for a plan reduced about its top-left corner
+    // (nTopoXX, 20) to fit above kPlanLowestRow.
+    double reduction = 1;
 };
 
 // Called when a plan does not fit under its elevation: ends the page and starts the next one with
@@ -79,9 +87,9 @@ double SeatsPerRow(const DadosProjeto& p);
 // sight line to the screen's top and its angle. Drawn after the "Linhas de Visão" title.
 Elevation DrawMinimumElevation(const DadosProjeto& p, Canvas& canvas);
 
-// Page A: the room from above under the elevation (or on a new page, see kPlanLowestRow), with the
-// seats, the width of each switched-on category's image on the screen wall, its 45-degree lines
-// and its minimum distance to the first row.
+// Page A: the room from above under the elevation (or on a new page, see kPlanLowestRow, reduced
+// when even that page is too short), with the seats, the width of each switched-on category's
+// image on the screen wall, its 45-degree lines and its minimum distance to the first row.
 Plan DrawMinimumPlan(const DadosProjeto& p, Canvas& canvas, const Elevation& elevation,
                      const PageBreak& pageBreak);
 

@@ -4,6 +4,7 @@
 #include "core/date.h"
 #include "core/program_values.h"
 #include "core/safe_div.h"
+#include "core/str_whole.h"
 #include "core/text.h"
 #include "report/canvas.h"
 #include "report/report_drawings.h"
@@ -80,27 +81,27 @@ void LabelledValue(Canvas& canvas, double row, double labelCol, std::string_view
 // "Dados da Sala": the first ten rows of page A, also the room data block of page B.
 void RoomData(const DadosProjeto& p, Canvas& canvas) {
     ReportText(canvas, 30, 20, 9, "Dados da Sala", kBlack, true);
-    LabelledValue(canvas, 35, 25, "Comprimento :", 60, Str(p.nComprimento, 5, 2), true);
-    LabelledValue(canvas, 40, 25, "Largura :", 60, Str(p.nLargura, 5, 2), true);
-    LabelledValue(canvas, 45, 25, "Pe Direito :", 60, Str(p.nPeDireito, 4, 2), true);
+    LabelledValue(canvas, 35, 25, "Comprimento :", 60, StrWhole(p.nComprimento, 5, 2), true);
+    LabelledValue(canvas, 40, 25, "Largura :", 60, StrWhole(p.nLargura, 5, 2), true);
+    LabelledValue(canvas, 45, 25, "Pe Direito :", 60, StrWhole(p.nPeDireito, 4, 2), true);
 }
 
 // "Posição dos Assentos", pages A and B.
 void SeatData(const DadosProjeto& p, Canvas& canvas) {
     ReportText(canvas, 30, 100, 9, Cp1252("Posição dos Assentos"), kBlack, true);
     LabelledValue(canvas, 35, 105, Cp1252("Distância da tela aos olhos na fila 1 :"), 180,
-                  Str(p.nDistOlhos1, 5, 2), true);
+                  StrWhole(p.nDistOlhos1, 5, 2), true);
     LabelledValue(canvas, 40, 105, "Altura do piso aos olhos na fila 1 :", 180,
-                  Str(p.nAlturaOlhos1, 5, 2), true);
+                  StrWhole(p.nAlturaOlhos1, 5, 2), true);
     // A count, without a unit.
     LabelledValue(canvas, 45, 105, Cp1252("Número de filas de assentos :"), 180,
-                  Str(p.nNumeroFilas, 2), false);
+                  StrWhole(p.nNumeroFilas, 2), false);
     LabelledValue(canvas, 50, 105, Cp1252("Distância entre filas :"), 180,
-                  Str(p.nDistEntreFilas, 5, 2), true);
-    LabelledValue(canvas, 55, 105, "Largura dos assentos :", 180, Str(p.nLarguraAssento, 5, 2),
+                  StrWhole(p.nDistEntreFilas, 5, 2), true);
+    LabelledValue(canvas, 55, 105, "Largura dos assentos :", 180, StrWhole(p.nLarguraAssento, 5, 2),
                   true);
     LabelledValue(canvas, 60, 105, "Altura do degrau do assento na fila 2 :", 180,
-                  Str(p.nAlturaFila2, 5, 2), true);
+                  StrWhole(p.nAlturaFila2, 5, 2), true);
 }
 
 void SightLinesTitle(Canvas& canvas) {
@@ -122,9 +123,9 @@ std::string FormatLine(double nAspecto) {
 
 std::string CategoryLine(std::string_view prefix, double nLargura, double nAltura, double nTamTela,
                          double nFonte) {
-    return Cp1252(prefix) + Str(nLargura, 5, 2) + " m    A: " + Str(nAltura, 5, 2) +
-           " m    D: " + Str(nTamTela, 6, 2) + kInch +
-           "   /   Fonte minima recomendada: " + Str(nFonte, 3) + " pixels.";
+    return Cp1252(prefix) + StrWhole(nLargura, 5, 2) + " m    A: " + StrWhole(nAltura, 5, 2) +
+           " m    D: " + StrWhole(nTamTela, 6, 2) + kInch +
+           "   /   Fonte minima recomendada: " + StrWhole(nFonte, 3) + " pixels.";
 }
 
 void PageATexts(const DadosProjeto& p, Canvas& canvas) {
@@ -135,8 +136,8 @@ void PageATexts(const DadosProjeto& p, Canvas& canvas) {
         ReportText(canvas, 60, 20, 10, format);
     }
     ReportText(canvas, 65, 20, 10,
-               Cp1252("Resolução da Imagem pretendida : ") + Str(p.nImagemLargura, 4) + "x" +
-                   Str(p.nImagemAltura, 4) + " pixels.");
+               Cp1252("Resolução da Imagem pretendida : ") + StrWhole(p.nImagemLargura, 4) + "x" +
+                   StrWhole(p.nImagemAltura, 4) + " pixels.");
     ReportText(canvas, 70, 20, 9, Cp1252("Tamanhos mínimos recomendados"));
     // Every category line is printed, whichever categories are switched on.
     ReportText(canvas, 75, 25, 9,
@@ -159,12 +160,13 @@ void PageBTexts(const DadosProjeto& p, Canvas& canvas) {
     RoomData(p, canvas);
     ReportText(canvas, 55, 20, 10, "Imagem pretendida", kBlack, true);
     ReportText(canvas, 60, 25, 9,
-               "Tamanho >   L: " + Str(p.nTelaLargura, 5, 2) + " m    A: " +
-                   Str(p.nTelaAltura, 5, 2) + " m    D: " + Str(p.nTelaTamanho, 6, 2) + kInch);
+               "Tamanho >   L: " + StrWhole(p.nTelaLargura, 5, 2) +
+                   " m    A: " + StrWhole(p.nTelaAltura, 5, 2) +
+                   " m    D: " + StrWhole(p.nTelaTamanho, 6, 2) + kInch);
     ReportText(canvas, 65, 25, 9,
-               Cp1252("Resolução : ") + Str(p.nImagemLargura, 5) + " x " + Str(p.nImagemAltura, 5) +
-                   " pixels    Formato : " + p.cTelaFormato);
-    const std::string nFonte = Str(FonteMinima(p, p.nTelaAltura), 2);
+               Cp1252("Resolução : ") + StrWhole(p.nImagemLargura, 5) + " x " +
+                   StrWhole(p.nImagemAltura, 5) + " pixels    Formato : " + p.cTelaFormato);
+    const std::string nFonte = StrWhole(FonteMinima(p, p.nTelaAltura), 2);
     ReportTextBox(canvas, 70, 25, 80, 190, 9,
                   Cp1252("Nesta configuração, para uma perfeita visualização dos textos, pelos "
                          "ocupantes da última fileira de assentos, as apresentações devem usar "

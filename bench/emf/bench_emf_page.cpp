@@ -20,10 +20,10 @@ NamedImageSource ReportImages() {
     NamedImageSource images;
     const std::string root = VM_SOURCE_DIR;
     const std::string fallback = root + "/tests/report_canvas/data/seat.jpg";
-    if (!images.Add("assento", ReadFile(root + "/resources/images/assento.jpg"))) {
+    if (!images.Add("assento", ReadFile(root + "/resources/images/assento.pbm"))) {
         images.Add("assento", ReadFile(fallback));
     }
-    if (!images.Add("fila", ReadFile(root + "/resources/images/fila.jpg"))) {
+    if (!images.Add("fila", ReadFile(root + "/resources/images/fila.pbm"))) {
         images.Add("fila", ReadFile(fallback));
     }
     return images;

@@ -216,7 +216,7 @@ std::vector<std::string> Layout(const std::string& text, int width, int height) 
     return lines;
 }
 
-TEST(TextBoxLayout, WrapsBetweenWordsAndEndsACutTextWithAnEllipsis) {
+TEST(TextBoxLayout, WrapsBetweenWordsOnlyAndEllipsizesOnlyTheEndOfTheTextShown) {
     struct Case {
         const char* name;
         std::string text;
@@ -243,7 +243,15 @@ TEST(TextBoxLayout, WrapsBetweenWordsAndEndsACutTextWithAnEllipsis) {
         {"only the ellipsis when nothing else fits", "abc abc abc", w3, 2 * line, {"abc", "..."}},
         {"ellipsis appended when it fits", "ab abc", w3 + 2 * 1139, line, {"ab..."}},
         {"a box lower than a line shows the first", "abc abc", w3 + 1139, line / 2, {"a..."}},
-        {"a word wider than the box is cut", "abcdefgh", w3 + 1139, line, {"a..."}},
+        // A word wider than the box stands whole on its own line; the clipping cuts it.
+        {"a word wider than the box stays whole", "abcdefgh", w3 + 1139, line, {"abcdefgh"}},
+        {"a wide word between others",
+         "ab abcdefgh ab",
+         w3 + 1139,
+         3 * line,
+         {"ab", "abcdefgh", "ab"}},
+        {"a wide last word that is shown", "ab abcdefgh", w3, 2 * line, {"ab", "abcdefgh"}},
+        {"a wide word before the text left over", "abcdefgh ab ab", w3 + 1139, line, {"a..."}},
         {"no width, no lines", "abc", 0, line, {}},
         {"empty text", "", w7, line, {}},
     };
@@ -397,6 +405,23 @@ TEST_F(EmfWriter, ShapesPensBrushesAndClipping) {
     EXPECT_EQ(texts[0].options & emf::kEtoClipped, emf::kEtoClipped);
 }
 
+TEST_F(EmfWriter, ATextBoxWithReversedCornersShowsNothing) {
+    FixedFonts fonts;
+    EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
+    ASSERT_TRUE(canvas.StartPreviewPage(""));
+    canvas.PrintTextBox(70, 190, 80, 25, "Arial", 9, kBlack, "right before left");
+    canvas.PrintTextBox(80, 25, 70, 190, "Arial", 9, kBlack, "bottom above top");
+    canvas.PrintTextBox(70, 25, 70, 190, "Arial", 9, kBlack, "no height");
+    canvas.PrintTextBox(70, 25, 80, 190, "Arial", 9, kBlack, "shown");
+    ASSERT_TRUE(canvas.EndPreviewPage());
+    const std::optional<emf::Document> doc = emf::ParseEmf(canvas.LastPageBytes());
+    ASSERT_TRUE(doc);
+    const auto texts = CommandsOf<emf::TextOut>(*doc);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(Utf8(texts[0].text), "shown");
+    EXPECT_EQ(CommandsOf<emf::IntersectClip>(*doc).size(), 1u);
+}
+
 TEST_F(EmfWriter, DrawingWithoutAPageOrAFileDoesNothing) {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
@@ -450,6 +475,46 @@ TEST_F(EmfWriter, ImagesAreStretchedOntoTheirRectangleAsJpeg) {
     const std::vector<uint8_t> jpeg = ReadBytes(fs::path(VM_TEST_DATA) / "seat.jpg");
     ASSERT_EQ(bits[0].bitsSize, jpeg.size());
     EXPECT_TRUE(std::equal(jpeg.begin(), jpeg.end(),
+                           doc->bytes.begin() + static_cast<std::ptrdiff_t>(bits[0].bitsOffset)));
+}
+
+TEST_F(EmfWriter, BilevelImagesBecomeUncompressedTwoColourBitmaps) {
+    // 10 x 3 pixels: row 0 all black, row 1 the first pixel black, row 2 the last one black.
+    using namespace std::string_literals;
+    const std::string pbm = "P4\n# a comment\n10 3\n"s + "\xFF\xC0"s + "\x80\x00"s + "\x00\x40"s;
+    NamedImageSource images;
+    ASSERT_TRUE(images.Add("marca", std::vector<uint8_t>(pbm.begin(), pbm.end())));
+    const std::optional<EncodedImage> image = images.Find("MARCA");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->format, EncodedImage::Format::Bilevel);
+    EXPECT_EQ(image->width, 10);
+    EXPECT_EQ(image->height, 3);
+    // Short rows, or a size of 0, are no image.
+    for (const std::string& bad :
+         {std::string("P4 10 3\n\xFF\xC0"), std::string("P4 0 3\n"), std::string("P4 10\n")}) {
+        EXPECT_FALSE(images.Add("bad", std::vector<uint8_t>(bad.begin(), bad.end()))) << bad;
+    }
+
+    FixedFonts fonts;
+    EmfPageCanvas canvas(ReferenceDevice::A4(), &images, &fonts);
+    ASSERT_TRUE(canvas.StartPreviewPage(""));
+    canvas.PrintImage("marca", 100, 30, 8, 5);
+    ASSERT_TRUE(canvas.EndPreviewPage());
+    const std::optional<emf::Document> doc = emf::ParseEmf(canvas.LastPageBytes());
+    ASSERT_TRUE(doc);
+    const auto bits = CommandsOf<emf::StretchBits>(*doc);
+    ASSERT_EQ(bits.size(), 1u);
+    EXPECT_EQ(bits[0].compression, emf::kBiRgb);
+    EXPECT_EQ(bits[0].bitCount, 1);
+    EXPECT_EQ(bits[0].width, 10);
+    EXPECT_EQ(bits[0].height, 3);  // rows from the bottom
+    EXPECT_EQ(bits[0].palette, (std::vector<uint32_t>{0x000000, 0xFFFFFF}));
+    EXPECT_EQ(bits[0].cxDest, 117);
+    EXPECT_EQ(bits[0].cyDest, 188);
+    // Rows of 4 bytes, bottom first; a clear bit is colour 0, black; padding bits are 0.
+    const std::vector<uint8_t> expected = {0xFF, 0x80, 0, 0, 0x7F, 0xC0, 0, 0, 0x00, 0x00, 0, 0};
+    ASSERT_EQ(bits[0].bitsSize, expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
                            doc->bytes.begin() + static_cast<std::ptrdiff_t>(bits[0].bitsOffset)));
 }
 

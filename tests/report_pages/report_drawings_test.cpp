@@ -212,15 +212,95 @@ TEST(ReportDrawings, RoomTwentyByTenByFourKeepsItsPlanOnThePage) {
     }
 }
 
-TEST(ReportDrawings, PlanOnItsOwnPageStartsAtRow30) {
-    // 30 m wide at 17 mm per metre: 510 mm, far too long for any page; drawn from row 30 anyway.
-    const RecordingCanvas canvas = Report(Project([](DadosProjeto& d) { d.nLargura = 30; }));
-    ASSERT_EQ(canvas.PageCount(), 4);
-    for (int i : {1, 3}) {
-        ExpectPrimitives(canvas.Page(i).primitives, 8,
-                         {Text(26, 20, 10, "Campos de Visão", kBlack, true),
-                          Rect(30, 20, 540, 190, 0.2, kBlack)});
+// A plan reduced to fit its own page: drawn at full size from row 33 (under the title at 26 and
+// the note at 30), then brought towards its top-left corner (33, 20) by the factor that puts its
+// lower wall on row 281.
+struct Reduction {
+    double s;
+    double R(double row) const { return 33 + (row - 33) * s; }
+    double C(double col) const { return 20 + (col - 20) * s; }
+};
+
+TEST(ReportDrawings, PlanOnItsOwnPageIsReducedOnlyWhenItWouldPassRow281) {
+    // At 10 mm per metre (a room 17 m long) a plan 25 m wide ends on row 30 + 250 = 280 of its
+    // own page and keeps its scale; 25.125 m would end on 281.25 and is reduced.
+    struct Case {
+        double nLargura;
+        bool reduced;
+    };
+    for (const Case& c : {Case{25, false}, Case{25.125, true}}) {
+        SCOPED_TRACE(c.nLargura);
+        const RecordingCanvas canvas = Report(Project([&](DadosProjeto& d) {
+            d.nComprimento = 17;
+            d.nLargura = c.nLargura;
+        }));
+        ASSERT_EQ(canvas.PageCount(), 4);
+        const double width = c.nLargura * 10;
+        for (int i : {1, 3}) {
+            const RecordedPage& page = canvas.Page(i);
+            const int note = IndexOfText(page, "Escala reduzida para caber na página");
+            if (!c.reduced) {
+                EXPECT_EQ(note, -1);
+                ExpectPrimitives(page.primitives, PlanStart(page),
+                                 {Text(26, 20, 10, "Campos de Visão", kBlack, true),
+                                  Rect(30, 20, 30 + width, 190, 0.2, kBlack)});
+                continue;
+            }
+            const Reduction r{(281 - 33) / width};
+            ExpectPrimitives(page.primitives, PlanStart(page),
+                             {Text(26, 20, 10, "Campos de Visão", kBlack, true),
+                              Text(30, 20, 6, "Escala reduzida para caber na página"),
+                              Rect(33, 20, 281, r.C(190), 0.2, kBlack)});
+        }
     }
+}
+
+TEST(ReportDrawings, RoomSixteenByTenHasItsPlansReducedAboutTheirTopLeftCorner) {
+    // 16 m wide at 17 mm per metre: 272 mm, from row 33 to 305 at full size.
+    const RecordingCanvas canvas = Report(Project([](DadosProjeto& d) { d.nLargura = 16; }));
+    ASSERT_EQ(canvas.PageCount(), 4);
+    const Reduction r{(281.0 - 33) / 272};
+    // The planned screen, 3 m of the 16 m wall: d = (16 - 3) / 2 x 17 = 110.5 from each side wall,
+    // w = 3 x 17 = 51; the wall's centre 8 x 17 = 136 down.
+    const double d = 110.5, w = 51, nLanca = 136, top = 33, bottom = 305;
+    const RecordedPage& page = canvas.Page(3);
+    const size_t plan = PlanStart(page);
+    ExpectPrimitives(page.primitives, plan,
+                     {Text(26, 20, 10, "Campos de Visão", kBlack, true),
+                      Text(30, 20, 6, "Escala reduzida para caber na página"),
+                      Rect(top, 20, r.R(bottom), r.C(190), 0.2, kBlack),
+                      Rect(r.R(top + d), r.C(22), r.R(bottom - d), r.C(23), 0.2, kBlue)});
+    // 7 rows of INT((16 - 0.4) / 0.7) = 22 seats, shrunk with the plan and inside its walls.
+    const std::vector<Primitive> seats = OfKind(page, PrimitiveKind::Image);
+    ASSERT_EQ(seats.size(), 7u * 22u);
+    for (const Primitive& seat : seats) {
+        EXPECT_NEAR(seat.height, 11.9 * r.s, 1e-9);
+        EXPECT_NEAR(*seat.width, 17 * r.s, 1e-9);
+        EXPECT_GE(seat.row, top);
+        EXPECT_LE(seat.row + seat.height, 281 + 1e-9);
+    }
+    EXPECT_TRUE(SamePrimitive(seats.front(), Image("fila", r.R(bottom - 11.9 - 3.4), r.C(Front(0)),
+                                                   11.9 * r.s, 17 * r.s)))
+        << seats.front().Describe();
+    ExpectPrimitives(
+        page.primitives, plan + 4 + seats.size(),
+        {Line(r.R(top + d), r.C(23), top, r.C(23 + d), 0.1, kBlue),
+         Line(r.R(bottom - d), r.C(23), r.R(bottom), r.C(23 + d), 0.1, kBlue),
+         Text(r.R(top + 1), r.C(23 + d), 6, "Aceitável", kBlue),
+         Text(r.R(bottom - d - 2), r.C(25), 6, "135º", kBlue),
+         Line(r.R(top + nLanca), r.C(23), top, r.C(23 + nLanca), 0.1, kBlue),
+         Line(r.R(top + nLanca), r.C(23), r.R(bottom), r.C(23 + nLanca), 0.1, kBlue),
+         Text(r.R(top + 1), r.C(23 + nLanca), 6, "Ideal", kBlue),
+         Text(r.R(top + nLanca - 1), r.C(26), 6, "90º", kBlue),
+         Line(r.R(top + d), r.C(23), r.R(top + d), r.C(23 + w), 0.1, kBlue),
+         Line(r.R(top + d - 1), r.C(23 + w), r.R(top + d + 1), r.C(23 + w), 0.1, kBlue),
+         Box(r.R(top + d), r.C(25), r.R(top + 15 + d), r.C(23 + w), 6,
+             " 3.00m Distancia mínima para a primeira fila de assentos", kBlue, false, "CENTER")});
+    // Page A's plan the same way: title, note, the room's outline.
+    ExpectPrimitives(canvas.Page(1).primitives, PlanStart(canvas.Page(1)),
+                     {Text(26, 20, 10, "Campos de Visão", kBlack, true),
+                      Text(30, 20, 6, "Escala reduzida para caber na página"),
+                      Rect(top, 20, 281, r.C(190), 0.2, kBlack)});
 }
 
 TEST(ReportDrawings, WithoutRowsThereAreNoFiguresSeatsSightLinesOrAngle) {
@@ -407,12 +487,15 @@ TEST(ReportDrawings, ZeroRoomLengthCollapsesTheDrawingsWithoutFailing) {
 }
 
 // Seats wholly off the sheet are skipped; every seat that meets the sheet is drawn, as the full
-// loop over all seats would draw it.
+// loop over all seats would draw it. These plans are reduced to fit their pages, so the sheet's
+// edges lie beyond them in the full-size drawing; a negative clearance puts seats beyond the lower
+// wall.
 TEST(ReportDrawings, SeatsOffTheSheetAreSkippedAndTheOthersDrawnAsTheFullLoopWould) {
     struct Case {
         double nLargura, nLarguraAssento, nAlturaFila2;
     };
-    for (const Case& c : {Case{30, 0.7, 0.2}, Case{60, 0.45, 0.1}, Case{40, 1.3, -2}}) {
+    for (const Case& c :
+         {Case{30, 0.7, 0.2}, Case{60, 0.45, 0.1}, Case{40, 1.3, -2}, Case{20, 0.5, -6}}) {
         SCOPED_TRACE(c.nLargura);
         const DadosProjeto p = Project([&](DadosProjeto& d) {
             d.nLargura = c.nLargura;
@@ -421,13 +504,18 @@ TEST(ReportDrawings, SeatsOffTheSheetAreSkippedAndTheOthersDrawnAsTheFullLoopWou
         });
         const RecordingCanvas canvas = Report(p);
         ASSERT_EQ(canvas.PageCount(), 4);
-        const double F = 17, nPisoXX = 30 + c.nLargura * F, a = c.nLarguraAssento * F;
+        const double F = 17, nPisoXX = 33 + c.nLargura * F, a = c.nLarguraAssento * F;
+        const Reduction r{(281 - 33) / (c.nLargura * F)};
         std::vector<Primitive> expected;
+        int offTheSheet = 0;
         for (int k = 0; k < 7; ++k) {
             for (int j = 0; j < SeatsPerRow(p); ++j) {
-                const double row = nPisoXX - a - (c.nLarguraAssento * j * F + c.nAlturaFila2 * F);
-                if (row + a >= 0 && row <= 297) {
-                    expected.push_back(Image("fila", row, Front(k), a, 17));
+                const double row =
+                    r.R(nPisoXX - a - (c.nLarguraAssento * j * F + c.nAlturaFila2 * F));
+                if (row + a * r.s >= 0 && row <= 297) {
+                    expected.push_back(Image("fila", row, r.C(Front(k)), a * r.s, 17 * r.s));
+                } else {
+                    ++offTheSheet;
                 }
             }
         }
@@ -435,6 +523,9 @@ TEST(ReportDrawings, SeatsOffTheSheetAreSkippedAndTheOthersDrawnAsTheFullLoopWou
         const auto drawn = OfKind(canvas.Page(1), PrimitiveKind::Image);
         ASSERT_EQ(drawn.size(), expected.size());
         ExpectPrimitives(drawn, 0, expected);
+        if (c.nAlturaFila2 == -6) {
+            EXPECT_GT(offTheSheet, 0) << "seats 6 m beyond the lower wall leave the sheet";
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -218,19 +220,58 @@ TEST(ReportPages, FontRule) {
     EXPECT_NE(Utf8(*detail).find("recomendada:  29 pixels."), std::string::npos) << Utf8(*detail);
 }
 
-TEST(ReportPages, PageBFontSizeOfAHundredOrMorePrintsAsterisksAndZeroHeightGivesZero) {
+// A number too wide for its field is printed whole, with its decimals, in the smallest width that
+// holds it; a number that fits keeps its field's width.
+TEST(ReportPages, NumbersTooWideForTheirFieldArePrintedWhole) {
     struct Case {
-        double nTelaAltura;
-        const char* printed;
+        const char* name;
+        std::function<void(DadosProjeto&)> edit;
+        int page;              // 0 for page A, 1 for page B
+        const char* expected;  // a recorded text, whole
     };
-    // 970 x 800 / (150 x 0.2 x 100) = 258.7 does not fit two places.
-    for (const Case& c : {Case{0.2, "**"}, Case{0, " 0"}}) {
+    const Case cases[] = {
+        // 970 x 800 / (150 x 0.2 x 100) = 258.7: three places where the field has two.
+        {"page B font of 259", [](DadosProjeto& d) { d.nTelaAltura = 0.2; }, 1, nullptr},
+        {"page B font of 0", [](DadosProjeto& d) { d.nTelaAltura = 0; }, 1, nullptr},
+        {"ceiling of 10 m", [](DadosProjeto& d) { d.nPeDireito = 10; }, 0, "10.00"},
+        {"ceiling of 9.99 m", [](DadosProjeto& d) { d.nPeDireito = 9.99; }, 0, "9.99"},
+        {"100 rows", [](DadosProjeto& d) { d.nNumeroFilas = 100; }, 0, "100"},
+        {"99 rows", [](DadosProjeto& d) { d.nNumeroFilas = 99; }, 0, "99"},
+        // The first row's eyes 0.7 m above the screen's top, 3.7 m away: -10.71 degrees.
+        {"angle below -10",
+         [](DadosProjeto& d) {
+             d.nTelaTopo = 0.5;
+             d.nAlturaOlhos1 = 1.2;
+         },
+         0, "-10.71º / Teto"},
+        {"angle of -9.99",
+         [](DadosProjeto& d) {
+             d.nTelaTopo = 1.2 - 3.7 * std::tan(9.99 / 57.29577951308232);
+             d.nAlturaOlhos1 = 1.2;
+         },
+         0, "-9.99º / Teto"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         RecordingCanvas canvas;
-        Build(Project([&](DadosProjeto& d) { d.nTelaAltura = c.nTelaAltura; }), canvas);
+        Build(Project(c.edit), canvas);
+        for (const RecordedPage& page : canvas.Pages()) {
+            for (const std::string& text : page.Texts()) {
+                EXPECT_EQ(text.find('*'), std::string::npos) << text;
+            }
+        }
+        if (c.expected != nullptr) {
+            EXPECT_GE(IndexOfText(canvas.Page(c.page), c.expected), 0) << canvas.Dump();
+        }
+    }
+    for (const auto& [nTelaAltura, printed] :
+         {std::pair{0.2, "259"}, std::pair{0.0, " 0"}, std::pair{1.88, "28"}}) {
+        RecordingCanvas canvas;
+        Build(Project([&](DadosProjeto& d) { d.nTelaAltura = nTelaAltura; }), canvas);
         const Primitive* box = canvas.Page(1).FindText("Nesta configura");
         ASSERT_NE(box, nullptr);
-        const std::string expected = std::string("no minimo ") + c.printed + " pixels. ( Arial " +
-                                     c.printed + " pixels com zoom";
+        const std::string expected = std::string("no minimo ") + printed + " pixels. ( Arial " +
+                                     printed + " pixels com zoom";
         EXPECT_NE(Utf8(*box).find(expected), std::string::npos) << Utf8(*box);
     }
 }
