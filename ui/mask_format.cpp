@@ -192,7 +192,8 @@ bool MaskEditor::type(MaskEditState& state, char c) const {
     padToTemplate(text);
     const int length = static_cast<int>(text.size());
 
-    if (m_kind == MaskKind::Numeric && c == '.') {
+    // A "," is the decimal point too: it is the decimal mark of the users' keyboards and habits.
+    if (m_kind == MaskKind::Numeric && (c == '.' || c == ',')) {
         const size_t point = m_template.find('.');
         if (point == std::string::npos) {
             return false;

@@ -33,7 +33,7 @@ double parseMaskedNumber(std::string_view text, std::string_view editFormat);
 std::string dateTemplate(std::string_view dateFormat);
 
 enum class MaskKind {
-    Numeric,     // digit positions "9", "$", "*"; "." re-formats; "-" first
+    Numeric,     // digit positions "9", "$", "*"; "." or "," re-formats; "-" first
     Date,        // digit positions "9"
     Characters,  // "9" digit, "A" letter, "X" any, "!" any (upper-cased); the rest literal
 };
@@ -62,8 +62,9 @@ public:
     // typing starts at its start (a refused character leaves everything as it was). The
     // character replaces the one at the caret (moved forward past literals first) when that
     // position accepts it; the caret then moves past the following literals. In a numeric field
-    // "." re-formats the number in the template and puts the caret after the point, and "-" is
-    // accepted only where every character before it is blank. Returns false when refused.
+    // "." (and "," alike) re-formats the number in the template and puts the caret after the
+    // point, and "-" is accepted only where every character before it is blank. Returns false
+    // when refused.
     bool type(MaskEditState& state, char c) const;
 
     // Backspace blanks the input position before the caret and moves the caret there; Delete

@@ -182,7 +182,11 @@ void MaskedLineEdit::keyPressEvent(QKeyEvent* event) {
         applyState(state);
         return;
     }
-    const QString typed = event->text();
+    // The keypad's decimal key is the decimal point, whatever the keyboard layout makes it send.
+    const bool keypadPoint = kind() == MaskKind::Numeric &&
+                             (event->modifiers() & Qt::KeypadModifier) &&
+                             (event->key() == Qt::Key_Period || event->key() == Qt::Key_Comma);
+    const QString typed = keypadPoint ? QStringLiteral(".") : event->text();
     const bool command =
         event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (command || typed.isEmpty() || !typed.front().isPrint()) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/date.h"
+#include "tests/support/comma_locale.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -71,14 +72,21 @@ TEST_F(MaskedFieldTest, WrittenNumbersShowInTheDisplayFormatAndReadBackRounded) 
     runInMainForm([this] { defineFields(); },
                   [&] {
                       ASSERT_TRUE(focusControl("wtest", "cOutro"));
-                      for (const Case& c : cases) {
-                          SCOPED_TRACE(std::string(c.field) + " <- " + std::to_string(c.value));
-                          vm::SetProperty("wtest", c.field, "value", 321);  // some other value
-                          vm::SetProperty("wtest", c.field, "value", c.value);
-                          EXPECT_EQ(shown(c.field), c.display);
-                          EXPECT_EQ(vm::GetProperty("wtest", c.field, "value"),
-                                    FormValue(c.readBack));
-                      }
+                      auto check = [&] {
+                          for (const Case& c : cases) {
+                              SCOPED_TRACE(std::string(c.field) + " <- " + std::to_string(c.value));
+                              vm::SetProperty("wtest", c.field, "value", 321);  // another value
+                              vm::SetProperty("wtest", c.field, "value", c.value);
+                              EXPECT_EQ(shown(c.field), c.display);
+                              EXPECT_EQ(vm::GetProperty("wtest", c.field, "value"),
+                                        FormValue(c.readBack));
+                          }
+                      };
+                      check();
+                      // The same on a desktop whose decimal mark is ",".
+                      vm::testing::CommaLocale brazil;
+                      ASSERT_TRUE(brazil.active());
+                      check();
                   });
 }
 
@@ -127,6 +135,11 @@ TEST_F(MaskedFieldTest, TypingOverwritesSkipsLiteralsAndReformatsAtThePoint) {
         {"nMetros", 0, "1234567", "123.45", 6, 123.45, " 123.45"},  // no room left
         {"nFilas", 0, "5.", "5  ", 1, 5, "   5"},                   // no point in the template
         {"nPixels", 0, "1280", "1280", 4, 1280, " 1280"},
+        // "," is the decimal point too, as on a Brazilian keyboard; the field still shows "."
+        {"nMetros", 0, "12,5", " 12.50", 5, 12.5, "  12.50"},
+        {"nMetros", 0, "6,5", "  6.50", 5, 6.5, "   6.50"},
+        {"nMetros", 3.8, "3,80", "  3.80", 6, 3.8, "   3.80"},
+        {"nFilas", 0, "5,", "5  ", 1, 5, "   5"},
     };
     runInMainForm([this] { defineFields(); },
                   [&] {
@@ -143,6 +156,32 @@ TEST_F(MaskedFieldTest, TypingOverwritesSkipsLiteralsAndReformatsAtThePoint) {
                           QTest::keyClick(edit(c.field), Qt::Key_Tab);
                           VM_TRY_TRUE(!edit(c.field)->hasFocus());
                           EXPECT_EQ(shown(c.field), c.display);
+                      }
+                  });
+}
+
+// The keypad's decimal key gives "." or "," by keyboard layout (or no text at all): in a numeric
+// field it is the decimal point whatever it sends.
+TEST_F(MaskedFieldTest, TheKeypadDecimalKeyIsThePoint) {
+    const struct {
+        Qt::Key key;
+        const char* text;
+    } keys[] = {{Qt::Key_Period, "."}, {Qt::Key_Comma, ","}, {Qt::Key_Period, ","},
+                {Qt::Key_Comma, "."}, {Qt::Key_Period, ""}, {Qt::Key_Comma, ""}};
+    runInMainForm([this] { defineFields(); },
+                  [&] {
+                      vm::testing::CommaLocale brazil;
+                      for (const auto& k : keys) {
+                          SCOPED_TRACE(std::string("key text \"") + k.text + "\"");
+                          ASSERT_TRUE(focusControl("wtest", "cOutro"));
+                          vm::SetProperty("wtest", "nMetros", "value", 0);
+                          ASSERT_TRUE(focusControl("wtest", "nMetros"));
+                          QTest::keyClicks(edit("nMetros"), "12", Qt::KeypadModifier);
+                          QTest::sendKeyEvent(QTest::Click, edit("nMetros"), k.key, k.text,
+                                              Qt::KeypadModifier);
+                          QTest::keyClicks(edit("nMetros"), "5", Qt::KeypadModifier);
+                          EXPECT_EQ(shown("nMetros"), " 12.50");
+                          EXPECT_EQ(vm::GetProperty("wtest", "nMetros", "value"), FormValue(12.5));
                       }
                   });
 }
