@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/set_value.h"
 #include "core/calculo.h"
 #include "core/project_fields.h"
 #include "core/result_line.h"
@@ -31,9 +32,10 @@ const char* const kFooter =
     "nDistOlhos1 nAlturaOlhos1 nNumeroFilas nDistEntreFilas nLarguraAssento nAlturaFila2 "
     "nTelaTopo nTelaLargura nTelaAltura nTelaTamanho cTelaFormato nImagemLargura nImagemAltura "
     "nAspecto nTelaG nTelaA nTelaF.\n"
-    "Values are read as the project file reads them: numbers by their leading digits, cData as "
-    "dd/mm/yy, the flags nTelaG/nTelaA/nTelaF are true only for text that begins with \"T\", "
-    "texts unchanged.\n\n"
+    "Numbers are written with digits and at most one \".\" as the decimal point (3.5, not 3,5), "
+    "cData as a real dd/mm/yy date, the flags nTelaG/nTelaA/nTelaF are true only for text that "
+    "begins with \"T\", texts unchanged (characters that Windows-1252 holds); any other value "
+    "is refused with exit code 2.\n\n"
     "--summary (the default) prints the main window's three result lines (detail, computer, "
     "video).\n"
     "--json prints one object with every input field and every result by its record name: "
@@ -131,7 +133,15 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                       << "\" is a result of the calculation, not an input field\n";
             return 2;
         }
-        overrides.push_back({field, utf8ToWin1252(set.substr(eq + 1))});
+        const std::string value = set.substr(eq + 1);
+        std::string held;
+        const std::string refused = CheckSetValue(*field, value, held);
+        if (!refused.empty()) {
+            std::cerr << "vistametra-report: --set " << field->name << "=" << value << ": \""
+                      << value << "\" " << refused << "\n";
+            return 2;
+        }
+        overrides.push_back({field, held});
     }
 
     IniciarSemJanela();

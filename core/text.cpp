@@ -185,6 +185,32 @@ double Val(std::string_view text) {
     return negative ? -magnitude : magnitude;
 }
 
+bool IsNumberText(std::string_view text) {
+    size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && text[i] == ' ') {
+            ++i;
+        }
+    };
+    skipBlanks();
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            digits = true;
+        } else if (text[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    skipBlanks();
+    return digits && i == text.size();
+}
+
 std::string PadC(std::string_view text, int length, char fill) {
     if (length <= 0) {
         return "";

@@ -26,6 +26,10 @@ std::string StrZero(double value, int width, int decimals = 0);
 // the nearest double (infinity beyond its range).
 double Val(std::string_view text);
 
+// True when the whole text is a number as a project file holds it: blanks, an optional sign,
+// digits with at most one point (at least one digit), blanks. "3,5", "5x", "1e3" and "" are not.
+bool IsNumberText(std::string_view text);
+
 // The text centred in `length` characters with `fill` (half of the missing count, rounded down, on
 // the left); a longer text is cut to its first `length` characters; a length of 0 or less gives "".
 std::string PadC(std::string_view text, int length, char fill = ' ');

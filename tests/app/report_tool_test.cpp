@@ -101,6 +101,17 @@ TEST_F(ReportTool, OverridesAppliedInOrderBeforeTheCalculation) {
     EXPECT_EQ(j["cProjeto"], "Audit\xc3\xb3rio");
 }
 
+// 43.23 / 6 is 7.2049999999999991... in binary: its seventeenth digit is 1, so it is not taken for
+// a decimal half and shows 7.20; a width just below 1/8 saves as 0.12.
+TEST_F(ReportTool, RoundsFromTheExactDecimalExpansion) {
+    const ToolRun r = run({"--set", "nNumeroFilas=7", "--set", "nDistEntreFilas=6.46", "--set",
+                           "nDistOlhos1=4.47", "--set", "nLargura=0.12499999999999992", "--save",
+                           "p.qtv"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nL: 11.53 m    A:  7.20 m    D: 535.21\"\n"), std::string::npos) << r.out;
+    EXPECT_NE(slurp(m_dir / "p.qtv").find("<Largura> 0.12</Largura>"), std::string::npos);
+}
+
 TEST_F(ReportTool, BadCommandLinesAreRefused) {
     const struct {
         std::vector<std::string> args;
@@ -120,6 +131,51 @@ TEST_F(ReportTool, BadCommandLinesAreRefused) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--set"), std::string::npos);
     EXPECT_NE(help.out.find("nTelaG"), std::string::npos);
+}
+
+// --set takes numbers as a project file holds them and real dd/mm/yy dates; anything else ends
+// the run with exit code 2 and a message naming the field and the value, before any output.
+TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
+    const struct {
+        const char* set;
+        const char* field;
+        const char* value;
+    } refused[] = {
+        {"nLargura=3,5", "nLargura", "\"3,5\""},
+        {"nLargura=5x", "nLargura", "\"5x\""},
+        {"nLargura=1e3", "nLargura", "\"1e3\""},
+        {"nLargura=", "nLargura", "\"\""},
+        {"nNumeroFilas=-", "nNumeroFilas", "\"-\""},
+        {"nNumeroFilas=1.2.3", "nNumeroFilas", "\"1.2.3\""},
+        {"ntelalargura=.", "nTelaLargura", "\".\""},
+        {"cData=31/02/26", "cData", "\"31/02/26\""},
+        {"cData=5/3/26", "cData", "\"5/3/26\""},
+        {"cData=05/13/26", "cData", "\"05/13/26\""},
+        {"cData=", "cData", "\"\""},
+        {"cProjeto=Sala \xe4\xb8\xad", "cProjeto", "Sala"},  // a CJK character
+        {"cProjeto=Sala \xff", "cProjeto", "Sala"},            // not UTF-8
+    };
+    for (const auto& c : refused) {
+        const ToolRun r = run({"--set", "nComprimento=20", "--set", c.set, "--json"});
+        EXPECT_EQ(r.exitCode, 2) << c.set;
+        EXPECT_NE(r.err.find(c.field), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.value), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.set;
+    }
+
+    // Accepted forms, read the same on a Brazilian desktop (decimal mark ",").
+    m_env = {{"LC_ALL", "pt_BR.UTF-8"}, {"LANG", "pt_BR.UTF-8"}};
+    const ToolRun r = run({"--set", "nLargura=5.5", "--set", "nComprimento= 12.75", "--set",
+                           "nPeDireito=-0.5", "--set", "nAlturaFila2=.35", "--set",
+                           "nTelaTopo=+3.", "--set", "cData=29/02/24", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["nLargura"], 5.5);
+    EXPECT_EQ(j["nComprimento"], 12.75);
+    EXPECT_EQ(j["nPeDireito"], -0.5);
+    EXPECT_EQ(j["nAlturaFila2"], 0.35);
+    EXPECT_EQ(j["nTelaTopo"], 3.0);
+    EXPECT_EQ(j["cData"], "29/02/24");
 }
 
 TEST_F(ReportTool, OpensSavesAndRefusesFiles) {

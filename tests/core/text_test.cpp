@@ -101,6 +101,16 @@ TEST(Val, ReadsTheLeadingNumber) {
     }
 }
 
+TEST(IsNumberText, OnlyTheFormsAProjectFileHolds) {
+    for (const char* yes : {"5", " 3.80", "-0.50", "+4", ".5", "5.", "  7 ", "0012"}) {
+        EXPECT_TRUE(IsNumberText(yes)) << '"' << yes << '"';
+    }
+    for (const char* no : {"", " ", "3,5", "5x", "1e3", "-", ".", "1.2.3", "- 1", "*****", "0x1F",
+                           "\t5", "5 5"}) {
+        EXPECT_FALSE(IsNumberText(no)) << '"' << no << '"';
+    }
+}
+
 TEST(Val, BeyondTheRangeOfADouble) {
     EXPECT_EQ(Val(std::string(400, '9')), std::numeric_limits<double>::infinity());
     EXPECT_EQ(Val("-" + std::string(400, '9')), -std::numeric_limits<double>::infinity());

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -37,6 +38,9 @@ ToolRun ToolProcessTest::run(const std::vector<std::string>& args) {
         if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
             chdir(m_dir.c_str()) != 0) {
             _exit(99);
+        }
+        for (const auto& [name, value] : m_env) {
+            setenv(name.c_str(), value.c_str(), 1);
         }
         execv(argv[0], argv.data());
         _exit(98);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ToolRun {
@@ -26,4 +27,6 @@ protected:
     ToolRun run(const std::vector<std::string>& args);
 
     std::filesystem::path m_dir;  // the tool's current folder, removed after the test
+    // Variables set in the tool's environment, e.g. {"LC_ALL", "pt_BR.UTF-8"}.
+    std::vector<std::pair<std::string, std::string>> m_env;
 };
