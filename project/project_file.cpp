@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
+#include "core/atomic_file.h"
 #include "core/project_fields.h"
 #include "core/str_whole.h"
 #include "core/text.h"
@@ -50,11 +50,6 @@ const Tags kTags[] = {
     {"nTelaA", "<TelaA>", "</TelaA>"},
     {"nTelaF", "<TelaF>", "</TelaF>"},
 };
-
-std::string folderOf(const std::string& file) {
-    const auto slash = file.rfind('/');
-    return slash == std::string::npos ? "./" : file.substr(0, slash + 1);
-}
 
 void setError(std::string* error, const std::string& what) {
     if (error) {
@@ -126,13 +121,15 @@ std::string CampoXml(std::string_view xml, std::string_view open, std::string_vi
     return SubStr(xml, start, length);
 }
 
-int LerProjeto(DadosProjeto& p, std::string_view text) {
+int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing) {
     int found = 0;
     for (const Tags& tags : kTags) {
         const ProjectField* field = findProjectField(tags.field);
         const std::string value = CampoXml(text, tags.open, tags.close);
         if (At(tags.open, text) != 0 && At(tags.close, text) != 0) {
             ++found;
+        } else if (missing != nullptr) {
+            missing->push_back(tags.field);
         }
         setFieldFromText(p, *field, value);
     }
@@ -141,88 +138,63 @@ int LerProjeto(DadosProjeto& p, std::string_view text) {
 
 bool MemoWrit(const std::string& file, std::string_view text, std::string* error,
               const WriteFunction& write) {
-    const WriteFunction sysWrite = [](int fd, const char* data, unsigned long size) {
-        return static_cast<long>(::write(fd, data, size));
-    };
-    const WriteFunction& out = write ? write : sysWrite;
-
-    std::string temp = folderOf(file) + ".qtv-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        setError(error, "cannot create a file in " + folderOf(file) + ": " + std::strerror(errno));
-        return false;
-    }
-    temp.assign(name.data());
-
-    // The new file gets the permissions an ordinary new file would get, or those of the file it
-    // replaces.
-    struct stat existing {};
-    if (stat(file.c_str(), &existing) == 0) {
-        fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-    }
-
-    size_t done = 0;
-    while (done < text.size()) {
-        const long n = out(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (done < text.size()) {
-        setError(error, "cannot write " + file + ": " +
-                            (errno ? std::strerror(errno) : std::string("nothing written")));
-        close(fd);
-        unlink(temp.c_str());
-        return false;
-    }
-    const char eof = kEof;
-    out(fd, &eof, 1);  // the end-of-file mark does not decide the outcome
-    if (fsync(fd) != 0 || close(fd) != 0) {
-        setError(error, "cannot write " + file + ": " + std::strerror(errno));
-        unlink(temp.c_str());
-        return false;
-    }
-    if (rename(temp.c_str(), file.c_str()) != 0) {
-        setError(error, "cannot save " + file + ": " + std::strerror(errno));
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    // The end-of-file mark is part of what must reach the disk: a save that cannot write it has
+    // run out of space, and the earlier file is better kept.
+    std::string bytes(text);
+    bytes += kEof;
+    return WriteFileAtomically(file, bytes, error, write);
 }
 
 std::optional<std::string> lerArquivo(const std::string& file, std::string* error) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.empty()) {
+        setError(error, "no file name given");
+        return std::nullopt;
+    }
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         setError(error, std::strerror(errno));
         return std::nullopt;
     }
-    std::string data;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) {
+    struct stat st {};
+    std::optional<std::string> data;
+    if (fstat(fd, &st) != 0) {
+        setError(error, std::strerror(errno));
+    } else if (S_ISDIR(st.st_mode)) {
+        setError(error, std::strerror(EISDIR));
+    } else if (!S_ISREG(st.st_mode)) {
+        setError(error, "not a regular file (a FIFO, a device or a socket)");
+    } else if (st.st_size > static_cast<off_t>(kMaxProjectFileBytes)) {
+        setError(error, "larger than 1 MiB; a project file is under 1 KiB");
+    } else {
+        // Read no more than one piece beyond the bound, in case the file grew since fstat.
+        std::string text;
+        char buf[65536];
+        bool failed = false;
+        while (text.size() <= kMaxProjectFileBytes) {
+            const ssize_t n = read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) {
                 continue;
             }
-            setError(error, std::strerror(errno));
-            close(fd);
-            return std::nullopt;
+            if (n < 0) {
+                setError(error, std::strerror(errno));
+                failed = true;
+                break;
+            }
+            if (n == 0) {
+                break;
+            }
+            text.append(buf, static_cast<size_t>(n));
         }
-        if (n == 0) {
-            break;
+        if (!failed && text.size() > kMaxProjectFileBytes) {
+            setError(error, "larger than 1 MiB; a project file is under 1 KiB");
+        } else if (!failed) {
+            data = std::move(text);
         }
-        data.append(buf, static_cast<size_t>(n));
     }
     close(fd);
-    if (!data.empty() && data.back() == kEof) {
-        data.pop_back();
+    if (data && !data->empty() && data->back() == kEof) {
+        data->pop_back();
     }
     return data;
 }

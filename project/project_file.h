@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/atomic_file.h"
 #include "core/dados_projeto.h"
 
 namespace vm {
@@ -20,24 +22,28 @@ std::string TextoProjeto(const DadosProjeto& p);
 
 // Sets the 22 input fields from the text, in file order; a field whose tags are missing becomes
 // empty ("", the empty date, 0, false). Results are left as they are. Returns how many of the 22
-// fields were found.
-int LerProjeto(DadosProjeto& p, std::string_view text);
+// fields were found; `missing` (when given) receives the record names of the others, in file
+// order.
+int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing = nullptr);
 
 // The text between the first `open` tag and the first `close` tag (searched from the start of the
 // text); "" when either is missing or the field would be empty or negative in length.
 std::string CampoXml(std::string_view xml, std::string_view open, std::string_view close);
 
-// Writes the system's write(2); tests replace it to fail part-way.
-using WriteFunction = std::function<long(int fd, const char* data, unsigned long size)>;
-
-// Writes the whole text and then the byte 26 through a temporary file in the target's folder that
-// is renamed over the target, so a failed write leaves an existing file as it was. Returns true
-// exactly when every byte of the text was written and the file is in place; on failure `error`
-// (when given) receives the reason.
+// Writes the whole text and then the byte 26 as `file`, replaced whole or not at all
+// (WriteFileAtomically: a link's target, the file's mode and, as root, its owner are kept).
+// Returns true exactly when every byte was written and the file is in place; on failure `error`
+// (when given) receives the reason and an earlier file is unchanged. `write` replaces write(2)
+// for tests.
 bool MemoWrit(const std::string& file, std::string_view text, std::string* error = nullptr,
               const WriteFunction& write = {});
 
-// The whole file without one final byte 26, or nothing when it cannot be opened or read.
+// The largest file that is read as a project (a project file is under 1 KiB).
+inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
+
+// The whole file without one final byte 26, or nothing, with `error` (when given) set, when it
+// cannot be opened or read, is not a regular file (a folder, a FIFO, a device: none is waited
+// for or read without end) or holds more than kMaxProjectFileBytes (read no further than that).
 std::optional<std::string> lerArquivo(const std::string& file, std::string* error = nullptr);
 
 // The whole file without one final byte 26, or "" when it cannot be read.

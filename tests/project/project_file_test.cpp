@@ -205,6 +205,57 @@ TEST(ProjectFile, NonProjectFileGivesEmptyValues) {
     EXPECT_NEAR(p.nAlturaG, 2.425, 1e-12);  // results stay
 }
 
+TEST(ProjectFile, MissingFieldsAreNamed) {
+    DadosProjeto p = startupProject();
+    std::string text = TextoProjeto(p);
+    for (const char* tag : {"<Largura>", "<TelaF>"}) {
+        text.erase(text.find(tag), std::string(tag).size());
+    }
+    std::vector<std::string> missing;
+    EXPECT_EQ(LerProjeto(p, text, &missing), 20);
+    EXPECT_EQ(missing, (std::vector<std::string>{"nLargura", "nTelaF"}));
+}
+
+// What is not a small regular file is refused at once: nothing waits on a FIFO, reads a device
+// without end, or reads a huge file whole.
+TEST(LerArquivo, RefusesWhatIsNotASmallRegularFile) {
+    TempFolder dir;
+    const std::string fifo = dir.path() + "f.qtv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.path() + "enorme.qtv";  // sparse: 2 GiB that take no space
+    writeBytes(huge, "<Projeto>x</Projeto>");
+    ASSERT_EQ(truncate(huge.c_str(), 2LL << 30), 0);
+    const std::string justOver = dir.path() + "grande.qtv";
+    writeBytes(justOver, std::string(kMaxProjectFileBytes + 1, ' '));
+    const std::string justUnder = dir.path() + "limite.qtv";
+    writeBytes(justUnder, std::string(kMaxProjectFileBytes, ' '));
+
+    const struct {
+        std::string file;
+        const char* says;  // "" for a file that is read
+    } cases[] = {
+        {fifo, "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {dir.path(), "Is a directory"},
+        {huge, "larger than 1 MiB"},
+        {justOver, "larger than 1 MiB"},
+        {dir.path() + "missing.qtv", "No such file"},
+        {"", "no file name"},
+        {justUnder, ""},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const auto text = lerArquivo(c.file, &error);
+        if (*c.says == '\0') {
+            ASSERT_TRUE(text.has_value()) << c.file << ": " << error;
+            EXPECT_EQ(text->size(), kMaxProjectFileBytes);
+        } else {
+            EXPECT_FALSE(text.has_value()) << c.file;
+            EXPECT_NE(error.find(c.says), std::string::npos) << c.file << ": " << error;
+        }
+    }
+}
+
 TEST(CampoXml, ClosingTagSearchedFromTheStart) {
     EXPECT_EQ(CampoXml("<a>x</a>", "<a>", "</a>"), "x");
     EXPECT_EQ(CampoXml("<a> x </a>", "<a>", "</a>"), " x ");
@@ -229,7 +280,6 @@ TEST(MemoRead, RemovesOneFinalEofByte) {
               "\x1a"
               "abc");
     EXPECT_EQ(MemoRead(dir.path() + "missing.qtv"), "");
-    EXPECT_FALSE(lerArquivo(dir.path()).has_value());  // a folder cannot be read
 }
 
 TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {

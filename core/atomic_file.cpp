@@ -1,0 +1,370 @@
+#include "core/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+namespace vm {
+namespace {
+
+std::atomic<bool> g_unnamedFiles{true};
+
+std::string reason(int err) {
+    return err != 0 ? std::string(": ") + std::strerror(err) : std::string();
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The path with every symbolic link along its last component followed (a dangling link gives
+// the path it points to, so the save creates that file). False with errno set on a loop or an
+// unreadable link.
+bool followLinks(std::string& path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return true;
+        }
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
+        const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+        if (n < 0) {
+            return false;
+        }
+        const std::string link(buf.data(), static_cast<size_t>(n));
+        path = (!link.empty() && link.front() == '/') ? link : folderOf(path) + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// The process's file-creation mask, read without changing it (umask(2) would change it for every
+// thread for a moment).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "Umask:") {
+            unsigned mask = 022;
+            status >> std::oct >> mask;
+            return static_cast<mode_t>(mask & 0777);
+        }
+        status.ignore(1 << 16, '\n');
+    }
+    return 022;
+}
+
+std::string uniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%06x",
+                  (static_cast<unsigned>(now.tv_nsec) ^
+                   static_cast<unsigned>(getpid()) * 2654435761u ^ counter.fetch_add(1) * 40503u) &
+                      0xffffffu);
+    return text;
+}
+
+void syncFolder(const std::string& folder) {
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() {
+    Discard();
+}
+
+AtomicFile::AtomicFile(AtomicFile&& other) noexcept {
+    *this = std::move(other);
+}
+
+AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        m_target = std::move(other.m_target);
+        m_folder = std::move(other.m_folder);
+        m_tempName = std::exchange(other.m_tempName, std::string());
+        m_fd = std::exchange(other.m_fd, -1);
+        m_direct = other.m_direct;
+        m_failed = other.m_failed;
+        m_error = std::move(other.m_error);
+        m_write = std::move(other.m_write);
+    }
+    return *this;
+}
+
+void AtomicFile::UseUnnamedFiles(bool allowed) {
+    g_unnamedFiles = allowed;
+}
+
+bool AtomicFile::fail(const std::string& what, int err) {
+    m_failed = true;
+    m_error = what + reason(err);
+    closeAndRemove();
+    return false;
+}
+
+void AtomicFile::closeAndRemove() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempName.empty()) {
+        unlink(m_tempName.c_str());
+        m_tempName.clear();
+    }
+}
+
+void AtomicFile::Discard() {
+    closeAndRemove();
+}
+
+bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
+    Discard();
+    m_failed = false;
+    m_error.clear();
+    m_direct = false;
+    m_write = write;
+    m_target = target;
+    if (target.empty() || target.back() == '/') {
+        return fail("cannot write \"" + target + "\"", EISDIR);
+    }
+    if (!followLinks(m_target)) {
+        return fail("cannot write " + target, errno);
+    }
+    m_folder = folderOf(m_target);
+
+    struct stat st {};
+    if (stat(m_target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return fail("cannot write " + m_target, EISDIR);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            // A device or a FIFO has no place to be replaced: written straight into.
+            m_fd = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            if (m_fd < 0) {
+                return fail("cannot write " + m_target, errno);
+            }
+            m_direct = true;
+            return true;
+        }
+        if (access(m_target.c_str(), W_OK) != 0) {
+            return fail("cannot write " + m_target, errno);
+        }
+    }
+
+    const std::string folder = m_folder.empty() ? "." : m_folder;
+    if (g_unnamedFiles) {
+        m_fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return fail("cannot create a file in " + folder, errno);
+        }
+    }
+    // No unnamed files on this file system: a hidden named one beside the target.
+    std::string name = m_folder + "." + baseOf(m_target) + ".XXXXXX";
+    m_fd = mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        return fail("cannot create a file in " + folder, errno);
+    }
+    m_tempName = name;
+    return true;
+}
+
+bool AtomicFile::Write(const void* data, size_t size) {
+    if (m_failed || m_fd < 0) {
+        if (!m_failed) {
+            m_failed = true;
+            m_error = "cannot write " + m_target + ": the file is not open";
+        }
+        return false;
+    }
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const long n = m_write ? m_write(m_fd, p, size) : static_cast<long>(::write(m_fd, p, size));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return fail("cannot write " + m_target, errno);
+        }
+        if (n == 0) {
+            return fail("cannot write " + m_target + ": nothing more could be written", 0);
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string AtomicFile::ContentPath() const {
+    if (m_fd < 0) {
+        return "";
+    }
+    if (m_direct) {
+        return m_target;
+    }
+    if (!m_tempName.empty()) {
+        return m_tempName;
+    }
+    return "/proc/self/fd/" + std::to_string(m_fd);
+}
+
+bool AtomicFile::Commit() {
+    if (m_failed) {
+        return false;
+    }
+    if (m_fd < 0) {
+        m_failed = true;
+        m_error = "cannot write " + m_target + ": the file is not open";
+        return false;
+    }
+    if (m_direct) {
+        const int fd = std::exchange(m_fd, -1);
+        if (close(fd) != 0) {
+            return fail("cannot write " + m_target, errno);
+        }
+        return true;
+    }
+
+    struct stat earlier {};
+    const bool exists = stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
+    if (exists) {
+        // Owner first: changing it clears the set-id bits that the mode then restores.
+        if (geteuid() == 0) {
+            if (fchown(m_fd, earlier.st_uid, earlier.st_gid) != 0) {
+                return fail("cannot keep the owner of " + m_target, errno);
+            }
+        } else if (earlier.st_gid != getegid()) {
+            [[maybe_unused]] const int kept = fchown(m_fd, static_cast<uid_t>(-1), earlier.st_gid);
+        }
+        if (fchmod(m_fd, earlier.st_mode & 07777) != 0) {
+            return fail("cannot keep the permissions of " + m_target, errno);
+        }
+    } else if (fchmod(m_fd, 0666 & ~currentUmask()) != 0) {
+        return fail("cannot set the permissions of " + m_target, errno);
+    }
+    if (fsync(m_fd) != 0) {
+        return fail("cannot write " + m_target, errno);
+    }
+
+    if (m_tempName.empty()) {
+        // An unnamed file gets a name by linkat: the target's own when there is no file yet,
+        // else a hidden one that is renamed over the target.
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        if (!exists &&
+            linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            close(std::exchange(m_fd, -1));
+            syncFolder(m_folder);
+            return true;
+        }
+        for (int attempt = 0; m_tempName.empty(); ++attempt) {
+            const std::string name = m_folder + "." + baseOf(m_target) + "." + uniqueSuffix();
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                m_tempName = name;
+            } else if (errno != EEXIST || attempt > 100) {
+                return fail("cannot write " + m_target, errno);
+            }
+        }
+    }
+    if (close(std::exchange(m_fd, -1)) != 0) {
+        return fail("cannot write " + m_target, errno);
+    }
+    if (rename(m_tempName.c_str(), m_target.c_str()) != 0) {
+        if ((errno == EPERM || errno == EACCES) && exists) {
+            // A sticky folder lets only a file's owner replace it; the user may still write it.
+            return commitInPlace();
+        }
+        return fail("cannot replace " + m_target, errno);
+    }
+    m_tempName.clear();
+    syncFolder(m_folder);
+    return true;
+}
+
+bool AtomicFile::commitInPlace() {
+    const int from = open(m_tempName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int to = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    struct stat st {};
+    const auto done = [&](bool ok, const std::string& what, int err) {
+        if (from >= 0) {
+            close(from);
+        }
+        if (to >= 0) {
+            close(to);
+        }
+        return ok ? (closeAndRemove(), true) : fail(what, err);
+    };
+    if (from < 0 || to < 0 || fstat(from, &st) != 0) {
+        return done(false, "cannot replace " + m_target, errno);
+    }
+    // The space is reserved before the first byte of the earlier file is overwritten.
+    if (st.st_size > 0 && fallocate(to, FALLOC_FL_KEEP_SIZE, 0, st.st_size) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS) {
+        return done(false, "cannot write " + m_target, errno);
+    }
+    char buf[65536];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = read(from, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return done(false, "cannot write " + m_target, errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        for (ssize_t put = 0; put < n;) {
+            const ssize_t w = pwrite(to, buf + put, static_cast<size_t>(n - put), offset);
+            if (w < 0 && errno == EINTR) {
+                continue;
+            }
+            if (w <= 0) {
+                return done(false, "cannot write " + m_target, w < 0 ? errno : ENOSPC);
+            }
+            put += w;
+            offset += w;
+        }
+    }
+    if (ftruncate(to, offset) != 0 || fsync(to) != 0) {
+        return done(false, "cannot write " + m_target, errno);
+    }
+    return done(true, "", 0);
+}
+
+bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error,
+                         const WriteFunction& write) {
+    AtomicFile file;
+    const bool ok = file.Open(target, write) && file.Write(bytes) && file.Commit();
+    if (!ok && error != nullptr) {
+        *error = file.Error();
+    }
+    return ok;
+}
+
+}  // namespace vm

@@ -1,0 +1,93 @@
+#pragma once
+// Output files that are replaced whole or not at all. The new content goes into a temporary file
+// in the target's folder (an unnamed O_TMPFILE file where the file system offers one, so a killed
+// writer leaves nothing behind; else a hidden ".NAME.XXXXXX"), is flushed to disk, and only then
+// takes the target's place. Any failure removes the temporary file, leaves the earlier file as it
+// was, and says why.
+//
+// What a save on Linux is expected to keep:
+// - a symbolic link as target: the file it points to is replaced and the link stays;
+// - an existing file's permission bits, and, when run as root, its owner and group (an ordinary
+//   user keeps the group when a member of it);
+// - a read-only existing file is not replaced (permission denied);
+// - in a sticky shared folder (/tmp), where only a file's owner may replace it, a file that the
+//   user may write is rewritten in place after its space has been reserved.
+// A target that is a device or a FIFO (/dev/stdout, /dev/null) is written straight into: it has
+// no place to be replaced.
+//
+// Plain C++ and POSIX; used by every writer of output files (project, report pages, exports, the
+// PDF printer, the downloaded installer). Not thread-safe per object.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vm {
+
+// write(2) as the writer calls it; tests replace it to fail part-way or write a little at a time.
+using WriteFunction = std::function<long(int fd, const char* data, unsigned long size)>;
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    // Discards the new file unless it was committed.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    AtomicFile(AtomicFile&& other) noexcept;
+    AtomicFile& operator=(AtomicFile&& other) noexcept;
+
+    // Prepares an empty new file that is to take `target`'s place. Returns false, with Error()
+    // set, when the target is a folder, an existing read-only file, a link loop, or when no file
+    // can be created in its folder. `write` replaces write(2) for the writes of this object.
+    bool Open(const std::string& target, const WriteFunction& write = {});
+
+    // Appends bytes, repeating short writes. Returns false, with Error() set, on the first failure;
+    // every later Write and the Commit fail then too.
+    bool Write(const void* data, size_t size);
+    bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
+
+    // A path through which other code may write the new file's content while it is open
+    // ("/proc/self/fd/N" for an unnamed file, else the temporary file's own name). What is written
+    // there replaces what Write wrote.
+    std::string ContentPath() const;
+
+    // Flushes the new file to disk, gives it the earlier file's mode (and owner) and puts it in
+    // the target's place. Returns false, with Error() set, when anything fails; the earlier file
+    // is then unchanged and no temporary file remains.
+    bool Commit();
+
+    // Removes the new file; the target stays as it was. Nothing happens after a Commit.
+    void Discard();
+
+    // The reason of the last failure ("" while none), naming the file.
+    const std::string& Error() const { return m_error; }
+    // The file that is replaced: the target, with symbolic links followed.
+    const std::string& Target() const { return m_target; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Whether unnamed (O_TMPFILE) files are tried first (initially true). Tests turn it off to run
+    // the named temporary file that file systems without them get.
+    static void UseUnnamedFiles(bool allowed);
+
+private:
+    bool fail(const std::string& what, int err);
+    bool commitInPlace();
+    void closeAndRemove();
+
+    std::string m_target;    // links followed
+    std::string m_folder;    // the target's folder, ending in "/"
+    std::string m_tempName;  // the named temporary file; "" for an unnamed one or a device
+    int m_fd = -1;
+    bool m_direct = false;  // writing straight into a device or FIFO
+    bool m_failed = false;
+    std::string m_error;
+    WriteFunction m_write;
+};
+
+// Writes `bytes` as the whole new content of `target` through an AtomicFile. Returns false with
+// `error` (when given) set on failure; the earlier file is then unchanged.
+bool WriteFileAtomically(const std::string& target, std::string_view bytes,
+                         std::string* error = nullptr, const WriteFunction& write = {});
+
+}  // namespace vm

@@ -1,0 +1,314 @@
+// The output-file writer on real files: a small tmpfs that fills up, real links, modes, owners,
+// sticky folders and devices.
+#include "core/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+
+class Folder {
+public:
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "vm-atomic-Área-XXXXXX").string();
+        m_path = mkdtemp(pattern.data());
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& path() const { return m_path; }
+    // Every entry of the folder, hidden ones included.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_path)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::string m_path;
+};
+
+std::string readBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+mode_t modeOf(const std::string& file) {
+    struct stat st {};
+    stat(file.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// Runs `body` in a child process as the user "nobody"; returns the child's exit code (0 when
+// `body` returned true). Skips when the test does not run as root.
+int asNobody(const std::function<bool()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+            _exit(3);
+        }
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+// Both ways of making the temporary file: unnamed (O_TMPFILE) and the named fallback.
+class AtomicFileTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { AtomicFile::UseUnnamedFiles(GetParam()); }
+    void TearDown() override { AtomicFile::UseUnnamedFiles(true); }
+    Folder m_dir;
+};
+
+INSTANTIATE_TEST_SUITE_P(TempFile, AtomicFileTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
+
+TEST_P(AtomicFileTest, NewAndReplacedFilesAndTheirModes) {
+    const std::string file = m_dir / "Sala de Reunião_Calculo_Tela.qtv";
+    const mode_t mask = umask(027);
+    ASSERT_TRUE(WriteFileAtomically(file, "first"));
+    umask(mask);
+    EXPECT_EQ(readBytes(file), "first");
+    EXPECT_EQ(modeOf(file), 0666 & ~027);
+
+    for (const mode_t mode : {0600, 0640, 0755, 02775}) {
+        chmod(file.c_str(), mode);
+        std::string error;
+        ASSERT_TRUE(WriteFileAtomically(file, "mode " + std::to_string(mode), &error)) << error;
+        EXPECT_EQ(readBytes(file), "mode " + std::to_string(mode));
+        EXPECT_EQ(modeOf(file), mode);
+    }
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"Sala de Reunião_Calculo_Tela.qtv"});
+}
+
+TEST_P(AtomicFileTest, RootKeepsOwnerAndGroup) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a file away";
+    }
+    const std::string file = m_dir / "shared.qtv";
+    writeBytes(file, "earlier");
+    ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
+    chmod(file.c_str(), 04750);  // set-id bits survive the change of owner
+    ASSERT_TRUE(WriteFileAtomically(file, "later"));
+    struct stat st {};
+    stat(file.c_str(), &st);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 04750u);
+    EXPECT_EQ(readBytes(file), "later");
+}
+
+TEST_P(AtomicFileTest, LinksAreFollowedAndKept) {
+    fs::create_directory(m_dir / "real");
+    const std::string real = m_dir / "real/projeto.qtv";
+    writeBytes(real, "earlier");
+    // A relative link, a link to that link, and a dangling link.
+    fs::create_symlink("real/projeto.qtv", m_dir / "link.qtv");
+    fs::create_symlink(m_dir / "link.qtv", m_dir / "link2.qtv");
+    fs::create_symlink("real/novo.qtv", m_dir / "dangling.qtv");
+
+    ASSERT_TRUE(WriteFileAtomically(m_dir / "link2.qtv", "through two links"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.qtv"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link2.qtv"));
+    EXPECT_EQ(readBytes(real), "through two links");
+
+    ASSERT_TRUE(WriteFileAtomically(m_dir / "dangling.qtv", "created where it points"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.qtv"));
+    EXPECT_EQ(readBytes(m_dir / "real/novo.qtv"), "created where it points");
+
+    fs::create_symlink("loop-b", m_dir / "loop-a");
+    fs::create_symlink("loop-a", m_dir / "loop-b");
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(m_dir / "loop-a", "x", &error));
+    EXPECT_NE(error.find("symbolic links"), std::string::npos) << error;
+}
+
+TEST_P(AtomicFileTest, FailuresKeepTheEarlierFileAndLeaveNoTemporaryFile) {
+    const std::string file = m_dir / "p.qtv";
+    writeBytes(file, "earlier contents");
+    int calls = 0;
+    const WriteFunction failing = [&](int fd, const char* data, unsigned long size) -> long {
+        if (++calls > 1) {
+            errno = EIO;
+            return -1;
+        }
+        return ::write(fd, data, size < 3 ? size : 3);
+    };
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(file, "new contents", &error, failing));
+    EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+    EXPECT_NE(error.find(file), std::string::npos) << error;
+
+    const WriteFunction nothing = [](int, const char*, unsigned long) -> long { return 0; };
+    EXPECT_FALSE(WriteFileAtomically(file, "new contents", &error, nothing));
+    EXPECT_EQ(readBytes(file), "earlier contents");
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"p.qtv"});
+
+    // A folder, a missing folder, an empty name.
+    EXPECT_FALSE(WriteFileAtomically(m_dir.path(), "x", &error));
+    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_FALSE(WriteFileAtomically(m_dir / "no/such/x.qtv", "x", &error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    EXPECT_FALSE(WriteFileAtomically("", "x", &error));
+}
+
+TEST_P(AtomicFileTest, OtherWritersUseTheContentPath) {
+    const std::string file = m_dir / "relatório.pdf";
+    writeBytes(file, "earlier");
+    AtomicFile out;
+    ASSERT_TRUE(out.Open(file)) << out.Error();
+    std::ofstream(out.ContentPath(), std::ios::binary) << "%PDF written by name";
+    EXPECT_EQ(readBytes(file), "earlier");  // nothing in place before the commit
+    ASSERT_TRUE(out.Commit()) << out.Error();
+    EXPECT_EQ(readBytes(file), "%PDF written by name");
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"relatório.pdf"});
+}
+
+TEST(AtomicFile, AKilledWriterLeavesNothingBehind) {
+    Folder dir;
+    const std::string file = dir / "p.qtv";
+    writeBytes(file, "earlier");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        AtomicFile out;
+        const bool ok = out.Open(file) && out.Write(std::string(100000, 'x'));
+        [[maybe_unused]] ssize_t told = write(ready[1], ok ? "y" : "n", 1);
+        pause();  // killed while the new file is half made
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, 'y');
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_EQ(readBytes(file), "earlier");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"p.qtv"});
+}
+
+TEST(AtomicFile, DevicesAreWrittenStraightInto) {
+    std::string error;
+    EXPECT_TRUE(WriteFileAtomically("/dev/null", "anything", &error)) << error;
+    EXPECT_FALSE(WriteFileAtomically("/dev/full", "anything", &error));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+}
+
+TEST(AtomicFile, ReadOnlyFilesAreNotReplaced) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as another user";
+    }
+    Folder dir;
+    chmod(dir.path().c_str(), 0777);
+    const std::string file = dir / "ro.qtv";
+    writeBytes(file, "earlier");
+    chown(file.c_str(), kNobody, kNobody);
+    chmod(file.c_str(), 0444);
+    EXPECT_EQ(asNobody([&] {
+                  std::string error;
+                  return !WriteFileAtomically(file, "later", &error) &&
+                         error.find("Permission denied") != std::string::npos;
+              }),
+              0);
+    EXPECT_EQ(readBytes(file), "earlier");
+}
+
+TEST(AtomicFile, StickyFolderFileThatTheUserMayWrite) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as another user";
+    }
+    Folder dir;
+    chmod(dir.path().c_str(), 01777);
+    const std::string shared = dir / "compartilhado.qtv";  // root's, writable by everyone
+    writeBytes(shared, "earlier contents, longer than the new ones");
+    chmod(shared.c_str(), 0666);
+    const std::string closed = dir / "fechado.qtv";  // root's, not writable by others
+    writeBytes(closed, "earlier");
+    chmod(closed.c_str(), 0644);
+    const std::string own = dir / "proprio.qtv";
+    writeBytes(own, "earlier");
+    chown(own.c_str(), kNobody, kNobody);
+
+    EXPECT_EQ(asNobody([&] { return WriteFileAtomically(shared, "new"); }), 0);
+    EXPECT_EQ(readBytes(shared), "new");
+    struct stat st {};
+    stat(shared.c_str(), &st);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+
+    EXPECT_EQ(asNobody([&] { return !WriteFileAtomically(closed, "new"); }), 0);
+    EXPECT_EQ(readBytes(closed), "earlier");
+
+    EXPECT_EQ(asNobody([&] { return WriteFileAtomically(own, "new"); }), 0);
+    EXPECT_EQ(readBytes(own), "new");
+    EXPECT_EQ(dir.entries(),
+              (std::vector<std::string>{"compartilhado.qtv", "fechado.qtv", "proprio.qtv"}));
+}
+
+// A real file system that fills up: a 64 KiB tmpfs in a mount namespace of this test's own. Where
+// mounting is not allowed, a writer that fails with ENOSPC after 64 KiB stands in for it.
+TEST(AtomicFile, FullDiskKeepsTheEarlierFile) {
+    Folder dir;
+    WriteFunction fullAfter64k;
+    const bool mounted = unshare(CLONE_NEWNS) == 0 &&
+                         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                         mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k") == 0;
+    if (!mounted) {
+        long written = 0;
+        fullAfter64k = [written](int fd, const char* data, unsigned long size) mutable -> long {
+            // The earlier 20000 bytes take their share of the 64 KiB.
+            if (written + static_cast<long>(size) > 65536 - 20000) {
+                errno = ENOSPC;
+                return -1;
+            }
+            written += static_cast<long>(size);
+            return ::write(fd, data, size);
+        };
+    }
+    const std::string file = dir / "relatório.pdf";
+    const std::string earlier(20000, 'e');
+    ASSERT_TRUE(WriteFileAtomically(file, earlier));
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(file, std::string(60000, 'n'), &error, fullAfter64k));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_EQ(readBytes(file), earlier);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"relatório.pdf"});
+    // The space of the failed attempt is free again.
+    EXPECT_TRUE(WriteFileAtomically(file, std::string(30000, 'n'), &error)) << error;
+    if (mounted) {
+        umount(dir.path().c_str());
+    }
+}
+
+}  // namespace
+}  // namespace vm
