@@ -1,4 +1,6 @@
 // vistametra-report: the program's start-up and calculation without a window.
+#include <csignal>
+
 #include "app/report_tool.h"
 
 #ifdef VM_REPORT_WRITER
@@ -8,6 +10,8 @@
 #endif
 
 int main(int argc, char** argv) {
+    // A closed pipe on standard output is a write error to report, not a silent death.
+    signal(SIGPIPE, SIG_IGN);
 #ifdef VM_REPORT_WRITER
     // Fonts and painting need a GUI application; the tool never shows a window.
     qputenv("QT_QPA_PLATFORM", "offscreen");

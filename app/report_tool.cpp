@@ -1,6 +1,9 @@
 #include "app/report_tool.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -44,8 +47,9 @@ const char* const kFooter =
 
 // After the description of the analysis.
 const char* const kFooterEnd =
-    "\nExit codes: 0 success, 1 a project file that cannot be read or written, 2 a bad command "
-    "line.\n\n"
+    "\nExit codes: 0 success; 1 a file that cannot be read or written (also a file that holds no "
+    "project field, a folder, a FIFO, a device, a file over 1 MiB, and output that did not all "
+    "reach standard output); 2 a bad command line (also an empty file name).\n\n"
     "Examples:\n"
     "  vistametra-report\n"
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
@@ -72,6 +76,20 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p) {
         }
     }
     return json;
+}
+
+// Flushes standard output and gives `code`, or 1 with a message when the output did not all get
+// out (a full device, a closed pipe).
+int finishOutput(int code) {
+    errno = 0;
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || !std::cout.good() || std::ferror(stdout)) {
+        const int err = errno;
+        std::cerr << "vistametra-report: cannot write the output"
+                  << (err != 0 ? std::string(": ") + std::strerror(err) : std::string()) << "\n";
+        return 1;
+    }
+    return code;
 }
 
 }  // namespace
@@ -104,10 +122,18 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
-        return 0;
+        return finishOutput(0);
     } catch (const CLI::ParseError& e) {
         std::cerr << "vistametra-report: " << e.what() << " (see --help)\n";
         return 2;
+    }
+    for (const char* name : {"PROJECT.qtv", "--save", "--output"}) {
+        const CLI::Option* option = app.get_option(name);
+        if (option->count() > 0 && option->as<std::string>().empty()) {
+            std::cerr << "vistametra-report: " << (name[0] == '-' ? name : "the project file")
+                      << ": an empty file name\n";
+            return 2;
+        }
     }
 
     // Check the overrides before anything runs.
@@ -154,9 +180,19 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             std::cerr << "vistametra-report: cannot read " << projectFile << ": " << error << "\n";
             return 1;
         }
-        if (LerProjeto(p, *text) == 0) {
-            std::cerr << "vistametra-report: warning: " << projectFile
-                      << " holds no project field; every field is empty\n";
+        std::vector<std::string> missing;
+        if (LerProjeto(p, *text, &missing) == 0) {
+            std::cerr << "vistametra-report: " << projectFile
+                      << " is not a Vistametra project: it holds no project field\n";
+            return 1;
+        }
+        if (!missing.empty()) {
+            std::cerr << "vistametra-report: warning: " << projectFile << " lacks the field"
+                      << (missing.size() > 1 ? "s" : "");
+            for (size_t i = 0; i < missing.size(); ++i) {
+                std::cerr << (i == 0 ? " " : ", ") << missing[i];
+            }
+            std::cerr << (missing.size() > 1 ? "; they are" : "; it is") << " empty\n";
         }
     }
     for (const Override& o : overrides) {
@@ -195,7 +231,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
         std::cout << out.dump(2) << "\n";
     }
-    return std::cout.good() ? 0 : 1;
+    return finishOutput(0);
 }
 
 }  // namespace vm

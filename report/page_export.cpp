@@ -1,5 +1,6 @@
 #include "report/page_export.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -9,7 +10,11 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "core/atomic_file.h"
 #include "report/emf_player.h"
 
 namespace vm {
@@ -20,6 +25,41 @@ void SetError(QString* error, const QString& text) {
     if (error != nullptr) {
         *error = text;
     }
+}
+
+// A file's name as the file system takes it.
+std::string LocalName(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+// Files made in memory, written as one set: each is made in full beside its target, and only
+// when every one of them is on disk do they take their targets' places, so a failure leaves
+// every earlier file as it was.
+bool WriteFiles(const std::vector<std::pair<QString, QByteArray>>& files, QString* error) {
+    std::vector<AtomicFile> staged(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const QByteArray& bytes = files[i].second;
+        if (!staged[i].Open(LocalName(files[i].first)) ||
+            !staged[i].Write(bytes.constData(), static_cast<size_t>(bytes.size()))) {
+            SetError(error, QString::fromStdString(staged[i].Error()));
+            return false;
+        }
+    }
+    for (AtomicFile& file : staged) {
+        if (!file.Commit()) {
+            SetError(error, QString::fromStdString(file.Error()));
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList NamesOf(const std::vector<std::pair<QString, QByteArray>>& files) {
+    QStringList names;
+    for (const auto& file : files) {
+        names << file.first;
+    }
+    return names;
 }
 
 EmfPlayer LoadPage(const QString& fileName) {
@@ -72,42 +112,50 @@ bool ExportPagesToPdf(const QStringList& pageFiles, const QString& pdfName, cons
         SetError(error, QStringLiteral("no pages to write"));
         return false;
     }
-    QPdfWriter writer(pdfName);
-    writer.setResolution(1200);
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("Vistametra"));
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        SetError(error, QStringLiteral("cannot write %1").arg(pdfName));
-        return false;
-    }
-    const QRectF sheet(0, 0, writer.width(), writer.height());
-    for (qsizetype i = 0; i < pageFiles.size(); ++i) {
-        if (i > 0 && !writer.newPage()) {
-            painter.end();
-            SetError(error, QStringLiteral("cannot add a page to %1").arg(pdfName));
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Vistametra"));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            SetError(error, QStringLiteral("cannot write %1").arg(pdfName));
             return false;
         }
-        PaintPageOnSheet(painter, LoadPage(pageFiles[i]), sheet, placement);
+        const QRectF sheet(0, 0, writer.width(), writer.height());
+        for (qsizetype i = 0; i < pageFiles.size(); ++i) {
+            if (i > 0 && !writer.newPage()) {
+                painter.end();
+                SetError(error, QStringLiteral("cannot add a page to %1").arg(pdfName));
+                return false;
+            }
+            PaintPageOnSheet(painter, LoadPage(pageFiles[i]), sheet, placement);
+        }
+        if (!painter.end()) {
+            SetError(error, QStringLiteral("cannot write %1").arg(pdfName));
+            return false;
+        }
     }
-    if (!painter.end()) {
-        SetError(error, QStringLiteral("cannot write %1").arg(pdfName));
-        return false;
-    }
-    return true;
+    return WriteFiles({{pdfName, pdf}}, error);
 }
 
 QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosenName,
                              QString* error, const SheetPlacement& placement) {
-    QStringList written;
+    std::vector<std::pair<QString, QByteArray>> files;
     constexpr int kDpi = 96;
     const QSizeF size(kA4SheetMm.width() / 25.4 * kDpi, kA4SheetMm.height() / 25.4 * kDpi);
     for (qsizetype i = 0; i < pageFiles.size(); ++i) {
         const QString name = NumberedPageName(chosenName, static_cast<int>(i + 1));
+        QByteArray svg;
+        QBuffer buffer(&svg);
+        buffer.open(QIODevice::WriteOnly);
         QSvgGenerator generator;
-        generator.setFileName(name);
+        generator.setOutputDevice(&buffer);
         generator.setResolution(kDpi);
         generator.setSize(size.toSize());
         generator.setViewBox(QRectF(QPointF(0, 0), size));
@@ -115,21 +163,21 @@ QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosen
         QPainter painter;
         if (!painter.begin(&generator)) {
             SetError(error, QStringLiteral("cannot write %1").arg(name));
-            return written;
+            return {};
         }
         PaintPageOnSheet(painter, LoadPage(pageFiles[i]), QRectF(QPointF(0, 0), size), placement);
-        if (!painter.end() || !QFileInfo(name).isFile()) {
+        if (!painter.end() || svg.isEmpty()) {
             SetError(error, QStringLiteral("cannot write %1").arg(name));
-            return written;
+            return {};
         }
-        written << name;
+        files.emplace_back(name, svg);
     }
-    return written;
+    return WriteFiles(files, error) ? NamesOf(files) : QStringList{};
 }
 
 QStringList ExportPagesToPng(const QStringList& pageFiles, const QString& chosenName,
                              int dotsPerInch, QString* error, const SheetPlacement& placement) {
-    QStringList written;
+    std::vector<std::pair<QString, QByteArray>> files;
     const int dpi = std::max(10, dotsPerInch);
     const QSize size(qRound(kA4SheetMm.width() / 25.4 * dpi),
                      qRound(kA4SheetMm.height() / 25.4 * dpi));
@@ -138,7 +186,7 @@ QStringList ExportPagesToPng(const QStringList& pageFiles, const QString& chosen
         QImage image(size, QImage::Format_RGB32);
         if (image.isNull()) {
             SetError(error, QStringLiteral("not enough memory for %1").arg(name));
-            return written;
+            return {};
         }
         image.setDotsPerMeterX(qRound(dpi / 0.0254));
         image.setDotsPerMeterY(qRound(dpi / 0.0254));
@@ -146,13 +194,16 @@ QStringList ExportPagesToPng(const QStringList& pageFiles, const QString& chosen
             QPainter painter(&image);
             PaintPageOnSheet(painter, LoadPage(pageFiles[i]), QRectF(image.rect()), placement);
         }
-        if (!image.save(name, "PNG")) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG")) {
             SetError(error, QStringLiteral("cannot write %1").arg(name));
-            return written;
+            return {};
         }
-        written << name;
+        files.emplace_back(name, png);
     }
-    return written;
+    return WriteFiles(files, error) ? NamesOf(files) : QStringList{};
 }
 
 QStringList ExportPages(const QStringList& pageFiles, const QString& chosenName,
@@ -168,17 +219,17 @@ QStringList ExportPages(const QStringList& pageFiles, const QString& chosenName,
     if (suffix == QLatin1String("png")) {
         return ExportPagesToPng(pageFiles, chosenName, 150, error);
     }
-    QStringList written;
+    std::vector<std::pair<QString, QByteArray>> files;
     for (qsizetype i = 0; i < pageFiles.size(); ++i) {
-        const QString name = NumberedPageName(chosenName, static_cast<int>(i + 1));
-        QFile::remove(name);
-        if (!QFile::copy(pageFiles[i], name)) {
-            SetError(error, QStringLiteral("cannot write %1").arg(name));
-            return written;
+        QFile page(pageFiles[i]);
+        if (!page.open(QIODevice::ReadOnly)) {
+            SetError(error,
+                     QStringLiteral("cannot read %1: %2").arg(pageFiles[i], page.errorString()));
+            return {};
         }
-        written << name;
+        files.emplace_back(NumberedPageName(chosenName, static_cast<int>(i + 1)), page.readAll());
     }
-    return written;
+    return WriteFiles(files, error) ? NamesOf(files) : QStringList{};
 }
 
 }  // namespace vm

@@ -37,13 +37,13 @@ void PaintPageOnSheet(QPainter& painter, const EmfPlayer& page, const QRectF& sh
 QString NumberedPageName(const QString& chosenName, int pageNumber);
 
 // One A4 PDF page per page file, fonts embedded, the document titled `title`. A page file that
-// cannot be read gives a blank page. Returns false with `error` set when the PDF cannot be
-// written.
+// cannot be read gives a blank page. The file is replaced whole or not at all (AtomicFile).
+// Returns false with `error` set when the PDF cannot be written; an earlier file is then unchanged.
 bool ExportPagesToPdf(const QStringList& pageFiles, const QString& pdfName, const QString& title,
                       QString* error = nullptr, const SheetPlacement& placement = {});
 
 // One A4 SVG per page file, named by NumberedPageName. Returns the names written; on a failure
-// the list stops before the failing page and `error` says why.
+// nothing is written (every earlier file stays as it was), the list is empty and `error` says why.
 QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosenName,
                              QString* error = nullptr, const SheetPlacement& placement = {});
 
@@ -54,7 +54,8 @@ QStringList ExportPagesToPng(const QStringList& pageFiles, const QString& chosen
                              const SheetPlacement& placement = {});
 
 // By the chosen name's extension (any case): ".pdf" one PDF, ".svg" and ".png" a file per page,
-// anything else a copy of each page file (".emf" pages). Returns the names written.
+// anything else a copy of each page file (".emf" pages). Returns the names written; empty, with
+// `error` set and every earlier file unchanged, on a failure.
 QStringList ExportPages(const QStringList& pageFiles, const QString& chosenName,
                         const QString& title, QString* error = nullptr);
 

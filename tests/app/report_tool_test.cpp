@@ -1,7 +1,13 @@
 // vistametra-report run as a real process.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -196,13 +202,26 @@ TEST_F(ReportTool, OpensSavesAndRefusesFiles) {
     EXPECT_EQ(slurp(m_dir / "second.qtv"), first);
     EXPECT_EQ(nlohmann::json::parse(reopened.out)["nFatorX"], 1.7);
 
-    // A file with no field: a warning, every field empty.
+    // A file with no field is refused; one with some fields missing is read with a warning that
+    // names them, the missing ones empty.
     std::ofstream(m_dir / "other.txt") << "not a project";
     const ToolRun other = run({"other.txt", "--json"});
-    EXPECT_EQ(other.exitCode, 0);
-    EXPECT_NE(other.err.find("warning"), std::string::npos);
-    const auto j = nlohmann::json::parse(other.out);
-    EXPECT_EQ(j["cProjeto"], "");
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_NE(other.err.find("other.txt is not a Vistametra project"), std::string::npos)
+        << other.err;
+    EXPECT_EQ(other.out, "");
+    std::string partial = first;
+    partial.erase(partial.find("<Data>"), 6);
+    partial.erase(partial.find("<Aspecto>"), 9);
+    std::ofstream(m_dir / "parcial.qtv", std::ios::binary) << partial;
+    const ToolRun some = run({"parcial.qtv", "--json"});
+    EXPECT_EQ(some.exitCode, 0) << some.err;
+    EXPECT_NE(
+        some.err.find("warning: parcial.qtv lacks the fields cData, nAspecto; they are empty"),
+        std::string::npos)
+        << some.err;
+    const auto j = nlohmann::json::parse(some.out);
+    EXPECT_EQ(j["cProjeto"], "Sala 2");
     EXPECT_EQ(j["cData"], "  /  /  ");
     EXPECT_EQ(j["nAspecto"], 0.0);
 
@@ -333,6 +352,140 @@ TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
     EXPECT_NE(bad.err.find(".pdf"), std::string::npos);
     const ToolRun unwritable = run({"-o", "no/such/folder/rel.pdf"});
     EXPECT_EQ(unwritable.exitCode, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs the tool with its standard output on `out` (its standard error to stderr_path) and returns
+// its exit code; -1 when it did not end by itself within 20 seconds (it is then killed).
+int runWithOutput(int out, const std::vector<std::string>& args, const fs::path& dir,
+                  std::string* err = nullptr) {
+    const fs::path errFile = dir / "stderr";
+    const pid_t child = fork();
+    if (child == 0) {
+        std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        if (dup2(out, 1) < 0 || !freopen(errFile.c_str(), "w", stderr) || chdir(dir.c_str()) != 0) {
+            _exit(99);
+        }
+        execv(argv[0], argv.data());
+        _exit(98);
+    }
+    int status = 0;
+    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 200) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        usleep(100000);
+    }
+    if (err != nullptr) {
+        *err = slurp(errFile);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ReportTool, OutputThatDoesNotGetOutIsAFailure) {
+    std::string err;
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    EXPECT_EQ(runWithOutput(full, {"--json"}, m_dir, &err), 1);
+    EXPECT_NE(err.find("cannot write the output: No space left"), std::string::npos) << err;
+    EXPECT_EQ(runWithOutput(full, {"--help"}, m_dir, &err), 1);
+    close(full);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);  // nobody reads
+    EXPECT_EQ(runWithOutput(pipeEnds[1], {"--summary"}, m_dir, &err), 1);
+    EXPECT_NE(err.find("Broken pipe"), std::string::npos) << err;
+    close(pipeEnds[1]);
+
+    const int null = open("/dev/null", O_WRONLY);
+    EXPECT_EQ(runWithOutput(null, {"--json"}, m_dir, &err), 0) << err;
+    close(null);
+}
+
+TEST_F(ReportTool, FileNamesAndKindsOfFileAreChecked) {
+    ASSERT_EQ(mkfifo((m_dir / "f.qtv").c_str(), 0600), 0);
+    fs::create_directory(m_dir / "Área de Trabalho");
+    std::ofstream(m_dir / "enorme.qtv") << "<Projeto>x</Projeto>";
+    fs::resize_file(m_dir / "enorme.qtv", 2ULL << 30);  // sparse
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {{""}, 2, "empty file name"},
+        {{"--save", ""}, 2, "--save: an empty file name"},
+        {{"-o", ""}, 2, "--output: an empty file name"},
+        {{"f.qtv"}, 1, "f.qtv: not a regular file"},
+        {{"/dev/zero"}, 1, "/dev/zero: not a regular file"},
+        {{"Área de Trabalho"}, 1, "Is a directory"},
+        {{"enorme.qtv"}, 1, "larger than 1 MiB"},
+    };
+    const int null = open("/dev/null", O_WRONLY);
+    for (const auto& c : cases) {
+        std::string err;
+        EXPECT_EQ(runWithOutput(null, c.args, m_dir, &err), c.exitCode) << c.says;
+        EXPECT_NE(err.find(c.says), std::string::npos) << err;
+    }
+    close(null);
+}
+
+// A full disk: the tool runs in a mount namespace of its own with a small tmpfs as the output
+// folder, which holds the earlier good files but not a second copy of them.
+TEST_F(ReportTool, FullDiskKeepsTheEarlierFilesAndFails) {
+    if (system("unshare -m true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here (unshare -m needs root)";
+    }
+    ASSERT_EQ(run({"-o", "rel.pdf", "--save", "p.qtv"}).exitCode, 0);
+    ASSERT_EQ(run({"-o", "rel.svg"}).exitCode, 0);
+    const struct {
+        const char* args;
+        std::vector<std::string> kept;
+    } cases[] = {
+        {"-o cheio/rel.pdf", {"rel.pdf"}},
+        {"-o cheio/rel.svg", {"rel_0001.svg", "rel_0002.svg"}},
+        {"--save cheio/p.qtv -o cheio/rel.pdf", {"p.qtv", "rel.pdf"}},
+    };
+    for (const auto& c : cases) {
+        std::string copies;
+        uintmax_t total = 0;
+        for (const std::string& name : c.kept) {
+            copies += " && cp " + name + " cheio/";
+            total += fs::file_size(m_dir / name);
+        }
+        // Room for the earlier files and a few blocks more: not for new copies of them all.
+        const std::string script = "cd '" + m_dir.string() +
+                                   "' && rm -rf cheio && mkdir cheio && " +
+                                   "unshare -m sh -c 'mount --make-rprivate / && mount -t tmpfs "
+                                   "-o size=" +
+                                   std::to_string(total / 1024 + 16) + "k tmpfs cheio" + copies +
+                                   " && " + std::string(VM_BUILD_DIR) + "/vistametra-report " +
+                                   c.args + " 2>err.txt; code=$?; ls -A cheio > list.txt; " +
+                                   "for f in cheio/*; do cmp -s $f ${f#cheio/} || echo $f; done "
+                                   "> changed.txt; exit $code'";
+        const int status = system(script.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << c.args;
+        EXPECT_NE(slurp(m_dir / "err.txt").find("No space left"), std::string::npos)
+            << c.args << ": " << slurp(m_dir / "err.txt");
+        EXPECT_EQ(slurp(m_dir / "changed.txt"), "") << c.args;  // every earlier file intact
+        std::string expected;
+        for (const std::string& name : c.kept) {
+            expected += name + "\n";  // and nothing else: no temporary file is left
+        }
+        EXPECT_EQ(slurp(m_dir / "list.txt"), expected) << c.args;
+    }
 }
 
 }  // namespace
