@@ -6,6 +6,7 @@
 #include "core/program_values.h"
 #include "core/single_instance.h"
 #include "core/startup.h"
+#include "report/preview.h"
 #include "report/printers.h"
 #include "report/report_calculo.h"
 #include "runtime/error_handler.h"
@@ -76,6 +77,7 @@ int StartProgram(const ProgramStart& options) {
         return GetPrinter();
     };
     mainWindowProcedures().getDefaultPrinter = GetDefaultPrinter;
+    mainWindowProcedures().previewToFront = BringPreviewForward;
     if (options.checkForUpdates) {
         mainWindowProcedures().update = [](bool manual) { Update(manual); };
     } else {

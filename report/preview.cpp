@@ -600,6 +600,22 @@ void PreviewSession::Close() {
 
 }  // namespace
 
+bool BringPreviewForward() {
+    if (!g_previewOpen) {
+        return false;
+    }
+    for (const char* form : {kPreviewForm, kBarForm}) {
+        if (QWidget* window = FormWidget(form)) {
+            window->showNormal();
+            window->raise();
+        }
+    }
+    if (QWidget* bar = FormWidget(kBarForm)) {
+        bar->activateWindow();
+    }
+    return true;
+}
+
 void ShowPreview() {
     PrintJob& job = printJob();
     if (g_previewOpen || !job.HasPrinter() || job.nPageFiles < 1 || MainFormWidget() == nullptr) {

@@ -15,4 +15,7 @@ namespace vm {
 // RunModalDialog as "PreviewPrint" and "PreviewGoToPage" (report/preview_dialogs.h).
 void ShowPreview();
 
+// When a preview is open, brings its windows to the front and returns true; else false.
+bool BringPreviewForward();
+
 }  // namespace vm

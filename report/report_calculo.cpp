@@ -13,11 +13,16 @@
 #include "report/printers.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
+#include "runtime/process.h"
 #include "ui/qt_text.h"
 
 namespace vm {
 
 void ReportCalculo() {
+    // The open preview still reads the job record and its page files: nothing may replace them.
+    if (BringPreviewForward()) {
+        return;
+    }
     const DadosProjeto& p = projeto();
     const ProgramValues& values = programValues();
     const std::string nomePdf = NomePdf(p.cProjeto);
@@ -56,13 +61,19 @@ void ReportCalculo() {
     const std::string folder = TempFolder();
     BuildReportPages(p, canvas, [&](int n) {
         job.nPageFiles = n;
-        return PageFileName(folder, job.cPreviewId, n);
+        std::string page = PageFileName(folder, job.cPreviewId, n);
+        // Whatever ends the program while the preview is open, the page files go with it.
+        RemoveAtProcessEnd(page);
+        return page;
     });
 
     ShowPreview();
     // The preview deletes the page files when it closes; should it not have opened (no main
     // window), they go now rather than stay behind in the temporary folder.
     DeletePageFiles(folder, job.cPreviewId);
+    for (const std::string& page : job.PageFiles()) {
+        KeepAtProcessEnd(page);
+    }
 }
 
 }  // namespace vm

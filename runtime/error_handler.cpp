@@ -142,7 +142,7 @@ std::optional<ErrorAnswer> recoverable(const ErrorRecord& error) {
     const std::string message = ErrorMessage(error);
     if (fatalDepth > 2) {
         logInternalFailure(message);
-        EndProcessNoReturn(0);
+        EndProcessNoReturn(kFatalExitCode);
     }
 
     const int log = HTML_ErrorLog();
@@ -232,6 +232,11 @@ __attribute__((noinline)) void onFatalSignal(int signal, siginfo_t* info, void* 
     handle(error, {pc, true, signal == SIGABRT});
 }
 
+void onEndSignal(int signal) {
+    RemoveFilesAtProcessEnd();
+    raise(signal);  // the handler was reset: the default action ends the process
+}
+
 std::string demangled(const char* name) {
     int status = 0;
     char* text = abi::__cxa_demangle(name, nullptr, nullptr, &status);
@@ -290,6 +295,16 @@ void ErrorSys() {
         for (int signal : {SIGSEGV, SIGFPE, SIGABRT, SIGBUS, SIGILL}) {
             sigaction(signal, &action, nullptr);
         }
+
+        // Asked to end from outside: the files that must not outlive the process go, then the
+        // signal ends it as it would have.
+        struct sigaction ending {};
+        ending.sa_handler = onEndSignal;
+        ending.sa_flags = SA_RESETHAND;
+        sigemptyset(&ending.sa_mask);
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            sigaction(signal, &ending, nullptr);
+        }
     });
 }
 
@@ -308,7 +323,7 @@ __attribute__((noinline)) void RaiseMgError(const std::string& message) {
     error.Description = message + " Program terminated.";
     if (std::optional<ErrorAnswer> answer = recoverable(error)) {
         // Never: the record asks for no substitute, retry or default.
-        EndProcessNoReturn(0);
+        EndProcessNoReturn(kFatalExitCode);
     }
     handle(error, {__builtin_return_address(0), false, false});
 }
@@ -345,7 +360,7 @@ void ShowError(const std::string& text, const ErrorRecord& error) {
     if (!runtimeState().dialogShown.exchange(true)) {
         ShowErrorBox(runtimeState().showDetail ? text : ErrorMessage(error), "Program Error");
     }
-    EndProcessNoReturn(0);
+    EndProcessNoReturn(kFatalExitCode);
 }
 
 bool ShowDetailError(std::optional<bool> newValue) {

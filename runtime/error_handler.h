@@ -2,7 +2,8 @@
 // The one handler of run-time errors. A few recoverable errors are answered with a value; every
 // other error is fatal: the handler appends an entry to the HTML error log, shows the "Program
 // Error" box with the error and the chain of calls that led to it, and ends the process with exit
-// code 0 (through EndProcess, so tests can observe the end).
+// code 1, kFatalExitCode (through EndProcess, so tests can observe the end): a program that ended
+// on an error does not report success.
 
 #include <optional>
 #include <string>
@@ -10,6 +11,9 @@
 #include "runtime/error_record.h"
 
 namespace vm {
+
+// The exit code of a process ended by a fatal error.
+inline constexpr int kFatalExitCode = 1;
 
 // What DefError answers to a recoverable error.
 struct ErrorAnswer {
@@ -49,7 +53,7 @@ ErrorAnswer DefError(const ErrorRecord& error);
 std::string ErrorMessage(const ErrorRecord& error);
 
 // Shows the "Program Error" box (once per run: the text when the detail switch is on, else
-// ErrorMessage), then ends the process with exit code 0.
+// ErrorMessage), then ends the process with kFatalExitCode.
 [[noreturn]] void ShowError(const std::string& text, const ErrorRecord& error);
 
 // The detail switch: returns the value it had before the call and, when given a value, sets it.

@@ -1410,6 +1410,25 @@ void DoMethod(const std::string& form, const std::string& control, const std::st
     fromAnyThread(form, control, [&] { layer().doControlMethod(form, control, method); });
 }
 
+void CommitFocusedField(const std::string& form) {
+    Callback callback;
+    runOnGuiThread([&] {
+        auto f = layer().findForm(form);
+        if (!f || f->state != FormState::Active || !f->window) {
+            return;
+        }
+        QWidget* focus = f->window->focusWidget();
+        for (const auto& control : f->controls) {
+            if (focus != nullptr && isTextBoxKind(control->kind) && control->widget == focus) {
+                callback = control->onLostFocus;
+            }
+        }
+    });
+    if (callback) {
+        callback();
+    }
+}
+
 void DoEvents() {
     if (!onGuiThread() || QCoreApplication::instance() == nullptr) {
         return;

@@ -287,6 +287,12 @@ FormValue GetFormProperty(const std::string& form, const std::string& property);
 void DoMethod(const std::string& form, const std::string& method);
 void DoMethod(const std::string& form, const std::string& control, const std::string& method);
 
+// Runs the lost-focus procedure of the form's text field that has the keyboard focus, as leaving
+// the field would (its value is read as it stands), and leaves the focus where it is: choosing a
+// menu item moves no focus, so the commands that read what the window holds call this first.
+// Does nothing when the form is not active or no text field of it has the focus.
+void CommitFocusedField(const std::string& form);
+
 // Processes every pending event of the event-loop thread and returns; never waits. On a worker
 // thread it returns at once.
 void DoEvents();

@@ -26,6 +26,21 @@ std::string cp(const char* utf8) {
     return utf8ToWin1252(utf8);
 }
 
+// Until the first TelaRefresh the window's fields are empty; a lost focus then (a box shown by
+// the update check at start-up takes the focus) must not copy them into the project.
+bool g_janelaPreenchida = false;
+
+// Menu commands move no focus: the field being edited is committed as leaving it would.
+void confirmaCampoEmEdicao() {
+    CommitFocusedField(kForm);
+}
+
+// True when a report preview was open and now stands in front: a second report is not made.
+bool previewNaFrente() {
+    const auto& toFront = mainWindowProcedures().previewToFront;
+    return toFront && toFront();
+}
+
 const Rgb kBlue{0, 0, 255};
 const Rgb kRed{255, 0, 0};
 const Rgb kGreen{0, 255, 0};
@@ -162,6 +177,8 @@ void TelaRefresh() {
     set("nTelaAlturat", p.nTelaAltura);
     set("nImagemLargurat", p.nImagemLargura);
     set("nImagemAlturat", p.nImagemAltura);
+    // From here on every field holds the project; the writes below may read them all back.
+    g_janelaPreenchida = true;
     // Each write below may run an on-change sequence that reads the whole window back into the
     // record, so every value is taken from the record at the moment of its write.
     set("nAspectot", projeto().nAspecto);
@@ -174,6 +191,9 @@ void TelaRefresh() {
 }
 
 void DadosRefresh() {
+    if (!g_janelaPreenchida) {
+        return;
+    }
     DadosProjeto& p = projeto();
     p.cProjeto = get("cProjetot").text();
     p.cData = get("cdatat").date();
@@ -220,6 +240,7 @@ void CalcImagemAltura() {
 }
 
 void SalvarArquivo() {
+    confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
     if (MemoWrit(file, TextoProjeto(p))) {
@@ -235,11 +256,26 @@ void AbrirArquivo() {
     if (file.empty()) {
         return;
     }
-    LerProjeto(projeto(), MemoRead(file));
+    std::string motivo;
+    const std::optional<std::string> texto = lerArquivo(file, &motivo);
+    if (!texto) {
+        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + motivo, "Abrir");
+        return;
+    }
+    DadosProjeto lido = projeto();
+    if (LerProjeto(lido, *texto) == 0) {
+        MsgStop(cp("O arquivo selecionado não é um projeto do Vistametra."), "Abrir");
+        return;
+    }
+    projeto() = lido;
     TelaRefresh();
 }
 
 void CalculoComReport() {
+    confirmaCampoEmEdicao();
+    if (previewNaFrente()) {
+        return;
+    }
     Calculo(projeto());
     if (mainWindowProcedures().reportCalculo) {
         mainWindowProcedures().reportCalculo();
@@ -247,6 +283,10 @@ void CalculoComReport() {
 }
 
 void SelPrinter() {
+    confirmaCampoEmEdicao();
+    if (previewNaFrente()) {
+        return;
+    }
     const MainWindowProcedures& procedures = mainWindowProcedures();
     std::string printer = procedures.getPrinter ? procedures.getPrinter() : "";
     if (printer.empty() && procedures.getDefaultPrinter) {
@@ -330,6 +370,7 @@ void Referencia() {
 }
 
 void DefinirJanelaPrincipal() {
+    g_janelaPreenchida = false;
     DefineWindow({.name = kForm,
                   .title = "Vistametra",
                   .width = 640,

@@ -13,7 +13,8 @@ void DefinirJanelaPrincipal();
 
 // Record -> window, in the fixed order whose nested on-change runs the window relies on.
 void TelaRefresh();
-// Window -> record; then nTelaTamanho from the screen's width and height.
+// Window -> record; then nTelaTamanho from the screen's width and height. Does nothing until
+// TelaRefresh has first filled the window: before that the fields hold nothing of the project.
 void DadosRefresh();
 // Shows or hides the three result lines by the category flags.
 void HideTela();
@@ -21,7 +22,8 @@ void HideTela();
 void CalcTelaAltura();
 void CalcImagemAltura();
 
-// "&Salvar" and "&Abrir".
+// "&Salvar" (the field being edited is committed first) and "&Abrir" (a file that cannot be read
+// or holds no project field is refused with a box, and the project stays as it was).
 void SalvarArquivo();
 void AbrirArquivo();
 
@@ -40,12 +42,16 @@ struct MainWindowProcedures {
     std::function<std::string()> getPrinter;         // the printer chosen, "" on cancel
     std::function<std::string()> getDefaultPrinter;  // "" when there is none
     std::function<void(bool manual)> update;
+    // Brings an open report preview to the front; false when none is open.
+    std::function<bool()> previewToFront;
 };
 MainWindowProcedures& mainWindowProcedures();
 
-// Calculo with a report: the calculation, then the report procedure.
+// Calculo with a report: the calculation, then the report procedure. While a preview is open,
+// brings it to the front instead and changes nothing.
 void CalculoComReport();
 // "&Imprimir": PrintX becomes the printer chosen (the default one on cancel), then the report.
+// While a preview is open, brings it to the front instead and changes nothing.
 void SelPrinter();
 
 }  // namespace vm

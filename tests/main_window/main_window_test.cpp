@@ -1,6 +1,9 @@
 // The main window driven as a user drives it: keystrokes, clicks, menus and scripted dialogs.
 #include "ui/main_window.h"
 
+#include <sys/stat.h>
+
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -70,18 +73,32 @@ protected:
     }
 
     // Builds "wmenu" as start-up does, activates it and runs `body` once its on-init procedure
-    // (the update check, then TelaRefresh) has run.
-    void runWindow(const std::function<void()>& body) {
+    // (the update check, then TelaRefresh) has run. `duringInit` runs inside the on-init
+    // procedure, where the quiet update check runs.
+    void runWindow(const std::function<void()>& body,
+                   const std::function<void()>& duringInit = {}) {
         bool initRan = false;
-        vm::mainWindowProcedures().update = [&](bool manual) { initRan = !manual; };
+        std::function<void()> runBody;
+        vm::mainWindowProcedures().update = [&](bool manual) {
+            if (!manual && duringInit) {
+                // Events run inside it (a box): the body is queued only once it is done.
+                duringInit();
+                QTimer::singleShot(0, runBody);
+            }
+            initRan = !manual;
+        };
         vm::DefinirJanelaPrincipal();
         bool ran = false;
-        const auto runBody = [&] {
+        runBody = [&] {
             ran = true;
             try {
                 if (!QTest::qWaitFor([&] { return initRan; }, 5000)) {
                     ADD_FAILURE() << "the on-init procedure never ran";
-                } else if (QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
+                }
+                if (!initRan) {
+                    // reported above
+                } else if (vm::FormWidget("wmenu")->activateWindow(),
+                           QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
                     body();
                 } else {
                     ADD_FAILURE() << "wmenu never became active";
@@ -95,7 +112,9 @@ protected:
         };
         // Activation processes the events pending before its on-init procedure runs; the body
         // is queued from there so that it runs in the window's own event loop, after on-init.
-        QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
+        if (!duringInit) {
+            QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
+        }
         vm::DoMethod("wmenu", "activate");
         EXPECT_TRUE(ran);
     }
@@ -273,22 +292,140 @@ public:
     }
 };
 
-TEST_F(MainWindowTest, SalvarWritesWhatTheFieldHadWhenItLastLostTheFocus) {
+// A box shown while the window starts (the quiet update check finding a newer version, or a
+// server without the page) takes the focus from a field that holds nothing yet: the empty window
+// must not reach the project.
+TEST_F(MainWindowTest, ABoxDuringStartUpLeavesTheProjectWhole) {
     RealBoxes boxes;
-    double stateWhileShown = -1;
-    boxes.whileShown = [&] { stateWhileShown = vm::projeto().nLargura; };
+    std::string shownWhileBoxOpen = "?";
+    boxes.whileShown = [&] { shownWhileBoxOpen = vm::projeto().cProjeto; };
+    runWindow(
+        [&] {
+            ASSERT_EQ(boxes.titles, std::vector<std::string>{"Update"});
+            EXPECT_EQ(shownWhileBoxOpen, "AUDITORIO_TERREO");
+            EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO");
+            EXPECT_EQ(number("nComprimentot"), 10);
+            EXPECT_EQ(vm::GetProperty("wmenu", "cdatat", "value").date(), vm::Today());
+            menuAction("&Salvar")->trigger();
+            const std::string saved =
+                vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
+            EXPECT_NE(saved.find("<Cmprimento>10.00</Comprimento>"), std::string::npos) << saved;
+            EXPECT_FALSE(fs::exists(m_dir / "_Calculo_Tela.qtv"));
+        },
+        [&] {
+            ASSERT_TRUE(focusControl("wmenu", "nComprimentot"));
+            vm::SetDialogSeam(&boxes);
+            vm::MsgStop(vm::utf8ToWin1252("Arquivo para update não encontrado!"), "Update");
+            vm::SetDialogSeam(&m_dialogs);
+        });
+}
+
+// Choosing a menu item moves no focus: the commands that read the project commit the field being
+// edited first, as leaving it would.
+TEST_F(MainWindowTest, CommandsCommitTheFieldBeingEdited) {
     runWindow([&] {
-        vm::SetDialogSeam(&boxes);
         ASSERT_TRUE(focusControl("wmenu", "nLargurat"));
         QTest::keyClicks(vm::ControlWidget("wmenu", "nLargurat"), "7");
         menuAction("&Salvar")->trigger();
-        vm::SetDialogSeam(&m_dialogs);
         const std::string saved =
             vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
-        EXPECT_NE(saved.find("<Largura> 5.00</Largura>"), std::string::npos);
-        EXPECT_EQ(stateWhileShown, 7);
-        ASSERT_EQ(boxes.titles.size(), 1u);
-        EXPECT_EQ(boxes.titles[0], "Salvar arquivo");
+        EXPECT_NE(saved.find("<Largura> 7.00</Largura>"), std::string::npos) << saved;
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nLargurat"));
+
+        vm::DadosProjeto atReport;
+        vm::mainWindowProcedures().reportCalculo = [&] { atReport = vm::projeto(); };
+        vm::mainWindowProcedures().getPrinter = [] { return std::string("Fila"); };
+        ASSERT_TRUE(focusControl("wmenu", "nNumeroFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nNumeroFilast"), "9");
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(atReport.nNumeroFilas, 9);
+        EXPECT_NEAR(atReport.nAlturaG, (8 + 3.7) / 4, 1e-12);
+        // "Gerar Report" pressed without the mouse: the button takes no focus either.
+        ASSERT_TRUE(focusControl("wmenu", "nDistOlhos1t"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistOlhos1t"), "5");
+        qobject_cast<QAbstractButton*>(vm::ControlWidget("wmenu", "bcalculara"))->click();
+        EXPECT_EQ(atReport.nDistOlhos1, 5);
+        EXPECT_NEAR(atReport.nAlturaG, (8 + 5.0) / 4, 1e-12);
+    });
+}
+
+// A file that is not a project, or cannot be read, is refused with a box; the project stays.
+TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
+    const fs::path folder = m_dir / "Área de Trabalho";
+    fs::create_directory(folder);
+    std::ofstream(folder / "notas.txt") << "Sala de Reunião, 3 filas\r\n";
+    std::ofstream(folder / "imagem.qtv", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0", 10);
+    std::ofstream(folder / "vazio.qtv");
+    ASSERT_EQ(mkfifo((folder / "fila.qtv").c_str(), 0600), 0);
+    const std::string notAProject =
+        "Abrir|" + vm::utf8ToWin1252("O arquivo selecionado não é um projeto do Vistametra.");
+    const std::string unreadable = "Abrir|" + vm::utf8ToWin1252("Não foi possível ler o arquivo.");
+    const struct {
+        fs::path file;
+        std::string box;  // its beginning
+    } cases[] = {
+        {folder / "notas.txt", notAProject},
+        {folder / "imagem.qtv", notAProject},
+        {folder / "vazio.qtv", notAProject},
+        {folder / "fila.qtv", unreadable + "\r\n\r\nnot a regular file"},
+        {folder, unreadable + "\r\n\r\nIs a directory"},
+        {folder / "sumiu.qtv", unreadable + "\r\n\r\nNo such file"},
+    };
+    for (const auto& c : cases) {
+        m_dialogs.fileAnswers.push_back(c.file.string());
+    }
+    runWindow([&] {
+        typeInto("nComprimentot", "12");
+        for (const auto& c : cases) {
+            m_dialogs.shown.clear();
+            menuAction("&Abrir")->trigger();
+            ASSERT_EQ(m_dialogs.messageLog().size(), 1u) << c.file;
+            EXPECT_EQ(m_dialogs.messageLog()[0].substr(0, c.box.size()), c.box) << c.file;
+            EXPECT_EQ(vm::projeto().cProjeto, "AUDITORIO_TERREO") << c.file;
+            EXPECT_EQ(vm::projeto().nComprimento, 12) << c.file;
+            EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO") << c.file;
+            EXPECT_EQ(number("nComprimentot"), 12) << c.file;
+        }
+    });
+}
+
+// A file with some of the fields is read as it stands: the missing ones empty, no box.
+TEST_F(MainWindowTest, AbrirReadsAFileWithSomeFields) {
+    const std::string file = (m_dir / "parcial.qtv").string();
+    std::ofstream(file) << "<Projeto>SALA</Projeto><Cmprimento>12.00</Comprimento>";
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_TRUE(m_dialogs.messageLog().empty());
+        EXPECT_EQ(text("cProjetot"), "SALA");
+        EXPECT_EQ(number("nComprimentot"), 12);
+        EXPECT_EQ(number("nLargurat"), 0);
+    });
+}
+
+// While a report preview is open, "Gerar Report" and "&Imprimir" bring it forward and change
+// nothing: no printer is asked for, nothing is computed, no second report is made.
+TEST_F(MainWindowTest, ReportCommandsWhileAPreviewIsOpenOnlyBringItForward) {
+    int broughtForward = 0;
+    int printerAsked = 0;
+    vm::mainWindowProcedures().previewToFront = [&] { return ++broughtForward > 0; };
+    vm::mainWindowProcedures().getPrinter = [&] {
+        ++printerAsked;
+        return std::string("Fila");
+    };
+    vm::programValues().PrintX = "Anterior";
+    runWindow([&] {
+        const double heightBefore = vm::projeto().nAlturaG;
+        typeInto("nNumeroFilast", "9");
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(broughtForward, 2);
+        EXPECT_EQ(m_reports, 0);
+        EXPECT_EQ(printerAsked, 0);
+        EXPECT_EQ(vm::programValues().PrintX, "Anterior");
+        EXPECT_EQ(vm::projeto().nAlturaG, heightBefore);
     });
 }
 

@@ -3,6 +3,7 @@
 // its log and its standard error, where the default error box writes.
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
@@ -108,7 +109,7 @@ TEST_F(CrashRoutingTest, FatalRunTimeErrorsOfCxxReachTheLog) {
             }
         });
         EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
-        EXPECT_EQ(end.exitCode, 0);
+        EXPECT_EQ(end.exitCode, kFatalExitCode);
 
         const std::string log = ReadFile("qtv.htm");
         const std::vector<std::string> lines = LogLines(log);
@@ -156,7 +157,7 @@ TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
         RaiseMgError("Window: w is not defined.");
     });
     EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
-    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(end.exitCode, kFatalExitCode);
 
     const std::string log = ReadFile("qtv.htm");
     EXPECT_EQ(Count(log, "<HTML><HEAD>"), 1);
@@ -172,13 +173,56 @@ TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
     EXPECT_EQ(Count(ReadFile("stderr.txt"), "Program Error\n"), 1);
 }
 
-TEST_F(CrashRoutingTest, MgErrorInAChildEndsWithExitCodeZero) {
+TEST_F(CrashRoutingTest, MgErrorInAChildEndsWithExitCodeOne) {
     const ChildEnd end = Crash([] { RaiseMgError("Main Window is already defined."); });
     EXPECT_TRUE(end.exited);
-    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(end.exitCode, kFatalExitCode);
     EXPECT_NE(ReadFile("qtv.htm").find(
                   "Error MGERROR/0  Main Window is already defined. Program terminated.</p>"),
               std::string::npos);
+}
+
+// Files named for removal at the end go with every end of the process: its ordinary end, a fatal
+// error, and SIGTERM, SIGINT or SIGHUP from outside (the signal still ends the process). Files
+// that were kept again, and other files, stay.
+TEST_F(CrashRoutingTest, EveryEndRemovesTheFilesThatMustNotOutliveTheProcess) {
+    const struct {
+        const char* how;
+        std::function<void()> end;
+        int exitCode;  // -1: ended by `signal`
+        int signal;
+    } cases[] = {
+        {"EndProcess", [] { EndProcess(0); }, 0, 0},
+        {"fatal error", [] { RaiseMgError("Window: x is not defined."); }, kFatalExitCode, 0},
+        {"SIGTERM", [] { raise(SIGTERM); }, -1, SIGTERM},
+        {"SIGINT", [] { raise(SIGINT); }, -1, SIGINT},
+        {"SIGHUP", [] { raise(SIGHUP); }, -1, SIGHUP},
+    };
+    for (const auto& c : cases) {
+        const std::string page = m_folder + "/00012345_kpv_print_preview_0001.Emf";
+        const std::string kept = m_folder + "/00012345_kpv_print_preview_0002.Emf";
+        const std::string other = m_folder + "/Relatório da Sala.pdf";
+        for (const std::string& file : {page, kept, other}) {
+            std::FILE* f = std::fopen(file.c_str(), "w");
+            ASSERT_NE(f, nullptr);
+            std::fclose(f);
+        }
+        const ChildEnd end = Crash([&] {
+            RemoveAtProcessEnd(page);
+            RemoveAtProcessEnd(kept);
+            KeepAtProcessEnd(kept);
+            c.end();
+        });
+        if (c.exitCode >= 0) {
+            EXPECT_TRUE(end.exited) << c.how;
+            EXPECT_EQ(end.exitCode, c.exitCode) << c.how;
+        } else {
+            EXPECT_EQ(end.signal, c.signal) << c.how;
+        }
+        EXPECT_FALSE(FileExists(page)) << c.how;
+        EXPECT_TRUE(FileExists(kept)) << c.how;
+        EXPECT_TRUE(FileExists(other)) << c.how;
+    }
 }
 
 }  // namespace

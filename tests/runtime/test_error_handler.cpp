@@ -128,7 +128,7 @@ TEST_F(ErrorHandlerTest, ErrorsThatMissTheirPermissionAreFatal) {
         const size_t endsBefore = m_endCodes.size();
         EXPECT_THROW(DefError(e), ProcessEnded);
         ASSERT_EQ(m_endCodes.size(), endsBefore + 1);
-        EXPECT_EQ(m_endCodes.back(), 0);
+        EXPECT_EQ(m_endCodes.back(), kFatalExitCode);
     }
     EXPECT_FALSE(NetErr());
 }
@@ -172,12 +172,12 @@ TEST_F(ErrorHandlerTest, ErrorMessageTable) {
     }
 }
 
-TEST_F(ErrorHandlerTest, FatalErrorLogsEntryShowsBoxAndEndsWithZero) {
+TEST_F(ErrorHandlerTest, FatalErrorLogsEntryShowsBoxAndEndsWithOne) {
     const std::string message = "Window: wmenu is already defined.";
     const int line = RaiseFromHere(false, message);
     EXPECT_THROW(RaiseFromHere(true, message), ProcessEnded);
 
-    ASSERT_EQ(m_endCodes, std::vector<int>{0});
+    ASSERT_EQ(m_endCodes, std::vector<int>{kFatalExitCode});
     const std::string log = ReadFile("qtv.htm");
     const std::vector<std::string> e = LogLines(log);
     ASSERT_GT(e.size(), 10u);
@@ -198,7 +198,7 @@ TEST_F(ErrorHandlerTest, FatalErrorLogsEntryShowsBoxAndEndsWithZero) {
                         std::to_string(line) + ")\r\n");
     EXPECT_EQ(
         e[8].rfind("Called from vm::test::(anonymous namespace)::"
-                   "ErrorHandlerTest_FatalErrorLogsEntryShowsBoxAndEndsWithZero_Test::TestBody(",
+                   "ErrorHandlerTest_FatalErrorLogsEntryShowsBoxAndEndsWithOne_Test::TestBody(",
                    0),
         0u)
         << e[8];
@@ -245,7 +245,7 @@ TEST_F(ErrorHandlerTest, SecondFatalErrorAppendsShortEntryWithoutSecondHeadOrBox
         log.find("Error MGERROR/0  Window: b is not defined. Program terminated.</p>", firstEnd),
         std::string::npos);
     EXPECT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_endCodes, (std::vector<int>{0, 0}));
+    EXPECT_EQ(m_endCodes, (std::vector<int>{kFatalExitCode, kFatalExitCode}));
 }
 
 TEST_F(ErrorHandlerTest, ErrorsBeforeAndAfterTheMainWindowGoToTheirOwnLogs) {
@@ -287,7 +287,7 @@ TEST_F(ErrorHandlerTest, LogThatCannotBeCreatedStillShowsTheErrorAndEnds) {
     EXPECT_EQ(m_boxes[0].text, "Can`t open errorlog file no-such-folder/qtv.htm");
     EXPECT_EQ(m_boxes[0].title, "Error");
     EXPECT_EQ(m_boxes[1].title, "Program Error");
-    EXPECT_EQ(m_endCodes, std::vector<int>{0});
+    EXPECT_EQ(m_endCodes, std::vector<int>{kFatalExitCode});
 }
 
 TEST_F(ErrorHandlerTest, SwitchesOffLogAndDetail) {

@@ -144,7 +144,7 @@ TEST_F(MisuseTest, EachMisuseRaisesMgErrorWithItsMessage) {
         m_dialogs.shown.clear();
         vm::ResetErrorHandlerRun();
         EXPECT_THROW(c.steps(), vm::ProcessEnded);
-        EXPECT_EQ(m_endCodes, std::vector<int>{0});
+        EXPECT_EQ(m_endCodes, std::vector<int>{vm::kFatalExitCode});
         ASSERT_EQ(m_dialogs.shown.size(), 1u);
         const vm::MessageRequest& box = m_dialogs.shown[0].message;
         EXPECT_EQ(box.title, "Program Error");
@@ -164,7 +164,8 @@ public:
     }
 };
 
-TEST_F(MisuseTest, TheRealProcessEndsWithExitCodeZero) {
+// A misuse ends the real process with exit code 1; the main window's release ends it with 0.
+TEST_F(MisuseTest, TheRealProcessEndsWithExitCodeOneOrReleaseWithZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -173,7 +174,7 @@ TEST_F(MisuseTest, TheRealProcessEndsWithExitCodeZero) {
             vm::SetEndProcessHandler({});
             vm::GetProperty("nowhere", "x", "value");
         },
-        ::testing::ExitedWithCode(0),
+        ::testing::ExitedWithCode(vm::kFatalExitCode),
         "\\[Program Error\\] Error MGERROR/0  Window: nowhere is not defined\\.");
 
     EXPECT_EXIT(
