@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -370,8 +371,8 @@ TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
         {folder / "imagem.qtv", notAProject},
         {folder / "vazio.qtv", notAProject},
         {folder / "fila.qtv", unreadable + "\r\n\r\nnot a regular file"},
-        {folder, unreadable + "\r\n\r\nIs a directory"},
-        {folder / "sumiu.qtv", unreadable + "\r\n\r\nNo such file"},
+        {folder, unreadable + "\r\n\r\n" + std::strerror(EISDIR)},
+        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + std::strerror(ENOENT)},
     };
     for (const auto& c : cases) {
         m_dialogs.fileAnswers.push_back(c.file.string());
