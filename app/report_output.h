@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/report_tool.h"
 #include "core/dados_projeto.h"
 
 namespace vm {
@@ -10,8 +11,10 @@ namespace vm {
 // Builds the report's pages with the program's own page-building code and writes them by the
 // file's extension (any case): ".pdf" one A4 PDF with every page and its fonts embedded; ".svg"
 // and ".png" one file per page and ".emf" the page files themselves, each named with the suffix
-// _0001, _0002... before the extension. Returns false with `error` set when a page or the file
+// _0001, _0002... before the extension. With options.analysis the sightline analysis's pages
+// follow the report's, numbered on. Returns false with `error` set when a page or the file
 // cannot be written. Needs a QGuiApplication.
-bool writeReportFile(const DadosProjeto& p, const std::string& file, std::string& error);
+bool writeReportFile(const DadosProjeto& p, const std::string& file,
+                     const ReportFileOptions& options, std::string& error);
 
 }  // namespace vm

@@ -2,10 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +58,8 @@ const char* const kFooterEnd =
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
     "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
     "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
-    "  vistametra-report --set nAlturaFila2=0.35 --analysis\n";
+    "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
+    "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
 
 nlohmann::ordered_json projectJson(const DadosProjeto& p) {
     nlohmann::ordered_json json;
@@ -92,6 +96,21 @@ int finishOutput(int code) {
     return code;
 }
 
+// A target C-value in millimetres: a plain decimal number ("," or "." before the decimals), from 0
+// to 1000; anything else is refused. Read the same in every locale.
+std::optional<double> parseTargetC(std::string text) {
+    for (char& c : text) {
+        c = c == ',' ? '.' : c;
+    }
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (text.empty() || ec != std::errc() || ptr != end || !(value >= 0 && value <= 1000)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
@@ -102,6 +121,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     bool summary = false;
     bool json = false;
     bool analysis = false;
+    std::string targetC;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -110,7 +130,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     app.add_flag("--summary", summary, "print the three result lines (the default)");
     app.add_flag("--json", json, "print every field and result as one JSON object");
     app.add_flag("--analysis", analysis,
-                 "print the seat-by-seat sightline analysis (with --json: under \"analysis\")");
+                 "print the seat-by-seat sightline analysis (with --json: under \"analysis\"; "
+                 "with -o: as pages after the report's)");
+    app.add_option("--target-c", targetC,
+                   "the C-value in millimetres (0 to 1000) that the analysis designs the risers "
+                   "for (default 90)")
+        ->type_name("MM");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -134,6 +159,17 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                       << ": an empty file name\n";
             return 2;
         }
+    }
+
+    double targetCmm = kDefaultTargetCmm;
+    if (app.count("--target-c") > 0) {
+        const std::optional<double> value = parseTargetC(targetC);
+        if (!value) {
+            std::cerr << "vistametra-report: --target-c " << targetC
+                      << ": expected millimetres from 0 to 1000\n";
+            return 2;
+        }
+        targetCmm = *value;
     }
 
     // Check the overrides before anything runs.
@@ -210,7 +246,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
 
     if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
-        if (!writeReport || !writeReport(p, reportFile, error)) {
+        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm};
+        if (!writeReport || !writeReport(p, reportFile, options, error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
@@ -222,12 +259,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
     if (analysis && !json) {
-        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p));
+        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm));
     }
     if (json) {
         nlohmann::ordered_json out = projectJson(p);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm));
         }
         std::cout << out.dump(2) << "\n";
     }

@@ -9,9 +9,15 @@
 
 namespace vm {
 
+// What -o writes besides the report's own pages.
+struct ReportFileOptions {
+    bool analysis = false;  // the sightline analysis as pages after the report's (--analysis)
+    double targetCmm = 90;  // the C-value the analysis designs the risers for (--target-c)
+};
+
 // Writes the report of the calculated project to a file (-o); false with `error` set on failure.
-using ReportFileWriter =
-    std::function<bool(const DadosProjeto& p, const std::string& file, std::string& error)>;
+using ReportFileWriter = std::function<bool(const DadosProjeto& p, const std::string& file,
+                                            const ReportFileOptions& options, std::string& error)>;
 
 // Runs the tool with the process's arguments; returns the exit code (0 success, 1 a file that
 // cannot be read or written, 2 a bad command line). Without a writer, -o is refused.

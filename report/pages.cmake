@@ -30,3 +30,7 @@ vm_pure_library(vm_sightline_analysis
   ${CMAKE_CURRENT_LIST_DIR}/sightline_analysis_output.cpp)
 target_link_libraries(vm_sightline_analysis PUBLIC vm_report_pages vm_core
                                                    nlohmann_json::nlohmann_json)
+
+# The analysis on paper: the pages after the report's and the window "Visibilidade dos Assentos".
+vm_pure_library(vm_analysis_pages ${CMAKE_CURRENT_LIST_DIR}/analysis_pages.cpp)
+target_link_libraries(vm_analysis_pages PUBLIC vm_sightline_analysis vm_report_pages vm_report_emf)

@@ -1,5 +1,6 @@
 #include "report/sightline_analysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -26,6 +27,8 @@ const char* const kNegativeSeatWidth = "largura do assento negativa";
 const char* const kTooManySeats = "mais de um bilhão de assentos por fila";
 const char* const kNoSeats = "nenhum assento cabe na largura da sala";
 const char* const kNegativeScreenWidth = "largura da tela negativa: nTelaLargura abaixo de 0";
+const char* const kOneRow = "uma só fila: não há degrau a projetar";
+const char* const kFirstRowNotInFront = "primeira fila no plano da tela ou atrás dela";
 
 // Divisor of the farthest eye distance per category, and the category's caption.
 constexpr struct {
@@ -271,7 +274,91 @@ void AnalyseSeats(const DadosProjeto& p, const SightlineAnalysis& a, SeatFigures
     }
 }
 
+void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign& r) {
+    r.currentStep = p.nAlturaFila2;
+    const char* why = nullptr;
+    if (a.rows.empty()) {
+        why = a.rowsReason.c_str();
+    } else if (a.rows.size() < 2) {
+        why = kOneRow;
+    }
+    if (why) {
+        r.isopticReason = why;
+        r.constantStep = Figure::None(why);
+        r.rowsBelowTargetReason = why;
+        return;
+    }
+
+    std::vector<int> below;
+    for (const RowFigures& row : a.rows) {
+        if (row.cValueMm.value && *row.cValueMm.value < r.targetCmm - kCValueTolerance) {
+            below.push_back(row.number);
+        }
+    }
+    r.rowsBelowTarget = std::move(below);
+
+    // Every row's eyes must stand in front of the screen: the sight lines start on its plane.
+    std::vector<double> distances;
+    for (const RowFigures& row : a.rows) {
+        if (!(row.eyeDistance > 0)) {
+            why = row.number == 1 ? kFirstRowNotInFront : kEyesNotInFront;
+            r.isopticReason = why;
+            r.constantStep = Figure::None(why);
+            return;
+        }
+        distances.push_back(row.eyeDistance);
+    }
+
+    const double c = r.targetCmm / 1000;
+    const double focal = a.screenBottom;
+    std::vector<IsopticRow> isoptic;
+    double eye = p.nAlturaOlhos1;
+    for (size_t k = 0; k < distances.size(); ++k) {
+        IsopticRow row;
+        row.row = static_cast<int>(k) + 1;
+        if (k == 0) {
+            row.step = Figure::None(kFirstRow);
+        } else {
+            const double next = focal + (eye - focal + c) * distances[k] / distances[k - 1];
+            row.step = Figure::Of(next - eye);
+            eye = next;
+        }
+        row.eyeHeight = eye;
+        row.floorRise = eye - p.nAlturaOlhos1;
+        isoptic.push_back(std::move(row));
+    }
+    r.isoptic = std::move(isoptic);
+
+    const std::optional<double> s =
+        ConstantStep(distances, p.nAlturaOlhos1, focal, p.nDistEntreFilas, c);
+    r.constantStep = s ? Figure::Of(RoundUpToMillimetre(*s)) : Figure::None(kFirstRowNotInFront);
+}
+
 }  // namespace
+
+std::optional<double> ConstantStep(const std::vector<double>& eyeDistances, double eyeHeight1,
+                                   double focalHeight, double rowDepth, double c) {
+    if (eyeDistances.size() < 2 || !(eyeDistances.front() > 0)) {
+        return std::nullopt;
+    }
+    const double d1 = eyeDistances.front();
+    std::optional<double> step;
+    for (size_t k = 1; k < eyeDistances.size(); ++k) {
+        const double s = (c * eyeDistances[k] + (eyeHeight1 - focalHeight) * rowDepth) / d1;
+        step = step ? std::max(*step, s) : s;
+    }
+    return step;
+}
+
+double RoundUpToMillimetre(double metres) {
+    const double mm = metres * 1000;
+    const double whole = std::round(mm);
+    // 0.096 m arrives as 96.00000000000001 mm after a sum: that is 96 mm, not 97.
+    if (std::abs(mm - whole) <= 1e-9 * std::max(1.0, std::abs(mm))) {
+        return whole / 1000;
+    }
+    return std::ceil(mm) / 1000;
+}
 
 CGrade GradeOfCValue(double cMillimetres) {
     if (cMillimetres >= 120) {
@@ -348,11 +435,12 @@ double ClosestViewer(double imageHeight, double imageOffset) {
     return 1.732 * (imageHeight + imageOffset);
 }
 
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p) {
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
     SightlineAnalysis a;
+    a.risers.targetCmm = targetCmm;
     a.project = win1252ToUtf8(p.cProjeto);
     a.screenTop = p.nTelaTopo;
-    a.screenBottom = p.nTelaTopo - p.nTelaAltura;
+    a.screenBottom = ScreenBottom(p);
     a.screenWidth = p.nTelaLargura;
     a.screenHeight = p.nTelaAltura;
     a.imageLines = p.nImagemAltura;
@@ -360,6 +448,7 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p) {
     AnalyseCategories(a, a.categories);
     AnalyseDiscas(p, a, a.discas);
     AnalyseSeats(p, a, a.seats);
+    DesignRisers(p, a, a.risers);
     return a;
 }
 

@@ -135,6 +135,35 @@ struct SeatFigures {
     std::vector<SeatRowFigures> rows;  // every row's runs when the shares have values
 };
 
+// Row k's eyes on an isoptic floor: each row sees over the row in front with exactly the target
+// C-value, the focal point being the image's bottom edge.
+struct IsopticRow {
+    int row = 0;           // 1 for the row nearest the screen
+    double eyeHeight = 0;  // above the front row's floor
+    Figure step;           // over the row in front; none for the first row
+    double floorRise = 0;  // floor above the front row's floor: eyeHeight - nAlturaOlhos1
+};
+
+// The C-value that the analysis aims at unless told otherwise, in millimetres.
+inline constexpr double kDefaultTargetCmm = 90;
+// A C-value this close below the target (in millimetres) still meets it: the figures are sums of
+// decimals, which binary arithmetic holds only to about 1e-15 of their size.
+inline constexpr double kCValueTolerance = 1e-6;
+
+// How high the risers must be for a target C-value (metres unless the name says mm).
+struct RiserDesign {
+    double targetCmm = kDefaultTargetCmm;
+    std::optional<std::vector<IsopticRow>> isoptic;  // every row; none with isopticReason
+    std::string isopticReason;
+    // The smallest step that, the same for every row, gives every row at least the target,
+    // rounded up to the millimetre. Negative when the floor could fall towards the back.
+    Figure constantStep;
+    double currentStep = 0;  // the project's own, nAlturaFila2
+    // Rows whose C-value with the project's own step is below the target.
+    std::optional<std::vector<int>> rowsBelowTarget;
+    std::string rowsBelowTargetReason;
+};
+
 struct SightlineAnalysis {
     std::string project;  // cProjeto in UTF-8
     // The planned screen.
@@ -149,9 +178,23 @@ struct SightlineAnalysis {
     CategoryFigures categories[3];
     DiscasFigures discas;
     SeatFigures seats;
+    RiserDesign risers;
 };
 
-// The analysis of the project's inputs. Never fails: what cannot be worked out carries a reason.
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p);
+// The analysis of the project's inputs, the risers designed for a C-value of targetCmm
+// millimetres. Never fails: what cannot be worked out carries a reason.
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm);
+
+// The smallest step s, the same for every row, that gives rows 2 to n at least the C-value c
+// (metres) over the row in front: for row k, s x D_1 >= c x D_k + (E_1 - F) x T, D_k being the
+// eye distances, E_1 the front row's eye height, F the focal height and T the row depth. So s is
+// the largest of (c x D_k + (E_1 - F) x T) / D_1, which is row n's for c, T >= 0. Not rounded.
+// Nothing for fewer than 2 distances or D_1 <= 0.
+std::optional<double> ConstantStep(const std::vector<double>& eyeDistances, double eyeHeight1,
+                                   double focalHeight, double rowDepth, double c);
+
+// A length in metres rounded up to the next whole millimetre (a length that is a whole number of
+// millimetres but for the binary error of its sum stays as it is).
+double RoundUpToMillimetre(double metres);
 
 }  // namespace vm

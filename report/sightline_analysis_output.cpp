@@ -260,6 +260,39 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
     out << rows.Text();
 }
 
+void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
+    const RiserDesign& r = a.risers;
+    out << "Degraus para um valor C de " << Num(r.targetCmm, 0)
+        << " mm (isóptica: cada fila vê sobre a da frente com exatamente esse valor)\n";
+    if (r.isoptic) {
+        Table t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");
+        for (const IsopticRow& row : *r.isoptic) {
+            t.Add({std::to_string(row.row), Num(row.eyeHeight, 3), Num(row.step, 3),
+                   Num(row.floorRise, 3)});
+        }
+        out << t.Text();
+    } else {
+        out << " - (" << r.isopticReason << ")\n";
+    }
+    std::string constant = WithReason(r.constantStep, 3, "m");
+    if (r.constantStep.value && *r.constantStep.value < 0) {
+        constant += " (negativo: o piso plano já basta)";
+    }
+    const std::pair<std::string, std::string> lines[] = {
+        {"Degrau constante (arredondado para cima ao milímetro)", constant},
+        {"Degrau do projeto (nAlturaFila2)", Num(r.currentStep, 3) + " m"},
+        {"Filas abaixo do valor C com o degrau do projeto",
+         RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
+    };
+    int width = 0;
+    for (const auto& [label, value] : lines) {
+        width = std::max(width, Width(label));
+    }
+    for (const auto& [label, value] : lines) {
+        out << " " << Left(label, width) << "  " << value << "\n";
+    }
+}
+
 }  // namespace
 
 const char* const kAnalysisJsonHelp =
@@ -282,7 +315,13 @@ const char* const kAnalysisJsonHelp =
     "  seats {per_row, total, ideal, acceptable, outside (seat counts), ideal_percent, "
     "acceptable_percent, outside_percent, classes_reason, rows [{row, runs [{class (Ideal, "
     "Aceitável, Fora), first, last}]}]}, seats numbered from 1 at the wall on the left of a "
-    "viewer facing the screen.\n"
+    "viewer facing the screen;\n"
+    "  risers {target_c_mm (--target-c, default 90), isoptic [{row, eye_height_m, step_m, "
+    "floor_rise_m}] (each row sees over the one in front with exactly the target: E_k = F + "
+    "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge), constant_step_m (the smallest "
+    "step the same for every row that gives every row at least the target, rounded up to the "
+    "millimetre), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm with "
+    "current_step_m is below the target]}.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
     "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
     "is null, and its companion key NAME_reason says why (NAME_reason is null when the figure "
@@ -365,6 +404,25 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     }
     seats["rows"] = std::move(seatRows);
     j["seats"] = std::move(seats);
+
+    const RiserDesign& r = a.risers;
+    Json risers;
+    risers["target_c_mm"] = r.targetCmm;
+    Json isoptic = Json::array();
+    for (const IsopticRow& row : r.isoptic.value_or(std::vector<IsopticRow>{})) {
+        Json entry;
+        entry["row"] = row.row;
+        entry["eye_height_m"] = row.eyeHeight;
+        Put(entry, "step_m", row.step);
+        entry["floor_rise_m"] = row.floorRise;
+        isoptic.push_back(std::move(entry));
+    }
+    risers["isoptic"] = r.isoptic ? std::move(isoptic) : Json(nullptr);
+    risers["isoptic_reason"] = Reason(r.isopticReason);
+    Put(risers, "constant_step_m", r.constantStep);
+    risers["current_step_m"] = r.currentStep;
+    PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
+    j["risers"] = std::move(risers);
     return j;
 }
 
@@ -382,6 +440,8 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
     DiscasSection(a, out);
     out << "\n";
     SeatsSection(a, out);
+    out << "\n";
+    RisersSection(a, out);
     return out.str();
 }
 

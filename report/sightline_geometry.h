@@ -20,6 +20,11 @@ inline double RowEyeDistance(const DadosProjeto& p, double nFilaX) {
     return p.nDistOlhos1 + p.nDistEntreFilas * nFilaX;
 }
 
+// Horizontal distance from the screen to the front edge of row nFilaX's seats, in metres.
+inline double RowFrontDistance(const DadosProjeto& p, double nFilaX) {
+    return RowEyeDistance(p, nFilaX) - p.nDistEntreFilas;
+}
+
 // How far row nFilaX stands above the front row, each row rising nAlturaFila2 over the one in
 // front of it; scaled by `scale`.
 inline double RowRise(const DadosProjeto& p, double nFilaX, double scale = 1) {
@@ -29,6 +34,17 @@ inline double RowRise(const DadosProjeto& p, double nFilaX, double scale = 1) {
 // Height of the eyes of row nFilaX above the front row's floor, in metres.
 inline double RowEyeHeight(const DadosProjeto& p, double nFilaX) {
     return p.nAlturaOlhos1 + RowRise(p, nFilaX);
+}
+
+// Height of the planned image's bottom edge above the front row's floor, in metres: the focal
+// point of the sight lines.
+inline double ScreenBottom(const DadosProjeto& p) {
+    return p.nTelaTopo - p.nTelaAltura;
+}
+
+// Distance from either side wall to the planned screen's edge, the screen centred on its wall.
+inline double ScreenWallOffset(const DadosProjeto& p) {
+    return (p.nLargura - p.nTelaLargura) / 2;
 }
 
 // Distance from the plan's lower side wall to the near edge of seat nAssentoX of a row (0 for the

@@ -19,7 +19,7 @@ void BM_DefaultReportAsPdf(benchmark::State& state) {
     const std::string file = dir.path().toStdString() + "/rel.pdf";
     for (auto _ : state) {
         std::string error;
-        if (!vm::writeReportFile(p, file, error)) {
+        if (!vm::writeReportFile(p, file, {}, error)) {
             state.SkipWithError(error.c_str());
             break;
         }

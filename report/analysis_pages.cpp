@@ -1,0 +1,496 @@
+#include "report/analysis_pages.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/dados_projeto.h"
+#include "core/text.h"
+#include "report/page_images.h"
+#include "report/report_style.h"
+#include "report/sightline_geometry.h"
+
+namespace vm {
+
+namespace {
+
+constexpr Color kIdeal{0, 160, 0};
+constexpr Color kAcceptable{240, 160, 0};
+constexpr Color kOutside{220, 0, 0};
+constexpr Color kExcellent{0, 110, 0};
+constexpr Color kGood{90, 180, 0};
+constexpr Color kFair{235, 150, 0};
+constexpr Color kPoor{220, 0, 0};
+
+// The drawable part of a page: columns 20 to 190, rows 28 to 280 (the header and footer lie
+// outside).
+constexpr double kLeft = 20;
+constexpr double kRight = 190;
+constexpr double kTop = 28;
+constexpr double kBottom = 280;
+
+// The section takes at most this much height; the plan what is left above its legend.
+constexpr double kSectionTop = 48;
+constexpr double kSectionMaxHeight = 62;
+constexpr double kPlanLowest = 266;
+
+// The table: a line every 4.2 mm from row 54, continued on further pages.
+constexpr double kTableFirstRow = 54;
+constexpr double kTableLine = 4.2;
+constexpr double kTableLowest = 268;
+
+std::string Fixed(double value, int decimals) {
+    return AllTrim(Str(value, 40, decimals));
+}
+
+std::string Fixed(const Figure& f, int decimals) {
+    return f.value ? Fixed(*f.value, decimals) : "-";
+}
+
+// "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
+std::string Rows(const std::vector<int>& rows) {
+    if (rows.empty()) {
+        return "nenhuma";
+    }
+    std::string out;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
+            ++j;
+        }
+        out += (out.empty() ? "" : ", ") + std::to_string(rows[i]);
+        if (j > i) {
+            out += "-" + std::to_string(rows[j]);
+        }
+        i = j + 1;
+    }
+    return out;
+}
+
+// A filled patch: a line as wide as the patch is high, with flat ends.
+void Patch(Canvas& canvas, double row, double col, double height, double width, Color colour) {
+    canvas.PrintLine(row + height / 2, col, row + height / 2, col + width, height, colour);
+}
+
+// A legend entry: a 3 x 3 mm patch and its text; returns the column after the text.
+double LegendEntry(Canvas& canvas, double row, double col, Color colour, const std::string& text,
+                   double textWidth) {
+    Patch(canvas, row, col, 3, 3, colour);
+    ReportText(canvas, row - 0.2, col + 4, 7, text);
+    return col + 4 + textWidth;
+}
+
+// Starts, numbers and ends the analysis pages.
+class Pages {
+public:
+    Pages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer, int firstPage,
+          std::string_view cAutoria)
+        : m_p(p), m_canvas(canvas), m_namer(namer), m_nPagina(firstPage - 1), m_autoria(cAutoria) {}
+
+    void Start() {
+        ++m_files;
+        std::string name = m_namer ? m_namer(m_files) : std::string();
+        if (!m_canvas.StartPreviewPage(name)) {
+            m_result.complete = false;
+        }
+        m_result.pageFiles.push_back(std::move(name));
+        ++m_nPagina;
+        Cabecalho_Padrao(m_p, m_nPagina, m_autoria, m_canvas);
+    }
+
+    void End() {
+        if (!m_canvas.EndPreviewPage()) {
+            m_result.complete = false;
+        }
+    }
+
+    ReportPages Finish() {
+        m_result.nPagina = m_nPagina;
+        return m_result;
+    }
+
+private:
+    const DadosProjeto& m_p;
+    Canvas& m_canvas;
+    const PageFileNamer& m_namer;
+    int m_files = 0;
+    int m_nPagina;
+    std::string_view m_autoria;
+    ReportPages m_result;
+};
+
+// ---- Section ---------------------------------------------------------------------------------
+
+struct Extent {
+    double length = 0;  // along the room
+    double height = 0;  // or width, in the plan
+};
+
+// How long and how high the section must be to hold the room and every row.
+Extent SectionExtent(const DadosProjeto& p, const SightlineAnalysis& a) {
+    Extent e{std::max(p.nComprimento, 0.0), std::max({p.nPeDireito, p.nTelaTopo, 0.0})};
+    if (!a.rows.empty()) {
+        e.length = std::max(e.length, a.rows.back().eyeDistance);
+        for (const RowFigures& r : a.rows) {
+            e.height = std::max(e.height, r.eyeHeight + 0.15);
+        }
+    }
+    return e;
+}
+
+// A scale that fits `extent` into width x height millimetres; 0 when the extent is empty or the
+// figures are not finite.
+double FitScale(Extent extent, double width, double height) {
+    if (!(extent.length > 0) && !(extent.height > 0)) {
+        return 0;
+    }
+    double scale = extent.length > 0 ? width / extent.length : height / extent.height;
+    if (extent.height > 0) {
+        scale = std::min(scale, height / extent.height);
+    }
+    return std::isfinite(scale) ? scale : 0;
+}
+
+Color RowColour(const RowFigures& r) {
+    return r.grade ? CGradeColour(*r.grade) : kGrey;
+}
+
+// The room's section: the screen wall on the left, the stepped floor, the planned image, each
+// row's eyes with the sight line from the image's bottom edge and its C-value. Returns the row
+// below the drawing.
+double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas) {
+    ReportText(canvas, kSectionTop - 6, kLeft, 10,
+               Cp1252("Corte: linhas de visão e valor C de cada fila"), kBlack, true);
+    const Extent extent = SectionExtent(p, a);
+    const double S = FitScale(extent, kRight - kLeft, kSectionMaxHeight);
+    const double floor = kSectionTop + extent.height * S;
+    auto row = [&](double height) { return floor - height * S; };
+    auto col = [&](double distance) { return kLeft + distance * S; };
+
+    if (S > 0) {
+        canvas.PrintRectangle(row(p.nPeDireito), col(0), floor, col(p.nComprimento), 0.2, kBlack);
+        // The floor: each row's tread, and the riser in front of it.
+        double previousRise = 0;
+        for (size_t k = 0; k < a.rows.size(); ++k) {
+            const double nFilaX = static_cast<double>(k);
+            const double rise = RowRise(p, nFilaX);
+            const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
+            canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
+            canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
+                             kBlack);
+            previousRise = rise;
+        }
+        canvas.PrintLine(row(a.screenTop), col(0) + 0.6, row(a.screenBottom), col(0) + 0.6, 1.2,
+                         kBlue);
+        for (const RowFigures& r : a.rows) {
+            const Color colour = RowColour(r);
+            canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
+                             col(r.eyeDistance), 0.1, colour);
+            Patch(canvas, row(r.eyeHeight) - 0.8, col(r.eyeDistance) - 0.8, 1.6, 1.6, colour);
+            if (r.cValueMm.value) {
+                ReportText(canvas, row(r.eyeHeight) - 4.2, col(r.eyeDistance), 5,
+                           Fixed(*r.cValueMm.value, 0), colour, false, "CENTER");
+            }
+        }
+    }
+
+    double legendRow = floor + 3;
+    if (a.rows.empty()) {
+        ReportText(canvas, legendRow, kLeft, 7, Cp1252("Filas: - (" + a.rowsReason + ")"));
+        return legendRow + 5;
+    }
+    double c = kLeft;
+    ReportText(canvas, legendRow - 0.2, c, 7, Cp1252("Valor C (mm):"));
+    c += 18;
+    c = LegendEntry(canvas, legendRow, c, kExcellent, Cp1252("excelente (120 ou mais)"), 30);
+    c = LegendEntry(canvas, legendRow, c, kGood, Cp1252("bom (80 a 120)"), 20);
+    c = LegendEntry(canvas, legendRow, c, kFair, Cp1252("aceitável (60 a 80)"), 25);
+    c = LegendEntry(canvas, legendRow, c, kPoor, Cp1252("ruim (abaixo de 60)"), 25);
+    LegendEntry(canvas, legendRow, c, kGrey, Cp1252("1ª fila"), 10);
+    return legendRow + 5;
+}
+
+// ---- Plan ------------------------------------------------------------------------------------
+
+// A line from the screen wall at 45 degrees towards a side wall, ended where it meets that wall
+// or the back wall: from lateral offset `from` (metres from the lower wall) going `direction`
+// (+1 up towards the upper wall, -1 down).
+void FanLine(Canvas& canvas, double lower, double S, double from, double direction, double width,
+             double length, Color colour) {
+    const double toWall = direction > 0 ? width - from : from;
+    if (!(toWall > 0)) {
+        return;
+    }
+    const double run = std::min(toWall, std::max(length, 0.0));
+    canvas.PrintLine(lower - from * S, kLeft, lower - (from + direction * run) * S, kLeft + run * S,
+                     0.1, colour);
+}
+
+void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas, double top) {
+    ReportText(canvas, top, kLeft, 10, Cp1252("Planta: cada assento pelo seu campo de visão"),
+               kBlack, true);
+    const double upper = top + 6;
+    const Extent extent{SectionExtent(p, a).length, std::max(p.nLargura, 0.0)};
+    const double S = FitScale(extent, kRight - kLeft, kPlanLowest - upper);
+    const double lower = upper + extent.height * S;
+
+    if (S > 0) {
+        canvas.PrintRectangle(upper, kLeft, lower, kLeft + p.nComprimento * S, 0.2, kBlack);
+        // A seat fills its width less a gap at each side, and the back 70 % of its row's depth
+        // (the front is the walkway).
+        const double seatWidth = p.nLarguraAssento * S;
+        const double depth = std::abs(p.nDistEntreFilas) * S;
+        const double gap = seatWidth * 0.08;
+        const double seatDepth = depth * 0.7;
+        int drawn = 0;
+        for (const SeatRowFigures& seatRow : a.seats.rows) {
+            const double nFilaX = seatRow.row - 1;
+            const double back =
+                kLeft + std::max(RowFrontDistance(p, nFilaX), RowEyeDistance(p, nFilaX)) * S;
+            for (const SeatRun& run : seatRow.runs) {
+                for (std::int64_t seat = run.first; seat <= run.last; ++seat) {
+                    if (drawn == kMaxAnalysisSeats) {
+                        break;
+                    }
+                    const double near = SeatOffset(p, static_cast<double>(seat - 1)) * S;
+                    canvas.PrintImage(SeatClassImage(run.seatClass), lower - near - seatWidth + gap,
+                                      back - seatDepth, seatWidth - 2 * gap, seatDepth);
+                    ++drawn;
+                }
+            }
+        }
+        // The planned screen on its wall, and the lines that bound the fields: at 45 degrees
+        // from the wall's centre (Ideal) and from the image's edges (Aceitável).
+        const double d = ScreenWallOffset(p);
+        canvas.PrintLine(lower - (p.nLargura - d) * S, kLeft + 0.6, lower - d * S, kLeft + 0.6, 1.2,
+                         kBlue);
+        const double length = extent.length;
+        FanLine(canvas, lower, S, p.nLargura / 2, 1, p.nLargura, length, kBlack);
+        FanLine(canvas, lower, S, p.nLargura / 2, -1, p.nLargura, length, kBlack);
+        FanLine(canvas, lower, S, p.nLargura - d, 1, p.nLargura, length, kBlue);
+        FanLine(canvas, lower, S, d, -1, p.nLargura, length, kBlue);
+    }
+
+    const double legendRow = lower + 4;
+    const SeatFigures& s = a.seats;
+    if (!s.shares[0].value) {
+        const std::string why = s.seatsPerRow.value
+                                    ? (s.total.value ? s.shares[0].reason : s.total.reason)
+                                    : s.seatsPerRow.reason;
+        ReportText(canvas, legendRow, kLeft, 7, Cp1252("Assentos: - (" + why + ")"));
+        return;
+    }
+    double c = kLeft;
+    ReportText(canvas, legendRow - 0.2, c, 7, Cp1252(Fixed(*s.total.value, 0) + " assentos:"));
+    c += 24;
+    const char* const labels[3] = {"Ideal (90°)", "Aceitável (135°)", "Fora"};
+    const SeatClass classes[3] = {SeatClass::Ideal, SeatClass::Aceitavel, SeatClass::Fora};
+    for (int k = 0; k < 3; ++k) {
+        c = LegendEntry(canvas, legendRow, c, SeatClassColour(classes[k]),
+                        Cp1252(std::string(labels[k]) + ": " + std::to_string(s.counts[k]) + " (" +
+                               Fixed(*s.shares[k].value, 1) + " %)"),
+                        44);
+    }
+}
+
+// ---- Table -----------------------------------------------------------------------------------
+
+// Right edges of the table's columns, and the left edge of the grade.
+constexpr double kColRow = 28;
+constexpr double kColDistance = 46;
+constexpr double kColEyes = 66;
+constexpr double kColAngle = 86;
+constexpr double kColC = 104;
+constexpr double kColGrade = 108;
+constexpr double kColIsoEyes = 148;
+constexpr double kColIsoStep = 168;
+constexpr double kColIsoRise = 190;
+
+void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
+    const double r = kTableFirstRow - 12;
+    ReportTextBox(canvas, r - 4, 130, r, kColIsoRise, 7,
+                  Cp1252("Isóptica para " + Fixed(a.risers.targetCmm, 0) + " mm"), kBlack, true,
+                  "CENTER");
+    canvas.PrintLine(r, 132, r, kColIsoRise, 0.1, kBlack);
+    struct Heading {
+        double right;
+        double width;
+        const char* text;
+        const char* align;
+    };
+    const Heading headings[] = {
+        {kColRow, 8, "Fila", "RIGHT"},
+        {kColDistance, 17, "Distância (m)", "RIGHT"},
+        {kColEyes, 19, "Altura dos olhos (m)", "RIGHT"},
+        {kColAngle, 19, "Ângulo ao topo (°)", "RIGHT"},
+        {kColC, 17, "Valor C (mm)", "RIGHT"},
+        {kColGrade + 20, 20, "Avaliação", ""},
+        {kColIsoEyes, 19, "Altura dos olhos (m)", "RIGHT"},
+        {kColIsoStep, 18, "Degrau (m)", "RIGHT"},
+        {kColIsoRise, 19, "Elevação do piso (m)", "RIGHT"},
+    };
+    for (const Heading& h : headings) {
+        ReportTextBox(canvas, r + 1, h.right - h.width, r + 8, h.right, 7, Cp1252(h.text), kBlack,
+                      true, h.align);
+    }
+    canvas.PrintLine(kTableFirstRow - 1.5, kLeft, kTableFirstRow - 1.5, kRight, 0.1, kBlack);
+}
+
+void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double r) {
+    const RowFigures& row = a.rows[index];
+    const Color colour = RowColour(row);
+    ReportText(canvas, r, kColRow, 8, std::to_string(row.number), kBlack, false, "RIGHT");
+    ReportText(canvas, r, kColDistance, 8, Fixed(row.eyeDistance, 2), kBlack, false, "RIGHT");
+    ReportText(canvas, r, kColEyes, 8, Fixed(row.eyeHeight, 2), kBlack, false, "RIGHT");
+    ReportText(canvas, r, kColAngle, 8, Fixed(row.angleToTop, 2), kBlack, false, "RIGHT");
+    ReportText(canvas, r, kColC, 8, Fixed(row.cValueMm, 1), colour, false, "RIGHT");
+    ReportText(canvas, r, kColGrade, 8,
+               Cp1252(row.grade ? CGradeName(*row.grade) : "sem fila à frente"), colour);
+    if (a.risers.isoptic && index < a.risers.isoptic->size()) {
+        const IsopticRow& iso = (*a.risers.isoptic)[index];
+        ReportText(canvas, r, kColIsoEyes, 8, Fixed(iso.eyeHeight, 3), kBlack, false, "RIGHT");
+        ReportText(canvas, r, kColIsoStep, 8, Fixed(iso.step, 3), kBlack, false, "RIGHT");
+        ReportText(canvas, r, kColIsoRise, 8, Fixed(iso.floorRise, 3), kBlack, false, "RIGHT");
+    }
+}
+
+void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
+    const RiserDesign& d = a.risers;
+    const std::string target = Fixed(d.targetCmm, 0) + " mm";
+    std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
+                                                : "- (" + d.constantStep.reason + ")";
+    if (d.constantStep.value && *d.constantStep.value < 0) {
+        constant += " (negativo: o piso plano já basta)";
+    }
+    ReportText(canvas, r, kLeft, 9,
+               Cp1252("Degrau constante para um valor C de " + target +
+                      " (arredondado para cima ao milímetro): " + constant),
+               kBlack, true);
+    ReportText(canvas, r + 5, kLeft, 9,
+               Cp1252("Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) +
+                      " m"));
+    ReportText(canvas, r + 10, kLeft, 9,
+               Cp1252("Filas abaixo de " + target + " com o degrau do projeto: " +
+                      (d.rowsBelowTarget ? Rows(*d.rowsBelowTarget)
+                                         : "- (" + d.rowsBelowTargetReason + ")")));
+    if (!d.isoptic && d.isopticReason != a.rowsReason) {
+        ReportText(canvas, r + 15, kLeft, 9, Cp1252("Isóptica: - (" + d.isopticReason + ")"));
+    }
+}
+
+void TablePageTitle(const SightlineAnalysis& a, Canvas& canvas, bool continued) {
+    ReportText(canvas, kTop, kLeft, 12,
+               Cp1252(continued ? "Filas e degraus (continuação)" : "Filas e degraus"), kBlack,
+               true);
+    ReportText(canvas, kTop + 6, kLeft, 8,
+               Cp1252("Valor C de cada fila sobre a da frente, com foco na borda inferior da "
+                      "imagem (" +
+                      Fixed(a.screenBottom, 2) +
+                      " m do piso); ângulo ao topo da imagem a partir dos olhos."));
+}
+
+}  // namespace
+
+Color SeatClassColour(SeatClass c) {
+    switch (c) {
+        case SeatClass::Ideal:
+            return kIdeal;
+        case SeatClass::Aceitavel:
+            return kAcceptable;
+        case SeatClass::Fora:
+            break;
+    }
+    return kOutside;
+}
+
+Color CGradeColour(CGrade grade) {
+    switch (grade) {
+        case CGrade::Excelente:
+            return kExcellent;
+        case CGrade::Bom:
+            return kGood;
+        case CGrade::Aceitavel:
+            return kFair;
+        case CGrade::Ruim:
+            break;
+    }
+    return kPoor;
+}
+
+std::string_view SeatClassImage(SeatClass c) {
+    switch (c) {
+        case SeatClass::Ideal:
+            return "assento_ideal";
+        case SeatClass::Aceitavel:
+            return "assento_aceitavel";
+        case SeatClass::Fora:
+            break;
+    }
+    return "assento_fora";
+}
+
+void RegisterAnalysisImages(NamedImageSource& images) {
+    for (SeatClass c : {SeatClass::Ideal, SeatClass::Aceitavel, SeatClass::Fora}) {
+        const Color colour = SeatClassColour(c);
+        EncodedImage patch;
+        patch.format = EncodedImage::Format::Bgr24;
+        patch.width = 1;
+        patch.height = 1;
+        patch.data = {static_cast<uint8_t>(colour.blue), static_cast<uint8_t>(colour.green),
+                      static_cast<uint8_t>(colour.red)};
+        images.Add(SeatClassImage(c), std::move(patch));
+    }
+}
+
+ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
+                               const PageFileNamer& namer, int firstPageNumber,
+                               std::string_view cAutoria) {
+    Pages pages(p, canvas, namer, firstPageNumber, cAutoria);
+
+    // Page 1: the drawings.
+    pages.Start();
+    ReportText(canvas, kTop, kLeft, 12, "Visibilidade dos Assentos", kBlack, true);
+    ReportText(canvas, kTop + 6, kLeft, 8,
+               Cp1252("Tela pretendida " + Fixed(a.screenWidth, 2) + " x " +
+                      Fixed(a.screenHeight, 2) + " m, topo a " + Fixed(a.screenTop, 2) +
+                      " m e borda inferior a " + Fixed(a.screenBottom, 2) +
+                      " m do piso; valor C desejado " + Fixed(a.risers.targetCmm, 0) + " mm."));
+    const double below = DrawSection(p, a, canvas);
+    DrawPlan(p, a, canvas, below + 5);
+    pages.End();
+
+    // Then the table, as many pages as it takes, and the risers under it.
+    pages.Start();
+    TablePageTitle(a, canvas, false);
+    double r = kTableFirstRow;
+    if (a.rows.empty()) {
+        ReportText(canvas, r, kLeft, 9, Cp1252("Filas: - (" + a.rowsReason + ")"));
+        r += 6;
+    } else {
+        TableHeading(a, canvas);
+        for (size_t i = 0; i < a.rows.size(); ++i) {
+            if (r > kTableLowest) {
+                pages.End();
+                pages.Start();
+                TablePageTitle(a, canvas, true);
+                TableHeading(a, canvas);
+                r = kTableFirstRow;
+            }
+            TableLine(a, i, canvas, r);
+            r += kTableLine;
+        }
+        r += 4;
+    }
+    if (r + 20 > kBottom) {
+        pages.End();
+        pages.Start();
+        TablePageTitle(a, canvas, true);
+        r = kTableFirstRow;
+    }
+    RisersSummary(a, canvas, r);
+    pages.End();
+    return pages.Finish();
+}
+
+}  // namespace vm

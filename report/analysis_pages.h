@@ -1,0 +1,47 @@
+#pragma once
+// The sightline analysis on the millimetre canvas: the page(s) that vistametra-report --analysis
+// adds after the report's and that the window "Visibilidade dos Assentos" shows and saves.
+//
+// Page 1 draws the room's section, every row's eyes and sight line coloured by the grade of its
+// C-value, and the plan with every seat coloured by its class (Ideal, Aceitável, Fora), each with
+// its legend. The pages after it hold the table of the rows with the risers designed for the
+// target C-value. Positions come from report/sightline_geometry.h, as for the report's drawings;
+// each drawing has a scale of its own that fits it into its part of the sheet.
+//
+//   NamedImageSource images;
+//   RegisterAnalysisImages(images);
+//   EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
+//   BuildAnalysisPages(p, AnalyseSightlines(p, 90), canvas, namer, 3, programValues().cAutoria);
+
+#include <string_view>
+
+#include "report/canvas.h"
+#include "report/report_pages.h"
+#include "report/sightline_analysis.h"
+
+namespace vm {
+
+class NamedImageSource;
+
+// The colour of a seat's class and of a C-value's grade; rows without a C-value are grey.
+Color SeatClassColour(SeatClass c);
+Color CGradeColour(CGrade grade);
+
+// The name of the image that fills a seat of a class on the plan: a plain patch of the class's
+// colour, stretched over the seat ("assento_ideal", "assento_aceitavel", "assento_fora").
+std::string_view SeatClassImage(SeatClass c);
+
+// Registers the three seat patches.
+void RegisterAnalysisImages(NamedImageSource& images);
+
+// At most this many seats are drawn on the plan, counted from the front row.
+inline constexpr int kMaxAnalysisSeats = 20000;
+
+// Draws the analysis pages, the first numbered firstPageNumber in its footer; page file n (1 for
+// the first of these pages) is named by namer(n). Each page has the report's header and footer,
+// with cAutoria at its foot. Never fails as a whole: see ReportPages::complete.
+ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
+                               const PageFileNamer& namer, int firstPageNumber,
+                               std::string_view cAutoria);
+
+}  // namespace vm
