@@ -9,6 +9,7 @@
 #include "report/preview.h"
 #include "report/printers.h"
 #include "report/report_calculo.h"
+#include "report/visibility_window.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
@@ -83,6 +84,8 @@ int StartProgram(const ProgramStart& options) {
     } else {
         mainWindowProcedures().update = {};
     }
+    mainWindowProcedures().visibilidade = ShowVisibilityWindow;
+    mainWindowProcedures().projetoAlterado = RefreshVisibilityWindow;
     DefinirJanelaPrincipal();
     DoMethod("wmenu", "center");
     DoMethod("wmenu", "activate");

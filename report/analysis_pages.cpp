@@ -164,6 +164,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
                Cp1252("Corte: linhas de visão e valor C de cada fila"), kBlack, true);
     const Extent extent = SectionExtent(p, a);
     const double S = FitScale(extent, kRight - kLeft, kSectionMaxHeight);
+    scale = S;
     const double floor = kSectionTop + extent.height * S;
     auto row = [&](double height) { return floor - height * S; };
     auto col = [&](double distance) { return kLeft + distance * S; };
@@ -227,12 +228,17 @@ void FanLine(Canvas& canvas, double lower, double S, double from, double directi
                      0.1, colour);
 }
 
-void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas, double top) {
+// The plan under the section, at the section's scale unless it must be smaller to fit.
+void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas, double top,
+              double sectionScale) {
     ReportText(canvas, top, kLeft, 10, Cp1252("Planta: cada assento pelo seu campo de visão"),
                kBlack, true);
     const double upper = top + 6;
     const Extent extent{SectionExtent(p, a).length, std::max(p.nLargura, 0.0)};
-    const double S = FitScale(extent, kRight - kLeft, kPlanLowest - upper);
+    double S = FitScale(extent, kRight - kLeft, kPlanLowest - upper);
+    if (sectionScale > 0) {
+        S = std::min(S, sectionScale);
+    }
     const double lower = upper + extent.height * S;
 
     if (S > 0) {
@@ -456,8 +462,9 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                       Fixed(a.screenHeight, 2) + " m, topo a " + Fixed(a.screenTop, 2) +
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
                       " m do piso; valor C desejado " + Fixed(a.risers.targetCmm, 0) + " mm."));
-    const double below = DrawSection(p, a, canvas);
-    DrawPlan(p, a, canvas, below + 5);
+    double scale = 0;
+    const double below = DrawSection(p, a, canvas, scale);
+    DrawPlan(p, a, canvas, below + 5, scale);
     pages.End();
 
     // Then the table, as many pages as it takes, and the risers under it.

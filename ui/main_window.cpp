@@ -107,6 +107,13 @@ void categoryBox(const char* name, int col, int width, const char* caption, Rgb 
                     .transparent = true});
 }
 
+// Windows that show the record follow it.
+void projetoAlterado() {
+    if (mainWindowProcedures().projetoAlterado) {
+        mainWindowProcedures().projetoAlterado();
+    }
+}
+
 void aoMudarFormato() {
     CalcTelaAltura();
     CalcImagemAltura();
@@ -188,6 +195,7 @@ void TelaRefresh() {
     set("cTelaDetalhe", LinhaResultado(projeto(), Categoria::G));
     set("cTelaComputer", LinhaResultado(projeto(), Categoria::A));
     set("cTelaVideo", LinhaResultado(projeto(), Categoria::F));
+    projetoAlterado();
 }
 
 void DadosRefresh() {
@@ -216,6 +224,7 @@ void DadosRefresh() {
     p.nImagemLargura = get("nImagemLargurat").number();
     p.nImagemAltura = get("nImagemAlturat").number();
     p.nTelaTamanho = TamTela(p.nTelaLargura, p.nTelaAltura);
+    projetoAlterado();
 }
 
 void HideTela() {
@@ -409,6 +418,13 @@ void DefinirJanelaPrincipal() {
     DefineMenuItem("&Imprimir", [] { SelPrinter(); });
     DefineSeparator();
     DefineMenuItem("&Sair", [] { DoMethod(kForm, "release"); });
+    EndMenuPopup();
+    DefineMenuPopup(cp("A&nálise"));
+    DefineMenuItem("&Visibilidade dos Assentos", [] {
+        if (mainWindowProcedures().visibilidade) {
+            mainWindowProcedures().visibilidade();
+        }
+    });
     EndMenuPopup();
     DefineMenuPopup("&Help");
     DefineMenuItem(cp("&Referência"), [] { Referencia(); });

@@ -44,6 +44,8 @@ struct MainWindowProcedures {
     std::function<void(bool manual)> update;
     // Brings an open report preview to the front; false when none is open.
     std::function<bool()> previewToFront;
+    std::function<void()> visibilidade;     // "&Visibilidade dos Assentos": opens its window
+    std::function<void()> projetoAlterado;  // after each DadosRefresh and TelaRefresh
 };
 MainWindowProcedures& mainWindowProcedures();
 

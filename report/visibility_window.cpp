@@ -1,0 +1,284 @@
+#include "report/visibility_window.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "core/program_values.h"
+#include "core/startup.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "report/analysis_pages.h"
+#include "report/emf_player.h"
+#include "report/emf_writer.h"
+#include "report/page_export.h"
+#include "report/page_images.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
+#include "report/sightline_analysis.h"
+#include "ui/dialogs.h"
+#include "ui/form_layer.h"
+#include "ui/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+const char* const kTitle = "Visibilidade dos Assentos";
+constexpr double kGapPx = 12;  // between pages and around them
+
+Canvas* g_recorder = nullptr;
+
+// The pages, one under the other, as wide as the view.
+class PageView final : public QWidget {
+public:
+    explicit PageView(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("PaginasAnalise"));
+        setAutoFillBackground(true);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, QColor(128, 128, 128));
+        setPalette(palette);
+    }
+
+    void SetPages(std::vector<EmfPlayer> pages) {
+        m_pages = std::move(pages);
+        FitWidth(width());
+        update();
+    }
+
+    // The height that shows every page at `width` pixels.
+    void FitWidth(int width) {
+        const double sheet = SheetWidth(width);
+        const double height =
+            kGapPx + m_pages.size() * (sheet * kA4SheetMm.height() / kA4SheetMm.width() + kGapPx);
+        setFixedHeight(static_cast<int>(std::ceil(height)));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const double w = SheetWidth(width());
+        const double h = w * kA4SheetMm.height() / kA4SheetMm.width();
+        double top = kGapPx;
+        for (const EmfPlayer& page : m_pages) {
+            PaintPageOnSheet(painter, page, QRectF(kGapPx, top, w, h));
+            top += h + kGapPx;
+        }
+    }
+
+private:
+    static double SheetWidth(int width) { return std::max(50.0, width - 2 * kGapPx); }
+
+    std::vector<EmfPlayer> m_pages;
+};
+
+class Window final : public QWidget {
+public:
+    explicit Window(QWidget* parent) : QWidget(parent, Qt::Window) {
+        setObjectName(QStringLiteral("wVisibilidade"));
+        setWindowTitle(QString::fromUtf8(kTitle));
+        setAttribute(Qt::WA_DeleteOnClose);
+        resize(760, 700);
+
+        auto* target = new QComboBox(this);
+        target->setObjectName(QStringLiteral("cAlvoC"));
+        target->setEditable(true);
+        target->addItems({QStringLiteral("60"), QStringLiteral("90"), QStringLiteral("120")});
+        target->setCurrentIndex(1);
+        target->setInsertPolicy(QComboBox::NoInsert);
+        target->lineEdit()->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("\\d{1,4}([.,]\\d{0,1})?")), target));
+        target->setToolTip(
+            QString::fromUtf8("Valor C desejado em milímetros: 60, 90, 120 ou qualquer outro"));
+        m_target = target;
+
+        m_proposal = new QLabel(this);
+        m_proposal->setObjectName(QStringLiteral("lDegrau"));
+
+        auto* save = new QPushButton(QStringLiteral("Salvar"), this);
+        save->setObjectName(QStringLiteral("bSalvar"));
+        save->setToolTip(QString::fromUtf8("Salva estas páginas em PDF, PNG ou SVG"));
+
+        auto* bar = new QHBoxLayout;
+        bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
+        bar->addWidget(target);
+        bar->addWidget(m_proposal, 1);
+        bar->addWidget(save);
+
+        m_scroll = new QScrollArea(this);
+        m_view = new PageView(m_scroll);
+        m_scroll->setWidget(m_view);
+        m_scroll->setWidgetResizable(false);
+        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_scroll->viewport()->installEventFilter(this);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(bar);
+        layout->addWidget(m_scroll, 1);
+
+        connect(target, &QComboBox::currentTextChanged, this, [this](const QString&) {
+            if (!m_target->lineEdit()->hasFocus()) {
+                TargetChanged();
+            }
+        });
+        connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
+        connect(save, &QPushButton::clicked, this, [this] { Save(); });
+
+        RegisterReportImages(m_images);
+        RegisterAnalysisImages(m_images);
+        Redraw();
+    }
+
+    void Redraw() {
+        const DadosProjeto p = projeto();
+        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
+        m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                   QStringLiteral("/vistametra-analise-XXXXXX"));
+        const std::string folder = m_folder->path().toStdString() + "/";
+        EmfPageCanvas canvas(ReferenceDevice::A4(), &m_images);
+        const ReportPages pages = BuildAnalysisPages(
+            p, a, canvas,
+            [&](int n) {
+                char name[32];
+                std::snprintf(name, sizeof name, "analise_%04d.emf", n);
+                return folder + name;
+            },
+            1, programValues().cAutoria);
+        if (g_recorder) {
+            BuildAnalysisPages(p, a, *g_recorder, {}, 1, programValues().cAutoria);
+        }
+        m_pageFiles.clear();
+        std::vector<EmfPlayer> players;
+        for (const std::string& file : pages.pageFiles) {
+            m_pageFiles << QString::fromStdString(file);
+            EmfPlayer player;
+            player.Load(QString::fromStdString(file));
+            players.push_back(std::move(player));
+        }
+        m_view->SetPages(std::move(players));
+        m_project = p.cProjeto;
+        m_proposal->setText(Proposal(a.risers));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
+            m_view->setFixedWidth(m_scroll->viewport()->width());
+            m_view->FitWidth(m_scroll->viewport()->width());
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+private:
+    static QString Proposal(const RiserDesign& r) {
+        const std::string current = AllTrim(Str(r.currentStep, 40, 3)) + " m";
+        if (!r.constantStep.value) {
+            return QString::fromUtf8("Degrau constante: - (" + r.constantStep.reason +
+                                     "); degrau do projeto " + current);
+        }
+        return QString::fromUtf8("Degrau constante proposto " +
+                                 AllTrim(Str(*r.constantStep.value, 40, 3)) +
+                                 " m; degrau do projeto " + current);
+    }
+
+    void TargetChanged() {
+        QString text = m_target->currentText().trimmed();
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        if (!ok || value < 0 || value > 1000) {
+            m_target->setEditText(QString::fromStdString(AllTrim(Str(m_targetCmm, 40, 1))));
+            return;
+        }
+        if (value != m_targetCmm) {
+            m_targetCmm = value;
+            Redraw();
+        }
+    }
+
+    void Save() {
+        const std::string chosen = PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}},
+                                           "Salvar", programValues().DirPdf);
+        if (chosen.empty()) {
+            return;
+        }
+        QString target = toQt(chosen);
+        const QString suffix = QFileInfo(target).suffix().toLower();
+        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
+            suffix != QLatin1String("svg")) {
+            target += QStringLiteral(".pdf");
+        }
+        QString error;
+        const QString title =
+            toQt(AllTrim(m_project)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
+        const QStringList written = ExportPages(m_pageFiles, target, title, &error);
+        const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
+        const bool whole = written.size() == (pdf ? 1 : m_pageFiles.size());
+        if (!error.isEmpty() || !whole) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
+                        (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
+                    "Salvar");
+        }
+    }
+
+    NamedImageSource m_images;
+    QComboBox* m_target = nullptr;
+    QLabel* m_proposal = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    PageView* m_view = nullptr;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QStringList m_pageFiles;
+    std::string m_project;
+    double m_targetCmm = kDefaultTargetCmm;
+};
+
+QPointer<Window>& OpenWindow() {
+    static QPointer<Window> window;
+    return window;
+}
+
+}  // namespace
+
+void ShowVisibilityWindow() {
+    QPointer<Window>& window = OpenWindow();
+    if (!window) {
+        window = new Window(MainFormWidget());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void RefreshVisibilityWindow() {
+    if (Window* window = OpenWindow()) {
+        window->Redraw();
+    }
+}
+
+QWidget* VisibilityWindow() {
+    return OpenWindow();
+}
+
+void SetVisibilityRecorder(Canvas* recorder) {
+    g_recorder = recorder;
+}
+
+}  // namespace vm
