@@ -158,8 +158,9 @@ Color RowColour(const RowFigures& r) {
 
 // The room's section: the screen wall on the left, the stepped floor, the planned image, each
 // row's eyes with the sight line from the image's bottom edge and its C-value. Returns the row
-// below the drawing.
-double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas) {
+// below the drawing and sets `scale` to the drawing's millimetres per metre.
+double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
+                   double& scale) {
     ReportText(canvas, kSectionTop - 6, kLeft, 10,
                Cp1252("Corte: linhas de visão e valor C de cada fila"), kBlack, true);
     const Extent extent = SectionExtent(p, a);

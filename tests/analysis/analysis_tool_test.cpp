@@ -2,6 +2,8 @@
 // the output without --analysis unchanged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -192,12 +194,123 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
                                   "tem", "altura:", "nTelaAltura", "0", "ou", "menos)"}));
 }
 
+TEST_F(AnalysisTool, RisersForATargetCValue) {
+    // Default project: s = (0.09 x 9.7 - 0.52 x 1) / 3.7 = 0.0954 -> 0.096 m; the 0.2 m steps
+    // give every row more than 90 mm.
+    const Json a = Analysis({});
+    const Json& r = a["risers"];
+    EXPECT_EQ(r["target_c_mm"], 90.0);
+    EXPECT_NEAR(r["constant_step_m"].get<double>(), 0.096, 1e-12);
+    EXPECT_EQ(r["current_step_m"], 0.2);
+    EXPECT_EQ(r["rows_below_target"], Json::array());
+    ASSERT_EQ(r["isoptic"].size(), 7u);
+    EXPECT_TRUE(r["isoptic"][0]["step_m"].is_null());
+    EXPECT_NEAR(r["isoptic"][1]["eye_height_m"].get<double>(), 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_NEAR(r["isoptic"][1]["floor_rise_m"].get<double>(), 0.52 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_EQ(CheckReasons(r, "risers"), 7 + 3);  // every row's step, isoptic, constant, rows
+
+    // 120 mm on a flat floor: (0.12 x 9.7 - 0.52) / 3.7 = 0.17405 -> 0.175 m; a decimal comma
+    // is read as a point. Row 2 sees 110.6 mm, so every row behind the first falls short.
+    for (const char* target : {"120", "120,0", "120.0"}) {
+        const Json flat = Analysis({"--target-c", target, "--set", "nAlturaFila2=0"})["risers"];
+        EXPECT_EQ(flat["target_c_mm"], 120.0) << target;
+        EXPECT_NEAR(flat["constant_step_m"].get<double>(), 0.175, 1e-12);
+        EXPECT_EQ(flat["rows_below_target"], Json({2, 3, 4, 5, 6, 7}));
+    }
+
+    // One row: nothing to design, each figure null with its reason.
+    const Json one = Analysis({"--set", "nNumeroFilas=1"})["risers"];
+    EXPECT_TRUE(one["isoptic"].is_null());
+    EXPECT_EQ(one["isoptic_reason"], "uma só fila: não há degrau a projetar");
+    EXPECT_TRUE(one["constant_step_m"].is_null());
+    EXPECT_TRUE(one["rows_below_target"].is_null());
+    EXPECT_EQ(CheckReasons(one, "risers"), 3);
+
+    // The table says the same.
+    const ToolRun table = run({"--analysis", "--target-c", "60"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    // (0.06 x 9.7 - 0.52) / 3.7 = 0.0167 -> 0.017 m.
+    EXPECT_NE(table.out.find("Degraus para um valor C de 60 mm"), std::string::npos);
+    EXPECT_NE(table.out.find(" Degrau constante (arredondado para cima ao milímetro)  0.017 m\n"),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find(" Degrau do projeto (nAlturaFila2)                       0.200 m\n"),
+              std::string::npos);
+}
+
+TEST_F(AnalysisTool, BadTargetsAreRefused) {
+    for (const char* target : {"", "abc", "-1", "1001", "9O", "1e2", "nan"}) {
+        const ToolRun r = run({"--analysis", "--target-c", target});
+        EXPECT_EQ(r.exitCode, 2) << target;
+        EXPECT_NE(r.err.find("--target-c"), std::string::npos) << target << ": " << r.err;
+        EXPECT_EQ(r.out, "") << target;
+    }
+}
+
+// The words of pdftotext's text of pages first to last of a PDF in `dir`.
+std::vector<std::string> PdfWords(const fs::path& dir, const std::string& pdf, int first,
+                                  int last) {
+    const fs::path text = dir / "words.txt";
+    const std::string command = "pdftotext -q -layout -f " + std::to_string(first) + " -l " +
+                                std::to_string(last) + " '" + (dir / pdf).string() + "' '" +
+                                text.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::istringstream in(slurp(text));
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        words.push_back(w);
+    }
+    return words;
+}
+
+bool Contains(const std::vector<std::string>& words, const std::vector<std::string>& run) {
+    return std::search(words.begin(), words.end(), run.begin(), run.end()) != words.end();
+}
+
+TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
+    ASSERT_EQ(run({"-o", "plain.pdf"}).exitCode, 0);
+    ASSERT_EQ(
+        std::system(
+            ("pdfinfo '" + (m_dir / "plain.pdf").string() + "' | grep -q '^Pages: *2$'").c_str()),
+        0);
+    const ToolRun r = run({"--analysis", "-o", "analise.pdf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The analysis table still goes to standard output.
+    EXPECT_NE(r.out.find("Degraus para um valor C de 90 mm"), std::string::npos);
+
+    // Pages 1 and 2 are the report's, unchanged; 3 and 4 the analysis, numbered on.
+    EXPECT_EQ(PdfWords(m_dir, "analise.pdf", 1, 2), PdfWords(m_dir, "plain.pdf", 1, 2));
+    const std::vector<std::string> drawings = PdfWords(m_dir, "analise.pdf", 3, 3);
+    EXPECT_TRUE(Contains(drawings, {"Visibilidade", "dos", "Assentos"}));
+    EXPECT_TRUE(Contains(drawings, {"Ideal", "(90°):", "42", "(100.0", "%)"}));
+    const std::vector<std::string> table = PdfWords(m_dir, "analise.pdf", 4, 4);
+    EXPECT_TRUE(Contains(table, {"Filas", "e", "degraus"}));
+    // Row 2 of the table: distance, eyes, angle to the top, C-value, grade, then the isoptic
+    // eye height 1.72 - 0.43 x 4.7 / 3.7 = 1.174, step -0.026 and floor rise -0.026.
+    EXPECT_TRUE(
+        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.174", "-0.026"}));
+    EXPECT_TRUE(Contains(table, {"milímetro):", "0.096", "m"}));
+
+    // Page files: the specified pages byte for byte as without --analysis.
+    ASSERT_EQ(run({"-o", "plain.emf"}).exitCode, 0);
+    ASSERT_EQ(run({"--analysis", "--target-c", "120", "-o", "analise.emf"}).exitCode, 0);
+    for (const char* n : {"0001", "0002"}) {
+        const std::string page = slurp(m_dir / ("plain_" + std::string(n) + ".emf"));
+        EXPECT_FALSE(page.empty());
+        EXPECT_EQ(slurp(m_dir / ("analise_" + std::string(n) + ".emf")), page) << n;
+    }
+    EXPECT_FALSE(fs::exists(m_dir / "plain_0003.emf"));
+    EXPECT_TRUE(fs::exists(m_dir / "analise_0004.emf"));
+    EXPECT_FALSE(fs::exists(m_dir / "analise_0005.emf"));
+}
+
 TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {
     const ToolRun r = run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     for (const char* part :
          {"--analysis", "under \"analysis\"", "c_grade", "percent_eh", "adm_farthest_viewer_m",
-          "closest_viewer_m", "NAME_reason", "Exit codes: 0 success"}) {
+          "closest_viewer_m", "NAME_reason", "--target-c", "constant_step_m", "rows_below_target",
+          "Exit codes: 0 success"}) {
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
     }
 }

@@ -1,0 +1,226 @@
+// The riser design against hand computations, and the constant step checked with the C-value
+// formula itself: every row meets the target with it, and one millimetre less fails a row.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/dados_projeto.h"
+#include "report/sightline_analysis.h"
+
+namespace vm {
+namespace {
+
+DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit = {}) {
+    DadosProjeto p = ProjetoInicial();
+    if (edit) {
+        edit(p);
+    }
+    return p;
+}
+
+// The smallest C-value of rows 2 to n, in millimetres.
+double LowestC(const SightlineAnalysis& a) {
+    double lowest = INFINITY;
+    for (const RowFigures& r : a.rows) {
+        if (r.number > 1) {
+            EXPECT_TRUE(r.cValueMm.value) << "row " << r.number << ": " << r.cValueMm.reason;
+            lowest = std::min(lowest, r.cValueMm.value.value_or(-INFINITY));
+        }
+    }
+    return lowest;
+}
+
+TEST(Risers, ConstantStepByHand) {
+    struct Case {
+        const char* name;
+        std::function<void(DadosProjeto&)> edit;
+        double target;
+        double unrounded;  // (c x D_n + (E_1 - F) x T) / D_1
+        double rounded;
+        std::vector<int> below;  // rows under the target with the project's own step
+    };
+    const Case cases[] = {
+        // F = 3.6 - 1.88 = 1.72, E_1 = 1.2, D_1 = 3.7, T = 1, D_7 = 9.7; the 0.2 m steps give
+        // every row well over 90 mm.
+        {"default", {}, 90, (0.09 * 9.7 - 0.52 * 1) / 3.7, 0.096, {}},
+        // A flat floor: the same step is needed. With the focal point 0.52 m above the eyes,
+        // row k sees D (-0.52) / (D + 1) + 0.52: 110.6 mm for row 2 (D 3.7), 91.2 for row 3
+        // (D 4.7), 77.6 for row 4 (D 5.7); from row 4 on the rows fall short.
+        {"flat floor",
+         [](DadosProjeto& p) { p.nAlturaFila2 = 0; },
+         90,
+         (0.09 * 9.7 - 0.52 * 1) / 3.7,
+         0.096,
+         {4, 5, 6, 7}},
+        // Focal point below the eyes: image 1.5 m high with its top at 2.2 m, F = 0.7.
+        {"focal point below the eyes",
+         [](DadosProjeto& p) {
+             p.nTelaTopo = 2.2;
+             p.nTelaAltura = 1.5;
+         },
+         90,
+         (0.09 * 9.7 + 0.5 * 1) / 3.7,
+         0.372,
+         {2, 3, 4, 5, 6, 7}},
+        // C = 0 with the focal point above the eyes: the floor could fall towards the back.
+        {"C = 0", {}, 0, (0 - 0.52 * 1) / 3.7, -0.140, {}},
+        // 15 rows 0.9 m apart from 4 m, eyes at 1.15 m, image bottom at 1.0 m, 120 mm.
+        {"fifteen rows",
+         [](DadosProjeto& p) {
+             p.nNumeroFilas = 15;
+             p.nDistOlhos1 = 4;
+             p.nDistEntreFilas = 0.9;
+             p.nAlturaOlhos1 = 1.15;
+             p.nTelaTopo = 3;
+             p.nTelaAltura = 2;
+             p.nAlturaFila2 = 0.15;
+         },
+         120,
+         (0.12 * (4 + 14 * 0.9) + 0.15 * 0.9) / 4,
+         0.532,
+         {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DadosProjeto p = Project(c.edit);
+        const SightlineAnalysis a = AnalyseSightlines(p, c.target);
+        const std::vector<double> distances = [&] {
+            std::vector<double> d;
+            for (const RowFigures& r : a.rows) {
+                d.push_back(r.eyeDistance);
+            }
+            return d;
+        }();
+        EXPECT_NEAR(ConstantStep(distances, p.nAlturaOlhos1, a.screenBottom, p.nDistEntreFilas,
+                                 c.target / 1000)
+                        .value(),
+                    c.unrounded, 1e-12);
+        ASSERT_TRUE(a.risers.constantStep.value) << a.risers.constantStep.reason;
+        EXPECT_NEAR(*a.risers.constantStep.value, c.rounded, 1e-12);
+        EXPECT_EQ(a.risers.currentStep, p.nAlturaFila2);
+        EXPECT_EQ(a.risers.rowsBelowTarget, c.below);
+    }
+}
+
+TEST(Risers, IsopticEyeHeightsByHand) {
+    // Default project: E_k = F + (E_k-1 - F + c) x D_k / D_k-1, F = 1.72, c = 0.09.
+    const SightlineAnalysis a = AnalyseSightlines(Project(), 90);
+    ASSERT_TRUE(a.risers.isoptic) << a.risers.isopticReason;
+    const std::vector<IsopticRow>& rows = *a.risers.isoptic;
+    ASSERT_EQ(rows.size(), 7u);
+    double expected = 1.2;
+    EXPECT_EQ(rows[0].row, 1);
+    EXPECT_DOUBLE_EQ(rows[0].eyeHeight, 1.2);
+    EXPECT_FALSE(rows[0].step.value);
+    EXPECT_FALSE(rows[0].step.reason.empty());
+    EXPECT_DOUBLE_EQ(rows[0].floorRise, 0);
+    for (int k = 2; k <= 7; ++k) {
+        const double next = 1.72 + (expected - 1.72 + 0.09) * (3.7 + (k - 1)) / (3.7 + (k - 2));
+        const IsopticRow& r = rows[static_cast<size_t>(k - 1)];
+        EXPECT_EQ(r.row, k);
+        EXPECT_NEAR(r.eyeHeight, next, 1e-12) << "row " << k;
+        EXPECT_NEAR(r.step.value.value_or(NAN), next - expected, 1e-12) << "row " << k;
+        EXPECT_NEAR(r.floorRise, next - 1.2, 1e-12) << "row " << k;
+        expected = next;
+    }
+    // Row 2 by hand: 1.72 + (1.2 - 1.72 + 0.09) x 4.7 / 3.7 = 1.173784...
+    EXPECT_NEAR(rows[1].eyeHeight, 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
+
+    // On the isoptic floor every row sees over the one in front with exactly the target.
+    DadosProjeto p = Project();
+    for (const IsopticRow& r : rows) {
+        if (r.row > 1) {
+            const double D = 3.7 + (r.row - 2);
+            const double R = rows[static_cast<size_t>(r.row - 2)].eyeHeight - 1.72;
+            EXPECT_NEAR(CValue(D, R, *r.step.value, 1).value() * 1000, 90, 1e-9);
+        }
+    }
+}
+
+TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
+    const std::function<void(DadosProjeto&)> rooms[] = {
+        {},
+        [](DadosProjeto& p) { p.nAlturaFila2 = 0; },
+        [](DadosProjeto& p) {
+            p.nTelaTopo = 2.2;
+            p.nTelaAltura = 1.5;
+        },
+        [](DadosProjeto& p) {
+            p.nComprimento = 20;
+            p.nLargura = 14;
+            p.nNumeroFilas = 15;
+            p.nDistEntreFilas = 0.9;
+            p.nAlturaFila2 = 0;
+        },
+        [](DadosProjeto& p) {
+            p.nNumeroFilas = 2;
+            p.nDistEntreFilas = 1.25;
+        },
+    };
+    for (size_t room = 0; room < std::size(rooms); ++room) {
+        for (double target : {0.0, 60.0, 90.0, 120.0, 33.3}) {
+            SCOPED_TRACE("room " + std::to_string(room) + ", C " + std::to_string(target));
+            DadosProjeto p = Project(rooms[room]);
+            const double step = AnalyseSightlines(p, target).risers.constantStep.value.value();
+            EXPECT_NEAR(step * 1000, std::round(step * 1000), 1e-9);
+
+            p.nAlturaFila2 = step;
+            const SightlineAnalysis with = AnalyseSightlines(p, target);
+            EXPECT_GE(LowestC(with), target - kCValueTolerance);
+            EXPECT_EQ(with.risers.rowsBelowTarget, std::vector<int>{});
+
+            p.nAlturaFila2 = step - 0.001;
+            const SightlineAnalysis less = AnalyseSightlines(p, target);
+            EXPECT_LT(LowestC(less), target - kCValueTolerance);
+            ASSERT_TRUE(less.risers.rowsBelowTarget);
+            EXPECT_FALSE(less.risers.rowsBelowTarget->empty());
+        }
+    }
+}
+
+TEST(Risers, NoDesignWithoutTwoRowsInFrontOfTheScreen) {
+    struct Case {
+        const char* name;
+        std::function<void(DadosProjeto&)> edit;
+        bool rowsBelowKnown;
+    };
+    const Case cases[] = {
+        {"no rows", [](DadosProjeto& p) { p.nNumeroFilas = 0; }, false},
+        {"one row", [](DadosProjeto& p) { p.nNumeroFilas = 1; }, false},
+        {"first row on the screen's plane", [](DadosProjeto& p) { p.nDistOlhos1 = 0; }, true},
+        {"rows behind the screen",
+         [](DadosProjeto& p) {
+             p.nDistOlhos1 = 1;
+             p.nDistEntreFilas = -1;
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RiserDesign r = AnalyseSightlines(Project(c.edit), 90).risers;
+        EXPECT_FALSE(r.isoptic);
+        EXPECT_FALSE(r.isopticReason.empty());
+        EXPECT_FALSE(r.constantStep.value);
+        EXPECT_FALSE(r.constantStep.reason.empty());
+        EXPECT_EQ(r.rowsBelowTarget.has_value(), c.rowsBelowKnown);
+        EXPECT_EQ(r.rowsBelowTargetReason.empty(), c.rowsBelowKnown);
+        EXPECT_EQ(r.currentStep, 0.2);
+    }
+    EXPECT_FALSE(ConstantStep({3.7}, 1.2, 1.72, 1, 0.09));
+    EXPECT_FALSE(ConstantStep({0, 1}, 1.2, 1.72, 1, 0.09));
+}
+
+TEST(Risers, RoundingUpToTheMillimetre) {
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0.0954), 0.096);
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0.0951), 0.096);
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0.1 - 0.004), 0.096);  // 0.096 after a sum
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0.0960001), 0.097);
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(-0.14054), -0.140);
+    EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0), 0);
+}
+
+}  // namespace
+}  // namespace vm
