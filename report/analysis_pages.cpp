@@ -48,6 +48,11 @@ std::string Fixed(const Figure& f, int decimals) {
     return f.value ? Fixed(*f.value, decimals) : "-";
 }
 
+// A C-value in millimetres: whole, or with its one decimal.
+std::string Millimetres(double value) {
+    return Fixed(value, value == std::round(value) ? 0 : 1) + " mm";
+}
+
 // "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
 std::string Rows(const std::vector<int>& rows) {
     if (rows.empty()) {
@@ -317,7 +322,7 @@ constexpr double kColIsoRise = 190;
 void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
     const double r = kTableFirstRow - 12;
     ReportTextBox(canvas, r - 4, 130, r, kColIsoRise, 7,
-                  Cp1252("Isóptica para " + Fixed(a.risers.targetCmm, 0) + " mm"), kBlack, true,
+                  Cp1252("Isóptica para " + Millimetres(a.risers.targetCmm)), kBlack, true,
                   "CENTER");
     canvas.PrintLine(r, 132, r, kColIsoRise, 0.1, kBlack);
     struct Heading {
@@ -364,7 +369,7 @@ void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double 
 
 void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     const RiserDesign& d = a.risers;
-    const std::string target = Fixed(d.targetCmm, 0) + " mm";
+    const std::string target = Millimetres(d.targetCmm);
     std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
                                                 : "- (" + d.constantStep.reason + ")";
     if (d.constantStep.value && *d.constantStep.value < 0) {
@@ -462,7 +467,7 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                Cp1252("Tela pretendida " + Fixed(a.screenWidth, 2) + " x " +
                       Fixed(a.screenHeight, 2) + " m, topo a " + Fixed(a.screenTop, 2) +
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
-                      " m do piso; valor C desejado " + Fixed(a.risers.targetCmm, 0) + " mm."));
+                      " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) + "."));
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);

@@ -1,6 +1,7 @@
 #include "report/sightline_analysis_output.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -262,7 +263,8 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
 
 void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const RiserDesign& r = a.risers;
-    out << "Degraus para um valor C de " << Num(r.targetCmm, 0)
+    out << "Degraus para um valor C de "
+        << Num(r.targetCmm, r.targetCmm == std::round(r.targetCmm) ? 0 : 1)
         << " mm (isóptica: cada fila vê sobre a da frente com exatamente esse valor)\n";
     if (r.isoptic) {
         Table t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");

@@ -134,11 +134,7 @@ public:
         layout->addLayout(bar);
         layout->addWidget(m_scroll, 1);
 
-        connect(target, &QComboBox::currentTextChanged, this, [this](const QString&) {
-            if (!m_target->lineEdit()->hasFocus()) {
-                TargetChanged();
-            }
-        });
+        connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
         connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
 
