@@ -96,7 +96,7 @@ public:
         setObjectName(QStringLiteral("wVisibilidade"));
         setWindowTitle(QString::fromUtf8(kTitle));
         setAttribute(Qt::WA_DeleteOnClose);
-        resize(760, 700);
+        resize(780, 860);
 
         auto* target = new QComboBox(this);
         target->setObjectName(QStringLiteral("cAlvoC"));
