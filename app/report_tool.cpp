@@ -1,9 +1,8 @@
 #include "app/report_tool.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -96,16 +95,15 @@ int finishOutput(int code) {
     return code;
 }
 
-// A target C-value in millimetres: a plain decimal number ("," or "." before the decimals), from 0
-// to 1000; anything else is refused. Read the same in every locale.
+// A target C-value in millimetres: a number as a project file holds it, with "," or "." before
+// the decimals, from 0 to 1000; anything else is refused.
 std::optional<double> parseTargetC(std::string text) {
-    for (char& c : text) {
-        c = c == ',' ? '.' : c;
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (!IsNumberText(text)) {
+        return std::nullopt;
     }
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (text.empty() || ec != std::errc() || ptr != end || !(value >= 0 && value <= 1000)) {
+    const double value = Val(text);
+    if (!(value >= 0 && value <= 1000)) {
         return std::nullopt;
     }
     return value;
