@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
@@ -244,10 +245,14 @@ void EmfPlayer::Paint(QPainter& painter, const QRectF& target) const {
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 
-    // One logical unit in device pixels: pens thinner than a pixel are drawn one pixel wide, as
-    // GDI draws them.
+    // One logical unit in device pixels: on a device of pixels, pens thinner than a pixel are
+    // drawn one pixel wide, as GDI draws them. SVG and PDF have no pixels: there every pen keeps
+    // its own width in the page's units, so it scales with the picture.
     const QTransform& t = painter.worldTransform();
     const double unitPixels = std::min(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool vectorOutput = engine != nullptr && (engine->type() == QPaintEngine::SVG ||
+                                                    engine->type() == QPaintEngine::Pdf);
 
     enum class Kind { None, Pen, Brush, Font };
     struct Object {
@@ -273,7 +278,7 @@ void EmfPlayer::Paint(QPainter& painter, const QRectF& target) const {
             return QPen(Qt::NoPen);
         }
         const double width = std::max(0, p.width);
-        QPen pen(ToColor(p.color), width * unitPixels < 1.0 ? 0.0 : width);
+        QPen pen(ToColor(p.color), !vectorOutput && width * unitPixels < 1.0 ? 0.0 : width);
         pen.setCosmetic(false);
         switch (p.style & emf::kPsEndcapMask) {
             case emf::kPsEndcapFlat:

@@ -147,7 +147,9 @@ bool ExportPagesToPdf(const QStringList& pageFiles, const QString& pdfName, cons
 QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosenName,
                              QString* error, const SheetPlacement& placement) {
     std::vector<std::pair<QString, QByteArray>> files;
-    constexpr int kDpi = 96;
+    // 254 units an inch, a tenth of a millimetre each: the A4 sheet is declared as exactly
+    // 210 x 297 mm (2100 x 2970 units) and drawn in those units.
+    constexpr int kDpi = 254;
     const QSizeF size(kA4SheetMm.width() / 25.4 * kDpi, kA4SheetMm.height() / 25.4 * kDpi);
     for (qsizetype i = 0; i < pageFiles.size(); ++i) {
         const QString name = NumberedPageName(chosenName, static_cast<int>(i + 1));

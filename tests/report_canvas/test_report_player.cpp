@@ -405,5 +405,45 @@ TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
     EXPECT_TRUE(copy.Load(copies[1]));
 }
 
+// The SVG pages declare an A4 sheet of exactly 210 x 297 mm, drawn in tenths of a millimetre, and
+// keep each pen's width in the page's own units under the page's scale, so lines grow when the
+// picture is zoomed and a line of 4 units stays four times as wide as one of 1 unit.
+TEST(PageExport, SvgSheetIsExactlyA4AndItsStrokesScaleWithThePicture) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EmfPageCanvas canvas(ReferenceDevice::A4());
+    const std::string page = PageFileName(dir.path().toStdString() + "/", "00000530", 1);
+    ASSERT_TRUE(canvas.StartPreviewPage(page));
+    canvas.PrintLine(50, 20, 50, 190, 0.2, {0, 0, 255});       // 7 thou: 4 units at 600 dpi
+    canvas.PrintRectangle(60, 20, 90, 190, 1.0, {255, 0, 0});  // 39 thou: 23 units
+    canvas.PrintLine(100, 20, 100, 190, 0.05, {0, 128, 0});    // 1 thou: 0, the thinnest, 1 unit
+    ASSERT_TRUE(canvas.EndPreviewPage());
+    QString error;
+    const QStringList svgs = ExportPagesToSvg({QString::fromStdString(page)},
+                                              dir.filePath(QStringLiteral("folha.svg")), &error);
+    ASSERT_EQ(svgs.size(), 1) << error.toStdString();
+    QFile file(svgs[0]);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(svg.contains(QStringLiteral("<svg width=\"210mm\" height=\"297mm\"")))
+        << svg.left(300).toStdString();
+    // Drawn in tenths of a millimetre.
+    EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 2100 2970\"")));
+    EXPECT_FALSE(svg.contains(QStringLiteral("non-scaling-stroke")));
+    // One page unit is 210 / 4961 mm across.
+    const double unitMm = 210.0 / 4961;
+    for (const auto& [units, colour] :
+         {std::pair{4, "#0000ff"}, std::pair{23, "#ff0000"}, std::pair{1, "#008000"}}) {
+        const QRegularExpression group(
+            QStringLiteral("<g [^>]*stroke=\"%1\"[^>]*stroke-width=\"%2\"[^>]*"
+                           "transform=\"matrix\\(([0-9.]+),")
+                .arg(QLatin1String(colour))
+                .arg(units));
+        const QRegularExpressionMatch m = group.match(svg);
+        ASSERT_TRUE(m.hasMatch()) << units << " units in " << colour;
+        EXPECT_NEAR(m.captured(1).toDouble() / 10, unitMm, 1e-6);
+    }
+}
+
 }  // namespace
 }  // namespace vm
