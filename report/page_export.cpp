@@ -76,7 +76,7 @@ void PaintPageOnSheet(QPainter& painter, const EmfPlayer& page, const QRectF& sh
     if (!page.IsValid() || sheetMm.isEmpty()) {
         return;
     }
-    const QSizeF area = page.FrameSizeMm();
+    const QSizeF area = placement.areaMm.isEmpty() ? page.FrameSizeMm() : placement.areaMm;
     if (area.isEmpty()) {
         return;
     }

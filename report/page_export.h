@@ -24,6 +24,9 @@ struct SheetPlacement {
     bool centred = true;
     double leftMm = 0;  // used when not centred
     double topMm = 0;
+    // The printable area's size from the printer's pixels and resolution; empty to
+    // take the page file's frame, which holds it in whole millimetres only.
+    QSizeF areaMm;
 };
 
 // Paints one page on a sheet occupying `sheet` (painter coordinates): white paper, then the page

@@ -4,6 +4,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QRectF>
+#include <algorithm>
 
 #include "core/win1252.h"
 #include "report/emf_player.h"
@@ -158,8 +159,14 @@ void PrintPageFile(const std::string& pageFile) {
     placement.centred = false;
     placement.leftMm = device.physicalOffsetX * 25.4 / device.logPixelsX;
     placement.topMm = device.physicalOffsetY * 25.4 / device.logPixelsY;
+    // The page is stretched over the printable area as the printer measures it, in pixels.
+    placement.areaMm = QSizeF(device.horzRes * 25.4 / device.logPixelsX,
+                              device.vertRes * 25.4 / device.logPixelsY);
     const QRectF sheet = printer.paperRect(QPrinter::DevicePixel);
-    const QSizeF sheetMm = printer.paperRect(QPrinter::Millimeter).size();
+    // Millimetres from the printer's own pixels: the sheet it reports in millimetres is the
+    // paper's nominal size, while its pixels cover the page as the driver lays it out (A4 in a
+    // PDF is 595 x 842 points, 209.9 x 297.04 mm).
+    const QSizeF sheetMm = sheet.size() * 25.4 / std::max(1, printer.resolution());
     PaintPageOnSheet(*g_document.painter, page, QRectF(QPointF(0, 0), sheet.size()), placement,
                      sheetMm);
 }

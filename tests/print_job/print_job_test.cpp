@@ -5,10 +5,12 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <filesystem>
 
 #include "core/win1252.h"
 #include "print_test_support.h"
+#include "report/emf_writer.h"
 #include "report/page_files.h"
 #include "report/printers.h"
 
@@ -184,6 +186,67 @@ TEST_F(PrintDocument, PagesDrawnForAPrinterWithMarginsLandWhereTheyWereDrawn) {
     ASSERT_TRUE(PrintPages({1, 1, 3, 3}));
     ExpectPagesOneOneThreeThree(chosen);
     ExpectTextsOneOneThreeThree(chosen);
+}
+
+// Centres, in millimetres, of the dark runs along pixel row `y` (or pixel column `x`) of an image
+// rendered at `dpi`.
+std::vector<double> DarkRunCentresMm(const QImage& image, int dpi, int x, int y, bool alongRow) {
+    std::vector<double> centres;
+    const int length = alongRow ? image.width() : image.height();
+    int start = -1;
+    for (int i = 0; i <= length; ++i) {
+        const bool dark =
+            i < length && qGray(alongRow ? image.pixel(i, y) : image.pixel(x, i)) < 128;
+        if (dark && start < 0) {
+            start = i;
+        } else if (!dark && start >= 0) {
+            centres.push_back((start + i) / 2.0 / dpi * 25.4);
+            start = -1;
+        }
+    }
+    return centres;
+}
+
+TEST_F(PrintDocument, OnAPrinterWithMarginsLengthsMeasureTrueOnPaper) {
+    // 197.3 mm of printable width and 280.1 mm of height at 300 dpi (2330 x 3308 pixels): the
+    // page is stretched over those pixels, not over the whole millimetres of its frame (197 x
+    // 280), which would shorten a 170 mm line by 0.23 mm.
+    const ReferenceDevice withMargins =
+        ReferenceDevice::ForSheet(300, 300, 210, 297, 6.35, 4.2, 6.35, 12.7);
+    ASSERT_TRUE(OpenJob("PDF", "Medidas_Calculo_Tela.pdf", withMargins));
+    EmfPageCanvas canvas(withMargins);
+    const std::string page = PageFileName(folder(), "00000531", 1);
+    ASSERT_TRUE(canvas.StartPreviewPage(page));
+    // Ticks at the ends of a 170 mm dimension across and a 260 mm one down, 0.2 mm wide.
+    canvas.PrintLine(100, 20, 120, 20, 0.2);
+    canvas.PrintLine(100, 190, 120, 190, 0.2);
+    canvas.PrintLine(20, 100, 20, 120, 0.2);
+    canvas.PrintLine(280, 100, 280, 120, 0.2);
+    ASSERT_TRUE(canvas.EndPreviewPage());
+    const std::string chosen = folder() + "medidas.pdf";
+    m_dialogs.fileAnswers.push_back(chosen);
+    ASSERT_TRUE(StartPrintDoc("Medidas_Calculo_Tela.pdf"));
+    PrintPageFile(page);
+    EndPrintDoc();
+
+    constexpr int kDpi = 600;
+    const QImage image = RenderPdfPage(chosen, 1, kDpi);
+    ASSERT_FALSE(image.isNull());
+    const int at110mm = static_cast<int>(110 / 25.4 * kDpi);
+    const std::vector<double> across = DarkRunCentresMm(image, kDpi, 0, at110mm, true);
+    const std::vector<double> down = DarkRunCentresMm(image, kDpi, at110mm, 0, false);
+    ASSERT_EQ(across.size(), 2u) << across.size();
+    ASSERT_EQ(down.size(), 2u);
+    // What the page file holds, in the printer's pixels: the millimetre rule truncates.
+    const double pixel = 25.4 / 300;
+    const auto x = [&](double col) { return ColToDeviceX(col, withMargins) * pixel; };
+    const auto y = [&](double row) { return RowToDeviceY(row, withMargins) * pixel; };
+    EXPECT_NEAR(across[1] - across[0], x(190) - x(20), 0.05);
+    EXPECT_NEAR(down[1] - down[0], y(280) - y(20), 0.05);
+    // The sheet's corner is the origin: each tick within a pixel of where it was drawn.
+    EXPECT_NEAR(across[0], 20, pixel + 0.05);
+    EXPECT_NEAR(across[1], 190, pixel + 0.05);
+    EXPECT_NEAR(down[1], 280, pixel + 0.05);
 }
 
 TEST_F(PrintDocument, PdfPrinterPrintsNothingWhenTheFileDialogIsCancelled) {

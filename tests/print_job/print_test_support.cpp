@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -118,15 +119,16 @@ std::vector<std::string> PdfPageTexts(const std::string& pdf) {
     return pages;
 }
 
-std::optional<std::pair<double, double>> FindWord(const std::string& pdf, int page,
-                                                  const std::string& word) {
+std::vector<std::pair<double, double>> FindWords(const std::string& pdf, int page,
+                                                 const std::string& word) {
     const QString p = QString::number(page);
     const std::optional<QString> out =
         Run(QStringLiteral("pdftotext"),
             {QStringLiteral("-bbox"), QStringLiteral("-f"), p, QStringLiteral("-l"), p,
              QString::fromStdString(pdf), QStringLiteral("-")});
+    std::vector<std::pair<double, double>> corners;
     if (!out) {
-        return std::nullopt;
+        return corners;
     }
     static const QRegularExpression wordLine(
         QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
@@ -134,24 +136,40 @@ std::optional<std::pair<double, double>> FindWord(const std::string& pdf, int pa
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         if (m.captured(3).toStdString() == word) {
-            return std::make_pair(m.captured(1).toDouble(), m.captured(2).toDouble());
+            corners.emplace_back(m.captured(1).toDouble(), m.captured(2).toDouble());
         }
     }
-    return std::nullopt;
+    return corners;
 }
 
-std::optional<double> MarkRowMm(const std::string& pdf, int page) {
-    constexpr int kDpi = 72;
+std::optional<std::pair<double, double>> FindWord(const std::string& pdf, int page,
+                                                  const std::string& word) {
+    const std::vector<std::pair<double, double>> corners = FindWords(pdf, page, word);
+    if (corners.empty()) {
+        return std::nullopt;
+    }
+    return corners.front();
+}
+
+QImage RenderPdfPage(const std::string& pdf, int page, int dotsPerInch) {
     QTemporaryDir dir;
     const QString base = dir.path() + QStringLiteral("/page");
     const QString p = QString::number(page);
     if (!Run(QStringLiteral("pdftoppm"),
-             {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-gray"),
+             {QStringLiteral("-r"), QString::number(dotsPerInch), QStringLiteral("-gray"),
               QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-f"), p,
               QStringLiteral("-l"), p, QString::fromStdString(pdf), base})) {
-        return std::nullopt;
+        return QImage();
     }
-    const QImage image(base + QStringLiteral(".png"));
+    // A sheet at print resolutions passes Qt's default limit on the memory of one image.
+    QImageReader reader(base + QStringLiteral(".png"));
+    reader.setAllocationLimit(0);
+    return reader.read();
+}
+
+std::optional<double> MarkRowMm(const std::string& pdf, int page) {
+    constexpr int kDpi = 72;
+    const QImage image = RenderPdfPage(pdf, page, kDpi);
     if (image.isNull()) {
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <optional>
 #include <string>
@@ -52,10 +53,17 @@ std::optional<PdfInfo> ReadPdfInfo(const std::string& pdf);
 // pdftotext's text of each page, in order.
 std::vector<std::string> PdfPageTexts(const std::string& pdf);
 
-// The top-left corner (points from the page's corner) of the first word `word` that pdftotext
-// -bbox finds on page `page` (1-based); nullopt when it is not there.
+// The top-left corners (points from the page's corner) of every word `word` that pdftotext
+// -bbox finds on page `page` (1-based), in its reading order; empty when there is none.
+std::vector<std::pair<double, double>> FindWords(const std::string& pdf, int page,
+                                                 const std::string& word);
+// The first of them; nullopt when the word is not there.
 std::optional<std::pair<double, double>> FindWord(const std::string& pdf, int page,
                                                   const std::string& word);
+
+// Page `page` (1-based) of the PDF as pdftoppm renders it in grey at `dotsPerInch`; a null image
+// when it cannot be rendered.
+QImage RenderPdfPage(const std::string& pdf, int page, int dotsPerInch);
 
 // The row (millimetres from the sheet's top) of the middle of the dark band that page `page`
 // (1-based) of the PDF shows at kTestMarkCol, read from pdftoppm's rendering; nullopt when the
