@@ -250,8 +250,9 @@ std::string capture(const std::string& command) {
 
 struct Word {
     int page;
-    double xMm, yMm;
+    double xMm, yMm;  // top-left corner
     std::string text;
+    double xMaxMm = 0, yMaxMm = 0;  // bottom-right corner
 };
 
 // Every word of a PDF with its page and top-left corner in millimetres, as poppler reads them.
@@ -278,7 +279,8 @@ std::vector<Word> pdfWords(const fs::path& pdf) {
         };
         const size_t textAt = html.find('>', wordAt) + 1;
         words.push_back({page, attr("xMin") * mmPerPoint, attr("yMin") * mmPerPoint,
-                         html.substr(textAt, html.find("</word>", textAt) - textAt)});
+                         html.substr(textAt, html.find("</word>", textAt) - textAt),
+                         attr("xMax") * mmPerPoint, attr("yMax") * mmPerPoint});
         at = textAt;
     }
     return words;
@@ -352,6 +354,65 @@ TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
     EXPECT_NE(bad.err.find(".pdf"), std::string::npos);
     const ToolRun unwritable = run({"-o", "no/such/folder/rel.pdf"});
     EXPECT_EQ(unwritable.exitCode, 1);
+}
+
+// Numbers too wide for their fields are printed whole: no asterisk on any page of the projects
+// that overflowed them (a 174-pixel font on page B, a ceiling of 10 m and 100 rows, a first-row
+// angle of -10.71 degrees).
+TEST_F(ReportTool, NoAsteriskOnTheReportOfProjectsWithWideNumbers) {
+    struct Case {
+        std::vector<std::string> sets;
+        std::vector<std::pair<int, std::string>> words;  // page, word
+    };
+    const Case cases[] = {
+        {{"nImagemLargura=3840", "nImagemAltura=2160", "nNumeroFilas=20"},
+         {{2, "174"}, {1, "3840x2160"}}},
+        {{"nPeDireito=10", "nTelaTopo=9", "nNumeroFilas=100"}, {{1, "10.00"}, {1, "100"}}},
+        {{"nTelaTopo=0.5", "nAlturaOlhos1=1.2"}, {{1, "-10.71º"}, {2, "-10.71º"}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& set : c.sets) {
+            args.insert(args.end(), {"--set", set});
+        }
+        SCOPED_TRACE(c.sets.front());
+        args.insert(args.end(), {"-o", "largos.pdf"});
+        ASSERT_EQ(run(args).exitCode, 0);
+        const auto words = pdfWords(m_dir / "largos.pdf");
+        ASSERT_FALSE(words.empty());
+        for (const Word& w : words) {
+            EXPECT_EQ(w.text.find('*'), std::string::npos) << "page " << w.page << ": " << w.text;
+        }
+        for (const auto& [page, text] : c.words) {
+            EXPECT_NE(findWord(words, page, text), nullptr) << text;
+        }
+    }
+}
+
+// A room 16 m wide and 10 m long: each plan goes on a page of its own, reduced to fit, and every
+// word of those pages stands inside the sheet and above the footer's rule at 285 mm, except the
+// footer's own page number and notice.
+TEST_F(ReportTool, PlansOfAWideRoomStayOnTheirSheetAboveTheFooter) {
+    ASSERT_EQ(run({"--set", "nLargura=16", "-o", "largo.pdf"}).exitCode, 0);
+    const auto words = pdfWords(m_dir / "largo.pdf");
+    const std::string footer = "3 4 Copyright (c) 2016 Vistametra. Todos os direitos reservados.";
+    int planWords = 0;
+    for (int page : {2, 4}) {
+        ASSERT_NE(findWord(words, page, "Campos"), nullptr) << "page " << page;
+        EXPECT_NE(findWord(words, page, "reduzida"), nullptr) << "page " << page;
+        for (const Word& w : words) {
+            if (w.page != page || (w.yMm > 284 && footer.find(w.text) != std::string::npos)) {
+                continue;
+            }
+            ++planWords;
+            EXPECT_GE(w.xMm, 0) << w.text;
+            EXPECT_LE(w.xMaxMm, 210) << w.text;
+            EXPECT_GE(w.yMm, 0) << w.text;
+            EXPECT_LT(w.yMaxMm, 285) << "page " << page << ": " << w.text;
+        }
+    }
+    EXPECT_NE(findWord(words, 4, "Ideal"), nullptr);
+    EXPECT_GT(planWords, 10);
 }
 
 }  // namespace
