@@ -1,11 +1,17 @@
 #include "report/print_job.h"
 
+#include <sys/statvfs.h>
+
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QRectF>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
+#include "core/atomic_file.h"
 #include "core/win1252.h"
 #include "report/emf_player.h"
 #include "report/page_export.h"
@@ -64,7 +70,38 @@ struct OpenDocument {
     QPrinter* printer = nullptr;
     std::unique_ptr<QPainter> painter;
     bool pagePrinted = false;
+    // The built-in "PDF" printer's file: Qt writes the new PDF into it, and it takes the chosen
+    // file's place only once complete.
+    AtomicFile pdf;
 };
+
+// The box that tells why the PDF file was not written.
+void ReportPdfFailure(const std::string& reason) {
+    MsgStop(utf8ToWin1252("Não foi possível gravar o arquivo PDF.") + "\r\n\r\n" +
+                utf8ToWin1252(reason),
+            printJob().Message(9));
+}
+
+// Whether the PDF that Qt wrote through `file` is complete: a PDF ends with its "%%EOF" line, and
+// Qt does not report failed writes (a full disk leaves a PDF cut short).
+bool PdfComplete(const AtomicFile& file, std::string& reason) {
+    QFile written(QFile::decodeName(QByteArray::fromStdString(file.ContentPath())));
+    QByteArray tail;
+    if (written.open(QIODevice::ReadOnly)) {
+        written.seek(std::max<qint64>(0, written.size() - 64));
+        tail = written.readAll();
+    }
+    if (tail.contains("%%EOF")) {
+        return true;
+    }
+    const std::string folder = file.Target().substr(0, file.Target().rfind('/') + 1);
+    struct statvfs space {};
+    const bool full =
+        statvfs(folder.empty() ? "." : folder.c_str(), &space) == 0 && space.f_bavail == 0;
+    reason = "cannot write " + file.Target() + ": " +
+             (full ? std::strerror(ENOSPC) : "the PDF was not written whole");
+    return false;
+}
 OpenDocument g_document;
 int g_documentsStarted = 0;
 
@@ -114,12 +151,17 @@ bool StartPrintDoc(const std::string& jobName) {
         return false;
     }
     QPrinter& printer = *job.printer;
+    AtomicFile pdf;
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         const std::string file = PutFile({{"PDF", "*.pdf"}}, "", job.cPdfFile);
         if (file.empty()) {
             return false;
         }
-        printer.setOutputFileName(toQt(file));
+        if (!pdf.Open(QFile::encodeName(toQt(file)).toStdString())) {
+            ReportPdfFailure(pdf.Error());
+            return false;
+        }
+        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf.ContentPath())));
     }
     printer.setDocName(toQt(jobName));
     // The job always goes out A4, one side, upright; the pages carry their own copies (the
@@ -138,6 +180,7 @@ bool StartPrintDoc(const std::string& jobName) {
     g_document.printer = &printer;
     g_document.painter = std::move(painter);
     g_document.pagePrinted = false;
+    g_document.pdf = std::move(pdf);
     job.nJobId = ++g_documentsStarted;
     return true;
 }
@@ -171,12 +214,28 @@ void PrintPageFile(const std::string& pageFile) {
                      sheetMm);
 }
 
-void EndPrintDoc() {
+bool EndPrintDoc() {
     if (!g_document.painter) {
-        return;
+        return false;
     }
-    g_document.painter->end();
+    const bool ended = g_document.painter->end();
+    AtomicFile pdf = std::move(g_document.pdf);
     g_document = OpenDocument{};
+    if (!pdf.IsOpen()) {
+        return ended;
+    }
+    std::string reason;
+    if (!ended) {
+        reason = "cannot write " + pdf.Target();
+    } else if (PdfComplete(pdf, reason) && pdf.Commit()) {
+        return true;
+    }
+    if (reason.empty()) {
+        reason = pdf.Error();
+    }
+    pdf.Discard();
+    ReportPdfFailure(reason);
+    return false;
 }
 
 std::vector<int> PrintPageOrder(int first, int last, int pageCount, PageParity parity, int copies,
@@ -216,8 +275,7 @@ bool PrintPages(const std::vector<int>& pages) {
     for (const std::string& file : files) {
         PrintPageFile(file);
     }
-    EndPrintDoc();
-    return true;
+    return EndPrintDoc();
 }
 
 }  // namespace vm

@@ -80,9 +80,11 @@ bool StartPrintDoc(const std::string& jobName);
 // nothing when no document is started.
 void PrintPageFile(const std::string& pageFile);
 
-// Ends the started document and hands it to the spooler (or completes the PDF file). Does nothing
-// when no document is started.
-void EndPrintDoc();
+// Ends the started document and hands it to the spooler, or completes the PDF file: the built-in
+// "PDF" printer writes a new file beside the chosen one, which takes its place only when whole
+// (AtomicFile); when that fails, the earlier file stays and a box says why. Returns false then,
+// and when no document is started.
+bool EndPrintDoc();
 
 // Which pages of a range the preview's print dialog keeps.
 enum class PageParity { All, Odd, Even };
@@ -95,8 +97,8 @@ std::vector<int> PrintPageOrder(int first, int last, int pageCount, PageParity p
 
 // Prints the job's page files in `pages` order (page numbers 1 to nPageFiles) as one document
 // named cJobName: StartPrintDoc, PrintPageFile per page, EndPrintDoc. Numbers outside the job's
-// pages are skipped. Returns false when no page is left or the document could not be started
-// (nothing is printed then).
+// pages are skipped. Returns false when no page is left, the document could not be started
+// (nothing is printed then) or not be completed (EndPrintDoc).
 bool PrintPages(const std::vector<int>& pages);
 
 }  // namespace vm

@@ -3,10 +3,16 @@
 
 #include "report/print_job.h"
 
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "core/win1252.h"
 #include "print_test_support.h"
@@ -15,6 +21,11 @@
 #include "report/printers.h"
 
 namespace {
+
+// A mount namespace of this test program's own, made before any thread starts (a process with
+// threads cannot make one), so that a test may mount a small file system that fills up.
+const bool g_ownMounts =
+    unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 
 using namespace vm;
 using namespace vm::testing;
@@ -262,6 +273,40 @@ TEST_F(PrintDocument, PdfPrinterPrintsNothingWhenTheFileDialogIsCancelled) {
         left.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(left.size(), 4u) << "only the page files are there";
+}
+
+// A full disk: a 64 KiB file system that the earlier PDF nearly fills. The new PDF is cut short
+// there; the earlier one stays, nothing else is left, and a box says why.
+TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
+    if (!g_ownMounts) {
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    }
+    ASSERT_TRUE(OpenJob("PDF", "Sala_Calculo_Tela.pdf"));
+    const std::string full = folder() + "Área de Trabalho";
+    std::filesystem::create_directory(full);
+    ASSERT_EQ(mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k"), 0) << std::strerror(errno);
+    const std::string chosen = full + "/Sala de Reunião.pdf";
+    const std::string earlier(60 * 1024, 'e');
+    std::ofstream(chosen, std::ios::binary) << earlier;
+    m_dialogs.fileAnswers.push_back(utf8ToWin1252(chosen));
+
+    EXPECT_FALSE(PrintPages({1, 2, 3, 4}));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(full)) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::ifstream in(chosen, std::ios::binary);
+    const std::string kept((std::istreambuf_iterator<char>(in)), {});
+    umount(full.c_str());
+
+    EXPECT_EQ(kept, earlier);
+    EXPECT_EQ(left, std::vector<std::string>{"Sala de Reunião.pdf"});
+    ASSERT_EQ(m_dialogs.shown.size(), 2u);  // the file dialog, then the box
+    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgStop");
+    EXPECT_EQ(m_dialogs.shown[1].message.title, printJob().Message(9));
+    EXPECT_NE(m_dialogs.shown[1].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
+              std::string::npos)
+        << m_dialogs.shown[1].message.text;
 }
 
 TEST_F(PrintDocument, NothingIsPrintedWithoutPrinterOrPages) {

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "core/program_values.h"
 #include "core/startup.h"
@@ -144,6 +145,62 @@ TEST_F(ReportRun, PrintingFromThePreviewWritesTheReportToThePdfFileChosen) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_NE(texts[0].find("Auditorio Norte"), std::string::npos) << texts[0];
     EXPECT_NE(texts[1].find("Auditorio Norte"), std::string::npos) << texts[1];
+}
+
+// "Gerar Report" or "&Imprimir" again while the preview is open: the preview comes to the front
+// and keeps its job, its page files and its pages; nothing else changes.
+TEST_F(ReportRun, SecondReportWhileThePreviewIsOpenChangesNothing) {
+    const bool opened = RunReport([&] {
+        const PrintJob& job = printJob();
+        const std::string previewId = job.cPreviewId;
+        const std::vector<std::string> pages = job.PageFiles();
+        const QString clipboard = QGuiApplication::clipboard()->text();
+        const QString title = FormWidget(kPreviewForm)->windowTitle();
+        projeto().cProjeto = "Outra Sala";
+        projeto().nNumeroFilas = 40;  // a report of more pages
+
+        ReportCalculo();
+
+        EXPECT_EQ(&printJob(), &job);
+        EXPECT_EQ(job.cPreviewId, previewId);
+        EXPECT_EQ(job.nPageFiles, 2);
+        EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
+        EXPECT_TRUE(job.HasPrinter());
+        EXPECT_EQ(ListPageFiles(TempFolder(), previewId), pages);
+        for (const std::string& page : pages) {
+            EmfPlayer player;
+            EXPECT_TRUE(player.Load(QString::fromStdString(page))) << page;
+        }
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), clipboard);
+        EXPECT_EQ(FormWidget(kPreviewForm)->windowTitle(), title);
+        EXPECT_TRUE(IsWindowActive(kPreviewForm));
+    });
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+// The program ending while the preview is open (Sair, the close box, a fatal error: all go
+// through EndProcess) takes the page files with it.
+TEST_F(ReportRun, EndOfTheProgramWithThePreviewOpenRemovesThePageFiles) {
+    std::vector<std::string> pages;
+    const bool opened = RunReport([&] {
+        pages = printJob().PageFiles();
+        ASSERT_EQ(pages.size(), 2u);
+        EndProcess(0);  // recorded by the test's handler, which returns
+        m_endCodes.pop_back();
+        for (const std::string& page : pages) {
+            EXPECT_FALSE(std::filesystem::exists(page)) << page;
+        }
+    });
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(pages.size(), 2u);
+    // After a report the files are no longer the process's to remove: a later end leaves a file
+    // of the same name alone.
+    std::ofstream(pages[0]) << "another program's file";
+    EndProcess(0);
+    m_endCodes.pop_back();
+    EXPECT_TRUE(std::filesystem::exists(pages[0]));
+    std::filesystem::remove(pages[0]);
 }
 
 TEST_F(ReportRun, PageFilesDoNotOutliveAReportWhosePreviewCannotOpen) {
