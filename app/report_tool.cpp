@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "core/text.h"
 #include "core/win1252.h"
 #include "project/project_file.h"
+#include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
 
@@ -109,6 +111,17 @@ std::optional<double> parseTargetC(std::string text) {
     return value;
 }
 
+// Whether a file name ends in ".dxf" (any case).
+bool isDxfName(const std::string& file) {
+    if (file.size() < 4) {
+        return false;
+    }
+    std::string suffix = file.substr(file.size() - 4);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == ".dxf";
+}
+
 }  // namespace
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
@@ -138,7 +151,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
                    "write the calculation report: .pdf (one file), .svg, .png or .emf (one file "
-                   "a page, suffixes _0001, _0002...)")
+                   "a page, suffixes _0001, _0002...); or .dxf: the section and the plan for "
+                   "CAD, at 1:1 in metres")
         ->type_name("FILE");
 
     try {
@@ -242,7 +256,13 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
 
-    if (!reportFile.empty()) {
+    if (isDxfName(reportFile)) {
+        std::string error;
+        if (!MemoWrit(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)), &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    } else if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
         const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm};
         if (!writeReport || !writeReport(p, reportFile, options, error)) {

@@ -34,3 +34,7 @@ target_link_libraries(vm_sightline_analysis PUBLIC vm_report_pages vm_core
 # The analysis on paper: the pages after the report's and the window "Visibilidade dos Assentos".
 vm_pure_library(vm_analysis_pages ${CMAKE_CURRENT_LIST_DIR}/analysis_pages.cpp)
 target_link_libraries(vm_analysis_pages PUBLIC vm_sightline_analysis vm_report_pages vm_report_emf)
+
+# The section and the plan as a DXF drawing for CAD.
+vm_pure_library(vm_dxf_drawing ${CMAKE_CURRENT_LIST_DIR}/dxf_drawing.cpp)
+target_link_libraries(vm_dxf_drawing PUBLIC vm_sightline_analysis vm_report_pages vm_core)

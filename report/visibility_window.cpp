@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSaveFile>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -20,11 +21,13 @@
 #include <memory>
 #include <vector>
 
+#include "core/calculo.h"
 #include "core/program_values.h"
 #include "core/startup.h"
 #include "core/text.h"
 #include "core/win1252.h"
 #include "report/analysis_pages.h"
+#include "report/dxf_drawing.h"
 #include "report/emf_player.h"
 #include "report/emf_writer.h"
 #include "report/page_export.h"
@@ -170,7 +173,7 @@ public:
             players.push_back(std::move(player));
         }
         m_view->SetPages(std::move(players));
-        m_project = p.cProjeto;
+        m_record = p;
         m_proposal->setText(Proposal(a.risers));
     }
 
@@ -211,26 +214,48 @@ private:
     }
 
     void Save() {
-        const std::string chosen = PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}},
-                                           "Salvar", programValues().DirPdf);
+        const std::string chosen =
+            PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
+                    "Salvar", programValues().DirPdf);
         if (chosen.empty()) {
             return;
         }
         QString target = toQt(chosen);
         const QString suffix = QFileInfo(target).suffix().toLower();
+        if (suffix == QLatin1String("dxf")) {
+            SaveDxf(target);
+            return;
+        }
         if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
             suffix != QLatin1String("svg")) {
             target += QStringLiteral(".pdf");
         }
         QString error;
         const QString title =
-            toQt(AllTrim(m_project)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
+            toQt(AllTrim(m_record.cProjeto)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
         const QStringList written = ExportPages(m_pageFiles, target, title, &error);
         const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
         const bool whole = written.size() == (pdf ? 1 : m_pageFiles.size());
         if (!error.isEmpty() || !whole) {
             MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
                         (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
+                    "Salvar");
+        }
+    }
+
+    // The section and the plan for CAD, of the project as drawn (its texts sized by the scale
+    // of its own calculation).
+    void SaveDxf(const QString& target) {
+        DadosProjeto p = m_record;
+        Calculo(p);
+        const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
+        QSaveFile file(target);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()) ||
+            !file.commit()) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
+                        fromQt(file.errorString()),
                     "Salvar");
         }
     }
@@ -242,7 +267,7 @@ private:
     PageView* m_view = nullptr;
     std::unique_ptr<QTemporaryDir> m_folder;
     QStringList m_pageFiles;
-    std::string m_project;
+    DadosProjeto m_record;  // as last drawn
     double m_targetCmm = kDefaultTargetCmm;
 };
 

@@ -2,7 +2,8 @@
 // The window "Visibilidade dos Assentos": the sightline analysis of the project record drawn as
 // its pages (report/analysis_pages.h) through the page-file canvas and the same player as the
 // preview, a choice of the target C-value (60, 90, 120 mm or any value), the constant step that
-// the analysis proposes against the project's own, and "Salvar" to PDF, PNG or SVG.
+// the analysis proposes against the project's own, and "Salvar" to PDF, PNG or SVG pages or to a
+// DXF drawing of the section and the plan (report/dxf_drawing.h).
 //
 // One window at a time, not modal, above the main form. It redraws from the record (never from
 // the main window's fields) whenever RefreshVisibilityWindow is called: the main window calls it

@@ -2,7 +2,8 @@
 # Makes the README's pictures of the sightline analysis with the project's own programs: the
 # window "Visibilidade dos Assentos" in a real X server (the default project, and a hall 20 x 14 m
 # with 15 rows on a flat floor, opened with Arquivo > Abrir), and the analysis pages that
-# vistametra-report --analysis adds to the report for the same two projects.
+# vistametra-report --analysis adds to the report for the same two projects, and the hall's DXF
+# drawing rendered by ezdxf (python3-ezdxf, python3-matplotlib).
 # Usage: tools/make-analysis-pictures.sh [build folder]   (needs xvfb, xdotool and ImageMagick)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -56,4 +57,7 @@ for set in default hall; do
     convert $(ls "$work/${set}"_0*.png | tail -n 2) -resize 420x -bordercolor '#888888' \
         -border 1 +append -strip -quality 85 "$out/$name.jpg"
 done
+(cd "$work" && "$build/vistametra-report" "${hall_sets[@]}" -o hall.dxf >/dev/null 2>&1)
+/usr/bin/python3 "$root/tools/render-dxf.py" "$work/hall.dxf" "$work/hall-dxf.png" 2>/dev/null
+convert "$work/hall-dxf.png" -trim -bordercolor white -border 20 -strip "$out/dxf-hall.png"
 ls -l "$out"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -302,6 +303,137 @@ TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
     EXPECT_FALSE(fs::exists(m_dir / "plain_0003.emf"));
     EXPECT_TRUE(fs::exists(m_dir / "analise_0004.emf"));
     EXPECT_FALSE(fs::exists(m_dir / "analise_0005.emf"));
+}
+
+// What ezdxf reads in a DXF that the tool wrote (tests/analysis/dxf_facts.py); null when ezdxf
+// cannot run here.
+Json DxfFacts(const fs::path& dir, const std::string& file) {
+    const fs::path out = dir / "facts.json";
+    const std::string command = "/usr/bin/python3 '" + std::string(VM_TEST_DATA) +
+                                "/../dxf_facts.py' '" + (dir / file).string() + "' > '" +
+                                out.string() + "' 2> '" + (dir / "facts.err").string() + "'";
+    if (std::system(command.c_str()) != 0) {
+        ADD_FAILURE() << command << ": " << slurp(dir / "facts.err");
+        return nullptr;
+    }
+    return Json::parse(slurp(out));
+}
+
+TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
+    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "python3-ezdxf is not installed";
+    }
+    const std::vector<std::string> hall = {"--set", "nComprimento=20",  "--set", "nLargura=14",
+                                           "--set", "nPeDireito=5",     "--set", "nNumeroFilas=15",
+                                           "--set", "nAlturaFila2=0",   "--set", "nTelaTopo=4.5",
+                                           "--set", "nTelaLargura=4.8", "--set", "nTelaAltura=3"};
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int rows;
+    } cases[] = {
+        {"default", {}, 7},
+        {"hall of 20 x 14 m, 15 rows, flat floor", hall, 15},
+        {"no rows", {"--set", "nNumeroFilas=0"}, 0},
+        {"one row", {"--set", "nNumeroFilas=1", "--set", "cProjeto=Sala de Reunião"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", "Área.dxf"});
+        const ToolRun written = run(args);
+        ASSERT_EQ(written.exitCode, 0) << written.err;
+        const Json dxf = DxfFacts(m_dir, "Área.dxf");
+        ASSERT_TRUE(dxf.is_object());
+        std::vector<std::string> jsonArgs = c.args;
+        jsonArgs.insert(jsonArgs.end(), {"--json", "--analysis"});
+        const Json project = Json::parse(run(jsonArgs).out);
+        const Json& seats = project["analysis"]["seats"];
+
+        EXPECT_EQ(dxf["version"], "AC1009");
+        EXPECT_EQ(dxf["fixes"], Json::array());
+        EXPECT_EQ(dxf["errors"], Json::array());
+        EXPECT_EQ(dxf["insunits"], 6);
+        for (const char* layer :
+             {"SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS"}) {
+            EXPECT_NE(std::find(dxf["layers"].begin(), dxf["layers"].end(), layer),
+                      dxf["layers"].end())
+                << layer;
+        }
+
+        // One insert per seat of the analysis, each class in its colour (green, orange, red).
+        const int total = seats["total"].is_null() ? 0 : seats["total"].get<int>();
+        EXPECT_EQ(dxf["inserts"], total);
+        EXPECT_EQ(total, c.rows * seats["per_row"].get<int>());
+        const Json& colours = dxf["insert_colours"];
+        EXPECT_EQ(colours.value("3", 0), seats["ideal"].is_null() ? 0 : seats["ideal"].get<int>());
+        EXPECT_EQ(colours.value("30", 0),
+                  seats["acceptable"].is_null() ? 0 : seats["acceptable"].get<int>());
+        EXPECT_EQ(colours.value("1", 0),
+                  seats["outside"].is_null() ? 0 : seats["outside"].get<int>());
+        if (total > 0) {
+            EXPECT_EQ(dxf["insert_layers"], Json({"ASSENTOS"}));
+        }
+        // The block: row depth along x, seat width across.
+        const double depth = project["nDistEntreFilas"].get<double>();
+        const double seatWidth = project["nLarguraAssento"].get<double>();
+        EXPECT_EQ(dxf["seat_block_corners"],
+                  Json({{0.0, 0.0}, {depth, 0.0}, {depth, seatWidth}, {0.0, seatWidth}}));
+
+        // The screen on the plan (below y = 0): nTelaLargura long, centred on the room's width.
+        double planTop = -INFINITY, planBottom = INFINITY;
+        for (const Json& l : dxf["room_lines"]) {
+            if (l[1].get<double>() < 0) {
+                planTop = std::max({planTop, l[1].get<double>(), l[3].get<double>()});
+                planBottom = std::min({planBottom, l[1].get<double>(), l[3].get<double>()});
+            }
+        }
+        EXPECT_NEAR(planTop - planBottom, project["nLargura"].get<double>(), 1e-6);
+        int planScreens = 0;
+        for (const Json& l : dxf["screen_lines"]) {
+            const double y1 = l[1], y2 = l[3];
+            EXPECT_EQ(l[0], 0.0);
+            EXPECT_EQ(l[2], 0.0);
+            if (y1 < 0) {
+                ++planScreens;
+                EXPECT_NEAR(std::abs(y2 - y1), project["nTelaLargura"].get<double>(), 1e-6);
+                EXPECT_NEAR((y1 + y2) / 2, (planTop + planBottom) / 2, 1e-6);
+            } else {
+                // The section's: from the image's bottom edge to nTelaTopo.
+                EXPECT_NEAR(std::max(y1, y2), project["nTelaTopo"].get<double>(), 1e-6);
+                EXPECT_NEAR(std::abs(y2 - y1), project["nTelaAltura"].get<double>(), 1e-6);
+            }
+        }
+        EXPECT_EQ(planScreens, 1);
+
+        // Row k's eyes at (nDistOlhos1 + (k - 1) x nDistEntreFilas, nAlturaOlhos1 + (k - 1) x
+        // nAlturaFila2) within a millimetre, each with its two sight lines.
+        ASSERT_EQ(dxf["eyes"].size(), static_cast<size_t>(c.rows));
+        for (int k = 0; k < c.rows; ++k) {
+            const Json& eye = dxf["eyes"][static_cast<size_t>(k)];
+            EXPECT_NEAR(eye[0].get<double>(), project["nDistOlhos1"].get<double>() + k * depth,
+                        0.001);
+            EXPECT_NEAR(
+                eye[1].get<double>(),
+                project["nAlturaOlhos1"].get<double>() + k * project["nAlturaFila2"].get<double>(),
+                0.001);
+        }
+        EXPECT_EQ(dxf["sight_lines"], 2 * c.rows);
+        EXPECT_EQ(dxf["field_lines"], 4);
+
+        // Texts keep their accents and degree signs, on "TEXTOS".
+        bool acceptable = false, angle = false;
+        for (const Json& t : dxf["texts"]) {
+            EXPECT_EQ(t[1], "TEXTOS");
+            acceptable |= t[0] == "Aceitável (135º)";
+            angle |= t[0].get<std::string>().find("º / Teto") != std::string::npos;
+        }
+        EXPECT_TRUE(acceptable);
+        EXPECT_EQ(angle, c.rows > 0);
+    }
+    // The default room's texts are as high as 6 points at 17 mm a metre: 2.117 mm / 17.
+    const Json dxf = (run({"-o", "d.dxf"}), DxfFacts(m_dir, "d.dxf"));
+    EXPECT_NEAR(dxf["texts"][1][2].get<double>(), 6 * 25.4 / 72 / 17, 1e-6);
 }
 
 TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {

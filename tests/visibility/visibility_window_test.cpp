@@ -14,11 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/calculo.h"
 #include "core/program_values.h"
 #include "core/startup.h"
 #include "core/win1252.h"
 #include "project/project_file.h"
 #include "report/analysis_pages.h"
+#include "report/dxf_drawing.h"
 #include "report/recording_canvas.h"
 #include "report/sightline_analysis.h"
 #include "runtime/process.h"
@@ -282,6 +284,15 @@ TEST_F(VisibilityWindowTest, TargetPresetsAnyValueAndSalvar) {
         QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
                           Qt::LeftButton);
         EXPECT_TRUE(fs::exists(folder / "semextensao.pdf"));
+        // DXF: the section and the plan of the record as drawn.
+        answer(folder / "sala.dxf");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        vm::DadosProjeto calculated = vm::projeto();
+        vm::Calculo(calculated);
+        EXPECT_EQ(vm::MemoRead((folder / "sala.dxf").string()),
+                  vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 100.5)));
+        EXPECT_EQ(m_dialogs.shown.back().file.filters.back().pattern, "*.dxf");
         EXPECT_TRUE(m_dialogs.messageLog().empty());
 
         // A folder that does not exist: the failure is said.

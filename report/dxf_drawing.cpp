@@ -1,0 +1,343 @@
+#include "report/dxf_drawing.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "core/dados_projeto.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "report/report_drawings.h"
+#include "report/sightline_geometry.h"
+
+namespace vm {
+
+namespace {
+
+// AutoCAD colour index.
+constexpr int kAciRed = 1;
+constexpr int kAciBlue = 5;
+constexpr int kAciWhite = 7;  // black on a white background
+constexpr int kAciGreen = 3;
+constexpr int kAciOrange = 30;
+constexpr int kAciCyan = 4;
+constexpr int kAciGrey = 8;
+constexpr int kByBlock = 0;
+
+constexpr const char* kSala = "SALA";
+constexpr const char* kTela = "TELA";
+constexpr const char* kAssentos = "ASSENTOS";
+constexpr const char* kOlhos = "OLHOS";
+constexpr const char* kVisadas = "VISADAS";
+constexpr const char* kCampos = "CAMPOS";
+constexpr const char* kTextos = "TEXTOS";
+constexpr const char* kSeatBlock = "ASSENTO";
+
+// The report's small texts: 6 points on paper.
+constexpr double kTextPoints = 6;
+constexpr double kMmPerPoint = 25.4 / 72;
+// The eye points are also drawn as circles of this radius, to be seen.
+constexpr double kEyeRadius = 0.05;
+
+// Group codes and values, one per line, lines ended by CR LF.
+class Dxf {
+public:
+    void Code(int code, std::string_view value) {
+        m_out += std::to_string(code);
+        m_out += "\r\n";
+        m_out += value;
+        m_out += "\r\n";
+    }
+    void Int(int code, int value) { Code(code, std::to_string(value)); }
+    void Real(int code, double value) {
+        if (!std::isfinite(value)) {
+            value = 0;
+        }
+        char buffer[64];
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+        Code(code, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+    }
+    void Point(int code, double x, double y) {
+        Real(code, x);
+        Real(code + 10, y);
+        Real(code + 20, 0);
+    }
+    void Entity(const char* kind, const char* layer, int colour = -1) {
+        Code(0, kind);
+        Code(8, layer);
+        if (colour >= 0) {
+            Int(62, colour);
+        }
+    }
+    void Line(const char* layer, double x1, double y1, double x2, double y2, int colour = -1) {
+        Entity("LINE", layer, colour);
+        Point(10, x1, y1);
+        Point(11, x2, y2);
+    }
+    void Rectangle(const char* layer, double x1, double y1, double x2, double y2, int colour = -1) {
+        Line(layer, x1, y1, x2, y1, colour);
+        Line(layer, x2, y1, x2, y2, colour);
+        Line(layer, x2, y2, x1, y2, colour);
+        Line(layer, x1, y2, x1, y1, colour);
+    }
+    // A text whose left end of the base line is at (x, y); Windows-1252 bytes.
+    void Text(double x, double y, double height, std::string_view text, int colour = -1) {
+        Entity("TEXT", kTextos, colour);
+        Point(10, x, y);
+        Real(40, height);
+        Code(1, text);
+        Code(7, "STANDARD");
+    }
+    void Section(const char* name) {
+        Code(0, "SECTION");
+        Code(2, name);
+    }
+    void EndSection() { Code(0, "ENDSEC"); }
+
+    std::string Take() { return std::move(m_out); }
+
+private:
+    std::string m_out;
+};
+
+struct Layer {
+    const char* name;
+    int colour;
+};
+constexpr Layer kLayers[] = {
+    {"0", kAciWhite},  {kSala, kAciWhite},   {kTela, kAciBlue},   {kAssentos, kAciGrey},
+    {kOlhos, kAciRed}, {kVisadas, kAciBlue}, {kCampos, kAciCyan}, {kTextos, kAciWhite},
+};
+
+std::string Fixed(double value, int decimals) {
+    return AllTrim(Str(value, 40, decimals));
+}
+
+// Where the two drawings lie.
+struct Frame {
+    double floor = 0;      // y of the section's floor level 0 (the front row's floor)
+    double ceiling = 0;    // y of the ceiling
+    double length = 0;     // x of the back wall
+    double upperWall = 0;  // y of the plan's upper side wall
+    double lowerWall = 0;  // y of the plan's lower side wall
+    double text = 0;       // text height
+};
+
+Frame Place(const DadosProjeto& p, const SightlineAnalysis& a) {
+    Frame f;
+    double lowest = 0;
+    for (const RowFigures& r : a.rows) {
+        lowest = std::min(lowest, RowRise(p, r.number - 1));
+    }
+    f.floor = lowest < 0 ? -lowest : 0;
+    f.ceiling = f.floor + p.nPeDireito;
+    f.length = p.nComprimento;
+    const double height = kTextPoints * kMmPerPoint / p.nFatorX;
+    f.text = std::isfinite(height) && height > 0 ? height : 0.1;
+    const double gap = std::max({1.0, 0.1 * std::abs(p.nComprimento), 4 * f.text});
+    f.upperWall = -gap;
+    f.lowerWall = f.upperWall - p.nLargura;
+    return f;
+}
+
+void Header(Dxf& dxf, const Frame& f, const DadosProjeto& p) {
+    dxf.Section("HEADER");
+    dxf.Code(9, "$ACADVER");
+    dxf.Code(1, "AC1009");
+    dxf.Code(9, "$DWGCODEPAGE");
+    dxf.Code(3, "ANSI_1252");
+    dxf.Code(9, "$INSUNITS");
+    dxf.Int(70, 6);
+    dxf.Code(9, "$MEASUREMENT");
+    dxf.Int(70, 1);
+    dxf.Code(9, "$EXTMIN");
+    dxf.Point(10, std::min(0.0, f.length), std::min(0.0, f.lowerWall));
+    dxf.Code(9, "$EXTMAX");
+    dxf.Point(10, std::max(0.0, f.length), std::max(f.ceiling, p.nTelaTopo + f.floor));
+    dxf.EndSection();
+}
+
+void Tables(Dxf& dxf) {
+    dxf.Section("TABLES");
+    dxf.Code(0, "TABLE");
+    dxf.Code(2, "LTYPE");
+    dxf.Int(70, 1);
+    dxf.Code(0, "LTYPE");
+    dxf.Code(2, "CONTINUOUS");
+    dxf.Int(70, 0);
+    dxf.Code(3, "Solid line");
+    dxf.Int(72, 65);
+    dxf.Int(73, 0);
+    dxf.Real(40, 0);
+    dxf.Code(0, "ENDTAB");
+
+    dxf.Code(0, "TABLE");
+    dxf.Code(2, "LAYER");
+    dxf.Int(70, static_cast<int>(std::size(kLayers)));
+    for (const Layer& layer : kLayers) {
+        dxf.Code(0, "LAYER");
+        dxf.Code(2, layer.name);
+        dxf.Int(70, 0);
+        dxf.Int(62, layer.colour);
+        dxf.Code(6, "CONTINUOUS");
+    }
+    dxf.Code(0, "ENDTAB");
+
+    dxf.Code(0, "TABLE");
+    dxf.Code(2, "STYLE");
+    dxf.Int(70, 1);
+    dxf.Code(0, "STYLE");
+    dxf.Code(2, "STANDARD");
+    dxf.Int(70, 0);
+    dxf.Real(40, 0);
+    dxf.Real(41, 1);
+    dxf.Real(50, 0);
+    dxf.Int(71, 0);
+    dxf.Real(42, 0.2);
+    dxf.Code(3, "arial.ttf");
+    dxf.Code(4, "");
+    dxf.Code(0, "ENDTAB");
+    dxf.EndSection();
+}
+
+// The seat: the row's depth along x, the seat's width across, from its front corner nearest the
+// plan's lower wall; drawn in the colour of each insert.
+void Blocks(Dxf& dxf, const DadosProjeto& p) {
+    dxf.Section("BLOCKS");
+    dxf.Code(0, "BLOCK");
+    dxf.Code(8, "0");
+    dxf.Code(2, kSeatBlock);
+    dxf.Int(70, 0);
+    dxf.Point(10, 0, 0);
+    dxf.Code(3, kSeatBlock);
+    dxf.Rectangle("0", 0, 0, p.nDistEntreFilas, p.nLarguraAssento, kByBlock);
+    dxf.Code(0, "ENDBLK");
+    dxf.Code(8, "0");
+    dxf.EndSection();
+}
+
+void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const Frame& f) {
+    dxf.Text(0, f.ceiling + f.text, 2 * f.text, "Corte");
+    dxf.Rectangle(kSala, 0, 0, f.length, f.ceiling);
+    // The floor: each row's tread from its front edge to its back, and the riser in front of it.
+    double previous = f.floor;
+    for (const RowFigures& r : a.rows) {
+        const double nFilaX = r.number - 1;
+        const double rise = f.floor + RowRise(p, nFilaX);
+        const double front = RowFrontDistance(p, nFilaX);
+        if (rise != previous) {
+            dxf.Line(kSala, front, previous, front, rise);
+        }
+        dxf.Line(kSala, front, rise, RowEyeDistance(p, nFilaX), rise);
+        previous = rise;
+    }
+    const double top = f.floor + a.screenTop;
+    const double bottom = f.floor + a.screenBottom;
+    dxf.Line(kTela, 0, bottom, 0, top);
+    for (const RowFigures& r : a.rows) {
+        const double y = f.floor + r.eyeHeight;
+        dxf.Entity("POINT", kOlhos);
+        dxf.Point(10, r.eyeDistance, y);
+        dxf.Entity("CIRCLE", kOlhos);
+        dxf.Point(10, r.eyeDistance, y);
+        dxf.Real(40, kEyeRadius);
+        dxf.Line(kVisadas, 0, top, r.eyeDistance, y);
+        dxf.Line(kVisadas, 0, bottom, r.eyeDistance, y);
+    }
+    if (!a.rows.empty()) {
+        const double angle = ViewingAngle(p.nTelaTopo, p.nAlturaOlhos1, p.nDistOlhos1);
+        dxf.Text(0.2 + f.text, top + 0.5 * f.text, f.text,
+                 Str(angle, 5, 2) + utf8ToWin1252("º / Teto"), kAciBlue);
+    }
+}
+
+// A line from the screen wall at 45 degrees towards a side wall, ended at that wall or at the
+// back wall: from lateral offset `from` (metres above the lower wall), `direction` +1 up, -1 down.
+void FanLine(Dxf& dxf, const DadosProjeto& p, const Frame& f, double from, double direction,
+             int colour) {
+    const double toWall = direction > 0 ? p.nLargura - from : from;
+    if (!(toWall > 0)) {
+        return;
+    }
+    const double run = std::min(toWall, std::max(f.length, 0.0));
+    dxf.Line(kCampos, 0, f.lowerWall + from, run, f.lowerWall + from + direction * run, colour);
+}
+
+void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const Frame& f) {
+    dxf.Text(0, f.upperWall + f.text, 2 * f.text, "Planta");
+    dxf.Rectangle(kSala, 0, f.lowerWall, f.length, f.upperWall);
+    const double d = ScreenWallOffset(p);
+    dxf.Line(kTela, 0, f.lowerWall + d, 0, f.lowerWall + p.nLargura - d);
+
+    int inserted = 0;
+    for (const SeatRowFigures& row : a.seats.rows) {
+        const double x = RowFrontDistance(p, row.row - 1);
+        for (const SeatRun& run : row.runs) {
+            for (std::int64_t seat = run.first; seat <= run.last && inserted < kMaxDxfSeats;
+                 ++seat, ++inserted) {
+                dxf.Entity("INSERT", kAssentos, SeatClassAci(run.seatClass));
+                dxf.Code(2, kSeatBlock);
+                dxf.Point(10, x, f.lowerWall + SeatOffset(p, static_cast<double>(seat - 1)));
+            }
+        }
+    }
+
+    // The ideal field: 45 degrees either side of the screen's centre line; the acceptable one
+    // reaches 45 degrees beyond the image's edges.
+    FanLine(dxf, p, f, p.nLargura / 2, 1, kAciWhite);
+    FanLine(dxf, p, f, p.nLargura / 2, -1, kAciWhite);
+    FanLine(dxf, p, f, p.nLargura - d, 1, kAciBlue);
+    FanLine(dxf, p, f, d, -1, kAciBlue);
+    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text,
+             utf8ToWin1252("Ideal (90º)"));
+    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
+             utf8ToWin1252("Aceitável (135º)"), kAciBlue);
+
+    // The legend: the seats of each class.
+    const SeatFigures& s = a.seats;
+    if (s.shares[0].value) {
+        const SeatClass classes[] = {SeatClass::Ideal, SeatClass::Aceitavel, SeatClass::Fora};
+        double y = f.lowerWall - 2 * f.text;
+        for (SeatClass c : classes) {
+            const int k = static_cast<int>(c);
+            dxf.Text(
+                0, y, f.text,
+                utf8ToWin1252(std::string(SeatClassName(c)) + ": " + std::to_string(s.counts[k]) +
+                              " assentos (" + Fixed(*s.shares[k].value, 1) + " %)"),
+                SeatClassAci(c));
+            y -= 1.6 * f.text;
+        }
+    }
+}
+
+}  // namespace
+
+int SeatClassAci(SeatClass c) {
+    switch (c) {
+        case SeatClass::Ideal:
+            return kAciGreen;
+        case SeatClass::Aceitavel:
+            return kAciOrange;
+        case SeatClass::Fora:
+            break;
+    }
+    return kAciRed;
+}
+
+std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a) {
+    const Frame f = Place(p, a);
+    Dxf dxf;
+    Header(dxf, f, p);
+    Tables(dxf);
+    Blocks(dxf, p);
+    dxf.Section("ENTITIES");
+    DrawSection(dxf, p, a, f);
+    DrawPlan(dxf, p, a, f);
+    dxf.EndSection();
+    dxf.Code(0, "EOF");
+    return dxf.Take();
+}
+
+}  // namespace vm

@@ -1,0 +1,40 @@
+#!/usr/bin/python3
+"""Reads a DXF with ezdxf (an independent reader) and prints what the tests check, as JSON:
+what ezdxf.recover had to fix, $INSUNITS, the layers, the "ASSENTO" inserts by colour, the lines of
+the screen, the eye points and the texts."""
+import json
+import sys
+
+from ezdxf import recover
+
+doc, auditor = recover.readfile(sys.argv[1])
+msp = doc.modelspace()
+inserts = msp.query('INSERT[name=="ASSENTO"]')
+colours = {}
+for insert in inserts:
+    key = str(insert.dxf.color)
+    colours[key] = colours.get(key, 0) + 1
+block = doc.blocks.get("ASSENTO")
+corners = [] if block is None else [
+    [line.dxf.start.x, line.dxf.start.y] for line in block.query("LINE")]
+facts = {
+    "version": doc.dxfversion,
+    "fixes": [str(f.message) for f in auditor.fixes],
+    "errors": [str(e.message) for e in auditor.errors],
+    "insunits": doc.header.get("$INSUNITS"),
+    "layers": sorted(layer.dxf.name for layer in doc.layers),
+    "inserts": len(inserts),
+    "insert_layers": sorted({i.dxf.layer for i in inserts}),
+    "insert_colours": colours,
+    "insert_points": [[i.dxf.insert.x, i.dxf.insert.y] for i in inserts],
+    "seat_block_corners": corners,
+    "screen_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
+                     for l in msp.query('LINE[layer=="TELA"]')],
+    "room_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
+                   for l in msp.query('LINE[layer=="SALA"]')],
+    "eyes": [[p.dxf.location.x, p.dxf.location.y] for p in msp.query('POINT[layer=="OLHOS"]')],
+    "sight_lines": len(msp.query('LINE[layer=="VISADAS"]')),
+    "field_lines": len(msp.query('LINE[layer=="CAMPOS"]')),
+    "texts": [[t.dxf.text, t.dxf.layer, t.dxf.height] for t in msp.query("TEXT")],
+}
+print(json.dumps(facts, ensure_ascii=False))
