@@ -48,7 +48,8 @@ std::string documentsFromUserDirs(const std::string& home) {
 // Folders that belong to the package manager: an installed copy lives there, and its projects go
 // to the documents folder even when the user (root) could write beside the program.
 bool isSystemFolder(const std::string& folder) {
-    for (const char* prefix : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"}) {
+    for (const char* prefix : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/", "/etc/", "/lib/",
+                               "/lib64/", "/boot/", "/proc/", "/sys/"}) {
         if (folder.rfind(prefix, 0) == 0) {
             return true;
         }
@@ -86,6 +87,28 @@ std::string projectFolder() {
     const std::string folder = docs + "/Vistametra";
     mkdir(docs.c_str(), 0755);
     mkdir(folder.c_str(), 0755);
+    return folder + "/";
+}
+
+std::string logFolder() {
+    const std::string exe = programFile();
+    const std::string programFolder = exe.substr(0, exe.rfind('/') + 1);
+    char cwd[4096];
+    if (!isSystemFolder(programFolder) && getcwd(cwd, sizeof cwd) != nullptr &&
+        std::string(cwd) != "/" && !isSystemFolder(std::string(cwd) + "/") &&
+        access(cwd, W_OK) == 0) {
+        return "";
+    }
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const std::string home = homeFolder();
+    // Relative values are to be ignored, as the XDG base directories say.
+    const std::string base = state && *state == '/' ? std::string(state) : home + "/.local/state";
+    if (base == home + "/.local/state") {
+        mkdir((home + "/.local").c_str(), 0700);
+    }
+    mkdir(base.c_str(), 0700);
+    const std::string folder = base + "/vistametra";
+    mkdir(folder.c_str(), 0700);
     return folder + "/";
 }
 

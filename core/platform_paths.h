@@ -17,6 +17,12 @@ std::string projectFolder();
 // without a trailing "/".
 std::string documentsFolder();
 
+// The folder that the program's logs go in, ending in "/", or "" for the current folder. Logs go
+// to the current folder, except for an installed copy (its program file in a system folder such as
+// /usr/bin) and where the current folder is a system folder, "/" or not writable: then to
+// $XDG_STATE_HOME/vistametra/ (default ~/.local/state/vistametra/), created when missing.
+std::string logFolder();
+
 // The temporary folder ending in "/" (TMPDIR, else /tmp).
 std::string tempFolder();
 

@@ -78,12 +78,8 @@ const char* describe(Text which) {
 }
 
 std::string internalFailureLog() {
-    static const std::string path = [] {
-        std::string exe = programFile();
-        size_t slash = exe.rfind('/');
-        return (slash == std::string::npos ? std::string() : exe.substr(0, slash + 1)) +
-               "error.log";
-    }();
+    // Fixed at start-up: the handler that writes it may run where nothing can be asked.
+    static const std::string path = logFolder() + "error.log";
     return path;
 }
 

@@ -29,7 +29,8 @@ struct ErrorAnswer {
 // Runs once when the process starts, before anything else: routes every fatal run-time error of
 // C++ into the handler (uncaught exceptions through std::set_terminate; SIGSEGV, SIGFPE, SIGABRT,
 // SIGBUS and SIGILL through signal handlers on an alternate stack) and points the runtime's own
-// failure log at "error.log" in the program's folder. Calling it again changes nothing.
+// failure log at "error.log" in the log folder (logFolder: the current folder, never a system
+// folder). Calling it again changes nothing.
 void ErrorSys();
 
 // The handler. Returns the answer for a recoverable error:

@@ -28,11 +28,16 @@ struct LogSettings {
     std::string formLayerVersion = "Vistametra Forms 1.05";
 };
 
+// Errors before start-up has named the log go to the name it gives early in start-up.
 std::string initialLogName() {
-    std::string exe = utf8ToWin1252(programFile());
-    size_t slash = exe.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
-    return folder + "ErrorLog.htm";
+    return "Vistametra.htm";
+}
+
+// Where the log named `name` (Windows-1252) is: a relative name is taken in the log folder, the
+// current folder unless that or the program is in a system folder.
+std::string logPath(const std::string& name) {
+    const std::string path = win1252ToUtf8(name);
+    return !path.empty() && path.front() == '/' ? path : logFolder() + path;
 }
 
 LogSettings& settings() {
@@ -118,7 +123,7 @@ int HTML_ErrorLog() {
         return -1;
     }
     const std::string name = settings().name;
-    const std::string path = win1252ToUtf8(name);
+    const std::string path = logPath(name);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         int handle = HTML_Ini(name, kErrorLogTitle);
@@ -142,7 +147,7 @@ int HTML_Ini(const std::string& file, const std::string& title) {
     if (!settings().on) {
         return -1;
     }
-    const std::string path = win1252ToUtf8(file);
+    const std::string path = logPath(file);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         ShowErrorBox("Can`t open errorlog file " + file, "Error");

@@ -11,8 +11,9 @@ namespace vm {
 // The log's title; the head of a new log carries it.
 inline constexpr const char* kErrorLogTitle = "Vistametra Runtime Errorlog File";
 
-// Sets the log file name (relative names are taken from the current folder when the log is
-// opened); an empty name restores the initial one, "ErrorLog.htm" in the program's folder.
+// Sets the log file name; an empty name restores the initial one, "Vistametra.htm". Relative
+// names are taken, when the log is opened, in the log folder (logFolder: the current folder, but
+// never a system folder; an installed copy writes under $XDG_STATE_HOME/vistametra/).
 void SetErrorLogFile(const std::string& name);
 std::string ErrorLogFile();
 
@@ -33,7 +34,8 @@ std::string HtmlEscape(std::string_view text);
 // with HTML_End.
 int HTML_ErrorLog();
 
-// Creates (or empties) `file` and writes the two head lines. Returns -1 when the switch is off
+// Creates (or empties) `file` (relative: in the log folder) and writes the two head lines.
+// Returns -1 when the switch is off
 // and, after the box "Can`t open errorlog file " + file titled "Error", when it cannot be created.
 int HTML_Ini(const std::string& file, const std::string& title);
 

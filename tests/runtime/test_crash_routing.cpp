@@ -225,5 +225,38 @@ TEST_F(CrashRoutingTest, EveryEndRemovesTheFilesThatMustNotOutliveTheProcess) {
     }
 }
 
+// A fatal error ends the process with exit code 1 and writes its log in the current folder, or,
+// where that is a system folder (or "/"), under $XDG_STATE_HOME/vistametra/; never beside the
+// program when that is a system folder.
+TEST_F(CrashRoutingTest, LogsGoToTheCurrentFolderButNeverIntoASystemFolder) {
+    const std::string state = m_folder + "/estado";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    const struct {
+        const char* current;
+        std::string log;  // where the entry must be
+    } cases[] = {
+        {".", m_folder + "/qtv.htm"},
+        {"/usr/share", state + "/vistametra/qtv.htm"},
+        {"/", state + "/vistametra/qtv.htm"},
+    };
+    for (const auto& c : cases) {
+        const ChildEnd end = Crash([&] {
+            if (chdir(c.current) != 0) {
+                std::_Exit(98);
+            }
+            RaiseMgError("Window: x is not defined.");
+        });
+        EXPECT_TRUE(end.exited) << c.current;
+        EXPECT_EQ(end.exitCode, kFatalExitCode) << c.current;
+        EXPECT_NE(ReadFile(c.log).find("Error MGERROR/0  Window: x is not defined."),
+                  std::string::npos)
+            << c.current;
+        std::remove(c.log.c_str());
+    }
+    EXPECT_FALSE(FileExists("/usr/share/qtv.htm"));
+    EXPECT_FALSE(FileExists("/qtv.htm"));
+    unsetenv("XDG_STATE_HOME");
+}
+
 }  // namespace
 }  // namespace vm::test

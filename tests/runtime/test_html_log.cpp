@@ -130,11 +130,9 @@ TEST_F(HtmlLogTest, SwitchOffTouchesNoFileAndWritersIgnoreBadHandles) {
     EXPECT_TRUE(m_boxes.empty());
 }
 
-TEST_F(HtmlLogTest, EmptyNameRestoresTheLogBesideTheProgram) {
+TEST_F(HtmlLogTest, EmptyNameRestoresTheEarlyStartUpName) {
     SetErrorLogFile("");
-    const std::string folder =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
-    EXPECT_EQ(ErrorLogFile(), folder + "ErrorLog.htm");
+    EXPECT_EQ(ErrorLogFile(), "Vistametra.htm");
     SetErrorLogFile("Vistametra.htm");
     EXPECT_EQ(ErrorLogFile(), "Vistametra.htm");
 }
