@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The program in a real X server against a version server on 127.0.0.1 that answers without the
+# download marker, as a broken vendor site would. The quiet update check at start-up then shows
+# its boxes over the window while a field has the focus; once they are answered, the window shows
+# the default project, and Arquivo > Salvar writes it whole (not an empty "_Calculo_Tela.qtv").
+# Then Arquivo > Imprimir opens the report's preview, and SIGTERM ends the program: its page files
+# go with it.
+#
+# The program runs in network and mount namespaces of its own: its loopback interface carries the
+# test's server on port 80, and /etc/hosts there names www.vistametra.com.br 127.0.0.1, so the
+# program itself is unchanged and nothing leaves the machine.
+set -u
+program=$1
+shots=${2:-}
+export QT_QPA_PLATFORM=xcb
+if ! unshare -n -m true 2>/dev/null; then
+    echo "SKIPPED: cannot give the program a network of its own (unshare -n -m needs root)"
+    exit 77
+fi
+for tool in python3 ip xdotool; do
+    command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
+done
+work=$(mktemp -d)
+mkdir -p "$work/prog" "$work/site/vistametra" "$work/tmp"
+cp "$program" "$work/prog/vistametra"
+echo '<html><body>Nada aqui.</body></html>' >"$work/site/vistametra/index.html"
+printf '127.0.0.1 localhost\n127.0.0.1 www.vistametra.com.br\n' >"$work/hosts"
+
+# The namespace's side: loopback up, the hosts file, the server, then the program in the
+# foreground of that shell; its pid is written for the test's side.
+cat >"$work/inside.sh" <<'EOF'
+set -u
+work=$1
+ip link set lo up
+mount --bind "$work/hosts" /etc/hosts
+python3 -m http.server 80 --bind 127.0.0.1 --directory "$work/site" >"$work/server.log" 2>&1 &
+for _ in $(seq 50); do
+    (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && break
+    sleep 0.1
+done
+cd "$work"
+TMPDIR="$work/tmp" "$work/prog/vistametra" >"$work/program.log" 2>&1 &
+echo $! >"$work/program.pid"
+wait $!
+echo $? >"$work/program.exit"
+kill %1 2>/dev/null
+EOF
+unshare -n -m bash "$work/inside.sh" "$work" &
+outer=$!
+
+fail() {
+    echo "$1"
+    cat "$work/program.log" "$work/server.log" 2>/dev/null
+    xwininfo -root -children 2>/dev/null | grep '"' || true
+    exit 1
+}
+trap 'kill $(cat "$work/program.pid" 2>/dev/null) 2>/dev/null; kill $outer 2>/dev/null; wait; rm -rf "$work"' EXIT
+
+# Waits for a window whose title matches; prints its id.
+window() {
+    for _ in $(seq 100); do
+        local id
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+# Keys go through the X server's test extension to the window made active.
+press() {
+    xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
+        xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
+}
+
+box=$(window '^Update$') || fail "no box from the update check"
+[ -n "$shots" ] && import -window root "$shots/startup-update-box.png" 2>/dev/null
+press "$box" Return
+# The check shows the page it got too, titled "teste".
+box=$(window '^teste$') || fail "no second box from the update check"
+press "$box" Return
+for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^(Update|teste)$' >/dev/null 2>&1 || break
+    sleep 0.1
+done
+
+main=$(window '^Vistametra$') || fail "no main window"
+sleep 0.5
+[ -n "$shots" ] && import -window root "$shots/startup-after-update-box.png" 2>/dev/null
+# Arquivo > Salvar ("s" first reaches Salvar, then Sair).
+press "$main" alt+a
+sleep 0.3
+xdotool key --clearmodifiers s Return
+box=$(window '^Salvar arquivo$') || fail "Salvar showed no box"
+press "$box" Return
+saved="$work/prog/AUDITORIO_TERREO_Calculo_Tela.qtv"
+[ -f "$work/prog/_Calculo_Tela.qtv" ] && fail "the empty window was saved as _Calculo_Tela.qtv"
+[ -f "$saved" ] || fail "the default project was not saved"
+grep -q '<Projeto>AUDITORIO_TERREO</Projeto>' "$saved" || fail "project name lost: $(cat "$saved")"
+grep -q '<Cmprimento>10.00</Comprimento>' "$saved" || fail "room length lost: $(cat "$saved")"
+grep -q '<Data>  /  /  </Data>' "$saved" && fail "date lost"
+
+# Arquivo > Imprimir, the printer choice answered with its default, the preview opens.
+press "$main" alt+a
+sleep 0.3
+xdotool key --clearmodifiers i
+choice=$(window '^Selecione a Impressora$') || fail "no printer choice"
+press "$choice" Return
+window '^P.+gina \[1/' >/dev/null || fail "no preview"
+pages=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
+[ "$pages" -ge 2 ] || fail "the preview has no page files ($pages)"
+[ -n "$shots" ] && import -window root "$shots/startup-preview-before-sigterm.png" 2>/dev/null
+kill -TERM "$(cat "$work/program.pid")"
+for _ in $(seq 50); do
+    [ -f "$work/program.exit" ] && break
+    sleep 0.1
+done
+[ -f "$work/program.exit" ] || fail "SIGTERM did not end the program"
+[ "$(cat "$work/program.exit")" -eq 143 ] || fail "ended with $(cat "$work/program.exit"), not by SIGTERM"
+left=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
+[ "$left" -eq 0 ] || fail "$left page files outlived the program"
+echo "the start-up boxes left the project whole; SIGTERM took $pages page files with the program"
