@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The program in a real X server ends on a fatal error (a SIGSEGV sent to it): it shows the
+# "Program Error" box, ends with exit code 1 and writes its log "qtv.htm" in the current folder.
+# An installed copy (its program file in a system folder, /opt here) writes the log under
+# $XDG_STATE_HOME/vistametra/ instead, and nothing beside the program or in the current folder.
+#
+# Each run has network and mount namespaces of its own: no network (the update check fails at
+# once, quietly), and for the installed copy a scratch folder mounted over /opt.
+set -u
+program=$1
+export QT_QPA_PLATFORM=xcb
+if ! unshare -n -m true 2>/dev/null; then
+    echo "SKIPPED: cannot run the program in namespaces of its own (unshare -n -m needs root)"
+    exit 77
+fi
+work=$(mktemp -d)
+mkdir -p "$work/prog" "$work/cur" "$work/state"
+cp "$program" "$work/prog/vistametra"
+pid=""
+trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+
+fail() {
+    echo "$1"
+    cat "$work/program.log" 2>/dev/null
+    ls -laR "$work" 2>/dev/null | head -40
+    xwininfo -root -children 2>/dev/null | grep '"' || true
+    exit 1
+}
+window() {
+    for _ in $(seq 100); do
+        local id
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+press() {
+    xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
+        xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
+}
+
+# Starts the program file `$1` (as seen inside the namespace) in $work/cur, crashes it and
+# answers the box; leaves its exit code in $code.
+crash() {
+    (cd "$work/cur" && exec unshare -n -m sh -c \
+        'mount --bind "$0/prog" /opt && exec env XDG_STATE_HOME="$0/state" "$1"' \
+        "$work" "$1" >"$work/program.log" 2>&1) &
+    pid=$!
+    window '^Vistametra$' >/dev/null || fail "no main window from $1"
+    # The subshell became the program: each step of the chain exec'd the next.
+    kill -SEGV "$pid"
+    local box
+    box=$(window '^Program Error$') || fail "no Program Error box"
+    press "$box" Return
+    wait $pid
+    code=$?
+    pid=""
+}
+
+crash "$work/prog/vistametra"
+[ "$code" -eq 1 ] || fail "the fatal error ended the program with $code"
+grep -q 'SIGSEGV' "$work/cur/qtv.htm" 2>/dev/null || fail "no log entry in the current folder"
+rm -f "$work/cur/qtv.htm"
+
+crash /opt/vistametra
+[ "$code" -eq 1 ] || fail "the installed copy ended with $code"
+grep -q 'SIGSEGV' "$work/state/vistametra/qtv.htm" 2>/dev/null ||
+    fail "the installed copy wrote no log under XDG_STATE_HOME"
+[ -z "$(ls -A "$work/cur")" ] || fail "the installed copy wrote into the current folder"
+[ "$(ls -A "$work/prog")" = vistametra ] || fail "the installed copy wrote beside the program"
+echo "fatal errors end with 1; logs in the current folder, or under XDG_STATE_HOME when installed"
