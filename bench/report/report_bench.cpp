@@ -8,8 +8,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/calculo.h"
 #include "core/dados_projeto.h"
@@ -104,6 +106,7 @@ void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
         state.SkipWithError("cannot create a temporary folder");
         return;
     }
+    std::vector<std::string> files;
     for (auto _ : state) {
         const vm::ReportPages pages = vm::BuildReportPages(
             p, canvas,
@@ -115,7 +118,15 @@ void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
             state.SkipWithError("a page file could not be written");
             break;
         }
+        files = pages.pageFiles;
     }
+    // The page files of one report together, as the preview saves them.
+    std::uintmax_t bytes = 0;
+    for (const std::string& file : files) {
+        std::error_code ignored;
+        bytes += std::filesystem::file_size(file, ignored);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_DefaultProjectOnEmfPageFiles)->Unit(benchmark::kMillisecond);
