@@ -161,6 +161,29 @@ TEST(EmfPlayer, PaintsTextShapesAndImagesWhereTheMillimetresPutThem) {
     EXPECT_TRUE(Near(image.pixel(333, 530), QColor(0, 0, 255)));
 }
 
+TEST(EmfPlayer, PaintsBilevelPicturesBlackOnWhite) {
+    // 10 x 4 pixels: the left half black, the right half white; stretched over 40 x 20 mm at
+    // 100 dots per inch (157 x 78 pixels from column 20 mm, row 130 mm: 78, 511).
+    std::vector<uint8_t> pbm = {'P', '4', ' ', '1', '0', ' ', '4', '\n'};
+    for (int row = 0; row < 4; ++row) {
+        pbm.insert(pbm.end(), {0xF8, 0x00});
+    }
+    NamedImageSource images;
+    ASSERT_TRUE(images.Add("halves", pbm));
+    const ReferenceDevice d = Device100();
+    EmfPageCanvas canvas(d, &images);
+    ASSERT_TRUE(canvas.StartPreviewPage(""));
+    canvas.PrintImage("halves", 130, 20, 20, 40);
+    ASSERT_TRUE(canvas.EndPreviewPage());
+    EmfPlayer player;
+    ASSERT_TRUE(player.LoadData(canvas.LastPageBytes())) << player.ErrorString().toStdString();
+    const QImage image = Render(player, d);
+    const QRect left(78 + 4, 511 + 4, 78 / 2 - 8, 78 - 8);
+    const QRect right(78 + 78 + 4, 511 + 4, 78 / 2 - 8, 78 - 8);
+    EXPECT_EQ(DarkPixels(image, left), left.width() * left.height());
+    EXPECT_EQ(DarkPixels(image, right), 0);
+}
+
 TEST(EmfPlayer, TextBoxesStayInsideTheirRectangle) {
     const ReferenceDevice d = Device100();
     EmfPageCanvas canvas(d);
