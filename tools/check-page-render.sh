@@ -2,7 +2,7 @@
 # Checks that a report page saved as EMF shows its pictures in a reader we did not write:
 # LibreOffice (Debian libreoffice-draw-nogui) converts the default report's page files to PNG, and
 # the boxes of a seated figure of the elevation and of a seat of the plan must hold dark pixels
-# (the line drawings) as well as white ones. Too heavy for ./test (LibreOffice is some 300 MB and
+# (the line drawings) as well as white ones. Too heavy for ./test (LibreOffice adds some 230 MB and
 # takes seconds to start), so it is run by hand after changing the page files or the images.
 #
 # Usage: tools/check-page-render.sh [BUILD_DIR [KEEP_DIR]]
