@@ -32,22 +32,23 @@ inline constexpr int kUpdateReceiveTimeoutMs = 15'000;
 inline constexpr std::size_t kUpdatePageLimit =
     1024 * 1024;  // the whole answer of the version page
 inline constexpr std::size_t kUpdateHeaderLineLimit = 8 * 1024;
-// Longest time the version page, or the header of the installer's answer, may take to arrive in
-// total (a server trickling one byte at a time never trips the per-receive time-out).
-inline constexpr int kUpdatePageTimeLimitMs = 60'000;
-inline constexpr int kUpdateHeaderTimeLimitMs = 60'000;
+// Longest time the whole exchange for the version page (request and answer), or the header of the
+// installer's answer, may take once the connection is made (a server trickling one byte at a time
+// never trips the per-receive time-out).
+inline constexpr int kUpdatePageTimeLimitMs = 15'000;
+inline constexpr int kUpdateHeaderTimeLimitMs = 15'000;
 // Most header lines the download reads before it gives the answer up.
 inline constexpr int kUpdateMaxHeaderLines = 100;
+// Largest installer the download accepts: a longer announced length is no valid length.
+inline constexpr unsigned long long kUpdateMaxInstallerLength = 1024ULL * 1024 * 1024;
 
 // The limits above as one set: connect, send and receive time-outs, the header line bound and the
 // page bound (which also bounds a ReceiveString of an error answer).
 //
 // Version page:  THttp http; http.SetLimits(UpdateNetLimits());
 //                http.SetAnswerTimeLimit(kUpdatePageTimeLimitMs); then Connect, Get, Close.
-// Installer:     TSocket socket; socket.SetLimits(UpdateNetLimits()); Connect, SendString;
-//                socket.SetDeadline(kUpdateHeaderTimeLimitMs) and at most kUpdateMaxHeaderLines
-//                ReceiveLine calls for the header; socket.SetDeadline(-1) before the body; a body
-//                piece of "" with LastStatus() other than Closed means the download broke off.
+// Installer:     TSocket socket; socket.SetLimits(UpdateNetLimits()); Connect; then
+//                TransferInstaller (update/installer_transfer.h) applies the header's bounds.
 NetLimits UpdateNetLimits();
 
 }  // namespace vm

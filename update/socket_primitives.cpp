@@ -9,11 +9,18 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
+#include <memory>
+#include <optional>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace vm {
 
@@ -26,10 +33,10 @@ void SetStatus(NetStatus* status, NetStatus value) {
         *status = value;
 }
 
-// The first IPv4 address of a dotted address or a host name.
-bool Resolve(const std::string& host, in_addr& address) {
-    if (host.empty())
-        return false;
+using Clock = std::chrono::steady_clock;
+
+// The first IPv4 address of a host name, asked of the system's resolver (which may wait long).
+bool LookUp(const std::string& host, in_addr& address) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -41,6 +48,48 @@ bool Resolve(const std::string& host, in_addr& address) {
     return true;
 }
 
+// The first IPv4 address of a dotted address or a host name. The resolver has no time limit of its
+// own: with `timeoutMs` (not -1) the name is looked up on a thread of its own, and when no answer
+// has come in time that thread is left to finish alone and the result is TimedOut.
+NetStatus Resolve(const std::string& host, in_addr& address, int timeoutMs) {
+    if (host.empty())
+        return NetStatus::Failed;
+    if (inet_pton(AF_INET, host.c_str(), &address) == 1)
+        return NetStatus::Ok;
+    if (timeoutMs < 0)
+        return LookUp(host, address) ? NetStatus::Ok : NetStatus::Failed;
+
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool found = false;
+        in_addr address{};
+    };
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host] {
+            in_addr found{};
+            const bool ok = LookUp(host, found);
+            const std::lock_guard<std::mutex> lock(lookup->mutex);
+            lookup->found = ok;
+            lookup->address = found;
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return NetStatus::Failed;
+    }
+    std::unique_lock<std::mutex> lock(lookup->mutex);
+    if (!lookup->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                               [&] { return lookup->finished; }))
+        return NetStatus::TimedOut;
+    if (!lookup->found)
+        return NetStatus::Failed;
+    address = lookup->address;
+    return NetStatus::Ok;
+}
+
 bool SetBlocking(int fd, bool blocking) {
     const int flags = fcntl(fd, F_GETFL, 0);
     if (flags < 0)
@@ -50,7 +99,6 @@ bool SetBlocking(int fd, bool blocking) {
 
 // Polls one descriptor, going on after signals; -1 waits without limit. Returns poll's result.
 int PollFor(int fd, short events, int timeoutMs, short& revents) {
-    using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         pollfd p{fd, events, 0};
@@ -68,19 +116,33 @@ int PollFor(int fd, short events, int timeoutMs, short& revents) {
     }
 }
 
-// A fresh IPv4 stream socket for `address`:`port`; -1 when the layer is not started, the port is
-// out of range, the name does not resolve or no socket can be made.
-int NewSocketFor(const std::string& address, int port, sockaddr_in& target) {
+// A fresh IPv4 stream socket for `address`:`port`, the name looked up within `timeoutMs` (-1: no
+// limit); -1 when the layer is not started, the port is out of range, the name does not resolve in
+// time or no socket can be made (`status` tells which).
+int NewSocketFor(const std::string& address, int port, sockaddr_in& target, int timeoutMs,
+                 NetStatus& status) {
+    status = NetStatus::Failed;
     if (!g_started.load() || port < 0 || port > 65535)
         return -1;
     in_addr resolved{};
-    if (!Resolve(address, resolved))
+    status = Resolve(address, resolved, timeoutMs);
+    if (status != NetStatus::Ok)
         return -1;
     target = sockaddr_in{};
     target.sin_family = AF_INET;
     target.sin_port = htons(static_cast<std::uint16_t>(port));
     target.sin_addr = resolved;
-    return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    status = fd < 0 ? NetStatus::Failed : NetStatus::Ok;
+    return fd;
+}
+
+// Milliseconds left until `end`, at least 0; -1 when there is no end.
+int MsLeft(const std::optional<Clock::time_point>& end) {
+    if (!end)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*end - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, INT_MAX));
 }
 
 struct StartSocket {
@@ -108,10 +170,15 @@ bool SocketStarted() {
 
 bool SocketConnect(int& handle, const std::string& host, int port, int timeoutMs,
                    NetStatus* status) {
+    // The time-out covers the name's look-up and the connection together.
+    std::optional<Clock::time_point> end;
+    if (timeoutMs >= 0)
+        end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     sockaddr_in target{};
-    const int fd = NewSocketFor(host, port, target);
+    NetStatus made = NetStatus::Failed;
+    const int fd = NewSocketFor(host, port, target, timeoutMs, made);
     if (fd < 0) {
-        SetStatus(status, NetStatus::Failed);
+        SetStatus(status, made);
         return false;
     }
     handle = fd;
@@ -123,7 +190,7 @@ bool SocketConnect(int& handle, const std::string& host, int port, int timeoutMs
     int result = connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
     if (result != 0 && (errno == EINPROGRESS || errno == EINTR)) {
         short revents = 0;
-        const int ready = PollFor(fd, POLLOUT, timeoutMs, revents);
+        const int ready = PollFor(fd, POLLOUT, MsLeft(end), revents);
         if (ready == 0) {
             SetBlocking(fd, true);
             SetStatus(status, NetStatus::TimedOut);
@@ -170,19 +237,29 @@ int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* sta
         SetStatus(status, NetStatus::NotConnected);
         return 0;
     }
+    const int n = SocketReceiveInto(handle, buffer.data(), buffer.size(), timeoutMs, status);
+    buffer.resize(static_cast<std::size_t>(n));
+    return n;
+}
+
+int SocketReceiveInto(int handle, char* data, std::size_t size, int timeoutMs,
+                      NetStatus* status) {
+    if (!g_started.load() || handle == -1 || size == 0) {
+        SetStatus(status, NetStatus::NotConnected);
+        return 0;
+    }
     ssize_t n = -1;
     bool received = false;
     if (timeoutMs != -1) {
         // What is already waiting is read at once; only an empty socket is waited on, within the
         // time limit.
         do {
-            n = recv(handle, buffer.data(), buffer.size(), MSG_DONTWAIT);
+            n = recv(handle, data, size, MSG_DONTWAIT);
         } while (n < 0 && errno == EINTR);
         received = n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
         if (!received) {
             short revents = 0;
             if (PollFor(handle, POLLIN, timeoutMs, revents) == 0) {
-                buffer.clear();
                 SetStatus(status, NetStatus::TimedOut);
                 return 0;
             }
@@ -190,17 +267,15 @@ int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* sta
     }
     if (!received) {
         do {
-            n = recv(handle, buffer.data(), buffer.size(), 0);
+            n = recv(handle, data, size, 0);
         } while (n < 0 && errno == EINTR);
     }
     if (n <= 0) {
-        buffer.clear();
         SetStatus(status, n == 0 ? NetStatus::Closed : NetStatus::Failed);
         return 0;
     }
-    buffer.resize(static_cast<std::size_t>(n));
     SetStatus(status, NetStatus::Ok);
-    return static_cast<int>(n);
+    return static_cast<int>(std::min<ssize_t>(n, INT_MAX));
 }
 
 bool SocketClose(int& handle) {
@@ -213,7 +288,8 @@ bool SocketClose(int& handle) {
 
 bool SocketBind(int& handle, const std::string& address, int port) {
     sockaddr_in target{};
-    const int fd = NewSocketFor(address, port, target);
+    NetStatus made = NetStatus::Failed;
+    const int fd = NewSocketFor(address, port, target, -1, made);
     if (fd < 0)
         return false;
     handle = fd;

@@ -3,6 +3,7 @@
 // are file descriptors; -1 is "no socket". Nothing here throws: failures come back as false, ""
 // or 0, and the optional status tells why.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,11 +20,12 @@ void SocketExit();
 bool SocketStarted();
 
 // Creates a stream socket and connects it to `host` (a dotted address or a name, the first IPv4
-// address of the name is used) and `port`. True when connected. When the name cannot be resolved
+// address of the name is used) and `port`. True when connected. `timeoutMs` (-1: no limit) bounds
+// the name's look-up and the connection together. When the name cannot be resolved in that time
 // (or the layer is not started, or the port is outside 0..65535) the result is false and `handle`
-// is left unchanged; when the connection is refused, unreachable or not accepted within
-// `timeoutMs` (-1: no limit) the result is false and `handle` is the new, unconnected socket,
-// which the caller releases with SocketClose.
+// is left unchanged; when the connection is refused, unreachable or not accepted in time the
+// result is false and `handle` is the new, unconnected socket, which the caller releases with
+// SocketClose.
 bool SocketConnect(int& handle, const std::string& host, int port, int timeoutMs = -1,
                    NetStatus* status = nullptr);
 
@@ -38,6 +40,11 @@ bool SocketSend(int handle, std::string_view text, int timeoutMs, NetStatus* sta
 // When the layer is not started, the handle is -1 or the buffer is empty, 0 is returned and the
 // buffer is not touched.
 int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* status = nullptr);
+// The same into `size` bytes at `data`, which the caller owns (no allocation per receive). Returns
+// the count received; 0 at the end of the stream, on an error, a time-out, or when the layer is
+// not started, the handle is -1 or `size` is 0.
+int SocketReceiveInto(int handle, char* data, std::size_t size, int timeoutMs,
+                      NetStatus* status = nullptr);
 
 // Closes the socket; true when it was closed. The handle becomes -1 in every case.
 bool SocketClose(int& handle);

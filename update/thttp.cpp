@@ -80,9 +80,12 @@ std::string THttp::HeaderLines() const {
 }
 
 std::string THttp::Exchange(const std::string& request) {
-    if (!m_oSocket.SendString(request))
-        return "";
+    // The time limit covers the request and the whole answer.
     m_oSocket.SetDeadline(m_nAnswerTimeLimit);
+    if (!m_oSocket.SendString(request)) {
+        m_oSocket.SetDeadline(-1);
+        return "";
+    }
     std::string answer = m_oSocket.ReceiveString();
     m_oSocket.SetDeadline(-1);
     return answer;

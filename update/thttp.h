@@ -49,7 +49,7 @@ public:
     void SetConnectTimeout(int ms) { m_oSocket.SetConnectTimeout(ms); }
     // Largest answer Get and Post read, in bytes (0: no bound); a longer answer is cut there.
     void SetMaxAnswerLength(std::size_t bytes) { m_oSocket.SetMaxStringLength(bytes); }
-    // Longest time the whole answer may take to arrive, in milliseconds (-1: no limit).
+    // Longest time the request and the whole answer may take, in milliseconds (-1: no limit).
     void SetAnswerTimeLimit(int ms) { m_nAnswerTimeLimit = ms; }
     // Time-outs and the answer bound (NetLimits::maxStringLength) at once.
     void SetLimits(const NetLimits& limits) { m_oSocket.SetLimits(limits); }

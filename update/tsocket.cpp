@@ -1,6 +1,7 @@
 #include "update/tsocket.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <utility>
 
@@ -65,29 +66,42 @@ bool TSocket::Close() {
 
 bool TSocket::SendString(const std::string& text) {
     PrintDebugMessage("Send string ", text);
-    return SocketSend(m_hSocket, text, m_nSendTimeout, &m_status);
+    int timeout = m_nSendTimeout;
+    if (!WithinDeadline(timeout))
+        return false;
+    return SocketSend(m_hSocket, text, timeout, &m_status);
+}
+
+bool TSocket::WithinDeadline(int& timeout) {
+    if (!m_deadline)
+        return true;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*m_deadline - std::chrono::steady_clock::now())
+            .count();
+    if (left <= 0) {
+        m_status = NetStatus::TimedOut;
+        return false;
+    }
+    if (timeout < 0 || left < timeout)
+        timeout = static_cast<int>(std::min<long long>(left, INT_MAX));
+    return true;
 }
 
 int TSocket::Receive(std::string& buffer) {
+    const int n = ReceiveInto(buffer.data(), buffer.size());
+    buffer.resize(static_cast<std::size_t>(n));
+    return n;
+}
+
+int TSocket::ReceiveInto(char* data, std::size_t size) {
     if (m_bAbandoned) {
-        buffer.clear();
         m_status = NetStatus::LimitReached;
         return 0;
     }
     int timeout = m_nReceiveTimeout;
-    if (m_deadline) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                              *m_deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            buffer.clear();
-            m_status = NetStatus::TimedOut;
-            return 0;
-        }
-        if (timeout < 0 || left < timeout)
-            timeout = static_cast<int>(left);
-    }
-    return SocketReceive(m_hSocket, buffer, timeout, &m_status);
+    if (!WithinDeadline(timeout))
+        return 0;
+    return SocketReceiveInto(m_hSocket, data, size, timeout, &m_status);
 }
 
 std::string TSocket::ReceiveString() {

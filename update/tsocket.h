@@ -50,6 +50,9 @@ public:
     // One receive of at most `count` bytes: what that call delivered (it does not wait for all
     // `count`), or "" at the end of the stream, on an error, a time-out, or for a count below 1.
     std::string ReceiveChar(int count = 1);
+    // As ReceiveChar(size) into the caller's `size` bytes at `data`: the count delivered, 0 at the
+    // end of the stream, on an error or a time-out (LastStatus tells which).
+    int ReceiveInto(char* data, std::size_t size);
 
     std::string GetLocalName() const;
     std::vector<std::string> GetLocalAddress() const;
@@ -69,8 +72,8 @@ public:
     void SetMaxStringLength(std::size_t bytes) { m_nMaxString = bytes; }
     // Every time-out and bound of `limits` at once.
     void SetLimits(const NetLimits& limits);
-    // From now on every receive ends (status TimedOut) once `ms` milliseconds have passed, however
-    // steadily a slow peer trickles bytes; -1 removes the deadline.
+    // From now on every send and receive ends (status TimedOut) once `ms` milliseconds have
+    // passed, however steadily a slow peer trickles bytes; -1 removes the deadline.
     void SetDeadline(int ms);
 
     void SetDebug(bool on) { m_bDebug = on; }
@@ -89,6 +92,9 @@ private:
     // One receive into `buffer` (its size is the most to take), honouring the receive time-out, the
     // deadline and an abandoned stream.
     int Receive(std::string& buffer);
+    // Shortens `timeout` (-1: none) to what is left of the deadline; false, with status TimedOut,
+    // when the deadline has passed.
+    bool WithinDeadline(int& timeout);
 
     int m_hSocket = -1;
     int m_nSendTimeout = -1;

@@ -1,5 +1,6 @@
 #include "update/update_check.h"
 
+#include <optional>
 #include <string>
 
 #include "core/program_values.h"
@@ -7,16 +8,20 @@
 #include "core/win1252.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
-#include "update/thttp.h"
+#include "ui/gui_thread.h"
+#include "update/shown_text.h"
 #include "update/update_download.h"
 #include "update/update_installer.h"
+#include "update/version_page.h"
 
 namespace vm {
 
 namespace {
 
-const char* const kPagePath = "/vistametra/index.html";
 const char* const kMarker = "Download Vistametra";
+// Most of an answer without the marker that is shown.
+constexpr std::size_t kShownAnswerChars = 2000;
+constexpr std::size_t kShownAnswerLines = 30;
 const std::string kCrLf = "\r\n";
 
 std::string cp(std::string_view utf8) {
@@ -35,21 +40,22 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
         return;
     }
 
-    std::string cPage = " ";
-    {
-        THttp oSock;
-        oSock.SetLimits(site.limits);
-        oSock.SetAnswerTimeLimit(site.pageTimeLimitMs);
-        if (oSock.Connect(site.host, site.port)) {
-            cPage = oSock.Get(kPagePath);
-            // The connection is closed before anything is asked or shown.
-            oSock.Close();
-            if (At(kMarker, cPage) == 0) {
-                MsgStop(cp("Arquivo para update não encontrado!"), "Update");
-                MsgStop(cPage, "teste");
-                return;
-            }
+    // The exchange runs on a thread of its own; the window meanwhile repaints, shows the wait
+    // cursor and takes no input. The check goes on only with an answer in hand.
+    std::optional<std::string> answer;
+    RunWhileWaiting([&] { answer = FetchVersionPage(site); });
+    if (!answer) {
+        if (lManual) {
+            MsgStop(cp("Não foi possível contatar o servidor de atualização."), cp("Atualização"));
         }
+        return;
+    }
+    const std::string& cPage = *answer;
+    if (At(kMarker, cPage) == 0) {
+        MsgStop(cp("Arquivo para update não encontrado!"), "Update");
+        // However long the answer, the box fits the screen.
+        MsgStop(Abbreviated(cPage, kShownAnswerChars, kShownAnswerLines), "teste");
+        return;
     }
 
     bool Atualizar = false;

@@ -8,13 +8,16 @@ namespace vm {
 
 // The check against the vendor's server (www.vistametra.com.br, port 80). `lManual` true: the user
 // asked, and is always asked whether to download; false: the start-up check, which asks only when
-// a newer version exists and otherwise shows nothing. Failures are told in message boxes; nothing
-// is returned. The installer is started, and "wmenu" released, only after a download that
-// completed whole; when the installer cannot be started the program says so and keeps running.
-// While a download window is open, brings it forward and does nothing else.
+// a newer version exists and otherwise shows nothing. A server that cannot be reached or says
+// nothing is told only to a user who asked ("Não foi possível contatar o servidor de
+// atualização."). Failures are told in message boxes; nothing is returned. The installer is
+// started, and "wmenu" released, only after a download that completed whole; when the installer
+// cannot be started the program says so and keeps running. While a download window is open,
+// brings it forward and does nothing else.
 //
-// Runs on the event-loop thread while the main form "wmenu" is active, and blocks it while it
-// talks to the server (within the site's time-outs).
+// Runs on the event-loop thread while the main form "wmenu" is active and returns when the check
+// is over. The exchange with the server (within the site's time-outs) runs on a thread of its own:
+// meanwhile the windows repaint and show the wait cursor but take no input.
 void Update(bool lManual = false);
 
 // The same against the given site.

@@ -1,26 +1,26 @@
 #include "update/update_download.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <QLabel>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
 
-#include "core/safe_div.h"
-#include "core/text.h"
 #include "core/win1252.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/gui_thread.h"
+#include "update/installer_file.h"
+#include "update/installer_transfer.h"
+#include "update/shown_text.h"
 #include "update/tsocket.h"
 
 namespace vm {
@@ -29,8 +29,11 @@ namespace {
 
 const char* const kForm = "WupdateFile";
 const char* const kRequestPath = "/vistametra/Update.exe";
-constexpr int kPieceSize = 4096;
-constexpr double kUnit = 1024;
+constexpr std::uint64_t kUnit = 1024;
+// The progress is shown at most this often; the worker itself never waits for the window.
+constexpr int kProgressIntervalMs = 50;
+// Most of a server's status text that the window and its box show.
+constexpr std::size_t kShownStatusChars = 200;
 const std::string kCrLf = "\r\n";
 
 std::atomic<int> g_workers{0};
@@ -39,46 +42,24 @@ std::string cp(std::string_view utf8) {
     return utf8ToWin1252(utf8);
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
-}
-
-bool Contains(const std::string& text, const char* part) {
-    return text.find(part) != std::string::npos;
-}
-
-// A count in decimal without blanks.
-std::string Whole(double value) {
-    return std::to_string(static_cast<long long>(Int(value)));
-}
-
-// True for a status line that answers 200: "HTTP/1.0 200" or "HTTP/1.1 200", alone or followed
-// by a blank.
-bool Answers200(const std::string& line) {
-    const std::string lower = Lower(line);
-    const bool version = lower.rfind("http/1.0 200", 0) == 0 || lower.rfind("http/1.1 200", 0) == 0;
-    return version && (lower.size() == 12 || lower[12] == ' ');
-}
-
-// One download. The three counters are written by the worker alone; the event-loop thread reads
-// nothing of them.
+// One download. The worker alone writes the counters; the window's timer reads them.
 struct Download {
     UpdateSite site;
     std::string cPath;       // the installer's path as the file system takes it
     std::string cPathShown;  // the same in the program's text encoding
-    double nBytesDownloaded = 0;
-    double nBytesTotal = -1;  // the announced length plus 1
-    double nPercents = 0;
+    TransferProgress progress;
     // Set on the event-loop thread when the window goes (released by the download, or closed by
     // the user).
     std::atomic<bool> windowGone{false};
-    // Set by the worker once the installer is written whole and closed, before it asks for the
-    // window's release.
+    // Set by the worker once the installer is written whole and has its name, before it asks for
+    // the window's release.
     std::atomic<bool> complete{false};
+    // Set by the worker when it no longer shows progress.
+    std::atomic<bool> finished{false};
     // The window this download shows itself in; touched on the event-loop thread only.
     QPointer<QWidget> window;
+    // The bytes last shown; event-loop thread only.
+    std::uint64_t shown = 0;
 };
 
 // True, on the event-loop thread, while the download's own window is still there. A form of the
@@ -87,19 +68,50 @@ bool OwnWindowThere(const Download& d) {
     return !d.windowGone && d.window && FormWidget(kForm) == d.window.data();
 }
 
+// A count in KB in decimal without blanks.
+std::string Kb(std::uint64_t bytes) {
+    return std::to_string(bytes / kUnit);
+}
+
+// Label_1 may hold more than its one line: it then wraps, growing upwards into the empty top of
+// the window, so that its bottom stays above the bar.
+void FitLabel1() {
+    auto* label = qobject_cast<QLabel*>(ControlWidget(kForm, "Label_1"));
+    if (label == nullptr) {
+        return;
+    }
+    const QRect place = label->geometry();
+    const int bottom = place.bottom();
+    const bool fits =
+        label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
+    if (fits && !label->wordWrap()) {
+        return;
+    }
+    label->setWordWrap(true);
+    const int height = std::max(place.height(), label->heightForWidth(place.width()));
+    const int top = std::max(0, bottom + 1 - height);
+    label->setGeometry(place.x(), top, place.width(), bottom + 1 - top);
+}
+
+// The progress of `received` bytes: "X KB from Y KB" (Y from the announced length plus 1) and the
+// bar's position; on the event-loop thread, in the download's own window.
+void ShowProgress(Download& d, std::uint64_t received) {
+    const auto length = static_cast<std::uint64_t>(std::max<std::int64_t>(d.progress.length, 0));
+    const std::uint64_t total = length + 1;
+    SetProperty(kForm, "Label_1", "Caption", Kb(received) + " KB from " + Kb(total) + " KB");
+    SetProperty(kForm, "Pg_1", "Value", static_cast<int>(std::min<std::uint64_t>(received * 100 / total, 100)));
+    d.shown = received;
+}
+
 class Downloader final {
 public:
     explicit Downloader(std::shared_ptr<Download> download) : m_d(std::move(download)) {}
 
-    // Builds the request and runs the exchange.
-    std::string DownloadFile();
+    // Connects, fetches the installer into its file and tells the outcome.
+    void DownloadFile();
 
 private:
-    std::string SendPacket(const std::string& cHost, const std::string& cRequest, int nPort);
-    int CreateFile();
-    int WriteFile(int nHandle, const std::string& cChunk);
-    bool CloseFile(int nHandle);
-    void UpdateCur();
+    void TellOutcome(const TransferResult& result, InstallerFile& file);
     void DownloadSuccess();
     void DownloadError();
     // The window's first line says why the installer will not be started.
@@ -116,206 +128,93 @@ private:
     std::shared_ptr<Download> m_d;
 };
 
-std::string Downloader::DownloadFile() {
-    return SendPacket(m_d->site.host, DownloadRequest(m_d->site.host), m_d->site.port);
-}
-
-std::string Downloader::SendPacket(const std::string& cHost, const std::string& cRequest,
-                                   int nPort) {
+void Downloader::DownloadFile() {
+    const std::string& cHost = m_d->site.host;
     TSocket oSocket;
     oSocket.SetLimits(m_d->site.limits);
-    if (!oSocket.Connect(cHost, nPort)) {
+    if (!oSocket.Connect(cHost, m_d->site.port)) {
         ShowFailure(cp("servidor inacessível"));
         Tell("Erro ao acessar a URL " + cHost);
-        oSocket.Close();
-        return "Error";
+        return;
     }
 
-    const int nHandle = CreateFile();
-    if (nHandle < 0) {
-        // Without a file there is nothing to download into: one message, not one per piece.
-        oSocket.Close();
-        ShowFailure(cp("o arquivo não pôde ser criado"));
-        return "Error";
-    }
-
-    if (!oSocket.SendString(cRequest)) {
-        oSocket.Close();
-        CloseFile(nHandle);
-        ShowFailure(cp("o pedido não pôde ser enviado"));
-        return "";
-    }
-
-    // Header: a silent or endless answer is given up after the header deadline, an overlong line
-    // or too many lines.
-    oSocket.SetDeadline(m_d->site.headerTimeLimitMs);
-    std::string cStatus;
-    std::string cFirstLine;
-    bool lFound = false;
-    bool lAnswered200 = false;
-    NetStatus brokenBy = NetStatus::Ok;
-    for (int nLines = 0;;) {
-        const std::string cLine = oSocket.ReceiveLine();
-        const NetStatus status = oSocket.LastStatus();
-        if (status != NetStatus::Ok && status != NetStatus::Closed) {
-            brokenBy = status;
-            break;
-        }
-        if (cLine.empty()) {
-            break;  // the empty line after the header, or the end of the stream
-        }
-        if (++nLines > m_d->site.maxHeaderLines) {
-            brokenBy = NetStatus::LimitReached;
-            break;
-        }
-        if (nLines == 1) {
-            cFirstLine = cLine;
-            lAnswered200 = Answers200(cLine);
-        }
-        const std::string cLower = Lower(cLine);
-        if ((Contains(cLower, "http/1.1") || Contains(cLower, "http/1.0")) &&
-            !Contains(cLine, "200")) {
-            cStatus = SubStr(cLine, At(" ", cLine) + 1);
-        }
-        if (Contains(cLower, "content-length:")) {
-            const int nColon = At(": ", cLine);
-            const std::string cLength = nColon > 0 ? SubStr(cLine, nColon + 2) : SubStr(cLine, 2);
-            m_d->nBytesTotal = Val(cLength) + 1;
-            lFound = true;
-        }
-    }
-
-    if (Gone()) {
-        oSocket.Close();
-        CloseFile(nHandle);
-        return "";
-    }
-    if (brokenBy != NetStatus::Ok) {
-        oSocket.Close();
-        CloseFile(nHandle);
-        ShowFailure(brokenBy == NetStatus::TimedOut ? cp("o servidor não respondeu")
-                                                    : cp("resposta inválida do servidor"));
-        DownloadError();
-        return "Error";
-    }
-    // A length with an answer other than 200 (one whose status line also holds "200" somewhere)
-    // is an error answer like any other.
-    if (lFound && cStatus.empty() && !lAnswered200) {
-        cStatus = SubStr(cFirstLine, At(" ", cFirstLine) + 1);
-        if (cStatus.empty()) {
-            cStatus = cFirstLine;
-        }
-    }
-
-    if (lFound && cStatus.empty()) {
-        // Body: pieces written as they come; the header deadline no longer applies, the receive
-        // time-out still does.
-        oSocket.SetDeadline(-1);
-        for (;;) {
-            const std::string cChunk = oSocket.ReceiveChar(kPieceSize);
-            if (Gone()) {
-                oSocket.Close();
-                CloseFile(nHandle);
-                return "";
-            }
-            if (WriteFile(nHandle, cChunk) != static_cast<int>(cChunk.size())) {
-                oSocket.Close();
-                CloseFile(nHandle);
-                ShowFailure(cp("erro ao gravar o arquivo"));
-                return "Error";
-            }
-            m_d->nBytesDownloaded += static_cast<double>(cChunk.size());
-            if (cChunk.empty()) {
-                oSocket.Close();
-                const bool lClosed = CloseFile(nHandle);
-                if (m_d->nBytesDownloaded + 1 >= m_d->nBytesTotal) {
-                    if (lClosed) {
-                        m_d->complete = true;
-                        DownloadSuccess();
-                    } else {
-                        ShowFailure(cp("erro ao fechar o arquivo"));
-                    }
-                } else {
-                    ShowFailure("recebidos " + Whole(m_d->nBytesDownloaded / kUnit) + " KB de " +
-                                Whole((m_d->nBytesTotal - 1) / kUnit) + " KB");
-                    DownloadError();
-                }
-                return "Success";
-            }
-            UpdateCur();
-        }
-    }
-
-    // No length, or an answer other than 200: the rest of the answer goes into the file, and the
-    // installer is not started.
-    ShowFailure(cStatus.empty() ? std::string("tamanho do arquivo desconhecido")
-                                : "o servidor respondeu " + cStatus);
-    if (!lFound) {
-        Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
-    }
-    if (!cStatus.empty()) {
-        Tell(cStatus, "Server Code");
-    }
-    const std::string cRest = oSocket.ReceiveString();
-    if (!Gone()) {
-        WriteFile(nHandle, cRest);
-    }
-    oSocket.Close();
-    CloseFile(nHandle);
-    return "Success";
-}
-
-int Downloader::CreateFile() {
-    const int nHandle = open(m_d->cPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (nHandle < 0) {
-        const int nCode = errno;
-        Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf + std::to_string(nCode),
+    // The body goes into a new file of its own, which becomes the installer only when complete.
+    InstallerFile file(m_d->cPath);
+    if (!file.Create()) {
+        Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
+                 std::to_string(file.Error()),
              "Erro");
-        return -1;
+        ShowFailure(cp("o arquivo não pôde ser criado"));
+        return;
     }
-    return nHandle;
+
+    TransferLimits limits;
+    limits.headerTimeLimitMs = m_d->site.headerTimeLimitMs;
+    limits.maxHeaderLines = m_d->site.maxHeaderLines;
+    const TransferResult result = TransferInstaller(oSocket, DownloadRequest(cHost), file, limits,
+                                                    &m_d->progress, &m_d->windowGone);
+    oSocket.Close();
+    m_d->finished = true;
+    TellOutcome(result, file);
 }
 
-int Downloader::WriteFile(int nHandle, const std::string& cChunk) {
-    std::size_t nWritten = 0;
-    int nCode = 0;
-    while (nWritten < cChunk.size()) {
-        const ssize_t n = write(nHandle, cChunk.data() + nWritten, cChunk.size() - nWritten);
-        if (n < 0 && errno == EINTR) {
-            continue;
+void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) {
+    const InstallerHeader& header = result.header;
+    const std::string cStatus = Abbreviated(header.StatusText(), kShownStatusChars, 1);
+    switch (result.outcome) {
+    case TransferOutcome::Complete:
+        if (!file.Close()) {
+            Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(file.Error()), "Erro");
+            ShowFailure(cp("erro ao fechar o arquivo"));
+        } else if (!file.Commit()) {
+            Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
+                     std::to_string(file.Error()),
+                 "Erro");
+            ShowFailure(cp("o arquivo não pôde ser criado"));
+        } else {
+            m_d->complete = true;
+            std::shared_ptr<Download> d = m_d;
+            const std::uint64_t received = result.received;
+            ChangeWindow([d, received] {
+                if (received > 0) {
+                    ShowProgress(*d, received);
+                }
+            });
+            DownloadSuccess();
         }
-        if (n <= 0) {
-            nCode = n < 0 ? errno : ENOSPC;
-            break;
+        return;
+    case TransferOutcome::NotSent:
+        ShowFailure(cp("o pedido não pôde ser enviado"));
+        return;
+    case TransferOutcome::HeaderBroken:
+        ShowFailure(result.brokenBy == NetStatus::TimedOut || result.brokenBy == NetStatus::Closed
+                        ? cp("o servidor não respondeu")
+                        : cp("resposta inválida do servidor"));
+        DownloadError();
+        return;
+    case TransferOutcome::ErrorStatus:
+        ShowFailure("o servidor respondeu " + cStatus);
+        if (!header.Length()) {
+            Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
         }
-        nWritten += static_cast<std::size_t>(n);
+        Tell(cStatus, "Server Code");
+        return;
+    case TransferOutcome::NoLength:
+        ShowFailure("tamanho do arquivo desconhecido");
+        Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
+        return;
+    case TransferOutcome::CutShort:
+        ShowFailure("recebidos " + Kb(result.received) + " KB de " +
+                    Kb(header.Length().value_or(0)) + " KB");
+        DownloadError();
+        return;
+    case TransferOutcome::WriteFailed:
+        Tell("Erro salvando o arquivo:" + kCrLf + std::to_string(result.writeError), "Erro");
+        ShowFailure(cp("erro ao gravar o arquivo"));
+        return;
+    case TransferOutcome::Cancelled:
+        return;
     }
-    if (nWritten != cChunk.size()) {
-        Tell("Erro salvando o arquivo:" + kCrLf + std::to_string(nCode), "Erro");
-    }
-    return static_cast<int>(nWritten);
-}
-
-bool Downloader::CloseFile(int nHandle) {
-    if (close(nHandle) != 0) {
-        const int nCode = errno;
-        Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(nCode), "Erro");
-        return false;
-    }
-    return true;
-}
-
-void Downloader::UpdateCur() {
-    const std::string cText = Whole(m_d->nBytesDownloaded / kUnit) + " KB from " +
-                              Whole(SafeDiv(m_d->nBytesTotal, kUnit)) + " KB";
-    m_d->nPercents = SafeDiv(m_d->nBytesDownloaded, m_d->nBytesTotal) * 100;
-    // The bar's range is 0 to 100; a position beyond it shows the bar full (or empty).
-    const int nPosition = static_cast<int>(std::clamp(Int(m_d->nPercents), 0.0, 100.0));
-    ChangeWindow([&] {
-        SetProperty(kForm, "Label_1", "Caption", cText);
-        SetProperty(kForm, "Pg_1", "Value", nPosition);
-    });
-    DoEvents();
 }
 
 void Downloader::DownloadSuccess() {
@@ -336,7 +235,10 @@ void Downloader::DownloadError() {
 
 void Downloader::ShowFailure(const std::string& reason) {
     const std::string cText = cp("Download não concluído: ") + reason;
-    ChangeWindow([&] { SetProperty(kForm, "Label_1", "Caption", cText); });
+    ChangeWindow([&] {
+        SetProperty(kForm, "Label_1", "Caption", cText);
+        FitLabel1();
+    });
 }
 
 void Downloader::Tell(const std::string& text) {
@@ -370,6 +272,24 @@ struct WorkerCount {
     WorkerCount& operator=(const WorkerCount&) = delete;
 };
 
+// Shows the progress every kProgressIntervalMs while the worker downloads; a timer of the window,
+// so it goes with it.
+void StartProgressTimer(const std::shared_ptr<Download>& d) {
+    auto* timer = new QTimer(d->window.data());
+    QObject::connect(timer, &QTimer::timeout, timer, [d, timer] {
+        if (d->finished || !OwnWindowThere(*d)) {
+            timer->stop();
+            return;
+        }
+        const std::uint64_t received = d->progress.received;
+        // Nothing before the first piece, and nothing that is already shown.
+        if (received > 0 && received != d->shown) {
+            ShowProgress(*d, received);
+        }
+    });
+    timer->start(kProgressIntervalMs);
+}
+
 // The window's initialisation: the download runs on a thread of its own that nobody waits for.
 void ButtonMain(const std::shared_ptr<Download>& d) {
     d->window = FormWidget(kForm);
@@ -386,7 +306,10 @@ void ButtonMain(const std::shared_ptr<Download>& d) {
     } catch (const std::system_error&) {
         SetProperty(kForm, "Label_1", "Caption",
                     cp("Download não concluído: o download não pôde ser iniciado"));
+        FitLabel1();
+        return;
     }
+    StartProgressTimer(d);
 }
 
 }  // namespace
