@@ -18,11 +18,11 @@ void runOnGuiThread(const std::function<void()>& task);
 // loop takes it up. An exception thrown by the task is dropped.
 void postToGuiThread(std::function<void()> task);
 
-}  // namespace vm
-
 // Runs `work` on a thread of its own and returns when it has ended. Meanwhile the event-loop thread
 // keeps serving its events (windows repaint, timers fire, calls carried over from other threads
 // run) but takes no keyboard or mouse input, and the wait cursor shows. Without an application,
 // `work` runs at once on the calling thread. An exception thrown by `work` is thrown again to the
 // caller. `work` must not need input from the user to end.
 void RunWhileWaiting(const std::function<void()>& work);
+
+}  // namespace vm

@@ -1,11 +1,18 @@
 // The update check against a real HTTP server on 127.0.0.1: the version page, the decision and
 // the questions, read back from the dialogs the user would see.
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/program_values.h"
+#include "core/startup.h"
 #include "tests/support/comma_locale.h"
 #include "ui/form_layer.h"
+#include "ui/main_window.h"
 #include "update/update_check.h"
 #include "update_test_support.h"
 
@@ -148,23 +155,108 @@ TEST_F(UpdateCheckTest, VersionsCompareAsDecimalsUnderACommaLocale) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(UpdateCheckTest, ServerDownIsSilentAtStartUp) {
-    vm::UpdateSite site;
-    site.host = "127.0.0.1";
-    site.port = vm::test::RefusedPort();
-    Check(site, false);
-    EXPECT_TRUE(Messages().empty());
+// --- A server that gives no answer ---
+
+struct SilenceCase {
+    const char* name;
+    // The server's handler; none: nobody listens on the port.
+    std::function<void(const Connection&)> serve;
+};
+
+void PrintTo(const SilenceCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST_F(UpdateCheckTest, ServerDownAsksTheUpToDateQuestionWithNoSiteVersion) {
-    vm::UpdateSite site;
-    site.host = "127.0.0.1";
-    site.port = vm::test::RefusedPort();
-    Check(site, true);
-    const std::vector<std::string> expected{Asked(UpToDateQuestion(""))};
-    EXPECT_EQ(Messages(), expected);
-    // Nothing at all after "Para download : " but the four line ends.
-    EXPECT_NE(Messages()[0].find("Para download : \r\n\r\n\r\n\r\n"), std::string::npos);
+class NoAnswer : public UpdateCheckTest, public ::testing::WithParamInterface<SilenceCase> {};
+
+// Without an answer nothing is known about the versions: the user who asked is told that the
+// server could not be reached, the start-up check says nothing, and nobody is asked anything.
+TEST_P(NoAnswer, ManualCheckSaysSoQuietCheckIsSilent) {
+    const SilenceCase& c = GetParam();
+    for (const bool manual : {false, true}) {
+        SCOPED_TRACE(manual ? "manual" : "start-up");
+        m_dialogs.shown.clear();
+        std::optional<HttpTestServer> server;
+        vm::UpdateSite site;
+        if (c.serve) {
+            server.emplace(c.serve);
+            site = ImpatientSiteOf(*server);
+        } else {
+            site.host = "127.0.0.1";
+            site.port = vm::test::RefusedPort();
+        }
+        Check(site, manual);
+        if (manual) {
+            const std::vector<std::string> expected{
+                cp("Atualização|Não foi possível contatar o servidor de atualização.")};
+            EXPECT_EQ(Messages(), expected);
+            ASSERT_EQ(m_dialogs.shown.size(), 1u);
+            EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgStop");
+        } else {
+            EXPECT_TRUE(Messages().empty());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, NoAnswer,
+    ::testing::Values(SilenceCase{"NoListener", {}},
+                      // Accepts and closes at once.
+                      SilenceCase{"ClosesAtOnce", [](const Connection&) {}},
+                      // Accepts, reads the request and never answers.
+                      SilenceCase{"Silent", [](const Connection& c) { c.WaitForClose(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// While the start-up check waits for a silent server the event loop goes on (a timer fires every
+// 100 ms, the wait cursor shows) and the window is still empty; once the check gives up, the
+// window shows the project.
+TEST_F(UpdateCheckTest, EventLoopRunsWhileTheQuietCheckWaits) {
+    HttpTestServer server([](const Connection& c) { c.WaitForClose(); });
+    vm::UpdateSite site = SiteOf(server);
+    site.limits.receiveTimeoutMs = 1500;
+    site.pageTimeLimitMs = 1500;
+
+    vm::IniciarSemJanela([] { return std::string("PDF"); });
+    vm::projeto().cProjeto = cp("SALA DE REUNIÃO");
+    vm::mainWindowProcedures() = {};
+    bool checking = false;
+    int ticksWhileChecking = 0;
+    bool waitCursorShown = true;
+    bool windowEmptyMeanwhile = true;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!checking) {
+            return;
+        }
+        ++ticksWhileChecking;
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        waitCursorShown = waitCursorShown && cursor && cursor->shape() == Qt::WaitCursor;
+        windowEmptyMeanwhile = windowEmptyMeanwhile &&
+                               vm::GetProperty("wmenu", "cProjetot", "value").text().empty();
+    });
+    ticker.start(100);
+    std::string shownAfter;
+    vm::mainWindowProcedures().update = [&](bool manual) {
+        checking = true;
+        vm::UpdateFrom(site, manual);
+        checking = false;
+        // Runs in the window's own event loop, once the on-init procedure is over.
+        QTimer::singleShot(0, [&] {
+            shownAfter = vm::GetProperty("wmenu", "cProjetot", "value").text();
+            vm::ReleaseAllWindows();
+        });
+    };
+    vm::DefinirJanelaPrincipal();
+    vm::DoMethod("wmenu", "activate");
+
+    // 1.5 s of waiting: about 15 ticks; a blocked loop gives none.
+    EXPECT_GE(ticksWhileChecking, 8);
+    EXPECT_TRUE(waitCursorShown);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor is back";
+    EXPECT_TRUE(windowEmptyMeanwhile);
+    EXPECT_EQ(shownAfter, cp("SALA DE REUNIÃO"));
+    EXPECT_TRUE(Messages().empty());
+    vm::mainWindowProcedures() = {};
 }
 
 TEST_F(UpdateCheckTest, AnswerWithoutTheMarkerIsShownRawInBothModes) {
@@ -185,16 +277,6 @@ TEST_F(UpdateCheckTest, AnswerWithoutTheMarkerIsShownRawInBothModes) {
     }
 }
 
-TEST_F(UpdateCheckTest, SilentServerEndsWithinTheTimeOuts) {
-    // Accepts, reads the request and never answers: the page arrives empty once the receive
-    // time-out runs out, so it lacks the marker.
-    HttpTestServer server([](const Connection& c) { c.WaitForClose(); });
-    Check(ImpatientSiteOf(server), true);
-    const std::vector<std::string> expected{cp("Update|Arquivo para update não encontrado!"),
-                                            "teste|"};
-    EXPECT_EQ(Messages(), expected);
-}
-
 TEST_F(UpdateCheckTest, TricklingServerEndsAtThePageDeadline) {
     // One byte now and then keeps every receive alive; the page's own deadline ends the wait.
     HttpTestServer server([](const Connection& c) {
@@ -209,18 +291,35 @@ TEST_F(UpdateCheckTest, TricklingServerEndsAtThePageDeadline) {
     EXPECT_EQ(Messages()[1].rfind("teste|HTTP/1.0 200 OK\r\n\r\nx", 0), 0u);
 }
 
-TEST_F(UpdateCheckTest, EndlessPageIsCutAtItsBound) {
-    // The marker lies beyond the first mebibyte, which is all that is read.
-    HttpTestServer server([](const Connection& c) {
-        c.Send("HTTP/1.0 200 OK\r\n\r\n");
-        c.Send(std::string(1024 * 1024, 'a'));
+// A page of a mebibyte without the marker: the box shows its first 2000 characters and "…".
+// The marker lies beyond the first mebibyte, which is all that is read.
+TEST_F(UpdateCheckTest, LongAnswerIsShownCut) {
+    const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
+    const std::string page = head + std::string(1024 * 1024, 'a');
+    HttpTestServer server([&](const Connection& c) {
+        c.Send(page);
         c.Send("Download Vistametra 1.06");
         c.WaitForClose();
     });
     Check(SiteOf(server), false);
+    const std::vector<std::string> expected{cp("Update|Arquivo para update não encontrado!"),
+                                            "teste|" + page.substr(0, 2000) + "\x85"};
+    EXPECT_EQ(Messages(), expected);
+}
+
+// Many short lines are cut after the thirtieth, so the box stays within the screen's height.
+TEST_F(UpdateCheckTest, AnswerOfManyLinesIsShownCut) {
+    std::string answer = "HTTP/1.0 500 Internal Server Error\r\n\r\n";
+    for (int i = 0; i < 500; ++i) {
+        answer += "<br>\r\n";
+    }
+    HttpTestServer server(ServePage(answer));
+    Check(SiteOf(server), true);
     ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[0], cp("Update|Arquivo para update não encontrado!"));
-    EXPECT_EQ(Messages()[1].size(), std::string("teste|").size() + 1024 * 1024);
+    const std::string shown = Messages()[1].substr(std::string("teste|").size());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 29);
+    EXPECT_EQ(shown.back(), '\x85');
+    EXPECT_EQ(answer.rfind(shown.substr(0, shown.size() - 1), 0), 0u) << "the answer's start";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -77,6 +78,15 @@ void UpdateTest::runInWmenu(const std::function<void()>& body) {
         "the main form was never shown", body);
 }
 
+std::vector<std::string> UpdateTest::FolderContent() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 vm::UpdateSite UpdateTest::SiteOf(const vm::test::HttpTestServer& server) {
     vm::UpdateSite site;
     site.host = "127.0.0.1";
@@ -134,4 +144,12 @@ void CloseDownloadWindow() {
     if (QWidget* window = vm::FormWidget("WupdateFile")) {
         window->close();
     }
+}
+
+void SaveShot(QWidget* widget, const char* name) {
+    const char* folder = std::getenv("VM_SHOTS");
+    if (folder == nullptr || *folder == '\0' || widget == nullptr) {
+        return;
+    }
+    widget->grab().save(QString::fromUtf8(folder) + "/" + QString::fromUtf8(name));
 }

@@ -36,6 +36,9 @@ protected:
     // A site whose receive time-out and header deadline are short, for silent servers.
     static vm::UpdateSite ImpatientSiteOf(const vm::test::HttpTestServer& server);
 
+    // The names in the current folder, sorted (hidden ones too).
+    std::vector<std::string> FolderContent() const;
+
     // The messages shown since the test began, as "title|text".
     std::vector<std::string> Messages() const { return m_dialogs.messageLog(); }
 
@@ -76,3 +79,6 @@ private:
 
 // Closes the download window as the user would.
 void CloseDownloadWindow();
+
+// Saves a picture of `widget` as `name` in the folder named by VM_SHOTS, when that is set.
+void SaveShot(QWidget* widget, const char* name);
