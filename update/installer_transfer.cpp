@@ -13,6 +13,12 @@ bool Cancelled(const std::atomic<bool>* cancel) {
 
 }  // namespace
 
+std::string DownloadRequest(const std::string& host) {
+    const std::string crlf = "\r\n";
+    return std::string("GET ") + kInstallerRequestPath + " HTTP/1.1" + crlf + "Host: " + host +
+           crlf + "User-Agent: Downloader (Version 1.1)" + crlf + "Connection: close" + crlf + crlf;
+}
+
 TransferResult TransferInstaller(TSocket& socket, const std::string& request, ByteSink& sink,
                                  const TransferLimits& limits, TransferProgress* progress,
                                  const std::atomic<bool>* cancel) {

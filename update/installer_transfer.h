@@ -46,6 +46,13 @@ struct TransferResult {
     int writeError = 0;                  // the sink's error on WriteFailed
 };
 
+// Where the vendor's server keeps the installer.
+inline constexpr const char* kInstallerRequestPath = "/vistametra/Update.exe";
+
+// The request for the installer on `host`: GET of kInstallerRequestPath over HTTP/1.1 with the
+// host, the downloader's user agent and "Connection: close".
+std::string DownloadRequest(const std::string& host);
+
 // Body bytes asked for per receive, and the smallest block written to the sink (but the last).
 inline constexpr std::size_t kTransferReadSize = 256 * 1024;
 inline constexpr std::size_t kTransferWriteBlock = 64 * 1024;

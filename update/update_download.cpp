@@ -28,7 +28,6 @@ namespace vm {
 namespace {
 
 const char* const kForm = "WupdateFile";
-const char* const kRequestPath = "/vistametra/Update.exe";
 constexpr std::uint64_t kUnit = 1024;
 // The progress is shown at most this often; the worker itself never waits for the window.
 constexpr int kProgressIntervalMs = 50;
@@ -342,7 +341,7 @@ std::optional<std::string> UpdateFile(const UpdateSite& site) {
     DefineLabel({.name = "Label_1",
                  .col = 10,
                  .row = 80,
-                 .text = "http://" + site.host + kRequestPath,
+                 .text = "http://" + site.host + kInstallerRequestPath,
                  .width = 440,
                  .height = 16,
                  .centerAlign = true});
@@ -389,11 +388,6 @@ std::string InstallerPath() {
         return "Update.exe";
     }
     return (folder / "Update.exe").string();
-}
-
-std::string DownloadRequest(const std::string& host) {
-    return std::string("GET ") + kRequestPath + " HTTP/1.1" + kCrLf + "Host: " + host + kCrLf +
-           "User-Agent: Downloader (Version 1.1)" + kCrLf + "Connection: close" + kCrLf + kCrLf;
 }
 
 int DownloadWorkersRunning() {

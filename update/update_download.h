@@ -1,7 +1,8 @@
 #pragma once
 // The download of the installer: the window "WupdateFile" with its progress bar, and a detached
-// worker thread that fetches "/vistametra/Update.exe" over a bare TSocket into "Update.exe" in
-// the current folder, showing the progress as the pieces come in.
+// worker thread that fetches "/vistametra/Update.exe" over a bare TSocket into a temporary file in
+// the current folder, renamed to "Update.exe" once complete; the window shows the progress at
+// most every 50 ms.
 
 #include <optional>
 #include <string>
@@ -12,11 +13,12 @@ namespace vm {
 
 // Opens the download window, starts the download on a worker thread and returns when the window
 // has been closed: by the finished download, or by the user. Returns the installer's full path
-// (InstallerPath() when the download began) only when the server answered 200 and at least the
-// announced length was written whole to that file and the file was closed; nothing on every other
-// outcome, after which the worker has told the user why (a message box and the window's first
-// line) and the window stayed open until the user closed it. When a download window is already
-// open, brings it forward, starts nothing and returns nothing.
+// (InstallerPath() when the download began) only when the server answered 200 with exactly one
+// valid Content-Length and exactly that many bytes were written, the file closed and given that
+// name; nothing on every other outcome, after which no file of that name was written or changed,
+// the worker has told the user why (a message box and the window's first line) and the window
+// stayed open until the user closed it. When a download window is already open, brings it
+// forward, starts nothing and returns nothing.
 //
 // Must run on the event-loop thread while the main form is active.
 std::optional<std::string> UpdateFile(const UpdateSite& site = {});
@@ -29,9 +31,6 @@ void ShowDownloadWindow();
 // The installer's full path: the current folder + "/Update.exe"; "Update.exe" alone when the
 // current folder cannot be determined.
 std::string InstallerPath();
-
-// The request the download sends for the installer on `host`.
-std::string DownloadRequest(const std::string& host);
 
 // Worker threads that have not ended yet. The download never waits for its worker; this is for
 // whoever must know that none is left (a test before it ends).

@@ -1,7 +1,7 @@
-// Downloads a large body from a server on 127.0.0.1 the way the update download does (request line
-// and headers with SendString, the header with ReceiveLine, the body with ReceiveChar(4096) written
-// piece by piece to a file) and then the same body with curl, and prints the time and memory of
-// both.
+// Downloads a large body from a server on 127.0.0.1 with the update download's own transfer (the
+// request, the header line by line, exactly the announced body in large receives written in blocks
+// of 64 KiB or more to the installer's temporary file, renamed when complete) and then the same
+// body with curl, and prints the time and memory of both.
 //
 // Usage: bench_download [--size BYTES] [--repeat N] [--curl PATH]
 
@@ -25,6 +25,8 @@
 #include <string>
 #include <thread>
 
+#include "update/installer_file.h"
+#include "update/installer_transfer.h"
 #include "update/tsocket.h"
 
 namespace {
@@ -117,46 +119,24 @@ bool ResetPeak() {
     return static_cast<bool>(clear);
 }
 
-// The download as the update does it; returns the body bytes written, or -1.
+// The download as the update does it: the program's own transfer (request, header, exactly the
+// announced body in large blocks) into the installer's file, which gets its name when complete.
+// Returns the body bytes written, or -1.
 long long DownloadWithSocket(int port, const std::string& path) {
     vm::TSocket socket;
+    socket.SetLimits(vm::UpdateNetLimits());
     if (!socket.Connect("127.0.0.1", port))
         return -1;
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (file < 0)
+    vm::InstallerFile file(path);
+    if (!file.Create())
         return -1;
-    socket.SendString(
-        "GET /vistametra/Update.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-        "User-Agent: Downloader (Version 1.1)\r\nConnection: close\r\n\r\n");
-    long long announced = -1;
-    for (std::string line; !(line = socket.ReceiveLine()).empty();) {
-        std::string lower = line;
-        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-        const auto at = lower.find("content-length: ");
-        if (at != std::string::npos)
-            announced = std::atoll(line.c_str() + at + 16);
-    }
-    long long written = 0;
-    for (std::string piece; !(piece = socket.ReceiveChar(4096)).empty();) {
-        if (write(file, piece.data(), piece.size()) != static_cast<ssize_t>(piece.size()))
-            break;
-        written += static_cast<long long>(piece.size());
-    }
+    vm::TransferProgress progress;
+    const vm::TransferResult result = vm::TransferInstaller(
+        socket, vm::DownloadRequest("127.0.0.1"), file, vm::TransferLimits{}, &progress);
     socket.Close();
-    close(file);
-    return written == announced ? written : -1;
-}
-
-// The rest of the answer read whole with ReceiveString, as the download does after an error status;
-// returns the bytes received.
-long long ReadWholeWithSocket(int port) {
-    vm::TSocket socket;
-    if (!socket.Connect("127.0.0.1", port))
+    if (result.outcome != vm::TransferOutcome::Complete || !file.Commit())
         return -1;
-    socket.SendString("GET /vistametra/Update.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    const long long got = static_cast<long long>(socket.ReceiveString().size());
-    socket.Close();
-    return got;
+    return static_cast<long long>(result.received);
 }
 
 struct CurlRun {
@@ -253,12 +233,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    // For comparison: the same body held in memory at once.
-    ResetPeak();
-    const long wholeBefore = StatusKib("VmHWM");
-    const long long wholeBytes = ReadWholeWithSocket(server.Port());
-    const long wholeGrowth = StatusKib("VmHWM") - wholeBefore;
-
     CurlRun bestCurl;
     for (int i = 0; i < repeat; ++i) {
         const CurlRun run = DownloadWithCurl(curl, server.Port(), theirs);
@@ -274,13 +248,10 @@ int main(int argc, char** argv) {
     const double mib = static_cast<double>(size) / (1024.0 * 1024.0);
     std::printf("body: %lld bytes (%.1f MiB), best of %d runs each\n", size, mib, repeat);
     std::printf(
-        "vm_net (TSocket, ReceiveChar(4096) to file): %.3f s, %.1f MiB/s, "
+        "vm_net (TSocket, TransferInstaller to InstallerFile): %.3f s, %.1f MiB/s, "
         "peak memory growth %ld KiB (VmHWM %ld -> %ld KiB%s)\n",
         best, mib / best, growthKib, before, after,
         peakReset ? "" : "; peak could not be reset, growth is a lower bound");
-    std::printf(
-        "vm_net ReceiveString of the whole answer (%lld bytes): peak memory growth %ld KiB\n",
-        wholeBytes, wholeGrowth);
     if (bestCurl.ok) {
         std::printf("curl (%s): %.3f s, %.1f MiB/s, peak RSS of the curl process %ld KiB\n",
                     curl.c_str(), bestCurl.seconds, mib / bestCurl.seconds, bestCurl.peakKib);
