@@ -26,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     vm::PadC(text, static_cast<int>(size % 97), '-');
     vm::AllTrim(text);
-    vm::SubStr(text, static_cast<int>(v) % 50, static_cast<int>(size % 7) - 2);
+    // A start taken from the value, which may be far beyond any int (or not a number at all).
+    const int start = std::isfinite(v) ? static_cast<int>(std::fmod(v, 50.0)) : 0;
+    vm::SubStr(text, start, static_cast<int>(size % 7) - 2);
     return 0;
 }
