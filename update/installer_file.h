@@ -4,6 +4,7 @@
 // symbolic link is replaced, never written through.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "update/byte_sink.h"
@@ -25,8 +26,8 @@ public:
     // Appends every byte; false, with Error() (ENOSPC for a write that took nothing), when they
     // could not all be written.
     bool Write(const char* data, std::size_t size) override;
-    // Closes the temporary file (done by Commit when not done before). False, with Error(), when
-    // the system reports a failure; the temporary file is then removed.
+    // Flushes the temporary file to the disk and closes it (done by Commit when not done before).
+    // False, with Error(), when the system reports a failure; the temporary file is then removed.
     bool Close();
     // Closes the file and renames it to `path`, replacing whatever bore that name (a link itself,
     // not its target). False, with Error(), when closing or renaming failed; the temporary file is
@@ -45,6 +46,8 @@ private:
     std::string m_temporary;
     int m_fd = -1;
     int m_error = 0;
+    std::uint64_t m_written = 0;  // bytes written so far
+    std::uint64_t m_started = 0;  // bytes the disk has been told to write back
 };
 
 }  // namespace vm
