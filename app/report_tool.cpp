@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/set_value.h"
+#include "core/atomic_file.h"
 #include "core/calculo.h"
 #include "core/project_fields.h"
 #include "core/result_line.h"
@@ -258,7 +259,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
 
     if (isDxfName(reportFile)) {
         std::string error;
-        if (!MemoWrit(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)), &error)) {
+        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)),
+                                 &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,7 +12,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/calculo.h"
 #include "core/program_values.h"
 #include "core/startup.h"
@@ -249,13 +250,10 @@ private:
         DadosProjeto p = m_record;
         Calculo(p);
         const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                static_cast<qint64>(bytes.size()) ||
-            !file.commit()) {
+        std::string error;
+        if (!WriteFileAtomically(QFile::encodeName(target).toStdString(), bytes, &error)) {
             MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
-                        fromQt(file.errorString()),
+                        utf8ToWin1252(error),
                     "Salvar");
         }
     }
