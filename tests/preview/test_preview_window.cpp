@@ -1,6 +1,9 @@
 // The preview window driven as the user drives it: paging with keys and buttons, the beep at the
 // ends, closing and what it deletes, painting of good and damaged page files, zoom, scrolling,
 // thumbnails and saving.
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <QAbstractScrollArea>
 #include <QDir>
 #include <QFile>
@@ -12,7 +15,10 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 
+#include "core/win1252.h"
 #include "preview_test_support.h"
 #include "report/page_files.h"
 #include "report/preview.h"
@@ -22,6 +28,11 @@
 #include "ui/qt_text.h"
 
 namespace {
+
+// A mount namespace of this test program's own, made before any thread starts (a process with
+// threads cannot make one), so that a test may mount a small file system that fills up.
+const bool g_ownMounts =
+    unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 
 using vm::PreviewRect;
 
@@ -553,6 +564,43 @@ TEST_F(PreviewWindowTest, SavingIntoAFolderThatCannotBeWrittenSaysSo) {
     const auto log = m_dialogs.messageLog();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_NE(log[0].find("Salvar|N\xE3o foi poss\xEDvel salvar"), std::string::npos) << log[0];
+}
+
+// Saving onto a full disk: the earlier pages stay as they were, no temporary file is left, and the
+// box says why.
+TEST_F(PreviewWindowTest, SavingOntoAFullDiskKeepsTheEarlierPagesAndSaysSo) {
+    if (!g_ownMounts) {
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    }
+    MakeJob(2);
+    const QString full = Folder() + QString::fromUtf8("/Área de Trabalho");
+    ASSERT_TRUE(QDir().mkpath(full));
+    ASSERT_EQ(mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k"), 0)
+        << std::strerror(errno);
+    const QByteArray earlier(6 * 1024, 'e');
+    for (const char* name : {"/rel_0001.svg", "/rel_0002.svg"}) {
+        QFile file(full + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    m_dialogs.fileAnswers = {vm::fromQt(full + "/rel.svg")};
+    ExpectOpened(RunPreview([&] { QTest::mouseClick(BarButton("b7"), Qt::LeftButton); }));
+    QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+    std::vector<QByteArray> kept;
+    for (const QString& name : left) {
+        QFile file(full + "/" + name);
+        kept.push_back(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    umount(QFile::encodeName(full).constData());
+
+    EXPECT_EQ(left, (QStringList{"rel_0001.svg", "rel_0002.svg"}));
+    for (const QByteArray& bytes : kept) {
+        EXPECT_EQ(bytes, earlier);
+    }
+    const auto log = m_dialogs.messageLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("Salvar|N\xE3o foi poss\xEDvel salvar"), std::string::npos) << log[0];
+    EXPECT_NE(log[0].find(vm::utf8ToWin1252(std::strerror(ENOSPC))), std::string::npos) << log[0];
 }
 
 }  // namespace
