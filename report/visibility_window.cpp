@@ -17,8 +17,8 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cmath>
-#include <cstdio>
-#include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -48,6 +48,53 @@ const char* const kTitle = "Visibilidade dos Assentos";
 constexpr double kGapPx = 12;  // between pages and around them
 
 Canvas* g_recorder = nullptr;
+
+// The page-file canvas, keeping each page's bytes in memory: the window leaves no files behind,
+// whichever way the program ends.
+class PageCollector final : public Canvas {
+public:
+    explicit PageCollector(const ImageSource* images) : m_canvas(ReferenceDevice::A4(), images) {}
+
+    bool StartPreviewPage(const std::string&) override { return m_canvas.StartPreviewPage({}); }
+    bool EndPreviewPage() override {
+        const bool ended = m_canvas.EndPreviewPage();
+        if (ended) {
+            m_pages.push_back(m_canvas.LastPageBytes());
+        }
+        return ended;
+    }
+    bool HasSurface() const override { return m_canvas.HasSurface(); }
+    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
+                   std::string_view text, bool bold, bool italic, bool underline, bool strikeOut,
+                   std::string_view alignment) override {
+        m_canvas.PrintText(row, col, fontName, fontSize, colour, text, bold, italic, underline,
+                           strikeOut, alignment);
+    }
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
+                      double fontSize, Color colour, std::string_view text, bool bold, bool italic,
+                      bool underline, bool strikeOut, std::string_view alignment) override {
+        m_canvas.PrintTextBox(row, col, toRow, toCol, fontName, fontSize, colour, text, bold,
+                              italic, underline, strikeOut, alignment);
+    }
+    void PrintLine(double row, double col, double toRow, double toCol, std::optional<double> width,
+                   Color colour) override {
+        m_canvas.PrintLine(row, col, toRow, toCol, width, colour);
+    }
+    void PrintRectangle(double row, double col, double toRow, double toCol,
+                        std::optional<double> width, Color colour) override {
+        m_canvas.PrintRectangle(row, col, toRow, toCol, width, colour);
+    }
+    void PrintImage(std::string_view imageName, double row, double col, double height,
+                    double width) override {
+        m_canvas.PrintImage(imageName, row, col, height, width);
+    }
+
+    std::vector<std::vector<uint8_t>> TakePages() { return std::move(m_pages); }
+
+private:
+    EmfPageCanvas m_canvas;
+    std::vector<std::vector<uint8_t>> m_pages;
+};
 
 // The pages, one under the other, as wide as the view.
 class PageView final : public QWidget {
@@ -150,27 +197,16 @@ public:
     void Redraw() {
         const DadosProjeto p = projeto();
         const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
-        m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                                   QStringLiteral("/vistametra-analise-XXXXXX"));
-        const std::string folder = m_folder->path().toStdString() + "/";
-        EmfPageCanvas canvas(ReferenceDevice::A4(), &m_images);
-        const ReportPages pages = BuildAnalysisPages(
-            p, a, canvas,
-            [&](int n) {
-                char name[32];
-                std::snprintf(name, sizeof name, "analise_%04d.emf", n);
-                return folder + name;
-            },
-            1, programValues().cAutoria);
+        PageCollector canvas(&m_images);
+        BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
         if (g_recorder) {
             BuildAnalysisPages(p, a, *g_recorder, {}, 1, programValues().cAutoria);
         }
-        m_pageFiles.clear();
+        m_pages = canvas.TakePages();
         std::vector<EmfPlayer> players;
-        for (const std::string& file : pages.pageFiles) {
-            m_pageFiles << QString::fromStdString(file);
+        for (const std::vector<uint8_t>& page : m_pages) {
             EmfPlayer player;
-            player.Load(QString::fromStdString(file));
+            player.LoadData(page);
             players.push_back(std::move(player));
         }
         m_view->SetPages(std::move(players));
@@ -231,12 +267,30 @@ private:
             suffix != QLatin1String("svg")) {
             target += QStringLiteral(".pdf");
         }
+        // The exports read page files: the pages go into a folder of their own for the while.
         QString error;
+        QStringList pageFiles;
+        QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/vistametra-analise-XXXXXX"));
+        for (size_t i = 0; i < m_pages.size() && folder.isValid(); ++i) {
+            QFile page(folder.filePath(
+                QStringLiteral("analise_%1.emf").arg(i + 1, 4, 10, QLatin1Char('0'))));
+            const auto size = static_cast<qint64>(m_pages[i].size());
+            if (!page.open(QIODevice::WriteOnly) ||
+                page.write(reinterpret_cast<const char*>(m_pages[i].data()), size) != size) {
+                error = page.errorString();
+                break;
+            }
+            pageFiles << page.fileName();
+        }
+        if (!folder.isValid()) {
+            error = folder.errorString();
+        }
         const QString title =
             toQt(AllTrim(m_record.cProjeto)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
-        const QStringList written = ExportPages(m_pageFiles, target, title, &error);
+        const QStringList written =
+            error.isEmpty() ? ExportPages(pageFiles, target, title, &error) : QStringList();
         const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
-        const bool whole = written.size() == (pdf ? 1 : m_pageFiles.size());
+        const bool whole = written.size() == (pdf ? 1 : static_cast<qsizetype>(m_pages.size()));
         if (!error.isEmpty() || !whole) {
             MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
                         (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
@@ -263,9 +317,8 @@ private:
     QLabel* m_proposal = nullptr;
     QScrollArea* m_scroll = nullptr;
     PageView* m_view = nullptr;
-    std::unique_ptr<QTemporaryDir> m_folder;
-    QStringList m_pageFiles;
-    DadosProjeto m_record;  // as last drawn
+    std::vector<std::vector<uint8_t>> m_pages;  // the EMF pages shown
+    DadosProjeto m_record;                      // as last drawn
     double m_targetCmm = kDefaultTargetCmm;
 };
 

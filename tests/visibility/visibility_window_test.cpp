@@ -13,6 +13,8 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "core/calculo.h"
 #include "core/program_values.h"
@@ -53,8 +55,18 @@ protected:
         vm::mainWindowProcedures().visibilidade = vm::ShowVisibilityWindow;
         vm::mainWindowProcedures().projetoAlterado = vm::RefreshVisibilityWindow;
         vm::SetVisibilityRecorder(&m_recorder);
+        m_tmp = m_dir / "tmp";
+        fs::create_directories(m_tmp);
+        const char* tmp = std::getenv("TMPDIR");
+        m_oldTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
+        setenv("TMPDIR", m_tmp.c_str(), 1);
     }
     void TearDown() override {
+        if (m_oldTmp) {
+            setenv("TMPDIR", m_oldTmp->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
         vm::SetVisibilityRecorder(nullptr);
         UiTest::TearDown();
         fs::remove_all(m_dir);
@@ -143,6 +155,8 @@ protected:
     }
 
     fs::path m_dir;
+    fs::path m_tmp;  // TMPDIR while the test runs
+    std::optional<std::string> m_oldTmp;
     vm::RecordingCanvas m_recorder;
 };
 
@@ -176,6 +190,9 @@ TEST_F(VisibilityWindowTest, TheMenuOpensOneWindowThatLeavesTheMainWindowFree) {
             windows += w->objectName() == "wVisibilidade" && w->isVisible();
         }
         EXPECT_EQ(windows, 1);
+
+        // Its pages live in memory: nothing is left in the temporary folder to clean up.
+        EXPECT_TRUE(fs::is_empty(m_tmp));
 
         // Closed, it stops drawing; opened again, it draws the record anew.
         window->close();
