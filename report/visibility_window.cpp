@@ -194,6 +194,13 @@ public:
         Redraw();
     }
 
+    // The child widgets go after this object has become a plain QWidget: their signals (the
+    // target field losing the focus as it goes) must no longer reach it.
+    ~Window() override {
+        m_target->disconnect(this);
+        m_target->lineEdit()->disconnect(this);
+    }
+
     void Redraw() {
         const DadosProjeto p = projeto();
         const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
