@@ -345,6 +345,9 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
         ASSERT_EQ(written.exitCode, 0) << written.err;
         const Json dxf = DxfFacts(m_dir, "Área.dxf");
         ASSERT_TRUE(dxf.is_object());
+        // A DXF file ends with its EOF group, and nothing after it.
+        const std::string bytes = slurp(m_dir / "Área.dxf");
+        EXPECT_EQ(bytes.substr(bytes.size() - 8), "0\r\nEOF\r\n");
         std::vector<std::string> jsonArgs = c.args;
         jsonArgs.insert(jsonArgs.end(), {"--json", "--analysis"});
         const Json project = Json::parse(run(jsonArgs).out);
