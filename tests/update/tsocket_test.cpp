@@ -231,6 +231,16 @@ TEST(TSocket, NeverConnectedSocketFailsAtOnce) {
 
 // A listener whose queue is full drops further connection attempts without an answer, like a
 // host that never replies; the connect time-out gives up on it.
+// With a connect time-out the name is looked up on a thread of its own (the resolver has no time
+// limit); the connection is made all the same.
+TEST(TSocket, NameIsLookedUpWithinTheConnectTimeOut) {
+    LoopbackServer server(Sends("hello"));
+    TSocket socket;
+    socket.SetConnectTimeout(5000);
+    ASSERT_TRUE(socket.Connect("localhost", server.Port()));
+    EXPECT_EQ(socket.ReceiveChar(100), "hello");
+}
+
 TEST(TSocket, ConnectTimeOutGivesUpOnAHostThatNeverAccepts) {
     TSocket listener;
     ASSERT_TRUE(listener.Bind("127.0.0.1", 0));
