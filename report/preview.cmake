@@ -29,4 +29,5 @@ vm_qt_library(vm_preview
   ${CMAKE_CURRENT_LIST_DIR}/preview_page_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/preview_thumbnails.cpp)
 target_link_libraries(vm_preview PUBLIC vm_preview_geometry vm_print vm_report_qt vm_ui
+                                        vm_dxf_drawing vm_startup
                                         vm_preview_bitmaps Qt6::Widgets)

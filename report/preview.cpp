@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
@@ -17,6 +18,11 @@
 #include <functional>
 #include <string>
 
+#include "core/atomic_file.h"
+#include "core/dados_projeto.h"
+#include "core/startup.h"
+#include "core/win1252.h"
+#include "report/dxf_drawing.h"
 #include "report/page_export.h"
 #include "report/page_files.h"
 #include "report/preview_dialogs.h"
@@ -24,6 +30,7 @@
 #include "report/preview_page_view.h"
 #include "report/preview_thumbnails.h"
 #include "report/print_job.h"
+#include "report/sightline_analysis.h"
 #include "runtime/process.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
@@ -165,6 +172,7 @@ private:
     bool CloseRequested();
 
     PrintJob& m_job;
+    const DadosProjeto m_project;  // the project whose report this is, for a DXF drawing
     ScreenMetrics m_metrics;
     int m_pageCount = 0;
     int m_currentPage = 1;
@@ -189,7 +197,7 @@ private:
 };
 
 PreviewSession::PreviewSession(PrintJob& job)
-    : m_job(job), m_metrics(CurrentMetrics()), m_pageCount(job.nPageFiles) {
+    : m_job(job), m_project(projeto()), m_metrics(CurrentMetrics()), m_pageCount(job.nPageFiles) {
     m_job.nCollate = 0;  // the print dialog's "Ordenar Cópias" starts unticked
     m_view.horzSizeMm = job.device.horzSizeMm;
     m_view.vertSizeMm = job.device.vertSizeMm;
@@ -543,10 +551,24 @@ void PreviewSession::PrintDialog() {
 }
 
 void PreviewSession::Save() {
-    const std::string chosen =
-        PutFile({{"Images", "*.emf"}, {"SVG", "*.svg"}, {"PDF", "*.pdf"}, {"PNG", "*.png"}}, "",
-                fromQt(QDir::currentPath()));
+    const std::string chosen = PutFile({{"Images", "*.emf"},
+                                        {"SVG", "*.svg"},
+                                        {"PDF", "*.pdf"},
+                                        {"PNG", "*.png"},
+                                        {"DXF", "*.dxf"}},
+                                       "", fromQt(QDir::currentPath()));
     if (chosen.empty()) {
+        return;
+    }
+    if (QFileInfo(toQt(chosen)).suffix().toLower() == QLatin1String("dxf")) {
+        // Not a page: the section and the plan of the project as it was reported, for CAD.
+        std::string error;
+        if (!WriteFileAtomically(QFile::encodeName(toQt(chosen)).toStdString(),
+                                 DxfDrawing(m_project, AnalyseSightlines(m_project)), &error)) {
+            MsgStop("N\xE3o foi poss\xEDvel salvar o desenho em " + chosen + "\r\n" +
+                        utf8ToWin1252(error),
+                    m_job.Message(27));
+        }
         return;
     }
     QStringList files;

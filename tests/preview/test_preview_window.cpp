@@ -18,13 +18,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/calculo.h"
+#include "core/dados_projeto.h"
+#include "core/startup.h"
 #include "core/win1252.h"
 #include "preview_test_support.h"
+#include "report/dxf_drawing.h"
 #include "report/page_files.h"
 #include "report/preview.h"
 #include "report/preview_dialogs.h"
 #include "report/preview_page_view.h"
 #include "report/print_job.h"
+#include "report/sightline_analysis.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -554,6 +559,35 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     for (int n = 1; n <= 4; ++n) {
         EXPECT_TRUE(pages[n - 1].contains(QStringLiteral("PAGE %1").arg(n))) << n;
     }
+    EXPECT_TRUE(m_dialogs.messageLog().empty());
+}
+
+TEST_F(PreviewWindowTest, SavingADxfDrawingOfTheReportedProject) {
+    // The project reported: a hall 20 x 14 m with 15 rows.
+    const vm::DadosProjeto before = vm::projeto();
+    vm::DadosProjeto& p = vm::projeto();
+    p = vm::ProjetoInicial();
+    p.nComprimento = 20;
+    p.nLargura = 14;
+    p.nNumeroFilas = 15;
+    vm::Calculo(p);
+    const vm::DadosProjeto reported = p;
+    MakeJob(2);
+    const QString target = Folder() + QString::fromUtf8("/Área de Trabalho");
+    ASSERT_TRUE(QDir().mkpath(target));
+    m_dialogs.fileAnswers = {vm::fromQt(target + "/sala.dxf")};
+    ExpectOpened(RunPreview([&] {
+        p.nNumeroFilas = 3;  // edited meanwhile: the drawing is still of the report's project
+        QTest::mouseClick(BarButton("b7"), Qt::LeftButton);
+    }));
+    vm::projeto() = before;
+    EXPECT_EQ(m_dialogs.shown.at(0).file.filters.back().pattern, "*.dxf");
+    QFile dxf(target + "/sala.dxf");
+    ASSERT_TRUE(dxf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = dxf.readAll();
+    const std::string expected = vm::DxfDrawing(reported, vm::AnalyseSightlines(reported));
+    EXPECT_EQ(bytes.toStdString(), expected);
+    EXPECT_FALSE(QFileInfo::exists(target + "/sala_0001.emf"));
     EXPECT_TRUE(m_dialogs.messageLog().empty());
 }
 
