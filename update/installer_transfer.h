@@ -63,8 +63,7 @@ inline constexpr std::size_t kTransferWriteBlock = 64 * 1024;
 // more, so an endless body fills nothing. Nothing of an error answer is read. `cancel` (may be
 // null) is looked at after every receive. The socket is left open.
 TransferResult TransferInstaller(TSocket& socket, const std::string& request, ByteSink& sink,
-                                 const TransferLimits& limits,
-                                 TransferProgress* progress = nullptr,
+                                 const TransferLimits& limits, TransferProgress* progress = nullptr,
                                  const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace vm

@@ -98,7 +98,8 @@ void ShowProgress(Download& d, std::uint64_t received) {
     const auto length = static_cast<std::uint64_t>(std::max<std::int64_t>(d.progress.length, 0));
     const std::uint64_t total = length + 1;
     SetProperty(kForm, "Label_1", "Caption", Kb(received) + " KB from " + Kb(total) + " KB");
-    SetProperty(kForm, "Pg_1", "Value", static_cast<int>(std::min<std::uint64_t>(received * 100 / total, 100)));
+    SetProperty(kForm, "Pg_1", "Value",
+                static_cast<int>(std::min<std::uint64_t>(received * 100 / total, 100)));
     d.shown = received;
 }
 
@@ -161,58 +162,59 @@ void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) 
     const InstallerHeader& header = result.header;
     const std::string cStatus = Abbreviated(header.StatusText(), kShownStatusChars, 1);
     switch (result.outcome) {
-    case TransferOutcome::Complete:
-        if (!file.Close()) {
-            Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(file.Error()), "Erro");
-            ShowFailure(cp("erro ao fechar o arquivo"));
-        } else if (!file.Commit()) {
-            Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
-                     std::to_string(file.Error()),
-                 "Erro");
-            ShowFailure(cp("o arquivo não pôde ser criado"));
-        } else {
-            m_d->complete = true;
-            std::shared_ptr<Download> d = m_d;
-            const std::uint64_t received = result.received;
-            ChangeWindow([d, received] {
-                if (received > 0) {
-                    ShowProgress(*d, received);
-                }
-            });
-            DownloadSuccess();
-        }
-        return;
-    case TransferOutcome::NotSent:
-        ShowFailure(cp("o pedido não pôde ser enviado"));
-        return;
-    case TransferOutcome::HeaderBroken:
-        ShowFailure(result.brokenBy == NetStatus::TimedOut || result.brokenBy == NetStatus::Closed
-                        ? cp("o servidor não respondeu")
-                        : cp("resposta inválida do servidor"));
-        DownloadError();
-        return;
-    case TransferOutcome::ErrorStatus:
-        ShowFailure("o servidor respondeu " + cStatus);
-        if (!header.Length()) {
+        case TransferOutcome::Complete:
+            if (!file.Close()) {
+                Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(file.Error()), "Erro");
+                ShowFailure(cp("erro ao fechar o arquivo"));
+            } else if (!file.Commit()) {
+                Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
+                         std::to_string(file.Error()),
+                     "Erro");
+                ShowFailure(cp("o arquivo não pôde ser criado"));
+            } else {
+                m_d->complete = true;
+                std::shared_ptr<Download> d = m_d;
+                const std::uint64_t received = result.received;
+                ChangeWindow([d, received] {
+                    if (received > 0) {
+                        ShowProgress(*d, received);
+                    }
+                });
+                DownloadSuccess();
+            }
+            return;
+        case TransferOutcome::NotSent:
+            ShowFailure(cp("o pedido não pôde ser enviado"));
+            return;
+        case TransferOutcome::HeaderBroken:
+            ShowFailure(result.brokenBy == NetStatus::TimedOut ||
+                                result.brokenBy == NetStatus::Closed
+                            ? cp("o servidor não respondeu")
+                            : cp("resposta inválida do servidor"));
+            DownloadError();
+            return;
+        case TransferOutcome::ErrorStatus:
+            ShowFailure("o servidor respondeu " + cStatus);
+            if (!header.Length()) {
+                Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
+            }
+            Tell(cStatus, "Server Code");
+            return;
+        case TransferOutcome::NoLength:
+            ShowFailure("tamanho do arquivo desconhecido");
             Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
-        }
-        Tell(cStatus, "Server Code");
-        return;
-    case TransferOutcome::NoLength:
-        ShowFailure("tamanho do arquivo desconhecido");
-        Tell("Erro ao identificar o tamanho do arquivo!", "Erro");
-        return;
-    case TransferOutcome::CutShort:
-        ShowFailure("recebidos " + Kb(result.received) + " KB de " +
-                    Kb(header.Length().value_or(0)) + " KB");
-        DownloadError();
-        return;
-    case TransferOutcome::WriteFailed:
-        Tell("Erro salvando o arquivo:" + kCrLf + std::to_string(result.writeError), "Erro");
-        ShowFailure(cp("erro ao gravar o arquivo"));
-        return;
-    case TransferOutcome::Cancelled:
-        return;
+            return;
+        case TransferOutcome::CutShort:
+            ShowFailure("recebidos " + Kb(result.received) + " KB de " +
+                        Kb(header.Length().value_or(0)) + " KB");
+            DownloadError();
+            return;
+        case TransferOutcome::WriteFailed:
+            Tell("Erro salvando o arquivo:" + kCrLf + std::to_string(result.writeError), "Erro");
+            ShowFailure(cp("erro ao gravar o arquivo"));
+            return;
+        case TransferOutcome::Cancelled:
+            return;
     }
 }
 

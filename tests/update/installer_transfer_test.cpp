@@ -86,13 +86,13 @@ TEST(InstallerHeader, LengthOnlyFromExactlyOneValidLine) {
     EXPECT_EQ(HeaderOf({"HTTP/1.1 200 OK"}).Length(), std::nullopt);
     EXPECT_EQ(HeaderOf({"HTTP/1.1 200 OK", "Content-Length: 12", "Content-Length: 12"}).Length(),
               std::nullopt);
-    EXPECT_EQ(HeaderOf({"HTTP/1.1 200 OK", "Content-Length: 12", "X-A: content-length: 9"})
-                  .Length(),
-              12u);
+    EXPECT_EQ(
+        HeaderOf({"HTTP/1.1 200 OK", "Content-Length: 12", "X-A: content-length: 9"}).Length(),
+        12u);
     EXPECT_EQ(HeaderOf({"HTTP/1.1 200 OK", "X-Content-Length: 12"}).Length(), std::nullopt);
-    EXPECT_EQ(HeaderOf({"HTTP/1.1 200 OK", "Content-Length: 12", "Transfer-Encoding: chunked"})
-                  .Length(),
-              std::nullopt);
+    EXPECT_EQ(
+        HeaderOf({"HTTP/1.1 200 OK", "Content-Length: 12", "Transfer-Encoding: chunked"}).Length(),
+        std::nullopt);
     // The status line itself is no header line.
     EXPECT_EQ(HeaderOf({"Content-Length: 12"}).Length(), std::nullopt);
 }
@@ -139,8 +139,8 @@ TransferResult Transfer(const LoopbackServer& server, ByteSink& sink, std::strin
     EXPECT_TRUE(socket.Connect("127.0.0.1", server.Port()));
     TransferLimits limits;
     limits.headerTimeLimitMs = 5000;
-    TransferResult result = TransferInstaller(socket, "GET / HTTP/1.1\r\n\r\n", sink, limits,
-                                              progress);
+    TransferResult result =
+        TransferInstaller(socket, "GET / HTTP/1.1\r\n\r\n", sink, limits, progress);
     if (after)
         *after = socket.ReceiveChar(100);
     return result;

@@ -231,8 +231,8 @@ TEST_F(UpdateCheckTest, EventLoopRunsWhileTheQuietCheckWaits) {
         ++ticksWhileChecking;
         const QCursor* cursor = QGuiApplication::overrideCursor();
         waitCursorShown = waitCursorShown && cursor && cursor->shape() == Qt::WaitCursor;
-        windowEmptyMeanwhile = windowEmptyMeanwhile &&
-                               vm::GetProperty("wmenu", "cProjetot", "value").text().empty();
+        windowEmptyMeanwhile =
+            windowEmptyMeanwhile && vm::GetProperty("wmenu", "cProjetot", "value").text().empty();
     });
     ticker.start(100);
     std::string shownAfter;

@@ -73,9 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxLength = kMaxLength;
     Recorder file;
     vm::TransferProgress progress;
-    const vm::TransferResult result =
-        vm::TransferInstaller(socket, "GET /vistametra/Update.exe HTTP/1.1\r\n\r\n", file, limits,
-                              &progress);
+    const vm::TransferResult result = vm::TransferInstaller(
+        socket, "GET /vistametra/Update.exe HTTP/1.1\r\n\r\n", file, limits, &progress);
 
     const std::optional<std::uint64_t> length = result.header.Length();
     Check(!length || *length <= kMaxLength);
