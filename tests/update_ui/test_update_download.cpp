@@ -302,6 +302,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {CriticalError()},
                     std::nullopt,
                     Failure("recebidos 4 KB de 8 KB")},
+        OutcomeCase{"OnlyAnotherLineNamesTheLength",
+                    Answer("X-Note: content-length: 5000\r\n", kFive),
+                    {kLengthError},
+                    std::nullopt,
+                    Failure(kUnknownLength.c_str())},
         // A body in another encoding is not the length's bytes.
         OutcomeCase{"LengthWithTransferEncoding",
                     Answer("Transfer-Encoding: chunked\r\nContent-Length: 5000\r\n", kFive),
