@@ -10,7 +10,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.vistametra.com.br/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, libcups2, fonts-liberation2, libfreetype6, libfontconfig1, libdw1")
+    "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, libcups2, fonts-liberation2, libfreetype6, libfontconfig1, libdw1, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_GENERATOR "DEB")
 include(CPack)

@@ -32,6 +32,7 @@
 #include "ui/gui_thread.h"
 #include "ui/mask_format.h"
 #include "ui/masked_line_edit.h"
+#include "ui/platform_texts.h"
 #include "ui/qt_text.h"
 #include "ui/text_box.h"
 
@@ -1038,6 +1039,8 @@ void InitFormLayer() {
     }
     initialised = true;
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    // Qt's standard buttons and dialogs speak Portuguese like the rest of the program.
+    LoadPlatformTranslations();
     SetErrorBoxHandler(
         [](const std::string& text, const std::string& title) { MsgStop(text, title, true); });
     SetFormLayerVersionText(FormLayerVersion());

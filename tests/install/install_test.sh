@@ -13,7 +13,7 @@ deb=$(ls "$work"/pkg/*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no .deb was written"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6printsupport6 fonts-liberation2 libcups2; do
+for dep in libqt6widgets6 libqt6printsupport6 fonts-liberation2 libcups2 qt6-translations-l10n; do
     [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
 

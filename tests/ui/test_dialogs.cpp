@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -193,6 +194,45 @@ TEST_F(DialogTest, GetFileOffersTheFiltersAndReturnsTheFullPathOrNothing) {
     EXPECT_EQ(vm::GetFile(filters, "", folder.path().toStdString(), false, true), "");
     EXPECT_EQ(QDir::currentPath(), before);
     QDir::setCurrent(before);
+    vm::SetDialogSeam(&m_dialogs);
+}
+
+// Qt's own texts are Portuguese, whatever the locale the test runs in: the standard buttons of
+// the message boxes and the file dialog's labels and buttons.
+class PlatformTextsDriver final : public vm::DialogSeam {
+public:
+    QStringList texts;
+
+    int runDialog(QDialog& dialog, const std::string&) override {
+        for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+            if (!button->text().isEmpty()) {
+                texts << button->text().remove('&');
+            }
+        }
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            texts << label->text().remove('&');
+        }
+        dialog.reject();
+        return QDialog::Rejected;
+    }
+};
+
+TEST_F(DialogTest, QtsOwnTextsArePortuguese) {
+    PlatformTextsDriver driver;
+    vm::SetDialogSeam(&driver);
+    vm::MsgYesNo("Confirma a saida do sistema ??", "Sair");
+    EXPECT_TRUE(driver.texts.contains("Sim")) << driver.texts.join('|').toStdString();
+    EXPECT_TRUE(driver.texts.contains(QString::fromUtf8("Não")))
+        << driver.texts.join('|').toStdString();
+    EXPECT_FALSE(driver.texts.contains("Yes"));
+
+    driver.texts.clear();
+    vm::GetFile({{"Arquivos de C\xE1lculos", "*.qtv"}}, "Arquivo de C\xE1lculo");
+    const std::string shown = driver.texts.join('|').toStdString();
+    EXPECT_TRUE(driver.texts.contains("Abrir")) << shown;
+    EXPECT_TRUE(driver.texts.contains("Cancelar")) << shown;
+    EXPECT_FALSE(driver.texts.contains("Open")) << shown;
+    EXPECT_FALSE(driver.texts.contains("Look in:")) << shown;
     vm::SetDialogSeam(&m_dialogs);
 }
 
