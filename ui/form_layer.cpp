@@ -29,6 +29,7 @@
 #include "runtime/html_log.h"
 #include "runtime/process.h"
 #include "ui/dialogs.h"
+#include "ui/flat_button.h"
 #include "ui/gui_thread.h"
 #include "ui/mask_format.h"
 #include "ui/masked_line_edit.h"
@@ -1204,8 +1205,8 @@ void DefineButton(const ButtonDef& def) {
     defineOnGuiThread([&] {
         auto control = layer().addControl(def.name, ControlKind::Button);
         auto form = layer().definingForm();
-        auto* button = new QPushButton(toQt(def.caption), form->content);
-        button->setFlat(def.flat);
+        auto* button = def.flat ? new FlatButton(toQt(def.caption), form->content)
+                                : new QPushButton(toQt(def.caption), form->content);
         button->setAutoDefault(true);  // Enter on the focused button presses it
         control->action = def.action;
         std::weak_ptr<Form> weakForm = form;

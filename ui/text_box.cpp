@@ -4,6 +4,7 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "core/win1252.h"
 #include "ui/qt_text.h"
 
 namespace vm {
@@ -24,7 +25,8 @@ QString upperWin1252(const QString& text) {
 
 }  // namespace
 
-// Applies the typing rules: a typed text longer than the limit is refused (unless it got no
+// Applies the typing rules: a character that Windows-1252 cannot hold is refused (the field holds
+// exactly what the record will), a typed text longer than the limit is refused (unless it got no
 // longer than what the program had written), and letters become capitals.
 class TypingRules final : public QValidator {
 public:
@@ -35,6 +37,9 @@ public:
     void allowLength(qsizetype length) { m_written = length; }
 
     State validate(QString& input, int& /*pos*/) const override {
+        if (!fitsWin1252(input.toStdString())) {
+            return Invalid;
+        }
         if (m_upperCase) {
             input = upperWin1252(input);
         }
@@ -56,10 +61,8 @@ bool isMenuFocusReason(Qt::FocusReason reason) {
 
 TextBoxWidget::TextBoxWidget(QWidget* parent, int maxLength, bool upperCase)
     : QLineEdit(parent), m_maxLength(maxLength), m_upperCase(upperCase) {
-    if (maxLength > 0 || upperCase) {
-        m_rules = new TypingRules(this, maxLength, upperCase);
-        setValidator(m_rules);
-    }
+    m_rules = new TypingRules(this, maxLength, upperCase);
+    setValidator(m_rules);
 }
 
 std::string TextBoxWidget::value() const {

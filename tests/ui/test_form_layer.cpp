@@ -228,6 +228,59 @@ TEST_F(FormLayerTest, TextBoxTypingIsLimitedAndUpperCasedButWritesShowWhole) {
                   });
 }
 
+// What a text box shows is what the record holds: a character that Windows-1252 cannot hold is
+// refused as it is typed (or pasted), the rest of the text stays.
+TEST_F(FormLayerTest, TextBoxRefusesCharactersTheRecordCannotHold) {
+    runInMainForm([this] { defineControls(); },
+                  [&] {
+                      ASSERT_TRUE(focusControl("wtest", "cOutro"));
+                      typeText(QApplication::focusWidget(), QString::fromUtf8("Sal\u00e3o \u4e2d\u20ac1"));
+                      EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"),
+                                FormValue("Sal\xe3o \x80" "1"));
+                      auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                      ASSERT_NE(edit, nullptr);
+                      edit->insert(QString::fromUtf8(" \U0001F600 x"));  // a paste
+                      EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"),
+                                FormValue("Sal\xe3o \x80" "1"));
+                  });
+}
+
+// A flat button draws no frame of its own; with the keyboard focus it shows the style's focus
+// frame, so Tab visibly reaches it.
+TEST_F(FormLayerTest, AFlatButtonShowsWhenItHasTheFocus) {
+    runInMainForm(
+        [] {
+            vm::DefineTextBox({.name = "cAntes", .col = 10, .row = 10});
+            vm::DefineButton({.name = "bPlano",
+                              .col = 10,
+                              .row = 40,
+                              .caption = "Gerar Report",
+                              .action = [] {},
+                              .width = 90,
+                              .height = 20,
+                              .flat = true});
+        },
+        [&] {
+            auto* button = qobject_cast<QPushButton*>(vm::ControlWidget("wtest", "bPlano"));
+            ASSERT_NE(button, nullptr);
+            ASSERT_TRUE(focusControl("wtest", "cAntes"));
+            const QImage unfocused = button->grab().toImage();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            VM_TRY_TRUE(button->hasFocus());
+            const QImage focused = button->grab().toImage();
+            ASSERT_EQ(focused.size(), unfocused.size());
+            // The frame runs along the edges: compare the left column of pixels, away from the
+            // caption.
+            int changed = 0;
+            for (int y = 0; y < focused.height(); ++y) {
+                for (int x = 0; x < 4; ++x) {
+                    changed += focused.pixel(x, y) != unfocused.pixel(x, y);
+                }
+            }
+            EXPECT_GT(changed, focused.height() / 2);
+        });
+}
+
 TEST_F(FormLayerTest, LabelsProgressBarsAndVisibility) {
     runInMainForm(
         [this] {
