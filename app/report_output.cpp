@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "core/program_values.h"
@@ -15,13 +17,34 @@
 #include "report/page_images.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
+#include "ui/qt_text.h"
 
 namespace vm {
 
+namespace {
+
+// Moves a file written in the work folder to its name, which may lie on another file system.
+bool moveInto(const std::string& from, const std::string& to, std::string& error) {
+    std::error_code failed;
+    std::filesystem::rename(from, to, failed);
+    if (failed) {
+        failed.clear();
+        std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                   failed);
+    }
+    if (failed) {
+        error = "cannot write " + to + ": " + failed.message();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool writeReportFile(const DadosProjeto& p, const std::string& file,
                      const ReportFileOptions& options, std::string& error) {
-    const QString target = QString::fromStdString(file);
-    const QString suffix = QFileInfo(target).suffix().toLower();
+    const QString named = toQtPath(file);
+    const QString suffix = QFileInfo(named).suffix().toLower();
     if (suffix != "pdf" && suffix != "svg" && suffix != "png" && suffix != "emf") {
         error = "the report is written as .pdf, .svg, .png or .emf, not \"" + file + "\"";
         return false;
@@ -35,7 +58,7 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
     RegisterReportImages(images);
     RegisterAnalysisImages(images);
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
-    const std::string folder = work.path().toStdString() + "/";
+    const std::string folder = fromQtPath(work.path()) + "/";
     int fileNumber = 0;
     const auto namer = [&](int) {
         char name[32];
@@ -55,9 +78,14 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
             return false;
         }
         for (const std::string& page : pages.pageFiles) {
-            pageFiles << QString::fromStdString(page);
+            pageFiles << toQtPath(page);
         }
     }
+    // Qt names files in UTF-8 only: a name that is not UTF-8 is written in the work folder first
+    // and then moved to its name byte for byte.
+    const bool direct = fromQtPath(named) == file;
+    const std::string stem = file.substr(0, file.size() - suffix.size() - 1);
+    const QString target = direct ? named : toQtPath(folder + "report." + suffix.toStdString());
     QString exportError;
     const QString title = QString::fromStdString(win1252ToUtf8(NomePdf(p.cProjeto)));
     const QStringList written = ExportPages(pageFiles, target, title, &exportError);
@@ -66,6 +94,15 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
             "cannot write " + file + ": " +
             (exportError.isEmpty() ? std::string("nothing written") : exportError.toStdString());
         return false;
+    }
+    if (!direct) {
+        const std::string writtenStem = folder + "report";
+        for (const QString& one : written) {
+            const std::string from = fromQtPath(one);
+            if (!moveInto(from, stem + from.substr(writtenStem.size()), error)) {
+                return false;
+            }
+        }
     }
     return true;
 }

@@ -10,7 +10,7 @@ struct ProgramValues {
     std::string QTV_DATA = "10/01/2016";
     std::string cAutoria;
     std::string cSobre = " ";
-    std::string DirPdf;  // the folder projects are saved in, ending in "/"
+    std::string DirPdf;  // the folder projects are saved in, ending in "/" (file-system bytes)
     std::string PrintX;  // the printer the report opens; empty when there is none
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/calculo.h"
 #include "core/date.h"
+#include "core/file_names.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/project_fields.h"
@@ -22,6 +23,12 @@ void registrarVariaveis() {
     };
     for (const auto& global : globals) {
         const std::string* value = global.second;
+        if (value == &v.DirPdf) {
+            // A folder of the file system: shown as text like every other value.
+            RegisterMemVar(MemVarScope::Public, global.first,
+                           [value] { return MemVarValue(TextFromFileName(*value)); });
+            continue;
+        }
         RegisterMemVar(MemVarScope::Public, global.first, [value] { return MemVarValue(*value); });
     }
     for (const ProjectField& f : projectFields()) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/atomic_file.h"
+#include "core/file_names.h"
 #include "core/project_fields.h"
 #include "core/str_whole.h"
 #include "core/text.h"
@@ -60,7 +61,7 @@ void setError(std::string* error, const std::string& what) {
 }  // namespace
 
 std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p) {
-    return folder + AllTrim(p.cProjeto) + "_Calculo_Tela.qtv";
+    return folder + FileNameFromText(AllTrim(p.cProjeto) + "_Calculo_Tela.qtv");
 }
 
 std::string TextoProjeto(const DadosProjeto& p) {

@@ -13,7 +13,9 @@
 
 namespace vm {
 
-// The file name of a project: folder + AllTrim(cProjeto) + "_Calculo_Tela.qtv".
+// The file name of a project: folder (the file system's bytes, ending in "/") + AllTrim(cProjeto)
+// + "_Calculo_Tela.qtv", the name in UTF-8 as the file system holds it ("SALÃO" gives
+// "SALÃO_Calculo_Tela.qtv").
 std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p);
 
 // The file's text: its 33 lines, each ended by CR LF, without the final byte 26. A number too wide

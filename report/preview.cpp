@@ -20,6 +20,7 @@
 
 #include "core/atomic_file.h"
 #include "core/dados_projeto.h"
+#include "core/file_names.h"
 #include "core/startup.h"
 #include "core/win1252.h"
 #include "report/dxf_drawing.h"
@@ -217,7 +218,7 @@ PreviewSession::~PreviewSession() {
 }
 
 QString PreviewSession::PageFile(int page) const {
-    return QString::fromStdString(PageFileName(TempFolder(), m_job.cPreviewId, page));
+    return toQtPath(PageFileName(TempFolder(), m_job.cPreviewId, page));
 }
 
 QPushButton* PreviewSession::Button(const char* name) const {
@@ -556,28 +557,28 @@ void PreviewSession::Save() {
                                         {"PDF", "*.pdf"},
                                         {"PNG", "*.png"},
                                         {"DXF", "*.dxf"}},
-                                       "", fromQt(QDir::currentPath()));
+                                       "", fromQtPath(QDir::currentPath()));
     if (chosen.empty()) {
         return;
     }
-    if (QFileInfo(toQt(chosen)).suffix().toLower() == QLatin1String("dxf")) {
+    if (QFileInfo(toQtPath(chosen)).suffix().toLower() == QLatin1String("dxf")) {
         // Not a page: the section and the plan of the project as it was reported, for CAD.
         std::string error;
-        if (!WriteFileAtomically(QFile::encodeName(toQt(chosen)).toStdString(),
-                                 DxfDrawing(m_project, AnalyseSightlines(m_project)), &error)) {
-            MsgStop("N\xE3o foi poss\xEDvel salvar o desenho em " + chosen + "\r\n" +
-                        utf8ToWin1252(error),
+        if (!WriteFileAtomically(chosen, DxfDrawing(m_project, AnalyseSightlines(m_project)),
+                                 &error)) {
+            MsgStop("N\xE3o foi poss\xEDvel salvar o desenho em " + TextFromFileName(chosen) +
+                        "\r\n" + utf8ToWin1252(error),
                     m_job.Message(27));
         }
         return;
     }
     QStringList files;
     for (const std::string& file : ListPageFiles(TempFolder(), m_job.cPreviewId)) {
-        files << QString::fromStdString(file);
+        files << toQtPath(file);
     }
-    const QFileInfo info(toQt(chosen));
+    const QFileInfo info(toQtPath(chosen));
     const QString suffix = info.suffix().toLower();
-    QString target = toQt(chosen);
+    QString target = toQtPath(chosen);
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("svg") &&
         suffix != QLatin1String("png")) {
         // Pages are saved as metafiles: the chosen folder and name, "_0001" and so on, ".emf".
@@ -586,7 +587,7 @@ void PreviewSession::Save() {
     QString error;
     const QStringList written = ExportPages(files, target, toQt(m_job.cJobName), &error);
     if (written.size() < (suffix == QLatin1String("pdf") ? 1 : files.size()) || files.isEmpty()) {
-        MsgStop("N\xE3o foi poss\xEDvel salvar as p\xE1ginas em " + chosen +
+        MsgStop("N\xE3o foi poss\xEDvel salvar as p\xE1ginas em " + TextFromFileName(chosen) +
                     (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
                 m_job.Message(27));
     }

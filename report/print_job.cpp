@@ -157,11 +157,11 @@ bool StartPrintDoc(const std::string& jobName) {
         if (file.empty()) {
             return false;
         }
-        if (!pdf.Open(QFile::encodeName(toQt(file)).toStdString())) {
+        if (!pdf.Open(file)) {
             ReportPdfFailure(pdf.Error());
             return false;
         }
-        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf.ContentPath())));
+        printer.setOutputFileName(toQtPath(pdf.ContentPath()));
     }
     printer.setDocName(toQt(jobName));
     // The job always goes out A4, one side, upright; the pages carry their own copies (the
@@ -196,7 +196,7 @@ void PrintPageFile(const std::string& pageFile) {
     g_document.pagePrinted = true;
 
     EmfPlayer page;
-    page.Load(toQt(pageFile));  // a page that cannot be read prints blank
+    page.Load(toQtPath(pageFile));  // a page that cannot be read prints blank
     const ReferenceDevice& device = printJob().device;
     SheetPlacement placement;
     placement.centred = false;

@@ -29,7 +29,7 @@ void ReportCalculo() {
     const std::string arquivoPdf = ArquivoPdf(values.DirPdf, p.cProjeto);
 
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
-        clipboard->setText(toQt(arquivoPdf));
+        clipboard->setText(toQtPath(arquivoPdf));
     }
 
     InitPrintMessages();

@@ -2,6 +2,7 @@
 
 #include "core/dados_projeto.h"
 #include "core/date.h"
+#include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/safe_div.h"
 #include "core/str_whole.h"
@@ -183,7 +184,7 @@ std::string NomePdf(std::string_view cProjeto) {
 }
 
 std::string ArquivoPdf(std::string_view dirPdf, std::string_view cProjeto) {
-    return std::string(dirPdf) + NomePdf(cProjeto);
+    return std::string(dirPdf) + FileNameFromText(NomePdf(cProjeto));
 }
 
 double DistFonte(const DadosProjeto& p) {

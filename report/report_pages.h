@@ -24,7 +24,8 @@ struct DadosProjeto;
 
 // The suggested PDF name: ALLTRIM(cProjeto) + "_Calculo_Tela.pdf"; also the spooler document name.
 std::string NomePdf(std::string_view cProjeto);
-// The suggested PDF path: DirPdf (ending in a separator) followed by NomePdf.
+// The suggested PDF path: DirPdf (the file system's bytes, ending in a separator) followed by
+// NomePdf as a file name (UTF-8: "SALÃO_Calculo_Tela.pdf").
 std::string ArquivoPdf(std::string_view dirPdf, std::string_view cProjeto);
 
 // Gives the file name of page file number n (1 for the first page started, then 2, ...).

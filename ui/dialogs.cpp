@@ -123,7 +123,7 @@ MessageAnswer DialogSeam::showMessage(const MessageRequest& request) {
 
 std::string DialogSeam::chooseFile(const FileRequest& request) {
     const bool save = request.mode == FileRequest::Mode::Save;
-    QFileDialog dialog(DialogOwner(), toQt(request.title), toQt(request.initialFolder));
+    QFileDialog dialog(DialogOwner(), toQt(request.title), toQtPath(request.initialFolder));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save) {
@@ -144,7 +144,7 @@ std::string DialogSeam::chooseFile(const FileRequest& request) {
     if (chosen.isEmpty()) {
         return {};
     }
-    return fromQt(QFileInfo(chosen.front()).absoluteFilePath());
+    return fromQtPath(QFileInfo(chosen.front()).absoluteFilePath());
 }
 
 int DialogSeam::runDialog(QDialog& dialog, const std::string& /*purpose*/) {

@@ -38,7 +38,7 @@ struct FileRequest {
     Mode mode = Mode::Open;
     std::vector<FileFilter> filters;  // offered in this order, the first one selected
     std::string title;
-    std::string initialFolder;
+    std::string initialFolder;  // the file system's bytes, as every path
     bool multipleSelection = false;
     bool keepCurrentFolder = false;
 };
@@ -54,7 +54,8 @@ public:
     virtual MessageAnswer showMessage(const MessageRequest& request);
 
     // Shows the file-open or file-save dialog (Qt's own, not the desktop's) and returns the full
-    // path chosen, or "" when the user cancels.
+    // path chosen as the file system's bytes (UTF-8, not program text), or "" when the user
+    // cancels.
     virtual std::string chooseFile(const FileRequest& request);
 
     // Runs a modal dialog and returns its result (QDialog::Accepted or Rejected, or a

@@ -1,5 +1,7 @@
 #include "ui/qt_text.h"
 
+#include <QFile>
+
 #include "core/win1252.h"
 
 namespace vm {
@@ -10,6 +12,14 @@ QString toQt(std::string_view text) {
 
 std::string fromQt(const QString& text) {
     return utf8ToWin1252(text.toStdString());
+}
+
+QString toQtPath(std::string_view path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string fromQtPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 QString toQtLines(std::string_view text) {

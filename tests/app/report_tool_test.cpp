@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -182,6 +183,35 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
     EXPECT_EQ(j["nAlturaFila2"], 0.35);
     EXPECT_EQ(j["nTelaTopo"], 3.0);
     EXPECT_EQ(j["cData"], "29/02/24");
+}
+
+// Paths on the command line are the file system's bytes, used as given: accented UTF-8 names and
+// folders, and names that are not UTF-8 at all.
+TEST_F(ReportTool, CommandLinePathsAreUsedByteForByte) {
+    const std::string odd = "r\xffx";  // not UTF-8
+    ASSERT_EQ(run({"-o", odd + ".pdf", "--save", odd + ".qtv"}).exitCode, 0);
+    ASSERT_EQ(run({"-o", odd + ".svg"}).exitCode, 0);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"r\xffx.pdf", "r\xffx.qtv", "r\xffx_0001.svg",
+                                               "r\xffx_0002.svg", "stderr", "stdout"}));
+    EXPECT_EQ(slurp(m_dir / (odd + ".pdf")).rfind("%PDF-", 0), 0u);
+
+    const std::string desk = "\xc3\x81rea de Trabalho";  // "Área de Trabalho"
+    fs::create_directory(m_dir / desk);
+    const std::string project = desk + "/Sal\xc3\xa3o_Calculo_Tela.qtv";  // "Salão_..."
+    ASSERT_EQ(run({"--set", "cProjeto=Sal\xc3\xa3o", "--save", project, "-o",
+                   desk + "/Relat\xc3\xb3rio.pdf"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(fs::exists(m_dir / desk / "Relat\xc3\xb3rio.pdf"));
+    EXPECT_NE(slurp(m_dir / project).find("<Projeto>Sal\xe3o</Projeto>"), std::string::npos);
+    const ToolRun back = run({project, "--json"});
+    ASSERT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(nlohmann::json::parse(back.out)["cProjeto"], "Sal\xc3\xa3o");
 }
 
 TEST_F(ReportTool, OpensSavesAndRefusesFiles) {

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include "core/win1252.h"
 #include "project/project_file.h"
 #include "runtime/process.h"
+#include "tests/support/comma_locale.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -441,6 +443,70 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
     runWindow([&] {
         menuAction("&Salvar")->trigger();
         EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+    });
+}
+
+// As on a Brazilian desktop (decimal mark ","), in a folder with accents: the default project
+// shows its figures, "12,5" typed into a length is 12.50, and a project named with an accent saves
+// under its UTF-8 name and opens back whole.
+TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
+    vm::testing::CommaLocale brazil;
+    ASSERT_TRUE(brazil.active());
+    vm::IniciarSemJanela();
+    const fs::path desk = m_dir / "\xc3\x81rea de Trabalho";  // "Área de Trabalho"
+    fs::create_directory(desk);
+    vm::programValues().DirPdf = desk.string() + "/";
+    const fs::path file = desk / "SAL\xc3\x83O_Calculo_Tela.qtv";  // "SALÃO_..." in UTF-8
+    m_dialogs.fileAnswers.push_back(file.string());
+    runWindow([&] {
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        EXPECT_EQ(shown("nPeDireitot").trimmed(), "3.80");
+
+        typeInto("nComprimentot", "12,5");
+        EXPECT_EQ(shown("nComprimentot").trimmed(), "12.50");
+        EXPECT_EQ(vm::projeto().nComprimento, 12.5);
+        typeInto("nLargurat", "6,25");
+        typeInto("nDistEntreFilast", "0,9");
+        typeInto("nNumeroFilast", "9");
+        ASSERT_TRUE(focusControl("wmenu", "cProjetot"));
+        QWidget* name = vm::ControlWidget("wmenu", "cProjetot");
+        qobject_cast<QLineEdit*>(name)->selectAll();
+        for (const QChar c : QString::fromUtf8("salão")) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(name, &press);
+        }
+        QTest::keyClick(name, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().cProjeto, "SAL\xc3O");
+
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        ASSERT_TRUE(fs::exists(file));
+        const std::string bytes = vm::MemoRead(file.string());
+        EXPECT_NE(bytes.find("<Projeto>SAL\xc3O</Projeto>"), std::string::npos);
+        EXPECT_NE(bytes.find("<Cmprimento>12.50</Comprimento>"), std::string::npos);
+        EXPECT_NE(bytes.find("<PeDireito> 3.80</PeDireito>"), std::string::npos);
+
+        std::vector<std::pair<const char*, vm::FormValue>> before;
+        for (const char* control :
+             {"cProjetot", "cdatat", "nLargurat", "nComprimentot", "nPeDireitot", "nDistOlhos1t",
+              "nAlturaOlhos1t", "nNumeroFilast", "nDistEntreFilast", "nLarguraAssentot",
+              "nAlturaFila2t", "nTelaTopot", "nTelaLargurat", "nTelaAlturat", "nImagemLargurat",
+              "nImagemAlturat", "nAspectot", "TelaGt", "TelaAt", "TelaFt"}) {
+            before.emplace_back(control, vm::GetProperty("wmenu", control, "value"));
+        }
+        const vm::DadosProjeto saved = vm::projeto();
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(number("nComprimentot"), 0);
+
+        menuAction("&Abrir")->trigger();
+        for (const auto& [control, value] : before) {
+            EXPECT_EQ(vm::GetProperty("wmenu", control, "value"), value) << control;
+        }
+        EXPECT_EQ(vm::projeto().cProjeto, saved.cProjeto);
+        EXPECT_EQ(vm::projeto().nComprimento, 12.5);
+        EXPECT_EQ(vm::projeto().nLargura, 6.25);
+        EXPECT_EQ(vm::projeto().nDistEntreFilas, 0.9);
+        EXPECT_EQ(vm::projeto().nNumeroFilas, 9);
     });
 }
 

@@ -538,7 +538,7 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     ASSERT_FALSE(request.filters.empty());
     EXPECT_EQ(request.filters[0].description, "Images");
     EXPECT_EQ(request.filters[0].pattern, "*.emf");
-    EXPECT_EQ(request.initialFolder, vm::fromQt(QDir::currentPath()));
+    EXPECT_EQ(request.initialFolder, vm::fromQtPath(QDir::currentPath()));
 
     // Copies of the page files, byte for byte.
     for (const char* base : {"rel", "sem"}) {

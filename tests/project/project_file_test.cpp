@@ -13,6 +13,7 @@
 
 #include "core/calculo.h"
 #include "core/text.h"
+#include "tests/support/comma_locale.h"
 
 namespace vm {
 namespace {
@@ -160,16 +161,49 @@ TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
     p.cProjeto = "";
     EXPECT_EQ(NomeArquivoProjeto(dir.path(), p), dir.path() + "_Calculo_Tela.qtv");
 
+    // The record keeps Windows-1252 inside the file; the file system gets the name in UTF-8, in
+    // a folder with accents too.
+    const std::string folder = dir.path() + "\xc3\x81rea de Trabalho/";  // "Área de Trabalho"
+    fs::create_directory(folder);
     p.cProjeto = " Audit\xf3rio \xe9 ";  // Windows-1252 bytes
-    const std::string file = NomeArquivoProjeto(dir.path(), p);
+    const std::string file = NomeArquivoProjeto(folder, p);
+    EXPECT_EQ(file, folder + "Audit\xc3\xb3rio \xc3\xa9_Calculo_Tela.qtv");
     ASSERT_TRUE(MemoWrit(file, TextoProjeto(p)));
+    EXPECT_TRUE(fs::exists(fs::path(folder) / "Audit\xc3\xb3rio \xc3\xa9_Calculo_Tela.qtv"));
+    EXPECT_NE(readBytes(file).find("<Projeto>Audit\xf3rio \xe9</Projeto>"), std::string::npos);
     DadosProjeto back;
     LerProjeto(back, MemoRead(file));
     EXPECT_EQ(back.cProjeto, "Audit\xf3rio \xe9");
+    p.cProjeto = "SAL\xc3O";  // "SALÃO"
+    EXPECT_EQ(NomeArquivoProjeto(folder, p), folder + "SAL\xc3\x83O_Calculo_Tela.qtv");
+    p.cProjeto = "Sal\xe3o";  // "Salão"
+    EXPECT_EQ(NomeArquivoProjeto(folder, p), folder + "Sal\xc3\xa3o_Calculo_Tela.qtv");
 
     p.cProjeto = "A</Projeto>B";
     LerProjeto(back, TextoProjeto(p));
     EXPECT_EQ(back.cProjeto, "A");
+}
+
+// A Brazilian desktop's decimal comma changes nothing in the file, either way.
+TEST(ProjectFile, RoundTripUnderACommaLocale) {
+    const std::string written = TextoProjeto(startupProject());
+    testing::CommaLocale brazil;
+    ASSERT_TRUE(brazil.active());
+    EXPECT_EQ(TextoProjeto(startupProject()), written);
+    EXPECT_NE(written.find("<PeDireito> 3.80</PeDireito>"), std::string::npos);
+    DadosProjeto p = startupProject();
+    p.nLargura = 12.75;
+    p.nComprimento = 0.125;
+    p.nDistEntreFilas = -9.99;
+    p.nNumeroFilas = 999;
+    DadosProjeto back;
+    LerProjeto(back, TextoProjeto(p));
+    EXPECT_EQ(back.nLargura, 12.75);
+    EXPECT_EQ(back.nComprimento, 0.13);
+    EXPECT_EQ(back.nDistEntreFilas, -9.99);
+    EXPECT_EQ(back.nNumeroFilas, 999);
+    EXPECT_EQ(back.nPeDireito, 3.8);
+    EXPECT_EQ(back.nTelaAltura, 1.88);
 }
 
 TEST(ProjectFile, FieldRules) {

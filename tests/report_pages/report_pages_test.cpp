@@ -94,6 +94,10 @@ TEST(ReportJob, PdfNameAndPathComeFromTheTrimmedProjectName) {
         EXPECT_EQ(ArquivoPdf("/home/ana/Vistametra/", c.projeto),
                   std::string("/home/ana/Vistametra/") + c.nome);
     }
+    // The name is program text (Windows-1252); the path is the file system's (UTF-8).
+    EXPECT_EQ(NomePdf("SAL\xc3O"), "SAL\xc3O_Calculo_Tela.pdf");
+    EXPECT_EQ(ArquivoPdf("/home/ana/\xc3\x81rea de Trabalho/", "SAL\xc3O"),
+              "/home/ana/\xc3\x81rea de Trabalho/SAL\xc3\x83O_Calculo_Tela.pdf");
 }
 
 TEST(ReportPages, DefaultProjectHasTwoNumberedPagesEachWithHeaderAndFooter) {

@@ -236,6 +236,26 @@ TEST_F(DialogTest, QtsOwnTextsArePortuguese) {
     vm::SetDialogSeam(&m_dialogs);
 }
 
+// Paths go to and come from the dialog as the file system's bytes (UTF-8), not as program text.
+TEST_F(DialogTest, GetFileTakesAndGivesPathsAsTheFileSystemNamesThem) {
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString folder = base.filePath(QString::fromUtf8("Área de Trabalho"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QString::fromUtf8("/Salão_Calculo_Tela.qtv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const std::string folderBytes = QFile::encodeName(folder).toStdString();
+
+    FileDialogDriver driver;
+    vm::SetDialogSeam(&driver);
+    driver.choose = QString::fromUtf8("Salão_Calculo_Tela.qtv");
+    EXPECT_EQ(vm::GetFile({{"Arquivos de C\xE1lculos", "*.qtv"}}, "", folderBytes + "/"),
+              folderBytes + "/Sal\xc3\xa3o_Calculo_Tela.qtv");
+    EXPECT_EQ(driver.directory, folder);
+    vm::SetDialogSeam(&m_dialogs);
+}
+
 TEST_F(DialogTest, PutFileReturnsTheTypedNameInTheChosenFolder) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());

@@ -1,0 +1,15 @@
+#include "core/file_names.h"
+
+#include "core/win1252.h"
+
+namespace vm {
+
+std::string FileNameFromText(std::string_view win1252) {
+    return win1252ToUtf8(win1252);
+}
+
+std::string TextFromFileName(std::string_view path) {
+    return utf8ToWin1252(path);
+}
+
+}  // namespace vm
