@@ -85,7 +85,7 @@ void ReportPdfFailure(const std::string& reason) {
 // Whether the PDF that Qt wrote through `file` is complete: a PDF ends with its "%%EOF" line, and
 // Qt does not report failed writes (a full disk leaves a PDF cut short).
 bool PdfComplete(const AtomicFile& file, std::string& reason) {
-    QFile written(QFile::decodeName(QByteArray::fromStdString(file.ContentPath())));
+    QFile written(toQtPath(file.ContentPath()));
     QByteArray tail;
     if (written.open(QIODevice::ReadOnly)) {
         written.seek(std::max<qint64>(0, written.size() - 64));
