@@ -264,7 +264,7 @@ private:
         if (chosen.empty()) {
             return;
         }
-        QString target = toQt(chosen);
+        QString target = toQtPath(chosen);
         const QString suffix = QFileInfo(target).suffix().toLower();
         if (suffix == QLatin1String("dxf")) {
             SaveDxf(target);

@@ -222,8 +222,7 @@ bool MaskEditor::type(MaskEditState& state, char c) const {
     }
     const bool upper =
         m_kind == MaskKind::Characters && m_template[static_cast<size_t>(pos)] == '!';
-    text[static_cast<size_t>(pos)] =
-        upper ? upperWin1252(c) : c;
+    text[static_cast<size_t>(pos)] = upper ? upperWin1252(c) : c;
     int caret = pos + 1;
     while (caret < length && !isInputPosition(caret)) {
         ++caret;

@@ -105,8 +105,8 @@ TEST(IsNumberText, OnlyTheFormsAProjectFileHolds) {
     for (const char* yes : {"5", " 3.80", "-0.50", "+4", ".5", "5.", "  7 ", "0012"}) {
         EXPECT_TRUE(IsNumberText(yes)) << '"' << yes << '"';
     }
-    for (const char* no : {"", " ", "3,5", "5x", "1e3", "-", ".", "1.2.3", "- 1", "*****", "0x1F",
-                           "\t5", "5 5"}) {
+    for (const char* no :
+         {"", " ", "3,5", "5x", "1e3", "-", ".", "1.2.3", "- 1", "*****", "0x1F", "\t5", "5 5"}) {
         EXPECT_FALSE(IsNumberText(no)) << '"' << no << '"';
     }
 }
@@ -123,8 +123,8 @@ TEST(TextConversions, IgnoreACommaDecimalLocale) {
     const struct {
         const char* text;
         double expected;
-    } vals[] = {{" 3.80", 3.8}, {"12.75", 12.75}, {"1,5", 1}, {"-0.50", -0.5}, {"1.06", 1.06},
-                {"0.12499999999999992", 0.12499999999999992}};
+    } vals[] = {{" 3.80", 3.8},  {"12.75", 12.75}, {"1,5", 1},
+                {"-0.50", -0.5}, {"1.06", 1.06},   {"0.12499999999999992", 0.12499999999999992}};
     for (const auto& c : vals) {
         EXPECT_EQ(Val(c.text), c.expected) << '"' << c.text << '"';
     }

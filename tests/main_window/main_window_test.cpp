@@ -5,9 +5,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QKeyEvent>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -488,10 +488,11 @@ TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
 
         std::vector<std::pair<const char*, vm::FormValue>> before;
         for (const char* control :
-             {"cProjetot", "cdatat", "nLargurat", "nComprimentot", "nPeDireitot", "nDistOlhos1t",
-              "nAlturaOlhos1t", "nNumeroFilast", "nDistEntreFilast", "nLarguraAssentot",
-              "nAlturaFila2t", "nTelaTopot", "nTelaLargurat", "nTelaAlturat", "nImagemLargurat",
-              "nImagemAlturat", "nAspectot", "TelaGt", "TelaAt", "TelaFt"}) {
+             {"cProjetot",        "cdatat",           "nLargurat",       "nComprimentot",
+              "nPeDireitot",      "nDistOlhos1t",     "nAlturaOlhos1t",  "nNumeroFilast",
+              "nDistEntreFilast", "nLarguraAssentot", "nAlturaFila2t",   "nTelaTopot",
+              "nTelaLargurat",    "nTelaAlturat",     "nImagemLargurat", "nImagemAlturat",
+              "nAspectot",        "TelaGt",           "TelaAt",          "TelaFt"}) {
             before.emplace_back(control, vm::GetProperty("wmenu", control, "value"));
         }
         const vm::DadosProjeto saved = vm::projeto();

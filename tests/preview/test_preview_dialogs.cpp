@@ -241,7 +241,7 @@ TEST_F(PreviewDialogTest, PrintDialogStartsOnEverythingAndEnablesRangeAndCollati
             EXPECT_TRUE(collate->isEnabled());
             return int(QDialog::Rejected);
         };
-        m_dialogs.fileAnswers = {vm::fromQt(pdf)};
+        m_dialogs.fileAnswers = {vm::fromQtPath(pdf)};
         PressKey(kPreviewForm, Qt::Key_P, Qt::ControlModifier);
         EXPECT_TRUE(vm::FormWidget(kPreviewForm)->isEnabled());
         QTest::mouseClick(BarButton("b12"), Qt::LeftButton);
@@ -256,7 +256,7 @@ TEST_F(PreviewDialogTest, PrintDialogStartsOnEverythingAndEnablesRangeAndCollati
 TEST_F(PreviewDialogTest, EnterInThePrintDialogPrintsEverythingAndEscapePrintsNothing) {
     MakeJob(3);
     const QString pdf = Folder() + "/all.pdf";
-    m_dialogs.fileAnswers = {vm::fromQt(pdf)};
+    m_dialogs.fileAnswers = {vm::fromQtPath(pdf)};
     ExpectOpened(RunPreview([&] {
         for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
             m_dialogs.dialogDriver = [key](QDialog& d, const std::string&) {

@@ -523,8 +523,8 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     }
     const QString target = Folder() + "/saved";
     ASSERT_TRUE(QDir().mkpath(target));
-    m_dialogs.fileAnswers = {"", vm::fromQt(target + "/rel.emf"), vm::fromQt(target + "/doc.pdf"),
-                             vm::fromQt(target + "/sem")};
+    m_dialogs.fileAnswers = {"", vm::fromQtPath(target + "/rel.emf"),
+                             vm::fromQtPath(target + "/doc.pdf"), vm::fromQtPath(target + "/sem")};
     ExpectOpened(RunPreview([&] {
         PressKey(kPreviewForm, Qt::Key_S, Qt::ControlModifier);  // cancelled
         EXPECT_TRUE(QDir(target).isEmpty());
@@ -593,7 +593,7 @@ TEST_F(PreviewWindowTest, SavingADxfDrawingOfTheReportedProject) {
 
 TEST_F(PreviewWindowTest, SavingIntoAFolderThatCannotBeWrittenSaysSo) {
     MakeJob(2);
-    m_dialogs.fileAnswers = {vm::fromQt(Folder() + "/no/such/folder/rel.emf")};
+    m_dialogs.fileAnswers = {vm::fromQtPath(Folder() + "/no/such/folder/rel.emf")};
     ExpectOpened(RunPreview([&] { QTest::mouseClick(BarButton("b7"), Qt::LeftButton); }));
     const auto log = m_dialogs.messageLog();
     ASSERT_EQ(log.size(), 1u);

@@ -288,7 +288,7 @@ TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
     const std::string chosen = full + "/Sala de Reunião.pdf";
     const std::string earlier(60 * 1024, 'e');
     std::ofstream(chosen, std::ios::binary) << earlier;
-    m_dialogs.fileAnswers.push_back(utf8ToWin1252(chosen));
+    m_dialogs.fileAnswers.push_back(chosen);
 
     EXPECT_FALSE(PrintPages({1, 2, 3, 4}));
     std::vector<std::string> left;

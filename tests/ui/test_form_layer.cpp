@@ -231,18 +231,19 @@ TEST_F(FormLayerTest, TextBoxTypingIsLimitedAndUpperCasedButWritesShowWhole) {
 // What a text box shows is what the record holds: a character that Windows-1252 cannot hold is
 // refused as it is typed (or pasted), the rest of the text stays.
 TEST_F(FormLayerTest, TextBoxRefusesCharactersTheRecordCannotHold) {
-    runInMainForm([this] { defineControls(); },
-                  [&] {
-                      ASSERT_TRUE(focusControl("wtest", "cOutro"));
-                      typeText(QApplication::focusWidget(), QString::fromUtf8("Sal\u00e3o \u4e2d\u20ac1"));
-                      EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"),
-                                FormValue("Sal\xe3o \x80" "1"));
-                      auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-                      ASSERT_NE(edit, nullptr);
-                      edit->insert(QString::fromUtf8(" \U0001F600 x"));  // a paste
-                      EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"),
-                                FormValue("Sal\xe3o \x80" "1"));
-                  });
+    runInMainForm(
+        [this] { defineControls(); },
+        [&] {
+            ASSERT_TRUE(focusControl("wtest", "cOutro"));
+            typeText(QApplication::focusWidget(), QString::fromUtf8("Sal\u00e3o \u4e2d\u20ac1"));
+            EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"), FormValue("Sal\xe3o \x80"
+                                                                             "1"));
+            auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_NE(edit, nullptr);
+            edit->insert(QString::fromUtf8(" \U0001F600 x"));  // a paste
+            EXPECT_EQ(vm::GetProperty("wtest", "cOutro", "value"), FormValue("Sal\xe3o \x80"
+                                                                             "1"));
+        });
 }
 
 // A flat button draws no frame of its own; with the keyboard focus it shows the style's focus

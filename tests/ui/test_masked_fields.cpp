@@ -167,7 +167,7 @@ TEST_F(MaskedFieldTest, TheKeypadDecimalKeyIsThePoint) {
         Qt::Key key;
         const char* text;
     } keys[] = {{Qt::Key_Period, "."}, {Qt::Key_Comma, ","}, {Qt::Key_Period, ","},
-                {Qt::Key_Comma, "."}, {Qt::Key_Period, ""}, {Qt::Key_Comma, ""}};
+                {Qt::Key_Comma, "."},  {Qt::Key_Period, ""}, {Qt::Key_Comma, ""}};
     runInMainForm([this] { defineFields(); },
                   [&] {
                       vm::testing::CommaLocale brazil;

@@ -235,7 +235,7 @@ TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
         hall.nLarguraAssento = 0.5;
         const std::string file = (m_dir / "sala.qtv").string();
         ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(hall)));
-        m_dialogs.fileAnswers.push_back(vm::utf8ToWin1252(file));
+        m_dialogs.fileAnswers.push_back(file);
         menuAction("&Abrir")->trigger();
         ASSERT_EQ(vm::projeto().nNumeroFilas, 15);
         const std::array<int, 3> opened = drawnSeats();
@@ -275,7 +275,7 @@ TEST_F(VisibilityWindowTest, TargetPresetsAnyValueAndSalvar) {
         fs::create_directories(folder);
         // File dialogs answer in the program's Windows-1252.
         const auto answer = [&](const fs::path& file) {
-            m_dialogs.fileAnswers.push_back(vm::utf8ToWin1252(file.string()));
+            m_dialogs.fileAnswers.push_back(file.string());
         };
         answer(folder / "visibilidade.pdf");
         QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
