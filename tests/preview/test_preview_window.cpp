@@ -617,7 +617,7 @@ TEST_F(PreviewWindowTest, SavingOntoAFullDiskKeepsTheEarlierPagesAndSaysSo) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(earlier);
     }
-    m_dialogs.fileAnswers = {vm::fromQt(full + "/rel.svg")};
+    m_dialogs.fileAnswers = {vm::fromQtPath(full + "/rel.svg")};
     ExpectOpened(RunPreview([&] { QTest::mouseClick(BarButton("b7"), Qt::LeftButton); }));
     QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
     std::vector<QByteArray> kept;
