@@ -312,7 +312,7 @@ private:
         Calculo(p);
         const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
         std::string error;
-        if (!WriteFileAtomically(QFile::encodeName(target).toStdString(), bytes, &error)) {
+        if (!WriteFileAtomically(fromQtPath(target), bytes, &error)) {
             MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
                         utf8ToWin1252(error),
                     "Salvar");

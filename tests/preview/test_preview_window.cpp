@@ -575,7 +575,7 @@ TEST_F(PreviewWindowTest, SavingADxfDrawingOfTheReportedProject) {
     MakeJob(2);
     const QString target = Folder() + QString::fromUtf8("/Área de Trabalho");
     ASSERT_TRUE(QDir().mkpath(target));
-    m_dialogs.fileAnswers = {vm::fromQt(target + "/sala.dxf")};
+    m_dialogs.fileAnswers = {vm::fromQtPath(target + "/sala.dxf")};
     ExpectOpened(RunPreview([&] {
         p.nNumeroFilas = 3;  // edited meanwhile: the drawing is still of the report's project
         QTest::mouseClick(BarButton("b7"), Qt::LeftButton);
