@@ -109,17 +109,17 @@ std::string TextoProjeto(const DadosProjeto& p) {
 }
 
 std::string CampoXml(std::string_view xml, std::string_view open, std::string_view close) {
-    const int openAt = At(open, xml);
-    if (openAt == 0) {
+    const size_t openAt = open.empty() ? std::string_view::npos : xml.find(open);
+    if (openAt == std::string_view::npos) {
         return "";
     }
-    const int start = openAt + static_cast<int>(open.size());
-    const int closeAt = At(close, xml);  // searched from the start of the text
-    const int length = closeAt - start;
-    if (closeAt == 0 || length <= 0) {
+    const size_t start = openAt + open.size();
+    // The closing tag is searched from the start of the text, not from the field.
+    const size_t closeAt = close.empty() ? std::string_view::npos : xml.find(close);
+    if (closeAt == std::string_view::npos || closeAt <= start) {
         return "";
     }
-    return SubStr(xml, start, length);
+    return std::string(xml.substr(start, closeAt - start));
 }
 
 int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing) {
@@ -127,7 +127,8 @@ int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>*
     for (const Tags& tags : kTags) {
         const ProjectField* field = findProjectField(tags.field);
         const std::string value = CampoXml(text, tags.open, tags.close);
-        if (At(tags.open, text) != 0 && At(tags.close, text) != 0) {
+        if (text.find(tags.open) != std::string_view::npos &&
+            text.find(tags.close) != std::string_view::npos) {
             ++found;
         } else if (missing != nullptr) {
             missing->push_back(tags.field);
