@@ -22,47 +22,44 @@ constexpr int kExactDigits = 770;
 // hair short (2.425, 1.005) still round up.
 void roundDigits(double magnitude, int decimals, std::string& intDigits, std::string& fracDigits) {
     constexpr int kSig = 17;
-    // Scientific notation with every digit of the expansion: "d.ddd...e+XX", locale-free.
-    std::string buf(kExactDigits + 32, '\0');
-    const auto written = std::to_chars(buf.data(), buf.data() + buf.size(), magnitude,
+    // Scientific notation with every digit of the expansion, "d.ddd...e+XX", locale-free.
+    char buf[kExactDigits + 32];
+    const auto written = std::to_chars(buf, buf + sizeof buf, magnitude,
                                        std::chars_format::scientific, kExactDigits - 1);
-    const std::string_view text(buf.data(), static_cast<size_t>(written.ptr - buf.data()));
+    const std::string_view text(buf, static_cast<size_t>(written.ptr - buf));
     const size_t e = text.find('e');
-    std::string sig;
-    sig.reserve(kExactDigits);
-    for (char c : text.substr(0, e)) {
-        if (c >= '0' && c <= '9') {
-            sig.push_back(c);
-        }
-    }
     int exponent = 0;
     const std::string_view exp = text.substr(e + 1);
     std::from_chars(exp.data() + (exp.front() == '+' ? 1 : 0), exp.data() + exp.size(), exponent);
     if (magnitude == 0.0) {
         exponent = 0;
     }
+    // Significant digit i (from 0): the first before the point, the others after it.
+    const int sigCount = static_cast<int>(e) - 1;
+    auto sig = [&](int i) { return i == 0 ? text[0] : text[static_cast<size_t>(i) + 1]; };
 
     // The kept digits are the first `kept` significant digits; the one after them is dropped.
     const int kept = exponent + 1 + decimals;
     std::string digits;  // kept digits, most significant first
     bool roundUp = false;
     if (kept >= 0) {
-        if (kept >= static_cast<int>(sig.size())) {
-            digits = sig + std::string(kept - sig.size(), '0');
-        } else {
-            digits = sig.substr(0, kept);
-            const char dropped = sig[kept];
+        digits.reserve(static_cast<size_t>(kept) + 1);
+        for (int i = 0; i < kept; ++i) {
+            digits.push_back(i < sigCount ? sig(i) : '0');
+        }
+        if (kept < sigCount) {
+            const char dropped = sig(kept);
             if (dropped >= '5') {
                 roundUp = true;
             } else if (dropped == '4' && kept + 1 < kSig) {
                 bool nines = true;
                 for (int i = kept + 1; i < kSig - 1; ++i) {
-                    if (sig[i] != '9') {
+                    if (sig(i) != '9') {
                         nines = false;
                         break;
                     }
                 }
-                roundUp = nines && sig[kSig - 1] >= '2';
+                roundUp = nines && sig(kSig - 1) >= '2';
             }
         }
     }
