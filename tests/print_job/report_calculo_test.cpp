@@ -122,6 +122,21 @@ TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
+// The suggested PDF path is a file-system name: the folder as it is, the project name in UTF-8;
+// the spooler document keeps the program's own text.
+TEST_F(ReportRun, TheSuggestedPdfPathNamesTheFileAsTheFileSystemDoes) {
+    programValues().DirPdf = folder() + "\xc3\x81rea de Trabalho/";  // "Área de Trabalho"
+    projeto().cProjeto = "SAL\xc3O ";                                // "SALÃO" in Windows-1252
+    const std::string arquivoPdf =
+        folder() + "\xc3\x81rea de Trabalho/SAL\xc3\x83O_Calculo_Tela.pdf";
+    const bool opened = RunReport([&] {
+        EXPECT_EQ(printJob().cPdfFile, arquivoPdf);
+        EXPECT_EQ(printJob().cJobName, "SAL\xc3O_Calculo_Tela.pdf");
+    });
+    ASSERT_TRUE(opened) << "the preview did not open";
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(arquivoPdf.c_str()));
+}
+
 TEST_F(ReportRun, PrintingFromThePreviewWritesTheReportToThePdfFileChosen) {
     const std::string chosen = folder() + "relatorio.pdf";
     m_dialogs.fileAnswers.push_back(chosen);
