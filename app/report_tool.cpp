@@ -98,20 +98,6 @@ int finishOutput(int code) {
     return code;
 }
 
-// A target C-value in millimetres: a number as a project file holds it, with "," or "." before
-// the decimals, from 0 to 1000; anything else is refused.
-std::optional<double> parseTargetC(std::string text) {
-    std::replace(text.begin(), text.end(), ',', '.');
-    if (!IsNumberText(text)) {
-        return std::nullopt;
-    }
-    const double value = Val(text);
-    if (!(value >= 0 && value <= 1000)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // Whether a file name ends in ".dxf" (any case).
 bool isDxfName(const std::string& file) {
     if (file.size() < 4) {
@@ -176,7 +162,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
 
     double targetCmm = kDefaultTargetCmm;
     if (app.count("--target-c") > 0) {
-        const std::optional<double> value = parseTargetC(targetC);
+        const std::optional<double> value = TargetCFromText(targetC);
         if (!value) {
             std::cerr << "vistametra-report: --target-c " << targetC
                       << ": expected millimetres from 0 to 1000\n";

@@ -6,6 +6,7 @@
 
 #include "core/calculo.h"
 #include "core/dados_projeto.h"
+#include "core/text.h"
 #include "core/win1252.h"
 #include "report/report_drawings.h"
 #include "report/sightline_geometry.h"
@@ -450,6 +451,18 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
     AnalyseSeats(p, a, a.seats);
     DesignRisers(p, a, a.risers);
     return a;
+}
+
+std::optional<double> TargetCFromText(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (!IsNumberText(text)) {
+        return std::nullopt;
+    }
+    const double value = Val(text);
+    if (!(value >= 0 && value <= 1000)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace vm

@@ -181,6 +181,10 @@ struct SightlineAnalysis {
     RiserDesign risers;
 };
 
+// A target C-value in millimetres typed by the user: a number as a project file holds it, with ","
+// or "." before the decimals, from 0 to 1000. Nothing when the text is anything else.
+std::optional<double> TargetCFromText(std::string text);
+
 // The analysis of the project's inputs, the risers designed for a C-value of targetCmm
 // millimetres. Never fails: what cannot be worked out carries a reason.
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm);

@@ -243,16 +243,14 @@ private:
     }
 
     void TargetChanged() {
-        QString text = m_target->currentText().trimmed();
-        text.replace(QLatin1Char(','), QLatin1Char('.'));
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        if (!ok || value < 0 || value > 1000) {
+        const std::optional<double> typed =
+            TargetCFromText(m_target->currentText().trimmed().toStdString());
+        if (!typed) {
             m_target->setEditText(QString::fromStdString(AllTrim(Str(m_targetCmm, 40, 1))));
             return;
         }
-        if (value != m_targetCmm) {
-            m_targetCmm = value;
+        if (*typed != m_targetCmm) {
+            m_targetCmm = *typed;
             Redraw();
         }
     }
