@@ -5,14 +5,29 @@
 
 #ifdef VM_REPORT_WRITER
 #include <QGuiApplication>
+#include <cstdio>
 
 #include "app/report_output.h"
+
+namespace {
+
+// Qt's own warnings (a missing XDG_RUNTIME_DIR under cron or ssh, a painter that could not open
+// its file) are for developers: the tool says itself, in one line, what failed and why. Critical
+// and fatal messages still reach standard error.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "vistametra-report: %s\n", qPrintable(message));
+    }
+}
+
+}  // namespace
 #endif
 
 int main(int argc, char** argv) {
     // A closed pipe on standard output is a write error to report, not a silent death.
     signal(SIGPIPE, SIG_IGN);
 #ifdef VM_REPORT_WRITER
+    qInstallMessageHandler(quietQtMessages);
     // Fonts and painting need a GUI application; the tool never shows a window.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;

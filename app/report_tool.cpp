@@ -1,9 +1,12 @@
 #include "app/report_tool.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/set_value.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
@@ -47,8 +51,12 @@ const char* const kFooter =
     "--summary (the default) prints the main window's three result lines (detail, computer, "
     "video).\n"
     "--json prints one object with every input field and every result by its record name: "
-    "numbers as numbers, cData as its dd/mm/yy text, the flags as true/false, texts in UTF-8.\n"
-    "With both, the JSON follows the summary.\n\n";
+    "numbers as numbers (the counts nNumeroFilas, nImagemLargura, nImagemAltura and nAspecto as "
+    "integers when they are whole), cData as its dd/mm/yy text, the flags as true/false, texts in "
+    "UTF-8; \"file\" holds the project file's path when one was opened.\n"
+    "--jsonl prints the same object on one line, written at once, so that the output of runs in "
+    "parallel (xargs -P) can be joined line by line.\n"
+    "With --summary as well, the JSON follows the summary.\n\n";
 
 // After the description of the analysis.
 const char* const kFooterEnd =
@@ -63,8 +71,26 @@ const char* const kFooterEnd =
     "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
     "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
 
-nlohmann::ordered_json projectJson(const DadosProjeto& p) {
+// Counts that the form and the project file hold as whole numbers.
+bool isCount(const ProjectField& f) {
+    const std::string name = f.name;
+    return name == "nNumeroFilas" || name == "nImagemLargura" || name == "nImagemAltura" ||
+           name == "nAspecto";
+}
+
+nlohmann::ordered_json numberJson(const ProjectField& f, double value) {
+    double whole = 0;
+    if (isCount(f) && std::modf(value, &whole) == 0 && std::fabs(whole) < 9e15) {
+        return static_cast<long long>(whole);
+    }
+    return value;
+}
+
+nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& file) {
     nlohmann::ordered_json json;
+    if (!file.empty()) {
+        json["file"] = file;
+    }
     for (const ProjectField& f : projectFields()) {
         switch (f.kind) {
             case FieldKind::Text:
@@ -74,7 +100,7 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p) {
                 json[f.name] = DToC(p.*f.date);
                 break;
             case FieldKind::Number:
-                json[f.name] = p.*f.number;
+                json[f.name] = numberJson(f, p.*f.number);
                 break;
             case FieldKind::Logical:
                 json[f.name] = p.*f.logical;
@@ -82,6 +108,28 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p) {
         }
     }
     return json;
+}
+
+// A file name given in another encoding than UTF-8 is shown with replacement characters.
+constexpr auto kReplaceBadUtf8 = nlohmann::ordered_json::error_handler_t::replace;
+
+// The whole line in one write, so that lines of tools running side by side stay whole.
+bool writeLine(const std::string& line) {
+    std::cout.flush();
+    const char* data = line.data();
+    size_t left = line.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, data, left);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
 // Flushes standard output and gives `code`, or 1 with a message when the output did not all get
@@ -113,11 +161,14 @@ bool isDxfName(const std::string& file) {
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     CLI::App app{kDescription, "vistametra-report"};
+    app.formatter(WrappingFormatter(HelpColumns()));
     app.footer(std::string(kFooter) + kAnalysisJsonHelp + kFooterEnd);
     std::string projectFile;
     std::vector<std::string> sets;
     bool summary = false;
     bool json = false;
+    bool jsonLines = false;
+    bool version = false;
     bool analysis = false;
     std::string targetC;
     std::string saveFile;
@@ -127,6 +178,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         ->type_name("FIELD=VALUE");
     app.add_flag("--summary", summary, "print the three result lines (the default)");
     app.add_flag("--json", json, "print every field and result as one JSON object");
+    app.add_flag("--jsonl", jsonLines, "as --json, on one line");
     app.add_flag("--analysis", analysis,
                  "print the seat-by-seat sightline analysis (with --json: under \"analysis\"; "
                  "with -o: as pages after the report's)");
@@ -141,6 +193,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                    "a page, suffixes _0001, _0002...); or .dxf: the section and the plan for "
                    "CAD, at 1:1 in metres")
         ->type_name("FILE");
+    app.add_flag("--version", version, "print the version and end");
 
     try {
         app.parse(argc, argv);
@@ -151,6 +204,11 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         std::cerr << "vistametra-report: " << e.what() << " (see --help)\n";
         return 2;
     }
+    if (version) {
+        std::cout << VersionLine("vistametra-report") << "\n";
+        return finishOutput(0);
+    }
+    json = json || jsonLines;
     for (const char* name : {"PROJECT.qtv", "--save", "--output"}) {
         const CLI::Option* option = app.get_option(name);
         if (option->count() > 0 && option->as<std::string>().empty()) {
@@ -268,11 +326,17 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm));
     }
     if (json) {
-        nlohmann::ordered_json out = projectJson(p);
+        nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
             out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm));
         }
-        std::cout << out.dump(2) << "\n";
+        if (jsonLines) {
+            if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {
+                return finishOutput(1);
+            }
+            return finishOutput(0);
+        }
+        std::cout << out.dump(2, ' ', false, kReplaceBadUtf8) << "\n";
     }
     return finishOutput(0);
 }

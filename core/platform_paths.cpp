@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -83,11 +84,23 @@ std::string projectFolder() {
             return folder;
         }
     }
-    const std::string docs = documentsFolder();
-    const std::string folder = docs + "/Vistametra";
-    mkdir(docs.c_str(), 0755);
-    mkdir(folder.c_str(), 0755);
-    return folder + "/";
+    return documentsFolder() + "/Vistametra/";
+}
+
+bool ensureFolder(const std::string& folder) {
+    std::string path;
+    size_t start = 0;
+    while (start < folder.size()) {
+        const size_t slash = folder.find('/', start);
+        const size_t end = slash == std::string::npos ? folder.size() : slash;
+        path = folder.substr(0, end);
+        if (!path.empty() && mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+            return false;
+        }
+        start = end + 1;
+    }
+    struct stat info{};
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string logFolder() {

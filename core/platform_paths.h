@@ -10,8 +10,13 @@ std::string programFile();
 
 // The folder that projects are saved in, ending in "/": the program's folder when the user can
 // write there and it is not a system folder (/usr, /opt...: an installed copy), else a folder
-// "Vistametra" in the user's documents folder, created when missing.
+// "Vistametra" in the user's documents folder. That folder may not exist yet: whoever saves into
+// it creates it first (ensureFolder), so that a run that saves nothing leaves no trace.
 std::string projectFolder();
+
+// Creates the folder and its missing parents (mode 0755 less the umask). True when the folder
+// exists afterwards; false with errno set when it cannot be made.
+bool ensureFolder(const std::string& folder);
 
 // The user's documents folder (XDG_DOCUMENTS_DIR, ~/.config/user-dirs.dirs, else ~/Documents),
 // without a trailing "/".

@@ -5,8 +5,12 @@
 
 namespace vm {
 
+// The program's version number; QTV_VERSAO carries it as characters 12 to 15 and the package and
+// --version use it too (the build checks that CMake's project version agrees).
+inline constexpr const char* kVersaoPrograma = "1.05";
+
 struct ProgramValues {
-    std::string QTV_VERSAO = "Vistametra 1.05";  // the version is characters 12 to 15
+    std::string QTV_VERSAO = std::string("Vistametra ") + kVersaoPrograma;  // the version is characters 12 to 15
     std::string QTV_DATA = "10/01/2016";
     std::string cAutoria;
     std::string cSobre = " ";

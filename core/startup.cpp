@@ -58,7 +58,7 @@ DadosProjeto& projeto() {
 
 void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
     ProgramValues& values = programValues();
-    values.QTV_VERSAO = "Vistametra 1.05";
+    values.QTV_VERSAO = std::string("Vistametra ") + kVersaoPrograma;
     values.QTV_DATA = "10/01/2016";
     values.cAutoria = defaultAutoria();
     values.cSobre = " ";

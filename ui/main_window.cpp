@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/calculo.h"
+#include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/startup.h"
@@ -252,6 +253,8 @@ void SalvarArquivo() {
     confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
+    // An installed copy's documents folder is made by its first save.
+    ensureFolder(programValues().DirPdf);
     if (MemoWrit(file, TextoProjeto(p))) {
         MsgInfo("Arquivo salvado com sucesso.", "Salvar arquivo");
     } else {

@@ -260,6 +260,92 @@ TEST_F(ReportTool, OpensSavesAndRefusesFiles) {
     EXPECT_FALSE(unwritable.err.empty());
 }
 
+TEST_F(ReportTool, VersionAndHelpThatFitsTheTerminal) {
+    const ToolRun version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "vistametra-report 1.05\n");
+    EXPECT_EQ(version.err, "");
+    // Not a terminal: $COLUMNS gives the width, 80 without it.
+    for (const auto& [columns, width] : {std::pair{"COLUMNS=60", 60u}, {"COLUMNS=100", 100u},
+                                         {"COLUMNS", 80u}}) {
+        const ToolRun help = run({"--help"}, {columns});
+        ASSERT_EQ(help.exitCode, 0) << columns;
+        std::istringstream lines(help.out);
+        std::string line;
+        size_t widest = 0, count = 0;
+        while (std::getline(lines, line)) {
+            // The width counts characters: "ã" is one column but two bytes.
+            size_t columnsUsed = 0;
+            for (unsigned char c : line) {
+                columnsUsed += (c & 0xC0) != 0x80;
+            }
+            widest = std::max(widest, columnsUsed);
+            ++count;
+        }
+        EXPECT_LE(widest, width) << columns;
+        EXPECT_GT(widest, width - 15) << columns;  // wrapped to the width, not far below it
+        EXPECT_NE(help.out.find("--jsonl"), std::string::npos);
+        EXPECT_NE(help.out.find("nTelaG"), std::string::npos);
+    }
+}
+
+// A run from cron or ssh: no XDG_RUNTIME_DIR, a home of its own.
+TEST_F(ReportTool, QuietOnSuccessOneLineWithTheReasonOnFailure) {
+    const fs::path home = m_dir / "home";
+    fs::create_directory(home);
+    const std::vector<std::string> env = {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME",
+                                          "XDG_DOCUMENTS_DIR", "HOME=" + home.string()};
+    const ToolRun ok = run({"-o", "relat\xc3\xb3rio.pdf", "--save", "sala.qtv"}, env);
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.err, "");
+    EXPECT_TRUE(fs::exists(m_dir / "relat\xc3\xb3rio.pdf"));
+    // Nothing was saved in the documents folder, so none was made.
+    EXPECT_TRUE(fs::is_empty(home)) << fs::directory_iterator(home)->path();
+
+    const struct {
+        std::vector<std::string> args;
+        const char* names;  // the file, or for pages the folder
+        const char* reason;
+    } failures[] = {
+        {{"-o", "sem/pasta/x.pdf"}, "sem/pasta/x.pdf", "No such file or directory"},
+        {{"-o", "sem/pasta/x.png"}, "sem/pasta/", "No such file or directory"},
+        {{"sem-arquivo.qtv"}, "sem-arquivo.qtv", "No such file or directory"},
+    };
+    for (const auto& f : failures) {
+        const ToolRun r = run(f.args, env);
+        EXPECT_EQ(r.exitCode, 1) << f.args.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(f.reason), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(f.names), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ReportTool, JsonCountsAreIntegersAndLinesAreWhole) {
+    const auto j = nlohmann::json::parse(run({"--json"}).out);
+    for (const char* count : {"nNumeroFilas", "nImagemLargura", "nImagemAltura", "nAspecto"}) {
+        EXPECT_TRUE(j[count].is_number_integer()) << count << " " << j[count];
+    }
+    EXPECT_EQ(j["nImagemLargura"], 1280);
+    EXPECT_TRUE(j["nLargura"].is_number_float());
+    EXPECT_FALSE(j.contains("file"));
+    // A count that is not whole keeps its fraction rather than losing it.
+    EXPECT_EQ(nlohmann::json::parse(run({"--set", "nNumeroFilas=7.5", "--json"}).out)
+                  ["nNumeroFilas"],
+              7.5);
+
+    ASSERT_EQ(run({"--set", "cProjeto=Sala", "--save", "Sala de Reuni\xc3\xa3o.qtv"}).exitCode, 0);
+    const ToolRun lines = run({"Sala de Reuni\xc3\xa3o.qtv", "--jsonl", "--analysis"});
+    ASSERT_EQ(lines.exitCode, 0) << lines.err;
+    ASSERT_FALSE(lines.out.empty());
+    EXPECT_EQ(lines.out.find('\n'), lines.out.size() - 1);  // one line, ended
+    const auto line = nlohmann::json::parse(lines.out);
+    EXPECT_EQ(line["file"], "Sala de Reuni\xc3\xa3o.qtv");
+    EXPECT_EQ(line["cProjeto"], "Sala");
+    EXPECT_TRUE(line.contains("analysis"));
+    auto pretty = nlohmann::json::parse(run({"Sala de Reuni\xc3\xa3o.qtv", "--json", "--analysis"}).out);
+    EXPECT_EQ(line, pretty);
+}
+
 }  // namespace
 
 namespace {

@@ -24,10 +24,19 @@ void ToolProcessTest::TearDown() {
     fs::remove_all(m_dir);
 }
 
-ToolRun ToolProcessTest::run(const std::vector<std::string>& args) {
+ToolRun ToolProcessTest::run(const std::vector<std::string>& args,
+                             const std::vector<std::string>& environment) {
     const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
     const pid_t child = fork();
     if (child == 0) {
+        for (const std::string& change : environment) {
+            const auto eq = change.find('=');
+            if (eq == std::string::npos) {
+                unsetenv(change.c_str());
+            } else {
+                setenv(change.substr(0, eq).c_str(), change.substr(eq + 1).c_str(), 1);
+            }
+        }
         std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;

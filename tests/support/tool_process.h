@@ -24,7 +24,9 @@ protected:
     void TearDown() override;
 
     // Runs the built vistametra-report with the arguments, in m_dir, and waits for its end.
-    ToolRun run(const std::vector<std::string>& args);
+    // `environment` changes the tool's environment: "NAME=VALUE" sets a variable, "NAME" removes it.
+    ToolRun run(const std::vector<std::string>& args,
+                const std::vector<std::string>& environment = {});
 
     std::filesystem::path m_dir;  // the tool's current folder, removed after the test
     // Variables set in the tool's environment, e.g. {"LC_ALL", "pt_BR.UTF-8"}.
