@@ -2,5 +2,5 @@
 #include "app/program_start.h"
 
 int main(int argc, char** argv) {
-    return vm::RunProgram(argc, argv);
+    return vm::RunProgram(argc, argv, {.readCommandLine = true});
 }

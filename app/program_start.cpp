@@ -1,7 +1,11 @@
 #include "app/program_start.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
 
+#include "app/command_line.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/single_instance.h"
@@ -36,17 +40,80 @@ void askDefaultPrinter() {
     }
 }
 
+const char* const kProgramDescription =
+    "vistametra: sizes the projection screen of an auditorium or meeting room. A project file "
+    "named on the command line is opened right after start-up, as Arquivo > Abrir opens it; "
+    "while the program runs, a second start says \"Program Already Running\" and opens "
+    "nothing.\n";
+
+void describeCommandLine(CLI::App& app, std::string& file, bool& version) {
+    app.formatter(WrappingFormatter(HelpColumns()));
+    app.add_option("PROJECT.qtv", file, "project file to open");
+    app.add_flag("--version", version, "print the version and end");
+    app.footer(
+        "Qt's own options (-platform, -display...) are accepted as well. "
+        "See also vistametra-report(1).\n");
+}
+
+// --version and --help answer before the application object exists, so that they work without
+// a display. Returns the exit code when the process is to end, else -1.
+int answerWithoutWindow(int argc, char** argv) {
+    std::string file;
+    bool version = false;
+    CLI::App app{kProgramDescription, "vistametra"};
+    describeCommandLine(app, file, version);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << VersionLine("vistametra") << std::endl;
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << app.help() << std::flush;
+            return 0;
+        }
+    }
+    return -1;
+}
+
+// The arguments that Qt has left: at most one project file. Returns false after saying why.
+bool readFileArgument(int argc, char** argv, std::string& file) {
+    bool version = false;
+    CLI::App app{kProgramDescription, "vistametra"};
+    describeCommandLine(app, file, version);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "vistametra: " << e.what() << " (see --help)" << std::endl;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv, const ProgramStart& options) {
+    if (options.readCommandLine) {
+        if (const int code = answerWithoutWindow(argc, argv); code >= 0) {
+            return code;
+        }
+    }
     ErrorSys();
     FontConfigPreload fonts;
     QApplication app(argc, argv);
     fonts.wait();
-    if (options.afterApplication) {
-        options.afterApplication();
+    ProgramStart start = options;
+    if (options.readCommandLine) {
+        std::string file;
+        if (!readFileArgument(argc, argv, file)) {
+            return 2;
+        }
+        // A path is kept as the file system's bytes, as the file dialog gives it.
+        start.fileToOpen = file;
     }
-    return StartProgram(options);
+    if (start.afterApplication) {
+        start.afterApplication();
+    }
+    return StartProgram(start);
 }
 
 int StartProgram(const ProgramStart& options) {
@@ -79,6 +146,13 @@ int StartProgram(const ProgramStart& options) {
     };
     mainWindowProcedures().getDefaultPrinter = GetDefaultPrinter;
     mainWindowProcedures().previewToFront = BringPreviewForward;
+    if (!options.fileToOpen.empty()) {
+        mainWindowProcedures().afterStart = [file = options.fileToOpen] {
+            AbrirProjeto(file);
+        };
+    } else {
+        mainWindowProcedures().afterStart = {};
+    }
     if (options.checkForUpdates) {
         mainWindowProcedures().update = [](bool manual) { Update(manual); };
     } else {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace vm {
 
@@ -12,10 +13,15 @@ struct ProgramStart {
     bool checkForUpdates = true;
     // Runs once the application object exists, before anything else of the program.
     std::function<void()> afterApplication;
+    // The command line is the program's own: --version, --help and a project file to open; off,
+    // the arguments go to Qt alone.
+    bool readCommandLine = false;
+    // A project file to open once the main window has started, as "&Abrir" opens it.
+    std::string fileToOpen;
 };
 
 // The whole program: the error handler, the application object, then StartProgram. Returns the
-// process's exit code.
+// process's exit code: 0, or 2 for a bad command line (readCommandLine).
 int RunProgram(int argc, char** argv, const ProgramStart& options = {});
 
 // Start-up once the application object exists. Returns the process's exit code; the main

@@ -99,7 +99,7 @@ bool ensureFolder(const std::string& folder) {
         }
         start = end + 1;
     }
-    struct stat info{};
+    struct stat info {};
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 

@@ -10,7 +10,8 @@ namespace vm {
 inline constexpr const char* kVersaoPrograma = "1.05";
 
 struct ProgramValues {
-    std::string QTV_VERSAO = std::string("Vistametra ") + kVersaoPrograma;  // the version is characters 12 to 15
+    std::string QTV_VERSAO =
+        std::string("Vistametra ") + kVersaoPrograma;  // the version is characters 12 to 15
     std::string QTV_DATA = "10/01/2016";
     std::string cAutoria;
     std::string cSobre = " ";

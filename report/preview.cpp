@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/atomic_file.h"
 #include "core/dados_projeto.h"
@@ -36,6 +38,7 @@
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
+#include "ui/window_frame_hints.h"
 
 // The tool-button bitmaps and the magnifier cursor are Qt resources of their own.
 static void InitPreviewResources() {
@@ -135,6 +138,40 @@ void ResizeForm(const char* form, int col, int outerWidth, int outerHeight) {
     window->move(col, window->pos().y());
 }
 
+// Calls `zoom` for every press of the keypad's "*" key in one of the watched windows.
+class KeypadZoomFilter final : public QObject {
+public:
+    explicit KeypadZoomFilter(std::function<void()> zoom) : m_zoom(std::move(zoom)) {}
+    void Watch(std::initializer_list<QWidget*> windows) {
+        for (QWidget* window : windows) {
+            m_windows.emplace_back(window);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Asterisk || !(key->modifiers() & Qt::KeypadModifier)) {
+            return false;
+        }
+        QWidget* window = static_cast<QWidget*>(watched)->window();
+        for (const QPointer<QWidget>& w : m_windows) {
+            if (w == window && window->isEnabled()) {
+                m_zoom();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_zoom;
+    std::vector<QPointer<QWidget>> m_windows;
+};
+
 class PreviewSession {
 public:
     explicit PreviewSession(PrintJob& job);
@@ -190,6 +227,9 @@ private:
 
     // Receives the signals of the windows' shortcuts and controls; gone with the session.
     QObject m_guard;
+    // The keypad "*": a shortcut with the keypad modifier never fires under X11, so the key is
+    // taken from the key events of the preview's windows.
+    KeypadZoomFilter m_keypadZoom;
     QPointer<PreviewPageView> m_page;
     QPointer<PreviewThumbnailStrip> m_strip;
     QPointer<QWidget> m_waitBox;
@@ -198,7 +238,11 @@ private:
 };
 
 PreviewSession::PreviewSession(PrintJob& job)
-    : m_job(job), m_project(projeto()), m_metrics(CurrentMetrics()), m_pageCount(job.nPageFiles) {
+    : m_job(job),
+      m_project(projeto()),
+      m_metrics(CurrentMetrics()),
+      m_pageCount(job.nPageFiles),
+      m_keypadZoom([this] { Guarded([this] { ZoomFromClick(); }); }) {
     m_job.nCollate = 0;  // the print dialog's "Ordenar Cópias" starts unticked
     m_view.horzSizeMm = job.device.horzSizeMm;
     m_view.vertSizeMm = job.device.vertSizeMm;
@@ -238,6 +282,9 @@ void PreviewSession::Run() {
     m_strip = new PreviewThumbnailStrip(toQt(m_job.Message(28)), preview);
     m_strip->setFixedSize(ClientSizeForOuter(kStripWidth, m_previewHeight, true));
     m_strip->move(kStripColumn, preview->pos().y());
+    // Like the preview and its bar, the strip has no caption boxes: it goes with the thumbnail
+    // button.
+    SetFrameFunctions(m_strip, {});
     m_strip->onPageClicked = [this](int page) {
         m_thumbsFollow = false;
         GoTo(page);
@@ -253,8 +300,11 @@ void PreviewSession::Run() {
         new PreviewPrintDialog(m_job, m_pageCount, m_job.nCopies, m_job.nCollate, MainFormWidget());
     m_goToDialog = new PreviewGoToDialog(m_job, m_pageCount, MainFormWidget());
 
+    m_keypadZoom.Watch({preview, FormWidget(kBarForm), m_strip});
+    qApp->installEventFilter(&m_keypadZoom);
     ShowPage();
     DoMethod(kPreviewForm, "activate");  // its on-init activates the navigation bar
+    qApp->removeEventFilter(&m_keypadZoom);
 
     if (!m_filesDeleted) {
         // The windows went without the preview's own close (the program is ending).
@@ -353,7 +403,6 @@ void PreviewSession::AddKeys(QWidget* window) {
     add(QKeySequence(Qt::Key_Escape), [this] { Close(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_C), [this] { Close(); });
     add(QKeySequence(Qt::ALT | Qt::Key_F4), [this] { Close(); });
-    add(QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk), [this] { ZoomFromClick(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Save(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_T), [this] { Button("thumbswitch")->click(); });
 }
@@ -503,6 +552,7 @@ void PreviewSession::SwitchThumbnails(bool on) {
         ResizeForm(kPreviewForm, kPreviewColumnThumbs, kPreviewWidthThumbs, m_previewHeight);
         ShowPage();
         m_strip->show();
+        SetFrameFunctions(m_strip, {});
         m_thumbShown = 0;  // bring the current page's thumbnail into view
         FollowStrip();
     } else {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/platform_paths.h"
+
 #ifdef VM_HAVE_LIBDW
 #include <dwarf.h>
 #include <elfutils/libdw.h>
@@ -73,6 +75,27 @@ char* debugInfoPath = nullptr;
 const Dwfl_Callbacks kCallbacks = {dwfl_linux_proc_find_elf, dwfl_build_id_find_debuginfo, nullptr,
                                    &debugInfoPath};
 
+// The folders searched for debug files: the system's, and the lib/debug of the prefix the program
+// is installed under (PREFIX/bin/vistametra), so that a copy unpacked or installed elsewhere with
+// its debug package finds that package's files too.
+void setDebugInfoPath() {
+    static std::string path;
+    if (!path.empty()) {
+        return;
+    }
+    path = ":.debug:/usr/lib/debug";
+    const std::string exe = programFile();
+    const auto bin = exe.rfind('/');
+    const auto prefix = bin == std::string::npos ? std::string::npos : exe.rfind('/', bin - 1);
+    if (prefix != std::string::npos && prefix > 0) {
+        const std::string own = exe.substr(0, prefix) + "/lib/debug";
+        if (own != "/usr/lib/debug") {
+            path += ":" + own;
+        }
+    }
+    debugInfoPath = path.data();
+}
+
 // The DIE that carries a function's name: an inlined or out-of-line copy points at its abstract
 // origin, a definition outside its class at its declaration.
 Dwarf_Die declarationOf(Dwarf_Die* die) {
@@ -123,7 +146,9 @@ std::string dieName(Dwarf_Die* die) {
 
 class Symbolizer {
 public:
-    Symbolizer() : m_dwfl(dwfl_begin(&kCallbacks)) {
+    Symbolizer() {
+        setDebugInfoPath();
+        m_dwfl = dwfl_begin(&kCallbacks);
         if (m_dwfl == nullptr) {
             return;
         }

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "core/date.h"
@@ -36,6 +37,7 @@
 #include "ui/platform_texts.h"
 #include "ui/qt_text.h"
 #include "ui/text_box.h"
+#include "ui/window_frame_hints.h"
 
 namespace vm {
 
@@ -66,27 +68,41 @@ QColor toColor(const Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
-void setTextColor(QWidget* widget, const std::optional<Rgb>& color) {
-    if (!color) {
-        return;
-    }
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, toColor(*color));
-    palette.setColor(QPalette::ButtonText, toColor(*color));
-    palette.setColor(QPalette::Text, toColor(*color));
-    widget->setPalette(palette);
+// Black or white, whichever stands out more against the colour (WCAG relative luminance: the
+// two contrast ratios are equal at a luminance of about 0.18).
+QColor readableOn(const QColor& background) {
+    const auto channel = [](double c) {
+        c /= 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double luminance = 0.2126 * channel(background.red()) +
+                             0.7152 * channel(background.green()) +
+                             0.0722 * channel(background.blue());
+    return luminance > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
-void setBackground(QWidget* widget, const std::optional<Rgb>& color) {
-    if (!color) {
+// The text colour given, or none. Where a background colour is given, the text gets a colour too
+// (the one given, else black or white to suit the background), so that a desktop's dark palette,
+// whose text is light, does not put light text on the light background the window asks for.
+void setColours(QWidget* widget, const std::optional<Rgb>& text,
+                const std::optional<Rgb>& background) {
+    if (!text && !background) {
         return;
     }
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, toColor(*color));
-    // Buttons (radio options, check boxes) fill their background with the Button role.
-    palette.setColor(widget->backgroundRole(), toColor(*color));
+    if (background) {
+        palette.setColor(QPalette::Window, toColor(*background));
+        // Buttons (radio options, check boxes) fill their background with the Button role.
+        palette.setColor(widget->backgroundRole(), toColor(*background));
+        widget->setAutoFillBackground(true);
+    }
+    const QColor ink = text ? toColor(*text) : readableOn(toColor(*background));
+    palette.setColor(QPalette::WindowText, ink);
+    palette.setColor(QPalette::ButtonText, ink);
+    if (text) {
+        palette.setColor(QPalette::Text, ink);
+    }
     widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
 }
 
 std::string displayText(const FormValue& value) {
@@ -197,6 +213,8 @@ struct Form {
     Callback onInit;
     Callback onRelease;
     std::function<bool()> onInteractiveClose;
+    FrameFunctions frame;
+    bool limitedFrame = false;  // some caption box or the resizing is not wanted
     QFont font;
     std::vector<std::shared_ptr<Control>> controls;
     QEventLoop* loop = nullptr;
@@ -332,6 +350,7 @@ public:
     void destroyForm(const std::shared_ptr<Form>& form);
     void releaseAll();
     static void focusFirstControl(Form& form);
+    static void showForm(Form& form);
 
 private:
     std::vector<std::shared_ptr<Form>> m_forms;
@@ -410,6 +429,11 @@ void Layer::defineWindow(const WindowDef& def) {
     form->onInit = def.onInit;
     form->onRelease = def.onRelease;
     form->onInteractiveClose = def.onInteractiveClose;
+    form->frame = {.minimize = def.canMinimize,
+                   .maximize = def.canMaximize,
+                   .close = def.systemMenu,
+                   .resize = def.sizable};
+    form->limitedFrame = !(def.canMinimize && def.canMaximize && def.systemMenu && def.sizable);
     form->font = QFont(toQt(def.fontName.empty() ? settings().fontName : def.fontName),
                        def.fontSize > 0 ? def.fontSize : settings().fontSize);
 
@@ -432,7 +456,7 @@ void Layer::defineWindow(const WindowDef& def) {
     window->setWindowTitle(toQt(def.title));
     window->setFont(form->font);
     window->setWindowIcon(iconFromName(def.icon.empty() ? settings().icon : def.icon));
-    setBackground(window, def.backColor);
+    setColours(window, std::nullopt, def.backColor);
 
     auto* content = new QWidget(window);
     content->setObjectName(toQt(def.name) + QStringLiteral("_client"));
@@ -760,6 +784,18 @@ void Layer::center(Form& form) {
                  whole.y() + (work.height() - outer.height()) / 2);
 }
 
+// A window manager takes the frame's functions from the window when it maps it: they are set
+// before the window is shown, and again after, should the toolkit have set its own meanwhile.
+void Layer::showForm(Form& form) {
+    if (form.limitedFrame) {
+        SetFrameFunctions(form.window, form.frame);
+    }
+    form.window->show();
+    if (form.limitedFrame) {
+        SetFrameFunctions(form.window, form.frame);
+    }
+}
+
 void Layer::focusFirstControl(Form& form) {
     QWidget* focused = form.window->focusWidget();
     if (focused != nullptr && focused != form.window && form.content->isAncestorOf(focused)) {
@@ -801,7 +837,7 @@ void Layer::activate(const std::string& formName) {
     }
 
     form->state = FormState::Active;
-    form->window->show();
+    showForm(*form);
     form->window->raise();
     form->window->activateWindow();
     if (form->onInit) {
@@ -948,7 +984,7 @@ void Layer::doFormMethod(const std::string& formName, const std::string& method)
     if (name == "center") {
         center(*form);
     } else if (name == "show") {
-        form->window->show();
+        showForm(*form);
     } else if (name == "hide") {
         form->window->hide();
     } else if (name == "setfocus") {
@@ -1067,10 +1103,7 @@ void DefineLabel(const LabelDef& def) {
         QFont font = fontFrom(form.font, def.fontName, def.fontSize);
         font.setBold(def.bold);
         label->setFont(font);
-        setTextColor(label, def.fontColor);
-        if (!def.transparent) {
-            setBackground(label, def.backColor);
-        }
+        setColours(label, def.fontColor, def.transparent ? std::nullopt : def.backColor);
         layer().placeWidget(form, *control, label, def.col, def.row, def.width, def.height, "");
     });
 }
@@ -1128,7 +1161,7 @@ void BeginFrame(const FrameDef& def) {
         Form& form = *layer().definingForm();
         auto* frame = new QGroupBox(toQt(def.caption), form.content);
         frame->setFocusPolicy(Qt::NoFocus);
-        setTextColor(frame, def.fontColor);
+        setColours(frame, def.fontColor, std::nullopt);
         layer().placeWidget(form, *control, frame, def.col, def.row, def.width, def.height, "");
     });
 }
@@ -1157,7 +1190,7 @@ void DefineRadioGroup(const RadioGroupDef& def) {
             if (!def.tooltip.empty()) {
                 option->setToolTip(toQt(def.tooltip));
             }
-            setBackground(option, def.backColor);
+            setColours(option, std::nullopt, def.backColor);
             option->installEventFilter(form->window);
             group->addButton(option);
             const int index = static_cast<int>(i + 1);
@@ -1184,7 +1217,7 @@ void DefineCheckBox(const CheckBoxDef& def) {
         auto form = layer().definingForm();
         auto* box = new QCheckBox(toQt(def.caption), form->content);
         box->setChecked(def.value);
-        setTextColor(box, def.fontColor);
+        setColours(box, def.fontColor, std::nullopt);
         control->onChange = def.onChange;
         std::weak_ptr<Form> weakForm = form;
         std::weak_ptr<Control> weakControl = control;
@@ -1256,11 +1289,15 @@ void DefineMenuPopup(const std::string& caption) {
     });
 }
 
-void DefineMenuItem(const std::string& caption, Callback action) {
+void DefineMenuItem(const std::string& caption, Callback action, const std::string& shortcut) {
     defineOnGuiThread([&] {
         Form& form = layer().defining(caption);
         QAction* item = form.menus.empty() ? form.window->menuBar()->addAction(toQt(caption))
                                            : form.menus.back()->addAction(toQt(caption));
+        if (!shortcut.empty()) {
+            item->setShortcut(QKeySequence(toQt(shortcut), QKeySequence::PortableText));
+            item->setShortcutContext(Qt::WindowShortcut);
+        }
         std::weak_ptr<Form> weakForm = layer().definingForm();
         QObject::connect(item, &QAction::triggered, item, [weakForm, action] {
             auto f = weakForm.lock();

@@ -248,7 +248,8 @@ void DefineProgressBar(const ProgressBarDef& def);
 // Menu bar; "&" in a caption marks the next letter as the mnemonic.
 void DefineMainMenu();
 void DefineMenuPopup(const std::string& caption);
-void DefineMenuItem(const std::string& caption, Callback action);
+// `shortcut` ("Ctrl+O"; "" for none) works beside the mnemonic while the form is active.
+void DefineMenuItem(const std::string& caption, Callback action, const std::string& shortcut = "");
 void DefineSeparator();
 void EndMenuPopup();
 void EndMenu();

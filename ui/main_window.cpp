@@ -268,6 +268,10 @@ void AbrirArquivo() {
     if (file.empty()) {
         return;
     }
+    AbrirProjeto(file);
+}
+
+void AbrirProjeto(const std::string& file) {
     std::string motivo;
     const std::optional<std::string> texto = lerArquivo(file, &motivo);
     if (!texto) {
@@ -398,6 +402,9 @@ void DefinirJanelaPrincipal() {
                               mainWindowProcedures().update(false);
                           }
                           TelaRefresh();
+                          if (mainWindowProcedures().afterStart) {
+                              mainWindowProcedures().afterStart();
+                          }
                       },
                   .backColor = kWhite,
                   .kind = WindowKind::Main,
@@ -414,13 +421,18 @@ void DefinirJanelaPrincipal() {
         DadosReset(projeto());
         TelaRefresh();
     });
-    DefineMenuItem("&Abrir", [] { AbrirArquivo(); });
+    // The usual Ctrl keys of Linux programs work beside the menus' own letters.
+    DefineMenuItem(
+        "&Abrir", [] { AbrirArquivo(); }, "Ctrl+O");
     DefineSeparator();
-    DefineMenuItem("&Salvar", [] { SalvarArquivo(); });
+    DefineMenuItem(
+        "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
     DefineSeparator();
-    DefineMenuItem("&Imprimir", [] { SelPrinter(); });
+    DefineMenuItem(
+        "&Imprimir", [] { SelPrinter(); }, "Ctrl+P");
     DefineSeparator();
-    DefineMenuItem("&Sair", [] { DoMethod(kForm, "release"); });
+    DefineMenuItem(
+        "&Sair", [] { DoMethod(kForm, "release"); }, "Ctrl+Q");
     EndMenuPopup();
     DefineMenuPopup(cp("A&nálise"));
     DefineMenuItem("&Visibilidade dos Assentos", [] {

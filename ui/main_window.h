@@ -22,10 +22,14 @@ void HideTela();
 void CalcTelaAltura();
 void CalcImagemAltura();
 
-// "&Salvar" (the field being edited is committed first) and "&Abrir" (a file that cannot be read
-// or holds no project field is refused with a box, and the project stays as it was).
+// "&Salvar" (Ctrl+S; the field being edited is committed first) and "&Abrir" (Ctrl+O; a file
+// that cannot be read or holds no project field is refused with a box, and the project stays as
+// it was).
 void SalvarArquivo();
 void AbrirArquivo();
+// What "&Abrir" does with the file chosen, and start-up with a file named on the command line:
+// read it into the record (or refuse it with a box), then TelaRefresh.
+void AbrirProjeto(const std::string& file);
 
 // The About and Reference boxes, and their texts.
 void Sobre_Sistema();
@@ -46,6 +50,8 @@ struct MainWindowProcedures {
     std::function<bool()> previewToFront;
     std::function<void()> visibilidade;     // "&Visibilidade dos Assentos": opens its window
     std::function<void()> projetoAlterado;  // after each DadosRefresh and TelaRefresh
+    // Runs once the window's initialisation (update check, TelaRefresh) is done.
+    std::function<void()> afterStart;
 };
 MainWindowProcedures& mainWindowProcedures();
 

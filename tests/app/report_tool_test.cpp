@@ -266,8 +266,8 @@ TEST_F(ReportTool, VersionAndHelpThatFitsTheTerminal) {
     EXPECT_EQ(version.out, "vistametra-report 1.05\n");
     EXPECT_EQ(version.err, "");
     // Not a terminal: $COLUMNS gives the width, 80 without it.
-    for (const auto& [columns, width] : {std::pair{"COLUMNS=60", 60u}, {"COLUMNS=100", 100u},
-                                         {"COLUMNS", 80u}}) {
+    for (const auto& [columns, width] :
+         {std::pair{"COLUMNS=60", 60u}, {"COLUMNS=100", 100u}, {"COLUMNS", 80u}}) {
         const ToolRun help = run({"--help"}, {columns});
         ASSERT_EQ(help.exitCode, 0) << columns;
         std::istringstream lines(help.out);
@@ -293,8 +293,8 @@ TEST_F(ReportTool, VersionAndHelpThatFitsTheTerminal) {
 TEST_F(ReportTool, QuietOnSuccessOneLineWithTheReasonOnFailure) {
     const fs::path home = m_dir / "home";
     fs::create_directory(home);
-    const std::vector<std::string> env = {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME",
-                                          "XDG_DOCUMENTS_DIR", "HOME=" + home.string()};
+    const std::vector<std::string> env = {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DOCUMENTS_DIR",
+                                          "HOME=" + home.string()};
     const ToolRun ok = run({"-o", "relat\xc3\xb3rio.pdf", "--save", "sala.qtv"}, env);
     EXPECT_EQ(ok.exitCode, 0);
     EXPECT_EQ(ok.err, "");
@@ -329,9 +329,9 @@ TEST_F(ReportTool, JsonCountsAreIntegersAndLinesAreWhole) {
     EXPECT_TRUE(j["nLargura"].is_number_float());
     EXPECT_FALSE(j.contains("file"));
     // A count that is not whole keeps its fraction rather than losing it.
-    EXPECT_EQ(nlohmann::json::parse(run({"--set", "nNumeroFilas=7.5", "--json"}).out)
-                  ["nNumeroFilas"],
-              7.5);
+    EXPECT_EQ(
+        nlohmann::json::parse(run({"--set", "nNumeroFilas=7.5", "--json"}).out)["nNumeroFilas"],
+        7.5);
 
     ASSERT_EQ(run({"--set", "cProjeto=Sala", "--save", "Sala de Reuni\xc3\xa3o.qtv"}).exitCode, 0);
     const ToolRun lines = run({"Sala de Reuni\xc3\xa3o.qtv", "--jsonl", "--analysis"});
@@ -342,7 +342,8 @@ TEST_F(ReportTool, JsonCountsAreIntegersAndLinesAreWhole) {
     EXPECT_EQ(line["file"], "Sala de Reuni\xc3\xa3o.qtv");
     EXPECT_EQ(line["cProjeto"], "Sala");
     EXPECT_TRUE(line.contains("analysis"));
-    auto pretty = nlohmann::json::parse(run({"Sala de Reuni\xc3\xa3o.qtv", "--json", "--analysis"}).out);
+    auto pretty =
+        nlohmann::json::parse(run({"Sala de Reuni\xc3\xa3o.qtv", "--json", "--analysis"}).out);
     EXPECT_EQ(line, pretty);
 }
 

@@ -24,7 +24,8 @@ protected:
     void TearDown() override;
 
     // Runs the built vistametra-report with the arguments, in m_dir, and waits for its end.
-    // `environment` changes the tool's environment: "NAME=VALUE" sets a variable, "NAME" removes it.
+    // `environment` changes the tool's environment: "NAME=VALUE" sets a variable, "NAME" removes
+    // it.
     ToolRun run(const std::vector<std::string>& args,
                 const std::vector<std::string>& environment = {});
 

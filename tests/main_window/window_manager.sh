@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The program under a real window manager (openbox) in the X server this script is given:
+# "vistametra FILE.qtv" opens that project (Ctrl+S then saves it); Ctrl+P opens the report's
+# preview, whose windows belong to the main window (WM_TRANSIENT_FOR) and carry no caption boxes;
+# a click on the main window leaves the preview above it; the keypad "*" zooms the page and
+# zooms it back; Ctrl+Q ends the program with exit code 0.
+# Usage: window_manager.sh VISTAMETRA VISTAMETRA-REPORT [PICTURE-FOLDER]
+set -u
+program=$1 tool=$2 pictures=${3:-}
+export QT_QPA_PLATFORM=xcb
+if ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
+    echo "SKIPPED: openbox and xprop (x11-utils) are needed"
+    exit 77
+fi
+# The update check at start-up fails at once without a network (a namespace of its own).
+if ! unshare -n true 2>/dev/null; then
+    echo "SKIPPED: cannot start the program without a network (unshare -n needs root)"
+    exit 77
+fi
+work=$(mktemp -d)
+wm="" app=""
+fail() {
+    echo "FAIL: $1"
+    cat "$work/program.log" 2>/dev/null
+    xwininfo -root -children 2>/dev/null | grep '"' || true
+    exit 1
+}
+trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
+export HOME="$work/home"
+mkdir -p "$HOME" "$work/bin"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 & wm=$!
+for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+
+wait_window() {  # NAME-REGEX [TENTHS] -> the first visible window id
+    local id=""
+    for _ in $(seq "${2:-100}"); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
+stacking() { xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2; }
+position_in_stack() {  # ID -> its place from the bottom
+    local i=0 w
+    for w in $(stacking); do
+        i=$((i + 1))
+        [ $((w)) -eq $(($1)) ] && { echo $i; return; }
+    done
+    echo 0
+}
+allowed() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS; }
+no_caption_boxes() {  # ID NAME
+    local actions
+    actions=$(allowed "$1")
+    [[ $actions == *_NET_WM_ACTION_MOVE* ]] || fail "$2: the window manager does not manage it: $actions"
+    for box in CLOSE MINIMIZE MAXIMIZE_HORZ; do
+        [[ $actions == *_NET_WM_ACTION_$box* ]] && fail "$2 offers $box: $actions"
+    done
+}
+transient_of_main() {  # ID NAME
+    local owner
+    owner=$(xprop -id "$1" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
+    [ -n "$owner" ] || fail "$2 has no WM_TRANSIENT_FOR"
+    [ $((owner)) -eq $((main)) ] || fail "$2 belongs to $owner, not to the main window $main"
+}
+
+# The program runs from a folder of its own, where it saves projects.
+cp "$program" "$work/bin/vistametra"
+"$tool" --set cProjeto=SALA_XVFB --set nNumeroFilas=12 --save "$work/Sala de Reunião.qtv" \
+    >/dev/null || fail "vistametra-report could not write the project"
+cd "$work"
+(exec unshare -n "$work/bin/vistametra" "$work/Sala de Reunião.qtv" >>"$work/program.log" 2>&1) &
+app=$!
+main=$(wait_window '^Vistametra$')
+[ -n "$main" ] || fail "the main window did not appear"
+xdotool windowmove --sync "$main" 0 0 >/dev/null 2>&1 || xdotool windowmove "$main" 0 0
+
+# The project given on the command line is the one in the window: Ctrl+S saves it. (The window
+# may show before its start-up has finished: the key is sent again until the box appears.)
+box=""
+for _ in 1 2 3 4 5; do
+    sleep 1
+    xdotool windowactivate --sync "$main" >/dev/null 2>&1
+    xdotool key --clearmodifiers ctrl+s
+    box=$(wait_window '^Salvar arquivo$' 20)
+    [ -n "$box" ] && break
+done
+[ -n "$box" ] || fail "Ctrl+S showed no confirmation"
+xdotool windowactivate --sync "$box" key Return >/dev/null 2>&1 || xdotool key Return
+saved="$work/bin/SALA_XVFB_Calculo_Tela.qtv"
+for _ in $(seq 30); do [ -s "$saved" ] && break; sleep 0.1; done
+grep -q '<Projeto>SALA_XVFB</Projeto>' "$saved" 2>/dev/null || fail "the opened project was not saved"
+grep -q '<NumeroFilas> 12</NumeroFilas>' "$saved" || fail "the saved rows: $(cat "$saved")"
+
+# Ctrl+P: the printer choice, then the report in the preview.
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+xdotool key --clearmodifiers ctrl+p
+printers=$(wait_window '^Selecione a Impressora$')
+[ -n "$printers" ] || fail "Ctrl+P showed no printer choice"
+xdotool windowactivate --sync "$printers" >/dev/null 2>&1
+xdotool key Return
+preview=$(wait_window '\[1/')
+[ -n "$preview" ] || fail "the preview did not open"
+bar=$(wait_window 'Visualiza')
+sleep 1
+transient_of_main "$preview" "the preview"
+no_caption_boxes "$preview" "the preview"
+[ -n "$bar" ] && { transient_of_main "$bar" "the navigation bar"; no_caption_boxes "$bar" "the navigation bar"; }
+
+# A click on the main window, left of the preview: the preview stays above it.
+xdotool mousemove --sync 60 200 click 1
+sleep 0.5
+[ "$(position_in_stack "$preview")" -gt "$(position_in_stack "$main")" ] ||
+    fail "the main window came above the preview: $(stacking)"
+[ -n "$pictures" ] && import -window root "$pictures/openbox-preview.png" 2>/dev/null
+
+# The keypad "*" zooms the page, a second press zooms it back.
+xdotool windowactivate --sync "$preview" >/dev/null 2>&1
+sleep 0.3
+import -window "$preview" "$work/page.png"
+xdotool key KP_Multiply
+sleep 0.5
+import -window "$preview" "$work/zoomed.png"
+xdotool key KP_Multiply
+sleep 0.5
+import -window "$preview" "$work/back.png"
+differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+differ "$work/page.png" "$work/zoomed.png" || fail "the keypad * did not zoom"
+differ "$work/page.png" "$work/back.png" && fail "a second keypad * did not zoom back"
+
+# The thumbnail strip (Ctrl+T) belongs to the main window too and has no caption boxes.
+xdotool key --clearmodifiers ctrl+t
+strip=$(wait_window '^Miniaturas$')
+[ -n "$strip" ] || fail "Ctrl+T showed no thumbnails"
+sleep 0.5
+transient_of_main "$strip" "the thumbnail strip"
+no_caption_boxes "$strip" "the thumbnail strip"
+[ -n "$pictures" ] && import -window root "$pictures/openbox-thumbnails.png" 2>/dev/null
+
+xdotool windowactivate --sync "$preview" >/dev/null 2>&1
+xdotool key Escape
+for _ in $(seq 30); do xdotool search --onlyvisible --name '\[1/' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+xdotool key --clearmodifiers ctrl+q
+wait $app; code=$?
+app=""
+[ $code -eq 0 ] || fail "Ctrl+Q ended the program with $code"
+echo "the project opened, the preview stayed above the main window, the keypad * zoomed, Ctrl+Q ended"

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The Debian packages as a user and a packager meet them. Builds the programs in Release
+# (BUILD, default build-release/), makes the packages with CPack, checks them with lintian,
+# appstreamcli, desktop-file-validate and man, unpacks the main package into a scratch root and
+# runs it from there: the tool's output, the bash completion, a fatal error whose log names our
+# functions, then the same error with the debug package beside it, which adds the line numbers.
+# Runs once from ./test (not under ctest): the Release build and lintian take a while.
+set -u
+src=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$src/build-release}
+jobs=${VM_JOBS:-2}
+work=$(mktemp -d /tmp/vm-package-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+step() { printf '%s (%ds)\n' "$*" "$SECONDS"; }
+
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+step "building the programs in Release"
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTAMETRA_TESTS=OFF \
+    -DVISTAMETRA_BENCH=OFF "${launcher[@]}" >"$work/configure.log" 2>&1 ||
+    { cat "$work/configure.log"; fail "the Release build does not configure"; }
+cmake --build "$build" -j"$jobs" >"$work/build.log" 2>&1 ||
+    { tail -n 40 "$work/build.log"; fail "the Release build fails"; }
+
+step "making the packages"
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1) ||
+    { cat "$work/cpack.log"; fail "cpack could not build the packages"; }
+deb=$(ls "$work"/pkg/vistametra_*.deb 2>/dev/null | head -n 1)
+ddeb=$(ls "$work"/pkg/vistametra-dbgsym_*.ddeb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no main .deb was written"
+[ -n "$ddeb" ] || fail "no vistametra-dbgsym .ddeb was written"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in libqt6widgets6 libqt6printsupport6 libqt6svg6 qt6-qpa-plugins fonts-liberation2 \
+           libcups2 libdw1 libc6 qt6-translations-l10n; do
+    [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
+done
+[ "$(dpkg-deb -f "$ddeb" Package)" = vistametra-dbgsym ] || fail "the debug package's name"
+
+step "lintian"
+# lintian knows .ddeb only by its contents: hand it the debug package under a .deb name.
+cp "$ddeb" "$work/vistametra-dbgsym.deb"
+lintian --no-tag-display-limit "$deb" "$work/vistametra-dbgsym.deb" >"$work/lintian.log" 2>&1
+if grep -E '^(E|W): ' "$work/lintian.log"; then
+    fail "lintian reports errors or warnings"
+fi
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root" || fail "the package does not unpack"
+for f in usr/bin/vistametra usr/bin/vistametra-report usr/share/applications/vistametra.desktop \
+         usr/share/icons/hicolor/48x48/apps/vistametra.png \
+         usr/share/icons/hicolor/scalable/apps/vistametra.svg \
+         usr/share/man/man1/vistametra.1.gz usr/share/man/man1/vistametra-report.1.gz \
+         usr/share/doc/vistametra/copyright usr/share/doc/vistametra/changelog.gz \
+         usr/share/mime/packages/vistametra.xml \
+         usr/share/metainfo/br.com.vistametra.vistametra.metainfo.xml \
+         usr/share/bash-completion/completions/vistametra-report; do
+    [ -e "$root/$f" ] || fail "the package lacks /$f"
+done
+
+# The main package carries no debug information; the debug package carries it by build id.
+for exe in vistametra vistametra-report; do
+    if readelf -S "$root/usr/bin/$exe" | grep -q '\.debug_'; then
+        fail "/usr/bin/$exe still carries debug sections"
+    fi
+    id=$(readelf -n "$root/usr/bin/$exe" | sed -n 's/.*Build ID: *//p')
+    [ -n "$id" ] || fail "/usr/bin/$exe has no build id"
+    dpkg-deb -c "$ddeb" 2>/dev/null | grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ||
+        fail "the debug package has no file for /usr/bin/$exe (build id $id)"
+done
+main_kb=$(( $(stat -c %s "$deb") / 1024 ))
+debug_kb=$(( $(stat -c %s "$ddeb") / 1024 ))
+echo "main package ${main_kb} KiB, debug package ${debug_kb} KiB"
+
+step "desktop entry, AppStream, manual pages"
+desktop-file-validate "$root/usr/share/applications/vistametra.desktop" || fail "desktop entry"
+grep -q '^Exec=vistametra %f$' "$root/usr/share/applications/vistametra.desktop" ||
+    fail "the desktop entry does not pass the file"
+grep -q '^MimeType=application/x-vistametra-project;$' "$root/usr/share/applications/vistametra.desktop" ||
+    fail "the desktop entry names no MIME type"
+appstreamcli validate --no-net "$root/usr/share/metainfo/br.com.vistametra.vistametra.metainfo.xml" ||
+    fail "appstreamcli refuses the metainfo"
+for page in vistametra vistametra-report; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man $page: $warnings"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null |
+        grep -q -- '--version' || fail "man $page does not describe --version"
+done
+
+step "the installed tool"
+summary=$("$root/usr/bin/vistametra-report" 2>"$work/err") || fail "the installed tool does not run"
+[ "$(echo "$summary" | head -n 1)" = 'L:  3.88 m    A:  2.43 m    D: 180.14"' ] ||
+    fail "the installed tool printed: $summary"
+[ ! -s "$work/err" ] || fail "the installed tool wrote on stderr: $(cat "$work/err")"
+[ "$("$root/usr/bin/vistametra-report" --version)" = "vistametra-report 1.05" ] || fail "--version"
+[ "$("$root/usr/bin/vistametra" --version)" = "vistametra 1.05" ] || fail "vistametra --version"
+
+completions=$(bash -c 'source "$1"; COMP_WORDS=(vistametra-report --set nNum); COMP_CWORD=2
+                       _vistametra_report; echo "${COMPREPLY[*]}"' _ \
+              "$root/usr/share/bash-completion/completions/vistametra-report")
+[ "$completions" = "nNumeroFilas=" ] || fail "bash completion of --set nNum gave: $completions"
+
+# An installed copy saves into the documents folder; a run that saves nothing does not make it.
+if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null; then
+    home="$work/home"
+    mkdir -p "$home"
+    chown nobody "$home"
+    chmod 755 "$work" "$root" "$root/usr" "$root/usr/bin"
+    runuser -u nobody -- env -u XDG_RUNTIME_DIR HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+        "$root/usr/bin/vistametra-report" --summary >/dev/null 2>"$work/err" ||
+        fail "the tool does not run as a user"
+    [ ! -s "$work/err" ] || fail "the tool wrote on stderr as a user: $(cat "$work/err")"
+    [ ! -e "$home/Documents" ] || fail "a run that saved nothing made $(ls -R "$home")"
+else
+    echo "(the documents-folder check needs root to run the copy as another user)"
+fi
+
+# A fatal error: the program cannot reach a display. Prints the error box's text, the same as
+# the log's, on stderr.
+called_from() {
+    local dir="$work/run-$1"
+    mkdir -p "$dir"
+    (cd "$dir" && env DISPLAY=:999 QT_QPA_PLATFORM=xcb "$root/usr/bin/vistametra" >/dev/null 2>stderr)
+    # The box's lines end in CR LF; each level once, in the order of the chain.
+    grep -ho 'Called from [^<]*' "$dir"/stderr "$dir"/*.htm 2>/dev/null | tr -d '\r' | awk '!seen[$0]++'
+}
+step "a fatal error without the debug package"
+chain=$(called_from plain)
+echo "$chain" | grep -q '^Called from vm::RunProgram(0)$' ||
+    fail "the chain does not name vm::RunProgram (line 0): $chain"
+echo "$chain" | grep -q '^Called from main(0)$' || fail "the chain does not name main: $chain"
+if echo "$chain" | grep -E '\?\?|\[vistametra\]|0x[0-9a-f]+'; then
+    fail "the chain has unnamed levels of our own: $chain"
+fi
+
+step "the same error with the debug package"
+dpkg-deb -x "$ddeb" "$root" || fail "the debug package does not unpack"
+chain=$(called_from debug)
+echo "$chain" | grep -Eq '^Called from vm::RunProgram\([1-9][0-9]*\)$' ||
+    fail "no line number for vm::RunProgram with the debug package: $chain"
+echo "$chain" | grep -Eq '^Called from main\([1-9][0-9]*\)$' ||
+    fail "no line number for main with the debug package: $chain"
+step "packages $(basename "$deb") and $(basename "$ddeb") pass"

@@ -1,0 +1,24 @@
+#pragma once
+// The frame a window manager gives a top-level window: which boxes its caption carries and what
+// the user may do to it. Qt tells the window manager which boxes to draw but, for a window
+// without minimise, maximise and close boxes, leaves every function allowed, and window managers
+// such as openbox then draw those boxes anyway.
+
+class QWidget;
+
+namespace vm {
+
+struct FrameFunctions {
+    bool minimize = false;
+    bool maximize = false;
+    bool close = false;
+    bool resize = false;
+};
+
+// Tells the window manager exactly which functions the window allows (moving always), so that it
+// draws no box for the others. Creates the native window when it does not exist yet; call it
+// before the window is first shown (and again after a change of its flags). Does nothing on a
+// platform other than X11.
+void SetFrameFunctions(QWidget* window, const FrameFunctions& functions);
+
+}  // namespace vm
