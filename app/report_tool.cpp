@@ -332,7 +332,9 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
         if (jsonLines) {
             if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {
-                return finishOutput(1);
+                std::cerr << "vistametra-report: cannot write the output: " << std::strerror(errno)
+                          << "\n";
+                return 1;
             }
             return finishOutput(0);
         }

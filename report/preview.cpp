@@ -285,6 +285,14 @@ void PreviewSession::Run() {
     // Like the preview and its bar, the strip has no caption boxes: it goes with the thumbnail
     // button.
     SetFrameFunctions(m_strip, {});
+    SetTransientFor(m_strip, MainFormWidget());
+    m_strip->onCloseRequested = [this] {
+        Guarded([this] {
+            if (QPushButton* thumbs = Button("thumbswitch"); thumbs && thumbs->isChecked()) {
+                thumbs->click();
+            }
+        });
+    };
     m_strip->onPageClicked = [this](int page) {
         m_thumbsFollow = false;
         GoTo(page);
@@ -553,6 +561,7 @@ void PreviewSession::SwitchThumbnails(bool on) {
         ShowPage();
         m_strip->show();
         SetFrameFunctions(m_strip, {});
+        SetTransientFor(m_strip, MainFormWidget());
         m_thumbShown = 0;  // bring the current page's thumbnail into view
         FollowStrip();
     } else {

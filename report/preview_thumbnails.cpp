@@ -1,5 +1,6 @@
 #include "report/preview_thumbnails.h"
 
+#include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -118,6 +119,15 @@ int PreviewThumbnailStrip::ScrollPosition() const {
 
 void PreviewThumbnailStrip::ScrollTo(int position) {
     m_area->verticalScrollBar()->setValue(position);
+}
+
+void PreviewThumbnailStrip::closeEvent(QCloseEvent* event) {
+    if (onCloseRequested && isVisible()) {
+        event->ignore();
+        onCloseRequested();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 QWidget* MakeWaitBox(const QString& text, QWidget* parent) {

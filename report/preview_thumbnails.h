@@ -28,11 +28,17 @@ public:
 
     // Called with the page number of a clicked picture.
     std::function<void(int)> onPageClicked;
+    // Called instead of closing when the window manager's close box or key asks the strip to
+    // close (some window managers give every window one): the thumbnails are switched off.
+    std::function<void()> onCloseRequested;
 
     // The vertical scroll range of the strip and its position.
     int ScrollMaximum() const;
     int ScrollPosition() const;
     void ScrollTo(int position);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QScrollArea* m_area = nullptr;

@@ -784,16 +784,21 @@ void Layer::center(Form& form) {
                  whole.y() + (work.height() - outer.height()) / 2);
 }
 
-// A window manager takes the frame's functions from the window when it maps it: they are set
-// before the window is shown, and again after, should the toolkit have set its own meanwhile.
+// A window manager takes the frame's functions and the owner from the window when it maps it:
+// they are set before the window is shown, and again after, should the toolkit have set its own
+// meanwhile. A child form belongs to the main window.
 void Layer::showForm(Form& form) {
-    if (form.limitedFrame) {
-        SetFrameFunctions(form.window, form.frame);
-    }
+    const auto tellWindowManager = [&form] {
+        if (form.limitedFrame) {
+            SetFrameFunctions(form.window, form.frame);
+        }
+        if (form.kind == WindowKind::Child) {
+            SetTransientFor(form.window, form.window->parentWidget());
+        }
+    };
+    tellWindowManager();
     form.window->show();
-    if (form.limitedFrame) {
-        SetFrameFunctions(form.window, form.frame);
-    }
+    tellWindowManager();
 }
 
 void Layer::focusFirstControl(Form& form) {

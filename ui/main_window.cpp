@@ -254,7 +254,9 @@ void SalvarArquivo() {
     const DadosProjeto& p = projeto();
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
     // An installed copy's documents folder is made by its first save.
-    ensureFolder(programValues().DirPdf);
+    if (programValues().DirPdf == projectFolder()) {
+        ensureFolder(programValues().DirPdf);
+    }
     if (MemoWrit(file, TextoProjeto(p))) {
         MsgInfo("Arquivo salvado com sucesso.", "Salvar arquivo");
     } else {

