@@ -1,11 +1,13 @@
 // vistametra-report run as a real process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -111,11 +113,12 @@ TEST_F(ReportTool, OverridesAppliedInOrderBeforeTheCalculation) {
 // 43.23 / 6 is 7.2049999999999991... in binary: its seventeenth digit is 1, so it is not taken for
 // a decimal half and shows 7.20; a width just below 1/8 saves as 0.12.
 TEST_F(ReportTool, RoundsFromTheExactDecimalExpansion) {
-    const ToolRun r = run({"--set", "nNumeroFilas=7", "--set", "nDistEntreFilas=6.46", "--set",
-                           "nDistOlhos1=4.47", "--set", "nLargura=0.12499999999999992", "--save",
-                           "p.qtv"});
+    const ToolRun r =
+        run({"--set", "nNumeroFilas=7", "--set", "nDistEntreFilas=6.46", "--set",
+             "nDistOlhos1=4.47", "--set", "nLargura=0.12499999999999992", "--save", "p.qtv"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\nL: 11.53 m    A:  7.20 m    D: 535.21\"\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nL: 11.53 m    A:  7.20 m    D: 535.21\"\n"), std::string::npos)
+        << r.out;
     EXPECT_NE(slurp(m_dir / "p.qtv").find("<Largura> 0.12</Largura>"), std::string::npos);
 }
 
@@ -160,7 +163,7 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
         {"cData=05/13/26", "cData", "\"05/13/26\""},
         {"cData=", "cData", "\"\""},
         {"cProjeto=Sala \xe4\xb8\xad", "cProjeto", "Sala"},  // a CJK character
-        {"cProjeto=Sala \xff", "cProjeto", "Sala"},            // not UTF-8
+        {"cProjeto=Sala \xff", "cProjeto", "Sala"},          // not UTF-8
     };
     for (const auto& c : refused) {
         const ToolRun r = run({"--set", "nComprimento=20", "--set", c.set, "--json"});
@@ -173,8 +176,8 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
     // Accepted forms, read the same on a Brazilian desktop (decimal mark ",").
     m_env = {{"LC_ALL", "pt_BR.UTF-8"}, {"LANG", "pt_BR.UTF-8"}};
     const ToolRun r = run({"--set", "nLargura=5.5", "--set", "nComprimento= 12.75", "--set",
-                           "nPeDireito=-0.5", "--set", "nAlturaFila2=.35", "--set",
-                           "nTelaTopo=+3.", "--set", "cData=29/02/24", "--json"});
+                           "nPeDireito=-0.5", "--set", "nAlturaFila2=.35", "--set", "nTelaTopo=+3.",
+                           "--set", "cData=29/02/24", "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["nLargura"], 5.5);
@@ -289,6 +292,17 @@ TEST_F(ReportTool, VersionAndHelpThatFitsTheTerminal) {
     }
 }
 
+// The system's text for an errno value in the language of the environment (LANG, LC_ALL).
+std::string systemText(int error) {
+    const locale_t user = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
+    const std::string text =
+        user != static_cast<locale_t>(0) ? strerror_l(error, user) : std::strerror(error);
+    if (user != static_cast<locale_t>(0)) {
+        freelocale(user);
+    }
+    return text;
+}
+
 // A run from cron or ssh: no XDG_RUNTIME_DIR, a home of its own.
 TEST_F(ReportTool, QuietOnSuccessOneLineWithTheReasonOnFailure) {
     const fs::path home = m_dir / "home";
@@ -305,17 +319,17 @@ TEST_F(ReportTool, QuietOnSuccessOneLineWithTheReasonOnFailure) {
     const struct {
         std::vector<std::string> args;
         const char* names;  // the file, or for pages the folder
-        const char* reason;
+        int reason;         // errno, told as the system tells it in the user's language
     } failures[] = {
-        {{"-o", "sem/pasta/x.pdf"}, "sem/pasta/", "No such file or directory"},
-        {{"-o", "sem/pasta/x.png"}, "sem/pasta/", "No such file or directory"},
-        {{"sem-arquivo.qtv"}, "sem-arquivo.qtv", "No such file or directory"},
+        {{"-o", "sem/pasta/x.pdf"}, "sem/pasta/", ENOENT},
+        {{"-o", "sem/pasta/x.png"}, "sem/pasta/", ENOENT},
+        {{"sem-arquivo.qtv"}, "sem-arquivo.qtv", ENOENT},
     };
     for (const auto& f : failures) {
         const ToolRun r = run(f.args, env);
         EXPECT_EQ(r.exitCode, 1) << f.args.back();
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_NE(r.err.find(f.reason), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(systemText(f.reason)), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(f.names), std::string::npos) << r.err;
     }
 }
@@ -576,7 +590,9 @@ TEST_F(ReportTool, OutputThatDoesNotGetOutIsAFailure) {
     const int full = open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
     EXPECT_EQ(runWithOutput(full, {"--json"}, m_dir, &err), 1);
-    EXPECT_NE(err.find(std::string("cannot write the output: ") + std::strerror(ENOSPC)), std::string::npos) << err;
+    EXPECT_NE(err.find(std::string("cannot write the output: ") + std::strerror(ENOSPC)),
+              std::string::npos)
+        << err;
     EXPECT_EQ(runWithOutput(full, {"--help"}, m_dir, &err), 1);
     close(full);
 
