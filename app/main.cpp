@@ -1,5 +1,5 @@
 // The program: start-up, then the main window until it is released.
-#include "app/program_start.h"
+#include "program/program_start.h"
 
 int main(int argc, char** argv) {
     return vm::RunProgram(argc, argv, {.readCommandLine = true});

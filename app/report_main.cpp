@@ -1,13 +1,13 @@
 // vistametra-report: the program's start-up and calculation without a window.
 #include <csignal>
 
-#include "app/report_tool.h"
+#include "program/report_tool.h"
 
 #ifdef VM_REPORT_WRITER
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "app/report_output.h"
+#include "program/report_output.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "core/dados_projeto.h"
 #include "core/text.h"
-#include "report/page_images.h"
+#include "pagefile/page_images.h"
 #include "report/report_style.h"
 #include "report/sightline_geometry.h"
 

@@ -15,7 +15,7 @@
 
 #include <string_view>
 
-#include "report/canvas.h"
+#include "pagefile/canvas.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
 

@@ -9,9 +9,9 @@
 #include "core/safe_div.h"
 #include "core/str_whole.h"
 #include "core/text.h"
-#include "report/canvas.h"
+#include "pagefile/canvas.h"
+#include "pagefile/scaled_canvas.h"
 #include "report/report_style.h"
-#include "report/scaled_canvas.h"
 #include "report/sightline_geometry.h"
 
 namespace vm {

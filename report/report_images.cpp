@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "report/page_images.h"
+#include "pagefile/page_images.h"
 #include "report/report_drawings.h"
 
 // Generated from resources/images/*.pbm at build time.

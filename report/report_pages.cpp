@@ -7,7 +7,7 @@
 #include "core/safe_div.h"
 #include "core/str_whole.h"
 #include "core/text.h"
-#include "report/canvas.h"
+#include "pagefile/canvas.h"
 #include "report/report_drawings.h"
 #include "report/report_style.h"
 

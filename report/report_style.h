@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/canvas.h"
+#include "pagefile/canvas.h"
 
 namespace vm {
 

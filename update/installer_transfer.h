@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "net/net_limits.h"
+#include "net/tsocket.h"
 #include "update/byte_sink.h"
 #include "update/installer_header.h"
-#include "update/net_limits.h"
-#include "update/tsocket.h"
 
 namespace vm {
 

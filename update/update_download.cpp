@@ -15,13 +15,13 @@
 #include <thread>
 
 #include "core/win1252.h"
+#include "net/tsocket.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/gui_thread.h"
 #include "update/installer_file.h"
 #include "update/installer_transfer.h"
 #include "update/shown_text.h"
-#include "update/tsocket.h"
 
 namespace vm {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "update/net_limits.h"
+#include "net/net_limits.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
 #include "update/version_page.h"
 
-#include "update/thttp.h"
+#include "net/thttp.h"
 
 namespace vm {
 

@@ -25,9 +25,9 @@
 #include <string>
 #include <thread>
 
+#include "net/tsocket.h"
 #include "update/installer_file.h"
 #include "update/installer_transfer.h"
-#include "update/tsocket.h"
 
 namespace {
 

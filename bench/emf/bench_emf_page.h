@@ -2,8 +2,8 @@
 // A page as full as the report's: a title, 40 lines of small text with a sight line each, a text
 // box, the room's rectangle and 49 images (7 seated figures, 42 seats).
 
-#include "report/canvas.h"
-#include "report/page_images.h"
+#include "pagefile/canvas.h"
+#include "pagefile/page_images.h"
 
 namespace vm::bench {
 

@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "bench/emf/bench_emf_page.h"
-#include "report/emf_player.h"
-#include "report/emf_writer.h"
-#include "report/page_files.h"
+#include "pagefile/emf_player.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_files.h"
 
 namespace vm::bench {
 namespace {

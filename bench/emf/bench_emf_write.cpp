@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/emf/bench_emf_page.h"
-#include "report/emf_writer.h"
-#include "report/page_files.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_files.h"
 
 namespace vm::bench {
 namespace {

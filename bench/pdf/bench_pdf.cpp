@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "app/report_output.h"
 #include "core/calculo.h"
+#include "program/report_output.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <cstdio>
 
 #include "bench/emf/bench_emf_page.h"
-#include "report/emf_player.h"
-#include "report/emf_writer.h"
-#include "report/page_files.h"
-#include "report/preview_geometry.h"
-#include "report/preview_page_view.h"
+#include "pagefile/emf_player.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_files.h"
+#include "preview/preview_geometry.h"
+#include "preview/preview_page_view.h"
 
 namespace vm::bench {
 namespace {

@@ -15,9 +15,9 @@
 
 #include "core/calculo.h"
 #include "core/dados_projeto.h"
-#include "report/emf_writer.h"
-#include "report/page_images.h"
-#include "report/recording_canvas.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_images.h"
+#include "pagefile/recording_canvas.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 

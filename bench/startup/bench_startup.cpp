@@ -21,8 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_start.h"
-#include "ui/first_paint.h"
+#include "program/first_paint.h"
+#include "program/program_start.h"
 
 extern char** environ;
 

@@ -6,11 +6,11 @@
 #include <QPrinter>
 #include <QTimer>
 
-#include "report/emf_writer.h"
-#include "report/page_files.h"
-#include "report/preview.h"
-#include "report/preview_page_view.h"
-#include "report/print_job.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_files.h"
+#include "preview/preview.h"
+#include "preview/preview_page_view.h"
+#include "print/print_job.h"
 #include "ui/qt_text.h"
 
 void PreviewTest::SetUp() {

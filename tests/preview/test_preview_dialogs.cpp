@@ -13,8 +13,8 @@
 #include <QTimer>
 
 #include "preview_test_support.h"
-#include "report/preview_dialogs.h"
-#include "report/print_job.h"
+#include "preview/preview_dialogs.h"
+#include "print/print_job.h"
 #include "ui/qt_text.h"
 
 namespace {

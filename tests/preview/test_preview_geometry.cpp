@@ -2,7 +2,7 @@
 // truncating integer division, the scroll limits, the thumbnails and the strip.
 #include <gtest/gtest.h>
 
-#include "report/preview_geometry.h"
+#include "preview/preview_geometry.h"
 
 namespace vm {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/update/loopback_server.h"
+#include "tests/net/loopback_server.h"
 #include "update/installer_file.h"
 #include "update/installer_header.h"
 #include "update/shown_text.h"

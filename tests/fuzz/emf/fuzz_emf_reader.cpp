@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "report/emf_reader.h"
+#include "pagefile/emf_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::optional<vm::emf::Document> doc =

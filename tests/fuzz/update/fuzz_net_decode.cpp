@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "update/encodings.h"
-#include "update/tdecode.h"
+#include "net/encodings.h"
+#include "net/tdecode.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "update/tsocket.h"
+#include "net/tsocket.h"
 
 namespace {
 

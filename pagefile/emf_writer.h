@@ -1,0 +1,99 @@
+#pragma once
+// The page-file recorder: a canvas that writes each page as an enhanced metafile (EMF). The
+// metafile's device unit is the printer's pixel; its frame is the printable area in hundredths of
+// a millimetre and the printer is its reference device (ReferenceDevice), so the file plays back
+// the same on screen, on the printer and in other programs that read EMF.
+//
+// Millimetres become pixels by the rule of pagefile/device_units.h. Text is measured with the
+// metrics of the face that fontconfig picks for the font name (pagefile/font_metrics.h); each text
+// record carries the advance of every character, so players place the characters where the
+// writer measured them.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pagefile/canvas.h"
+#include "pagefile/device_units.h"
+#include "pagefile/font_metrics.h"
+#include "pagefile/page_images.h"
+
+namespace vm {
+
+class EmfPageCanvas final : public Canvas {
+public:
+    // `images` finds the images of PrintImage (none are drawn without it); `fonts` measures text
+    // (the system's fonts without it). Both must outlive the canvas.
+    explicit EmfPageCanvas(ReferenceDevice device = ReferenceDevice::A4(),
+                           const ImageSource* images = nullptr, FontProvider* fonts = nullptr);
+    ~EmfPageCanvas() override;
+    EmfPageCanvas(const EmfPageCanvas&) = delete;
+    EmfPageCanvas& operator=(const EmfPageCanvas&) = delete;
+
+    // Creates the page file `fileName` (replacing one of that name) and starts recording into it;
+    // an empty name records in memory only. Returns false, with LastError() set, when the file
+    // cannot be created; drawing then does nothing.
+    bool StartPreviewPage(const std::string& fileName) override;
+    // Completes the page: the file is whole on disk and LastPageBytes() holds its bytes. Returns
+    // false when no page was open or writing failed; a file that could not be written whole is
+    // removed.
+    bool EndPreviewPage() override;
+    bool HasSurface() const override { return m_open; }
+
+    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
+                   std::string_view text, bool bold = false, bool italic = false,
+                   bool underline = false, bool strikeOut = false,
+                   std::string_view alignment = {}) override;
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
+                      double fontSize, Color colour, std::string_view text, bool bold = false,
+                      bool italic = false, bool underline = false, bool strikeOut = false,
+                      std::string_view alignment = {}) override;
+    void PrintLine(double row, double col, double toRow, double toCol,
+                   std::optional<double> width = std::nullopt, Color colour = kBlack) override;
+    void PrintRectangle(double row, double col, double toRow, double toCol,
+                        std::optional<double> width = std::nullopt, Color colour = kBlack) override;
+    void PrintImage(std::string_view imageName, double row, double col, double height,
+                    double width) override;
+
+    const ReferenceDevice& Device() const { return m_device; }
+    const std::vector<uint8_t>& LastPageBytes() const { return m_lastPage; }
+    const std::string& LastError() const { return m_error; }
+
+private:
+    struct Records;
+
+    ScaledFont Font(std::string_view fontName, double fontSize, bool bold, bool italic) const;
+    void SelectFont(const ScaledFont& font, std::string_view fontName, bool bold, bool italic,
+                    bool underline, bool strikeOut, Color colour);
+    void ReleaseFont();
+    void SelectPen(std::optional<double> width, Color colour);
+    void ReleasePen();
+
+    ReferenceDevice m_device;
+    const ImageSource* m_images;
+    FontProvider* m_fonts;
+    std::unique_ptr<Records> m_records;
+    std::FILE* m_file = nullptr;
+    std::string m_fileName;
+    bool m_open = false;
+    std::vector<uint8_t> m_lastPage;
+    std::string m_error;
+};
+
+// The lines in which a text box shows `text`: paragraphs split at line ends (CR LF, LF or CR),
+// lines broken between words (only there) at `boxWidth` pixels, as many lines as the box's height
+// holds (at least the first, which the clipping may cut). A word wider than the box stands whole
+// on a line of its own, for the clipping to cut. When lines are left over, the last shown line is
+// cut to make room for "..." and ends with it: the ellipsis marks the end of the text shown and
+// nothing else. "&" is an ordinary character. An empty text or a box without width gives no
+// lines.
+std::vector<std::u16string> LayoutTextBox(std::u16string_view text, const ScaledFont& font,
+                                          int boxWidth, int boxHeight);
+
+// Windows-1252 bytes as UTF-16.
+std::u16string Win1252ToUtf16(std::string_view text);
+
+}  // namespace vm

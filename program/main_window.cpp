@@ -1,0 +1,552 @@
+#include "program/main_window.h"
+
+#include <sys/utsname.h>
+
+#include <fstream>
+#include <string>
+
+#include "core/calculo.h"
+#include "core/platform_paths.h"
+#include "core/program_values.h"
+#include "core/result_line.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "program/startup.h"
+#include "project/project_file.h"
+#include "ui/dialogs.h"
+#include "ui/form_layer.h"
+
+namespace vm {
+namespace {
+
+const char* const kForm = "wmenu";
+const char* const kCrLf = "\r\n";
+
+// The program's texts are Windows-1252; this source file is UTF-8.
+std::string cp(const char* utf8) {
+    return utf8ToWin1252(utf8);
+}
+
+// Until the first TelaRefresh the window's fields are empty; a lost focus then (a box shown by
+// the update check at start-up takes the focus) must not copy them into the project.
+bool g_janelaPreenchida = false;
+
+// Menu commands move no focus: the field being edited is committed as leaving it would.
+void confirmaCampoEmEdicao() {
+    CommitFocusedField(kForm);
+}
+
+// True when a report preview was open and now stands in front: a second report is not made.
+bool previewNaFrente() {
+    const auto& toFront = mainWindowProcedures().previewToFront;
+    return toFront && toFront();
+}
+
+const Rgb kBlue{0, 0, 255};
+const Rgb kRed{255, 0, 0};
+const Rgb kGreen{0, 255, 0};
+const Rgb kBlack{0, 0, 0};
+const Rgb kWhite{255, 255, 255};
+
+void set(const char* control, const FormValue& value) {
+    SetProperty(kForm, control, "value", value);
+}
+
+FormValue get(const char* control) {
+    return GetProperty(kForm, control, "value");
+}
+
+void label(const char* name, int col, int row, int width, const char* text, Rgb colour,
+           bool bold = false) {
+    DefineLabel({.name = name,
+                 .col = col,
+                 .row = row,
+                 .text = cp(text),
+                 .width = width,
+                 .height = 24,
+                 .bold = bold,
+                 .fontColor = colour,
+                 .transparent = true});
+}
+
+void numberField(const char* name, int col, int row, const char* mask, Callback onLostFocus) {
+    DefineMaskedTextBox({.name = name,
+                         .col = col,
+                         .row = row,
+                         .mask = mask,
+                         .width = 60,
+                         .height = 20,
+                         .onLostFocus = std::move(onLostFocus)});
+}
+
+void frame(const char* name, int row, int col, int width, int height, const char* caption) {
+    BeginFrame({.name = name,
+                .row = row,
+                .col = col,
+                .width = width,
+                .height = height,
+                .caption = cp(caption),
+                .fontColor = kBlack});
+}
+
+void categoryBox(const char* name, int col, int width, const char* caption, Rgb colour,
+                 const char* tooltip) {
+    DefineCheckBox({.name = name,
+                    .col = col,
+                    .row = 265,
+                    .caption = cp(caption),
+                    .value = true,
+                    .tooltip = cp(tooltip),
+                    .onChange =
+                        [] {
+                            DadosRefresh();
+                            HideTela();
+                        },
+                    .width = width,
+                    .height = 15,
+                    .fontColor = colour,
+                    .transparent = true});
+}
+
+// Windows that show the record follow it.
+void projetoAlterado() {
+    if (mainWindowProcedures().projetoAlterado) {
+        mainWindowProcedures().projetoAlterado();
+    }
+}
+
+void aoMudarFormato() {
+    CalcTelaAltura();
+    CalcImagemAltura();
+    DadosRefresh();
+    Calculo(projeto());
+    TelaRefresh();
+}
+
+// First line of /etc/os-release's PRETTY_NAME, then the kernel.
+std::string sistemaOperacional() {
+    std::string name = "Linux";
+    std::ifstream in("/etc/os-release");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("PRETTY_NAME=", 0) == 0) {
+            name = line.substr(12);
+            if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+                name = name.substr(1, name.size() - 2);
+            }
+        }
+    }
+    utsname u{};
+    if (uname(&u) == 0) {
+        name += std::string(" (") + u.sysname + " " + u.release + " " + u.machine + ")";
+    }
+    return name;
+}
+
+// Total and available physical memory in whole MiB, from /proc/meminfo.
+void memoriaFisica(double& totalMb, double& livreMb) {
+    totalMb = livreMb = 0;
+    std::ifstream in("/proc/meminfo");
+    std::string key;
+    double kb = 0;
+    std::string unit;
+    while (in >> key >> kb) {
+        std::getline(in, unit);
+        if (key == "MemTotal:") {
+            totalMb = Int(kb / 1024);
+        } else if (key == "MemAvailable:") {
+            livreMb = Int(kb / 1024);
+        }
+    }
+}
+
+}  // namespace
+
+MainWindowProcedures& mainWindowProcedures() {
+    static MainWindowProcedures procedures;
+    return procedures;
+}
+
+void TelaRefresh() {
+    const DadosProjeto& p = projeto();
+    set("cProjetot", p.cProjeto);
+    set("cdatat", p.cData);
+    set("nComprimentot", p.nComprimento);
+    set("nLargurat", p.nLargura);
+    set("nPeDireitot", p.nPeDireito);
+    set("nDistOlhos1t", p.nDistOlhos1);
+    set("nAlturaOlhos1t", p.nAlturaOlhos1);
+    set("nNumeroFilast", p.nNumeroFilas);
+    set("nDistEntreFilast", p.nDistEntreFilas);
+    set("nLarguraAssentot", p.nLarguraAssento);
+    set("nAlturaFila2t", p.nAlturaFila2);
+    set("nTelaTopot", p.nTelaTopo);
+    set("nTelaLargurat", p.nTelaLargura);
+    set("nTelaAlturat", p.nTelaAltura);
+    set("nImagemLargurat", p.nImagemLargura);
+    set("nImagemAlturat", p.nImagemAltura);
+    // From here on every field holds the project; the writes below may read them all back.
+    g_janelaPreenchida = true;
+    // Each write below may run an on-change sequence that reads the whole window back into the
+    // record, so every value is taken from the record at the moment of its write.
+    set("nAspectot", projeto().nAspecto);
+    set("TelaGt", projeto().nTelaG);
+    set("TelaAt", projeto().nTelaA);
+    set("TelaFt", projeto().nTelaF);
+    set("cTelaDetalhe", LinhaResultado(projeto(), Categoria::G));
+    set("cTelaComputer", LinhaResultado(projeto(), Categoria::A));
+    set("cTelaVideo", LinhaResultado(projeto(), Categoria::F));
+    projetoAlterado();
+}
+
+void DadosRefresh() {
+    if (!g_janelaPreenchida) {
+        return;
+    }
+    DadosProjeto& p = projeto();
+    p.cProjeto = get("cProjetot").text();
+    p.cData = get("cdatat").date();
+    p.nComprimento = get("nComprimentot").number();
+    p.nLargura = get("nLargurat").number();
+    p.nPeDireito = get("nPeDireitot").number();
+    p.nDistOlhos1 = get("nDistOlhos1t").number();
+    p.nAlturaOlhos1 = get("nAlturaOlhos1t").number();
+    p.nNumeroFilas = get("nNumeroFilast").number();
+    p.nDistEntreFilas = get("nDistEntreFilast").number();
+    p.nLarguraAssento = get("nLarguraAssentot").number();
+    p.nAlturaFila2 = get("nAlturaFila2t").number();
+    p.nAspecto = get("nAspectot").number();
+    p.nTelaG = get("TelaGt").logical();
+    p.nTelaA = get("TelaAt").logical();
+    p.nTelaF = get("TelaFt").logical();
+    p.nTelaTopo = get("nTelaTopot").number();
+    p.nTelaLargura = get("nTelaLargurat").number();
+    p.nTelaAltura = get("nTelaAlturat").number();
+    p.nImagemLargura = get("nImagemLargurat").number();
+    p.nImagemAltura = get("nImagemAlturat").number();
+    p.nTelaTamanho = TamTela(p.nTelaLargura, p.nTelaAltura);
+    projetoAlterado();
+}
+
+void HideTela() {
+    const DadosProjeto& p = projeto();
+    DoMethod(kForm, "cTelaDetalhe", p.nTelaG ? "Show" : "Hide");
+    DoMethod(kForm, "cTelaComputer", p.nTelaA ? "Show" : "Hide");
+    DoMethod(kForm, "cTelaVideo", p.nTelaF ? "Show" : "Hide");
+}
+
+void CalcTelaAltura() {
+    double altura = 0;
+    if (alturaPeloAspecto(get("nTelaLargurat").number(), get("nAspectot").number(), altura)) {
+        set("nTelaAlturat", altura);
+    }
+}
+
+void CalcImagemAltura() {
+    double altura = 0;
+    if (alturaPeloAspecto(get("nImagemLargurat").number(), get("nAspectot").number(), altura)) {
+        set("nImagemAlturat", altura);
+    }
+}
+
+void SalvarArquivo() {
+    confirmaCampoEmEdicao();
+    const DadosProjeto& p = projeto();
+    const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
+    // An installed copy's documents folder is made by its first save.
+    if (programValues().DirPdf == projectFolder()) {
+        ensureFolder(programValues().DirPdf);
+    }
+    if (MemoWrit(file, TextoProjeto(p))) {
+        MsgInfo("Arquivo salvado com sucesso.", "Salvar arquivo");
+    } else {
+        MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
+    }
+}
+
+void AbrirArquivo() {
+    const std::string file = GetFile({{cp("Arquivos de Cálculos"), "*.qtv"}},
+                                     cp("Arquivo de Cálculo"), programValues().DirPdf, false, true);
+    if (file.empty()) {
+        return;
+    }
+    AbrirProjeto(file);
+}
+
+void AbrirProjeto(const std::string& file) {
+    std::string motivo;
+    const std::optional<std::string> texto = lerArquivo(file, &motivo);
+    if (!texto) {
+        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + motivo, "Abrir");
+        return;
+    }
+    DadosProjeto lido = projeto();
+    if (LerProjeto(lido, *texto) == 0) {
+        MsgStop(cp("O arquivo selecionado não é um projeto do Vistametra."), "Abrir");
+        return;
+    }
+    projeto() = lido;
+    TelaRefresh();
+}
+
+void CalculoComReport() {
+    confirmaCampoEmEdicao();
+    if (previewNaFrente()) {
+        return;
+    }
+    Calculo(projeto());
+    if (mainWindowProcedures().reportCalculo) {
+        mainWindowProcedures().reportCalculo();
+    }
+}
+
+void SelPrinter() {
+    confirmaCampoEmEdicao();
+    if (previewNaFrente()) {
+        return;
+    }
+    const MainWindowProcedures& procedures = mainWindowProcedures();
+    std::string printer = procedures.getPrinter ? procedures.getPrinter() : "";
+    if (printer.empty() && procedures.getDefaultPrinter) {
+        printer = procedures.getDefaultPrinter();
+    }
+    programValues().PrintX = printer;
+    CalculoComReport();
+}
+
+std::string TextoSobre() {
+    const ProgramValues& v = programValues();
+    double total = 0, livre = 0;
+    memoriaFisica(total, livre);
+    std::string text;
+    for (const std::string& line :
+         {v.QTV_VERSAO, v.QTV_DATA, std::string(" "), std::string(" Vistametra")}) {
+        text += PadC(line, 70) + kCrLf;
+    }
+    text += kCrLf;
+    const std::string runtime = std::string("C++ runtime: GNU libstdc++, GCC ") + __VERSION__;
+    const std::string lines[] = {
+        AllTrim(runtime),
+        AllTrim(FormLayerVersion()),
+        AllTrim(utf8ToWin1252(sistemaOperacional())),
+        cp("Memória física : ") + AllTrim(StrZero(total, 5)) +
+            " MB,  livre : " + AllTrim(StrZero(livre, 5)) + " MB.",
+    };
+    for (const std::string& line : lines) {
+        text += PadC(line, 70) + kCrLf;
+    }
+    return text;
+}
+
+void Sobre_Sistema() {
+    MsgInfo(TextoSobre(), "Sobre Vistametra", false);
+}
+
+std::string TextoReferencia() {
+    const char* const lines[] = {
+        "O relatório gerado por esta ferramenta está baseado nas recomendações correntes da "
+        "Industria AV.",
+        "",
+        "Levando em conta portanto aspectos como:",
+        "",
+        " - A distância mímima de visualização deve ser igual a largura da imagem projetada.",
+        " - Para uma ótima visualização os observadores devem estar posicionados dentro da área "
+        "formada por um leque de 90 graus centrados no eixo da imagem projetada.",
+        " - Ainda é uma visualização aceitável para os observadores posicionados dentro da área "
+        "formada pelo leque de 90 graus acima  e as linhas formadas nas laterais da imagem "
+        "projetada em um angulo de 135 graus.",
+        " - A linha superior de visão do observador mais próximo a imagem projetada, deve formar "
+        "um angulo em relação ao teto inferior a 30º, para evitar inclinação excessiva da cabeça "
+        "do observador.",
+        " - A distância máxima de visualização deve levar em conta o tipo de conteúdo projetado, "
+        "sendo :",
+        "    - Conteúdo com alto nível de detalhes a distância máxima deve ser até 4 vezes a "
+        "altura "
+        "da imagem projetada.",
+        "    - Conteúdo com apresentações e planilhas a distância máxima deve ser até 6 vezes a "
+        "altura da imagem projetada.",
+        "    - Conteúdo de vídeo e filmes a distância máxima deve ser até 8 vezes a altura da "
+        "imagem projetada.",
+        " - Para uma perfeita visualização dos textos, pelos observadores localizados na distância "
+        "máxima de visualização adotada, as apresentações devem usar fontes no mínimo 150 vezes "
+        "menores que a distância máxima adotada.",
+        "",
+        "",
+        " Críticas e comentários que objetivem aperfeiçoar esta ferramenta são bem vindos e podem "
+        "ser enviados para o email contato@vistametra.com.br",
+        "",
+    };
+    std::string text;
+    for (const char* line : lines) {
+        text += cp(line) + kCrLf;
+    }
+    return text;
+}
+
+void Referencia() {
+    MsgBox(TextoReferencia(), cp("Referências"));
+}
+
+void DefinirJanelaPrincipal() {
+    g_janelaPreenchida = false;
+    DefineWindow({.name = kForm,
+                  .title = "Vistametra",
+                  .width = 640,
+                  .height = 480,
+                  .canMinimize = true,
+                  .canMaximize = true,
+                  .sizable = true,
+                  .systemMenu = true,
+                  .titleBar = true,
+                  .onInit =
+                      [] {
+                          if (mainWindowProcedures().update) {
+                              mainWindowProcedures().update(false);
+                          }
+                          TelaRefresh();
+                          if (mainWindowProcedures().afterStart) {
+                              mainWindowProcedures().afterStart();
+                          }
+                      },
+                  .backColor = kWhite,
+                  .kind = WindowKind::Main,
+                  .onInteractiveClose =
+                      [] { return MsgYesNo("Confirma a saida do sistema ??", "Sair", false); }});
+
+    BeginMessageBar("StatusBar", "Arial", 9);
+    DefineItemMessage("STATUSITEM", "    Medidas em metros");
+    EndMessageBar();
+
+    DefineMainMenu();
+    DefineMenuPopup("&Arquivo");
+    DefineMenuItem("&Novo", [] {
+        DadosReset(projeto());
+        TelaRefresh();
+    });
+    // The usual Ctrl keys of Linux programs work beside the menus' own letters.
+    DefineMenuItem(
+        "&Abrir", [] { AbrirArquivo(); }, "Ctrl+O");
+    DefineSeparator();
+    DefineMenuItem(
+        "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
+    DefineSeparator();
+    DefineMenuItem(
+        "&Imprimir", [] { SelPrinter(); }, "Ctrl+P");
+    DefineSeparator();
+    DefineMenuItem(
+        "&Sair", [] { DoMethod(kForm, "release"); }, "Ctrl+Q");
+    EndMenuPopup();
+    DefineMenuPopup(cp("A&nálise"));
+    DefineMenuItem("&Visibilidade dos Assentos", [] {
+        if (mainWindowProcedures().visibilidade) {
+            mainWindowProcedures().visibilidade();
+        }
+    });
+    EndMenuPopup();
+    DefineMenuPopup("&Help");
+    DefineMenuItem(cp("&Referência"), [] { Referencia(); });
+    DefineMenuItem(cp("&Verificar Atualização"), [] {
+        if (mainWindowProcedures().update) {
+            mainWindowProcedures().update(true);
+        }
+    });
+    DefineSeparator();
+    DefineMenuItem("&Sobre", [] { Sobre_Sistema(); });
+    EndMenuPopup();
+    EndMenu();
+
+    label("lprojeto", 20, 20, 60, "Projeto:", kBlack, true);
+    DefineTextBox({.name = "cProjetot",
+                   .col = 100,
+                   .row = 20,
+                   .width = 200,
+                   .height = 20,
+                   .maxLength = 20,
+                   .upperCase = true,
+                   .onLostFocus = [] { DadosRefresh(); }});
+    DefineCharMaskTextBox({.name = "cdatat",
+                           .col = 320,
+                           .row = 20,
+                           .width = 60,
+                           .height = 20,
+                           .onLostFocus = [] { DadosRefresh(); },
+                           .date = true});
+
+    frame("Area", 50, 20, 280, 100, "Dimensão da Sala");
+    label("lAreaComprim", 40, 80, 90, "Comprimento : ", kBlue);
+    label("lAreaLargura", 40, 100, 90, "Largura     : ", kBlue);
+    label("lAreaPedireito", 40, 120, 90, "Pe Direito : ", kBlue);
+    numberField("nComprimentot", 140, 80, "999.99", [] { DadosRefresh(); });
+    numberField("nLargurat", 140, 100, "999.99", [] { DadosRefresh(); });
+    numberField("nPeDireitot", 140, 120, "999.99", [] { DadosRefresh(); });
+
+    frame("Lateral", 50, 320, 280, 160, "Posição dos Assentos");
+    label("lDistOlhos1", 340, 80, 180, "Distância Tela/Olhos Fila 1 : ", kBlue);
+    label("lAlturaOlhos1", 340, 100, 180, "Altura do Piso/Olhos Fila 1 : ", kBlue);
+    label("lNumeroFilas", 340, 120, 180, "Número de Filas de Assentos : ", kBlue);
+    label("lDistEntreFilas", 340, 140, 180, "Distância entre as Filas : ", kBlue);
+    label("lLarguraAsento", 340, 160, 180, "Largura dos Assentos : ", kBlue);
+    label("lAlturaFila2", 340, 180, 180, "Altura do degrau da Fila 2 : ", kBlue);
+    numberField("nDistOlhos1t", 520, 80, "999.99", [] { DadosRefresh(); });
+    numberField("nAlturaOlhos1t", 520, 100, "999.99", [] { DadosRefresh(); });
+    numberField("nNumeroFilast", 520, 120, "999", [] { DadosRefresh(); });
+    numberField("nDistEntreFilast", 520, 140, "999.99", [] { DadosRefresh(); });
+    numberField("nLarguraAssentot", 520, 160, "999.99", [] { DadosRefresh(); });
+    numberField("nAlturaFila2t", 520, 180, "999.99", [] { DadosRefresh(); });
+
+    frame("frecomendada", 160, 20, 280, 220, "Análise dos campos e linhas de visão");
+    label("lformato", 40, 185, 180, "Formato : ", kBlue);
+    DefineRadioGroup({.name = "nAspectot",
+                      .col = 40,
+                      .row = 202,
+                      .options = {"4:3", "16:9", "16:10"},
+                      .value = 0,
+                      .tooltip = "Selecionar do formato da Tela",
+                      .onChange = aoMudarFormato,
+                      .width = 50,
+                      .spacing = 20,
+                      .backColor = kWhite,
+                      .horizontal = true});
+    label("lImagem", 40, 245, 180, "Qualidade da Imagem : ", kBlue);
+    categoryBox("TelaGt", 40, 80, "Detalhes", kBlue,
+                "Habilita tela  para visualização de esquemas, diagramas, etc");
+    categoryBox("TelaAt", 120, 100, "Computador", kRed,
+                "Habilita tela  para visualização de apresentações de computador");
+    categoryBox("TelaFt", 220, 60, "Vídeo", kGreen,
+                "Habilita tela  para visualização de vídeos e filmes");
+    label("cTelaDetalhe", 40, 295, 240, "", kBlue);
+    label("cTelaComputer", 40, 315, 240, "", kRed);
+    label("cTelaVideo", 40, 335, 240, "", kGreen);
+
+    frame("pretendida", 220, 320, 280, 160, "Imagem pretendida");
+    label("lTopoimagem", 340, 250, 300, "Topo da Imagem : ", kBlue);
+    label("lTelaLargura", 340, 270, 180, "Largura da Imagem : ", kBlue);
+    label("lTelaAltura", 340, 290, 180, "Altura da Imagem : ", kBlue);
+    label("lTelaR", 340, 320, 300, "Resolução da imagem projetada : ", kBlue);
+    label("lTelaRx", 405, 340, 20, "x", kBlue);
+    label("lTelaRp", 490, 340, 50, "pixels", kBlue);
+    numberField("nTelaTopot", 520, 250, "999.99", [] { DadosRefresh(); });
+    numberField("nTelaLargurat", 520, 270, "999.99", [] {
+        CalcTelaAltura();
+        DadosRefresh();
+    });
+    numberField("nTelaAlturat", 520, 290, "999.99", [] { DadosRefresh(); });
+    numberField("nImagemLargurat", 340, 340, "9999", [] {
+        CalcImagemAltura();
+        DadosRefresh();
+    });
+    numberField("nImagemAlturat", 420, 340, "9999", [] { DadosRefresh(); });
+
+    DefineButton({.name = "bcalculara",
+                  .col = 510,
+                  .row = 20,
+                  .caption = "Gerar Report",
+                  .action = [] { CalculoComReport(); },
+                  .width = 90,
+                  .height = 20,
+                  .tooltip = cp("Executa o cálculo do tamanho das telas apropriadas"),
+                  .flat = true});
+    EndWindow();
+}
+
+}  // namespace vm

@@ -1,0 +1,346 @@
+#include "program/report_tool.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/atomic_file.h"
+#include "core/calculo.h"
+#include "core/project_fields.h"
+#include "core/result_line.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "program/command_line.h"
+#include "program/set_value.h"
+#include "program/startup.h"
+#include "project/project_file.h"
+#include "report/dxf_drawing.h"
+#include "report/sightline_analysis.h"
+#include "report/sightline_analysis_output.h"
+
+namespace vm {
+namespace {
+
+const char* const kDescription =
+    "vistametra-report: sizes the projection screen of a room as Vistametra does, without a "
+    "window.\n"
+    "It starts like the program (the default project with today's date and its calculation), "
+    "then opens PROJECT.qtv when one is named, applies every --set in order, runs the calculation "
+    "once more and prints the result.\n";
+
+const char* const kFooter =
+    "Fields for --set (case ignored): cProjeto cData nLargura nComprimento nPeDireito "
+    "nDistOlhos1 nAlturaOlhos1 nNumeroFilas nDistEntreFilas nLarguraAssento nAlturaFila2 "
+    "nTelaTopo nTelaLargura nTelaAltura nTelaTamanho cTelaFormato nImagemLargura nImagemAltura "
+    "nAspecto nTelaG nTelaA nTelaF.\n"
+    "Numbers are written with digits and at most one \".\" as the decimal point (3.5, not 3,5), "
+    "cData as a real dd/mm/yy date, the flags nTelaG/nTelaA/nTelaF are true only for text that "
+    "begins with \"T\", texts unchanged (characters that Windows-1252 holds); any other value "
+    "is refused with exit code 2.\n\n"
+    "--summary (the default) prints the main window's three result lines (detail, computer, "
+    "video).\n"
+    "--json prints one object with every input field and every result by its record name: "
+    "numbers as numbers (the counts nNumeroFilas, nImagemLargura, nImagemAltura and nAspecto as "
+    "integers when they are whole), cData as its dd/mm/yy text, the flags as true/false, texts in "
+    "UTF-8; \"file\" holds the project file's path when one was opened.\n"
+    "--jsonl prints the same object on one line, written at once, so that the output of runs in "
+    "parallel (xargs -P) can be joined line by line.\n"
+    "With --summary as well, the JSON follows the summary.\n\n";
+
+// After the description of the analysis.
+const char* const kFooterEnd =
+    "\nExit codes: 0 success; 1 a file that cannot be read or written (also a file that holds no "
+    "project field, a folder, a FIFO, a device, a file over 1 MiB, and output that did not all "
+    "reach standard output); 2 a bad command line (also an empty file name).\n\n"
+    "Examples:\n"
+    "  vistametra-report\n"
+    "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
+    "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
+    "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
+    "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
+    "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
+
+// Counts that the form and the project file hold as whole numbers.
+bool isCount(const ProjectField& f) {
+    const std::string name = f.name;
+    return name == "nNumeroFilas" || name == "nImagemLargura" || name == "nImagemAltura" ||
+           name == "nAspecto";
+}
+
+nlohmann::ordered_json numberJson(const ProjectField& f, double value) {
+    double whole = 0;
+    if (isCount(f) && std::modf(value, &whole) == 0 && std::fabs(whole) < 9e15) {
+        return static_cast<long long>(whole);
+    }
+    return value;
+}
+
+nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& file) {
+    nlohmann::ordered_json json;
+    if (!file.empty()) {
+        json["file"] = file;
+    }
+    for (const ProjectField& f : projectFields()) {
+        switch (f.kind) {
+            case FieldKind::Text:
+                json[f.name] = win1252ToUtf8(p.*f.text);
+                break;
+            case FieldKind::Date:
+                json[f.name] = DToC(p.*f.date);
+                break;
+            case FieldKind::Number:
+                json[f.name] = numberJson(f, p.*f.number);
+                break;
+            case FieldKind::Logical:
+                json[f.name] = p.*f.logical;
+                break;
+        }
+    }
+    return json;
+}
+
+// A file name given in another encoding than UTF-8 is shown with replacement characters.
+constexpr auto kReplaceBadUtf8 = nlohmann::ordered_json::error_handler_t::replace;
+
+// The whole line in one write, so that lines of tools running side by side stay whole.
+bool writeLine(const std::string& line) {
+    std::cout.flush();
+    const char* data = line.data();
+    size_t left = line.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, data, left);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Flushes standard output and gives `code`, or 1 with a message when the output did not all get
+// out (a full device, a closed pipe).
+int finishOutput(int code) {
+    errno = 0;
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || !std::cout.good() || std::ferror(stdout)) {
+        const int err = errno;
+        std::cerr << "vistametra-report: cannot write the output"
+                  << (err != 0 ? std::string(": ") + std::strerror(err) : std::string()) << "\n";
+        return 1;
+    }
+    return code;
+}
+
+// Whether a file name ends in ".dxf" (any case).
+bool isDxfName(const std::string& file) {
+    if (file.size() < 4) {
+        return false;
+    }
+    std::string suffix = file.substr(file.size() - 4);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == ".dxf";
+}
+
+}  // namespace
+
+int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
+    CLI::App app{kDescription, "vistametra-report"};
+    app.formatter(WrappingFormatter(HelpColumns()));
+    app.footer(std::string(kFooter) + kAnalysisJsonHelp + kFooterEnd);
+    std::string projectFile;
+    std::vector<std::string> sets;
+    bool summary = false;
+    bool json = false;
+    bool jsonLines = false;
+    bool version = false;
+    bool analysis = false;
+    std::string targetC;
+    std::string saveFile;
+    std::string reportFile;
+    app.add_option("PROJECT.qtv", projectFile, "project file to open");
+    app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
+        ->type_name("FIELD=VALUE");
+    app.add_flag("--summary", summary, "print the three result lines (the default)");
+    app.add_flag("--json", json, "print every field and result as one JSON object");
+    app.add_flag("--jsonl", jsonLines, "as --json, on one line");
+    app.add_flag("--analysis", analysis,
+                 "print the seat-by-seat sightline analysis (with --json: under \"analysis\"; "
+                 "with -o: as pages after the report's)");
+    app.add_option("--target-c", targetC,
+                   "the C-value in millimetres (0 to 1000) that the analysis designs the risers "
+                   "for (default 90)")
+        ->type_name("MM");
+    app.add_option("--save", saveFile, "write the project file after the calculation")
+        ->type_name("FILE.qtv");
+    app.add_option("-o,--output", reportFile,
+                   "write the calculation report: .pdf (one file), .svg, .png or .emf (one file "
+                   "a page, suffixes _0001, _0002...); or .dxf: the section and the plan for "
+                   "CAD, at 1:1 in metres")
+        ->type_name("FILE");
+    app.add_flag("--version", version, "print the version and end");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return finishOutput(0);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "vistametra-report: " << e.what() << " (see --help)\n";
+        return 2;
+    }
+    if (version) {
+        std::cout << VersionLine("vistametra-report") << "\n";
+        return finishOutput(0);
+    }
+    json = json || jsonLines;
+    for (const char* name : {"PROJECT.qtv", "--save", "--output"}) {
+        const CLI::Option* option = app.get_option(name);
+        if (option->count() > 0 && option->as<std::string>().empty()) {
+            std::cerr << "vistametra-report: " << (name[0] == '-' ? name : "the project file")
+                      << ": an empty file name\n";
+            return 2;
+        }
+    }
+
+    double targetCmm = kDefaultTargetCmm;
+    if (app.count("--target-c") > 0) {
+        const std::optional<double> value = TargetCFromText(targetC);
+        if (!value) {
+            std::cerr << "vistametra-report: --target-c " << targetC
+                      << ": expected millimetres from 0 to 1000\n";
+            return 2;
+        }
+        targetCmm = *value;
+    }
+
+    // Check the overrides before anything runs.
+    struct Override {
+        const ProjectField* field;
+        std::string value;
+    };
+    std::vector<Override> overrides;
+    for (const std::string& set : sets) {
+        const auto eq = set.find('=');
+        const std::string name = set.substr(0, eq);
+        if (eq == std::string::npos) {
+            std::cerr << "vistametra-report: --set " << set << ": expected FIELD=VALUE\n";
+            return 2;
+        }
+        const ProjectField* field = findProjectField(name);
+        if (!field) {
+            std::cerr << "vistametra-report: --set: unknown field \"" << name << "\"\n";
+            return 2;
+        }
+        if (!field->input) {
+            std::cerr << "vistametra-report: --set: \"" << field->name
+                      << "\" is a result of the calculation, not an input field\n";
+            return 2;
+        }
+        const std::string value = set.substr(eq + 1);
+        std::string held;
+        const std::string refused = CheckSetValue(*field, value, held);
+        if (!refused.empty()) {
+            std::cerr << "vistametra-report: --set " << field->name << "=" << value << ": \""
+                      << value << "\" " << refused << "\n";
+            return 2;
+        }
+        overrides.push_back({field, held});
+    }
+
+    IniciarSemJanela();
+    DadosProjeto& p = projeto();
+
+    if (!projectFile.empty()) {
+        std::string error;
+        const auto text = lerArquivo(projectFile, &error);
+        if (!text) {
+            std::cerr << "vistametra-report: cannot read " << projectFile << ": " << error << "\n";
+            return 1;
+        }
+        std::vector<std::string> missing;
+        if (LerProjeto(p, *text, &missing) == 0) {
+            std::cerr << "vistametra-report: " << projectFile
+                      << " is not a Vistametra project: it holds no project field\n";
+            return 1;
+        }
+        if (!missing.empty()) {
+            std::cerr << "vistametra-report: warning: " << projectFile << " lacks the field"
+                      << (missing.size() > 1 ? "s" : "");
+            for (size_t i = 0; i < missing.size(); ++i) {
+                std::cerr << (i == 0 ? " " : ", ") << missing[i];
+            }
+            std::cerr << (missing.size() > 1 ? "; they are" : "; it is") << " empty\n";
+        }
+    }
+    for (const Override& o : overrides) {
+        setFieldFromText(p, *o.field, o.value);
+    }
+    Calculo(p);
+
+    if (!saveFile.empty()) {
+        std::string error;
+        if (!MemoWrit(saveFile, TextoProjeto(p), &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    if (isDxfName(reportFile)) {
+        std::string error;
+        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)),
+                                 &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    } else if (!reportFile.empty()) {
+        std::string error = "this build has no report writer";
+        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm};
+        if (!writeReport || !writeReport(p, reportFile, options, error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    if (summary || (!json && !analysis)) {
+        for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
+            std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
+        }
+    }
+    if (analysis && !json) {
+        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm));
+    }
+    if (json) {
+        nlohmann::ordered_json out = projectJson(p, projectFile);
+        if (analysis) {
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm));
+        }
+        if (jsonLines) {
+            if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {
+                std::cerr << "vistametra-report: cannot write the output: " << std::strerror(errno)
+                          << "\n";
+                return 1;
+            }
+            return finishOutput(0);
+        }
+        std::cout << out.dump(2, ' ', false, kReplaceBadUtf8) << "\n";
+    }
+    return finishOutput(0);
+}
+
+}  // namespace vm

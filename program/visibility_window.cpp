@@ -1,0 +1,361 @@
+#include "program/visibility_window.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <cmath>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/atomic_file.h"
+#include "core/calculo.h"
+#include "core/program_values.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "pagefile/emf_player.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_export.h"
+#include "pagefile/page_images.h"
+#include "program/startup.h"
+#include "report/analysis_pages.h"
+#include "report/dxf_drawing.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
+#include "report/sightline_analysis.h"
+#include "ui/dialogs.h"
+#include "ui/form_layer.h"
+#include "ui/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+const char* const kTitle = "Visibilidade dos Assentos";
+constexpr double kGapPx = 12;  // between pages and around them
+
+Canvas* g_recorder = nullptr;
+
+// The page-file canvas, keeping each page's bytes in memory: the window leaves no files behind,
+// whichever way the program ends.
+class PageCollector final : public Canvas {
+public:
+    explicit PageCollector(const ImageSource* images) : m_canvas(ReferenceDevice::A4(), images) {}
+
+    bool StartPreviewPage(const std::string&) override { return m_canvas.StartPreviewPage({}); }
+    bool EndPreviewPage() override {
+        const bool ended = m_canvas.EndPreviewPage();
+        if (ended) {
+            m_pages.push_back(m_canvas.LastPageBytes());
+        }
+        return ended;
+    }
+    bool HasSurface() const override { return m_canvas.HasSurface(); }
+    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
+                   std::string_view text, bool bold, bool italic, bool underline, bool strikeOut,
+                   std::string_view alignment) override {
+        m_canvas.PrintText(row, col, fontName, fontSize, colour, text, bold, italic, underline,
+                           strikeOut, alignment);
+    }
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
+                      double fontSize, Color colour, std::string_view text, bool bold, bool italic,
+                      bool underline, bool strikeOut, std::string_view alignment) override {
+        m_canvas.PrintTextBox(row, col, toRow, toCol, fontName, fontSize, colour, text, bold,
+                              italic, underline, strikeOut, alignment);
+    }
+    void PrintLine(double row, double col, double toRow, double toCol, std::optional<double> width,
+                   Color colour) override {
+        m_canvas.PrintLine(row, col, toRow, toCol, width, colour);
+    }
+    void PrintRectangle(double row, double col, double toRow, double toCol,
+                        std::optional<double> width, Color colour) override {
+        m_canvas.PrintRectangle(row, col, toRow, toCol, width, colour);
+    }
+    void PrintImage(std::string_view imageName, double row, double col, double height,
+                    double width) override {
+        m_canvas.PrintImage(imageName, row, col, height, width);
+    }
+
+    std::vector<std::vector<uint8_t>> TakePages() { return std::move(m_pages); }
+
+private:
+    EmfPageCanvas m_canvas;
+    std::vector<std::vector<uint8_t>> m_pages;
+};
+
+// The pages, one under the other, as wide as the view.
+class PageView final : public QWidget {
+public:
+    explicit PageView(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("PaginasAnalise"));
+        setAutoFillBackground(true);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, QColor(128, 128, 128));
+        setPalette(palette);
+    }
+
+    void SetPages(std::vector<EmfPlayer> pages) {
+        m_pages = std::move(pages);
+        FitWidth(width());
+        update();
+    }
+
+    // The height that shows every page at `width` pixels.
+    void FitWidth(int width) {
+        const double sheet = SheetWidth(width);
+        const double height =
+            kGapPx + m_pages.size() * (sheet * kA4SheetMm.height() / kA4SheetMm.width() + kGapPx);
+        setFixedHeight(static_cast<int>(std::ceil(height)));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const double w = SheetWidth(width());
+        const double h = w * kA4SheetMm.height() / kA4SheetMm.width();
+        double top = kGapPx;
+        for (const EmfPlayer& page : m_pages) {
+            PaintPageOnSheet(painter, page, QRectF(kGapPx, top, w, h));
+            top += h + kGapPx;
+        }
+    }
+
+private:
+    static double SheetWidth(int width) { return std::max(50.0, width - 2 * kGapPx); }
+
+    std::vector<EmfPlayer> m_pages;
+};
+
+class Window final : public QWidget {
+public:
+    explicit Window(QWidget* parent) : QWidget(parent, Qt::Window) {
+        setObjectName(QStringLiteral("wVisibilidade"));
+        setWindowTitle(QString::fromUtf8(kTitle));
+        setAttribute(Qt::WA_DeleteOnClose);
+        resize(780, 860);
+
+        auto* target = new QComboBox(this);
+        target->setObjectName(QStringLiteral("cAlvoC"));
+        target->setEditable(true);
+        target->addItems({QStringLiteral("60"), QStringLiteral("90"), QStringLiteral("120")});
+        target->setCurrentIndex(1);
+        target->setInsertPolicy(QComboBox::NoInsert);
+        target->lineEdit()->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("\\d{1,4}([.,]\\d{0,1})?")), target));
+        target->setToolTip(
+            QString::fromUtf8("Valor C desejado em milímetros: 60, 90, 120 ou qualquer outro"));
+        m_target = target;
+
+        m_proposal = new QLabel(this);
+        m_proposal->setObjectName(QStringLiteral("lDegrau"));
+
+        auto* save = new QPushButton(QStringLiteral("Salvar"), this);
+        save->setObjectName(QStringLiteral("bSalvar"));
+        save->setToolTip(QString::fromUtf8("Salva estas páginas em PDF, PNG ou SVG"));
+
+        auto* bar = new QHBoxLayout;
+        bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
+        bar->addWidget(target);
+        bar->addWidget(m_proposal, 1);
+        bar->addWidget(save);
+
+        m_scroll = new QScrollArea(this);
+        m_view = new PageView(m_scroll);
+        m_scroll->setWidget(m_view);
+        m_scroll->setWidgetResizable(false);
+        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_scroll->viewport()->installEventFilter(this);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(bar);
+        layout->addWidget(m_scroll, 1);
+
+        connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
+        connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
+        connect(save, &QPushButton::clicked, this, [this] { Save(); });
+
+        RegisterReportImages(m_images);
+        RegisterAnalysisImages(m_images);
+        Redraw();
+    }
+
+    // The child widgets go after this object has become a plain QWidget: their signals (the
+    // target field losing the focus as it goes) must no longer reach it.
+    ~Window() override {
+        m_target->disconnect(this);
+        m_target->lineEdit()->disconnect(this);
+    }
+
+    void Redraw() {
+        const DadosProjeto p = projeto();
+        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
+        PageCollector canvas(&m_images);
+        BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
+        if (g_recorder) {
+            BuildAnalysisPages(p, a, *g_recorder, {}, 1, programValues().cAutoria);
+        }
+        m_pages = canvas.TakePages();
+        std::vector<EmfPlayer> players;
+        for (const std::vector<uint8_t>& page : m_pages) {
+            EmfPlayer player;
+            player.LoadData(page);
+            players.push_back(std::move(player));
+        }
+        m_view->SetPages(std::move(players));
+        m_record = p;
+        m_proposal->setText(Proposal(a.risers));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
+            m_view->setFixedWidth(m_scroll->viewport()->width());
+            m_view->FitWidth(m_scroll->viewport()->width());
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+private:
+    static QString Proposal(const RiserDesign& r) {
+        const std::string current = AllTrim(Str(r.currentStep, 40, 3)) + " m";
+        if (!r.constantStep.value) {
+            return QString::fromUtf8("Degrau constante: - (" + r.constantStep.reason +
+                                     "); degrau do projeto " + current);
+        }
+        return QString::fromUtf8("Degrau constante proposto " +
+                                 AllTrim(Str(*r.constantStep.value, 40, 3)) +
+                                 " m; degrau do projeto " + current);
+    }
+
+    void TargetChanged() {
+        const std::optional<double> typed =
+            TargetCFromText(m_target->currentText().trimmed().toStdString());
+        if (!typed) {
+            m_target->setEditText(QString::fromStdString(AllTrim(Str(m_targetCmm, 40, 1))));
+            return;
+        }
+        if (*typed != m_targetCmm) {
+            m_targetCmm = *typed;
+            Redraw();
+        }
+    }
+
+    void Save() {
+        const std::string chosen =
+            PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
+                    "Salvar", programValues().DirPdf);
+        if (chosen.empty()) {
+            return;
+        }
+        QString target = toQtPath(chosen);
+        const QString suffix = QFileInfo(target).suffix().toLower();
+        if (suffix == QLatin1String("dxf")) {
+            SaveDxf(target);
+            return;
+        }
+        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
+            suffix != QLatin1String("svg")) {
+            target += QStringLiteral(".pdf");
+        }
+        // The exports read page files: the pages go into a folder of their own for the while.
+        QString error;
+        QStringList pageFiles;
+        QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/vistametra-analise-XXXXXX"));
+        for (size_t i = 0; i < m_pages.size() && folder.isValid(); ++i) {
+            QFile page(folder.filePath(
+                QStringLiteral("analise_%1.emf").arg(i + 1, 4, 10, QLatin1Char('0'))));
+            const auto size = static_cast<qint64>(m_pages[i].size());
+            if (!page.open(QIODevice::WriteOnly) ||
+                page.write(reinterpret_cast<const char*>(m_pages[i].data()), size) != size) {
+                error = page.errorString();
+                break;
+            }
+            pageFiles << page.fileName();
+        }
+        if (!folder.isValid()) {
+            error = folder.errorString();
+        }
+        const QString title =
+            toQt(AllTrim(m_record.cProjeto)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
+        const QStringList written =
+            error.isEmpty() ? ExportPages(pageFiles, target, title, &error) : QStringList();
+        const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
+        const bool whole = written.size() == (pdf ? 1 : static_cast<qsizetype>(m_pages.size()));
+        if (!error.isEmpty() || !whole) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
+                        (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
+                    "Salvar");
+        }
+    }
+
+    // The section and the plan for CAD, of the project as drawn (its texts sized by the scale
+    // of its own calculation).
+    void SaveDxf(const QString& target) {
+        DadosProjeto p = m_record;
+        Calculo(p);
+        const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
+        std::string error;
+        if (!WriteFileAtomically(fromQtPath(target), bytes, &error)) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
+                        utf8ToWin1252(error),
+                    "Salvar");
+        }
+    }
+
+    NamedImageSource m_images;
+    QComboBox* m_target = nullptr;
+    QLabel* m_proposal = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    PageView* m_view = nullptr;
+    std::vector<std::vector<uint8_t>> m_pages;  // the EMF pages shown
+    DadosProjeto m_record;                      // as last drawn
+    double m_targetCmm = kDefaultTargetCmm;
+};
+
+QPointer<Window>& OpenWindow() {
+    static QPointer<Window> window;
+    return window;
+}
+
+}  // namespace
+
+void ShowVisibilityWindow() {
+    QPointer<Window>& window = OpenWindow();
+    if (!window) {
+        window = new Window(MainFormWidget());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void RefreshVisibilityWindow() {
+    if (Window* window = OpenWindow()) {
+        window->Redraw();
+    }
+}
+
+QWidget* VisibilityWindow() {
+    return OpenWindow();
+}
+
+void SetVisibilityRecorder(Canvas* recorder) {
+    g_recorder = recorder;
+}
+
+}  // namespace vm

@@ -1,0 +1,586 @@
+// The main window driven as a user drives it: keystrokes, clicks, menus and scripted dialogs.
+#include "program/main_window.h"
+
+#include <sys/stat.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "core/calculo.h"
+#include "core/program_values.h"
+#include "core/result_line.h"
+#include "core/text.h"
+#include "core/win1252.h"
+#include "program/startup.h"
+#include "project/project_file.h"
+#include "runtime/process.h"
+#include "tests/support/comma_locale.h"
+#include "ui_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string text(const char* control) {
+    return vm::GetProperty("wmenu", control, "value").text();
+}
+
+double number(const char* control) {
+    return vm::GetProperty("wmenu", control, "value").number();
+}
+
+QString shown(const char* control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", control))) {
+        return edit->text();
+    }
+    return {};
+}
+
+// The action of a menu item by its caption ("&Novo").
+QAction* menuAction(const QString& caption) {
+    for (QAction* action : vm::FormWidget("wmenu")->findChildren<QAction*>()) {
+        if (action->text() == caption) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+class MainWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "vm-wmenu-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+        vm::IniciarSemJanela();
+        vm::programValues().DirPdf = m_dir.string() + "/";
+        vm::mainWindowProcedures() = {};
+        vm::mainWindowProcedures().reportCalculo = [this] { ++m_reports; };
+    }
+    void TearDown() override {
+        UiTest::TearDown();
+        fs::remove_all(m_dir);
+    }
+
+    // Builds "wmenu" as start-up does, activates it and runs `body` once its on-init procedure
+    // (the update check, then TelaRefresh) has run. `duringInit` runs inside the on-init
+    // procedure, where the quiet update check runs.
+    void runWindow(const std::function<void()>& body,
+                   const std::function<void()>& duringInit = {}) {
+        bool initRan = false;
+        std::function<void()> runBody;
+        vm::mainWindowProcedures().update = [&](bool manual) {
+            if (!manual && duringInit) {
+                // Events run inside it (a box): the body is queued only once it is done.
+                duringInit();
+                QTimer::singleShot(0, runBody);
+            }
+            initRan = !manual;
+        };
+        vm::DefinirJanelaPrincipal();
+        bool ran = false;
+        runBody = [&] {
+            ran = true;
+            try {
+                if (!QTest::qWaitFor([&] { return initRan; }, 5000)) {
+                    ADD_FAILURE() << "the on-init procedure never ran";
+                }
+                if (!initRan) {
+                    // reported above
+                } else if (vm::FormWidget("wmenu")->activateWindow(),
+                           QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
+                    body();
+                } else {
+                    ADD_FAILURE() << "wmenu never became active";
+                }
+            } catch (const vm::ProcessEnded&) {
+                ADD_FAILURE() << "a fatal error ended the program";
+            }
+            if (vm::IsWindowActive("wmenu")) {
+                vm::ReleaseAllWindows();
+            }
+        };
+        // Activation processes the events pending before its on-init procedure runs; the body
+        // is queued from there so that it runs in the window's own event loop, after on-init.
+        if (!duringInit) {
+            QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
+        }
+        vm::DoMethod("wmenu", "activate");
+        EXPECT_TRUE(ran);
+    }
+
+    // Types into a field and leaves it with Tab.
+    void typeInto(const char* control, const char* keys) {
+        ASSERT_TRUE(focusControl("wmenu", control));
+        QTest::keyClicks(vm::ControlWidget("wmenu", control), keys);
+        QTest::keyClick(vm::ControlWidget("wmenu", control), Qt::Key_Tab);
+    }
+
+    fs::path m_dir;
+    int m_reports = 0;
+};
+
+const char* const kDetail = "L:  3.88 m    A:  2.43 m    D: 180.14\"";
+
+TEST_F(MainWindowTest, StartUpShowsTheDefaultProjectWithFocusOnTheFormat) {
+    runWindow([&] {
+        EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO");
+        EXPECT_EQ(vm::GetProperty("wmenu", "cdatat", "value").date(), vm::Today());
+        EXPECT_EQ(number("nComprimentot"), 10);
+        EXPECT_EQ(shown("nComprimentot").trimmed(), "10.00");
+        EXPECT_EQ(number("nImagemLargurat"), 1280);
+        EXPECT_EQ(number("nAspectot"), 3);
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        EXPECT_EQ(text("cTelaComputer"), "L:  2.59 m    A:  1.62 m    D: 120.09\"");
+        EXPECT_EQ(text("cTelaVideo"), "L:  1.94 m    A:  1.21 m    D:  90.07\"");
+        // The first write to the format choice selected "16:10", which took the focus.
+        EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nAspectot", 3));
+        EXPECT_EQ(vm::FormWidget("wmenu")->windowTitle(), "Vistametra");
+    });
+}
+
+TEST_F(MainWindowTest, EditsReachTheProjectButResultLinesWaitForTheFormat) {
+    runWindow([&] {
+        typeInto("nNumeroFilast", "13");
+        EXPECT_EQ(vm::projeto().nNumeroFilas, 13);
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // stale until the format changes
+
+        // 16:9 recomputes heights from widths and the results from the new rows.
+        QTest::mouseClick(vm::ControlWidget("wmenu", "nAspectot", 2), Qt::LeftButton);
+        VM_TRY_TRUE(number("nAspectot") == 2.0);
+        EXPECT_NEAR(number("nTelaAlturat"), 1.69, 1e-9);  // 3.00 / 16 * 9 = 1.6875
+        EXPECT_NEAR(vm::projeto().nTelaAltura, 1.69, 1e-9);
+        EXPECT_EQ(number("nImagemAlturat"), 720);
+        const double farthest = 12 * 1.0 + 3.7;
+        EXPECT_EQ(text("cTelaDetalhe"),
+                  vm::LinhaResultado(farthest / 4 / 9 * 16, farthest / 4,
+                                     vm::TamTela(farthest / 4 / 9 * 16, farthest / 4)));
+    });
+}
+
+TEST_F(MainWindowTest, ScreenWidthFillsTheHeightRoundedToItsField) {
+    runWindow([&] {
+        ASSERT_TRUE(focusControl("wmenu", "nTelaLargurat"));
+        QWidget* field = vm::ControlWidget("wmenu", "nTelaLargurat");
+        QTest::keyClicks(field, "3");  // "3.00" -> 16:10 gives 1.875
+        QTest::keyClick(field, Qt::Key_Tab);
+        EXPECT_EQ(shown("nTelaAlturat").trimmed(), "1.88");
+        EXPECT_EQ(vm::projeto().nTelaAltura, 1.88);
+        EXPECT_NEAR(vm::projeto().nTelaTamanho, vm::TamTela(3, 1.88), 1e-12);
+    });
+}
+
+TEST_F(MainWindowTest, CategoryBoxesHideAndShowTheirLines) {
+    runWindow([&] {
+        QWidget* red = vm::ControlWidget("wmenu", "cTelaComputer");
+        auto* box = qobject_cast<QCheckBox*>(vm::ControlWidget("wmenu", "TelaAt"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(red->isVisible());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        VM_TRY_TRUE(!red->isVisible());
+        EXPECT_FALSE(vm::projeto().nTelaA);
+        EXPECT_TRUE(vm::ControlWidget("wmenu", "cTelaDetalhe")->isVisible());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        VM_TRY_TRUE(red->isVisible());
+    });
+}
+
+TEST_F(MainWindowTest, NovoEmptiesTheInputsAndKeepsTheResults) {
+    runWindow([&] {
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(text("cProjetot"), "");
+        EXPECT_EQ(number("nComprimentot"), 0);
+        EXPECT_EQ(number("nImagemLargurat"), 0);
+        EXPECT_EQ(number("nAspectot"), 3);
+        EXPECT_EQ(vm::projeto().cTelaFormato, "16:10");
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+    });
+}
+
+TEST_F(MainWindowTest, AbrirAppliesOnlyTheFirstDifferingCategoryFlag) {
+    vm::DadosProjeto saved = vm::ProjetoInicial();
+    saved.cProjeto = "SALA";
+    saved.nTelaG = false;
+    saved.nTelaA = false;
+    saved.nTelaF = false;
+    saved.nComprimento = 20;
+    const std::string file = (m_dir / "SALA_Calculo_Tela.qtv").string();
+    ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        ASSERT_EQ(m_dialogs.shown.size(), 1u);
+        EXPECT_EQ(m_dialogs.shown[0].purpose, "GetFile");
+        EXPECT_EQ(m_dialogs.shown[0].file.title, vm::utf8ToWin1252("Arquivo de Cálculo"));
+        EXPECT_EQ(m_dialogs.shown[0].file.initialFolder, m_dir.string() + "/");
+        EXPECT_EQ(text("cProjetot"), "SALA");
+        EXPECT_EQ(number("nComprimentot"), 20);
+        EXPECT_FALSE(vm::projeto().nTelaG);
+        EXPECT_TRUE(vm::projeto().nTelaA);
+        EXPECT_TRUE(vm::projeto().nTelaF);
+        EXPECT_FALSE(vm::ControlWidget("wmenu", "cTelaDetalhe")->isVisible());
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // the results are those of before
+    });
+}
+
+TEST_F(MainWindowTest, AbrirWithAnotherFormatRecomputesHeights) {
+    vm::DadosProjeto saved = vm::ProjetoInicial();
+    saved.nAspecto = 1;
+    saved.nTelaLargura = 4;
+    saved.nTelaAltura = 1;
+    saved.nImagemLargura = 1024;
+    saved.nImagemAltura = 1;
+    const std::string file = (m_dir / "x.qtv").string();
+    ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_EQ(number("nAspectot"), 1);
+        EXPECT_EQ(number("nTelaAlturat"), 3);
+        EXPECT_EQ(number("nImagemAlturat"), 768);
+        EXPECT_EQ(vm::projeto().cTelaFormato, "4:3");
+        EXPECT_EQ(text("cTelaDetalhe"),
+                  vm::LinhaResultado(9.7 / 4 / 3 * 4, 9.7 / 4, vm::TamTela(9.7 / 3, 9.7 / 4)));
+    });
+}
+
+TEST_F(MainWindowTest, AspectFourFromAFileGivesWayToTheSelectedOption) {
+    vm::DadosProjeto saved = vm::ProjetoInicial();
+    saved.nAspecto = 4;
+    const std::string file = (m_dir / "x.qtv").string();
+    ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_EQ(vm::projeto().nAspecto, 4);
+        EXPECT_EQ(number("nAspectot"), 3);
+        typeInto("nLargurat", "6");
+        EXPECT_EQ(vm::projeto().nAspecto, 3);
+    });
+}
+
+// Shows the real message boxes, so that they take the focus as they do for a user.
+class RealBoxes final : public vm::DialogSeam {
+public:
+    std::function<void()> whileShown;
+    std::vector<std::string> titles;
+    int runDialog(QDialog& dialog, const std::string&) override {
+        titles.push_back(dialog.windowTitle().toStdString());
+        dialog.show();
+        dialog.activateWindow();
+        if (!QTest::qWaitForWindowActive(&dialog)) {
+            ADD_FAILURE() << "the box never became active";
+        }
+        if (!QTest::qWaitFor([&] { return dialog.isAncestorOf(QApplication::focusWidget()); })) {
+            ADD_FAILURE() << "the box never took the focus";
+        }
+        if (whileShown) {
+            whileShown();
+        }
+        dialog.hide();
+        return QMessageBox::Ok;
+    }
+};
+
+// A box shown while the window starts (the quiet update check finding a newer version, or a
+// server without the page) takes the focus from a field that holds nothing yet: the empty window
+// must not reach the project.
+TEST_F(MainWindowTest, ABoxDuringStartUpLeavesTheProjectWhole) {
+    RealBoxes boxes;
+    std::string shownWhileBoxOpen = "?";
+    boxes.whileShown = [&] { shownWhileBoxOpen = vm::projeto().cProjeto; };
+    runWindow(
+        [&] {
+            ASSERT_EQ(boxes.titles, std::vector<std::string>{"Update"});
+            EXPECT_EQ(shownWhileBoxOpen, "AUDITORIO_TERREO");
+            EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO");
+            EXPECT_EQ(number("nComprimentot"), 10);
+            EXPECT_EQ(vm::GetProperty("wmenu", "cdatat", "value").date(), vm::Today());
+            menuAction("&Salvar")->trigger();
+            const std::string saved =
+                vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
+            EXPECT_NE(saved.find("<Cmprimento>10.00</Comprimento>"), std::string::npos) << saved;
+            EXPECT_FALSE(fs::exists(m_dir / "_Calculo_Tela.qtv"));
+        },
+        [&] {
+            ASSERT_TRUE(focusControl("wmenu", "nComprimentot"));
+            vm::SetDialogSeam(&boxes);
+            vm::MsgStop(vm::utf8ToWin1252("Arquivo para update não encontrado!"), "Update");
+            vm::SetDialogSeam(&m_dialogs);
+        });
+}
+
+// Choosing a menu item moves no focus: the commands that read the project commit the field being
+// edited first, as leaving it would.
+TEST_F(MainWindowTest, CommandsCommitTheFieldBeingEdited) {
+    runWindow([&] {
+        ASSERT_TRUE(focusControl("wmenu", "nLargurat"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nLargurat"), "7");
+        menuAction("&Salvar")->trigger();
+        const std::string saved =
+            vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
+        EXPECT_NE(saved.find("<Largura> 7.00</Largura>"), std::string::npos) << saved;
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nLargurat"));
+
+        vm::DadosProjeto atReport;
+        vm::mainWindowProcedures().reportCalculo = [&] { atReport = vm::projeto(); };
+        vm::mainWindowProcedures().getPrinter = [] { return std::string("Fila"); };
+        ASSERT_TRUE(focusControl("wmenu", "nNumeroFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nNumeroFilast"), "9");
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(atReport.nNumeroFilas, 9);
+        EXPECT_NEAR(atReport.nAlturaG, (8 + 3.7) / 4, 1e-12);
+        // "Gerar Report" pressed without the mouse: the button takes no focus either.
+        ASSERT_TRUE(focusControl("wmenu", "nDistOlhos1t"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistOlhos1t"), "5");
+        qobject_cast<QAbstractButton*>(vm::ControlWidget("wmenu", "bcalculara"))->click();
+        EXPECT_EQ(atReport.nDistOlhos1, 5);
+        EXPECT_NEAR(atReport.nAlturaG, (8 + 5.0) / 4, 1e-12);
+    });
+}
+
+// A file that is not a project, or cannot be read, is refused with a box; the project stays.
+TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
+    const fs::path folder = m_dir / "Área de Trabalho";
+    fs::create_directory(folder);
+    std::ofstream(folder / "notas.txt") << "Sala de Reunião, 3 filas\r\n";
+    std::ofstream(folder / "imagem.qtv", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0", 10);
+    std::ofstream(folder / "vazio.qtv");
+    ASSERT_EQ(mkfifo((folder / "fila.qtv").c_str(), 0600), 0);
+    const std::string notAProject =
+        "Abrir|" + vm::utf8ToWin1252("O arquivo selecionado não é um projeto do Vistametra.");
+    const std::string unreadable = "Abrir|" + vm::utf8ToWin1252("Não foi possível ler o arquivo.");
+    const struct {
+        fs::path file;
+        std::string box;  // its beginning
+    } cases[] = {
+        {folder / "notas.txt", notAProject},
+        {folder / "imagem.qtv", notAProject},
+        {folder / "vazio.qtv", notAProject},
+        {folder / "fila.qtv", unreadable + "\r\n\r\nnot a regular file"},
+        {folder, unreadable + "\r\n\r\n" + std::strerror(EISDIR)},
+        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + std::strerror(ENOENT)},
+    };
+    for (const auto& c : cases) {
+        m_dialogs.fileAnswers.push_back(c.file.string());
+    }
+    runWindow([&] {
+        typeInto("nComprimentot", "12");
+        for (const auto& c : cases) {
+            m_dialogs.shown.clear();
+            menuAction("&Abrir")->trigger();
+            ASSERT_EQ(m_dialogs.messageLog().size(), 1u) << c.file;
+            EXPECT_EQ(m_dialogs.messageLog()[0].substr(0, c.box.size()), c.box) << c.file;
+            EXPECT_EQ(vm::projeto().cProjeto, "AUDITORIO_TERREO") << c.file;
+            EXPECT_EQ(vm::projeto().nComprimento, 12) << c.file;
+            EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO") << c.file;
+            EXPECT_EQ(number("nComprimentot"), 12) << c.file;
+        }
+    });
+}
+
+// A file with some of the fields is read as it stands: the missing ones empty, no box.
+TEST_F(MainWindowTest, AbrirReadsAFileWithSomeFields) {
+    const std::string file = (m_dir / "parcial.qtv").string();
+    std::ofstream(file) << "<Projeto>SALA</Projeto><Cmprimento>12.00</Comprimento>";
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_TRUE(m_dialogs.messageLog().empty());
+        EXPECT_EQ(text("cProjetot"), "SALA");
+        EXPECT_EQ(number("nComprimentot"), 12);
+        EXPECT_EQ(number("nLargurat"), 0);
+    });
+}
+
+// While a report preview is open, "Gerar Report" and "&Imprimir" bring it forward and change
+// nothing: no printer is asked for, nothing is computed, no second report is made.
+TEST_F(MainWindowTest, ReportCommandsWhileAPreviewIsOpenOnlyBringItForward) {
+    int broughtForward = 0;
+    int printerAsked = 0;
+    vm::mainWindowProcedures().previewToFront = [&] { return ++broughtForward > 0; };
+    vm::mainWindowProcedures().getPrinter = [&] {
+        ++printerAsked;
+        return std::string("Fila");
+    };
+    vm::programValues().PrintX = "Anterior";
+    runWindow([&] {
+        const double heightBefore = vm::projeto().nAlturaG;
+        typeInto("nNumeroFilast", "9");
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(broughtForward, 2);
+        EXPECT_EQ(m_reports, 0);
+        EXPECT_EQ(printerAsked, 0);
+        EXPECT_EQ(vm::programValues().PrintX, "Anterior");
+        EXPECT_EQ(vm::projeto().nAlturaG, heightBefore);
+    });
+}
+
+TEST_F(MainWindowTest, SalvarReportsFailure) {
+    vm::programValues().DirPdf = (m_dir / "missing" / "").string();
+    runWindow([&] {
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog(),
+                  std::vector<std::string>{"Salvar arquivo|Error ao salvar o Arquivo."});
+    });
+    vm::programValues().DirPdf = m_dir.string() + "/";
+    runWindow([&] {
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+    });
+}
+
+// As on a Brazilian desktop (decimal mark ","), in a folder with accents: the default project
+// shows its figures, "12,5" typed into a length is 12.50, and a project named with an accent saves
+// under its UTF-8 name and opens back whole.
+TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
+    vm::testing::CommaLocale brazil;
+    ASSERT_TRUE(brazil.active());
+    vm::IniciarSemJanela();
+    const fs::path desk = m_dir / "\xc3\x81rea de Trabalho";  // "Área de Trabalho"
+    fs::create_directory(desk);
+    vm::programValues().DirPdf = desk.string() + "/";
+    const fs::path file = desk / "SAL\xc3\x83O_Calculo_Tela.qtv";  // "SALÃO_..." in UTF-8
+    m_dialogs.fileAnswers.push_back(file.string());
+    runWindow([&] {
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        EXPECT_EQ(shown("nPeDireitot").trimmed(), "3.80");
+
+        typeInto("nComprimentot", "12,5");
+        EXPECT_EQ(shown("nComprimentot").trimmed(), "12.50");
+        EXPECT_EQ(vm::projeto().nComprimento, 12.5);
+        typeInto("nLargurat", "6,25");
+        typeInto("nDistEntreFilast", "0,9");
+        typeInto("nNumeroFilast", "9");
+        ASSERT_TRUE(focusControl("wmenu", "cProjetot"));
+        QWidget* name = vm::ControlWidget("wmenu", "cProjetot");
+        qobject_cast<QLineEdit*>(name)->selectAll();
+        for (const QChar c : QString::fromUtf8("salão")) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(name, &press);
+        }
+        QTest::keyClick(name, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().cProjeto, "SAL\xc3O");
+
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        ASSERT_TRUE(fs::exists(file));
+        const std::string bytes = vm::MemoRead(file.string());
+        EXPECT_NE(bytes.find("<Projeto>SAL\xc3O</Projeto>"), std::string::npos);
+        EXPECT_NE(bytes.find("<Cmprimento>12.50</Comprimento>"), std::string::npos);
+        EXPECT_NE(bytes.find("<PeDireito> 3.80</PeDireito>"), std::string::npos);
+
+        std::vector<std::pair<const char*, vm::FormValue>> before;
+        for (const char* control :
+             {"cProjetot",        "cdatat",           "nLargurat",       "nComprimentot",
+              "nPeDireitot",      "nDistOlhos1t",     "nAlturaOlhos1t",  "nNumeroFilast",
+              "nDistEntreFilast", "nLarguraAssentot", "nAlturaFila2t",   "nTelaTopot",
+              "nTelaLargurat",    "nTelaAlturat",     "nImagemLargurat", "nImagemAlturat",
+              "nAspectot",        "TelaGt",           "TelaAt",          "TelaFt"}) {
+            before.emplace_back(control, vm::GetProperty("wmenu", control, "value"));
+        }
+        const vm::DadosProjeto saved = vm::projeto();
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(number("nComprimentot"), 0);
+
+        menuAction("&Abrir")->trigger();
+        for (const auto& [control, value] : before) {
+            EXPECT_EQ(vm::GetProperty("wmenu", control, "value"), value) << control;
+        }
+        EXPECT_EQ(vm::projeto().cProjeto, saved.cProjeto);
+        EXPECT_EQ(vm::projeto().nComprimento, 12.5);
+        EXPECT_EQ(vm::projeto().nLargura, 6.25);
+        EXPECT_EQ(vm::projeto().nDistEntreFilas, 0.9);
+        EXPECT_EQ(vm::projeto().nNumeroFilas, 9);
+    });
+}
+
+TEST_F(MainWindowTest, ExitAsksOnlyAtTheCloseBox) {
+    m_dialogs.messageAnswers = {vm::MessageAnswer::No, vm::MessageAnswer::Yes};
+    runWindow([&] {
+        vm::FormWidget("wmenu")->close();
+        EXPECT_EQ(m_dialogs.messageLog(),
+                  std::vector<std::string>{"Sair|Confirma a saida do sistema ??"});
+        EXPECT_TRUE(vm::IsWindowActive("wmenu"));
+        EXPECT_TRUE(m_endCodes.empty());
+        vm::FormWidget("wmenu")->close();
+        VM_TRY_TRUE(m_endCodes.size() == 1u);
+        EXPECT_EQ(m_endCodes[0], 0);
+    });
+    m_endCodes.clear();
+    m_dialogs.shown.clear();
+    runWindow([&] {
+        menuAction("&Sair")->trigger();
+        VM_TRY_TRUE(m_endCodes.size() == 1u);
+        EXPECT_EQ(m_endCodes[0], 0);
+        EXPECT_TRUE(m_dialogs.shown.empty());
+    });
+}
+
+TEST_F(MainWindowTest, ReportCommandsRecomputeWithoutRefreshingTheLines) {
+    runWindow([&] {
+        typeInto("nNumeroFilast", "9");
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        EXPECT_EQ(m_reports, 1);
+        EXPECT_NEAR(vm::projeto().nAlturaG, (8 + 3.7) / 4, 1e-12);
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+
+        vm::mainWindowProcedures().getPrinter = [] { return std::string(); };
+        vm::mainWindowProcedures().getDefaultPrinter = [] { return std::string("Padrao"); };
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(m_reports, 2);
+        EXPECT_EQ(vm::programValues().PrintX, "Padrao");
+    });
+}
+
+TEST_F(MainWindowTest, AboutAndReferenceBoxes) {
+    runWindow([&] {
+        menuAction("&Sobre")->trigger();
+        menuAction(QString::fromUtf8("&Referência"))->trigger();
+    });
+    ASSERT_EQ(m_dialogs.shown.size(), 2u);
+    const vm::MessageRequest& about = m_dialogs.shown[0].message;
+    EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgInfo");
+    EXPECT_EQ(about.title, "Sobre Vistametra");
+    EXPECT_FALSE(about.systemModal);
+    const std::string expectedStart = vm::PadC("Vistametra 1.05", 70) + "\r\n" +
+                                      vm::PadC("10/01/2016", 70) + "\r\n" + std::string(70, ' ') +
+                                      "\r\n" + vm::PadC(" Vistametra", 70) + "\r\n\r\n";
+    EXPECT_EQ(about.text.substr(0, expectedStart.size()), expectedStart);
+    const std::string memory = vm::utf8ToWin1252("Memória física : ");
+    const auto at = about.text.find(memory);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_NE(about.text.find(" MB,  livre : ", at), std::string::npos);
+    // Both amounts have at least five digits, leading zeros included.
+    const std::string amount = about.text.substr(at + memory.size(), 5);
+    EXPECT_EQ(amount.find_first_not_of("0123456789"), std::string::npos) << amount;
+    EXPECT_NE(about.text.find(" MB.", at), std::string::npos);
+    EXPECT_EQ(about.text.substr(about.text.size() - 2), "\r\n");
+
+    const vm::MessageRequest& reference = m_dialogs.shown[1].message;
+    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgBox");
+    EXPECT_EQ(reference.title, vm::utf8ToWin1252("Referências"));
+    EXPECT_TRUE(reference.systemModal);
+    const std::string tail = "contato@vistametra.com.br\r\n\r\n";
+    EXPECT_EQ(reference.text.substr(reference.text.size() - tail.size()), tail);
+    EXPECT_NE(reference.text.find("acima  e as linhas"), std::string::npos);
+    EXPECT_NE(reference.text.find("\r\n    - Conte"), std::string::npos);
+}
+
+}  // namespace

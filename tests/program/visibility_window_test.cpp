@@ -1,0 +1,324 @@
+// The window "Visibilidade dos Assentos" opened from the main window's menu, as a user drives it:
+// what it draws (through a recording canvas beside its own page canvas), how it follows the
+// record, its target C-value and "Salvar".
+#include "program/visibility_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/calculo.h"
+#include "core/program_values.h"
+#include "core/win1252.h"
+#include "pagefile/recording_canvas.h"
+#include "program/main_window.h"
+#include "program/startup.h"
+#include "project/project_file.h"
+#include "report/analysis_pages.h"
+#include "report/dxf_drawing.h"
+#include "report/sightline_analysis.h"
+#include "runtime/process.h"
+#include "ui_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vm::SeatClass;
+
+QAction* menuAction(const QString& caption) {
+    for (QAction* action : vm::FormWidget("wmenu")->findChildren<QAction*>()) {
+        if (action->text() == caption) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+class VisibilityWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "vm-visibilidade-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+        vm::IniciarSemJanela();
+        vm::programValues().DirPdf = m_dir.string() + "/";
+        vm::mainWindowProcedures() = {};
+        vm::mainWindowProcedures().visibilidade = vm::ShowVisibilityWindow;
+        vm::mainWindowProcedures().projetoAlterado = vm::RefreshVisibilityWindow;
+        vm::SetVisibilityRecorder(&m_recorder);
+        m_tmp = m_dir / "tmp";
+        fs::create_directories(m_tmp);
+        const char* tmp = std::getenv("TMPDIR");
+        m_oldTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
+        setenv("TMPDIR", m_tmp.c_str(), 1);
+    }
+    void TearDown() override {
+        if (m_oldTmp) {
+            setenv("TMPDIR", m_oldTmp->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+        vm::SetVisibilityRecorder(nullptr);
+        UiTest::TearDown();
+        fs::remove_all(m_dir);
+    }
+
+    // Builds "wmenu" as start-up does, activates it and runs `body` in its event loop.
+    void runWindow(const std::function<void()>& body) {
+        bool initRan = false;
+        vm::mainWindowProcedures().update = [&](bool manual) { initRan = !manual; };
+        vm::DefinirJanelaPrincipal();
+        bool ran = false;
+        const auto runBody = [&] {
+            ran = true;
+            try {
+                if (QTest::qWaitFor([&] { return initRan; }, 5000) &&
+                    QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
+                    body();
+                } else {
+                    ADD_FAILURE() << "wmenu never became active";
+                }
+            } catch (const vm::ProcessEnded&) {
+                ADD_FAILURE() << "a fatal error ended the program";
+            }
+            if (vm::IsWindowActive("wmenu")) {
+                vm::ReleaseAllWindows();
+            }
+        };
+        QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
+        vm::DoMethod("wmenu", "activate");
+        EXPECT_TRUE(ran);
+    }
+
+    void openWindow() {
+        QAction* item = menuAction("&Visibilidade dos Assentos");
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        ASSERT_NE(vm::VisibilityWindow(), nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(vm::VisibilityWindow()));
+    }
+
+    // The last drawing page that the window drew.
+    const vm::RecordedPage* lastDrawing() const {
+        for (auto it = m_recorder.Pages().rbegin(); it != m_recorder.Pages().rend(); ++it) {
+            if (it->FindText(vm::utf8ToWin1252("Corte: linhas de visão")) != nullptr) {
+                return &*it;
+            }
+        }
+        return nullptr;
+    }
+
+    // The seats of each class on the last drawing, in the order Ideal, Aceitável, Fora.
+    std::array<int, 3> drawnSeats() const {
+        std::array<int, 3> seats{};
+        const vm::RecordedPage* page = lastDrawing();
+        if (page == nullptr) {
+            ADD_FAILURE() << "the window drew nothing";
+            return seats;
+        }
+        for (const vm::Primitive* image : page->OfKind(vm::PrimitiveKind::Image)) {
+            for (SeatClass c : {SeatClass::Ideal, SeatClass::Aceitavel, SeatClass::Fora}) {
+                seats[static_cast<size_t>(c)] += image->imageName == vm::SeatClassImage(c);
+            }
+        }
+        return seats;
+    }
+
+    // The seats of each class by the analysis of the record.
+    static std::array<int, 3> analysedSeats() {
+        const vm::SightlineAnalysis a = vm::AnalyseSightlines(vm::projeto());
+        return {static_cast<int>(a.seats.counts[0]), static_cast<int>(a.seats.counts[1]),
+                static_cast<int>(a.seats.counts[2])};
+    }
+
+    // Types into a field of the main window (made active first) and leaves it with Tab.
+    void typeInto(const char* control, const char* keys) {
+        vm::FormWidget("wmenu")->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(vm::FormWidget("wmenu")));
+        ASSERT_TRUE(focusControl("wmenu", control));
+        QWidget* field = vm::ControlWidget("wmenu", control);
+        QTest::keyClicks(field, keys);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+
+    QString proposal() const {
+        return vm::VisibilityWindow()->findChild<QLabel*>("lDegrau")->text();
+    }
+
+    fs::path m_dir;
+    fs::path m_tmp;  // TMPDIR while the test runs
+    std::optional<std::string> m_oldTmp;
+    vm::RecordingCanvas m_recorder;
+};
+
+TEST_F(VisibilityWindowTest, TheMenuOpensOneWindowThatLeavesTheMainWindowFree) {
+    runWindow([&] {
+        // A third drop-down between "&Arquivo" and "&Help".
+        QStringList popups;
+        for (QAction* action : vm::FormWidget("wmenu")->findChild<QMenuBar*>()->actions()) {
+            popups << action->text();
+        }
+        EXPECT_EQ(popups, (QStringList{"&Arquivo", QString::fromUtf8("A&nálise"), "&Help"}));
+
+        EXPECT_EQ(vm::VisibilityWindow(), nullptr);
+        openWindow();
+        QWidget* window = vm::VisibilityWindow();
+        EXPECT_EQ(window->windowTitle(), "Visibilidade dos Assentos");
+        EXPECT_EQ(window->windowModality(), Qt::NonModal);
+        EXPECT_TRUE(vm::FormWidget("wmenu")->isEnabled());
+        EXPECT_EQ(drawnSeats(), analysedSeats());
+        EXPECT_EQ(drawnSeats()[0], 42);  // the default room: 6 seats in 7 rows, all Ideal
+        EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
+        EXPECT_TRUE(proposal().contains("0.200 m"));
+
+        // A second pick brings the same window forward.
+        const int pages = m_recorder.PageCount();
+        menuAction("&Visibilidade dos Assentos")->trigger();
+        EXPECT_EQ(vm::VisibilityWindow(), window);
+        EXPECT_EQ(m_recorder.PageCount(), pages);
+        int windows = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            windows += w->objectName() == "wVisibilidade" && w->isVisible();
+        }
+        EXPECT_EQ(windows, 1);
+
+        // Its pages live in memory: nothing is left in the temporary folder to clean up.
+        EXPECT_TRUE(fs::is_empty(m_tmp));
+
+        // Closed, it stops drawing; opened again, it draws the record anew.
+        window->close();
+        VM_TRY_TRUE(vm::VisibilityWindow() == nullptr);
+        vm::RefreshVisibilityWindow();
+        EXPECT_EQ(m_recorder.PageCount(), pages);
+        openWindow();
+        EXPECT_GT(m_recorder.PageCount(), pages);
+    });
+}
+
+TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
+    runWindow([&] {
+        openWindow();
+        const std::array<int, 3> before = drawnSeats();
+
+        // A room 20 m wide: 28 seats a row, some of them in each field.
+        typeInto("nLargurat", "20");
+        ASSERT_EQ(vm::projeto().nLargura, 20);
+        const std::array<int, 3> wide = drawnSeats();
+        EXPECT_NE(wide, before);
+        EXPECT_EQ(wide, analysedSeats());
+        EXPECT_GT(wide[0], 0);
+        EXPECT_GT(wide[1], 0);
+        EXPECT_GT(wide[2], 0);
+        EXPECT_EQ(wide[0] + wide[1] + wide[2], 28 * 7);
+
+        // Novo empties the project and the window with it.
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(drawnSeats(), (std::array<int, 3>{0, 0, 0}));
+        ASSERT_NE(lastDrawing(), nullptr);
+        EXPECT_NE(lastDrawing()->FindText("Filas: - (nenhuma fila"), nullptr);
+        EXPECT_TRUE(proposal().contains("Degrau constante: -")) << proposal().toStdString();
+
+        // Abrir: 15 rows in a hall 14 m wide with 0.5 m seats.
+        vm::DadosProjeto hall = vm::ProjetoInicial();
+        hall.cProjeto = vm::utf8ToWin1252("SALA DE REUNIÃO");
+        hall.nNumeroFilas = 15;
+        hall.nLargura = 14;
+        hall.nLarguraAssento = 0.5;
+        const std::string file = (m_dir / "sala.qtv").string();
+        ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(hall)));
+        m_dialogs.fileAnswers.push_back(file);
+        menuAction("&Abrir")->trigger();
+        ASSERT_EQ(vm::projeto().nNumeroFilas, 15);
+        const std::array<int, 3> opened = drawnSeats();
+        EXPECT_EQ(opened, analysedSeats());
+        EXPECT_EQ(opened[0] + opened[1] + opened[2], 15 * 27);  // INT((14 - 0.4) / 0.5) = 27
+        EXPECT_NE(lastDrawing()->FindText(vm::utf8ToWin1252("SALA DE REUNIÃO")), nullptr);
+    });
+}
+
+TEST_F(VisibilityWindowTest, TargetPresetsAnyValueAndSalvar) {
+    runWindow([&] {
+        openWindow();
+        auto* target = vm::VisibilityWindow()->findChild<QComboBox*>("cAlvoC");
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(target->currentText(), "90");
+        ASSERT_EQ(target->count(), 3);
+        EXPECT_EQ(target->itemText(0), "60");
+        EXPECT_EQ(target->itemText(2), "120");
+
+        // Presets: (0.06 x 9.7 - 0.52) / 3.7 -> 0.017 m; (0.12 x 9.7 - 0.52) / 3.7 -> 0.175 m.
+        target->setCurrentIndex(0);
+        EXPECT_TRUE(proposal().contains("0.017 m")) << proposal().toStdString();
+        target->setCurrentIndex(2);
+        EXPECT_TRUE(proposal().contains("0.175 m")) << proposal().toStdString();
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("Isóptica para 120 mm")), nullptr);
+
+        // Any value, typed with a decimal comma: (0.1005 x 9.7 - 0.52) / 3.7 -> 0.123 m.
+        target->lineEdit()->setFocus();
+        VM_TRY_TRUE(target->lineEdit()->hasFocus());
+        target->lineEdit()->selectAll();
+        QTest::keyClicks(target->lineEdit(), "100,5");
+        QTest::keyClick(target->lineEdit(), Qt::Key_Return);
+        EXPECT_TRUE(proposal().contains("0.123 m")) << proposal().toStdString();
+
+        // Salvar as PDF: the pages the window shows, the table among them.
+        const fs::path folder = m_dir / "Área de Trabalho";
+        fs::create_directories(folder);
+        // File dialogs answer in the program's Windows-1252.
+        const auto answer = [&](const fs::path& file) {
+            m_dialogs.fileAnswers.push_back(file.string());
+        };
+        answer(folder / "visibilidade.pdf");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        ASSERT_TRUE(fs::exists(folder / "visibilidade.pdf"));
+        const std::string text = (m_dir / "text.txt").string();
+        ASSERT_EQ(std::system(("pdftotext -q -layout '" + (folder / "visibilidade.pdf").string() +
+                               "' '" + text + "'")
+                                  .c_str()),
+                  0);
+        const std::string words = vm::MemoRead(text);  // pdftotext writes UTF-8
+        EXPECT_NE(words.find("Visibilidade dos Assentos"), std::string::npos);
+        EXPECT_NE(words.find("Isóptica para 100.5 mm"), std::string::npos);
+        EXPECT_NE(words.find("268.1"), std::string::npos);
+
+        // PNG: one file a page; a name without a known extension is saved as PDF.
+        answer(folder / "vis.png");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        EXPECT_TRUE(fs::exists(folder / "vis_0001.png"));
+        EXPECT_TRUE(fs::exists(folder / "vis_0002.png"));
+        answer(folder / "semextensao");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        EXPECT_TRUE(fs::exists(folder / "semextensao.pdf"));
+        // DXF: the section and the plan of the record as drawn.
+        answer(folder / "sala.dxf");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        vm::DadosProjeto calculated = vm::projeto();
+        vm::Calculo(calculated);
+        EXPECT_EQ(vm::MemoRead((folder / "sala.dxf").string()),
+                  vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 100.5)));
+        EXPECT_EQ(m_dialogs.shown.back().file.filters.back().pattern, "*.dxf");
+        EXPECT_TRUE(m_dialogs.messageLog().empty());
+
+        // A folder that does not exist: the failure is said.
+        answer(m_dir / "nao" / "existe.pdf");
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
+    });
+}
+
+}  // namespace

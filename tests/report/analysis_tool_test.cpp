@@ -1,0 +1,453 @@
+// vistametra-report --analysis, run as a real process: the table, the JSON under "analysis", and
+// the output without --analysis unchanged.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../support/tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+class AnalysisTool : public ToolProcessTest {
+protected:
+    Json Analysis(std::vector<std::string> args) {
+        args.push_back("--json");
+        args.push_back("--analysis");
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const Json j = Json::parse(r.out);
+        EXPECT_TRUE(j.contains("analysis"));
+        return j.value("analysis", Json::object());
+    }
+};
+
+// The whitespace-separated words of the table line whose first word is `first`, after `from`.
+std::vector<std::string> LineWords(const std::string& text, const std::string& first,
+                                   size_t from = 0) {
+    std::istringstream lines(text.substr(from));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        std::vector<std::string> words;
+        for (std::string w; in >> w;) {
+            words.push_back(w);
+        }
+        if (!words.empty() && words[0] == first) {
+            return words;
+        }
+    }
+    return {};
+}
+
+// Every figure KEY that has a companion KEY_reason: null exactly when the reason is a text.
+// Returns the number of such pairs seen.
+int CheckReasons(const Json& j, const std::string& path) {
+    int pairs = 0;
+    if (j.is_array()) {
+        for (size_t i = 0; i < j.size(); ++i) {
+            pairs += CheckReasons(j[i], path + "[" + std::to_string(i) + "]");
+        }
+    }
+    if (!j.is_object()) {
+        return pairs;
+    }
+    for (const auto& [key, value] : j.items()) {
+        pairs += CheckReasons(value, path + "." + key);
+        const auto reason = j.find(key + "_reason");
+        if (reason == j.end()) {
+            continue;
+        }
+        ++pairs;
+        EXPECT_TRUE(reason->is_null() || reason->is_string()) << path << "." << key;
+        EXPECT_EQ(value.is_null(), reason->is_string()) << path << "." << key;
+        if (reason->is_string()) {
+            EXPECT_FALSE(reason->get<std::string>().empty()) << path << "." << key;
+        }
+    }
+    return pairs;
+}
+
+TEST_F(AnalysisTool, WithoutAnalysisTheOutputIsAsBefore) {
+    // Captured from vistametra-report before --analysis existed.
+    const struct {
+        std::vector<std::string> args;
+        const char* golden;
+    } cases[] = {
+        {{}, "default.out"},
+        {{"--summary", "--json", "--set", "cData=01/02/24"}, "summary_json.out"},
+        {{"--json", "--set", "cData=01/02/24", "--set", "nNumeroFilas=0", "--set",
+          "nLarguraAssento=0", "--set", "nTelaAltura=0", "--set", "nImagemAltura=0"},
+         "degenerate_json.out"},
+        {{"--set", "nNumeroFilas=12", "--set", "nDistOlhos1=2.5", "--set", "nAlturaFila2=0.35"},
+         "stepped.out"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.golden << ": " << r.err;
+        EXPECT_EQ(r.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / c.golden)) << c.golden;
+    }
+}
+
+TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
+    const ToolRun r = run({"--analysis"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Análise das linhas de visão: AUDITORIO_TERREO\n", 0), 0u) << r.out;
+    // Row 2: eyes at 4.7 m and 1.4 m; 1.88 m screen with its top at 3.6 m, bottom 1.72 m.
+    // Up to the top atan(2.2 / 4.7) = 25.08 degrees, to the bottom atan(0.32 / 4.7) = 3.89;
+    // C over row 1 (D 3.7, R 1.2 - 1.72 = -0.52, N 0.2, T 1): 3.7 x -0.32 / 4.7 + 0.52 m.
+    EXPECT_EQ(LineWords(r.out, "2"), (std::vector<std::string>{"2", "4.70", "1.40", "25.08", "3.89",
+                                                               "268.1", "excelente"}));
+    EXPECT_EQ(LineWords(r.out, "1"),
+              (std::vector<std::string>{"1", "3.70", "1.20", "32.97", "8.00", "-", "primeira",
+                                        "fila:", "não", "há", "fila", "à", "frente"}));
+    // 4 x 1.88 = 7.52 m leaves rows 5 to 7 (7.7 m on) beyond detail.
+    EXPECT_EQ(LineWords(r.out, "Detalhes"),
+              (std::vector<std::string>{"Detalhes", "4", "7.52", "5-7"}));
+    EXPECT_EQ(LineWords(r.out, "Vídeo"),
+              (std::vector<std::string>{"Vídeo", "8", "15.04", "nenhuma"}));
+    // ADM: 1.88 x 3438 / 800 = 8.08 m; CV: 1.732 x (1.88 + 0.52) = 4.16 m, the first row at
+    // 3.70 m is nearer.
+    EXPECT_NE(r.out.find("8.08 m; filas além dela: 6-7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("4.16 m; primeira fila a 3.70 m: perto demais\n"), std::string::npos);
+    // INT((5 - 0.4) / 0.7) = 6 seats a row, all within 3.7 m and more of the centre line.
+    EXPECT_NE(r.out.find("Assentos da planta: 6 por fila, 42 ao todo;"), std::string::npos);
+    EXPECT_EQ(LineWords(r.out, "7", r.out.find("Mapa")),
+              (std::vector<std::string>{"7", "IIIIII", "1-6", "Ideal"}));
+    // --summary puts the result lines first.
+    const ToolRun both = run({"--summary", "--analysis"});
+    EXPECT_EQ(both.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") + "\n" + r.out);
+}
+
+TEST_F(AnalysisTool, JsonOfThePublishedExample) {
+    // Image 1.5 m high with its bottom 1.4 m up, 1080 lines, eyes at 1.2 m, last row at 10.5 m.
+    const Json a =
+        Analysis({"--set", "nTelaTopo=2.9", "--set", "nTelaAltura=1.5", "--set",
+                  "nImagemAltura=1080", "--set", "nDistOlhos1=3.5", "--set", "nNumeroFilas=8"});
+    const Json& d = a["discas"];
+    EXPECT_NEAR(d["farthest_viewer_m"].get<double>(), 10.5, 1e-12);
+    EXPECT_NEAR(d["percent_eh"].get<double>(), 3.5, 1e-12);
+    EXPECT_NEAR(d["adm_farthest_viewer_m"].get<double>(), 4.775, 0.0005);
+    EXPECT_EQ(d["adm_rows_beyond"], Json({3, 4, 5, 6, 7, 8}));
+    EXPECT_NEAR(d["closest_viewer_m"].get<double>(), 2.944, 0.0005);
+    EXPECT_EQ(d["first_row_far_enough"], true);
+    EXPECT_TRUE(d["closest_viewer_m_reason"].is_null());
+    ASSERT_EQ(a["rows"].size(), 8u);
+    EXPECT_TRUE(a["rows"][0]["c_mm"].is_null());
+    EXPECT_EQ(a["rows"][0]["c_mm_reason"], "primeira fila: não há fila à frente");
+    EXPECT_EQ(a["categories"][1]["category"], "A");
+    EXPECT_EQ(a["categories"][1]["divisor"], 6);
+    EXPECT_EQ(a["seats"]["per_row"], 6);
+    EXPECT_EQ(a["seats"]["total"], 48);
+    EXPECT_GT(CheckReasons(a, "analysis"), 40);
+
+    // The rest of the object is what --json alone prints.
+    const ToolRun plain = run({"--json", "--set", "cData=01/02/24"});
+    const ToolRun with = run({"--json", "--analysis", "--set", "cData=01/02/24"});
+    Json withAnalysis = Json::parse(with.out);
+    ASSERT_TRUE(withAnalysis.contains("analysis"));
+    withAnalysis.erase("analysis");
+    EXPECT_EQ(withAnalysis, Json::parse(plain.out));
+    EXPECT_FALSE(Json::parse(plain.out).contains("analysis"));
+}
+
+TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
+    const Json a = Analysis({"--set", "nNumeroFilas=0", "--set", "nLarguraAssento=0", "--set",
+                             "nTelaAltura=0", "--set", "nImagemAltura=0"});
+    EXPECT_TRUE(a["rows"].is_null());
+    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos: nNumeroFilas 0 ou menos");
+    const struct {
+        Json value;
+        Json reason;
+    } figures[] = {
+        {a["categories"][0]["farthest_served_m"], a["categories"][0]["farthest_served_m_reason"]},
+        {a["discas"]["farthest_viewer_m"], a["discas"]["farthest_viewer_m_reason"]},
+        {a["discas"]["percent_eh"], a["discas"]["percent_eh_reason"]},
+        {a["discas"]["adm_farthest_viewer_m"], a["discas"]["adm_farthest_viewer_m_reason"]},
+        {a["discas"]["closest_viewer_m"], a["discas"]["closest_viewer_m_reason"]},
+        {a["seats"]["per_row"], a["seats"]["per_row_reason"]},
+        {a["seats"]["total"], a["seats"]["total_reason"]},
+        {a["seats"]["ideal_percent"], a["seats"]["classes_reason"]},
+    };
+    for (const auto& f : figures) {
+        EXPECT_TRUE(f.value.is_null()) << f.value;
+        EXPECT_TRUE(f.reason.is_string()) << f.reason;
+    }
+    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula: nLarguraAssento 0");
+    EXPECT_TRUE(a["seats"]["ideal"].is_null());
+    EXPECT_GT(CheckReasons(a, "analysis"), 10);
+
+    // The table says the same in words.
+    const ToolRun r = run({"--analysis", "--set", "nTelaAltura=0"});
+    EXPECT_EQ(
+        LineWords(r.out, "Detalhes"),
+        (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
+                                  "tem", "altura:", "nTelaAltura", "0", "ou", "menos)"}));
+}
+
+TEST_F(AnalysisTool, RisersForATargetCValue) {
+    // Default project: s = (0.09 x 9.7 - 0.52 x 1) / 3.7 = 0.0954 -> 0.096 m; the 0.2 m steps
+    // give every row more than 90 mm.
+    const Json a = Analysis({});
+    const Json& r = a["risers"];
+    EXPECT_EQ(r["target_c_mm"], 90.0);
+    EXPECT_NEAR(r["constant_step_m"].get<double>(), 0.096, 1e-12);
+    EXPECT_EQ(r["current_step_m"], 0.2);
+    EXPECT_EQ(r["rows_below_target"], Json::array());
+    ASSERT_EQ(r["isoptic"].size(), 7u);
+    EXPECT_TRUE(r["isoptic"][0]["step_m"].is_null());
+    EXPECT_NEAR(r["isoptic"][1]["eye_height_m"].get<double>(), 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_NEAR(r["isoptic"][1]["floor_rise_m"].get<double>(), 0.52 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_EQ(CheckReasons(r, "risers"), 7 + 3);  // every row's step, isoptic, constant, rows
+
+    // 120 mm on a flat floor: (0.12 x 9.7 - 0.52) / 3.7 = 0.17405 -> 0.175 m; a decimal comma
+    // is read as a point. Row 2 sees 110.6 mm, so every row behind the first falls short.
+    for (const char* target : {"120", "120,0", "120.0"}) {
+        const Json flat = Analysis({"--target-c", target, "--set", "nAlturaFila2=0"})["risers"];
+        EXPECT_EQ(flat["target_c_mm"], 120.0) << target;
+        EXPECT_NEAR(flat["constant_step_m"].get<double>(), 0.175, 1e-12);
+        EXPECT_EQ(flat["rows_below_target"], Json({2, 3, 4, 5, 6, 7}));
+    }
+
+    // One row: nothing to design, each figure null with its reason.
+    const Json one = Analysis({"--set", "nNumeroFilas=1"})["risers"];
+    EXPECT_TRUE(one["isoptic"].is_null());
+    EXPECT_EQ(one["isoptic_reason"], "uma só fila: não há degrau a projetar");
+    EXPECT_TRUE(one["constant_step_m"].is_null());
+    EXPECT_TRUE(one["rows_below_target"].is_null());
+    EXPECT_EQ(CheckReasons(one, "risers"), 3);
+
+    // The table says the same.
+    const ToolRun table = run({"--analysis", "--target-c", "60"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    // (0.06 x 9.7 - 0.52) / 3.7 = 0.0167 -> 0.017 m.
+    EXPECT_NE(table.out.find("Degraus para um valor C de 60 mm"), std::string::npos);
+    EXPECT_NE(table.out.find(" Degrau constante (arredondado para cima ao milímetro)  0.017 m\n"),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find(" Degrau do projeto (nAlturaFila2)                       0.200 m\n"),
+              std::string::npos);
+}
+
+TEST_F(AnalysisTool, BadTargetsAreRefused) {
+    for (const char* target : {"", "abc", "-1", "1001", "9O", "1e2", "nan"}) {
+        const ToolRun r = run({"--analysis", "--target-c", target});
+        EXPECT_EQ(r.exitCode, 2) << target;
+        EXPECT_NE(r.err.find("--target-c"), std::string::npos) << target << ": " << r.err;
+        EXPECT_EQ(r.out, "") << target;
+    }
+}
+
+// The words of pdftotext's text of pages first to last of a PDF in `dir`.
+std::vector<std::string> PdfWords(const fs::path& dir, const std::string& pdf, int first,
+                                  int last) {
+    const fs::path text = dir / "words.txt";
+    const std::string command = "pdftotext -q -layout -f " + std::to_string(first) + " -l " +
+                                std::to_string(last) + " '" + (dir / pdf).string() + "' '" +
+                                text.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::istringstream in(slurp(text));
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        words.push_back(w);
+    }
+    return words;
+}
+
+bool Contains(const std::vector<std::string>& words, const std::vector<std::string>& run) {
+    return std::search(words.begin(), words.end(), run.begin(), run.end()) != words.end();
+}
+
+TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
+    ASSERT_EQ(run({"-o", "plain.pdf"}).exitCode, 0);
+    ASSERT_EQ(
+        std::system(
+            ("pdfinfo '" + (m_dir / "plain.pdf").string() + "' | grep -q '^Pages: *2$'").c_str()),
+        0);
+    const ToolRun r = run({"--analysis", "-o", "analise.pdf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The analysis table still goes to standard output.
+    EXPECT_NE(r.out.find("Degraus para um valor C de 90 mm"), std::string::npos);
+
+    // Pages 1 and 2 are the report's, unchanged; 3 and 4 the analysis, numbered on.
+    EXPECT_EQ(PdfWords(m_dir, "analise.pdf", 1, 2), PdfWords(m_dir, "plain.pdf", 1, 2));
+    const std::vector<std::string> drawings = PdfWords(m_dir, "analise.pdf", 3, 3);
+    EXPECT_TRUE(Contains(drawings, {"Visibilidade", "dos", "Assentos"}));
+    EXPECT_TRUE(Contains(drawings, {"Ideal", "(90°):", "42", "(100.0", "%)"}));
+    const std::vector<std::string> table = PdfWords(m_dir, "analise.pdf", 4, 4);
+    EXPECT_TRUE(Contains(table, {"Filas", "e", "degraus"}));
+    // Row 2 of the table: distance, eyes, angle to the top, C-value, grade, then the isoptic
+    // eye height 1.72 - 0.43 x 4.7 / 3.7 = 1.174, step -0.026 and floor rise -0.026.
+    EXPECT_TRUE(
+        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.174", "-0.026"}));
+    EXPECT_TRUE(Contains(table, {"milímetro):", "0.096", "m"}));
+
+    // Page files: the specified pages byte for byte as without --analysis.
+    ASSERT_EQ(run({"-o", "plain.emf"}).exitCode, 0);
+    ASSERT_EQ(run({"--analysis", "--target-c", "120", "-o", "analise.emf"}).exitCode, 0);
+    for (const char* n : {"0001", "0002"}) {
+        const std::string page = slurp(m_dir / ("plain_" + std::string(n) + ".emf"));
+        EXPECT_FALSE(page.empty());
+        EXPECT_EQ(slurp(m_dir / ("analise_" + std::string(n) + ".emf")), page) << n;
+    }
+    EXPECT_FALSE(fs::exists(m_dir / "plain_0003.emf"));
+    EXPECT_TRUE(fs::exists(m_dir / "analise_0004.emf"));
+    EXPECT_FALSE(fs::exists(m_dir / "analise_0005.emf"));
+}
+
+// What ezdxf reads in a DXF that the tool wrote (tests/report/dxf_facts.py); null when ezdxf
+// cannot run here.
+Json DxfFacts(const fs::path& dir, const std::string& file) {
+    const fs::path out = dir / "facts.json";
+    const std::string command = "/usr/bin/python3 '" + std::string(VM_TEST_DATA) +
+                                "/../dxf_facts.py' '" + (dir / file).string() + "' > '" +
+                                out.string() + "' 2> '" + (dir / "facts.err").string() + "'";
+    if (std::system(command.c_str()) != 0) {
+        ADD_FAILURE() << command << ": " << slurp(dir / "facts.err");
+        return nullptr;
+    }
+    return Json::parse(slurp(out));
+}
+
+TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
+    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "python3-ezdxf is not installed";
+    }
+    const std::vector<std::string> hall = {"--set", "nComprimento=20",  "--set", "nLargura=14",
+                                           "--set", "nPeDireito=5",     "--set", "nNumeroFilas=15",
+                                           "--set", "nAlturaFila2=0",   "--set", "nTelaTopo=4.5",
+                                           "--set", "nTelaLargura=4.8", "--set", "nTelaAltura=3"};
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int rows;
+    } cases[] = {
+        {"default", {}, 7},
+        {"hall of 20 x 14 m, 15 rows, flat floor", hall, 15},
+        {"no rows", {"--set", "nNumeroFilas=0"}, 0},
+        {"one row", {"--set", "nNumeroFilas=1", "--set", "cProjeto=Sala de Reunião"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", "Área.dxf"});
+        const ToolRun written = run(args);
+        ASSERT_EQ(written.exitCode, 0) << written.err;
+        const Json dxf = DxfFacts(m_dir, "Área.dxf");
+        ASSERT_TRUE(dxf.is_object());
+        // A DXF file ends with its EOF group, and nothing after it.
+        const std::string bytes = slurp(m_dir / "Área.dxf");
+        EXPECT_EQ(bytes.substr(bytes.size() - 8), "0\r\nEOF\r\n");
+        std::vector<std::string> jsonArgs = c.args;
+        jsonArgs.insert(jsonArgs.end(), {"--json", "--analysis"});
+        const Json project = Json::parse(run(jsonArgs).out);
+        const Json& seats = project["analysis"]["seats"];
+
+        EXPECT_EQ(dxf["version"], "AC1009");
+        EXPECT_EQ(dxf["fixes"], Json::array());
+        EXPECT_EQ(dxf["errors"], Json::array());
+        EXPECT_EQ(dxf["insunits"], 6);
+        for (const char* layer :
+             {"SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS"}) {
+            EXPECT_NE(std::find(dxf["layers"].begin(), dxf["layers"].end(), layer),
+                      dxf["layers"].end())
+                << layer;
+        }
+
+        // One insert per seat of the analysis, each class in its colour (green, orange, red).
+        const int total = seats["total"].is_null() ? 0 : seats["total"].get<int>();
+        EXPECT_EQ(dxf["inserts"], total);
+        EXPECT_EQ(total, c.rows * seats["per_row"].get<int>());
+        const Json& colours = dxf["insert_colours"];
+        EXPECT_EQ(colours.value("3", 0), seats["ideal"].is_null() ? 0 : seats["ideal"].get<int>());
+        EXPECT_EQ(colours.value("30", 0),
+                  seats["acceptable"].is_null() ? 0 : seats["acceptable"].get<int>());
+        EXPECT_EQ(colours.value("1", 0),
+                  seats["outside"].is_null() ? 0 : seats["outside"].get<int>());
+        if (total > 0) {
+            EXPECT_EQ(dxf["insert_layers"], Json({"ASSENTOS"}));
+        }
+        // The block: row depth along x, seat width across.
+        const double depth = project["nDistEntreFilas"].get<double>();
+        const double seatWidth = project["nLarguraAssento"].get<double>();
+        EXPECT_EQ(dxf["seat_block_corners"],
+                  Json({{0.0, 0.0}, {depth, 0.0}, {depth, seatWidth}, {0.0, seatWidth}}));
+
+        // The screen on the plan (below y = 0): nTelaLargura long, centred on the room's width.
+        double planTop = -INFINITY, planBottom = INFINITY;
+        for (const Json& l : dxf["room_lines"]) {
+            if (l[1].get<double>() < 0) {
+                planTop = std::max({planTop, l[1].get<double>(), l[3].get<double>()});
+                planBottom = std::min({planBottom, l[1].get<double>(), l[3].get<double>()});
+            }
+        }
+        EXPECT_NEAR(planTop - planBottom, project["nLargura"].get<double>(), 1e-6);
+        int planScreens = 0;
+        for (const Json& l : dxf["screen_lines"]) {
+            const double y1 = l[1], y2 = l[3];
+            EXPECT_EQ(l[0], 0.0);
+            EXPECT_EQ(l[2], 0.0);
+            if (y1 < 0) {
+                ++planScreens;
+                EXPECT_NEAR(std::abs(y2 - y1), project["nTelaLargura"].get<double>(), 1e-6);
+                EXPECT_NEAR((y1 + y2) / 2, (planTop + planBottom) / 2, 1e-6);
+            } else {
+                // The section's: from the image's bottom edge to nTelaTopo.
+                EXPECT_NEAR(std::max(y1, y2), project["nTelaTopo"].get<double>(), 1e-6);
+                EXPECT_NEAR(std::abs(y2 - y1), project["nTelaAltura"].get<double>(), 1e-6);
+            }
+        }
+        EXPECT_EQ(planScreens, 1);
+
+        // Row k's eyes at (nDistOlhos1 + (k - 1) x nDistEntreFilas, nAlturaOlhos1 + (k - 1) x
+        // nAlturaFila2) within a millimetre, each with its two sight lines.
+        ASSERT_EQ(dxf["eyes"].size(), static_cast<size_t>(c.rows));
+        for (int k = 0; k < c.rows; ++k) {
+            const Json& eye = dxf["eyes"][static_cast<size_t>(k)];
+            EXPECT_NEAR(eye[0].get<double>(), project["nDistOlhos1"].get<double>() + k * depth,
+                        0.001);
+            EXPECT_NEAR(
+                eye[1].get<double>(),
+                project["nAlturaOlhos1"].get<double>() + k * project["nAlturaFila2"].get<double>(),
+                0.001);
+        }
+        EXPECT_EQ(dxf["sight_lines"], 2 * c.rows);
+        EXPECT_EQ(dxf["field_lines"], 4);
+
+        // Texts keep their accents and degree signs, on "TEXTOS".
+        bool acceptable = false, angle = false;
+        for (const Json& t : dxf["texts"]) {
+            EXPECT_EQ(t[1], "TEXTOS");
+            acceptable |= t[0] == "Aceitável (135º)";
+            angle |= t[0].get<std::string>().find("º / Teto") != std::string::npos;
+        }
+        EXPECT_TRUE(acceptable);
+        EXPECT_EQ(angle, c.rows > 0);
+    }
+    // The default room's texts are as high as 6 points at 17 mm a metre: 2.117 mm / 17.
+    const Json dxf = (run({"-o", "d.dxf"}), DxfFacts(m_dir, "d.dxf"));
+    EXPECT_NEAR(dxf["texts"][1][2].get<double>(), 6 * 25.4 / 72 / 17, 1e-6);
+}
+
+TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {
+    const ToolRun r = run({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* part :
+         {"--analysis", "under \"analysis\"", "c_grade", "percent_eh", "adm_farthest_viewer_m",
+          "closest_viewer_m", "NAME_reason", "--target-c", "constant_step_m", "rows_below_target",
+          "Exit codes: 0 success"}) {
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+    }
+}
+
+}  // namespace

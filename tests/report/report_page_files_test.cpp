@@ -1,0 +1,158 @@
+// The report's page files as other programs get them: sizes, bitmaps that need no decoder, and a
+// reading by emf2svg-conv, an EMF reader we did not write.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/dados_projeto.h"
+#include "pagefile/emf_format.h"
+#include "pagefile/emf_reader.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/page_images.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
+#include "tests/report/report_test_support.h"
+
+namespace vm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportPageFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("vm_page_files_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        ASSERT_TRUE(RegisterReportImages(m_images));
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // The report of `p` written as page files, as the print job writes them.
+    std::vector<std::string> Write(const DadosProjeto& p, const std::string& prefix) {
+        EmfPageCanvas canvas(ReferenceDevice::A4(), &m_images);
+        const ReportPages pages = BuildReportPages(p, canvas, [&](int n) {
+            return (m_dir / (prefix + "_kpv_print_preview_000" + std::to_string(n) + ".Emf"))
+                .string();
+        });
+        EXPECT_TRUE(pages.complete);
+        return pages.pageFiles;
+    }
+
+    fs::path m_dir;
+    NamedImageSource m_images;
+};
+
+template <typename T>
+std::vector<T> CommandsOf(const emf::Document& doc) {
+    std::vector<T> result;
+    for (const emf::Command& c : doc.commands) {
+        if (const T* t = std::get_if<T>(&c)) {
+            result.push_back(*t);
+        }
+    }
+    return result;
+}
+
+std::string Capture(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, n);
+        }
+        if (pclose(pipe) != 0) {
+            return "exit status not 0";
+        }
+    }
+    return out;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+TEST_F(ReportPageFiles, DefaultReportCarriesItsPicturesAsUncompressedBitmapsUnderOneMegabyte) {
+    const std::vector<std::string> files = Write(Project(), "00000530");
+    ASSERT_EQ(files.size(), 2u);
+    uintmax_t total = 0;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        total += fs::file_size(file);
+        std::string error;
+        const std::optional<emf::Document> doc = emf::ReadEmfFile(file, &error);
+        ASSERT_TRUE(doc) << error;
+        const auto bitmaps = CommandsOf<emf::StretchBits>(*doc);
+        // 7 seated figures and 7 rows of 6 seats.
+        ASSERT_EQ(bitmaps.size(), 7u + 7u * 6u);
+        for (const emf::StretchBits& b : bitmaps) {
+            EXPECT_EQ(b.compression, emf::kBiRgb);
+            EXPECT_EQ(b.bitCount, 1);
+            EXPECT_EQ(b.palette, (std::vector<uint32_t>{0x000000, 0xFFFFFF}));
+            EXPECT_EQ(b.width, 170);
+            EXPECT_TRUE(b.height == 230 || b.height == 136) << b.height;
+        }
+    }
+    EXPECT_LT(total, 1024u * 1024u) << total << " bytes";
+}
+
+TEST_F(ReportPageFiles, EveryPageOfTheTestProjectsOpensInAnIndependentReader) {
+    if (std::system("command -v emf2svg-conv > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "emf2svg-conv (Debian package emf2svg) is not installed";
+    }
+    struct Case {
+        const char* name;
+        DadosProjeto p;
+        size_t pages;
+    };
+    const Case cases[] = {
+        {"default", Project(), 2},
+        {"3840 x 2160, 20 rows", Project([](DadosProjeto& d) {
+             d.nImagemLargura = 3840;
+             d.nImagemAltura = 2160;
+             d.nNumeroFilas = 20;
+         }),
+         2},
+        {"ceiling of 12 m, 100 rows", Project([](DadosProjeto& d) {
+             d.nPeDireito = 12;
+             d.nTelaTopo = 11;
+             d.nNumeroFilas = 100;
+         }),
+         4},
+        {"16 x 10 m", Project([](DadosProjeto& d) { d.nLargura = 16; }), 4},
+    };
+    int job = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> files = Write(c.p, "0000053" + std::to_string(job++));
+        ASSERT_EQ(files.size(), c.pages);
+        for (const std::string& file : files) {
+            SCOPED_TRACE(file);
+            const std::optional<emf::Document> doc = emf::ReadEmfFile(file);
+            ASSERT_TRUE(doc);
+            const size_t bitmaps = CommandsOf<emf::StretchBits>(*doc).size();
+            const std::string svg = Capture("emf2svg-conv -i '" + file + "' -o /dev/stdout");
+            ASSERT_NE(svg.find("<svg"), std::string::npos) << svg.substr(0, 200);
+            EXPECT_NE(svg.find("AUDITORIO_TERREO"), std::string::npos);
+            EXPECT_EQ(Occurrences(svg, "<image"), bitmaps);
+            // Each picture reaches the reader as a plain PNG it made from our bitmap.
+            EXPECT_EQ(Occurrences(svg, "data:image/png;base64,"), bitmaps);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vm::test
