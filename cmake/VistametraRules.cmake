@@ -54,6 +54,24 @@ function(vm_check_layers)
   endforeach()
 endfunction()
 
+# vm_add_areas([EXCEPT folders...])  adds every sub-folder of the current folder; a sub-folder
+#                                   without a CMakeLists.txt stops the configuration instead of
+#                                   silently dropping out of the build.
+function(vm_add_areas)
+  cmake_parse_arguments(A "" "" "EXCEPT" ${ARGN})
+  file(GLOB areas LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT areas)
+  foreach(area IN LISTS areas)
+    if(NOT IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${area} OR area IN_LIST A_EXCEPT)
+      continue()
+    endif()
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/CMakeLists.txt)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${area} has no CMakeLists.txt")
+    endif()
+    add_subdirectory(${area})
+  endforeach()
+endfunction()
+
 # vm_test(area SOURCES... [LIBS libs...] [GUI])  one test executable per area, registered with CTest.
 function(vm_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
