@@ -2,6 +2,11 @@
 
 namespace vm {
 
+DadosProjeto& projeto() {
+    static DadosProjeto p;
+    return p;
+}
+
 DadosProjeto ProjetoInicial() {
     DadosProjeto p;
     p.cData = Today();

@@ -45,6 +45,10 @@ struct DadosProjeto {
     double nTelaFormatoT = 0, nAlturaPisoTela = 0, nDistParedeTela = 0;
 };
 
+// The one project the program holds: the record the window shows, the report prints and the
+// error log lists.
+DadosProjeto& projeto();
+
 // The start-up project: the default values above with today's date.
 DadosProjeto ProjetoInicial();
 

@@ -31,7 +31,6 @@
 #include "preview/preview_page_view.h"
 #include "preview/preview_thumbnails.h"
 #include "print/print_job.h"
-#include "program/startup.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
 #include "runtime/process.h"

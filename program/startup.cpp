@@ -51,11 +51,6 @@ void registrarVariaveis() {
 
 }  // namespace
 
-DadosProjeto& projeto() {
-    static DadosProjeto p;
-    return p;
-}
-
 void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
     ProgramValues& values = programValues();
     values.QTV_VERSAO = std::string("Vistametra ") + kVersaoPrograma;

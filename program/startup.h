@@ -10,9 +10,6 @@
 
 namespace vm {
 
-// The one project the program holds.
-DadosProjeto& projeto();
-
 // Runs the window-less start-up steps in their order and leaves the default project calculated.
 // `defaultPrinter` names the system's default printer ("" when there is none); without it
 // PrintX stays empty.
