@@ -4,7 +4,11 @@
 #                                   libraries; Qt headers are not on its include path.
 # vm_qt_library(name SOURCES...)    a library that may use Qt.
 # vm_check_layers()                 fails the configuration when a pure library links Qt,
-#                                   directly or through another library.
+#                                   directly or through another library, or when a folder
+#                                   breaks the folder rule (cmake/CheckFolders.cmake), which
+#                                   every build checks again.
+
+include(${CMAKE_CURRENT_LIST_DIR}/CheckFolders.cmake)
 
 set_property(GLOBAL PROPERTY VM_PURE_LIBRARIES "")
 
@@ -52,6 +56,22 @@ function(vm_check_layers)
       endif()
     endforeach()
   endforeach()
+
+  vm_check_folders(${PROJECT_SOURCE_DIR})
+  set(globs "")
+  foreach(row IN LISTS VM_FOLDERS)
+    string(REGEX MATCH "^[a-z_]+" folder "${row}")
+    list(APPEND globs ${PROJECT_SOURCE_DIR}/${folder}/*.h ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  endforeach()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${globs})
+  set(stamp ${CMAKE_BINARY_DIR}/vm_folder_rule.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DVM_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DVM_STAMP=${stamp}
+            -P ${PROJECT_SOURCE_DIR}/cmake/CheckFolders.cmake
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/cmake/CheckFolders.cmake
+    COMMENT "Checking the folder rule"
+    VERBATIM)
+  add_custom_target(vm_folder_rule ALL DEPENDS ${stamp})
 endfunction()
 
 # vm_add_areas([EXCEPT folders...])  adds every sub-folder of the current folder; a sub-folder
