@@ -131,7 +131,11 @@ std::string tempFolder() {
     while (dir.size() > 1 && dir.back() == '/') {
         dir.pop_back();
     }
-    return dir + "/";
+    // TMPDIR=/ is the root itself, not "//".
+    if (dir.back() != '/') {
+        dir += '/';
+    }
+    return dir;
 }
 
 }  // namespace vm

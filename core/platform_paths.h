@@ -28,7 +28,9 @@ std::string documentsFolder();
 // $XDG_STATE_HOME/vistametra/ (default ~/.local/state/vistametra/), created when missing.
 std::string logFolder();
 
-// The temporary folder ending in "/" (TMPDIR, else /tmp).
+// The temporary folder, ending in "/": $TMPDIR when set and not empty, else /tmp (what
+// QDir::tempPath() gives); trailing slashes are not repeated (TMPDIR=/ gives "/"). The lock
+// file, the page files and every other temporary file go there.
 std::string tempFolder();
 
 }  // namespace vm

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -24,22 +23,6 @@ bool IsPageFileOf(std::string_view name, std::string_view previewId) {
 }
 
 }  // namespace
-
-std::string TempFolder() {
-    std::string folder;
-    if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0') {
-        folder = tmp;
-    } else {
-        folder = "/tmp";
-    }
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
 
 std::string PreviewId(int64_t hundredthsSinceMidnight) {
     char buffer[32];

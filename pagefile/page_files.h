@@ -9,10 +9,6 @@
 
 namespace vm {
 
-// The temporary folder, ending in "/": $TMPDIR when set and not empty, else /tmp (what
-// QDir::tempPath() gives).
-std::string TempFolder();
-
 // The job's preview id: the hundredths of a second since midnight, zero-padded to 8 digits
 // (5.3 seconds after midnight gives "00000530"). Negative values count as 0.
 std::string PreviewId(int64_t hundredthsSinceMidnight);

@@ -23,6 +23,7 @@
 #include "core/atomic_file.h"
 #include "core/dados_projeto.h"
 #include "core/file_names.h"
+#include "core/platform_paths.h"
 #include "core/win1252.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_files.h"
@@ -261,7 +262,7 @@ PreviewSession::~PreviewSession() {
 }
 
 QString PreviewSession::PageFile(int page) const {
-    return toQtPath(PageFileName(TempFolder(), m_job.cPreviewId, page));
+    return toQtPath(PageFileName(tempFolder(), m_job.cPreviewId, page));
 }
 
 QPushButton* PreviewSession::Button(const char* name) const {
@@ -315,7 +316,7 @@ void PreviewSession::Run() {
 
     if (!m_filesDeleted) {
         // The windows went without the preview's own close (the program is ending).
-        DeletePageFiles(TempFolder(), m_job.cPreviewId);
+        DeletePageFiles(tempFolder(), m_job.cPreviewId);
         m_filesDeleted = true;
     }
 }
@@ -631,7 +632,7 @@ void PreviewSession::Save() {
         return;
     }
     QStringList files;
-    for (const std::string& file : ListPageFiles(TempFolder(), m_job.cPreviewId)) {
+    for (const std::string& file : ListPageFiles(tempFolder(), m_job.cPreviewId)) {
         files << toQtPath(file);
     }
     const QFileInfo info(toQtPath(chosen));
@@ -664,7 +665,7 @@ void PreviewSession::Close() {
         return;
     }
     m_closing = true;
-    DeletePageFiles(TempFolder(), m_job.cPreviewId);
+    DeletePageFiles(tempFolder(), m_job.cPreviewId);
     m_filesDeleted = true;
     if (m_waitBox) {
         m_waitBox->hide();

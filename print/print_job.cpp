@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "core/atomic_file.h"
+#include "core/platform_paths.h"
 #include "core/win1252.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/page_export.h"
@@ -118,7 +119,7 @@ const std::string& PrintJob::Message(int number) const {
 
 std::vector<std::string> PrintJob::PageFiles() const {
     std::vector<std::string> files;
-    const std::string folder = TempFolder();
+    const std::string folder = tempFolder();
     for (int n = 1; n <= nPageFiles; ++n) {
         files.push_back(PageFileName(folder, cPreviewId, n));
     }
@@ -266,7 +267,7 @@ bool PrintPages(const std::vector<int>& pages) {
     std::vector<std::string> files;
     for (int page : pages) {
         if (page >= 1 && page <= job.nPageFiles) {
-            files.push_back(PageFileName(TempFolder(), job.cPreviewId, page));
+            files.push_back(PageFileName(tempFolder(), job.cPreviewId, page));
         }
     }
     if (files.empty() || !StartPrintDoc(job.cJobName)) {

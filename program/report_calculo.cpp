@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
@@ -58,7 +59,7 @@ void ReportCalculo() {
     NamedImageSource images;
     RegisterReportImages(images);
     EmfPageCanvas canvas(job.device, &images);
-    const std::string folder = TempFolder();
+    const std::string folder = tempFolder();
     BuildReportPages(p, canvas, [&](int n) {
         job.nPageFiles = n;
         std::string page = PageFileName(folder, job.cPreviewId, n);

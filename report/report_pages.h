@@ -9,7 +9,7 @@
 //
 //   EmfPageCanvas canvas(device, &images);
 //   ReportPages pages = BuildReportPages(projeto, canvas, [&](int n) {
-//       return PageFileName(TempFolder(), previewId, n);  // pagefile/page_files.h
+//       return PageFileName(tempFolder(), previewId, n);  // pagefile/page_files.h
 //   });
 
 #include <functional>

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "bench/emf/bench_emf_page.h"
+#include "core/platform_paths.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
@@ -18,7 +19,7 @@ namespace {
 std::string WritePage() {
     static const NamedImageSource images = ReportImages();
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
-    const std::string file = TempFolder() + "bench_emf_paint_0001.Emf";
+    const std::string file = tempFolder() + "bench_emf_paint_0001.Emf";
     canvas.StartPreviewPage(file);
     DrawFullPage(canvas);
     canvas.EndPreviewPage();

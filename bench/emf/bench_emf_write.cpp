@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench/emf/bench_emf_page.h"
+#include "core/platform_paths.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
 
@@ -15,7 +16,7 @@ namespace {
 void BM_WriteFullPageFile(benchmark::State& state) {
     const NamedImageSource images = ReportImages();
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
-    const std::string file = TempFolder() + "bench_emf_write_0001.Emf";
+    const std::string file = tempFolder() + "bench_emf_write_0001.Emf";
     for (auto _ : state) {
         canvas.StartPreviewPage(file);
         DrawFullPage(canvas);

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "bench/emf/bench_emf_page.h"
+#include "core/platform_paths.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
@@ -28,7 +29,7 @@ constexpr int kHeight = 1270;
 std::string WritePage() {
     static const NamedImageSource images = ReportImages();
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
-    const std::string file = TempFolder() + "bench_preview_paint_0001.Emf";
+    const std::string file = tempFolder() + "bench_preview_paint_0001.Emf";
     canvas.StartPreviewPage(file);
     DrawFullPage(canvas);
     canvas.EndPreviewPage();

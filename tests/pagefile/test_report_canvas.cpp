@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/platform_paths.h"
 #include "pagefile/canvas.h"
 #include "pagefile/device_units.h"
 #include "pagefile/emf_format.h"
@@ -668,11 +669,17 @@ TEST(PageFileFolder, TempFolderFollowsTmpdir) {
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old != nullptr ? old : "";
     ::setenv("TMPDIR", "/var/tmp/", 1);
-    EXPECT_EQ(TempFolder(), "/var/tmp/");
+    EXPECT_EQ(tempFolder(), "/var/tmp/");
+    ::setenv("TMPDIR", "/var/tmp//", 1);
+    EXPECT_EQ(tempFolder(), "/var/tmp/");
+    ::setenv("TMPDIR", "/var/tmp", 1);
+    EXPECT_EQ(tempFolder(), "/var/tmp/");
+    ::setenv("TMPDIR", "/", 1);
+    EXPECT_EQ(tempFolder(), "/");
     ::setenv("TMPDIR", "", 1);
-    EXPECT_EQ(TempFolder(), "/tmp/");
+    EXPECT_EQ(tempFolder(), "/tmp/");
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(TempFolder(), "/tmp/");
+    EXPECT_EQ(tempFolder(), "/tmp/");
     if (old != nullptr) {
         ::setenv("TMPDIR", saved.c_str(), 1);
     }

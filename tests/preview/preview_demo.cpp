@@ -17,6 +17,7 @@
 
 #include "core/calculo.h"
 #include "core/dados_projeto.h"
+#include "core/platform_paths.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
 #include "pagefile/page_images.h"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     vm::RegisterReportImages(images);
     vm::EmfPageCanvas canvas(job.device, &images);
     const vm::ReportPages pages = vm::BuildReportPages(projeto, canvas, [&](int n) {
-        return vm::PageFileName(vm::TempFolder(), job.cPreviewId, n);
+        return vm::PageFileName(vm::tempFolder(), job.cPreviewId, n);
     });
     job.nPageFiles = static_cast<int>(pages.pageFiles.size());
 

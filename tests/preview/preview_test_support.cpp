@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QTimer>
 
+#include "core/platform_paths.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
 #include "preview/preview.h"
@@ -32,7 +33,7 @@ void PreviewTest::TearDown() {
 }
 
 std::string PreviewTest::PageFile(int page) const {
-    return vm::PageFileName(vm::TempFolder(), kJobId, page);
+    return vm::PageFileName(vm::tempFolder(), kJobId, page);
 }
 
 void PreviewTest::MakeLandscapeJob(int pages) {

@@ -23,6 +23,7 @@
 #include "core/win1252.h"
 #include "program/startup.h"
 #include "preview_test_support.h"
+#include "core/platform_paths.h"
 #include "pagefile/page_files.h"
 #include "preview/preview.h"
 #include "preview/preview_dialogs.h"
@@ -222,7 +223,7 @@ TEST_F(PreviewWindowTest, ClosingDeletesTheJobsPageFilesAndNoOtherFile) {
         MakeJob(3);
         // Neighbours that are not this job's page files.
         const QStringList others = {
-            QString::fromStdString(vm::PageFileName(vm::TempFolder(), "00000531", 1)),
+            QString::fromStdString(vm::PageFileName(vm::tempFolder(), "00000531", 1)),
             Folder() + "/00000530_kpv_print_preview_0001.emf",  // another extension
             Folder() + "/x00000530_kpv_print_preview_0001.Emf",
             Folder() + "/notes.txt",

@@ -1,6 +1,7 @@
 // The report run: clipboard, job set-up, the page files the preview opens on, printing from the
 // preview, and a printer that cannot be opened.
 
+#include "core/platform_paths.h"
 #include "program/report_calculo.h"
 
 #include <QClipboard>
@@ -100,7 +101,7 @@ TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
     const bool opened = RunReport([&] {
         const PrintJob& job = printJob();
         previewId = job.cPreviewId;
-        filesWhileOpen = ListPageFiles(TempFolder(), job.cPreviewId);
+        filesWhileOpen = ListPageFiles(tempFolder(), job.cPreviewId);
         EXPECT_EQ(job.nPageFiles, 2);
         EXPECT_EQ(job.PageFiles(), filesWhileOpen);
         EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
@@ -118,7 +119,7 @@ TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
     EXPECT_EQ(filesWhileOpen.size(), 2u);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), arquivoPdf);
     // Closing the preview took the page files with it.
-    EXPECT_TRUE(ListPageFiles(TempFolder(), previewId).empty());
+    EXPECT_TRUE(ListPageFiles(tempFolder(), previewId).empty());
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
@@ -181,7 +182,7 @@ TEST_F(ReportRun, SecondReportWhileThePreviewIsOpenChangesNothing) {
         EXPECT_EQ(job.nPageFiles, 2);
         EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
         EXPECT_TRUE(job.HasPrinter());
-        EXPECT_EQ(ListPageFiles(TempFolder(), previewId), pages);
+        EXPECT_EQ(ListPageFiles(tempFolder(), previewId), pages);
         for (const std::string& page : pages) {
             EmfPlayer player;
             EXPECT_TRUE(player.Load(QString::fromStdString(page))) << page;
@@ -224,7 +225,7 @@ TEST_F(ReportRun, PageFilesDoNotOutliveAReportWhosePreviewCannotOpen) {
     const PrintJob& job = printJob();
     EXPECT_TRUE(job.HasPrinter());
     EXPECT_EQ(job.nPageFiles, 2) << "the pages were drawn";
-    EXPECT_TRUE(ListPageFiles(TempFolder(), job.cPreviewId).empty());
+    EXPECT_TRUE(ListPageFiles(tempFolder(), job.cPreviewId).empty());
 }
 
 TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
@@ -238,7 +239,7 @@ TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
     EXPECT_FALSE(job.HasPrinter());
     EXPECT_EQ(job.nPageFiles, 0);
     EXPECT_EQ(job.cJobName, "");
-    EXPECT_TRUE(ListPageFiles(TempFolder(), job.cPreviewId).empty());
+    EXPECT_TRUE(ListPageFiles(tempFolder(), job.cPreviewId).empty());
     EXPECT_TRUE(std::filesystem::is_empty(folder())) << "no page file was written";
     // The suggested file is on the clipboard all the same: it is placed before the printer opens.
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
@@ -256,7 +257,7 @@ TEST_F(ReportRun, CupsQueueDrawsThePagesForItsOwnResolution) {
         ASSERT_TRUE(job.HasPrinter());
         EXPECT_EQ(job.device.logPixelsX, job.printer->resolution());
         EXPECT_EQ(job.printer->pageLayout().orientation(), QPageLayout::Portrait);
-        EXPECT_EQ(ListPageFiles(TempFolder(), job.cPreviewId).size(), 2u);
+        EXPECT_EQ(ListPageFiles(tempFolder(), job.cPreviewId).size(), 2u);
     });
     EXPECT_TRUE(opened);
 }
