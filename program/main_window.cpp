@@ -1,14 +1,12 @@
 #include "program/main_window.h"
 
-#include <sys/utsname.h>
-
-#include <fstream>
 #include <string>
 
 #include "core/calculo.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
+#include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
 #include "program/startup.h"
@@ -121,43 +119,6 @@ void aoMudarFormato() {
     DadosRefresh();
     Calculo(projeto());
     TelaRefresh();
-}
-
-// First line of /etc/os-release's PRETTY_NAME, then the kernel.
-std::string sistemaOperacional() {
-    std::string name = "Linux";
-    std::ifstream in("/etc/os-release");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("PRETTY_NAME=", 0) == 0) {
-            name = line.substr(12);
-            if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
-                name = name.substr(1, name.size() - 2);
-            }
-        }
-    }
-    utsname u{};
-    if (uname(&u) == 0) {
-        name += std::string(" (") + u.sysname + " " + u.release + " " + u.machine + ")";
-    }
-    return name;
-}
-
-// Total and available physical memory in whole MiB, from /proc/meminfo.
-void memoriaFisica(double& totalMb, double& livreMb) {
-    totalMb = livreMb = 0;
-    std::ifstream in("/proc/meminfo");
-    std::string key;
-    double kb = 0;
-    std::string unit;
-    while (in >> key >> kb) {
-        std::getline(in, unit);
-        if (key == "MemTotal:") {
-            totalMb = Int(kb / 1024);
-        } else if (key == "MemAvailable:") {
-            livreMb = Int(kb / 1024);
-        }
-    }
 }
 
 }  // namespace
@@ -316,8 +277,7 @@ void SelPrinter() {
 
 std::string TextoSobre() {
     const ProgramValues& v = programValues();
-    double total = 0, livre = 0;
-    memoriaFisica(total, livre);
+    const PhysicalMemory memory = physicalMemory();
     std::string text;
     for (const std::string& line :
          {v.QTV_VERSAO, v.QTV_DATA, std::string(" "), std::string(" Vistametra")}) {
@@ -328,9 +288,9 @@ std::string TextoSobre() {
     const std::string lines[] = {
         AllTrim(runtime),
         AllTrim(FormLayerVersion()),
-        AllTrim(utf8ToWin1252(sistemaOperacional())),
-        cp("Memória física : ") + AllTrim(StrZero(total, 5)) +
-            " MB,  livre : " + AllTrim(StrZero(livre, 5)) + " MB.",
+        AllTrim(utf8ToWin1252(operatingSystem())),
+        cp("Memória física : ") + AllTrim(StrZero(memory.totalMiB, 5)) + " MB,  livre : " +
+            AllTrim(StrZero(memory.availableMiB, 5)) + " MB.",
     };
     for (const std::string& line : lines) {
         text += PadC(line, 70) + kCrLf;

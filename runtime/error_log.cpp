@@ -4,7 +4,6 @@
 #include <limits.h>
 #include <pwd.h>
 #include <sys/statvfs.h>
-#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "core/date.h"
+#include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
 #include "runtime/html_log.h"
@@ -64,25 +64,6 @@ std::string userName() {
     return "";
 }
 
-// Available physical memory in MiB, from MemAvailable (else MemFree) of /proc/meminfo.
-long long availableMemoryMiB() {
-    std::istringstream in(readFile("/proc/meminfo"));
-    std::string key;
-    long long kib = 0;
-    long long freeKib = -1;
-    std::string unit;
-    while (in >> key >> kib) {
-        std::getline(in, unit);
-        if (key == "MemAvailable:") {
-            return (kib * 1024) >> 20;
-        }
-        if (key == "MemFree:") {
-            freeKib = kib;
-        }
-    }
-    return freeKib < 0 ? 0 : (freeKib * 1024) >> 20;
-}
-
 std::string currentFolder() {
     std::vector<char> buffer(PATH_MAX + 1);
     if (getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -98,15 +79,6 @@ long long freeDiskMiB() {
     }
     const double bytes = static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize);
     return std::llround(bytes / 1048576.0);
-}
-
-std::string operatingSystem() {
-    utsname names{};
-    if (uname(&names) != 0) {
-        return OperatingSystemText(readFile("/etc/os-release"), "", "", "");
-    }
-    return OperatingSystemText(readFile("/etc/os-release"), names.sysname, names.release,
-                               names.machine);
 }
 
 std::string compilerText() {
@@ -198,43 +170,6 @@ std::string MountPointOf(std::string_view path, std::string_view mountInfo) {
     return best;
 }
 
-std::string OperatingSystemText(std::string_view osRelease, std::string_view sysName,
-                                std::string_view release, std::string_view machine) {
-    std::string pretty;
-    std::string name;
-    std::string version;
-    std::istringstream lines{std::string(osRelease)};
-    std::string line;
-    auto valueOf = [](const std::string& l, size_t eq) {
-        std::string v = l.substr(eq + 1);
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-            v = v.substr(1, v.size() - 2);
-        }
-        return v;
-    };
-    while (std::getline(lines, line)) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            continue;
-        }
-        const std::string key = line.substr(0, eq);
-        if (key == "PRETTY_NAME") {
-            pretty = valueOf(line, eq);
-        } else if (key == "NAME") {
-            name = valueOf(line, eq);
-        } else if (key == "VERSION") {
-            version = valueOf(line, eq);
-        }
-    }
-    std::string out = !pretty.empty() ? pretty : AllTrim(name + " " + version);
-    for (std::string_view part : {sysName, release, machine}) {
-        if (!part.empty()) {
-            out += (out.empty() ? "" : " ") + std::string(part);
-        }
-    }
-    return out;
-}
-
 void ResetErrorLogWritten() {
     detail::runtimeState().detailWritten = false;
 }
@@ -258,7 +193,7 @@ void ErrorLog(int handle, const ErrorRecord& error) {
     line("");
     row("Workstation name", fromPlatform(hostName()));
     row("Active user name", fromPlatform(userName()));
-    row("Available memory", std::to_string(availableMemoryMiB()) + " MB");
+    row("Available memory", std::to_string(physicalMemory().availableMiB) + " MB");
     row("Current disk", fromPlatform(MountPointOf(folder, readFile("/proc/self/mountinfo"))));
     row("Current directory", fromPlatform(folder));
     row("Free disk space", std::to_string(freeDiskMiB()) + " MB");

@@ -28,11 +28,6 @@ std::string SectionTitle(std::string_view text, char fill = '-');
 // that is `path` or one of its parent folders; "/" when none matches.
 std::string MountPointOf(std::string_view path, std::string_view mountInfo);
 
-// The operating system text: PRETTY_NAME of the os-release text (else NAME and VERSION), then the
-// kernel's name, release and machine.
-std::string OperatingSystemText(std::string_view osRelease, std::string_view sysName,
-                                std::string_view release, std::string_view machine);
-
 // For tests: the report is written again by the next call.
 void ResetErrorLogWritten();
 

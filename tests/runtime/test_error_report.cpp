@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/date.h"
+#include "core/system_info.h"
 #include "runtime/call_chain.h"
 #include "runtime/error_handler.h"
 #include "runtime/error_log.h"
