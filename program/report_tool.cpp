@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
 #include "core/project_fields.h"
@@ -148,13 +149,7 @@ int finishOutput(int code) {
 
 // Whether a file name ends in ".dxf" (any case).
 bool isDxfName(const std::string& file) {
-    if (file.size() < 4) {
-        return false;
-    }
-    std::string suffix = file.substr(file.size() - 4);
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return suffix == ".dxf";
+    return EndsWithIgnoringAsciiCase(file, ".dxf");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/ascii.h"
 #include "core/date.h"
 #include "core/text.h"
 #include "runtime/error_handler.h"
@@ -42,16 +43,6 @@
 namespace vm {
 
 namespace {
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 // Runs a callback from inside Qt's event handling. The fatal-error path only returns here when a
 // test has replaced the end of the process; the exception it then throws must not cross Qt.
@@ -258,9 +249,9 @@ public:
     }
 
     std::shared_ptr<Form> findForm(const std::string& name) const {
-        const std::string key = lower(name);
+        const std::string key = AsciiLower(name);
         for (const auto& form : m_forms) {
-            if (lower(form->name) == key) {
+            if (AsciiLower(form->name) == key) {
                 return form;
             }
         }
@@ -268,9 +259,9 @@ public:
     }
 
     static std::shared_ptr<Control> findControl(const Form& form, const std::string& name) {
-        const std::string key = lower(name);
+        const std::string key = AsciiLower(name);
         for (const auto& control : form.controls) {
-            if (lower(control->name) == key) {
+            if (AsciiLower(control->name) == key) {
                 return control;
             }
         }
@@ -670,7 +661,7 @@ void Layer::writeValue(Control& control, const FormValue& value) {
 void Layer::setProperty(const std::string& formName, const std::string& controlName,
                         const std::string& property, const FormValue& value) {
     auto control = requireControl(formName, controlName);
-    const std::string name = lower(property);
+    const std::string name = AsciiLower(property);
     if (name == "value" || (name == "caption" && (control->kind == ControlKind::Label ||
                                                   control->kind == ControlKind::StatusItem))) {
         writeValue(*control, value);
@@ -695,7 +686,7 @@ void Layer::setProperty(const std::string& formName, const std::string& controlN
 FormValue Layer::getProperty(const std::string& formName, const std::string& controlName,
                              const std::string& property) const {
     auto control = requireControl(formName, controlName);
-    const std::string name = lower(property);
+    const std::string name = AsciiLower(property);
     const std::vector<QWidget*> widgets = control->widgets();
     if (name == "value") {
         return readValue(*control);
@@ -976,7 +967,7 @@ void Layer::releaseAll() {
 }
 
 void Layer::doFormMethod(const std::string& formName, const std::string& method) {
-    const std::string name = lower(method);
+    const std::string name = AsciiLower(method);
     if (name == "activate") {
         activate(formName);
         return;
@@ -1001,7 +992,7 @@ void Layer::doFormMethod(const std::string& formName, const std::string& method)
 void Layer::doControlMethod(const std::string& formName, const std::string& controlName,
                             const std::string& method) {
     auto control = requireControl(formName, controlName);
-    const std::string name = lower(method);
+    const std::string name = AsciiLower(method);
     const std::vector<QWidget*> widgets = control->widgets();
     if (name == "show" || name == "hide") {
         for (QWidget* widget : widgets) {
@@ -1409,7 +1400,7 @@ FormValue GetProperty(const std::string& form, const std::string& control,
 void SetFormProperty(const std::string& form, const std::string& property, const FormValue& value) {
     fromAnyThread(form, "", [&] {
         auto f = layer().requireForm(form);
-        const std::string name = lower(property);
+        const std::string name = AsciiLower(property);
         if (name == "title") {
             f->title = displayText(value);
             f->window->setWindowTitle(toQt(f->title));
@@ -1423,7 +1414,7 @@ FormValue GetFormProperty(const std::string& form, const std::string& property) 
     FormValue value;
     fromAnyThread(form, "", [&] {
         auto f = layer().requireForm(form);
-        const std::string name = lower(property);
+        const std::string name = AsciiLower(property);
         if (name == "title") {
             value = fromQt(f->window->windowTitle());
         } else if (name == "enabled") {
@@ -1435,7 +1426,7 @@ FormValue GetFormProperty(const std::string& form, const std::string& property) 
 
 void DoMethod(const std::string& form, const std::string& method) {
     if (!onGuiThread()) {
-        if (lower(method) == "release") {
+        if (AsciiLower(method) == "release") {
             // Queued: the worker goes on while the event-loop thread closes the form.
             postToGuiThread([form] {
                 auto f = layer().findForm(form);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ascii.h"
 #include "core/text.h"
 #include "core/win1252.h"
 
@@ -11,10 +12,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool isAsciiLetter(char c) {
@@ -102,10 +99,7 @@ double parseMaskedNumber(std::string_view text, std::string_view editFormat) {
 }
 
 std::string dateTemplate(std::string_view dateFormat) {
-    std::string lower;
-    for (char c : dateFormat) {
-        lower += asciiLower(c);
-    }
+    const std::string lower = AsciiLower(dateFormat);
     char sep = '/';
     if (lower.find('/') != std::string::npos) {
         sep = '/';

@@ -1,5 +1,7 @@
 #include "update/installer_header.h"
 
+#include "core/ascii.h"
+
 namespace vm {
 
 namespace {
@@ -16,26 +18,11 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// ASCII letters without regard to case, whatever the user's locale.
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool Is200(std::string_view line) {
     if (line.size() < 12 || !(line.size() == 12 || line[12] == ' '))
         return false;
-    return SameLetters(line.substr(0, 12), "http/1.0 200") ||
-           SameLetters(line.substr(0, 12), "http/1.1 200");
+    return EqualsIgnoringAsciiCase(line.substr(0, 12), "http/1.0 200") ||
+           EqualsIgnoringAsciiCase(line.substr(0, 12), "http/1.1 200");
 }
 
 }  // namespace
@@ -68,10 +55,10 @@ void InstallerHeader::Add(std::string_view line) {
     if (colon == std::string_view::npos)
         return;
     const std::string_view name = Trimmed(line.substr(0, colon));
-    if (SameLetters(name, "content-length")) {
+    if (EqualsIgnoringAsciiCase(name, "content-length")) {
         ++m_lengthLines;
         m_length = ContentLengthValue(line.substr(colon + 1), m_maxLength);
-    } else if (SameLetters(name, "transfer-encoding")) {
+    } else if (EqualsIgnoringAsciiCase(name, "transfer-encoding")) {
         m_transferEncoding = true;
     }
 }
