@@ -24,6 +24,10 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+char32_t toUnicode(unsigned char b) {
+    return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
+}
+
 int toWin1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         return static_cast<int>(cp);
@@ -87,7 +91,16 @@ std::string win1252ToUtf8(std::string_view text) {
     out.reserve(text.size() + text.size() / 4);
     for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
-        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char32_t>(b));
+        appendUtf8(out, toUnicode(b));
+    }
+    return out;
+}
+
+std::u16string win1252ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        out.push_back(static_cast<char16_t>(toUnicode(static_cast<unsigned char>(c))));
     }
     return out;
 }

@@ -11,6 +11,10 @@ namespace vm {
 // 0x8F, 0x90, 0x9D) map to the C1 control of the same number so that nothing is lost.
 std::string win1252ToUtf8(std::string_view text);
 
+// The same text as UTF-16, as the metafile's text records and font names hold it; every
+// Windows-1252 character is one UTF-16 unit.
+std::u16string win1252ToUtf16(std::string_view text);
+
 // Characters that Windows-1252 cannot hold, and malformed UTF-8, become "?".
 std::string utf8ToWin1252(std::string_view text);
 

@@ -233,7 +233,7 @@ void EmfPageCanvas::SelectFont(const ScaledFont& font, std::string_view fontName
     r.U8(0);  // clip precision
     r.U8(0);  // quality
     r.U8(0);  // pitch and family
-    std::u16string face = Win1252ToUtf16(EffectiveFontName(fontName));
+    std::u16string face = win1252ToUtf16(EffectiveFontName(fontName));
     face.resize(std::min<size_t>(face.size(), kFaceNameUnits - 1));
     r.Wide(face);
     r.Zeros((kFaceNameUnits - face.size()) * 2);
@@ -280,7 +280,7 @@ void EmfPageCanvas::PrintText(double row, double col, std::string_view fontName,
         return;
     }
     const ScaledFont font = Font(fontName, fontSize, bold, italic);
-    const std::u16string wide = Win1252ToUtf16(text);
+    const std::u16string wide = win1252ToUtf16(text);
     const std::vector<int32_t> dx = font.Advances(wide);
     int64_t width = 0;
     for (int32_t d : dx) {
@@ -329,7 +329,7 @@ void EmfPageCanvas::PrintTextBox(double row, double col, double toRow, double to
     }
     const ScaledFont font = Font(fontName, fontSize, bold, italic);
     const std::vector<std::u16string> lines =
-        LayoutTextBox(Win1252ToUtf16(text), font, box.right - box.left, box.bottom - box.top);
+        LayoutTextBox(win1252ToUtf16(text), font, box.right - box.left, box.bottom - box.top);
     if (lines.empty()) {
         return;
     }
@@ -512,37 +512,6 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     r.bytes.insert(r.bytes.end(), bits.begin(), bits.end());
     r.Zeros(paddedBits - bitsSize);
     r.Simple(emf::kRestoreDc, static_cast<uint32_t>(-1));
-}
-
-std::u16string Win1252ToUtf16(std::string_view text) {
-    const std::string utf8 = win1252ToUtf8(text);
-    std::u16string result;
-    result.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = b;
-        size_t length = 1;
-        if (b >= 0xF0 && i + 3 < utf8.size()) {
-            cp = (b & 0x07u) << 18 | (utf8[i + 1] & 0x3Fu) << 12 | (utf8[i + 2] & 0x3Fu) << 6 |
-                 (utf8[i + 3] & 0x3Fu);
-            length = 4;
-        } else if (b >= 0xE0 && i + 2 < utf8.size()) {
-            cp = (b & 0x0Fu) << 12 | (utf8[i + 1] & 0x3Fu) << 6 | (utf8[i + 2] & 0x3Fu);
-            length = 3;
-        } else if (b >= 0xC0 && i + 1 < utf8.size()) {
-            cp = (b & 0x1Fu) << 6 | (utf8[i + 1] & 0x3Fu);
-            length = 2;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            result.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            result.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            result.push_back(static_cast<char16_t>(cp));
-        }
-        i += length;
-    }
-    return result;
 }
 
 namespace {

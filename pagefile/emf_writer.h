@@ -93,7 +93,4 @@ private:
 std::vector<std::u16string> LayoutTextBox(std::u16string_view text, const ScaledFont& font,
                                           int boxWidth, int boxHeight);
 
-// Windows-1252 bytes as UTF-16.
-std::u16string Win1252ToUtf16(std::string_view text);
-
 }  // namespace vm

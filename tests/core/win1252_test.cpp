@@ -26,6 +26,17 @@ TEST(Win1252, KnownCharacters) {
     EXPECT_EQ(utf8ToWin1252("\xe2\x80\x9cx\xe2\x80\x9d"), "\x93x\x94");
 }
 
+TEST(Win1252, Utf16UnitPerCharacter) {
+    // "Reunião – 5 €", the dash and the euro from the 0x80-0x9F range, and an undefined byte
+    // kept as its C1 control.
+    EXPECT_EQ(win1252ToUtf16("Reuni\xe3o \x96 5 \x80\x81"), u"Reuni\u00e3o \u2013 5 \u20ac\u0081");
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(win1252ToUtf16(all).size(), all.size());
+}
+
 TEST(Win1252, UnmappableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(utf8ToWin1252("\xe4\xb8\xad"), "?");  // a CJK character
     EXPECT_EQ(utf8ToWin1252("a\xc3"), "a?");        // truncated sequence

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/platform_paths.h"
+#include "core/win1252.h"
 #include "pagefile/canvas.h"
 #include "pagefile/device_units.h"
 #include "pagefile/emf_format.h"
@@ -211,7 +212,7 @@ std::vector<std::string> Layout(const std::string& text, int width, int height) 
     // Em 2048: characters 1139 wide, blanks 569, lines 2288 high.
     const ScaledFont font(ApproximateArialFace(), 2048);
     std::vector<std::string> lines;
-    for (const std::u16string& line : LayoutTextBox(Win1252ToUtf16(text), font, width, height)) {
+    for (const std::u16string& line : LayoutTextBox(win1252ToUtf16(text), font, width, height)) {
         lines.push_back(Utf8(line));
     }
     return lines;
