@@ -289,8 +289,8 @@ std::string TextoSobre() {
         AllTrim(runtime),
         AllTrim(FormLayerVersion()),
         AllTrim(utf8ToWin1252(operatingSystem())),
-        cp("Memória física : ") + AllTrim(StrZero(memory.totalMiB, 5)) + " MB,  livre : " +
-            AllTrim(StrZero(memory.availableMiB, 5)) + " MB.",
+        cp("Memória física : ") + AllTrim(StrZero(memory.totalMiB, 5)) +
+            " MB,  livre : " + AllTrim(StrZero(memory.availableMiB, 5)) + " MB.",
     };
     for (const std::string& line : lines) {
         text += PadC(line, 70) + kCrLf;

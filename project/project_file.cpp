@@ -20,36 +20,62 @@ namespace {
 constexpr char kEof = 26;
 const char* const kCrLf = "\r\n";
 
-// Opening and closing tag of each input field in the file, in file order.
-struct Tags {
+// Every input field the file holds, in file order: its tags, the group it is written in and how
+// its value is written. The reader looks for the same tags. <Cmprimento> (opened that way, closed
+// as </Comprimento>) and <ImagemALtura> are the file's own spellings: files in use carry them, so
+// they stay.
+struct FileField {
     const char* field;
     const char* open;
     const char* close;
+    const char* group;  // "sala", "assentos", "imagem", "controle"; "" outside any group
+    std::string (*text)(const DadosProjeto&);
 };
 
-const Tags kTags[] = {
-    {"cProjeto", "<Projeto>", "</Projeto>"},
-    {"cData", "<Data>", "</Data>"},
-    {"nLargura", "<Largura>", "</Largura>"},
-    {"nComprimento", "<Cmprimento>", "</Comprimento>"},
-    {"nPeDireito", "<PeDireito>", "</PeDireito>"},
-    {"nDistOlhos1", "<DistOlhos1>", "</DistOlhos1>"},
-    {"nAlturaOlhos1", "<AlturaOlhos1>", "</AlturaOlhos1>"},
-    {"nNumeroFilas", "<NumeroFilas>", "</NumeroFilas>"},
-    {"nDistEntreFilas", "<DistEntreFilas>", "</DistEntreFilas>"},
-    {"nLarguraAssento", "<LarguraAssento>", "</LarguraAssento>"},
-    {"nAlturaFila2", "<AlturaFila2>", "</AlturaFila2>"},
-    {"nTelaTopo", "<TelaTopo>", "</TelaTopo>"},
-    {"nTelaLargura", "<TelaLargura>", "</TelaLargura>"},
-    {"nTelaAltura", "<TelaAltura>", "</TelaAltura>"},
-    {"nTelaTamanho", "<TelaTamanho>", "</TelaTamanho>"},
-    {"cTelaFormato", "<TelaFormato>", "</TelaFormato>"},
-    {"nImagemLargura", "<ImagemLargura>", "</ImagemLargura>"},
-    {"nImagemAltura", "<ImagemALtura>", "</ImagemALtura>"},
-    {"nAspecto", "<Aspecto>", "</Aspecto>"},
-    {"nTelaG", "<TelaG>", "</TelaG>"},
-    {"nTelaA", "<TelaA>", "</TelaA>"},
-    {"nTelaF", "<TelaF>", "</TelaF>"},
+const FileField kFileFields[] = {
+    {"cProjeto", "<Projeto>", "</Projeto>", "",
+     [](const DadosProjeto& p) { return AllTrim(p.cProjeto); }},
+    {"cData", "<Data>", "</Data>", "", [](const DadosProjeto& p) { return DToC(p.cData); }},
+    {"nLargura", "<Largura>", "</Largura>", "sala",
+     [](const DadosProjeto& p) { return StrWhole(p.nLargura, 5, 2); }},
+    {"nComprimento", "<Cmprimento>", "</Comprimento>", "sala",
+     [](const DadosProjeto& p) { return StrWhole(p.nComprimento, 5, 2); }},
+    {"nPeDireito", "<PeDireito>", "</PeDireito>", "sala",
+     [](const DadosProjeto& p) { return StrWhole(p.nPeDireito, 5, 2); }},
+    {"nDistOlhos1", "<DistOlhos1>", "</DistOlhos1>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nDistOlhos1, 5, 2); }},
+    {"nAlturaOlhos1", "<AlturaOlhos1>", "</AlturaOlhos1>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nAlturaOlhos1, 5, 2); }},
+    {"nNumeroFilas", "<NumeroFilas>", "</NumeroFilas>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nNumeroFilas, 3); }},
+    {"nDistEntreFilas", "<DistEntreFilas>", "</DistEntreFilas>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nDistEntreFilas, 5, 2); }},
+    {"nLarguraAssento", "<LarguraAssento>", "</LarguraAssento>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nLarguraAssento, 5, 2); }},
+    {"nAlturaFila2", "<AlturaFila2>", "</AlturaFila2>", "assentos",
+     [](const DadosProjeto& p) { return StrWhole(p.nAlturaFila2, 5, 2); }},
+    {"nTelaTopo", "<TelaTopo>", "</TelaTopo>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nTelaTopo, 5, 2); }},
+    {"nTelaLargura", "<TelaLargura>", "</TelaLargura>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nTelaLargura, 5, 2); }},
+    {"nTelaAltura", "<TelaAltura>", "</TelaAltura>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nTelaAltura, 5, 2); }},
+    {"nTelaTamanho", "<TelaTamanho>", "</TelaTamanho>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nTelaTamanho, 5, 2); }},
+    {"cTelaFormato", "<TelaFormato>", "</TelaFormato>", "imagem",
+     [](const DadosProjeto& p) { return p.cTelaFormato; }},
+    {"nImagemLargura", "<ImagemLargura>", "</ImagemLargura>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nImagemLargura, 5); }},
+    {"nImagemAltura", "<ImagemALtura>", "</ImagemALtura>", "imagem",
+     [](const DadosProjeto& p) { return StrWhole(p.nImagemAltura, 5); }},
+    {"nAspecto", "<Aspecto>", "</Aspecto>", "controle",
+     [](const DadosProjeto& p) { return StrWhole(p.nAspecto, 1); }},
+    {"nTelaG", "<TelaG>", "</TelaG>", "controle",
+     [](const DadosProjeto& p) { return LToC(p.nTelaG); }},
+    {"nTelaA", "<TelaA>", "</TelaA>", "controle",
+     [](const DadosProjeto& p) { return LToC(p.nTelaA); }},
+    {"nTelaF", "<TelaF>", "</TelaF>", "controle",
+     [](const DadosProjeto& p) { return LToC(p.nTelaF); }},
 };
 
 void setError(std::string* error, const std::string& what) {
@@ -65,46 +91,23 @@ std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p)
 }
 
 std::string TextoProjeto(const DadosProjeto& p) {
-    const std::string lines[] = {
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
-        "<subject id=\"Arquivo.QTV\">",
-        "<Projeto>" + AllTrim(p.cProjeto) + "</Projeto>",
-        "<Data>" + DToC(p.cData) + "</Data>",
-        "<sala>",
-        "<Largura>" + StrWhole(p.nLargura, 5, 2) + "</Largura>",
-        "<Cmprimento>" + StrWhole(p.nComprimento, 5, 2) + "</Comprimento>",
-        "<PeDireito>" + StrWhole(p.nPeDireito, 5, 2) + "</PeDireito>",
-        "</sala>",
-        "<assentos>",
-        "<DistOlhos1>" + StrWhole(p.nDistOlhos1, 5, 2) + "</DistOlhos1>",
-        "<AlturaOlhos1>" + StrWhole(p.nAlturaOlhos1, 5, 2) + "</AlturaOlhos1>",
-        "<NumeroFilas>" + StrWhole(p.nNumeroFilas, 3) + "</NumeroFilas>",
-        "<DistEntreFilas>" + StrWhole(p.nDistEntreFilas, 5, 2) + "</DistEntreFilas>",
-        "<LarguraAssento>" + StrWhole(p.nLarguraAssento, 5, 2) + "</LarguraAssento>",
-        "<AlturaFila2>" + StrWhole(p.nAlturaFila2, 5, 2) + "</AlturaFila2>",
-        "</assentos>",
-        "<imagem>",
-        "<TelaTopo>" + StrWhole(p.nTelaTopo, 5, 2) + "</TelaTopo>",
-        "<TelaLargura>" + StrWhole(p.nTelaLargura, 5, 2) + "</TelaLargura>",
-        "<TelaAltura>" + StrWhole(p.nTelaAltura, 5, 2) + "</TelaAltura>",
-        "<TelaTamanho>" + StrWhole(p.nTelaTamanho, 5, 2) + "</TelaTamanho>",
-        "<TelaFormato>" + p.cTelaFormato + "</TelaFormato>",
-        "<ImagemLargura>" + StrWhole(p.nImagemLargura, 5) + "</ImagemLargura>",
-        "<ImagemALtura>" + StrWhole(p.nImagemAltura, 5) + "</ImagemALtura>",
-        "</imagem>",
-        "<controle>",
-        "<Aspecto>" + StrWhole(p.nAspecto, 1) + "</Aspecto>",
-        "<TelaG>" + LToC(p.nTelaG) + "</TelaG>",
-        "<TelaA>" + LToC(p.nTelaA) + "</TelaA>",
-        "<TelaF>" + LToC(p.nTelaF) + "</TelaF>",
-        "</controle>",
-        "",
-    };
-    std::string text;
-    for (const auto& line : lines) {
-        text += line;
-        text += kCrLf;
+    std::string text = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+    text += kCrLf;
+    text += "<subject id=\"Arquivo.QTV\">";
+    text += kCrLf;
+    std::string_view group;
+    for (const FileField& f : kFileFields) {
+        if (group != f.group) {
+            if (!group.empty()) {
+                text += "</" + std::string(group) + ">" + kCrLf;
+            }
+            group = f.group;
+            text += "<" + std::string(group) + ">" + kCrLf;
+        }
+        text += f.open + f.text(p) + f.close + kCrLf;
     }
+    text += "</" + std::string(group) + ">" + kCrLf;
+    text += kCrLf;
     return text;
 }
 
@@ -124,7 +127,7 @@ std::string CampoXml(std::string_view xml, std::string_view open, std::string_vi
 
 int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing) {
     int found = 0;
-    for (const Tags& tags : kTags) {
+    for (const FileField& tags : kFileFields) {
         const ProjectField* field = findProjectField(tags.field);
         const std::string value = CampoXml(text, tags.open, tags.close);
         if (text.find(tags.open) != std::string_view::npos &&

@@ -18,8 +18,10 @@ TEST(AsciiCaseTest, EqualsAndEndsWith) {
         bool equal;
     };
     const Case cases[] = {
-        {"Content-Length", "content-length", true}, {"HTTP/1.1 200", "http/1.1 200", true},
-        {"content-length", "content-lengt", false}, {"\xC9", "\xE9", false},
+        {"Content-Length", "content-length", true},
+        {"HTTP/1.1 200", "http/1.1 200", true},
+        {"content-length", "content-lengt", false},
+        {"\xC9", "\xE9", false},
         {"", "", true},
     };
     for (const Case& c : cases) {

@@ -13,8 +13,9 @@ TEST(PhysicalMemoryTest, FiguresOfMeminfo) {
         long long available;
     };
     const Case cases[] = {
-        {"available before free", "MemTotal:       16384000 kB\nMemFree:  1024000 kB\n"
-                                  "MemAvailable:    8192000 kB\n",
+        {"available before free",
+         "MemTotal:       16384000 kB\nMemFree:  1024000 kB\n"
+         "MemAvailable:    8192000 kB\n",
          16384000 / 1024, 8192000 / 1024},
         {"free where available is missing", "MemTotal: 2048 kB\nMemFree: 1024 kB\n", 2, 1},
         // Whole MiB, rounded down: 1023 kB is 0 MiB, 2047 kB is 1 MiB.
