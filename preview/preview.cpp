@@ -88,22 +88,22 @@ struct ToolButton {
     const char* name;
     int col;
     const char* bitmap;
-    int message;
+    PrintMessage message;
     const char* keys;  // added to the tooltip
     bool checkable;
 };
 
 constexpr ToolButton kToolButtons[] = {
-    {"b1", 2, "hp_top", 3, "", false},
-    {"b2", 32, "hp_back", 4, "", false},
-    {"b3", 62, "hp_next", 5, "", false},
-    {"b4", 92, "hp_end", 6, "", false},
-    {"thumbswitch", 126, "hp_thumbnail", 28, " [Ctrl+T]", true},
-    {"GoToPage", 156, "hp_gopage", 7, " [Ctrl+G]", false},
-    {"b5", 186, "hp_zoom", 8, " [*]", true},
-    {"b12", 216, "hp_print", 9, " [Ctrl+P]", false},
-    {"b7", 246, "hp_save", 27, " [Ctrl+S]", false},
-    {"b6", 280, "hp_close", 26, " [Ctrl+C]", false},
+    {"b1", 2, "hp_top", PrintMessage::FirstPage, "", false},
+    {"b2", 32, "hp_back", PrintMessage::PreviousPage, "", false},
+    {"b3", 62, "hp_next", PrintMessage::NextPage, "", false},
+    {"b4", 92, "hp_end", PrintMessage::LastPage, "", false},
+    {"thumbswitch", 126, "hp_thumbnail", PrintMessage::Thumbnails, " [Ctrl+T]", true},
+    {"GoToPage", 156, "hp_gopage", PrintMessage::GoToPage, " [Ctrl+G]", false},
+    {"b5", 186, "hp_zoom", PrintMessage::Zoom, " [*]", true},
+    {"b12", 216, "hp_print", PrintMessage::Print, " [Ctrl+P]", false},
+    {"b7", 246, "hp_save", PrintMessage::Save, " [Ctrl+S]", false},
+    {"b6", 280, "hp_close", PrintMessage::Close, " [Ctrl+C]", false},
 };
 
 QString BitmapPath(const char* name) {
@@ -279,7 +279,7 @@ void PreviewSession::Run() {
     // Centred, then one caption lower; never left of the screen.
     preview->move(std::max(0, preview->pos().x()), preview->pos().y() + m_metrics.caption);
 
-    m_strip = new PreviewThumbnailStrip(toQt(m_job.Message(28)), preview);
+    m_strip = new PreviewThumbnailStrip(toQt(m_job.Message(PrintMessage::Thumbnails)), preview);
     m_strip->setFixedSize(ClientSizeForOuter(kStripWidth, m_previewHeight, true));
     m_strip->move(kStripColumn, preview->pos().y());
     // Like the preview and its bar, the strip has no caption boxes: it goes with the thumbnail
@@ -299,7 +299,7 @@ void PreviewSession::Run() {
         m_thumbsFollow = true;
     };
 
-    m_waitBox = MakeWaitBox(toQt(m_job.Message(29)), preview);
+    m_waitBox = MakeWaitBox(toQt(m_job.Message(PrintMessage::MakingThumbnails)), preview);
     m_waitBox->move((m_metrics.width - m_waitBox->width()) / 2,
                     (m_metrics.height - m_waitBox->height()) / 2);
 
@@ -350,7 +350,7 @@ void PreviewSession::BuildPreviewWindow() {
 
 void PreviewSession::BuildBar() {
     DefineWindow({.name = kBarForm,
-                  .title = " " + m_job.Message(2),
+                  .title = " " + m_job.Message(PrintMessage::PreviewTitle),
                   .col = 704,
                   .row = 1,
                   .width = 312 + 2 * m_metrics.frame,
@@ -431,7 +431,7 @@ void PreviewSession::ShowPage() {
         m_page->SetView(m_view);
     }
     SetFormProperty(kPreviewForm, "title",
-                    m_job.Message(1) + " [" + std::to_string(m_currentPage) + "/" +
+                    m_job.Message(PrintMessage::Page) + " [" + std::to_string(m_currentPage) + "/" +
                         std::to_string(m_pageCount) + "]");
     FollowStrip();
 }
@@ -540,7 +540,7 @@ void PreviewSession::BuildThumbnails() {
     for (int i = 1; i <= m_pageCount; ++i) {
         files << PageFile(i);
     }
-    const std::string prefix = m_job.Message(1) + " ";
+    const std::string prefix = m_job.Message(PrintMessage::Page) + " ";
     m_strip->Build(files, m_thumb, [&prefix](int page) {
         return toQt(prefix + std::to_string(page) + " [Click]");
     });
@@ -627,7 +627,7 @@ void PreviewSession::Save() {
                                  &error)) {
             MsgStop("N\xE3o foi poss\xEDvel salvar o desenho em " + TextFromFileName(chosen) +
                         "\r\n" + utf8ToWin1252(error),
-                    m_job.Message(27));
+                    m_job.Message(PrintMessage::Save));
         }
         return;
     }
@@ -648,7 +648,7 @@ void PreviewSession::Save() {
     if (written.size() < (suffix == QLatin1String("pdf") ? 1 : files.size()) || files.isEmpty()) {
         MsgStop("N\xE3o foi poss\xEDvel salvar as p\xE1ginas em " + TextFromFileName(chosen) +
                     (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
-                m_job.Message(27));
+                m_job.Message(PrintMessage::Save));
     }
 }
 

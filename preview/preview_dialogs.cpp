@@ -46,10 +46,10 @@ QSpinBox* MakeSpinner(QWidget* parent, const char* name, int row, int col, int w
 // so Enter always means "Ok".
 void MakeButtons(QDialog* dialog, const PrintJob& job, int okRow, int okCol, int cancelRow,
                  int cancelCol, int width, int height) {
-    auto* ok =
-        Place(new QPushButton(toQt(job.Message(11)), dialog), "Ok", okRow, okCol, width, height);
-    auto* cancel = Place(new QPushButton(toQt(job.Message(12)), dialog), "Cancel", cancelRow,
-                         cancelCol, width, height);
+    auto* ok = Place(new QPushButton(toQt(job.Message(PrintMessage::Ok)), dialog), "Ok", okRow,
+                     okCol, width, height);
+    auto* cancel = Place(new QPushButton(toQt(job.Message(PrintMessage::Cancel)), dialog), "Cancel",
+                         cancelRow, cancelCol, width, height);
     ok->setAutoDefault(false);
     ok->setDefault(true);
     cancel->setAutoDefault(false);
@@ -94,37 +94,42 @@ PreviewPrintDialog::PreviewPrintDialog(const PrintJob& job, int pageCount, int c
     : QDialog(parent) {
     setObjectName(QStringLiteral("PreviewPrint"));
     const int caption = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    FixDialog(this, job.Message(9), 420, 168 + caption);
+    FixDialog(this, job.Message(PrintMessage::Print), 420, 168 + caption);
     const int pages = std::max(1, pageCount);
 
-    auto* frame = new QGroupBox(toQt(job.Message(15)), this);
+    auto* frame = new QGroupBox(toQt(job.Message(PrintMessage::PrintRange)), this);
     Place(frame, "Frame_1", 5, 10, 275, 147);
 
     auto* radio = new QWidget(this);
     Place(radio, "Radio_1", 25, 20, 120, 53);
-    m_all = Place(new QRadioButton(toQt(job.Message(16)), radio), "Radio_1_1", 0, 0, 120, 25);
-    m_range = Place(new QRadioButton(toQt(job.Message(17)), radio), "Radio_1_2", 25, 0, 120, 25);
+    m_all = Place(new QRadioButton(toQt(job.Message(PrintMessage::All)), radio), "Radio_1_1", 0, 0,
+                  120, 25);
+    m_range = Place(new QRadioButton(toQt(job.Message(PrintMessage::Pages)), radio), "Radio_1_2",
+                    25, 0, 120, 25);
     auto* group = new QButtonGroup(radio);
     group->addButton(m_all, 1);
     group->addButton(m_range, 2);
     m_all->setChecked(true);
 
-    m_fromLabel = MakeLabel(this, "Label_1", job.Message(18) + ":", 84, 55, 50, 25);
+    m_fromLabel = MakeLabel(this, "Label_1", job.Message(PrintMessage::From) + ":", 84, 55, 50, 25);
     m_from = MakeSpinner(this, "Spinner_1", 81, 110, 50, 1, pages, 1);
-    m_toLabel = MakeLabel(this, "Label_2", job.Message(19) + ":", 84, 165, 35, 25);
+    m_toLabel = MakeLabel(this, "Label_2", job.Message(PrintMessage::To) + ":", 84, 165, 35, 25);
     m_to = MakeSpinner(this, "Spinner_2", 81, 205, 50, 1, pages, pages);
-    m_parityLabel = MakeLabel(this, "Label_4", job.Message(9) + ":", 115, 55, 50, 25);
+    m_parityLabel =
+        MakeLabel(this, "Label_4", job.Message(PrintMessage::Print) + ":", 115, 55, 50, 25);
     m_parity = Place(new QComboBox(this), "Combo_1", 113, 110, 145, 24);
-    for (int n : {21, 22, 23}) {
+    for (PrintMessage n :
+         {PrintMessage::AllPages, PrintMessage::OddPages, PrintMessage::EvenPages}) {
         m_parity->addItem(toQt(job.Message(n)));
     }
     m_parity->setCurrentIndex(0);
 
     MakeButtons(this, job, 10, 300, 40, 300, 105, 25);
     // "Nº de Cópias:" takes two lines in its 45 pixels.
-    MakeLabel(this, "Label_3", job.Message(20) + ":", 103, 300, 45, 28);
+    MakeLabel(this, "Label_3", job.Message(PrintMessage::Copies) + ":", 103, 300, 45, 28);
     m_copies = MakeSpinner(this, "Spinner_3", 100, 355, 50, 1, 999, std::clamp(copies, 1, 999));
-    m_collate = Place(new QCheckBox(toQt(job.Message(14)), this), "CheckBox_1", 132, 300, 110, 24);
+    m_collate = Place(new QCheckBox(toQt(job.Message(PrintMessage::Collate)), this), "CheckBox_1",
+                      132, 300, 110, 24);
     m_collate->setChecked(collate == 1);
 
     connect(m_range, &QRadioButton::toggled, this, [this](bool on) {
@@ -180,8 +185,8 @@ PreviewGoToDialog::PreviewGoToDialog(const PrintJob& job, int pageCount, QWidget
     : QDialog(parent) {
     setObjectName(QStringLiteral("PreviewGoToPage"));
     const int caption = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    FixDialog(this, job.Message(7), 195, 90 + caption);
-    MakeLabel(this, "Label_1", job.Message(10) + ":", 13, 10, 94, 25);
+    FixDialog(this, job.Message(PrintMessage::GoToPage), 195, 90 + caption);
+    MakeLabel(this, "Label_1", job.Message(PrintMessage::PageNumber) + ":", 13, 10, 94, 25);
     m_page = MakeSpinner(this, "Spinner_1", 10, 105, 75, 1, std::max(1, pageCount), 1);
     MakeButtons(this, job, 48, 10, 48, 100, 80, 25);
 }

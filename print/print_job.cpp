@@ -80,7 +80,7 @@ struct OpenDocument {
 void ReportPdfFailure(const std::string& reason) {
     MsgStop(utf8ToWin1252("Não foi possível gravar o arquivo PDF.") + "\r\n\r\n" +
                 utf8ToWin1252(reason),
-            printJob().Message(9));
+            printJob().Message(PrintMessage::Print));
 }
 
 // Whether the PDF that Qt wrote through `file` is complete: a PDF ends with its "%%EOF" line, and

@@ -28,6 +28,39 @@ inline constexpr const char* kPdfPrinterName = "PDF";
 // Number of texts in the job's message table.
 inline constexpr int kPrintMessageCount = 29;
 
+// The job's messages, by the numbers the job record gives them (1 to kPrintMessageCount).
+enum class PrintMessage : int {
+    Page = 1,
+    PreviewTitle = 2,
+    FirstPage = 3,
+    PreviousPage = 4,
+    NextPage = 5,
+    LastPage = 6,
+    GoToPage = 7,
+    Zoom = 8,
+    Print = 9,
+    PageNumber = 10,
+    Ok = 11,
+    Cancel = 12,
+    SelectPrinter = 13,
+    Collate = 14,
+    PrintRange = 15,
+    All = 16,
+    Pages = 17,
+    From = 18,
+    To = 19,
+    Copies = 20,
+    AllPages = 21,
+    OddPages = 22,
+    EvenPages = 23,
+    Yes = 24,
+    No = 25,
+    Close = 26,
+    Save = 27,
+    Thumbnails = 28,
+    MakingThumbnails = 29,
+};
+
 struct PrintJob {
     std::string cPrinterName;  // printer the job was opened on; "" when none
     // The opened printer (hPrinterDC): null when opening the printer failed. It is the reference
@@ -52,6 +85,9 @@ struct PrintJob {
 
     // Message `number`, 1 to 29; "" for any other number.
     const std::string& Message(int number) const;
+    const std::string& Message(PrintMessage message) const {
+        return Message(static_cast<int>(message));
+    }
     // Whether the printer was opened (hPrinterDC is not 0).
     bool HasPrinter() const { return printer != nullptr; }
     // The full names of page files 1 to nPageFiles in the temporary folder.

@@ -177,7 +177,7 @@ std::string GetPrinter() {
 
     QDialog dialog(DialogOwner());
     dialog.setObjectName(QStringLiteral("GetPrinter"));
-    dialog.setWindowTitle(toQt(job.Message(13)));
+    dialog.setWindowTitle(toQt(job.Message(PrintMessage::SelectPrinter)));
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     dialog.setModal(true);
     dialog.setFixedSize(345, 100);
@@ -192,11 +192,11 @@ std::string GetPrinter() {
     list->setCurrentIndex(found == printers.end() ? -1
                                                   : static_cast<int>(found - printers.begin()));
 
-    auto* ok = new QPushButton(toQt(job.Message(11)), &dialog);
+    auto* ok = new QPushButton(toQt(job.Message(PrintMessage::Ok)), &dialog);
     ok->setObjectName(QStringLiteral("Ok"));
     ok->setGeometry(65, 53, 100, 28);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(toQt(job.Message(12)), &dialog);
+    auto* cancel = new QPushButton(toQt(job.Message(PrintMessage::Cancel)), &dialog);
     cancel->setObjectName(QStringLiteral("Cancel"));
     cancel->setGeometry(175, 53, 100, 28);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
