@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 class QWidget;
 

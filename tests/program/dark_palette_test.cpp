@@ -18,7 +18,7 @@
 #include "core/program_values.h"
 #include "program/main_window.h"
 #include "program/startup.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "project/project_file.h"
 #include "runtime/process.h"
 #include "tests/support/comma_locale.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

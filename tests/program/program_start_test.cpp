@@ -8,7 +8,7 @@
 #include "core/program_values.h"
 #include "print/printers.h"
 #include "program/first_paint.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/tool_process.h"
+#include "tests/support/tool_process.h"
 #include "core/date.h"
 
 namespace {

@@ -27,7 +27,7 @@
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
 #include "runtime/process.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/tool_process.h"
+#include "tests/support/tool_process.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tool_process.h"
+#include "tests/support/tool_process.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

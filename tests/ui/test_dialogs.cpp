@@ -13,8 +13,8 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/support/ui_test_support.h"
 #include "ui/dialogs.h"
-#include "ui_test_support.h"
 
 namespace {
 

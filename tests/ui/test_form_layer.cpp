@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

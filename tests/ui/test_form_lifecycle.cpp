@@ -10,7 +10,7 @@
 #include <atomic>
 #include <thread>
 
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "core/date.h"
 #include "tests/support/comma_locale.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

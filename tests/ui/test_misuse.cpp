@@ -5,7 +5,7 @@
 
 #include "runtime/error_handler.h"
 #include "runtime/process.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "http_test_server.h"
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 #include "update/update_site.h"
 
 // Texts of the program are Windows-1252.

@@ -1,4 +1,4 @@
-#include "ui_test_support.h"
+#include "tests/support/ui_test_support.h"
 
 #include <QApplication>
 #include <QTimer>
