@@ -53,26 +53,6 @@ std::string Millimetres(double value) {
     return Fixed(value, value == std::round(value) ? 0 : 1) + " mm";
 }
 
-// "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
-std::string Rows(const std::vector<int>& rows) {
-    if (rows.empty()) {
-        return "nenhuma";
-    }
-    std::string out;
-    for (size_t i = 0; i < rows.size();) {
-        size_t j = i;
-        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
-            ++j;
-        }
-        out += (out.empty() ? "" : ", ") + std::to_string(rows[i]);
-        if (j > i) {
-            out += "-" + std::to_string(rows[j]);
-        }
-        i = j + 1;
-    }
-    return out;
-}
-
 // A filled patch: a line as wide as the patch is high, with flat ends.
 void Patch(Canvas& canvas, double row, double col, double height, double width, Color colour) {
     canvas.PrintLine(row + height / 2, col, row + height / 2, col + width, height, colour);
@@ -384,7 +364,7 @@ void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
                       " m"));
     ReportText(canvas, r + 10, kLeft, 9,
                Cp1252("Filas abaixo de " + target + " com o degrau do projeto: " +
-                      (d.rowsBelowTarget ? Rows(*d.rowsBelowTarget)
+                      (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
                                          : "- (" + d.rowsBelowTargetReason + ")")));
     if (!d.isoptic && d.isopticReason != a.rowsReason) {
         ReportText(canvas, r + 15, kLeft, 9, Cp1252("Isóptica: - (" + d.isopticReason + ")"));

@@ -453,6 +453,25 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
     return a;
 }
 
+std::string RowList(const std::vector<int>& rows) {
+    if (rows.empty()) {
+        return "nenhuma";
+    }
+    std::string out;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
+            ++j;
+        }
+        out += (out.empty() ? "" : ", ") + std::to_string(rows[i]);
+        if (j > i) {
+            out += "-" + std::to_string(rows[j]);
+        }
+        i = j + 1;
+    }
+    return out;
+}
+
 std::optional<double> TargetCFromText(std::string text) {
     std::replace(text.begin(), text.end(), ',', '.');
     if (!IsNumberText(text)) {

@@ -181,6 +181,9 @@ struct SightlineAnalysis {
     RiserDesign risers;
 };
 
+// Rows as a reader writes them: "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
+std::string RowList(const std::vector<int>& rows);
+
 // A target C-value in millimetres typed by the user: a number as a project file holds it, with ","
 // or "." before the decimals, from 0 to 1000. Nothing when the text is anything else.
 std::optional<double> TargetCFromText(std::string text);

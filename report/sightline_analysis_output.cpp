@@ -73,28 +73,8 @@ std::string Num(const Figure& f, int decimals) {
     return f.value ? Num(*f.value, decimals) : "-";
 }
 
-// "3, 5-7" for the rows 3, 5, 6, 7; "nenhuma" for none.
-std::string RowList(const std::vector<int>& rows) {
-    if (rows.empty()) {
-        return "nenhuma";
-    }
-    std::string out;
-    for (size_t i = 0; i < rows.size();) {
-        size_t j = i;
-        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
-            ++j;
-        }
-        out += (out.empty() ? "" : ", ") + std::to_string(rows[i]);
-        if (j > i) {
-            out += "-" + std::to_string(rows[j]);
-        }
-        i = j + 1;
-    }
-    return out;
-}
-
 std::string RowList(const std::optional<std::vector<int>>& rows, const std::string& reason) {
-    return rows ? RowList(*rows) : "- (" + reason + ")";
+    return rows ? vm::RowList(*rows) : "- (" + reason + ")";
 }
 
 // A table whose columns are as wide as their headings or widest cell, aligned by `align`, one
