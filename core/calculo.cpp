@@ -6,7 +6,7 @@
 
 namespace vm {
 
-double divisorDaCategoria(Categoria c) {
+double ViewingDistanceInImageHeights(Categoria c) {
     switch (c) {
         case Categoria::G:
             return 4;
@@ -18,7 +18,7 @@ double divisorDaCategoria(Categoria c) {
     return 0;
 }
 
-bool figurasDoAspecto(double nAspecto, double& heightFigure, double& widthFigure) {
+bool AspectFigures(double nAspecto, double& heightFigure, double& widthFigure) {
     if (nAspecto == 1) {
         heightFigure = 3, widthFigure = 4;
     } else if (nAspecto == 2) {
@@ -35,7 +35,7 @@ bool figurasDoAspecto(double nAspecto, double& heightFigure, double& widthFigure
 
 bool alturaPeloAspecto(double largura, double nAspecto, double& altura) {
     double h = 0, w = 0;
-    if (largura <= 0 || !figurasDoAspecto(nAspecto, h, w)) {
+    if (largura <= 0 || !AspectFigures(nAspecto, h, w)) {
         return false;
     }
     altura = largura / w * h;
@@ -75,7 +75,7 @@ void Calculo(DadosProjeto& p) {
     p.nAlturaF = p.nDistOlhosN / 8;
 
     double h = 0, w = 0;
-    if (figurasDoAspecto(p.nAspecto, h, w)) {
+    if (AspectFigures(p.nAspecto, h, w)) {
         p.nLarguraG = p.nAlturaG / h * w;
         p.nLarguraF = p.nAlturaF / h * w;
         p.nLarguraA = p.nAlturaA / h * w;

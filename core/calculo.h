@@ -10,11 +10,12 @@ namespace vm {
 
 // Content categories: G detail (farthest eye distance / 4), A computer (/ 6), F video (/ 8).
 enum class Categoria { G, A, F };
-double divisorDaCategoria(Categoria c);
+// How many image heights away the farthest viewer may sit for a category: 4, 6 or 8.
+double ViewingDistanceInImageHeights(Categoria c);
 
 // Height and width figures of an aspect code (1 = 4:3, 2 = 16:9, 3 = 16:10, 4 = 21:9).
 // Returns false for any other code.
-bool figurasDoAspecto(double nAspecto, double& heightFigure, double& widthFigure);
+bool AspectFigures(double nAspecto, double& heightFigure, double& widthFigure);
 
 // Height that follows from a width under an aspect code: width / width figure x height figure.
 // Returns false (and leaves nothing) for a width of 0 or less or a code other than 1 to 4.

@@ -17,8 +17,8 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -242,8 +242,7 @@ int SocketReceive(int handle, std::string& buffer, int timeoutMs, NetStatus* sta
     return n;
 }
 
-int SocketReceiveInto(int handle, char* data, std::size_t size, int timeoutMs,
-                      NetStatus* status) {
+int SocketReceiveInto(int handle, char* data, std::size_t size, int timeoutMs, NetStatus* status) {
     if (!g_started.load() || handle == -1 || size == 0) {
         SetStatus(status, NetStatus::NotConnected);
         return 0;

@@ -236,7 +236,7 @@ void AbrirArquivo() {
 
 void AbrirProjeto(const std::string& file) {
     std::string motivo;
-    const std::optional<std::string> texto = lerArquivo(file, &motivo);
+    const std::optional<std::string> texto = ReadProjectFileText(file, &motivo);
     if (!texto) {
         MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + motivo, "Abrir");
         return;
@@ -347,7 +347,7 @@ void Referencia() {
     MsgBox(TextoReferencia(), cp("Referências"));
 }
 
-void DefinirJanelaPrincipal() {
+void DefineMainWindow() {
     g_janelaPreenchida = false;
     DefineWindow({.name = kForm,
                   .title = "Vistametra",

@@ -9,7 +9,7 @@
 namespace vm {
 
 // Defines "wmenu" with its status bar, menu and controls (not yet shown).
-void DefinirJanelaPrincipal();
+void DefineMainWindow();
 
 // Record -> window, in the fixed order whose nested on-change runs the window relies on.
 void TelaRefresh();

@@ -128,7 +128,7 @@ int StartProgram(const ProgramStart& options) {
         return 0;
     }
 
-    IniciarSemJanela();
+    StartWithoutWindow();
     AfterFirstPaint(askDefaultPrinter);
     SetErrorLogFile("qtv.htm");
     SetErrorLogOn(true);
@@ -147,9 +147,7 @@ int StartProgram(const ProgramStart& options) {
     mainWindowProcedures().getDefaultPrinter = GetDefaultPrinter;
     mainWindowProcedures().previewToFront = BringPreviewForward;
     if (!options.fileToOpen.empty()) {
-        mainWindowProcedures().afterStart = [file = options.fileToOpen] {
-            AbrirProjeto(file);
-        };
+        mainWindowProcedures().afterStart = [file = options.fileToOpen] { AbrirProjeto(file); };
     } else {
         mainWindowProcedures().afterStart = {};
     }
@@ -160,7 +158,7 @@ int StartProgram(const ProgramStart& options) {
     }
     mainWindowProcedures().visibilidade = ShowVisibilityWindow;
     mainWindowProcedures().projetoAlterado = RefreshVisibilityWindow;
-    DefinirJanelaPrincipal();
+    DefineMainWindow();
     DoMethod("wmenu", "center");
     DoMethod("wmenu", "activate");
     return 0;

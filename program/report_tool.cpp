@@ -258,12 +258,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         overrides.push_back({field, held});
     }
 
-    IniciarSemJanela();
+    StartWithoutWindow();
     DadosProjeto& p = projeto();
 
     if (!projectFile.empty()) {
         std::string error;
-        const auto text = lerArquivo(projectFile, &error);
+        const auto text = ReadProjectFileText(projectFile, &error);
         if (!text) {
             std::cerr << "vistametra-report: cannot read " << projectFile << ": " << error << "\n";
             return 1;

@@ -51,7 +51,7 @@ void registrarVariaveis() {
 
 }  // namespace
 
-void IniciarSemJanela(const std::function<std::string()>& defaultPrinter) {
+void StartWithoutWindow(const std::function<std::string()>& defaultPrinter) {
     ProgramValues& values = programValues();
     values.QTV_VERSAO = std::string("Vistametra ") + kVersaoPrograma;
     values.QTV_DATA = "10/01/2016";

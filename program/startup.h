@@ -13,6 +13,6 @@ namespace vm {
 // Runs the window-less start-up steps in their order and leaves the default project calculated.
 // `defaultPrinter` names the system's default printer ("" when there is none); without it
 // PrintX stays empty.
-void IniciarSemJanela(const std::function<std::string()>& defaultPrinter = {});
+void StartWithoutWindow(const std::function<std::string()>& defaultPrinter = {});
 
 }  // namespace vm

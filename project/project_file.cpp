@@ -150,7 +150,7 @@ bool MemoWrit(const std::string& file, std::string_view text, std::string* error
     return WriteFileAtomically(file, bytes, error, write);
 }
 
-std::optional<std::string> lerArquivo(const std::string& file, std::string* error) {
+std::optional<std::string> ReadProjectFileText(const std::string& file, std::string* error) {
     if (file.empty()) {
         setError(error, "no file name given");
         return std::nullopt;
@@ -205,7 +205,7 @@ std::optional<std::string> lerArquivo(const std::string& file, std::string* erro
 }
 
 std::string MemoRead(const std::string& file) {
-    return lerArquivo(file).value_or("");
+    return ReadProjectFileText(file).value_or("");
 }
 
 }  // namespace vm

@@ -46,7 +46,8 @@ inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
 // The whole file without one final byte 26, or nothing, with `error` (when given) set, when it
 // cannot be opened or read, is not a regular file (a folder, a FIFO, a device: none is waited
 // for or read without end) or holds more than kMaxProjectFileBytes (read no further than that).
-std::optional<std::string> lerArquivo(const std::string& file, std::string* error = nullptr);
+std::optional<std::string> ReadProjectFileText(const std::string& file,
+                                               std::string* error = nullptr);
 
 // The whole file without one final byte 26, or "" when it cannot be read.
 std::string MemoRead(const std::string& file);

@@ -109,7 +109,7 @@ void AnalyseCategories(const SightlineAnalysis& a, CategoryFigures (&out)[3]) {
         CategoryFigures& c = out[i];
         c.letter = kCategories[i].letter;
         c.name = kCategories[i].name;
-        c.divisor = divisorDaCategoria(kCategories[i].categoria);
+        c.divisor = ViewingDistanceInImageHeights(kCategories[i].categoria);
         if (!(a.screenHeight > 0)) {
             c.farthestServed = Figure::None(kNoImageHeight);
             c.rowsBeyondReason = kNoImageHeight;

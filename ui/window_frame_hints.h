@@ -1,8 +1,8 @@
 #pragma once
 // What a window manager is told about a top-level window: which boxes its caption carries, what
-// the user may do to it, and which window it belongs to. Qt tells the window manager which boxes to draw but, for a window
-// without minimise, maximise and close boxes, leaves every function allowed, and window managers
-// such as openbox then draw those boxes anyway.
+// the user may do to it, and which window it belongs to. Qt tells the window manager which boxes to
+// draw but, for a window without minimise, maximise and close boxes, leaves every function allowed,
+// and window managers such as openbox then draw those boxes anyway.
 
 class QWidget;
 

@@ -6,6 +6,11 @@
 // so that a slow moment of the machine falls on all of them.
 // Usage: bench_startup [--runs N]       compares and prints a table
 //        bench_startup main|empty|label one start
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
@@ -14,11 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "program/first_paint.h"

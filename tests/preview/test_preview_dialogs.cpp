@@ -12,8 +12,8 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "preview_test_support.h"
 #include "preview/preview_dialogs.h"
+#include "preview_test_support.h"
 #include "print/print_job.h"
 #include "ui/qt_text.h"
 

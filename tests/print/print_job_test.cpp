@@ -15,10 +15,10 @@
 #include <fstream>
 
 #include "core/win1252.h"
-#include "print_test_support.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
 #include "print/printers.h"
+#include "print_test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <algorithm>
 
-#include "print_test_support.h"
 #include "print/print_job.h"
+#include "print_test_support.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The report run: clipboard, job set-up, the page files the preview opens on, printing from the
 // preview, and a printer that cannot be opened.
 
-#include "core/platform_paths.h"
 #include "program/report_calculo.h"
 
 #include <QClipboard>
@@ -12,12 +11,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/platform_paths.h"
 #include "core/program_values.h"
-#include "program/startup.h"
-#include "print_test_support.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/page_files.h"
 #include "print/print_job.h"
+#include "print_test_support.h"
+#include "program/startup.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
 #include "ui/form_layer.h"
@@ -42,7 +42,7 @@ protected:
     void SetUp() override {
         PrintTest::SetUp();
         SetEndProcessHandler([this](int code) { m_endCodes.push_back(code); });
-        IniciarSemJanela([] { return std::string("PDF"); });
+        StartWithoutWindow([] { return std::string("PDF"); });
         SetErrorLogOn(false);
         programValues().DirPdf = folder() + "projetos/";
         projeto().cProjeto = "Auditorio Norte   ";

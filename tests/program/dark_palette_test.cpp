@@ -109,7 +109,7 @@ protected:
         m_palette = QApplication::palette();
         QApplication::setStyle(QStringLiteral("Fusion"));
         QApplication::setPalette(darkPalette());
-        vm::IniciarSemJanela();
+        vm::StartWithoutWindow();
         vm::mainWindowProcedures() = {};
     }
     void TearDown() override {
@@ -166,7 +166,7 @@ void expectReadable(QWidget* window) {
 }
 
 TEST_F(DarkPaletteTest, EveryCaptionStandsOutFromItsBackground) {
-    vm::DefinirJanelaPrincipal();
+    vm::DefineMainWindow();
     bool checked = false;
     QTimer::singleShot(0, [&] {
         vm::TelaRefresh();

@@ -65,7 +65,7 @@ protected:
         UiTest::SetUp();
         std::string pattern = (fs::temp_directory_path() / "vm-wmenu-XXXXXX").string();
         m_dir = mkdtemp(pattern.data());
-        vm::IniciarSemJanela();
+        vm::StartWithoutWindow();
         vm::programValues().DirPdf = m_dir.string() + "/";
         vm::mainWindowProcedures() = {};
         vm::mainWindowProcedures().reportCalculo = [this] { ++m_reports; };
@@ -90,7 +90,7 @@ protected:
             }
             initRan = !manual;
         };
-        vm::DefinirJanelaPrincipal();
+        vm::DefineMainWindow();
         bool ran = false;
         runBody = [&] {
             ran = true;
@@ -452,7 +452,7 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
 TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
     vm::testing::CommaLocale brazil;
     ASSERT_TRUE(brazil.active());
-    vm::IniciarSemJanela();
+    vm::StartWithoutWindow();
     const fs::path desk = m_dir / "\xc3\x81rea de Trabalho";  // "Área de Trabalho"
     fs::create_directory(desk);
     vm::programValues().DirPdf = desk.string() + "/";

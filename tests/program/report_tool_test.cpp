@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/tool_process.h"
 #include "core/date.h"
+#include "tests/support/tool_process.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ namespace {
 TEST(Startup, WindowlessStepsLeaveTheDefaultProjectCalculated) {
     dateSettings().format = "yyyy-mm-dd";
     projeto().nAlturaG = 99;
-    IniciarSemJanela([] { return std::string("Laser_1"); });
+    StartWithoutWindow([] { return std::string("Laser_1"); });
 
     const ProgramValues& v = programValues();
     EXPECT_EQ(v.QTV_VERSAO, "Vistametra 1.05");
@@ -39,12 +39,12 @@ TEST(Startup, WindowlessStepsLeaveTheDefaultProjectCalculated) {
     EXPECT_EQ(Str(p.nTelaTamanho, 6, 2), "139.39");
     EXPECT_NEAR(p.nAlturaG, 2.425, 1e-12);
 
-    IniciarSemJanela();
+    StartWithoutWindow();
     EXPECT_EQ(programValues().PrintX, "");
 }
 
 TEST(Startup, ErrorLogListsProgramValuesAndProjectFields) {
-    IniciarSemJanela();
+    StartWithoutWindow();
     const auto globals = MemVarLines(MemVarScope::Public);
     ASSERT_FALSE(globals.empty());
     EXPECT_EQ(globals.front(), "      QTV_VERSAO TYPE C [Vistametra 1.05]");

@@ -49,7 +49,7 @@ protected:
         UiTest::SetUp();
         std::string pattern = (fs::temp_directory_path() / "vm-visibilidade-XXXXXX").string();
         m_dir = mkdtemp(pattern.data());
-        vm::IniciarSemJanela();
+        vm::StartWithoutWindow();
         vm::programValues().DirPdf = m_dir.string() + "/";
         vm::mainWindowProcedures() = {};
         vm::mainWindowProcedures().visibilidade = vm::ShowVisibilityWindow;
@@ -76,7 +76,7 @@ protected:
     void runWindow(const std::function<void()>& body) {
         bool initRan = false;
         vm::mainWindowProcedures().update = [&](bool manual) { initRan = !manual; };
-        vm::DefinirJanelaPrincipal();
+        vm::DefineMainWindow();
         bool ran = false;
         const auto runBody = [&] {
             ran = true;

@@ -279,7 +279,7 @@ TEST(LerArquivo, RefusesWhatIsNotASmallRegularFile) {
     };
     for (const auto& c : cases) {
         std::string error;
-        const auto text = lerArquivo(c.file, &error);
+        const auto text = ReadProjectFileText(c.file, &error);
         if (c.says.empty()) {
             ASSERT_TRUE(text.has_value()) << c.file << ": " << error;
             EXPECT_EQ(text->size(), kMaxProjectFileBytes);

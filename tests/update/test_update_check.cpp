@@ -216,7 +216,7 @@ TEST_F(UpdateCheckTest, EventLoopRunsWhileTheQuietCheckWaits) {
     site.limits.receiveTimeoutMs = 1500;
     site.pageTimeLimitMs = 1500;
 
-    vm::IniciarSemJanela([] { return std::string("PDF"); });
+    vm::StartWithoutWindow([] { return std::string("PDF"); });
     vm::projeto().cProjeto = cp("SALA DE REUNIÃO");
     vm::mainWindowProcedures() = {};
     bool checking = false;
@@ -246,7 +246,7 @@ TEST_F(UpdateCheckTest, EventLoopRunsWhileTheQuietCheckWaits) {
             vm::ReleaseAllWindows();
         });
     };
-    vm::DefinirJanelaPrincipal();
+    vm::DefineMainWindow();
     vm::DoMethod("wmenu", "activate");
 
     // 1.5 s of waiting: about 15 ticks; a blocked loop gives none.
