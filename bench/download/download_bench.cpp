@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,11 +26,17 @@
 #include <string>
 #include <thread>
 
+#include "core/text.h"
 #include "net/tsocket.h"
 #include "update/installer_file.h"
 #include "update/installer_transfer.h"
 
 namespace {
+
+// A figure with `decimals` decimals and "." as the decimal mark, whatever the locale.
+std::string Fixed(double value, int decimals) {
+    return vm::AllTrim(vm::Str(value, 40, decimals));
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -173,6 +180,8 @@ long long FileSize(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // In the user's locale, as the program runs its download; the figures ignore it.
+    std::setlocale(LC_ALL, "");
     long long size = 100LL * 1024 * 1024;
     int repeat = 3;
     std::string curl = "curl";
@@ -249,16 +258,19 @@ int main(int argc, char** argv) {
     }
 
     const double mib = static_cast<double>(size) / (1024.0 * 1024.0);
-    std::printf("body: %lld bytes (%.1f MiB), best of %d runs each\n", size, mib, repeat);
+    std::printf("body: %lld bytes (%s MiB), best of %d runs each\n", size, Fixed(mib, 1).c_str(),
+                repeat);
     std::printf(
-        "vm_net (TSocket, TransferInstaller to InstallerFile): %.3f s, %.1f MiB/s, "
+        "vm_net (TSocket, TransferInstaller to InstallerFile): %s s, %s MiB/s, "
         "peak memory growth %ld KiB (VmHWM %ld -> %ld KiB%s)\n",
-        best, mib / best, growthKib, before, after,
+        Fixed(best, 3).c_str(), Fixed(mib / best, 1).c_str(), growthKib, before, after,
         peakReset ? "" : "; peak could not be reset, growth is a lower bound");
     if (bestCurl.ok) {
-        std::printf("curl (%s): %.3f s, %.1f MiB/s, peak RSS of the curl process %ld KiB\n",
-                    curl.c_str(), bestCurl.seconds, mib / bestCurl.seconds, bestCurl.peakKib);
-        std::printf("vm_net takes %.2f times curl's time\n", best / bestCurl.seconds);
+        std::printf("curl (%s): %s s, %s MiB/s, peak RSS of the curl process %ld KiB\n",
+                    curl.c_str(), Fixed(bestCurl.seconds, 3).c_str(),
+                    Fixed(mib / bestCurl.seconds, 1).c_str(), bestCurl.peakKib);
+        std::printf("vm_net takes %s times curl's time\n",
+                    Fixed(best / bestCurl.seconds, 2).c_str());
     } else {
         std::printf("curl: not measured\n");
     }

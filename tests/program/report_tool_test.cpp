@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/date.h"
+#include "core/text.h"
 #include "tests/support/tool_process.h"
 
 namespace {
@@ -406,7 +407,7 @@ std::vector<Word> pdfWords(const fs::path& pdf) {
         }
         const auto attr = [&](const char* name) {
             const size_t a = html.find(name, wordAt) + std::strlen(name) + 2;
-            return std::stod(html.substr(a, html.find('"', a) - a));
+            return vm::Val(html.substr(a, html.find('"', a) - a));
         };
         const size_t textAt = html.find('>', wordAt) + 1;
         words.push_back({page, attr("xMin") * mmPerPoint, attr("yMin") * mmPerPoint,
