@@ -1,7 +1,8 @@
 #pragma once
 // Plays a page file (EMF) onto a QPainter: the preview, the printer and the PDF, SVG and PNG
 // export all draw pages through EmfPlayer::Paint. Reading is done by the Qt-free reader
-// (pagefile/emf_reader.h); a file that cannot be read paints nothing.
+// (pagefile/emf_reader.h), the records are played by pagefile/emf_playback.h; a file that cannot
+// be read paints nothing.
 
 #include <QImage>
 #include <QRectF>
@@ -17,6 +18,7 @@ namespace vm {
 namespace emf {
 struct Document;
 }
+struct PlaybackCache;
 
 class EmfPlayer {
 public:
@@ -45,12 +47,10 @@ public:
     void Paint(QPainter& painter, const QRectF& target) const;
 
 private:
-    struct Cache;
-
     QRectF LogicalFrame() const;
 
     std::unique_ptr<emf::Document> m_document;
-    std::unique_ptr<Cache> m_cache;
+    std::unique_ptr<PlaybackCache> m_cache;  // fonts and bitmaps of the document
     QString m_error;
 };
 
