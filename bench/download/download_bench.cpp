@@ -5,18 +5,12 @@
 //
 // Usage: bench_download [--size BYTES] [--repeat N] [--curl PATH]
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -24,10 +18,11 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "core/text.h"
 #include "net/tsocket.h"
+#include "tests/support/http_answers.h"
+#include "tests/support/loopback_server.h"
 #include "update/installer_file.h"
 #include "update/installer_transfer.h"
 
@@ -39,73 +34,6 @@ std::string Fixed(double value, int decimals) {
 }
 
 using Clock = std::chrono::steady_clock;
-
-// Serves every request with `size` bytes of a fixed pattern, one connection at a time.
-class BodyServer {
-public:
-    explicit BodyServer(long long size) : m_size(size), m_chunk(64 * 1024, '\0') {
-        for (std::size_t i = 0; i < m_chunk.size(); ++i)
-            m_chunk[i] = static_cast<char>(i * 31);
-        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (m_listen < 0 || bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) ||
-            listen(m_listen, 8)) {
-            std::perror("server");
-            std::exit(1);
-        }
-        socklen_t length = sizeof address;
-        getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~BodyServer() {
-        m_stop = true;
-        m_thread.join();
-        close(m_listen);
-    }
-    int Port() const { return m_port; }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            pollfd p{m_listen, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            const int fd = accept(m_listen, nullptr, nullptr);
-            if (fd < 0)
-                continue;
-            std::string request;
-            char c;
-            while (request.find("\r\n\r\n") == std::string::npos && recv(fd, &c, 1, 0) == 1) {
-                request += c;
-            }
-            const std::string header =
-                "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                "Content-Length: " +
-                std::to_string(m_size) + "\r\nConnection: close\r\n\r\n";
-            bool ok = send(fd, header.data(), header.size(), MSG_NOSIGNAL) ==
-                      static_cast<ssize_t>(header.size());
-            for (long long left = m_size; ok && left > 0;) {
-                const std::size_t n = static_cast<std::size_t>(
-                    std::min<long long>(left, static_cast<long long>(m_chunk.size())));
-                const ssize_t sent = send(fd, m_chunk.data(), n, MSG_NOSIGNAL);
-                ok = sent > 0;
-                if (ok)
-                    left -= sent;
-            }
-            close(fd);
-        }
-    }
-
-    long long m_size;
-    std::string m_chunk;
-    int m_listen = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 long StatusKib(const char* field) {
     std::ifstream status("/proc/self/status");
@@ -211,10 +139,11 @@ int main(int argc, char** argv) {
     const std::string ours = std::string(folder) + "/Update.exe";
     const std::string theirs = std::string(folder) + "/curl.exe";
 
-    BodyServer server(size);
-    // One small exchange first, so that the server thread's own memory is already in place.
+    vm::test::HttpTestServer server(vm::test::LargeBodyAnswer(static_cast<std::uint64_t>(size)));
+    // One small exchange first, so that the memory of a thread serving a connection (its stack,
+    // its allocation arena) is already in place.
     {
-        BodyServer warm(16);
+        vm::test::HttpTestServer warm(vm::test::LargeBodyAnswer(16));
         DownloadWithSocket(warm.Port(), ours);
     }
 

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "net/net_limits.h"
-#include "tests/net/loopback_server.h"
+#include "tests/support/loopback_server.h"
 
 namespace vm {
 namespace {
 
-using test::LoopbackServer;
+using test::Connection;
+using test::HttpTestServer;
 
 const std::string kAnswer =
     "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>Download Vistametra 1.06</p>\r\n";
@@ -139,9 +140,9 @@ TEST(THttp, SendsTheRequestByteForByte) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string received;
-        LoopbackServer server([&received](int fd) {
-            received = test::ReadRequest(fd);
-            test::SendAll(fd, kAnswer);
+        HttpTestServer server([&received](const Connection& c) {
+            received = c.request;
+            c.Send(kAnswer);
         });
         THttp http;
         ASSERT_TRUE(c.connect(http, server.Port()));
@@ -162,9 +163,9 @@ TEST(THttp, GetAfterAFailedConnectReturnsNothing) {
 
 TEST(THttp, SilentServerGivesAnEmptyAnswerAtTheTimeOut) {
     std::string received;
-    LoopbackServer server([&received](int fd) {
-        received = test::ReadRequest(fd);
-        test::ReadUntilClosed(fd);
+    HttpTestServer server([&received](const Connection& c) {
+        received = c.request;
+        c.WaitForClose();
     });
     THttp http;
     http.SetReceiveTimeout(150);
@@ -177,10 +178,7 @@ TEST(THttp, SilentServerGivesAnEmptyAnswerAtTheTimeOut) {
 }
 
 TEST(THttp, UpdateLimitsCutAnEndlessPageAtOneMebibyte) {
-    LoopbackServer server([](int fd) {
-        test::ReadRequest(fd);
-        test::SendForever(fd, std::string(64 * 1024, 'p'));
-    });
+    HttpTestServer server([](const Connection& c) { c.SendForever(std::string(64 * 1024, 'p')); });
     THttp http;
     http.SetLimits(UpdateNetLimits());
     ASSERT_TRUE(http.Connect("127.0.0.1", server.Port()));
@@ -191,9 +189,8 @@ TEST(THttp, UpdateLimitsCutAnEndlessPageAtOneMebibyte) {
 }
 
 TEST(THttp, AnswerTimeLimitEndsASlowTrickle) {
-    LoopbackServer server([](int fd) {
-        test::ReadRequest(fd);
-        while (test::SendAll(fd, "x"))
+    HttpTestServer server([](const Connection& c) {
+        while (c.Send("x"))
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     });
     THttp http;

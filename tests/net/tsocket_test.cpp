@@ -14,16 +14,17 @@
 #include <vector>
 
 #include "net/socket_primitives.h"
-#include "tests/net/loopback_server.h"
+#include "tests/support/loopback_server.h"
 
 namespace vm {
 namespace {
 
+using test::Connection;
 using test::LoopbackServer;
 
 // A server that sends `bytes` and closes.
 LoopbackServer::Handler Sends(std::string bytes) {
-    return [bytes](int fd) { test::SendAll(fd, bytes); };
+    return [bytes](const Connection& c) { c.Send(bytes); };
 }
 
 std::string Pattern(std::size_t size) {
@@ -109,7 +110,7 @@ TEST(TSocketReceiveLine, LineBoundGivesUpOnLongerLines) {
 }
 
 TEST(TSocketReceiveLine, EndlessLineEndsAtTheBound) {
-    LoopbackServer server([](int fd) { test::SendForever(fd, std::string(4096, 'a')); });
+    LoopbackServer server([](const Connection& c) { c.SendForever(std::string(4096, 'a')); });
     TSocket socket;
     socket.SetMaxLineLength(8192);
     ASSERT_TRUE(socket.Connect("127.0.0.1", server.Port()));
@@ -123,10 +124,10 @@ TEST(TSocketReceiveLine, EndlessLineEndsAtTheBound) {
 TEST(TSocketReceiveChar, ReturnsWhatOneReceiveDelivered) {
     std::promise<void> readFirst;
     auto firstRead = readFirst.get_future();
-    LoopbackServer server([&firstRead](int fd) {
-        test::SendAll(fd, "ab");
+    LoopbackServer server([&firstRead](const Connection& c) {
+        c.Send("ab");
         firstRead.wait();
-        test::SendAll(fd, "cd");
+        c.Send("cd");
     });
     TSocket socket;
     ASSERT_TRUE(socket.Connect("127.0.0.1", server.Port()));
@@ -150,7 +151,7 @@ TEST(TSocketReceiveString, ReadsEverythingUntilThePeerCloses) {
 
 TEST(TSocketReceiveString, StopsAtItsBound) {
     const std::string chunk = Pattern(26 * 100);
-    LoopbackServer server([&chunk](int fd) { test::SendForever(fd, chunk); });
+    LoopbackServer server([&chunk](const Connection& c) { c.SendForever(chunk); });
     TSocket socket;
     socket.SetMaxStringLength(10'000);
     ASSERT_TRUE(socket.Connect("127.0.0.1", server.Port()));
@@ -161,7 +162,7 @@ TEST(TSocketReceiveString, StopsAtItsBound) {
 }
 
 TEST(TSocket, SilentServerEndsEveryReceiveAtTheTimeOut) {
-    LoopbackServer server([](int fd) { test::ReadUntilClosed(fd); });
+    LoopbackServer server([](const Connection& c) { c.WaitForClose(); });
     TSocket socket;
     socket.SetReceiveTimeout(150);
     ASSERT_TRUE(socket.Connect("127.0.0.1", server.Port()));
@@ -176,8 +177,8 @@ TEST(TSocket, SilentServerEndsEveryReceiveAtTheTimeOut) {
 
 // One byte every 20 ms never trips a receive time-out of 10 s; only the deadline ends the read.
 TEST(TSocket, DeadlineEndsASlowTrickle) {
-    LoopbackServer server([](int fd) {
-        while (test::SendAll(fd, "x"))
+    LoopbackServer server([](const Connection& c) {
+        while (c.Send("x"))
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     });
     TSocket socket;
@@ -260,7 +261,7 @@ TEST(TSocket, ConnectTimeOutGivesUpOnAHostThatNeverAccepts) {
 }
 
 TEST(TSocket, SendToAPeerThatHasGoneFailsWithoutEndingTheProcess) {
-    LoopbackServer server([](int) {});
+    LoopbackServer server([](const Connection&) {});
     TSocket socket;
     socket.SetReceiveTimeout(5'000);
     ASSERT_TRUE(socket.Connect("127.0.0.1", server.Port()));

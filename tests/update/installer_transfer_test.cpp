@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/net/loopback_server.h"
+#include "tests/support/loopback_server.h"
 #include "update/installer_file.h"
 #include "update/installer_header.h"
 #include "update/shown_text.h"
@@ -24,6 +24,8 @@ namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Connection;
+using test::HttpTestServer;
 using test::LoopbackServer;
 
 constexpr std::uint64_t kGiB = 1024ULL * 1024 * 1024;
@@ -148,11 +150,10 @@ TransferResult Transfer(const LoopbackServer& server, ByteSink& sink, std::strin
 
 TEST(TransferInstaller, ReadsExactlyTheLengthInLargeBlocks) {
     const std::string body = Body(1024 * 1024 + 17);
-    LoopbackServer server([&](int fd) {
-        test::ReadRequest(fd);
-        test::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                              "\r\n\r\n" + body + "NEXT");
-        test::ReadUntilClosed(fd);
+    HttpTestServer server([&](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+               body + "NEXT");
+        c.WaitForClose();
     });
     RecordingSink sink;
     TransferProgress progress;
@@ -187,10 +188,7 @@ TEST(TransferInstaller, OutcomesWithoutABody) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        LoopbackServer server([&](int fd) {
-            test::ReadRequest(fd);
-            test::SendAll(fd, c.answer);
-        });
+        HttpTestServer server([&](const Connection& connection) { connection.Send(c.answer); });
         RecordingSink sink;
         const TransferResult result = Transfer(server, sink);
         EXPECT_EQ(result.outcome, c.outcome);
@@ -200,10 +198,9 @@ TEST(TransferInstaller, OutcomesWithoutABody) {
 
 TEST(TransferInstaller, WriteFailureEndsTheTransfer) {
     const std::string body = Body(300 * 1024);
-    LoopbackServer server([&](int fd) {
-        test::ReadRequest(fd);
-        test::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                              "\r\n\r\n" + body);
+    HttpTestServer server([&](const Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+               body);
     });
     RecordingSink sink;
     sink.failAt = 2;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "http_test_server.h"
+#include "tests/support/http_answers.h"
 #include "tests/support/ui_test_support.h"
 #include "update/update_site.h"
 

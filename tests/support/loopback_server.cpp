@@ -1,4 +1,4 @@
-#include "http_test_server.h"
+#include "tests/support/loopback_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace vm::test {
@@ -44,6 +45,33 @@ bool Readable(int fd, const std::atomic<bool>& stop, int limitMs) {
         }
     }
     return false;
+}
+
+// One byte, unless the client stays silent for 10 s or the server stops.
+bool ReceiveByte(int fd, const std::atomic<bool>& stop, char& c) {
+    return Readable(fd, stop, 10'000) && recv(fd, &c, 1, 0) == 1;
+}
+
+// The header up to and with the empty line, then as many body bytes as its Content-Length
+// announces. Byte by byte, so that nothing after the request is taken from the socket.
+std::string ReadRequest(int fd, const std::atomic<bool>& stop) {
+    std::string request;
+    char c = 0;
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        if (!ReceiveByte(fd, stop, c)) {
+            return request;
+        }
+        request += c;
+    }
+    std::size_t body = 0;
+    const auto at = request.find("Content-Length: ");
+    if (at != std::string::npos) {
+        body = std::strtoul(request.c_str() + at + 16, nullptr, 10);
+    }
+    for (; body > 0 && ReceiveByte(fd, stop, c); --body) {
+        request += c;
+    }
+    return request;
 }
 
 }  // namespace
@@ -94,30 +122,20 @@ bool Connection::Asks(std::string_view path) const {
     return line.find(std::string(" ") + std::string(path) + " ") != std::string::npos;
 }
 
-HttpTestServer::HttpTestServer(Handler handler) : m_handler(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler)
+    : LoopbackServer(std::move(handler), FirstRead::Nothing) {}
+
+LoopbackServer::LoopbackServer(Handler handler, FirstRead first)
+    : m_handler(std::move(handler)), m_first(first) {
     m_listen = BoundSocket(m_port);
     if (listen(m_listen, 8) != 0) {
         close(m_listen);
         throw std::runtime_error("listen");
     }
-    m_acceptor = std::thread([this] {
-        while (!m_stop) {
-            pollfd p{m_listen, POLLIN, 0};
-            if (poll(&p, 1, kTickMs) <= 0) {
-                continue;
-            }
-            const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) {
-                continue;
-            }
-            std::lock_guard lock(m_mutex);
-            m_open.push_back(fd);
-            m_threads.emplace_back([this, fd] { Serve(fd); });
-        }
-    });
+    m_acceptor = std::thread([this] { Accept(); });
 }
 
-HttpTestServer::~HttpTestServer() {
+LoopbackServer::~LoopbackServer() {
     m_stop = true;
     m_acceptor.join();
     {
@@ -126,25 +144,44 @@ HttpTestServer::~HttpTestServer() {
             shutdown(fd, SHUT_RDWR);
         }
     }
-    for (std::thread& t : m_threads) {
-        t.join();
+    for (Worker& worker : m_workers) {
+        worker.thread.join();
     }
     close(m_listen);
 }
 
-std::vector<std::string> HttpTestServer::Requests() const {
-    std::lock_guard lock(m_mutex);
-    return m_requests;
+void LoopbackServer::Accept() {
+    while (!m_stop) {
+        pollfd p{m_listen, POLLIN, 0};
+        if (poll(&p, 1, kTickMs) <= 0) {
+            continue;
+        }
+        const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        std::lock_guard lock(m_mutex);
+        // The threads of the connections already served end here, so that a long run of
+        // connections (a benchmark's) does not keep a thread and its stack for each.
+        for (auto it = m_workers.begin(); it != m_workers.end();) {
+            if (it->done) {
+                it->thread.join();
+                it = m_workers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        ++m_accepted;
+        m_open.push_back(fd);
+        Worker& worker = m_workers.emplace_back();
+        worker.thread = std::thread([this, fd, &worker] { Serve(fd, worker); });
+    }
 }
 
-void HttpTestServer::Serve(int fd) {
+void LoopbackServer::Serve(int fd, Worker& worker) {
     Connection connection{fd, "", &m_stop};
-    char c = 0;
-    while (connection.request.find("\r\n\r\n") == std::string::npos &&
-           Readable(fd, m_stop, 10'000) && recv(fd, &c, 1, 0) == 1) {
-        connection.request += c;
-    }
-    {
+    if (m_first == FirstRead::Request) {
+        connection.request = ReadRequest(fd, m_stop);
         std::lock_guard lock(m_mutex);
         m_requests.push_back(connection.request);
     }
@@ -152,21 +189,26 @@ void HttpTestServer::Serve(int fd) {
     std::lock_guard lock(m_mutex);
     std::erase(m_open, fd);
     close(fd);
+    // The last thing this thread does under the lock: the acceptor may join it from here on.
+    worker.done = true;
+    m_served.notify_all();
+}
+
+void LoopbackServer::Join() {
+    std::unique_lock lock(m_mutex);
+    m_served.wait_for(lock, std::chrono::seconds(20),
+                      [this] { return m_accepted > 0 && m_open.empty(); });
+}
+
+std::vector<std::string> LoopbackServer::Requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
 }
 
 int RefusedPort() {
     int port = 0;
     close(BoundSocket(port));
     return port;
-}
-
-std::string InstallerAnswer(std::string_view body) {
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-           std::string(body);
-}
-
-std::string PageAnswer(std::string_view body) {
-    return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + std::string(body);
 }
 
 }  // namespace vm::test
