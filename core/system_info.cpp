@@ -2,23 +2,12 @@
 
 #include <sys/utsname.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "core/text.h"
+#include "core/whole_file.h"
 
 namespace vm {
-
-namespace {
-
-std::string readFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 std::string OperatingSystemText(std::string_view osRelease, std::string_view sysName,
                                 std::string_view release, std::string_view machine) {
@@ -60,9 +49,9 @@ std::string OperatingSystemText(std::string_view osRelease, std::string_view sys
 std::string operatingSystem() {
     utsname names{};
     if (uname(&names) != 0) {
-        return OperatingSystemText(readFile("/etc/os-release"), "", "", "");
+        return OperatingSystemText(ReadWholeFile("/etc/os-release"), "", "", "");
     }
-    return OperatingSystemText(readFile("/etc/os-release"), names.sysname, names.release,
+    return OperatingSystemText(ReadWholeFile("/etc/os-release"), names.sysname, names.release,
                                names.machine);
 }
 
@@ -90,7 +79,7 @@ PhysicalMemory PhysicalMemoryOf(std::string_view memInfo) {
 }
 
 PhysicalMemory physicalMemory() {
-    return PhysicalMemoryOf(readFile("/proc/meminfo"));
+    return PhysicalMemoryOf(ReadWholeFile("/proc/meminfo"));
 }
 
 }  // namespace vm

@@ -7,13 +7,13 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "core/date.h"
 #include "core/system_info.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 #include "core/win1252.h"
 #include "runtime/html_log.h"
 #include "runtime/runtime_state.h"
@@ -21,13 +21,6 @@
 namespace vm {
 
 namespace {
-
-std::string readFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Mount points in mountinfo escape blanks, tabs, newlines and backslashes as octal.
 std::string unescapeOctal(std::string_view text) {
@@ -194,7 +187,7 @@ void ErrorLog(int handle, const ErrorRecord& error) {
     row("Workstation name", fromPlatform(hostName()));
     row("Active user name", fromPlatform(userName()));
     row("Available memory", std::to_string(physicalMemory().availableMiB) + " MB");
-    row("Current disk", fromPlatform(MountPointOf(folder, readFile("/proc/self/mountinfo"))));
+    row("Current disk", fromPlatform(MountPointOf(folder, ReadWholeFile("/proc/self/mountinfo"))));
     row("Current directory", fromPlatform(folder));
     row("Free disk space", std::to_string(freeDiskMiB()) + " MB");
     line("");
