@@ -1,27 +1,21 @@
 // Any server answer through the installer's transfer (the request, the header loop and the body
-// loop the download runs). The bytes come from one end of a socket pair. Checks that the installer
-// counts as complete only for a 200 answer with one valid length, that exactly that many bytes
-// reach the file, and that they are the bytes that followed the header.
-
-#include <sys/socket.h>
-#include <unistd.h>
+// loop the download runs). The bytes come from one end of a socket pair (server_answer.h). Checks
+// that the installer counts as complete only for a 200 answer with one valid length, that exactly
+// that many bytes reach the file, and that they are the bytes that followed the header.
 
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/update/server_answer.h"
 #include "update/installer_transfer.h"
 
 namespace {
 
-constexpr std::size_t kMaxInput = 60 * 1024;  // stays within the socket pair's buffer
-constexpr std::uint64_t kMaxLength = 1 << 20;
+using vm::fuzz::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+constexpr std::uint64_t kMaxLength = 1 << 20;
 
 class Recorder final : public vm::ByteSink {
 public:
@@ -49,24 +43,12 @@ std::size_t BodyStart(const std::string& input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > kMaxInput)
+    vm::fuzz::ServerAnswer server(data, size);
+    if (!server.Ready())
         return 0;
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    int ends[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-        return 0;
-    for (std::size_t sent = 0; sent < size;) {
-        const ssize_t n = write(ends[1], input.data() + sent, size - sent);
-        if (n <= 0)
-            break;
-        sent += static_cast<std::size_t>(n);
-    }
-    // The answer ends here; the request still has somewhere to go.
-    shutdown(ends[1], SHUT_WR);
-
-    vm::TSocket socket(ends[0]);
+    const std::string& input = server.Bytes();
+    vm::TSocket& socket = server.Client();
     socket.SetMaxLineLength(256);
-    socket.SetReceiveTimeout(1000);
     vm::TransferLimits limits;
     limits.headerTimeLimitMs = 5000;
     limits.maxHeaderLines = 20;
@@ -101,7 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         result.outcome == vm::TransferOutcome::HeaderBroken) {
         Check(file.bytes.empty() && result.received == 0);
     }
-    socket.Close();
-    close(ends[1]);
     return 0;
 }

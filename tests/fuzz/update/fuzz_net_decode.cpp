@@ -2,20 +2,13 @@
 // an arbitrary challenge. Checks the round trips that must hold for every input.
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "net/encodings.h"
 #include "net/tdecode.h"
+#include "tests/fuzz/fuzz_check.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using vm::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);

@@ -1,47 +1,30 @@
 // Server bytes through the readers the update download uses: header lines with ReceiveLine under a
 // small line bound until the empty line, then the body with ReceiveChar(4096). The bytes come from
-// one end of a socket pair. Checks that no byte is lost or invented: the lines and the body
-// together are the input, less the line ends.
-
-#include <sys/socket.h>
-#include <unistd.h>
+// one end of a socket pair (server_answer.h). Checks that no byte is lost or invented: the lines
+// and the body together are the input, less the line ends.
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "net/tsocket.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/update/server_answer.h"
 
 namespace {
 
-constexpr std::size_t kLineBound = 64;
-constexpr std::size_t kMaxInput = 64 * 1024;  // stays within the socket pair's buffer
+using vm::fuzz::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+constexpr std::size_t kLineBound = 64;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > kMaxInput)
+    vm::fuzz::ServerAnswer server(data, size);
+    if (!server.Ready())
         return 0;
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    int ends[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-        return 0;
-    for (std::size_t sent = 0; sent < size;) {
-        const ssize_t n = write(ends[1], input.data() + sent, size - sent);
-        if (n <= 0)
-            break;
-        sent += static_cast<std::size_t>(n);
-    }
-    close(ends[1]);
-
-    vm::TSocket socket(ends[0]);
+    const std::string& input = server.Bytes();
+    vm::TSocket& socket = server.Client();
     socket.SetMaxLineLength(kLineBound);
-    socket.SetReceiveTimeout(1000);
 
     // Walk the input beside the reader: each line must be the next bytes up to the LF, less a CR
     // just before it.
@@ -78,6 +61,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(body == input.substr(at));
         Check(socket.LastStatus() == vm::NetStatus::Closed);
     }
-    socket.Close();
     return 0;
 }
