@@ -33,6 +33,15 @@ struct ReferenceDevice {
     friend bool operator==(const ReferenceDevice&, const ReferenceDevice&) = default;
 };
 
+// A rectangle in device pixels (left, top, right, bottom), as the records of a page file carry
+// it.
+struct DeviceRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
 // Millimetres as whole thousandths of an inch, truncated towards zero: INT(mm * 10000 / 254).
 // Values beyond the int range are held at its ends; NaN gives 0.
 int64_t MmToThou(double mm);

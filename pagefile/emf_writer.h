@@ -7,7 +7,8 @@
 // Millimetres become pixels by the rule of pagefile/device_units.h. Text is measured with the
 // metrics of the face that fontconfig picks for the font name (pagefile/font_metrics.h); each text
 // record carries the advance of every character, so players place the characters where the
-// writer measured them.
+// writer measured them. Where text stands is laid out by pagefile/text_layout.h, the records'
+// bytes are laid out by pagefile/emf_record_writer.h; this canvas joins the two.
 
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,11 @@
 #include "pagefile/page_images.h"
 
 namespace vm {
+
+namespace emf {
+class RecordWriter;
+}
+struct PlacedText;
 
 class EmfPageCanvas final : public Canvas {
 public:
@@ -63,34 +69,25 @@ public:
     const std::string& LastError() const { return m_error; }
 
 private:
-    struct Records;
-
     ScaledFont Font(std::string_view fontName, double fontSize, bool bold, bool italic) const;
     void SelectFont(const ScaledFont& font, std::string_view fontName, bool bold, bool italic,
                     bool underline, bool strikeOut, Color colour);
     void ReleaseFont();
+    // The records of a laid-out text: its font, alignment and clipping, and a text record a line.
+    void WriteText(const PlacedText& placed, const ScaledFont& font, std::string_view fontName,
+                   bool bold, bool italic, bool underline, bool strikeOut, Color colour);
     void SelectPen(std::optional<double> width, Color colour);
     void ReleasePen();
 
     ReferenceDevice m_device;
     const ImageSource* m_images;
     FontProvider* m_fonts;
-    std::unique_ptr<Records> m_records;
+    std::unique_ptr<emf::RecordWriter> m_records;  // the page being recorded
     std::FILE* m_file = nullptr;
     std::string m_fileName;
     bool m_open = false;
     std::vector<uint8_t> m_lastPage;
     std::string m_error;
 };
-
-// The lines in which a text box shows `text`: paragraphs split at line ends (CR LF, LF or CR),
-// lines broken between words (only there) at `boxWidth` pixels, as many lines as the box's height
-// holds (at least the first, which the clipping may cut). A word wider than the box stands whole
-// on a line of its own, for the clipping to cut. When lines are left over, the last shown line is
-// cut to make room for "..." and ends with it: the ellipsis marks the end of the text shown and
-// nothing else. "&" is an ordinary character. An empty text or a box without width gives no
-// lines.
-std::vector<std::u16string> LayoutTextBox(std::u16string_view text, const ScaledFont& font,
-                                          int boxWidth, int boxHeight);
 
 }  // namespace vm

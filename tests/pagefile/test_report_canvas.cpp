@@ -21,6 +21,7 @@
 #include "pagefile/page_files.h"
 #include "pagefile/page_images.h"
 #include "pagefile/recording_canvas.h"
+#include "pagefile/text_layout.h"
 
 namespace vm {
 namespace {
