@@ -37,6 +37,19 @@ inline constexpr double kDefaultFontSize = 10;
 std::string EffectiveFontName(std::string_view fontName);
 double EffectiveFontSize(double fontSize);
 
+// How a text is printed. Every field may be left as it is:
+//   canvas.PrintText(12, 190, "P\xe1gina 1", {.size = 8, .bold = true, .alignment = "RIGHT"});
+struct TextStyle {
+    std::string fontName;  // empty: kDefaultFontName
+    double size = 0;       // points; 0 or less: kDefaultFontSize
+    Color colour = kBlack;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    std::string alignment;  // the word, read by ParseAlignment
+};
+
 // A line or rectangle given no width is drawn 39 thousandths of an inch wide (about 1 mm).
 inline constexpr int kDefaultLineWidthThou = 39;
 
@@ -56,23 +69,18 @@ public:
     // Whether a page is open, i.e. drawing has an effect.
     virtual bool HasSurface() const = 0;
 
-    // One line of text whose top is at `row`; its left end, centre or right end at `col`. Not
-    // wrapped, not clipped.
-    virtual void PrintText(double row, double col, std::string_view fontName, double fontSize,
-                           Color colour, std::string_view text, bool bold = false,
-                           bool italic = false, bool underline = false, bool strikeOut = false,
-                           std::string_view alignment = {}) = 0;
+    // One line of text in `style` whose top is at `row`; its left end, centre or right end at
+    // `col`. Not wrapped, not clipped.
+    virtual void PrintText(double row, double col, std::string_view text,
+                           const TextStyle& style) = 0;
 
-    // Text word-wrapped inside the rectangle (row, col) - (toRow, toCol): lines break between
-    // words, the first line at the top, "&" printed literally, output clipped to the rectangle (a
-    // word wider than it is cut by the clipping), and a text with lines left over ended with "..."
-    // on its last shown line. A rectangle whose (toRow, toCol) lies above or left of (row, col)
-    // shows nothing.
+    // Text in `style` word-wrapped inside the rectangle (row, col) - (toRow, toCol): lines break
+    // between words, the first line at the top, "&" printed literally, output clipped to the
+    // rectangle (a word wider than it is cut by the clipping), and a text with lines left over
+    // ended with "..." on its last shown line. A rectangle whose (toRow, toCol) lies above or left
+    // of (row, col) shows nothing.
     virtual void PrintTextBox(double row, double col, double toRow, double toCol,
-                              std::string_view fontName, double fontSize, Color colour,
-                              std::string_view text, bool bold = false, bool italic = false,
-                              bool underline = false, bool strikeOut = false,
-                              std::string_view alignment = {}) = 0;
+                              std::string_view text, const TextStyle& style) = 0;
 
     // A solid line from (row, col) to (toRow, toCol); the end point itself is not painted. Without
     // a width it is kDefaultLineWidthThou wide.

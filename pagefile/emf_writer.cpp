@@ -81,26 +81,24 @@ bool EmfPageCanvas::EndPreviewPage() {
     return true;
 }
 
-ScaledFont EmfPageCanvas::Font(std::string_view fontName, double fontSize, bool bold,
-                               bool italic) const {
-    const std::string name = win1252ToUtf8(EffectiveFontName(fontName));
-    return ScaledFont(m_fonts->Find(name, bold, italic),
-                      FontEmHeight(EffectiveFontSize(fontSize), m_device));
+ScaledFont EmfPageCanvas::Font(const TextStyle& style) const {
+    const std::string name = win1252ToUtf8(EffectiveFontName(style.fontName));
+    return ScaledFont(m_fonts->Find(name, style.bold, style.italic),
+                      FontEmHeight(EffectiveFontSize(style.size), m_device));
 }
 
-void EmfPageCanvas::SelectFont(const ScaledFont& font, std::string_view fontName, bool bold,
-                               bool italic, bool underline, bool strikeOut, Color colour) {
-    const std::u16string face = win1252ToUtf16(EffectiveFontName(fontName));
+void EmfPageCanvas::SelectFont(const ScaledFont& font, const TextStyle& style) {
+    const std::u16string face = win1252ToUtf16(EffectiveFontName(style.fontName));
     emf::FontRecord record;
     record.emHeight = font.EmHeight();
-    record.bold = bold;
-    record.italic = italic;
-    record.underline = underline;
-    record.strikeOut = strikeOut;
+    record.bold = style.bold;
+    record.italic = style.italic;
+    record.underline = style.underline;
+    record.strikeOut = style.strikeOut;
     record.face = face;
     m_records->ExtCreateFontIndirectW(kFontSlot, record);
     m_records->Value(emf::kSelectObject, kFontSlot);
-    m_records->Value(emf::kSetTextColor, emf::ColorRef(colour));
+    m_records->Value(emf::kSetTextColor, emf::ColorRef(style.colour));
 }
 
 void EmfPageCanvas::ReleaseFont() {
@@ -120,35 +118,31 @@ void EmfPageCanvas::ReleasePen() {
     m_records->Value(emf::kDeleteObject, kPenSlot);
 }
 
-void EmfPageCanvas::PrintText(double row, double col, std::string_view fontName, double fontSize,
-                              Color colour, std::string_view text, bool bold, bool italic,
-                              bool underline, bool strikeOut, std::string_view alignment) {
+void EmfPageCanvas::PrintText(double row, double col, std::string_view text,
+                              const TextStyle& style) {
     if (!m_open || text.empty()) {
         return;
     }
-    const ScaledFont font = Font(fontName, fontSize, bold, italic);
+    const ScaledFont font = Font(style);
     WriteText(PlaceText(win1252ToUtf16(text), font, ColToDeviceX(col, m_device),
-                        RowToDeviceY(row, m_device), ParseAlignment(alignment)),
-              font, fontName, bold, italic, underline, strikeOut, colour);
+                        RowToDeviceY(row, m_device), ParseAlignment(style.alignment)),
+              font, style);
 }
 
 void EmfPageCanvas::PrintTextBox(double row, double col, double toRow, double toCol,
-                                 std::string_view fontName, double fontSize, Color colour,
-                                 std::string_view text, bool bold, bool italic, bool underline,
-                                 bool strikeOut, std::string_view alignment) {
+                                 std::string_view text, const TextStyle& style) {
     if (!m_open || text.empty()) {
         return;
     }
     const DeviceRect box{ColToDeviceX(col, m_device), RowToDeviceY(row, m_device),
                          ColToDeviceX(toCol, m_device), RowToDeviceY(toRow, m_device)};
-    const ScaledFont font = Font(fontName, fontSize, bold, italic);
-    WriteText(PlaceTextBox(win1252ToUtf16(text), font, box, ParseAlignment(alignment)), font,
-              fontName, bold, italic, underline, strikeOut, colour);
+    const ScaledFont font = Font(style);
+    WriteText(PlaceTextBox(win1252ToUtf16(text), font, box, ParseAlignment(style.alignment)), font,
+              style);
 }
 
 void EmfPageCanvas::WriteText(const PlacedText& placed, const ScaledFont& font,
-                              std::string_view fontName, bool bold, bool italic, bool underline,
-                              bool strikeOut, Color colour) {
+                              const TextStyle& style) {
     if (placed.lines.empty()) {
         return;
     }
@@ -158,7 +152,7 @@ void EmfPageCanvas::WriteText(const PlacedText& placed, const ScaledFont& font,
     } else if (placed.alignment == Alignment::Right) {
         textAlign |= emf::kTaRight;
     }
-    SelectFont(font, fontName, bold, italic, underline, strikeOut, colour);
+    SelectFont(font, style);
     m_records->Value(emf::kSetTextAlign, textAlign);
     if (placed.clip) {
         m_records->SaveDc();

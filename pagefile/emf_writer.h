@@ -49,14 +49,9 @@ public:
     bool EndPreviewPage() override;
     bool HasSurface() const override { return m_open; }
 
-    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
-                   std::string_view text, bool bold = false, bool italic = false,
-                   bool underline = false, bool strikeOut = false,
-                   std::string_view alignment = {}) override;
-    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
-                      double fontSize, Color colour, std::string_view text, bool bold = false,
-                      bool italic = false, bool underline = false, bool strikeOut = false,
-                      std::string_view alignment = {}) override;
+    void PrintText(double row, double col, std::string_view text, const TextStyle& style) override;
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
+                      const TextStyle& style) override;
     void PrintLine(double row, double col, double toRow, double toCol,
                    std::optional<double> width = std::nullopt, Color colour = kBlack) override;
     void PrintRectangle(double row, double col, double toRow, double toCol,
@@ -69,13 +64,11 @@ public:
     const std::string& LastError() const { return m_error; }
 
 private:
-    ScaledFont Font(std::string_view fontName, double fontSize, bool bold, bool italic) const;
-    void SelectFont(const ScaledFont& font, std::string_view fontName, bool bold, bool italic,
-                    bool underline, bool strikeOut, Color colour);
+    ScaledFont Font(const TextStyle& style) const;
+    void SelectFont(const ScaledFont& font, const TextStyle& style);
     void ReleaseFont();
     // The records of a laid-out text: its font, alignment and clipping, and a text record a line.
-    void WriteText(const PlacedText& placed, const ScaledFont& font, std::string_view fontName,
-                   bool bold, bool italic, bool underline, bool strikeOut, Color colour);
+    void WriteText(const PlacedText& placed, const ScaledFont& font, const TextStyle& style);
     void SelectPen(std::optional<double> width, Color colour);
     void ReleasePen();
 

@@ -136,42 +136,35 @@ void RecordingCanvas::Add(Primitive primitive) {
 namespace {
 
 // The attributes that text and text boxes share.
-Primitive TextPrimitive(PrimitiveKind kind, std::string_view fontName, double fontSize,
-                        Color colour, std::string_view text, bool bold, bool italic, bool underline,
-                        bool strikeOut, std::string_view alignment) {
+Primitive TextPrimitive(PrimitiveKind kind, std::string_view text, const TextStyle& style) {
     Primitive p;
     p.kind = kind;
-    p.fontName = EffectiveFontName(fontName);
-    p.fontSize = EffectiveFontSize(fontSize);
-    p.colour = colour;
+    p.fontName = EffectiveFontName(style.fontName);
+    p.fontSize = EffectiveFontSize(style.size);
+    p.colour = style.colour;
     p.text = std::string(text);
-    p.bold = bold;
-    p.italic = italic;
-    p.underline = underline;
-    p.strikeOut = strikeOut;
-    p.alignmentWord = std::string(alignment);
-    p.alignment = ParseAlignment(alignment);
+    p.bold = style.bold;
+    p.italic = style.italic;
+    p.underline = style.underline;
+    p.strikeOut = style.strikeOut;
+    p.alignmentWord = style.alignment;
+    p.alignment = ParseAlignment(style.alignment);
     return p;
 }
 
 }  // namespace
 
-void RecordingCanvas::PrintText(double row, double col, std::string_view fontName, double fontSize,
-                                Color colour, std::string_view text, bool bold, bool italic,
-                                bool underline, bool strikeOut, std::string_view alignment) {
-    Primitive p = TextPrimitive(PrimitiveKind::Text, fontName, fontSize, colour, text, bold, italic,
-                                underline, strikeOut, alignment);
+void RecordingCanvas::PrintText(double row, double col, std::string_view text,
+                                const TextStyle& style) {
+    Primitive p = TextPrimitive(PrimitiveKind::Text, text, style);
     p.row = row;
     p.col = col;
     Add(std::move(p));
 }
 
 void RecordingCanvas::PrintTextBox(double row, double col, double toRow, double toCol,
-                                   std::string_view fontName, double fontSize, Color colour,
-                                   std::string_view text, bool bold, bool italic, bool underline,
-                                   bool strikeOut, std::string_view alignment) {
-    Primitive p = TextPrimitive(PrimitiveKind::TextBox, fontName, fontSize, colour, text, bold,
-                                italic, underline, strikeOut, alignment);
+                                   std::string_view text, const TextStyle& style) {
+    Primitive p = TextPrimitive(PrimitiveKind::TextBox, text, style);
     p.row = row;
     p.col = col;
     p.toRow = toRow;

@@ -17,19 +17,14 @@ bool ScaledCanvas::HasSurface() const {
     return m_target.HasSurface();
 }
 
-void ScaledCanvas::PrintText(double row, double col, std::string_view fontName, double fontSize,
-                             Color colour, std::string_view text, bool bold, bool italic,
-                             bool underline, bool strikeOut, std::string_view alignment) {
-    m_target.PrintText(Row(row), Col(col), fontName, fontSize, colour, text, bold, italic,
-                       underline, strikeOut, alignment);
+void ScaledCanvas::PrintText(double row, double col, std::string_view text,
+                             const TextStyle& style) {
+    m_target.PrintText(Row(row), Col(col), text, style);
 }
 
 void ScaledCanvas::PrintTextBox(double row, double col, double toRow, double toCol,
-                                std::string_view fontName, double fontSize, Color colour,
-                                std::string_view text, bool bold, bool italic, bool underline,
-                                bool strikeOut, std::string_view alignment) {
-    m_target.PrintTextBox(Row(row), Col(col), Row(toRow), Col(toCol), fontName, fontSize, colour,
-                          text, bold, italic, underline, strikeOut, alignment);
+                                std::string_view text, const TextStyle& style) {
+    m_target.PrintTextBox(Row(row), Col(col), Row(toRow), Col(toCol), text, style);
 }
 
 void ScaledCanvas::PrintLine(double row, double col, double toRow, double toCol,

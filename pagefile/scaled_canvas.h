@@ -21,14 +21,9 @@ public:
     bool EndPreviewPage() override;
     bool HasSurface() const override;
 
-    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
-                   std::string_view text, bool bold = false, bool italic = false,
-                   bool underline = false, bool strikeOut = false,
-                   std::string_view alignment = {}) override;
-    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
-                      double fontSize, Color colour, std::string_view text, bool bold = false,
-                      bool italic = false, bool underline = false, bool strikeOut = false,
-                      std::string_view alignment = {}) override;
+    void PrintText(double row, double col, std::string_view text, const TextStyle& style) override;
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
+                      const TextStyle& style) override;
     void PrintLine(double row, double col, double toRow, double toCol,
                    std::optional<double> width = std::nullopt, Color colour = kBlack) override;
     void PrintRectangle(double row, double col, double toRow, double toCol,

@@ -23,19 +23,26 @@ inline constexpr double kSheetHeight = 297;
 // The report's literals are written in UTF-8 in the sources; this gives their Windows-1252 bytes.
 std::string Cp1252(std::string_view utf8);
 
-// PrintText in Arial, neither italic, underlined nor struck out.
-inline void ReportText(Canvas& canvas, double row, double col, double size, std::string_view text,
-                       Color colour = kBlack, bool bold = false, std::string_view alignment = {}) {
-    canvas.PrintText(row, col, kReportFont, size, colour, text, bold, false, false, false,
-                     alignment);
+// The report's text style: Arial, neither italic, underlined nor struck out.
+inline TextStyle ReportStyle(double size, Color colour, bool bold, std::string_view alignment) {
+    return TextStyle{.fontName = std::string(kReportFont),
+                     .size = size,
+                     .colour = colour,
+                     .bold = bold,
+                     .alignment = std::string(alignment)};
 }
 
-// PrintTextBox in Arial, neither italic, underlined nor struck out.
+// PrintText in the report's style.
+inline void ReportText(Canvas& canvas, double row, double col, double size, std::string_view text,
+                       Color colour = kBlack, bool bold = false, std::string_view alignment = {}) {
+    canvas.PrintText(row, col, text, ReportStyle(size, colour, bold, alignment));
+}
+
+// PrintTextBox in the report's style.
 inline void ReportTextBox(Canvas& canvas, double row, double col, double toRow, double toCol,
                           double size, std::string_view text, Color colour = kBlack,
                           bool bold = false, std::string_view alignment = {}) {
-    canvas.PrintTextBox(row, col, toRow, toCol, kReportFont, size, colour, text, bold, false, false,
-                        false, alignment);
+    canvas.PrintTextBox(row, col, toRow, toCol, text, ReportStyle(size, colour, bold, alignment));
 }
 
 }  // namespace vm

@@ -30,22 +30,24 @@ NamedImageSource ReportImages() {
 }
 
 void DrawFullPage(Canvas& canvas) {
-    canvas.PrintText(12, 20, "Arial", 14, kBlack, "Relat\xf3rio de C\xe1lculo - Vistametra 1.05",
-                     true);
-    canvas.PrintText(12, 190, "Arial", 8, kBlack, "P\xe1gina 1", false, false, false, false,
-                     "RIGHT");
+    canvas.PrintText(12, 20, "Relat\xf3rio de C\xe1lculo - Vistametra 1.05",
+                     {.fontName = "Arial", .size = 14, .bold = true});
+    canvas.PrintText(12, 190, "P\xe1gina 1",
+                     {.fontName = "Arial", .size = 8, .alignment = "RIGHT"});
     for (int line = 0; line < 40; ++line) {
-        canvas.PrintText(20 + line * 1.8, 20, "Arial", 6, kBlack,
+        canvas.PrintText(20 + line * 1.8, 20,
                          "Detalhes  >   L:  3.70 m    A:  2.08 m    D:  168.12\"   /   Fonte "
-                         "minima recomendada:  29 pixels.");
+                         "minima recomendada:  29 pixels.",
+                         {.fontName = "Arial", .size = 6});
         canvas.PrintLine(95 + line, 23, 150, 40 + line * 3, 0.1, {0, 0, 255});
     }
     canvas.PrintTextBox(
-        90, 25, 100, 190, "Arial", 9, kBlack,
+        90, 25, 100, 190,
         "Nesta configura\xe7\xe3o, para uma perfeita visualiza\xe7\xe3o dos textos, "
         "pelos ocupantes da \xfaltima fileira de assentos, as apresenta\xe7\xf5"
         "es devem usar fontes com no minimo 29 pixels. ( Arial 29 pixels com zoom "
-        "a 100%. )");
+        "a 100%. )",
+        {.fontName = "Arial", .size = 9});
     canvas.PrintRectangle(95, 20, 140, 190, 0.2);
     for (int row = 0; row < 7; ++row) {
         canvas.PrintImage("assento", 120, 40 + row * 20, 14, 9);

@@ -165,17 +165,18 @@ TEST(Alignment, WordsInAnyCase) {
 
 TEST(RecordingCanvas, KeepsPrimitivesPerPageWithDefaults) {
     RecordingCanvas canvas;
-    canvas.PrintText(1, 1, "", 0, kBlack, "before any page");
+    canvas.PrintText(1, 1, "before any page", {});
     ASSERT_TRUE(canvas.StartPreviewPage("p1.Emf"));
-    canvas.PrintText(12, 20, "", 0, kBlack, "Vistametra", true, false, false, false, "right");
-    canvas.PrintTextBox(70, 25, 80, 190, "Arial", 9, {0, 0, 255}, "Nesta configura\xe7\xe3o");
+    canvas.PrintText(12, 20, "Vistametra", {.bold = true, .alignment = "right"});
+    canvas.PrintTextBox(70, 25, 80, 190, "Nesta configura\xe7\xe3o",
+                        {.fontName = "Arial", .size = 9, .colour = {0, 0, 255}});
     canvas.PrintLine(10, 20, 10, 190);
     canvas.PrintRectangle(95, 20, 140, 190, 0.2, {255, 0, 0});
     canvas.PrintImage("assento", 100, 30, 8, 5);
     ASSERT_TRUE(canvas.EndPreviewPage());
     EXPECT_FALSE(canvas.EndPreviewPage());
     ASSERT_TRUE(canvas.StartPreviewPage("p2.Emf"));
-    canvas.PrintText(30, 20, "Tahoma", 8, kBlack, "second page");
+    canvas.PrintText(30, 20, "second page", {.fontName = "Tahoma", .size = 8});
     canvas.EndPreviewPage();
 
     ASSERT_EQ(canvas.PageCount(), 2) << canvas.Dump();
@@ -273,7 +274,7 @@ TEST_F(EmfWriter, HeaderDescribesThePrinterAndTheTotals) {
     EmfPageCanvas canvas(device, nullptr, &fonts);
     const fs::path file = m_dir / "page.Emf";
     ASSERT_TRUE(canvas.StartPreviewPage(file.string()));
-    canvas.PrintText(20, 20, "", 0, kBlack, "one");
+    canvas.PrintText(20, 20, "one", {});
     canvas.PrintLine(30, 20, 30, 100, 0.5);
     canvas.PrintRectangle(40, 20, 60, 100);
     ASSERT_TRUE(canvas.EndPreviewPage());
@@ -308,9 +309,14 @@ TEST_F(EmfWriter, TextIsPlacedByTheMillimetreRuleWithMeasuredAdvances) {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
     ASSERT_TRUE(canvas.StartPreviewPage(""));
-    canvas.PrintText(20, 20, "", 0, {10, 20, 30}, "A&B", true, true, true, true);
-    canvas.PrintText(30, 100, "Arial", 12, kBlack, "mid", false, false, false, false, "Center");
-    canvas.PrintText(40, 190, "Arial", 12, kBlack, "end", false, false, false, false, "right");
+    canvas.PrintText(20, 20, "A&B",
+                     {.colour = {10, 20, 30},
+                      .bold = true,
+                      .italic = true,
+                      .underline = true,
+                      .strikeOut = true});
+    canvas.PrintText(30, 100, "mid", {.fontName = "Arial", .size = 12, .alignment = "Center"});
+    canvas.PrintText(40, 190, "end", {.fontName = "Arial", .size = 12, .alignment = "right"});
     ASSERT_TRUE(canvas.EndPreviewPage());
     const std::optional<emf::Document> doc = emf::ParseEmf(canvas.LastPageBytes());
     ASSERT_TRUE(doc);
@@ -359,7 +365,7 @@ TEST_F(EmfWriter, ShapesPensBrushesAndClipping) {
     canvas.PrintLine(10, 20, 50, 100, 0.2, {0, 0, 255});
     canvas.PrintRectangle(120, 190, 95, 20);  // corners in any order, default width
     canvas.PrintLine(10, 20, 10, 30, 0.01);   // 0 pixels: the thinnest pen
-    canvas.PrintTextBox(70, 25, 80, 190, "Arial", 9, kBlack, "x");
+    canvas.PrintTextBox(70, 25, 80, 190, "x", {.fontName = "Arial", .size = 9});
     ASSERT_TRUE(canvas.EndPreviewPage());
     const std::optional<emf::Document> doc = emf::ParseEmf(canvas.LastPageBytes());
     ASSERT_TRUE(doc);
@@ -412,10 +418,10 @@ TEST_F(EmfWriter, ATextBoxWithReversedCornersShowsNothing) {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
     ASSERT_TRUE(canvas.StartPreviewPage(""));
-    canvas.PrintTextBox(70, 190, 80, 25, "Arial", 9, kBlack, "right before left");
-    canvas.PrintTextBox(80, 25, 70, 190, "Arial", 9, kBlack, "bottom above top");
-    canvas.PrintTextBox(70, 25, 70, 190, "Arial", 9, kBlack, "no height");
-    canvas.PrintTextBox(70, 25, 80, 190, "Arial", 9, kBlack, "shown");
+    canvas.PrintTextBox(70, 190, 80, 25, "right before left", {.fontName = "Arial", .size = 9});
+    canvas.PrintTextBox(80, 25, 70, 190, "bottom above top", {.fontName = "Arial", .size = 9});
+    canvas.PrintTextBox(70, 25, 70, 190, "no height", {.fontName = "Arial", .size = 9});
+    canvas.PrintTextBox(70, 25, 80, 190, "shown", {.fontName = "Arial", .size = 9});
     ASSERT_TRUE(canvas.EndPreviewPage());
     const std::optional<emf::Document> doc = emf::ParseEmf(canvas.LastPageBytes());
     ASSERT_TRUE(doc);
@@ -428,7 +434,7 @@ TEST_F(EmfWriter, ATextBoxWithReversedCornersShowsNothing) {
 TEST_F(EmfWriter, DrawingWithoutAPageOrAFileDoesNothing) {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
-    canvas.PrintText(10, 10, "", 0, kBlack, "lost");
+    canvas.PrintText(10, 10, "lost", {});
     EXPECT_FALSE(canvas.HasSurface());
     EXPECT_FALSE(canvas.EndPreviewPage());
     EXPECT_FALSE(canvas.StartPreviewPage((m_dir / "missing" / "page.Emf").string()));
@@ -445,7 +451,7 @@ TEST_F(EmfWriter, AFileThatCannotBeWrittenWholeIsReported) {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
     ASSERT_TRUE(canvas.StartPreviewPage("/dev/full"));
-    canvas.PrintText(10, 10, "", 0, kBlack, "no room");
+    canvas.PrintText(10, 10, "no room", {});
     EXPECT_FALSE(canvas.EndPreviewPage());
     EXPECT_FALSE(canvas.LastError().empty());
     EXPECT_TRUE(fs::exists("/dev/full"));  // only regular files are removed
@@ -530,12 +536,14 @@ TEST_F(EmfWriter, PagesOpenInAnIndependentReader) {
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
     const fs::path emf = m_dir / "00000530_kpv_print_preview_0001.Emf";
     ASSERT_TRUE(canvas.StartPreviewPage(emf.string()));
-    canvas.PrintText(20, 20, "", 0, kBlack, "Relat\xf3rio & P\xe1gina", true);
-    canvas.PrintText(30, 100, "Arial", 12, {255, 0, 0}, "Centrado", false, false, false, false,
-                     "CENTER");
-    canvas.PrintTextBox(40, 20, 50, 80, "Arial", 9, kBlack,
+    canvas.PrintText(20, 20, "Relat\xf3rio & P\xe1gina", {.bold = true});
+    canvas.PrintText(
+        30, 100, "Centrado",
+        {.fontName = "Arial", .size = 12, .colour = {255, 0, 0}, .alignment = "CENTER"});
+    canvas.PrintTextBox(40, 20, 50, 80,
                         "Nesta configura\xe7\xe3o, para uma perfeita visualiza\xe7\xe3o dos "
-                        "textos, pelos ocupantes da \xfaltima fileira de assentos");
+                        "textos, pelos ocupantes da \xfaltima fileira de assentos",
+                        {.fontName = "Arial", .size = 9});
     canvas.PrintLine(70, 20, 70, 190, 0.2, {0, 0, 255});
     canvas.PrintRectangle(80, 20, 120, 190, 0.2);
     canvas.PrintImage("FILA", 90, 30, 20, 30);
@@ -588,8 +596,8 @@ std::vector<uint8_t> SmallPage() {
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
     canvas.StartPreviewPage("");
-    canvas.PrintText(20, 20, "", 0, kBlack, "text");
-    canvas.PrintTextBox(40, 20, 50, 80, "Arial", 9, kBlack, "box");
+    canvas.PrintText(20, 20, "text", {});
+    canvas.PrintTextBox(40, 20, 50, 80, "box", {.fontName = "Arial", .size = 9});
     canvas.PrintRectangle(80, 20, 120, 190, 0.2);
     canvas.EndPreviewPage();
     return canvas.LastPageBytes();
@@ -693,7 +701,7 @@ TEST_F(PageFiles, DeletingAJobsPagesLeavesEveryOtherFile) {
     EmfPageCanvas canvas(ReferenceDevice::A4(), nullptr, &fonts);
     for (int page = 1; page <= 3; ++page) {
         ASSERT_TRUE(canvas.StartPreviewPage(PageFileName(folder, "00000530", page)));
-        canvas.PrintText(20, 20, "", 0, kBlack, "page " + std::to_string(page));
+        canvas.PrintText(20, 20, "page " + std::to_string(page), {});
         ASSERT_TRUE(canvas.EndPreviewPage());
     }
     const std::vector<std::string> others = {

@@ -114,13 +114,13 @@ TEST(EmfPlayer, PaintsTextShapesAndImagesWhereTheMillimetresPutThem) {
 
     EmfPageCanvas canvas(d, &images);
     ASSERT_TRUE(canvas.StartPreviewPage(""));
-    canvas.PrintText(20, 20, "Arial", 20, kBlack, "HHHH");
-    canvas.PrintText(50, 20, "Arial", 20, kBlack, "hidden");
+    canvas.PrintText(20, 20, "HHHH", {.fontName = "Arial", .size = 20});
+    canvas.PrintText(50, 20, "hidden", {.fontName = "Arial", .size = 20});
     canvas.PrintRectangle(45, 15, 60, 100, 0.5, {255, 0, 0});  // hides the text before it
     canvas.PrintLine(80, 20, 80, 60, 2.0, {0, 0, 255});
     canvas.PrintImage("halves", 130, 20, 20, 40);
     canvas.PrintImage("blue", 130, 80, 10, 10);
-    canvas.PrintText(180, 100, "Arial", 20, kBlack, "MMM", false, false, false, false, "right");
+    canvas.PrintText(180, 100, "MMM", {.fontName = "Arial", .size = 20, .alignment = "right"});
     ASSERT_TRUE(canvas.EndPreviewPage());
 
     EmfPlayer player;
@@ -193,8 +193,9 @@ TEST(EmfPlayer, TextBoxesStayInsideTheirRectangle) {
         longText += "WWWW MMMM ";
     }
     longText += "ENDWORD";
-    canvas.PrintTextBox(100, 20, 110, 60, "Arial", 12, kBlack, longText);
-    canvas.PrintTextBox(120, 20, 130, 60, "Arial", 12, kBlack, "WWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    canvas.PrintTextBox(100, 20, 110, 60, longText, {.fontName = "Arial", .size = 12});
+    canvas.PrintTextBox(120, 20, 130, 60, "WWWWWWWWWWWWWWWWWWWWWWWWWWW",
+                        {.fontName = "Arial", .size = 12});
     ASSERT_TRUE(canvas.EndPreviewPage());
     EmfPlayer player;
     ASSERT_TRUE(player.LoadData(canvas.LastPageBytes()));
@@ -244,8 +245,8 @@ TEST(EmfPlayer, DamagedFilesPaintNothingAndNeverCrash) {
     ASSERT_TRUE(images.Add("p", JpegOf(picture)));
     EmfPageCanvas canvas(Device100(), &images);
     ASSERT_TRUE(canvas.StartPreviewPage(""));
-    canvas.PrintText(20, 20, "Arial", 12, kBlack, "Text");
-    canvas.PrintTextBox(30, 20, 40, 60, "Arial", 12, kBlack, "a box of words");
+    canvas.PrintText(20, 20, "Text", {.fontName = "Arial", .size = 12});
+    canvas.PrintTextBox(30, 20, 40, 60, "a box of words", {.fontName = "Arial", .size = 12});
     canvas.PrintRectangle(50, 20, 60, 60, 0.5);
     canvas.PrintImage("p", 70, 20, 20, 20);
     ASSERT_TRUE(canvas.EndPreviewPage());
@@ -288,18 +289,20 @@ QStringList WriteReportLikePages(const QString& folder, const ImageSource& image
     for (int page = 1; page <= 2; ++page) {
         const std::string name = PageFileName(folder.toStdString() + "/", "00000530", page);
         EXPECT_TRUE(canvas.StartPreviewPage(name));
-        canvas.PrintText(12, 20, "Arial", 14, kBlack,
-                         "Relat\xf3rio de C\xe1lculo P\xe1gina " + std::to_string(page), true);
+        canvas.PrintText(12, 20, "Relat\xf3rio de C\xe1lculo P\xe1gina " + std::to_string(page),
+                         {.fontName = "Arial", .size = 14, .bold = true});
         for (int line = 0; line < 40; ++line) {
-            canvas.PrintText(25 + line * 1.5, 20, "Arial", 6, kBlack,
-                             "Linha " + std::to_string(line) + " de texto com n\xfameros 12.34 m");
+            canvas.PrintText(25 + line * 1.5, 20,
+                             "Linha " + std::to_string(line) + " de texto com n\xfameros 12.34 m",
+                             {.fontName = "Arial", .size = 6});
             canvas.PrintLine(25 + line * 1.5, 120, 60 + line, 190, 0.1, {0, 0, 255});
         }
-        canvas.PrintTextBox(90, 25, 100, 190, "Arial", 9, kBlack,
+        canvas.PrintTextBox(90, 25, 100, 190,
                             "Nesta configura\xe7\xe3o, para uma perfeita visualiza\xe7\xe3o dos "
                             "textos, as apresenta\xe7\xf5"
                             "es devem usar fontes & s\xed"
-                            "mbolos.");
+                            "mbolos.",
+                            {.fontName = "Arial", .size = 9});
         for (int row = 0; row < 7; ++row) {
             canvas.PrintImage("assento", 110, 30 + row * 20, 12, 8);
             for (int seat = 0; seat < 6; ++seat) {

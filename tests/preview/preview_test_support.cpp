@@ -67,7 +67,7 @@ void PreviewTest::MakeJob(int pages, const std::vector<int>& broken, bool missin
             continue;
         }
         ASSERT_TRUE(canvas.StartPreviewPage(file)) << canvas.LastError();
-        canvas.PrintText(20, 20, "Arial", 36, vm::kBlack, "PAGE " + std::to_string(n));
+        canvas.PrintText(20, 20, "PAGE " + std::to_string(n), {.fontName = "Arial", .size = 36});
         canvas.PrintLine(150, 20, 150, 190, 8.0, vm::kBlack);
         ASSERT_TRUE(canvas.EndPreviewPage());
     }

@@ -70,7 +70,8 @@ std::vector<std::string> WriteTestPages(const std::string& folder, const std::st
         const std::string file = PageFileName(folder, previewId, n);
         EXPECT_TRUE(canvas.StartPreviewPage(file)) << canvas.LastError();
         canvas.PrintLine(TestMarkRow(n), 150, TestMarkRow(n), 190, 3.0);
-        canvas.PrintText(kTestTextRow, kTestTextCol, "Arial", 24, kBlack, TestPageText(n));
+        canvas.PrintText(kTestTextRow, kTestTextCol, TestPageText(n),
+                         {.fontName = "Arial", .size = 24});
         EXPECT_TRUE(canvas.EndPreviewPage()) << canvas.LastError();
         files.push_back(file);
     }

@@ -350,17 +350,12 @@ public:
     }
     bool EndPreviewPage() override { return m_recorder.EndPreviewPage(); }
     bool HasSurface() const override { return m_recorder.HasSurface(); }
-    void PrintText(double row, double col, std::string_view fontName, double fontSize, Color colour,
-                   std::string_view text, bool bold, bool italic, bool underline, bool strikeOut,
-                   std::string_view alignment) override {
-        m_recorder.PrintText(row, col, fontName, fontSize, colour, text, bold, italic, underline,
-                             strikeOut, alignment);
+    void PrintText(double row, double col, std::string_view text, const TextStyle& style) override {
+        m_recorder.PrintText(row, col, text, style);
     }
-    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view fontName,
-                      double fontSize, Color colour, std::string_view text, bool bold, bool italic,
-                      bool underline, bool strikeOut, std::string_view alignment) override {
-        m_recorder.PrintTextBox(row, col, toRow, toCol, fontName, fontSize, colour, text, bold,
-                                italic, underline, strikeOut, alignment);
+    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
+                      const TextStyle& style) override {
+        m_recorder.PrintTextBox(row, col, toRow, toCol, text, style);
     }
     void PrintLine(double row, double col, double toRow, double toCol, std::optional<double> width,
                    Color colour) override {
