@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,9 +25,8 @@
 #include "core/win1252.h"
 #include "program/startup.h"
 #include "project/project_file.h"
-#include "runtime/process.h"
 #include "tests/support/comma_locale.h"
-#include "tests/support/ui_test_support.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -49,77 +47,12 @@ QString shown(const char* control) {
     return {};
 }
 
-// The action of a menu item by its caption ("&Novo").
-QAction* menuAction(const QString& caption) {
-    for (QAction* action : vm::FormWidget("wmenu")->findChildren<QAction*>()) {
-        if (action->text() == caption) {
-            return action;
-        }
-    }
-    return nullptr;
-}
-
-class MainWindowTest : public UiTest {
+class MainWindowTest : public MainWindowFixture {
 protected:
+    MainWindowTest() : MainWindowFixture("vm-wmenu") {}
     void SetUp() override {
-        UiTest::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "vm-wmenu-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-        vm::StartWithoutWindow();
-        vm::programValues().DirPdf = m_dir.string() + "/";
-        vm::mainWindowProcedures() = {};
+        MainWindowFixture::SetUp();
         vm::mainWindowProcedures().reportCalculo = [this] { ++m_reports; };
-    }
-    void TearDown() override {
-        UiTest::TearDown();
-        fs::remove_all(m_dir);
-    }
-
-    // Builds "wmenu" as start-up does, activates it and runs `body` once its on-init procedure
-    // (the update check, then TelaRefresh) has run. `duringInit` runs inside the on-init
-    // procedure, where the quiet update check runs.
-    void runWindow(const std::function<void()>& body,
-                   const std::function<void()>& duringInit = {}) {
-        bool initRan = false;
-        std::function<void()> runBody;
-        vm::mainWindowProcedures().update = [&](bool manual) {
-            if (!manual && duringInit) {
-                // Events run inside it (a box): the body is queued only once it is done.
-                duringInit();
-                QTimer::singleShot(0, runBody);
-            }
-            initRan = !manual;
-        };
-        vm::DefineMainWindow();
-        bool ran = false;
-        runBody = [&] {
-            ran = true;
-            try {
-                if (!QTest::qWaitFor([&] { return initRan; }, 5000)) {
-                    ADD_FAILURE() << "the on-init procedure never ran";
-                }
-                if (!initRan) {
-                    // reported above
-                } else if (vm::FormWidget("wmenu")->activateWindow(),
-                           QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
-                    body();
-                } else {
-                    ADD_FAILURE() << "wmenu never became active";
-                }
-            } catch (const vm::ProcessEnded&) {
-                ADD_FAILURE() << "a fatal error ended the program";
-            }
-            if (vm::IsWindowActive("wmenu")) {
-                vm::ReleaseAllWindows();
-            }
-        };
-        // Activation processes the events pending before its on-init procedure runs; the body
-        // is queued from there so that it runs in the window's own event loop, after on-init.
-        if (!duringInit) {
-            QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
-        }
-        vm::DoMethod("wmenu", "activate");
-        EXPECT_TRUE(ran);
     }
 
     // Types into a field and leaves it with Tab.
@@ -129,7 +62,6 @@ protected:
         QTest::keyClick(vm::ControlWidget("wmenu", control), Qt::Key_Tab);
     }
 
-    fs::path m_dir;
     int m_reports = 0;
 };
 

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -26,32 +25,18 @@
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
-#include "runtime/process.h"
-#include "tests/support/ui_test_support.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using vm::SeatClass;
 
-QAction* menuAction(const QString& caption) {
-    for (QAction* action : vm::FormWidget("wmenu")->findChildren<QAction*>()) {
-        if (action->text() == caption) {
-            return action;
-        }
-    }
-    return nullptr;
-}
-
-class VisibilityWindowTest : public UiTest {
+class VisibilityWindowTest : public MainWindowFixture {
 protected:
+    VisibilityWindowTest() : MainWindowFixture("vm-visibilidade") {}
     void SetUp() override {
-        UiTest::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "vm-visibilidade-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-        vm::StartWithoutWindow();
-        vm::programValues().DirPdf = m_dir.string() + "/";
-        vm::mainWindowProcedures() = {};
+        MainWindowFixture::SetUp();
         vm::mainWindowProcedures().visibilidade = vm::ShowVisibilityWindow;
         vm::mainWindowProcedures().projetoAlterado = vm::RefreshVisibilityWindow;
         vm::SetVisibilityRecorder(&m_recorder);
@@ -68,35 +53,7 @@ protected:
             unsetenv("TMPDIR");
         }
         vm::SetVisibilityRecorder(nullptr);
-        UiTest::TearDown();
-        fs::remove_all(m_dir);
-    }
-
-    // Builds "wmenu" as start-up does, activates it and runs `body` in its event loop.
-    void runWindow(const std::function<void()>& body) {
-        bool initRan = false;
-        vm::mainWindowProcedures().update = [&](bool manual) { initRan = !manual; };
-        vm::DefineMainWindow();
-        bool ran = false;
-        const auto runBody = [&] {
-            ran = true;
-            try {
-                if (QTest::qWaitFor([&] { return initRan; }, 5000) &&
-                    QTest::qWaitForWindowActive(vm::FormWidget("wmenu"))) {
-                    body();
-                } else {
-                    ADD_FAILURE() << "wmenu never became active";
-                }
-            } catch (const vm::ProcessEnded&) {
-                ADD_FAILURE() << "a fatal error ended the program";
-            }
-            if (vm::IsWindowActive("wmenu")) {
-                vm::ReleaseAllWindows();
-            }
-        };
-        QTimer::singleShot(0, [&] { QTimer::singleShot(0, runBody); });
-        vm::DoMethod("wmenu", "activate");
-        EXPECT_TRUE(ran);
+        MainWindowFixture::TearDown();
     }
 
     void openWindow() {
@@ -154,7 +111,6 @@ protected:
         return vm::VisibilityWindow()->findChild<QLabel*>("lDegrau")->text();
     }
 
-    fs::path m_dir;
     fs::path m_tmp;  // TMPDIR while the test runs
     std::optional<std::string> m_oldTmp;
     vm::RecordingCanvas m_recorder;
