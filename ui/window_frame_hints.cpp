@@ -96,6 +96,16 @@ void SetFrameFunctions(QWidget* window, const FrameFunctions& functions) {
         hints[1] |= kFuncClose;
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, hintsAtom, hintsAtom, 32, 5, hints);
+    // Some window managers (openbox) keep the minimise box whatever the Motif hints say, but draw
+    // none on a toolbar: a window without any caption box is one to them.
+    if (!functions.minimize && !functions.maximize && !functions.close) {
+        const xcb_atom_t typeAtom = atom(connection, "_NET_WM_WINDOW_TYPE");
+        const xcb_atom_t toolbar = atom(connection, "_NET_WM_WINDOW_TYPE_TOOLBAR");
+        if (typeAtom != XCB_ATOM_NONE && toolbar != XCB_ATOM_NONE) {
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, typeAtom, XCB_ATOM_ATOM, 32,
+                                1, &toolbar);
+        }
+    }
     xcb_flush(connection);
 #else
     static_cast<void>(window);

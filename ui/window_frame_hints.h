@@ -16,9 +16,11 @@ struct FrameFunctions {
 };
 
 // Tells the window manager exactly which functions the window allows (moving always), so that it
-// draws no box for the others. Creates the native window when it does not exist yet; call it
-// before the window is first shown (and again after a change of its flags). Does nothing on a
-// platform other than X11.
+// draws no box for the others. A window that allows none of minimise, maximise and close is also
+// a toolbar to it (_NET_WM_WINDOW_TYPE_TOOLBAR): window managers that ignore the Motif hints for
+// the minimise box (openbox) leave it off a toolbar. Creates the native window when it does not
+// exist yet; call it before the window is first shown (and again after a change of its flags).
+// Does nothing on a platform other than X11.
 void SetFrameFunctions(QWidget* window, const FrameFunctions& functions);
 
 // Tells the window manager that the window belongs to `owner` (WM_TRANSIENT_FOR), so that it

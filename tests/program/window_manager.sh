@@ -56,16 +56,19 @@ position_in_stack() {  # ID -> its place from the bottom
 }
 allowed() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS; }
 # The window asks for no minimise, maximise or close box and no resizing (Motif hints: functions
-# move only, decorations border and title); openbox then offers neither maximising nor resizing.
-# (openbox keeps its close and minimise functions whatever a window asks: the strip's close box
-# switches the thumbnails off, and the preview's closes the preview, as its own close does.)
+# move only, decorations border and title) and is a toolbar; openbox then offers neither
+# minimising, maximising nor resizing. (openbox keeps its close function whatever a window asks:
+# the strip's close box switches the thumbnails off, and the preview's closes the preview, as its
+# own close does.)
 no_caption_boxes() {  # ID NAME
     local actions hints
     hints=$(xprop -id "$1" _MOTIF_WM_HINTS | sed 's/.*= //')
     [ "$hints" = "0x3, 0x4, 0xa, 0x0, 0x0" ] || fail "$2 asks the window manager for: $hints"
     actions=$(allowed "$1")
     [[ $actions == *_NET_WM_ACTION_MOVE* ]] || fail "$2: the window manager does not manage it: $actions"
-    for box in MAXIMIZE_HORZ RESIZE; do
+    xprop -id "$1" _NET_WM_WINDOW_TYPE | grep -q '= _NET_WM_WINDOW_TYPE_TOOLBAR$' ||
+        fail "$2 is not a toolbar to the window manager: $(xprop -id "$1" _NET_WM_WINDOW_TYPE)"
+    for box in MINIMIZE MAXIMIZE_HORZ RESIZE; do
         [[ $actions == *_NET_WM_ACTION_$box* ]] && fail "$2 offers $box: $actions"
     done
 }
@@ -132,6 +135,15 @@ sleep 0.5
 [ "$(position_in_stack "$preview")" -gt "$(position_in_stack "$main")" ] ||
     fail "the main window came above the preview: $(stacking)"
 [ -n "$pictures" ] && import -window root "$pictures/openbox-preview.png" 2>/dev/null
+# A click on the preview's caption gives it the keyboard back: Page Down shows page 2, Page Up
+# page 1 again.
+eval "$(xdotool getwindowgeometry --shell "$preview")"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y - 8)) click 1
+sleep 0.5
+xdotool key Next
+[ -n "$(wait_window '\[2/2\]' 30)" ] || fail "after a click on its caption, Page Down did not page"
+xdotool key Prior
+[ -n "$(wait_window '\[1/2\]' 30)" ] || fail "Page Up did not page back"
 
 # The keypad "*" zooms the page, a second press zooms it back.
 xdotool windowactivate --sync "$preview" >/dev/null 2>&1
