@@ -98,6 +98,36 @@ summary=$("$root/usr/bin/vistametra-report" 2>"$work/err") || fail "the installe
 [ "$("$root/usr/bin/vistametra-report" --version)" = "vistametra-report 1.05" ] || fail "--version"
 [ "$("$root/usr/bin/vistametra" --version)" = "vistametra 1.05" ] || fail "vistametra --version"
 
+step "project files in the file manager"
+# The package's MIME type and desktop entry in a data folder of their own, read back with
+# shared-mime-info's database and GLib, as file managers do: a saved project is recognised by
+# its name and, renamed without a suffix, by its first lines; other XML is not taken for one.
+xdg="$work/xdg"
+mkdir -p "$xdg/mime/packages" "$xdg/applications" "$work/mime"
+cp "$root/usr/share/mime/packages/vistametra.xml" "$xdg/mime/packages/"
+cp "$root/usr/share/applications/vistametra.desktop" "$xdg/applications/"
+update-mime-database "$xdg/mime" >/dev/null 2>&1 || fail "update-mime-database refuses the MIME type"
+update-desktop-database "$xdg/applications" || fail "update-desktop-database refuses the entry"
+saved="$work/mime/Sala de Reunião_Calculo_Tela.qtv"
+"$root/usr/bin/vistametra-report" --set 'cProjeto=Sala de Reunião' --save "$saved" >/dev/null ||
+    fail "the installed tool does not save a project"
+cp "$saved" "$work/mime/projeto"
+printf '<?xml version="1.0"?>\r\n<subject id="Outro">\r\n' >"$work/mime/outro"
+content_type() {
+    env XDG_DATA_HOME="$xdg" XDG_DATA_DIRS=/usr/share gio info -a standard::content-type "$1" |
+        sed -n 's/^ *standard::content-type: //p'
+}
+for f in "$saved" "$work/mime/projeto"; do
+    type=$(content_type "$f")
+    [ "$type" = application/x-vistametra-project ] || fail "$(basename "$f") is seen as '$type'"
+done
+type=$(content_type "$work/mime/outro")
+[ "$type" != application/x-vistametra-project ] || fail "another XML file is taken for a project"
+# (GLib offers only applications whose program it finds on the PATH.)
+env PATH="$root/usr/bin:$PATH" XDG_DATA_HOME="$xdg" XDG_DATA_DIRS=/usr/share \
+    gio mime application/x-vistametra-project | grep -q 'vistametra\.desktop' ||
+    fail "no application is registered for project files"
+
 completions=$(bash -c 'source "$1"; COMP_WORDS=(vistametra-report --set nNum); COMP_CWORD=2
                        _vistametra_report; echo "${COMPREPLY[*]}"' _ \
               "$root/usr/share/bash-completion/completions/vistametra-report")
