@@ -7,6 +7,7 @@
 # Each run has network and mount namespaces of its own: no network (the update check fails at
 # once, quietly), and for the installed copy a scratch folder mounted over /opt.
 set -u
+. "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1
 export QT_QPA_PLATFORM=xcb
 if ! unshare -n -m true 2>/dev/null; then
@@ -26,19 +27,6 @@ fail() {
     xwininfo -root -children 2>/dev/null | grep '"' || true
     exit 1
 }
-window() {
-    for _ in $(seq 100); do
-        local id
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-press() {
-    xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
-        xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
-}
 
 # Starts the program file `$1` (as seen inside the namespace) in $work/cur, crashes it and
 # answers the box; leaves its exit code in $code.
@@ -47,11 +35,11 @@ crash() {
         'mount --bind "$0/prog" /opt && exec env XDG_STATE_HOME="$0/state" "$1"' \
         "$work" "$1" >"$work/program.log" 2>&1) &
     pid=$!
-    window '^Vistametra$' >/dev/null || fail "no main window from $1"
+    wait_window '^Vistametra$' >/dev/null || fail "no main window from $1"
     # The subshell became the program: each step of the chain exec'd the next.
     kill -SEGV "$pid"
     local box
-    box=$(window '^Program Error$') || fail "no Program Error box"
+    box=$(wait_window '^Program Error$') || fail "no Program Error box"
     press "$box" Return
     wait $pid
     code=$?

@@ -4,6 +4,7 @@
 # a copy of the program in another folder starts normally.
 set -u
 program=$1
+. "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 # The instances run on the X server this script is given, whatever platform the caller chose.
 export QT_QPA_PLATFORM=xcb
 # The program checks the vendor's server for updates at start-up; here it runs without a network
@@ -29,22 +30,12 @@ trap 'kill $first $second $copy 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 
 offline "$program" & first=$!
-for _ in $(seq 50); do
-    xdotool search --name '^Vistametra$' >/dev/null 2>&1 && break
-    sleep 0.2
-done
-xdotool search --name '^Vistametra$' >/dev/null || fail "the first instance shows no window"
+wait_window '^Vistametra$' >/dev/null || fail "the first instance shows no window"
 
 offline "$program" & second=$!
-box=""
-for _ in $(seq 50); do
-    box=$(xdotool search --name '^Stop$' 2>/dev/null | head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.2
-done
-[ -n "$box" ] || fail "the second instance shows no Stop box"
+box=$(wait_window '^Stop$') || fail "the second instance shows no Stop box"
 import -window "$box" "$work/box.png" 2>/dev/null
-xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
+press "$box" Return
 wait $second; code=$?
 [ $code -eq 0 ] || fail "the second instance ended with $code"
 kill -0 $first 2>/dev/null || fail "the first instance did not keep running"

@@ -10,6 +10,7 @@
 # test's server on port 80, and /etc/hosts there names www.vistametra.com.br 127.0.0.1, so the
 # program itself is unchanged and nothing leaves the machine.
 set -u
+. "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1
 shots=${2:-}
 export QT_QPA_PLATFORM=xcb
@@ -56,41 +57,22 @@ fail() {
 }
 trap 'kill $(cat "$work/program.pid" 2>/dev/null) 2>/dev/null; kill $outer 2>/dev/null; wait; rm -rf "$work"' EXIT
 
-# Waits for a window whose title matches; prints its id.
-window() {
-    for _ in $(seq 100); do
-        local id
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-# Keys go through the X server's test extension to the window made active.
-press() {
-    xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
-        xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
-}
-
-box=$(window '^Update$') || fail "no box from the update check"
+box=$(wait_window '^Update$') || fail "no box from the update check"
 [ -n "$shots" ] && import -window root "$shots/startup-update-box.png" 2>/dev/null
 press "$box" Return
 # The check shows the page it got too, titled "teste".
-box=$(window '^teste$') || fail "no second box from the update check"
+box=$(wait_window '^teste$') || fail "no second box from the update check"
 press "$box" Return
-for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^(Update|teste)$' >/dev/null 2>&1 || break
-    sleep 0.1
-done
+wait_gone '^(Update|teste)$' || fail "the update check's boxes stayed open"
 
-main=$(window '^Vistametra$') || fail "no main window"
+main=$(wait_window '^Vistametra$') || fail "no main window"
 sleep 0.5
 [ -n "$shots" ] && import -window root "$shots/startup-after-update-box.png" 2>/dev/null
 # Arquivo > Salvar ("s" first reaches Salvar, then Sair).
 press "$main" alt+a
 sleep 0.3
 xdotool key --clearmodifiers s Return
-box=$(window '^Salvar arquivo$') || fail "Salvar showed no box"
+box=$(wait_window '^Salvar arquivo$') || fail "Salvar showed no box"
 press "$box" Return
 saved="$work/prog/AUDITORIO_TERREO_Calculo_Tela.qtv"
 [ -f "$work/prog/_Calculo_Tela.qtv" ] && fail "the empty window was saved as _Calculo_Tela.qtv"
@@ -103,9 +85,9 @@ grep -q '<Data>  /  /  </Data>' "$saved" && fail "date lost"
 press "$main" alt+a
 sleep 0.3
 xdotool key --clearmodifiers i
-choice=$(window '^Selecione a Impressora$') || fail "no printer choice"
+choice=$(wait_window '^Selecione a Impressora$') || fail "no printer choice"
 press "$choice" Return
-window '^P.+gina \[1/' >/dev/null || fail "no preview"
+wait_window '^P.+gina \[1/' >/dev/null || fail "no preview"
 pages=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
 [ "$pages" -ge 2 ] || fail "the preview has no page files ($pages)"
 [ -n "$shots" ] && import -window root "$shots/startup-preview-before-sigterm.png" 2>/dev/null

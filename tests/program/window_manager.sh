@@ -6,6 +6,7 @@
 # zooms it back; Ctrl+Q ends the program with exit code 0.
 # Usage: window_manager.sh VISTAMETRA VISTAMETRA-REPORT [PICTURE-FOLDER]
 set -u
+. "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1 tool=$2 pictures=${3:-}
 export QT_QPA_PLATFORM=xcb
 if ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
@@ -36,15 +37,6 @@ for _ in $(seq 50); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
 
-wait_window() {  # NAME-REGEX [TENTHS] -> the first visible window id
-    local id=""
-    for _ in $(seq "${2:-100}"); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    echo "$id"
-}
 stacking() { xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2; }
 position_in_stack() {  # ID -> its place from the bottom
     local i=0 w
@@ -171,15 +163,14 @@ no_caption_boxes "$strip" "the thumbnail strip"
 # brings it back.
 xdotool windowactivate --sync "$strip" >/dev/null 2>&1
 xdotool key alt+F4
-for _ in $(seq 30); do xdotool search --onlyvisible --name '^Miniaturas$' >/dev/null 2>&1 || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Miniaturas$' >/dev/null 2>&1 && fail "Alt+F4 left the strip open"
+wait_gone '^Miniaturas$' || fail "Alt+F4 left the strip open"
 xdotool windowactivate --sync "$preview" >/dev/null 2>&1
 xdotool key --clearmodifiers ctrl+t
 [ -n "$(wait_window '^Miniaturas$')" ] || fail "after its close, Ctrl+T did not show the strip again"
 
 xdotool windowactivate --sync "$preview" >/dev/null 2>&1
 xdotool key Escape
-for _ in $(seq 30); do xdotool search --onlyvisible --name '\[1/' >/dev/null 2>&1 || break; sleep 0.1; done
+wait_gone '\[1/' || fail "Escape left the preview open"
 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 xdotool key --clearmodifiers ctrl+q
 wait $app; code=$?

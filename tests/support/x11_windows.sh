@@ -1,0 +1,34 @@
+# Shell functions for the tests that drive the program in a real X server with xdotool.
+# Source it: . "$(dirname "$0")/../support/x11_windows.sh"
+# Waits are long enough for a loaded machine and a sanitizer build; they end as soon as the window
+# is there (or gone).
+
+# wait_window NAME-REGEX [TENTHS]: prints the id of the first visible window whose title matches,
+# waiting up to TENTHS tenths of a second (default 300); returns 1, printing nothing, when none
+# appeared.
+wait_window() {
+    local id
+    for _ in $(seq "${2:-300}"); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_gone NAME-REGEX [TENTHS]: waits until no visible window's title matches; returns 1 when
+# one is still there after TENTHS tenths of a second (default 300).
+wait_gone() {
+    for _ in $(seq "${2:-300}"); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# press ID KEY...: makes the window active and sends it the keys through the X server's test
+# extension (only focuses it where the window manager, or its absence, refuses activation).
+press() {
+    xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
+        xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
+}
