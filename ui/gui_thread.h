@@ -14,6 +14,14 @@ bool onGuiThread();
 // once. An exception thrown by the task is thrown again to the caller.
 void runOnGuiThread(const std::function<void()>& task);
 
+// Runs `query` as runOnGuiThread does and returns its answer.
+template <class Query>
+auto askOnGuiThread(Query query) {
+    decltype(query()) answer{};
+    runOnGuiThread([&] { answer = query(); });
+    return answer;
+}
+
 // Queues `task` for the event-loop thread and returns at once; it runs when that thread's event
 // loop takes it up. An exception thrown by the task is dropped.
 void postToGuiThread(std::function<void()> task);
