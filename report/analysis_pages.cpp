@@ -66,45 +66,6 @@ double LegendEntry(Canvas& canvas, double row, double col, Color colour, const s
     return col + 4 + textWidth;
 }
 
-// Starts, numbers and ends the analysis pages.
-class Pages {
-public:
-    Pages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer, int firstPage,
-          std::string_view cAutoria)
-        : m_p(p), m_canvas(canvas), m_namer(namer), m_nPagina(firstPage - 1), m_autoria(cAutoria) {}
-
-    void Start() {
-        ++m_files;
-        std::string name = m_namer ? m_namer(m_files) : std::string();
-        if (!m_canvas.StartPreviewPage(name)) {
-            m_result.complete = false;
-        }
-        m_result.pageFiles.push_back(std::move(name));
-        ++m_nPagina;
-        Cabecalho_Padrao(m_p, m_nPagina, m_autoria, m_canvas);
-    }
-
-    void End() {
-        if (!m_canvas.EndPreviewPage()) {
-            m_result.complete = false;
-        }
-    }
-
-    ReportPages Finish() {
-        m_result.nPagina = m_nPagina;
-        return m_result;
-    }
-
-private:
-    const DadosProjeto& m_p;
-    Canvas& m_canvas;
-    const PageFileNamer& m_namer;
-    int m_files = 0;
-    int m_nPagina;
-    std::string_view m_autoria;
-    ReportPages m_result;
-};
-
 // ---- Section ---------------------------------------------------------------------------------
 
 struct Extent {
@@ -438,10 +399,10 @@ void RegisterAnalysisImages(NamedImageSource& images) {
 ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
                                const PageFileNamer& namer, int firstPageNumber,
                                std::string_view cAutoria) {
-    Pages pages(p, canvas, namer, firstPageNumber, cAutoria);
+    PageFlow pages(p, canvas, namer, firstPageNumber, cAutoria);
 
     // Page 1: the drawings.
-    pages.Start();
+    pages.NextPage();
     ReportText(canvas, kTop, kLeft, 12, "Visibilidade dos Assentos", kBlack, true);
     ReportText(canvas, kTop + 6, kLeft, 8,
                Cp1252("Tela pretendida " + Fixed(a.screenWidth, 2) + " x " +
@@ -451,10 +412,10 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);
-    pages.End();
+    pages.EndPage();
 
     // Then the table, as many pages as it takes, and the risers under it.
-    pages.Start();
+    pages.NextPage();
     TablePageTitle(a, canvas, false);
     double r = kTableFirstRow;
     if (a.rows.empty()) {
@@ -464,8 +425,7 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         TableHeading(a, canvas);
         for (size_t i = 0; i < a.rows.size(); ++i) {
             if (r > kTableLowest) {
-                pages.End();
-                pages.Start();
+                pages.Break();
                 TablePageTitle(a, canvas, true);
                 TableHeading(a, canvas);
                 r = kTableFirstRow;
@@ -476,13 +436,12 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         r += 4;
     }
     if (r + 20 > kBottom) {
-        pages.End();
-        pages.Start();
+        pages.Break();
         TablePageTitle(a, canvas, true);
         r = kTableFirstRow;
     }
     RisersSummary(a, canvas, r);
-    pages.End();
+    pages.EndPage();
     return pages.Finish();
 }
 

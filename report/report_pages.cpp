@@ -1,7 +1,6 @@
 #include "report/report_pages.h"
 
 #include "core/dados_projeto.h"
-#include "core/date.h"
 #include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/safe_div.h"
@@ -16,58 +15,6 @@ namespace vm {
 namespace {
 
 const std::string kInch = "\"";
-
-// Starts, ends and numbers the pages, and breaks a page when a plan asks for it.
-class PageFlow {
-public:
-    PageFlow(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
-             std::string_view cAutoria)
-        : m_p(p), m_canvas(canvas), m_namer(namer), m_autoria(cAutoria) {}
-
-    void StartPage() {
-        ++m_pageFiles;
-        std::string fileName = m_namer ? m_namer(m_pageFiles) : std::string();
-        if (!m_canvas.StartPreviewPage(fileName)) {
-            m_result.complete = false;
-        }
-        m_result.pageFiles.push_back(std::move(fileName));
-    }
-
-    void EndPage() {
-        if (!m_canvas.EndPreviewPage()) {
-            m_result.complete = false;
-        }
-    }
-
-    void Header() { Cabecalho_Padrao(m_p, m_nPagina, m_autoria, m_canvas); }
-
-    // A page that continues the one before: the next number and the header.
-    void NextPage() {
-        StartPage();
-        ++m_nPagina;
-        Header();
-    }
-
-    // Inside a plan that does not fit: the plan goes on a page of its own.
-    void Break() {
-        EndPage();
-        NextPage();
-    }
-
-    ReportPages Finish() {
-        m_result.nPagina = m_nPagina;
-        return m_result;
-    }
-
-private:
-    const DadosProjeto& m_p;
-    Canvas& m_canvas;
-    const PageFileNamer& m_namer;
-    std::string_view m_autoria;
-    int m_pageFiles = 0;
-    int m_nPagina = 1;
-    ReportPages m_result;
-};
 
 // A label, its value right-aligned at `valueCol` and an optional unit after it.
 void LabelledValue(Canvas& canvas, double row, double labelCol, std::string_view label,
@@ -195,28 +142,13 @@ double FonteMinima(const DadosProjeto& p, double nAltura) {
     return SafeDiv(DistFonte(p) * p.nImagemAltura, 150 * nAltura * 100);
 }
 
-void Cabecalho_Padrao(const DadosProjeto& p, int nPagina, std::string_view cAutoria,
-                      Canvas& canvas) {
-    ReportTextBox(canvas, 13, 10, 20, 195, 14, "Vistametra", kBlack, true, "CENTER");
-    ReportText(canvas, 20, 20, 10, "Projeto :");
-    ReportText(canvas, 20, 35, 10, AllTrim(p.cProjeto), kBlack, true);
-    ReportText(canvas, 20, 170, 10, "Data :");
-    ReportText(canvas, 20, 180, 10, DToC(p.cData), kBlack, true);
-    canvas.PrintLine(285, 10, 285, 200, 0.1, kBlack);
-    // The number is ten characters wide and right-aligned; the box centres all ten, so the digits
-    // stand somewhat right of the centre.
-    ReportTextBox(canvas, 285, 10, 288, 200, 6, Str(nPagina), kBlack, false, "CENTER");
-    ReportTextBox(canvas, 285, 10, 288, 200, 6, AllTrim(cAutoria), kBlack, false, "RIGHT");
-}
-
 ReportPages BuildReportPages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
                              std::string_view cAutoria) {
-    PageFlow flow(p, canvas, namer, cAutoria);
+    PageFlow flow(p, canvas, namer, 1, cAutoria);
     const PageBreak pageBreak = [&flow] { flow.Break(); };
 
     // Page A: the minimum images.
-    flow.StartPage();
-    flow.Header();
+    flow.NextPage();
     PageATexts(p, canvas);
     const Elevation minimum = DrawMinimumElevation(p, canvas);
     DrawMinimumPlan(p, canvas, minimum, pageBreak);

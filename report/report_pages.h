@@ -12,10 +12,10 @@
 //       return PageFileName(tempFolder(), previewId, n);  // pagefile/page_files.h
 //   });
 
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "report/page_flow.h"
 
 namespace vm {
 
@@ -28,30 +28,13 @@ std::string NomePdf(std::string_view cProjeto);
 // NomePdf as a file name (UTF-8: "SALÃO_Calculo_Tela.pdf").
 std::string ArquivoPdf(std::string_view dirPdf, std::string_view cProjeto);
 
-// Gives the file name of page file number n (1 for the first page started, then 2, ...).
-using PageFileNamer = std::function<std::string(int pageFileNumber)>;
-
-// What building the pages did.
-struct ReportPages {
-    int nPagina = 0;                     // the number in the last page's footer (2 to 4)
-    std::vector<std::string> pageFiles;  // names of the pages started, in order
-    // False when the canvas could not start or complete a page; drawing on that page then did
-    // nothing, the other pages are as they should be.
-    bool complete = true;
-};
-
 // Builds every page of the report for a project on which the calculation has run. cAutoria is
 // the rights notice printed at the foot of every page. Never fails as a whole: see
-// ReportPages::complete.
+// ReportPages::complete (report/page_flow.h).
 ReportPages BuildReportPages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
                              std::string_view cAutoria);
 // The same with the program's own notice, programValues().cAutoria.
 ReportPages BuildReportPages(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer);
-
-// The standard header (program name, project name and date) and footer (rule, page number and
-// rights notice) of a page.
-void Cabecalho_Padrao(const DadosProjeto& p, int nPagina, std::string_view cAutoria,
-                      Canvas& canvas);
 
 // The last row's eye distance from the screen in centimetres.
 double DistFonte(const DadosProjeto& p);
