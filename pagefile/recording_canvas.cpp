@@ -136,9 +136,12 @@ void RecordingCanvas::Add(Primitive primitive) {
 namespace {
 
 // The attributes that text and text boxes share.
-Primitive TextPrimitive(PrimitiveKind kind, std::string_view text, const TextStyle& style) {
+Primitive TextLike(PrimitiveKind kind, double row, double col, std::string_view text,
+                   const TextStyle& style) {
     Primitive p;
     p.kind = kind;
+    p.row = row;
+    p.col = col;
     p.fontName = EffectiveFontName(style.fontName);
     p.fontSize = EffectiveFontSize(style.size);
     p.colour = style.colour;
@@ -151,28 +154,6 @@ Primitive TextPrimitive(PrimitiveKind kind, std::string_view text, const TextSty
     p.alignment = ParseAlignment(style.alignment);
     return p;
 }
-
-}  // namespace
-
-void RecordingCanvas::PrintText(double row, double col, std::string_view text,
-                                const TextStyle& style) {
-    Primitive p = TextPrimitive(PrimitiveKind::Text, text, style);
-    p.row = row;
-    p.col = col;
-    Add(std::move(p));
-}
-
-void RecordingCanvas::PrintTextBox(double row, double col, double toRow, double toCol,
-                                   std::string_view text, const TextStyle& style) {
-    Primitive p = TextPrimitive(PrimitiveKind::TextBox, text, style);
-    p.row = row;
-    p.col = col;
-    p.toRow = toRow;
-    p.toCol = toCol;
-    Add(std::move(p));
-}
-
-namespace {
 
 // A line or a rectangle: two corners, a pen width and a colour.
 Primitive Outline(PrimitiveKind kind, double row, double col, double toRow, double toCol,
@@ -190,18 +171,30 @@ Primitive Outline(PrimitiveKind kind, double row, double col, double toRow, doub
 
 }  // namespace
 
-void RecordingCanvas::PrintLine(double row, double col, double toRow, double toCol,
-                                std::optional<double> width, Color colour) {
-    Add(Outline(PrimitiveKind::Line, row, col, toRow, toCol, width, colour));
+Primitive TextPrimitive(double row, double col, std::string_view text, const TextStyle& style) {
+    return TextLike(PrimitiveKind::Text, row, col, text, style);
 }
 
-void RecordingCanvas::PrintRectangle(double row, double col, double toRow, double toCol,
-                                     std::optional<double> width, Color colour) {
-    Add(Outline(PrimitiveKind::Rectangle, row, col, toRow, toCol, width, colour));
+Primitive TextBoxPrimitive(double row, double col, double toRow, double toCol,
+                           std::string_view text, const TextStyle& style) {
+    Primitive p = TextLike(PrimitiveKind::TextBox, row, col, text, style);
+    p.toRow = toRow;
+    p.toCol = toCol;
+    return p;
 }
 
-void RecordingCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
-                                 double width) {
+Primitive LinePrimitive(double row, double col, double toRow, double toCol,
+                        std::optional<double> width, Color colour) {
+    return Outline(PrimitiveKind::Line, row, col, toRow, toCol, width, colour);
+}
+
+Primitive RectanglePrimitive(double row, double col, double toRow, double toCol,
+                             std::optional<double> width, Color colour) {
+    return Outline(PrimitiveKind::Rectangle, row, col, toRow, toCol, width, colour);
+}
+
+Primitive ImagePrimitive(std::string_view imageName, double row, double col, double height,
+                         double width) {
     Primitive p;
     p.kind = PrimitiveKind::Image;
     p.imageName = std::string(imageName);
@@ -209,7 +202,32 @@ void RecordingCanvas::PrintImage(std::string_view imageName, double row, double 
     p.col = col;
     p.height = height;
     p.width = width;
-    Add(std::move(p));
+    return p;
+}
+
+void RecordingCanvas::PrintText(double row, double col, std::string_view text,
+                                const TextStyle& style) {
+    Add(TextPrimitive(row, col, text, style));
+}
+
+void RecordingCanvas::PrintTextBox(double row, double col, double toRow, double toCol,
+                                   std::string_view text, const TextStyle& style) {
+    Add(TextBoxPrimitive(row, col, toRow, toCol, text, style));
+}
+
+void RecordingCanvas::PrintLine(double row, double col, double toRow, double toCol,
+                                std::optional<double> width, Color colour) {
+    Add(LinePrimitive(row, col, toRow, toCol, width, colour));
+}
+
+void RecordingCanvas::PrintRectangle(double row, double col, double toRow, double toCol,
+                                     std::optional<double> width, Color colour) {
+    Add(RectanglePrimitive(row, col, toRow, toCol, width, colour));
+}
+
+void RecordingCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
+                                 double width) {
+    Add(ImagePrimitive(imageName, row, col, height, width));
 }
 
 const Primitive* RecordingCanvas::FindText(std::string_view part) const {

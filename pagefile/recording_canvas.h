@@ -61,6 +61,18 @@ struct RecordedPage {
     const Primitive* FindText(std::string_view part) const;
 };
 
+// The primitive that each drawing call records, with the font name and size defaulted; also the
+// expected values of tests.
+Primitive TextPrimitive(double row, double col, std::string_view text, const TextStyle& style);
+Primitive TextBoxPrimitive(double row, double col, double toRow, double toCol,
+                           std::string_view text, const TextStyle& style);
+Primitive LinePrimitive(double row, double col, double toRow, double toCol,
+                        std::optional<double> width, Color colour);
+Primitive RectanglePrimitive(double row, double col, double toRow, double toCol,
+                             std::optional<double> width, Color colour);
+Primitive ImagePrimitive(std::string_view imageName, double row, double col, double height,
+                         double width);
+
 class RecordingCanvas final : public Canvas {
 public:
     bool StartPreviewPage(const std::string& fileName) override;

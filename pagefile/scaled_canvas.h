@@ -7,19 +7,16 @@
 //   ScaledCanvas reduced(canvas, 33, 20, 0.9);  // about row 33, column 20, to nine tenths
 //   reduced.PrintLine(33, 20, 305, 20, 0.2);    // drawn from (33, 20) to (277.8, 20)
 
-#include "pagefile/canvas.h"
+#include "pagefile/forwarding_canvas.h"
 
 namespace vm {
 
-class ScaledCanvas final : public Canvas {
+class ScaledCanvas final : public ForwardingCanvas {
 public:
     // `target` must outlive this canvas. A factor of 1 draws every call unchanged.
     ScaledCanvas(Canvas& target, double originRow, double originCol, double scale);
 
-    // Pages are the target's.
-    bool StartPreviewPage(const std::string& fileName) override;
-    bool EndPreviewPage() override;
-    bool HasSurface() const override;
+    // Pages are the target's (ForwardingCanvas).
 
     void PrintText(double row, double col, std::string_view text, const TextStyle& style) override;
     void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
@@ -40,7 +37,6 @@ public:
     double DrawingCol(double col) const { return m_originCol + (col - m_originCol) / m_scale; }
 
 private:
-    Canvas& m_target;
     double m_originRow;
     double m_originCol;
     double m_scale;

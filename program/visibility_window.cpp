@@ -28,6 +28,7 @@
 #include "core/win1252.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
+#include "pagefile/forwarding_canvas.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
 #include "program/startup.h"
@@ -49,45 +50,28 @@ constexpr double kGapPx = 12;  // between pages and around them
 
 Canvas* g_recorder = nullptr;
 
-// The page-file canvas, keeping each page's bytes in memory: the window leaves no files behind,
-// whichever way the program ends.
-class PageCollector final : public Canvas {
+// Keeps each page's bytes in memory as the page-file canvas ends it: the window leaves no files
+// behind, whichever way the program ends.
+class PageCollector final : public ForwardingCanvas {
 public:
-    explicit PageCollector(const ImageSource* images) : m_canvas(ReferenceDevice::A4(), images) {}
+    explicit PageCollector(EmfPageCanvas& pageFiles)
+        : ForwardingCanvas(pageFiles), m_pageFiles(pageFiles) {}
 
-    bool StartPreviewPage(const std::string&) override { return m_canvas.StartPreviewPage({}); }
+    bool StartPreviewPage(const std::string&) override {
+        return ForwardingCanvas::StartPreviewPage({});
+    }
     bool EndPreviewPage() override {
-        const bool ended = m_canvas.EndPreviewPage();
+        const bool ended = ForwardingCanvas::EndPreviewPage();
         if (ended) {
-            m_pages.push_back(m_canvas.LastPageBytes());
+            m_pages.push_back(m_pageFiles.LastPageBytes());
         }
         return ended;
-    }
-    bool HasSurface() const override { return m_canvas.HasSurface(); }
-    void PrintText(double row, double col, std::string_view text, const TextStyle& style) override {
-        m_canvas.PrintText(row, col, text, style);
-    }
-    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
-                      const TextStyle& style) override {
-        m_canvas.PrintTextBox(row, col, toRow, toCol, text, style);
-    }
-    void PrintLine(double row, double col, double toRow, double toCol, std::optional<double> width,
-                   Color colour) override {
-        m_canvas.PrintLine(row, col, toRow, toCol, width, colour);
-    }
-    void PrintRectangle(double row, double col, double toRow, double toCol,
-                        std::optional<double> width, Color colour) override {
-        m_canvas.PrintRectangle(row, col, toRow, toCol, width, colour);
-    }
-    void PrintImage(std::string_view imageName, double row, double col, double height,
-                    double width) override {
-        m_canvas.PrintImage(imageName, row, col, height, width);
     }
 
     std::vector<std::vector<uint8_t>> TakePages() { return std::move(m_pages); }
 
 private:
-    EmfPageCanvas m_canvas;
+    EmfPageCanvas& m_pageFiles;
     std::vector<std::vector<uint8_t>> m_pages;
 };
 
@@ -199,7 +183,8 @@ public:
     void Redraw() {
         const DadosProjeto p = projeto();
         const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
-        PageCollector canvas(&m_images);
+        EmfPageCanvas pageFiles(ReferenceDevice::A4(), &m_images);
+        PageCollector canvas(pageFiles);
         BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
         if (g_recorder) {
             BuildAnalysisPages(p, a, *g_recorder, {}, 1, programValues().cAutoria);

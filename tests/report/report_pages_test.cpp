@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/dados_projeto.h"
+#include "pagefile/forwarding_canvas.h"
 #include "pagefile/recording_canvas.h"
 #include "tests/report/report_test_support.h"
 
@@ -337,40 +338,18 @@ TEST(ReportPages, PlanMovesToItsOwnPageOnlyWhenItPassesRow281) {
     }
 }
 
-// A canvas whose page number `failing` (from 1) cannot be started.
-class FailingStartCanvas final : public Canvas {
+// A canvas whose page number `failing` (from 1) cannot be started; it draws on `recorder`.
+class FailingStartCanvas final : public ForwardingCanvas {
 public:
-    explicit FailingStartCanvas(int failing) : m_failing(failing) {}
+    FailingStartCanvas(RecordingCanvas& recorder, int failing)
+        : ForwardingCanvas(recorder), m_failing(failing) {}
     bool StartPreviewPage(const std::string& fileName) override {
         if (++m_started == m_failing) {
-            m_recorder.EndPreviewPage();
+            ForwardingCanvas::EndPreviewPage();
             return false;
         }
-        return m_recorder.StartPreviewPage(fileName);
+        return ForwardingCanvas::StartPreviewPage(fileName);
     }
-    bool EndPreviewPage() override { return m_recorder.EndPreviewPage(); }
-    bool HasSurface() const override { return m_recorder.HasSurface(); }
-    void PrintText(double row, double col, std::string_view text, const TextStyle& style) override {
-        m_recorder.PrintText(row, col, text, style);
-    }
-    void PrintTextBox(double row, double col, double toRow, double toCol, std::string_view text,
-                      const TextStyle& style) override {
-        m_recorder.PrintTextBox(row, col, toRow, toCol, text, style);
-    }
-    void PrintLine(double row, double col, double toRow, double toCol, std::optional<double> width,
-                   Color colour) override {
-        m_recorder.PrintLine(row, col, toRow, toCol, width, colour);
-    }
-    void PrintRectangle(double row, double col, double toRow, double toCol,
-                        std::optional<double> width, Color colour) override {
-        m_recorder.PrintRectangle(row, col, toRow, toCol, width, colour);
-    }
-    void PrintImage(std::string_view imageName, double row, double col, double height,
-                    double width) override {
-        m_recorder.PrintImage(imageName, row, col, height, width);
-    }
-
-    RecordingCanvas m_recorder;
 
 private:
     int m_failing;
@@ -378,16 +357,17 @@ private:
 };
 
 TEST(ReportPages, APageThatCannotStartIsReportedAndTheOthersAreStillDrawn) {
-    FailingStartCanvas canvas(1);
+    RecordingCanvas recorder;
+    FailingStartCanvas canvas(recorder, 1);
     const ReportPages pages = BuildReportPages(
         Project(), canvas, [](int n) { return std::to_string(n); }, "x");
     EXPECT_FALSE(pages.complete);
     EXPECT_EQ(pages.nPagina, 2);
     EXPECT_EQ(pages.pageFiles, (std::vector<std::string>{"1", "2"}));
     // Page A's drawing went nowhere; page B is whole, numbered 2.
-    ASSERT_EQ(canvas.m_recorder.PageCount(), 1);
-    EXPECT_GT(canvas.m_recorder.DroppedCalls(), 0);
-    ExpectPrimitives(canvas.m_recorder.Page(0).primitives, 0,
+    ASSERT_EQ(recorder.PageCount(), 1);
+    EXPECT_GT(recorder.DroppedCalls(), 0);
+    ExpectPrimitives(recorder.Page(0).primitives, 0,
                      Header("AUDITORIO_TERREO", "         2", "x"));
 }
 

@@ -21,18 +21,14 @@ DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit) {
 
 namespace {
 
-Primitive TextLike(PrimitiveKind kind, double size, std::string_view utf8, Color colour, bool bold,
-                   std::string_view alignment) {
-    Primitive p;
-    p.kind = kind;
-    p.fontName = "Arial";
-    p.fontSize = size;
-    p.colour = colour;
-    p.text = utf8ToWin1252(utf8);
-    p.bold = bold;
-    p.alignmentWord = std::string(alignment);
-    p.alignment = ParseAlignment(alignment);
-    return p;
+// An expected text's style: Arial, black unless given, neither italic nor underlined nor struck.
+TextStyle ExpectedStyle(double size, Color colour, bool bold, std::string_view alignment) {
+    TextStyle style;
+    style.size = size;
+    style.colour = colour;
+    style.bold = bold;
+    style.alignment = std::string(alignment);
+    return style;
 }
 
 bool Near(double a, double b) {
@@ -43,49 +39,26 @@ bool Near(double a, double b) {
 
 Primitive Text(double row, double col, double size, std::string_view utf8, Color colour, bool bold,
                std::string_view alignment) {
-    Primitive p = TextLike(PrimitiveKind::Text, size, utf8, colour, bold, alignment);
-    p.row = row;
-    p.col = col;
-    return p;
+    return TextPrimitive(row, col, utf8ToWin1252(utf8),
+                         ExpectedStyle(size, colour, bold, alignment));
 }
 
 Primitive Box(double row, double col, double toRow, double toCol, double size,
               std::string_view utf8, Color colour, bool bold, std::string_view alignment) {
-    Primitive p = TextLike(PrimitiveKind::TextBox, size, utf8, colour, bold, alignment);
-    p.row = row;
-    p.col = col;
-    p.toRow = toRow;
-    p.toCol = toCol;
-    return p;
+    return TextBoxPrimitive(row, col, toRow, toCol, utf8ToWin1252(utf8),
+                            ExpectedStyle(size, colour, bold, alignment));
 }
 
 Primitive Line(double row, double col, double toRow, double toCol, double width, Color colour) {
-    Primitive p;
-    p.kind = PrimitiveKind::Line;
-    p.row = row;
-    p.col = col;
-    p.toRow = toRow;
-    p.toCol = toCol;
-    p.width = width;
-    p.colour = colour;
-    return p;
+    return LinePrimitive(row, col, toRow, toCol, width, colour);
 }
 
 Primitive Rect(double row, double col, double toRow, double toCol, double width, Color colour) {
-    Primitive p = Line(row, col, toRow, toCol, width, colour);
-    p.kind = PrimitiveKind::Rectangle;
-    return p;
+    return RectanglePrimitive(row, col, toRow, toCol, width, colour);
 }
 
 Primitive Image(std::string_view name, double row, double col, double height, double width) {
-    Primitive p;
-    p.kind = PrimitiveKind::Image;
-    p.imageName = std::string(name);
-    p.row = row;
-    p.col = col;
-    p.height = height;
-    p.width = width;
-    return p;
+    return ImagePrimitive(name, row, col, height, width);
 }
 
 bool SamePrimitive(const Primitive& a, const Primitive& b) {
