@@ -36,7 +36,10 @@ crash() {
         "$work" "$1" >"$work/program.log" 2>&1) &
     pid=$!
     wait_window '^Vistametra$' >/dev/null || fail "no main window from $1"
-    # The subshell became the program: each step of the chain exec'd the next.
+    # The subshell became the program: each step of the chain exec'd the next. The signal is sent
+    # while the program waits for events: sent at a random moment it may land inside the X
+    # library's locks, where no box can show (a fault in the program's own code does not).
+    wait_idle "$pid" || fail "the program never waited for events"
     kill -SEGV "$pid"
     local box
     box=$(wait_window '^Program Error$') || fail "no Program Error box"

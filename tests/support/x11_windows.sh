@@ -32,3 +32,20 @@ press() {
     xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
         xdotool windowfocus --sync "$1" key --clearmodifiers "${@:2}"
 }
+
+# wait_idle PID [TENTHS]: waits until the process's main thread sleeps in its event loop's poll
+# three samples in a row (up to TENTHS tenths of a second, default 300); returns 1 otherwise.
+# A signal sent from outside then finds it between events, not inside the X library or malloc.
+wait_idle() {
+    local calm=0
+    for _ in $(seq "${2:-300}"); do
+        if [[ $(cat "/proc/$1/task/$1/wchan" 2>/dev/null) == *poll* ]]; then
+            calm=$((calm + 1))
+            [ $calm -ge 3 ] && return 0
+        else
+            calm=0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
