@@ -19,20 +19,16 @@ EmfPlayer& EmfPlayer::operator=(EmfPlayer&&) noexcept = default;
 bool EmfPlayer::Load(const QString& fileName) {
     std::string error;
     std::optional<emf::Document> doc = emf::ReadEmfFile(fileName.toStdString(), &error);
-    m_cache = std::make_unique<PlaybackCache>();
-    if (!doc) {
-        m_document.reset();
-        m_error = QString::fromStdString(error);
-        return false;
-    }
-    m_document = std::make_unique<emf::Document>(std::move(*doc));
-    m_error.clear();
-    return true;
+    return Adopt(std::move(doc), error);
 }
 
 bool EmfPlayer::LoadData(std::vector<uint8_t> bytes) {
     std::string error;
     std::optional<emf::Document> doc = emf::ParseEmf(std::move(bytes), &error);
+    return Adopt(std::move(doc), error);
+}
+
+bool EmfPlayer::Adopt(std::optional<emf::Document> doc, const std::string& error) {
     m_cache = std::make_unique<PlaybackCache>();
     if (!doc) {
         m_document.reset();

@@ -9,6 +9,8 @@
 #include <QSizeF>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QPainter;
@@ -47,6 +49,9 @@ public:
     void Paint(QPainter& painter, const QRectF& target) const;
 
 private:
+    // Takes a document that was read, or the reader's error when none was: what Load and LoadData
+    // return.
+    bool Adopt(std::optional<emf::Document> doc, const std::string& error);
     QRectF LogicalFrame() const;
 
     std::unique_ptr<emf::Document> m_document;

@@ -95,6 +95,19 @@ public:
         Code(2, name);
     }
     void EndSection() { Code(0, "ENDSEC"); }
+    // A table of the TABLES section with `entries` entries, each begun by TableEntry.
+    void Table(const char* type, int entries) {
+        Code(0, "TABLE");
+        Code(2, type);
+        Int(70, entries);
+    }
+    // An entry of a table: its type, its name and no flags.
+    void TableEntry(const char* type, const char* name) {
+        Code(0, type);
+        Code(2, name);
+        Int(70, 0);
+    }
+    void EndTable() { Code(0, "ENDTAB"); }
 
     std::string Take() { return std::move(m_out); }
 
@@ -161,36 +174,24 @@ void Header(Dxf& dxf, const Frame& f, const DadosProjeto& p) {
 
 void Tables(Dxf& dxf) {
     dxf.Section("TABLES");
-    dxf.Code(0, "TABLE");
-    dxf.Code(2, "LTYPE");
-    dxf.Int(70, 1);
-    dxf.Code(0, "LTYPE");
-    dxf.Code(2, "CONTINUOUS");
-    dxf.Int(70, 0);
+    dxf.Table("LTYPE", 1);
+    dxf.TableEntry("LTYPE", "CONTINUOUS");
     dxf.Code(3, "Solid line");
     dxf.Int(72, 65);
     dxf.Int(73, 0);
     dxf.Real(40, 0);
-    dxf.Code(0, "ENDTAB");
+    dxf.EndTable();
 
-    dxf.Code(0, "TABLE");
-    dxf.Code(2, "LAYER");
-    dxf.Int(70, static_cast<int>(std::size(kLayers)));
+    dxf.Table("LAYER", static_cast<int>(std::size(kLayers)));
     for (const Layer& layer : kLayers) {
-        dxf.Code(0, "LAYER");
-        dxf.Code(2, layer.name);
-        dxf.Int(70, 0);
+        dxf.TableEntry("LAYER", layer.name);
         dxf.Int(62, layer.colour);
         dxf.Code(6, "CONTINUOUS");
     }
-    dxf.Code(0, "ENDTAB");
+    dxf.EndTable();
 
-    dxf.Code(0, "TABLE");
-    dxf.Code(2, "STYLE");
-    dxf.Int(70, 1);
-    dxf.Code(0, "STYLE");
-    dxf.Code(2, "STANDARD");
-    dxf.Int(70, 0);
+    dxf.Table("STYLE", 1);
+    dxf.TableEntry("STYLE", "STANDARD");
     dxf.Real(40, 0);
     dxf.Real(41, 1);
     dxf.Real(50, 0);
@@ -198,7 +199,7 @@ void Tables(Dxf& dxf) {
     dxf.Real(42, 0.2);
     dxf.Code(3, "arial.ttf");
     dxf.Code(4, "");
-    dxf.Code(0, "ENDTAB");
+    dxf.EndTable();
     dxf.EndSection();
 }
 
