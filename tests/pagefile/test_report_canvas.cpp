@@ -22,11 +22,13 @@
 #include "pagefile/page_images.h"
 #include "pagefile/recording_canvas.h"
 #include "pagefile/text_layout.h"
+#include "tests/support/emf_commands.h"
 
 namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CommandsOf;
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -71,17 +73,6 @@ std::string SvgTextElement(const std::string& svg, const std::string& content) {
     const size_t end = svg.find("</text>", at);
     return begin == std::string::npos || end == std::string::npos ? std::string()
                                                                   : svg.substr(begin, end - begin);
-}
-
-template <typename T>
-std::vector<T> CommandsOf(const emf::Document& doc) {
-    std::vector<T> result;
-    for (const emf::Command& c : doc.commands) {
-        if (const T* t = std::get_if<T>(&c)) {
-            result.push_back(*t);
-        }
-    }
-    return result;
 }
 
 std::string Utf8(const std::u16string& s) {

@@ -551,41 +551,6 @@ TEST_F(ReportTool, PlansOfAWideRoomStayOnTheirSheetAboveTheFooter) {
 
 namespace {
 
-// Runs the tool with its standard output on `out` (its standard error to stderr_path) and returns
-// its exit code; -1 when it did not end by itself within 20 seconds (it is then killed).
-int runWithOutput(int out, const std::vector<std::string>& args, const fs::path& dir,
-                  std::string* err = nullptr) {
-    const fs::path errFile = dir / "stderr";
-    const pid_t child = fork();
-    if (child == 0) {
-        std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        if (dup2(out, 1) < 0 || !freopen(errFile.c_str(), "w", stderr) || chdir(dir.c_str()) != 0) {
-            _exit(99);
-        }
-        execv(argv[0], argv.data());
-        _exit(98);
-    }
-    int status = 0;
-    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
-        if (waited == 200) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        usleep(100000);
-    }
-    if (err != nullptr) {
-        *err = slurp(errFile);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(ReportTool, OutputThatDoesNotGetOutIsAFailure) {
     std::string err;
     const int full = open("/dev/full", O_WRONLY);

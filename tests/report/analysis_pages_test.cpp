@@ -12,17 +12,12 @@
 #include "core/win1252.h"
 #include "pagefile/recording_canvas.h"
 #include "report/report_style.h"
+#include "tests/report/report_test_support.h"
 
 namespace vm {
 namespace {
 
-DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit = {}) {
-    DadosProjeto p = ProjetoInicial();
-    if (edit) {
-        edit(p);
-    }
-    return p;
-}
+using test::StartupProject;
 
 // The hall of the pictures: 20 x 14 m, 15 rows on a flat floor.
 void LargeFlatHall(DadosProjeto& p) {
@@ -55,7 +50,7 @@ TEST(AnalysisPages, OneSeatPatchPerSeatInItsClass) {
     };
     for (size_t room = 0; room < std::size(rooms); ++room) {
         SCOPED_TRACE("room " + std::to_string(room));
-        const DadosProjeto p = Project(rooms[room]);
+        const DadosProjeto p = StartupProject(rooms[room]);
         const SightlineAnalysis a = AnalyseSightlines(p);
         RecordingCanvas canvas;
         const ReportPages pages = BuildAnalysisPages(p, a, canvas, {}, 3, "(c)");
@@ -70,14 +65,14 @@ TEST(AnalysisPages, OneSeatPatchPerSeatInItsClass) {
         }
     }
     // The wide room really has all three classes.
-    const SightlineAnalysis wide = AnalyseSightlines(Project(rooms[2]));
+    const SightlineAnalysis wide = AnalyseSightlines(StartupProject(rooms[2]));
     EXPECT_GT(wide.seats.counts[0], 0);
     EXPECT_GT(wide.seats.counts[1], 0);
     EXPECT_GT(wide.seats.counts[2], 0);
 }
 
 TEST(AnalysisPages, TheSectionColoursEachRowByItsGrade) {
-    const DadosProjeto p = Project(LargeFlatHall);
+    const DadosProjeto p = StartupProject(LargeFlatHall);
     const SightlineAnalysis a = AnalyseSightlines(p);
     RecordingCanvas canvas;
     BuildAnalysisPages(p, a, canvas, {}, 1, "(c)");
@@ -102,7 +97,7 @@ TEST(AnalysisPages, TheSectionColoursEachRowByItsGrade) {
 }
 
 TEST(AnalysisPages, TableAndRisersFollowThePlan) {
-    const DadosProjeto p = Project();
+    const DadosProjeto p = StartupProject();
     const SightlineAnalysis a = AnalyseSightlines(p, 120);
     RecordingCanvas canvas;
     const ReportPages pages = BuildAnalysisPages(
@@ -129,7 +124,7 @@ TEST(AnalysisPages, TableAndRisersFollowThePlan) {
 }
 
 TEST(AnalysisPages, LongTablesContinueAndEmptyProjectsSaySo) {
-    DadosProjeto many = Project([](DadosProjeto& p) {
+    DadosProjeto many = StartupProject([](DadosProjeto& p) {
         p.nNumeroFilas = 120;
         p.nDistEntreFilas = 0.8;
         p.nComprimento = 100;

@@ -18,6 +18,7 @@
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "tests/report/report_test_support.h"
+#include "tests/support/emf_commands.h"
 
 namespace vm::test {
 namespace {
@@ -50,17 +51,6 @@ protected:
     fs::path m_dir;
     NamedImageSource m_images;
 };
-
-template <typename T>
-std::vector<T> CommandsOf(const emf::Document& doc) {
-    std::vector<T> result;
-    for (const emf::Command& c : doc.commands) {
-        if (const T* t = std::get_if<T>(&c)) {
-            result.push_back(*t);
-        }
-    }
-    return result;
-}
 
 std::string Capture(const std::string& command) {
     std::string out;

@@ -9,12 +9,21 @@
 
 namespace vm::test {
 
-DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit) {
+DadosProjeto StartupProject(const std::function<void(DadosProjeto&)>& edit) {
     DadosProjeto p = ProjetoInicial();
-    p.cData = Date{2026, 3, 5};
     if (edit) {
         edit(p);
     }
+    return p;
+}
+
+DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit) {
+    DadosProjeto p = StartupProject([&](DadosProjeto& d) {
+        d.cData = Date{2026, 3, 5};
+        if (edit) {
+            edit(d);
+        }
+    });
     Calculo(p);
     return p;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the report page tests: projects with the calculation run, expected primitives written
+// Helpers of the report and analysis tests: projects with or without the calculation run, expected primitives written
 // in UTF-8, and a comparison that names the first primitive that differs.
 
 #include <functional>
@@ -18,6 +18,8 @@ inline constexpr Color kRed{255, 0, 0};
 inline constexpr Color kGreen{0, 255, 0};
 inline constexpr Color kGrey{128, 128, 128};
 
+// The start-up project changed by `edit`; the calculation has not run on it.
+DadosProjeto StartupProject(const std::function<void(DadosProjeto&)>& edit = {});
 // The start-up project dated 5 March 2026, changed by `edit`, after the calculation.
 DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit = {});
 

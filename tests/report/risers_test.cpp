@@ -9,17 +9,12 @@
 
 #include "core/dados_projeto.h"
 #include "report/sightline_analysis.h"
+#include "tests/report/report_test_support.h"
 
 namespace vm {
 namespace {
 
-DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit = {}) {
-    DadosProjeto p = ProjetoInicial();
-    if (edit) {
-        edit(p);
-    }
-    return p;
-}
+using test::StartupProject;
 
 // The smallest C-value of rows 2 to n, in millimetres.
 double LowestC(const SightlineAnalysis& a) {
@@ -85,7 +80,7 @@ TEST(Risers, ConstantStepByHand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const DadosProjeto p = Project(c.edit);
+        const DadosProjeto p = StartupProject(c.edit);
         const SightlineAnalysis a = AnalyseSightlines(p, c.target);
         const std::vector<double> distances = [&] {
             std::vector<double> d;
@@ -107,7 +102,7 @@ TEST(Risers, ConstantStepByHand) {
 
 TEST(Risers, IsopticEyeHeightsByHand) {
     // Default project: E_k = F + (E_k-1 - F + c) x D_k / D_k-1, F = 1.72, c = 0.09.
-    const SightlineAnalysis a = AnalyseSightlines(Project(), 90);
+    const SightlineAnalysis a = AnalyseSightlines(StartupProject(), 90);
     ASSERT_TRUE(a.risers.isoptic) << a.risers.isopticReason;
     const std::vector<IsopticRow>& rows = *a.risers.isoptic;
     ASSERT_EQ(rows.size(), 7u);
@@ -130,7 +125,7 @@ TEST(Risers, IsopticEyeHeightsByHand) {
     EXPECT_NEAR(rows[1].eyeHeight, 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
 
     // On the isoptic floor every row sees over the one in front with exactly the target.
-    DadosProjeto p = Project();
+    DadosProjeto p = StartupProject();
     for (const IsopticRow& r : rows) {
         if (r.row > 1) {
             const double D = 3.7 + (r.row - 2);
@@ -163,7 +158,7 @@ TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
     for (size_t room = 0; room < std::size(rooms); ++room) {
         for (double target : {0.0, 60.0, 90.0, 120.0, 33.3}) {
             SCOPED_TRACE("room " + std::to_string(room) + ", C " + std::to_string(target));
-            DadosProjeto p = Project(rooms[room]);
+            DadosProjeto p = StartupProject(rooms[room]);
             const double step = AnalyseSightlines(p, target).risers.constantStep.value.value();
             EXPECT_NEAR(step * 1000, std::round(step * 1000), 1e-9);
 
@@ -200,7 +195,7 @@ TEST(Risers, NoDesignWithoutTwoRowsInFrontOfTheScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const RiserDesign r = AnalyseSightlines(Project(c.edit), 90).risers;
+        const RiserDesign r = AnalyseSightlines(StartupProject(c.edit), 90).risers;
         EXPECT_FALSE(r.isoptic);
         EXPECT_FALSE(r.isopticReason.empty());
         EXPECT_FALSE(r.constantStep.value);

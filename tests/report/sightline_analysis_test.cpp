@@ -6,31 +6,21 @@
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <numbers>
 #include <string>
 #include <vector>
 
-#include "core/calculo.h"
 #include "core/dados_projeto.h"
 #include "pagefile/recording_canvas.h"
 #include "report/report_drawings.h"
 #include "report/sightline_geometry.h"
+#include "tests/report/report_test_support.h"
 
 namespace vm {
 namespace {
 
-// The start-up project changed by `edit`, after the calculation (which the analysis does not
-// need, but the drawings in the plan test do).
-DadosProjeto Project(const std::function<void(DadosProjeto&)>& edit = {}) {
-    DadosProjeto p = ProjetoInicial();
-    if (edit) {
-        edit(p);
-    }
-    Calculo(p);
-    return p;
-}
+using test::Project;
 
 // A figure's value, failing the test when it has none.
 double ValueOf(const Figure& f) {

@@ -1,8 +1,10 @@
 #include "tests/support/tool_process.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,9 +26,16 @@ void ToolProcessTest::TearDown() {
     fs::remove_all(m_dir);
 }
 
-ToolRun ToolProcessTest::run(const std::vector<std::string>& args,
-                             const std::vector<std::string>& environment) {
-    const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
+namespace {
+
+// Starts the built vistametra-report with the arguments in `dir`: its standard output on the
+// descriptor `out`, its standard error into `errFile`, its environment first changed by
+// `environment` ("NAME=VALUE" sets, "NAME" removes), then given `variables`. Returns the child's
+// process id; the child ends with 99 when it cannot set itself up and 98 when the tool does not
+// start.
+pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int out,
+                const fs::path& errFile, const std::vector<std::string>& environment,
+                const std::vector<std::pair<std::string, std::string>>& variables) {
     const pid_t child = fork();
     if (child == 0) {
         for (const std::string& change : environment) {
@@ -44,15 +53,47 @@ ToolRun ToolProcessTest::run(const std::vector<std::string>& args,
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
-        if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr) ||
-            chdir(m_dir.c_str()) != 0) {
+        if (out < 0 || dup2(out, 1) < 0 || !freopen(errFile.c_str(), "w", stderr) ||
+            chdir(dir.c_str()) != 0) {
             _exit(99);
         }
-        for (const auto& [name, value] : m_env) {
+        for (const auto& [name, value] : variables) {
             setenv(name.c_str(), value.c_str(), 1);
         }
         execv(argv[0], argv.data());
         _exit(98);
+    }
+    return child;
+}
+
+}  // namespace
+
+int runWithOutput(int out, const std::vector<std::string>& args, const fs::path& dir,
+                  std::string* err) {
+    const fs::path errFile = dir / "stderr";
+    const pid_t child = startTool(args, dir, out, errFile, {}, {});
+    int status = 0;
+    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 200) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        usleep(100000);
+    }
+    if (err != nullptr) {
+        *err = slurp(errFile);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ToolRun ToolProcessTest::run(const std::vector<std::string>& args,
+                             const std::vector<std::string>& environment) {
+    const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
+    const int outFile = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t child = startTool(args, m_dir, outFile, err, environment, m_env);
+    if (outFile >= 0) {
+        close(outFile);
     }
     int status = 0;
     waitpid(child, &status, 0);

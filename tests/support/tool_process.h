@@ -18,6 +18,13 @@ struct ToolRun {
 // The whole file's bytes; "" when it cannot be read.
 std::string slurp(const std::filesystem::path& file);
 
+// Runs the built vistametra-report with the arguments in `dir`, its standard output on the open
+// descriptor `out` (a full disk, a pipe nobody reads...) and its standard error into dir/stderr,
+// which *err receives when err is not null. Returns the tool's exit code; -1 when it did not end
+// by itself within 20 seconds (it is then killed).
+int runWithOutput(int out, const std::vector<std::string>& args, const std::filesystem::path& dir,
+                  std::string* err = nullptr);
+
 class ToolProcessTest : public ::testing::Test {
 protected:
     void SetUp() override;
