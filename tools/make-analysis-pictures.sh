@@ -6,12 +6,7 @@
 # drawing rendered by ezdxf (python3-ezdxf, python3-matplotlib).
 # Usage: tools/make-analysis-pictures.sh [build folder]   (needs xvfb, xdotool and ImageMagick)
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(realpath "${1:-$root/build}")"
-out="${VM_PICTURES:-$root/docs/images}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
+. "$(dirname "$0")/pictures_common.sh" "$@"
 
 # The hall.
 hall_sets=(--set cProjeto=SALAO --set nComprimento=20 --set nLargura=14 --set nPeDireito=5
@@ -20,30 +15,24 @@ hall_sets=(--set cProjeto=SALAO --set nComprimento=20 --set nLargura=14 --set nP
 "$build/vistametra-report" "${hall_sets[@]}" --save "$work/SALAO.qtv" >/dev/null 2>&1
 
 shoot() {  # $1 picture, $2 project file to open first ("" for none)
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        cd "$1"
-        unshare -n "$2/vistametra" & pid=$!
-        id=$(xdotool search --sync --onlyvisible --name "^Vistametra$" | head -n 1)
-        sleep 1
-        xdotool windowfocus --sync "$id"
-        if [ -n "$4" ]; then
+    in_program_x 1280x1024 '
+        xdotool windowfocus --sync "$main"
+        if [ -n "$2" ]; then
             xdotool key alt+a
             sleep 0.3
             xdotool key a
             sleep 1
-            xdotool type --delay 20 "$4"
+            xdotool type --delay 20 "$2"
             xdotool key Return
             sleep 1
-            xdotool windowfocus --sync "$id"
+            xdotool windowfocus --sync "$main"
         fi
         xdotool key alt+n
         sleep 0.5
         xdotool key Return
-        wid=$(xdotool search --sync --onlyvisible --name "^Visibilidade dos Assentos$" | head -n 1)
+        wid=$(wait_window "^Visibilidade dos Assentos$")
         sleep 1.5
-        eval "$(xdotool getwindowgeometry --shell "$wid")"
-        import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1/$3"
-        kill $pid' _ "$work" "$build" "$1" "$2"
+        grab "$wid" "$work/$1"' "$1" "$2"
     convert "$work/$1" -strip "$out/$1"
 }
 shoot analysis-window.png ""
