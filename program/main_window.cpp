@@ -67,7 +67,10 @@ void label(const char* name, int col, int row, int width, const char* text, Rgb 
                  .transparent = true});
 }
 
-void numberField(const char* name, int col, int row, const char* mask, Callback onLostFocus) {
+// A number field that, unless it is given something else to do, refreshes the project's data
+// from the fields as it loses the focus.
+void numberField(const char* name, int col, int row, const char* mask,
+                 Callback onLostFocus = [] { DadosRefresh(); }) {
     DefineMaskedTextBox({.name = name,
                          .col = col,
                          .row = row,
@@ -436,9 +439,9 @@ void DefineMainWindow() {
     label("lAreaComprim", 40, 80, 90, "Comprimento : ", kBlue);
     label("lAreaLargura", 40, 100, 90, "Largura     : ", kBlue);
     label("lAreaPedireito", 40, 120, 90, "Pe Direito : ", kBlue);
-    numberField("nComprimentot", 140, 80, "999.99", [] { DadosRefresh(); });
-    numberField("nLargurat", 140, 100, "999.99", [] { DadosRefresh(); });
-    numberField("nPeDireitot", 140, 120, "999.99", [] { DadosRefresh(); });
+    numberField("nComprimentot", 140, 80, "999.99");
+    numberField("nLargurat", 140, 100, "999.99");
+    numberField("nPeDireitot", 140, 120, "999.99");
 
     frame("Lateral", 50, 320, 280, 160, "Posição dos Assentos");
     label("lDistOlhos1", 340, 80, 180, "Distância Tela/Olhos Fila 1 : ", kBlue);
@@ -447,12 +450,12 @@ void DefineMainWindow() {
     label("lDistEntreFilas", 340, 140, 180, "Distância entre as Filas : ", kBlue);
     label("lLarguraAsento", 340, 160, 180, "Largura dos Assentos : ", kBlue);
     label("lAlturaFila2", 340, 180, 180, "Altura do degrau da Fila 2 : ", kBlue);
-    numberField("nDistOlhos1t", 520, 80, "999.99", [] { DadosRefresh(); });
-    numberField("nAlturaOlhos1t", 520, 100, "999.99", [] { DadosRefresh(); });
-    numberField("nNumeroFilast", 520, 120, "999", [] { DadosRefresh(); });
-    numberField("nDistEntreFilast", 520, 140, "999.99", [] { DadosRefresh(); });
-    numberField("nLarguraAssentot", 520, 160, "999.99", [] { DadosRefresh(); });
-    numberField("nAlturaFila2t", 520, 180, "999.99", [] { DadosRefresh(); });
+    numberField("nDistOlhos1t", 520, 80, "999.99");
+    numberField("nAlturaOlhos1t", 520, 100, "999.99");
+    numberField("nNumeroFilast", 520, 120, "999");
+    numberField("nDistEntreFilast", 520, 140, "999.99");
+    numberField("nLarguraAssentot", 520, 160, "999.99");
+    numberField("nAlturaFila2t", 520, 180, "999.99");
 
     frame("frecomendada", 160, 20, 280, 220, "Análise dos campos e linhas de visão");
     label("lformato", 40, 185, 180, "Formato : ", kBlue);
@@ -485,17 +488,17 @@ void DefineMainWindow() {
     label("lTelaR", 340, 320, 300, "Resolução da imagem projetada : ", kBlue);
     label("lTelaRx", 405, 340, 20, "x", kBlue);
     label("lTelaRp", 490, 340, 50, "pixels", kBlue);
-    numberField("nTelaTopot", 520, 250, "999.99", [] { DadosRefresh(); });
+    numberField("nTelaTopot", 520, 250, "999.99");
     numberField("nTelaLargurat", 520, 270, "999.99", [] {
         CalcTelaAltura();
         DadosRefresh();
     });
-    numberField("nTelaAlturat", 520, 290, "999.99", [] { DadosRefresh(); });
+    numberField("nTelaAlturat", 520, 290, "999.99");
     numberField("nImagemLargurat", 340, 340, "9999", [] {
         CalcImagemAltura();
         DadosRefresh();
     });
-    numberField("nImagemAlturat", 420, 340, "9999", [] { DadosRefresh(); });
+    numberField("nImagemAlturat", 420, 340, "9999");
 
     DefineButton({.name = "bcalculara",
                   .col = 510,
