@@ -366,20 +366,6 @@ TEST_F(ReportTool, JsonCountsAreIntegersAndLinesAreWhole) {
 
 namespace {
 
-// Runs a command and returns what it printed; "" when it cannot run.
-std::string capture(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
-            out.append(buf, n);
-        }
-        pclose(pipe);
-    }
-    return out;
-}
-
 struct Word {
     int page;
     double xMm, yMm;  // top-left corner

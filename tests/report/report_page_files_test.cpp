@@ -19,6 +19,7 @@
 #include "report/report_pages.h"
 #include "tests/report/report_test_support.h"
 #include "tests/support/emf_commands.h"
+#include "tests/support/tool_process.h"
 
 namespace vm::test {
 namespace {
@@ -52,19 +53,11 @@ protected:
     NamedImageSource m_images;
 };
 
+// What the command printed; "exit status not 0" when it failed, which no check accepts.
 std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, n);
-        }
-        if (pclose(pipe) != 0) {
-            return "exit status not 0";
-        }
-    }
-    return out;
+    int status = 0;
+    const std::string out = capture(command, &status);
+    return status == 0 ? out : "exit status not 0";
 }
 
 size_t Occurrences(const std::string& text, const std::string& part) {

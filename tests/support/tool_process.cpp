@@ -12,6 +12,23 @@
 
 namespace fs = std::filesystem;
 
+std::string capture(const std::string& command, int* exitStatus) {
+    std::string out;
+    int status = -1;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, n);
+        }
+        status = pclose(pipe);
+    }
+    if (exitStatus != nullptr) {
+        *exitStatus = status;
+    }
+    return out;
+}
+
 std::string slurp(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -1,6 +1,6 @@
 #pragma once
 // Runs vistametra-report as a real process in a temporary folder of its own, for the tests of the
-// command-line tool.
+// command-line tool; and other programs (readers of our files) through the shell.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,10 @@ struct ToolRun {
     std::string out;
     std::string err;
 };
+
+// Runs a shell command and returns what it printed on its standard output; "" when it cannot
+// run. *exitStatus, when given, receives pclose's status (0 when the command succeeded).
+std::string capture(const std::string& command, int* exitStatus = nullptr);
 
 // The whole file's bytes; "" when it cannot be read.
 std::string slurp(const std::filesystem::path& file);
