@@ -18,6 +18,8 @@
 #include <fstream>
 #include <functional>
 
+#include "tests/support/temp_folder.h"
+
 namespace vm {
 namespace {
 
@@ -25,30 +27,19 @@ namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
 
-class Folder {
+class Folder : public test::TempFolder {
 public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "vm-atomic-Área-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& path() const { return m_path; }
+    Folder() : TempFolder("vm-atomic-Área") {}
+    std::string operator/(const std::string& name) const { return path() + "/" + name; }
     // Every entry of the folder, hidden ones included.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(m_path)) {
+        for (const auto& e : fs::directory_iterator(path())) {
             names.push_back(e.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    std::string m_path;
 };
 
 std::string readBytes(const std::string& file) {

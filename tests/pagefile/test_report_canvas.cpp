@@ -23,6 +23,7 @@
 #include "pagefile/recording_canvas.h"
 #include "pagefile/text_layout.h"
 #include "tests/support/emf_commands.h"
+#include "tests/support/temp_folder.h"
 
 namespace vm {
 namespace {
@@ -43,15 +44,8 @@ std::string ReadText(const fs::path& path) {
 
 class InTempDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vm_canvas_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    fs::path m_dir;
+    test::TempFolder m_folder{"vm_canvas"};
+    const fs::path m_dir = m_folder.path();
 };
 
 // A face whose widths are simple numbers: at an em of 2048 pixels every character is 1139 pixels

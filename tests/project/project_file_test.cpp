@@ -14,27 +14,18 @@
 #include "core/calculo.h"
 #include "core/text.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/temp_folder.h"
 
 namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
+// A temporary folder whose path() ends in a separator, as the program's folder names do.
+class Folder : public test::TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "vm-project-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_path, ec);
-    }
-    std::string path() const { return m_path + "/"; }
-
-private:
-    std::string m_path;
+    Folder() : TempFolder("vm-project") {}
+    std::string path() const { return TempFolder::path() + "/"; }
 };
 
 std::string readBytes(const std::string& file) {
@@ -91,7 +82,7 @@ TEST(ProjectFile, DefaultProjectBytes) {
         "\r\n";
     EXPECT_EQ(text, expected);
 
-    TempFolder dir;
+    Folder dir;
     const std::string file = NomeArquivoProjeto(dir.path(), startupProject());
     EXPECT_EQ(file, dir.path() + "AUDITORIO_TERREO_Calculo_Tela.qtv");
     ASSERT_TRUE(MemoWrit(file, text));
@@ -121,7 +112,7 @@ TEST(ProjectFile, WideNumbersKeepTheirValue) {
 }
 
 TEST(ProjectFile, SaveAndReadBackRestoresEveryInputField) {
-    TempFolder dir;
+    Folder dir;
     const DadosProjeto saved = startupProject();
     const std::string file = NomeArquivoProjeto(dir.path(), saved);
     ASSERT_TRUE(MemoWrit(file, TextoProjeto(saved)));
@@ -154,7 +145,7 @@ TEST(ProjectFile, SaveAndReadBackRestoresEveryInputField) {
 }
 
 TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
-    TempFolder dir;
+    Folder dir;
     DadosProjeto p = startupProject();
     p.cProjeto = " Sala 2 ";
     EXPECT_EQ(NomeArquivoProjeto(dir.path(), p), dir.path() + "Sala 2_Calculo_Tela.qtv");
@@ -253,7 +244,7 @@ TEST(ProjectFile, MissingFieldsAreNamed) {
 // What is not a small regular file is refused at once: nothing waits on a FIFO, reads a device
 // without end, or reads a huge file whole.
 TEST(LerArquivo, RefusesWhatIsNotASmallRegularFile) {
-    TempFolder dir;
+    Folder dir;
     const std::string fifo = dir.path() + "f.qtv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = dir.path() + "enorme.qtv";  // sparse: 2 GiB that take no space
@@ -301,7 +292,7 @@ TEST(CampoXml, ClosingTagSearchedFromTheStart) {
 }
 
 TEST(MemoRead, RemovesOneFinalEofByte) {
-    TempFolder dir;
+    Folder dir;
     const std::string file = dir.path() + "x.qtv";
     writeBytes(file, "abc\x1a\x1a");
     EXPECT_EQ(MemoRead(file), "abc\x1a");
@@ -317,7 +308,7 @@ TEST(MemoRead, RemovesOneFinalEofByte) {
 }
 
 TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {
-    TempFolder dir;
+    Folder dir;
     const std::string file = dir.path() + "p_Calculo_Tela.qtv";
     writeBytes(file, "earlier contents");
     int calls = 0;
@@ -341,7 +332,7 @@ TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {
 }
 
 TEST(MemoWrit, ShortWritesAreRepeated) {
-    TempFolder dir;
+    Folder dir;
     const std::string file = dir.path() + "short.qtv";
     const WriteFunction trickle = [](int fd, const char* data, unsigned long) -> long {
         return ::write(fd, data, 1);
@@ -351,7 +342,7 @@ TEST(MemoWrit, ShortWritesAreRepeated) {
 }
 
 TEST(MemoWrit, ReadOnlyFolderLeavesTheEarlierFile) {
-    TempFolder dir;
+    Folder dir;
     const std::string file = dir.path() + "ro_Calculo_Tela.qtv";
     writeBytes(file, "earlier contents");
     chmod(dir.path().c_str(), 0555);
@@ -375,7 +366,7 @@ TEST(MemoWrit, ReadOnlyFolderLeavesTheEarlierFile) {
 }
 
 TEST(MemoWrit, MissingFolderFails) {
-    TempFolder dir;
+    Folder dir;
     std::string error;
     EXPECT_FALSE(MemoWrit(dir.path() + "no/such/folder/x.qtv", "x", &error));
     EXPECT_FALSE(error.empty());

@@ -2,7 +2,6 @@
 // reading by emf2svg-conv, an EMF reader we did not write.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include "report/report_pages.h"
 #include "tests/report/report_test_support.h"
 #include "tests/support/emf_commands.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/tool_process.h"
 
 namespace vm::test {
@@ -28,15 +28,7 @@ namespace fs = std::filesystem;
 
 class ReportPageFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vm_page_files_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        ASSERT_TRUE(RegisterReportImages(m_images));
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { ASSERT_TRUE(RegisterReportImages(m_images)); }
 
     // The report of `p` written as page files, as the print job writes them.
     std::vector<std::string> Write(const DadosProjeto& p, const std::string& prefix) {
@@ -49,7 +41,8 @@ protected:
         return pages.pageFiles;
     }
 
-    fs::path m_dir;
+    TempFolder m_folder{"vm_page_files"};
+    const fs::path m_dir = m_folder.path();
     NamedImageSource m_images;
 };
 

@@ -35,12 +35,12 @@ std::string slurp(const fs::path& file) {
 }
 
 void ToolProcessTest::SetUp() {
-    std::string pattern = (fs::temp_directory_path() / "vm-tool-XXXXXX").string();
-    m_dir = mkdtemp(pattern.data());
+    m_folder.emplace("vm-tool");
+    m_dir = m_folder->path();
 }
 
 void ToolProcessTest::TearDown() {
-    fs::remove_all(m_dir);
+    m_folder.reset();
 }
 
 namespace {

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/support/temp_folder.h"
 
 struct ToolRun {
     int exitCode = -1;  // -1 when the tool did not end normally
@@ -40,7 +43,8 @@ protected:
     ToolRun run(const std::vector<std::string>& args,
                 const std::vector<std::string>& environment = {});
 
-    std::filesystem::path m_dir;  // the tool's current folder, removed after the test
+    std::optional<vm::test::TempFolder> m_folder;
+    std::filesystem::path m_dir;  // the tool's current folder (m_folder's), removed after the test
     // Variables set in the tool's environment, e.g. {"LC_ALL", "pt_BR.UTF-8"}.
     std::vector<std::pair<std::string, std::string>> m_env;
 };
