@@ -34,8 +34,8 @@ void ForwardingCanvas::PrintRectangle(double row, double col, double toRow, doub
     m_target.PrintRectangle(row, col, toRow, toCol, width, colour);
 }
 
-void ForwardingCanvas::PrintImage(std::string_view imageName, double row, double col,
-                                  double height, double width) {
+void ForwardingCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
+                                  double width) {
     m_target.PrintImage(imageName, row, col, height, width);
 }
 

@@ -67,10 +67,7 @@ void label(const char* name, int col, int row, int width, const char* text, Rgb 
                  .transparent = true});
 }
 
-// A number field that, unless it is given something else to do, refreshes the project's data
-// from the fields as it loses the focus.
-void numberField(const char* name, int col, int row, const char* mask,
-                 Callback onLostFocus = [] { DadosRefresh(); }) {
+void numberField(const char* name, int col, int row, const char* mask, Callback onLostFocus) {
     DefineMaskedTextBox({.name = name,
                          .col = col,
                          .row = row,
@@ -78,6 +75,11 @@ void numberField(const char* name, int col, int row, const char* mask,
                          .width = 60,
                          .height = 20,
                          .onLostFocus = std::move(onLostFocus)});
+}
+
+// A number field that refreshes the project's data from the fields as it loses the focus.
+void numberField(const char* name, int col, int row, const char* mask) {
+    numberField(name, col, row, mask, [] { DadosRefresh(); });
 }
 
 void frame(const char* name, int row, int col, int width, int height, const char* caption) {

@@ -26,7 +26,10 @@ void Cabecalho_Padrao(const DadosProjeto& p, int nPagina, std::string_view cAuto
 
 PageFlow::PageFlow(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
                    int firstPageNumber, std::string_view cAutoria)
-    : m_p(p), m_canvas(canvas), m_namer(namer), m_autoria(cAutoria),
+    : m_p(p),
+      m_canvas(canvas),
+      m_namer(namer),
+      m_autoria(cAutoria),
       m_nPagina(firstPageNumber - 1) {}
 
 void PageFlow::NextPage() {

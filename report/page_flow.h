@@ -44,8 +44,8 @@ void Cabecalho_Padrao(const DadosProjeto& p, int nPagina, std::string_view cAuto
 // page.
 class PageFlow final {
 public:
-    PageFlow(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer,
-             int firstPageNumber, std::string_view cAutoria);
+    PageFlow(const DadosProjeto& p, Canvas& canvas, const PageFileNamer& namer, int firstPageNumber,
+             std::string_view cAutoria);
 
     // Starts the next page: its page file, the next number (firstPageNumber for the first page)
     // and the header and footer.

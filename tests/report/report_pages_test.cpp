@@ -367,8 +367,7 @@ TEST(ReportPages, APageThatCannotStartIsReportedAndTheOthersAreStillDrawn) {
     // Page A's drawing went nowhere; page B is whole, numbered 2.
     ASSERT_EQ(recorder.PageCount(), 1);
     EXPECT_GT(recorder.DroppedCalls(), 0);
-    ExpectPrimitives(recorder.Page(0).primitives, 0,
-                     Header("AUDITORIO_TERREO", "         2", "x"));
+    ExpectPrimitives(recorder.Page(0).primitives, 0, Header("AUDITORIO_TERREO", "         2", "x"));
 }
 
 }  // namespace

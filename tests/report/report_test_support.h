@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the report and analysis tests: projects with or without the calculation run, expected primitives written
-// in UTF-8, and a comparison that names the first primitive that differs.
+// Helpers of the report and analysis tests: projects with or without the calculation run, expected
+// primitives written in UTF-8, and a comparison that names the first primitive that differs.
 
 #include <functional>
 #include <string>
