@@ -57,23 +57,19 @@ fail() {
 }
 trap 'kill $(cat "$work/program.pid" 2>/dev/null) 2>/dev/null; kill $outer 2>/dev/null; wait; rm -rf "$work"' EXIT
 
-box=$(wait_window '^Update$') || fail "no box from the update check"
+wait_window '^Update$' >/dev/null || fail "no box from the update check"
 [ -n "$shots" ] && import -window root "$shots/startup-update-box.png" 2>/dev/null
-press "$box" Return
+dismiss '^Update$' Return || fail "the update check's box did not close"
 # The check shows the page it got too, titled "teste".
-box=$(wait_window '^teste$') || fail "no second box from the update check"
-press "$box" Return
-wait_gone '^(Update|teste)$' || fail "the update check's boxes stayed open"
+dismiss '^teste$' Return || fail "no second box from the update check, or it did not close"
 
 main=$(wait_window '^Vistametra$') || fail "no main window"
 sleep 0.5
 [ -n "$shots" ] && import -window root "$shots/startup-after-update-box.png" 2>/dev/null
 # Arquivo > Salvar ("s" first reaches Salvar, then Sair).
-press "$main" alt+a
-sleep 0.3
+open_menu "$main" alt+a || fail "Arquivo did not open"
 xdotool key --clearmodifiers s Return
-box=$(wait_window '^Salvar arquivo$') || fail "Salvar showed no box"
-press "$box" Return
+dismiss '^Salvar arquivo$' Return || fail "Salvar showed no box, or it did not close"
 saved="$work/prog/AUDITORIO_TERREO_Calculo_Tela.qtv"
 [ -f "$work/prog/_Calculo_Tela.qtv" ] && fail "the empty window was saved as _Calculo_Tela.qtv"
 [ -f "$saved" ] || fail "the default project was not saved"
@@ -82,11 +78,9 @@ grep -q '<Cmprimento>10.00</Comprimento>' "$saved" || fail "room length lost: $(
 grep -q '<Data>  /  /  </Data>' "$saved" && fail "date lost"
 
 # Arquivo > Imprimir, the printer choice answered with its default, the preview opens.
-press "$main" alt+a
-sleep 0.3
+open_menu "$main" alt+a || fail "Arquivo did not open"
 xdotool key --clearmodifiers i
-choice=$(wait_window '^Selecione a Impressora$') || fail "no printer choice"
-press "$choice" Return
+dismiss '^Selecione a Impressora$' Return || fail "no printer choice, or it did not close"
 wait_window '^P.+gina \[1/' >/dev/null || fail "no preview"
 pages=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
 [ "$pages" -ge 2 ] || fail "the preview has no page files ($pages)"

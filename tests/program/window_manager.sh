@@ -93,7 +93,7 @@ for _ in 1 2 3 4 5; do
     [ -n "$box" ] && break
 done
 [ -n "$box" ] || fail "Ctrl+S showed no confirmation"
-xdotool windowactivate --sync "$box" key Return >/dev/null 2>&1 || xdotool key Return
+dismiss '^Salvar arquivo$' Return || fail "the confirmation did not close"
 saved="$work/bin/SALA_XVFB_Calculo_Tela.qtv"
 for _ in $(seq 30); do [ -s "$saved" ] && break; sleep 0.1; done
 grep -q '<Projeto>SALA_XVFB</Projeto>' "$saved" 2>/dev/null || fail "the opened project was not saved"
@@ -102,10 +102,7 @@ grep -q '<NumeroFilas> 12</NumeroFilas>' "$saved" || fail "the saved rows: $(cat
 # Ctrl+P: the printer choice, then the report in the preview.
 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 xdotool key --clearmodifiers ctrl+p
-printers=$(wait_window '^Selecione a Impressora$')
-[ -n "$printers" ] || fail "Ctrl+P showed no printer choice"
-xdotool windowactivate --sync "$printers" >/dev/null 2>&1
-xdotool key Return
+dismiss '^Selecione a Impressora$' Return || fail "Ctrl+P showed no printer choice, or it did not close"
 preview=$(wait_window '\[1/')
 [ -n "$preview" ] || fail "the preview did not open"
 # Without a CUPS queue the printer is the built-in PDF printer, which asks for its file: no file.

@@ -49,3 +49,34 @@ wait_idle() {
     done
     return 1
 }
+
+# dismiss NAME-REGEX KEY...: waits for the window and presses the keys in it until it has gone
+# (a key sent while the window is still being mapped is lost on a loaded machine); returns 1 when
+# it never came or never went.
+dismiss() {
+    local id
+    id=$(wait_window "$1") || return 1
+    for _ in $(seq 10); do
+        press "$id" "${@:2}"
+        wait_gone "$1" 30 && return 0
+    done
+    return 1
+}
+
+# open_menu WINDOW KEY: presses the menu's key (alt+a) in the window until a new window of the
+# program shows (the menu); returns 1 when none did.
+open_menu() {
+    local before w
+    before=" $(xdotool search --onlyvisible --class vistametra 2>/dev/null | tr '\n' ' ') "
+    for _ in $(seq 5); do
+        press "$1" "$2"
+        for _ in $(seq 30); do
+            for w in $(xdotool search --onlyvisible --class vistametra 2>/dev/null); do
+                [[ $before == *" $w "* ]] || return 0
+            done
+            sleep 0.1
+        done
+        press "$1" Escape
+    done
+    return 1
+}
