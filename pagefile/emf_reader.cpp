@@ -1,8 +1,8 @@
 #include "pagefile/emf_reader.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "core/whole_file.h"
 #include "pagefile/emf_format.h"
 
 namespace vm::emf {
@@ -254,23 +254,27 @@ std::optional<Document> ParseEmf(std::vector<uint8_t> bytes, std::string* error)
 }
 
 std::optional<Document> ReadEmfFile(const std::string& path, std::string* error) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        Fail(error, "cannot open the file");
+    WholeFileFault fault;
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFileBytesIfAny(path, kMaxFileSize, &fault);
+    if (!bytes) {
+        switch (fault.kind) {
+            case WholeFileFault::Kind::CannotOpen:
+                Fail(error, "cannot open the file");
+                break;
+            case WholeFileFault::Kind::Folder:
+            case WholeFileFault::Kind::NotRegular:
+                Fail(error, "not a regular file");
+                break;
+            case WholeFileFault::Kind::TooLarge:
+                Fail(error, "file too large");
+                break;
+            case WholeFileFault::Kind::CannotRead:
+                Fail(error, "cannot read the file");
+                break;
+        }
         return std::nullopt;
     }
-    const std::streamoff size = file.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxFileSize) {
-        Fail(error, "file too large");
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        Fail(error, "cannot read the file");
-        return std::nullopt;
-    }
-    return ParseEmf(std::move(bytes), error);
+    return ParseEmf(std::move(*bytes), error);
 }
 
 std::optional<size_t> BitmapStride(const StretchBits& bitmap) {

@@ -144,7 +144,8 @@ inline constexpr size_t kMaxFileSize = 256u * 1024 * 1024;
 // Records of unknown type are skipped.
 std::optional<Document> ParseEmf(std::vector<uint8_t> bytes, std::string* error = nullptr);
 
-// ParseEmf on a file's bytes; nullopt when it cannot be read or is larger than kMaxFileSize.
+// ParseEmf on a file's bytes; nullopt when it cannot be read, is no regular file (a FIFO or a
+// device is refused without waiting or reading) or is larger than kMaxFileSize.
 std::optional<Document> ReadEmfFile(const std::string& path, std::string* error = nullptr);
 
 // For an uncompressed bitmap: the bytes of one row (rows padded to 4 bytes). Nullopt when the

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <fstream>
-#include <iterator>
 
+#include "core/whole_file.h"
 #include "core/win1252.h"
+#include "pagefile/emf_reader.h"
 
 namespace vm {
 
@@ -179,13 +179,13 @@ std::optional<EncodedImage> NamedImageSource::Find(std::string_view name) const 
     if (name.empty()) {
         return std::nullopt;
     }
-    std::ifstream file{std::string(name), std::ios::binary};
-    if (!file) {
+    // A file larger than a page file that can be read back would never be seen in one.
+    std::optional<std::vector<uint8_t>> bytes =
+        ReadWholeFileBytesIfAny(std::string(name), emf::kMaxFileSize);
+    if (!bytes) {
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-    return SniffImage(std::move(bytes));
+    return SniffImage(std::move(*bytes));
 }
 
 }  // namespace vm

@@ -34,7 +34,9 @@ public:
     virtual std::optional<EncodedImage> Find(std::string_view name) const = 0;
 };
 
-// Images registered by name (compared without regard to case), then a file of that name.
+// Images registered by name (compared without regard to case), then a file of that name (a regular
+// file no larger than a page file that can be read back: a FIFO or a device is not waited for or
+// read without end).
 class NamedImageSource final : public ImageSource {
 public:
     // Returns false (and registers nothing) when the bytes are no JPEG, PNG or PBM.

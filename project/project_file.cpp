@@ -1,9 +1,5 @@
 #include "project/project_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -13,6 +9,7 @@
 #include "core/project_fields.h"
 #include "core/str_whole.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 
 namespace vm {
 namespace {
@@ -155,50 +152,27 @@ std::optional<std::string> ReadProjectFileText(const std::string& file, std::str
         setError(error, "no file name given");
         return std::nullopt;
     }
-    // Without O_NONBLOCK, opening a FIFO would wait for a writer.
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        setError(error, std::strerror(errno));
+    WholeFileFault fault;
+    std::optional<std::string> data = ReadWholeFileIfAny(file, kMaxProjectFileBytes, &fault);
+    if (!data) {
+        switch (fault.kind) {
+            case WholeFileFault::Kind::Folder:
+                setError(error, std::strerror(EISDIR));
+                break;
+            case WholeFileFault::Kind::NotRegular:
+                setError(error, "not a regular file (a FIFO, a device or a socket)");
+                break;
+            case WholeFileFault::Kind::TooLarge:
+                setError(error, "larger than 1 MiB; a project file is under 1 KiB");
+                break;
+            case WholeFileFault::Kind::CannotOpen:
+            case WholeFileFault::Kind::CannotRead:
+                setError(error, std::strerror(fault.error));
+                break;
+        }
         return std::nullopt;
     }
-    struct stat st {};
-    std::optional<std::string> data;
-    if (fstat(fd, &st) != 0) {
-        setError(error, std::strerror(errno));
-    } else if (S_ISDIR(st.st_mode)) {
-        setError(error, std::strerror(EISDIR));
-    } else if (!S_ISREG(st.st_mode)) {
-        setError(error, "not a regular file (a FIFO, a device or a socket)");
-    } else if (st.st_size > static_cast<off_t>(kMaxProjectFileBytes)) {
-        setError(error, "larger than 1 MiB; a project file is under 1 KiB");
-    } else {
-        // Read no more than one piece beyond the bound, in case the file grew since fstat.
-        std::string text;
-        char buf[65536];
-        bool failed = false;
-        while (text.size() <= kMaxProjectFileBytes) {
-            const ssize_t n = read(fd, buf, sizeof buf);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                setError(error, std::strerror(errno));
-                failed = true;
-                break;
-            }
-            if (n == 0) {
-                break;
-            }
-            text.append(buf, static_cast<size_t>(n));
-        }
-        if (!failed && text.size() > kMaxProjectFileBytes) {
-            setError(error, "larger than 1 MiB; a project file is under 1 KiB");
-        } else if (!failed) {
-            data = std::move(text);
-        }
-    }
-    close(fd);
-    if (data && !data->empty() && data->back() == kEof) {
+    if (!data->empty() && data->back() == kEof) {
         data->pop_back();
     }
     return data;

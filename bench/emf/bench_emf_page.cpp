@@ -1,30 +1,20 @@
 #include "bench/emf/bench_emf_page.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "core/whole_file.h"
+
 namespace vm::bench {
-
-namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
-}
-
-}  // namespace
 
 NamedImageSource ReportImages() {
     NamedImageSource images;
     const std::string root = VM_SOURCE_DIR;
     const std::string fallback = root + "/tests/report_canvas/data/seat.jpg";
-    if (!images.Add("assento", ReadFile(root + "/resources/images/assento.pbm"))) {
-        images.Add("assento", ReadFile(fallback));
+    if (!images.Add("assento", ReadWholeFileBytes(root + "/resources/images/assento.pbm"))) {
+        images.Add("assento", ReadWholeFileBytes(fallback));
     }
-    if (!images.Add("fila", ReadFile(root + "/resources/images/fila.pbm"))) {
-        images.Add("fila", ReadFile(fallback));
+    if (!images.Add("fila", ReadWholeFileBytes(root + "/resources/images/fila.pbm"))) {
+        images.Add("fila", ReadWholeFileBytes(fallback));
     }
     return images;
 }

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 
+#include "core/whole_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace vm {
@@ -41,11 +42,6 @@ public:
         return names;
     }
 };
-
-std::string readBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void writeBytes(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
@@ -88,14 +84,14 @@ TEST_P(AtomicFileTest, NewAndReplacedFilesAndTheirModes) {
     const mode_t mask = umask(027);
     ASSERT_TRUE(WriteFileAtomically(file, "first"));
     umask(mask);
-    EXPECT_EQ(readBytes(file), "first");
+    EXPECT_EQ(ReadWholeFile(file), "first");
     EXPECT_EQ(modeOf(file), 0666 & ~027);
 
     for (const mode_t mode : {0600, 0640, 0755, 02775}) {
         chmod(file.c_str(), mode);
         std::string error;
         ASSERT_TRUE(WriteFileAtomically(file, "mode " + std::to_string(mode), &error)) << error;
-        EXPECT_EQ(readBytes(file), "mode " + std::to_string(mode));
+        EXPECT_EQ(ReadWholeFile(file), "mode " + std::to_string(mode));
         EXPECT_EQ(modeOf(file), mode);
     }
     EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"Sala de Reunião_Calculo_Tela.qtv"});
@@ -115,7 +111,7 @@ TEST_P(AtomicFileTest, RootKeepsOwnerAndGroup) {
     EXPECT_EQ(st.st_uid, kNobody);
     EXPECT_EQ(st.st_gid, kNobody);
     EXPECT_EQ(st.st_mode & 07777, 04750u);
-    EXPECT_EQ(readBytes(file), "later");
+    EXPECT_EQ(ReadWholeFile(file), "later");
 }
 
 TEST_P(AtomicFileTest, LinksAreFollowedAndKept) {
@@ -130,11 +126,11 @@ TEST_P(AtomicFileTest, LinksAreFollowedAndKept) {
     ASSERT_TRUE(WriteFileAtomically(m_dir / "link2.qtv", "through two links"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.qtv"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link2.qtv"));
-    EXPECT_EQ(readBytes(real), "through two links");
+    EXPECT_EQ(ReadWholeFile(real), "through two links");
 
     ASSERT_TRUE(WriteFileAtomically(m_dir / "dangling.qtv", "created where it points"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.qtv"));
-    EXPECT_EQ(readBytes(m_dir / "real/novo.qtv"), "created where it points");
+    EXPECT_EQ(ReadWholeFile(m_dir / "real/novo.qtv"), "created where it points");
 
     fs::create_symlink("loop-b", m_dir / "loop-a");
     fs::create_symlink("loop-a", m_dir / "loop-b");
@@ -161,7 +157,7 @@ TEST_P(AtomicFileTest, FailuresKeepTheEarlierFileAndLeaveNoTemporaryFile) {
 
     const WriteFunction nothing = [](int, const char*, unsigned long) -> long { return 0; };
     EXPECT_FALSE(WriteFileAtomically(file, "new contents", &error, nothing));
-    EXPECT_EQ(readBytes(file), "earlier contents");
+    EXPECT_EQ(ReadWholeFile(file), "earlier contents");
     EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"p.qtv"});
 
     // A folder, a missing folder, an empty name.
@@ -178,9 +174,9 @@ TEST_P(AtomicFileTest, OtherWritersUseTheContentPath) {
     AtomicFile out;
     ASSERT_TRUE(out.Open(file)) << out.Error();
     std::ofstream(out.ContentPath(), std::ios::binary) << "%PDF written by name";
-    EXPECT_EQ(readBytes(file), "earlier");  // nothing in place before the commit
+    EXPECT_EQ(ReadWholeFile(file), "earlier");  // nothing in place before the commit
     ASSERT_TRUE(out.Commit()) << out.Error();
-    EXPECT_EQ(readBytes(file), "%PDF written by name");
+    EXPECT_EQ(ReadWholeFile(file), "%PDF written by name");
     EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"relatório.pdf"});
 }
 
@@ -205,7 +201,7 @@ TEST(AtomicFile, AKilledWriterLeavesNothingBehind) {
     waitpid(child, nullptr, 0);
     close(ready[0]);
     close(ready[1]);
-    EXPECT_EQ(readBytes(file), "earlier");
+    EXPECT_EQ(ReadWholeFile(file), "earlier");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"p.qtv"});
 }
 
@@ -232,7 +228,7 @@ TEST(AtomicFile, ReadOnlyFilesAreNotReplaced) {
                          error.find(std::strerror(EACCES)) != std::string::npos;
               }),
               0);
-    EXPECT_EQ(readBytes(file), "earlier");
+    EXPECT_EQ(ReadWholeFile(file), "earlier");
 }
 
 TEST(AtomicFile, StickyFolderFileThatTheUserMayWrite) {
@@ -252,17 +248,17 @@ TEST(AtomicFile, StickyFolderFileThatTheUserMayWrite) {
     chown(own.c_str(), kNobody, kNobody);
 
     EXPECT_EQ(asNobody([&] { return WriteFileAtomically(shared, "new"); }), 0);
-    EXPECT_EQ(readBytes(shared), "new");
+    EXPECT_EQ(ReadWholeFile(shared), "new");
     struct stat st {};
     stat(shared.c_str(), &st);
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_EQ(st.st_mode & 07777, 0666u);
 
     EXPECT_EQ(asNobody([&] { return !WriteFileAtomically(closed, "new"); }), 0);
-    EXPECT_EQ(readBytes(closed), "earlier");
+    EXPECT_EQ(ReadWholeFile(closed), "earlier");
 
     EXPECT_EQ(asNobody([&] { return WriteFileAtomically(own, "new"); }), 0);
-    EXPECT_EQ(readBytes(own), "new");
+    EXPECT_EQ(ReadWholeFile(own), "new");
     EXPECT_EQ(dir.entries(),
               (std::vector<std::string>{"compartilhado.qtv", "fechado.qtv", "proprio.qtv"}));
 }
@@ -293,7 +289,7 @@ TEST(AtomicFile, FullDiskKeepsTheEarlierFile) {
     std::string error;
     EXPECT_FALSE(WriteFileAtomically(file, std::string(60000, 'n'), &error, fullAfter64k));
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
-    EXPECT_EQ(readBytes(file), earlier);
+    EXPECT_EQ(ReadWholeFile(file), earlier);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"relatório.pdf"});
     // The space of the failed attempt is free again.
     EXPECT_TRUE(WriteFileAtomically(file, std::string(30000, 'n'), &error)) << error;

@@ -2,15 +2,16 @@
 // reader and through emf2svg-conv, an EMF reader we did not write.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/platform_paths.h"
+#include "core/whole_file.h"
 #include "core/win1252.h"
 #include "pagefile/canvas.h"
 #include "pagefile/device_units.h"
@@ -30,17 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CommandsOf;
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 class InTempDir : public ::testing::Test {
 protected:
@@ -264,7 +254,7 @@ TEST_F(EmfWriter, HeaderDescribesThePrinterAndTheTotals) {
     canvas.PrintRectangle(40, 20, 60, 100);
     ASSERT_TRUE(canvas.EndPreviewPage());
 
-    const std::vector<uint8_t> bytes = ReadBytes(file);
+    const std::vector<uint8_t> bytes = ReadWholeFileBytes(file);
     EXPECT_EQ(bytes, canvas.LastPageBytes());
     std::string error;
     const std::optional<emf::Document> doc = emf::ParseEmf(bytes, &error);
@@ -444,7 +434,7 @@ TEST_F(EmfWriter, AFileThatCannotBeWrittenWholeIsReported) {
 
 TEST_F(EmfWriter, ImagesAreStretchedOntoTheirRectangleAsJpeg) {
     NamedImageSource images;
-    ASSERT_TRUE(images.Add("ASSENTO", ReadBytes(fs::path(VM_TEST_DATA) / "seat.jpg")));
+    ASSERT_TRUE(images.Add("ASSENTO", ReadWholeFileBytes(fs::path(VM_TEST_DATA) / "seat.jpg")));
     EXPECT_FALSE(images.Add("broken", std::vector<uint8_t>{1, 2, 3}));
     FixedFonts fonts;
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images, &fonts);
@@ -466,7 +456,7 @@ TEST_F(EmfWriter, ImagesAreStretchedOntoTheirRectangleAsJpeg) {
     EXPECT_EQ(bits[0].cxDest, 117);  // 5 mm: 196 thou -> 117.6
     EXPECT_EQ(bits[0].cyDest, 188);  // 8 mm: 314 thou -> 188.4
     EXPECT_EQ(bits[0].rop, emf::kSrcCopy);
-    const std::vector<uint8_t> jpeg = ReadBytes(fs::path(VM_TEST_DATA) / "seat.jpg");
+    const std::vector<uint8_t> jpeg = ReadWholeFileBytes(fs::path(VM_TEST_DATA) / "seat.jpg");
     ASSERT_EQ(bits[0].bitsSize, jpeg.size());
     EXPECT_TRUE(std::equal(jpeg.begin(), jpeg.end(),
                            doc->bytes.begin() + static_cast<std::ptrdiff_t>(bits[0].bitsOffset)));
@@ -517,7 +507,7 @@ TEST_F(EmfWriter, PagesOpenInAnIndependentReader) {
         GTEST_SKIP() << "emf2svg-conv (Debian package emf2svg) is not installed";
     }
     NamedImageSource images;
-    ASSERT_TRUE(images.Add("fila", ReadBytes(fs::path(VM_TEST_DATA) / "seat.jpg")));
+    ASSERT_TRUE(images.Add("fila", ReadWholeFileBytes(fs::path(VM_TEST_DATA) / "seat.jpg")));
     EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
     const fs::path emf = m_dir / "00000530_kpv_print_preview_0001.Emf";
     ASSERT_TRUE(canvas.StartPreviewPage(emf.string()));
@@ -537,7 +527,7 @@ TEST_F(EmfWriter, PagesOpenInAnIndependentReader) {
     const fs::path svg = m_dir / "page.svg";
     const std::string command = "emf2svg-conv -i '" + emf.string() + "' -o '" + svg.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string text = ReadText(svg);
+    const std::string text = ReadWholeFile(svg);
     // The canvas is the printable area in device pixels.
     EXPECT_NE(text.find("width=\"4960.0000\" height=\"7015.0000\""), std::string::npos);
     // Text at its millimetre position: 20 mm -> 472 pixels; baseline 472 + ascent 75.
@@ -648,6 +638,48 @@ TEST(EmfReader, RecordFieldsOutsideTheirRecordAreNotRead) {
 // --- page files ---------------------------------------------------------------------------------
 
 class PageFiles : public InTempDir {};
+
+// Page files and images named by path are read only from regular files: nothing waits on a FIFO
+// or reads a device without end.
+TEST_F(PageFiles, AreReadOnlyFromRegularFiles) {
+    const fs::path folder = m_dir / "Área de Trabalho";
+    fs::create_directories(folder);
+    const fs::path page = folder / "Relatório 0001.emf";
+    std::ofstream(page, std::ios::binary)
+        << ReadWholeFile((fs::path(VM_TEST_DATA) / "seat.jpg").string());
+    const fs::path fifo = folder / "fila.emf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    // A page file: its bytes are no EMF, so only the reason tells how far it got.
+    const struct {
+        fs::path path;
+        const char* says;
+    } pages[] = {
+        {fifo, "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {folder, "not a regular file"},
+        {folder / "não existe.emf", "cannot open the file"},
+    };
+    for (const auto& c : pages) {
+        std::string error;
+        EXPECT_FALSE(emf::ReadEmfFile(c.path.string(), &error)) << c.path;
+        EXPECT_EQ(error, c.says) << c.path;
+    }
+    std::string error;
+    EXPECT_FALSE(emf::ReadEmfFile(page.string(), &error));
+    EXPECT_NE(error, "not a regular file");
+    EXPECT_NE(error, "cannot open the file");
+
+    // An image found by its file's name.
+    const NamedImageSource images;
+    const std::optional<EncodedImage> seat = images.Find(page.string());
+    ASSERT_TRUE(seat);
+    EXPECT_EQ(seat->format, EncodedImage::Format::Jpeg);
+    EXPECT_EQ(seat->width, 170);
+    for (const fs::path& none : {fifo, fs::path("/dev/zero"), folder}) {
+        EXPECT_FALSE(images.Find(none.string())) << none;
+    }
+}
 
 TEST_F(PageFiles, NamesFromThePreviewIdAndThePageNumber) {
     EXPECT_EQ(PreviewId(530), "00000530");  // 5.3 seconds after midnight

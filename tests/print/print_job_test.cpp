@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/whole_file.h"
 #include "core/win1252.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
@@ -295,8 +296,7 @@ TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
     for (const auto& entry : std::filesystem::directory_iterator(full)) {
         left.push_back(entry.path().filename().string());
     }
-    std::ifstream in(chosen, std::ios::binary);
-    const std::string kept((std::istreambuf_iterator<char>(in)), {});
+    const std::string kept = ReadWholeFile(chosen);
     umount(full.c_str());
 
     EXPECT_EQ(kept, earlier);

@@ -22,6 +22,7 @@
 
 #include "core/date.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 #include "tests/support/tool_process.h"
 
 namespace {
@@ -120,7 +121,8 @@ TEST_F(ReportTool, RoundsFromTheExactDecimalExpansion) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\nL: 11.53 m    A:  7.20 m    D: 535.21\"\n"), std::string::npos)
         << r.out;
-    EXPECT_NE(slurp(m_dir / "p.qtv").find("<Largura> 0.12</Largura>"), std::string::npos);
+    EXPECT_NE(vm::ReadWholeFile(m_dir / "p.qtv").find("<Largura> 0.12</Largura>"),
+              std::string::npos);
 }
 
 TEST_F(ReportTool, BadCommandLinesAreRefused) {
@@ -202,7 +204,7 @@ TEST_F(ReportTool, CommandLinePathsAreUsedByteForByte) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"r\xffx.pdf", "r\xffx.qtv", "r\xffx_0001.svg",
                                                "r\xffx_0002.svg", "stderr", "stdout"}));
-    EXPECT_EQ(slurp(m_dir / (odd + ".pdf")).rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(vm::ReadWholeFile(m_dir / (odd + ".pdf")).rfind("%PDF-", 0), 0u);
 
     const std::string desk = "\xc3\x81rea de Trabalho";  // "Área de Trabalho"
     fs::create_directory(m_dir / desk);
@@ -212,7 +214,8 @@ TEST_F(ReportTool, CommandLinePathsAreUsedByteForByte) {
                   .exitCode,
               0);
     EXPECT_TRUE(fs::exists(m_dir / desk / "Relat\xc3\xb3rio.pdf"));
-    EXPECT_NE(slurp(m_dir / project).find("<Projeto>Sal\xe3o</Projeto>"), std::string::npos);
+    EXPECT_NE(vm::ReadWholeFile(m_dir / project).find("<Projeto>Sal\xe3o</Projeto>"),
+              std::string::npos);
     const ToolRun back = run({project, "--json"});
     ASSERT_EQ(back.exitCode, 0) << back.err;
     EXPECT_EQ(nlohmann::json::parse(back.out)["cProjeto"], "Sal\xc3\xa3o");
@@ -227,13 +230,13 @@ TEST_F(ReportTool, OpensSavesAndRefusesFiles) {
     const ToolRun saved =
         run({"--set", "cProjeto=Sala 2", "--set", "nComprimento=100", "--save", "first.qtv"});
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
-    const std::string first = slurp(m_dir / "first.qtv");
+    const std::string first = vm::ReadWholeFile(m_dir / "first.qtv");
     EXPECT_NE(first.find("<Projeto>Sala 2</Projeto>\r\n"), std::string::npos);
     EXPECT_NE(first.find("<Cmprimento>100.00</Comprimento>\r\n"), std::string::npos);
     EXPECT_EQ(first.back(), '\x1a');
     const ToolRun reopened = run({"first.qtv", "--save", "second.qtv", "--json"});
     ASSERT_EQ(reopened.exitCode, 0) << reopened.err;
-    EXPECT_EQ(slurp(m_dir / "second.qtv"), first);
+    EXPECT_EQ(vm::ReadWholeFile(m_dir / "second.qtv"), first);
     EXPECT_EQ(nlohmann::json::parse(reopened.out)["nFatorX"], 1.7);
 
     // A file with no field is refused; one with some fields missing is read with a warning that
@@ -465,7 +468,7 @@ TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
     const std::string svg = capture("emf2svg-conv -i '" + (m_dir / "rel_0001.emf").string() +
                                     "' -o /dev/stdout 2>/dev/null");
     EXPECT_NE(svg.find("AUDITORIO_TERREO"), std::string::npos) << svg.substr(0, 300);
-    EXPECT_NE(slurp(m_dir / "rel_0002.svg").find("<svg"), std::string::npos);
+    EXPECT_NE(vm::ReadWholeFile(m_dir / "rel_0002.svg").find("<svg"), std::string::npos);
 
     const ToolRun bad = run({"-o", "rel.doc"});
     EXPECT_EQ(bad.exitCode, 1);
@@ -623,14 +626,16 @@ TEST_F(ReportTool, FullDiskKeepsTheEarlierFilesAndFails) {
         const int status = system(script.c_str());
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 1) << c.args;
-        EXPECT_NE(slurp(m_dir / "err.txt").find(std::strerror(ENOSPC)), std::string::npos)
-            << c.args << ": " << slurp(m_dir / "err.txt");
-        EXPECT_EQ(slurp(m_dir / "changed.txt"), "") << c.args;  // every earlier file intact
+        EXPECT_NE(vm::ReadWholeFile(m_dir / "err.txt").find(std::strerror(ENOSPC)),
+                  std::string::npos)
+            << c.args << ": " << vm::ReadWholeFile(m_dir / "err.txt");
+        EXPECT_EQ(vm::ReadWholeFile(m_dir / "changed.txt"), "")
+            << c.args;  // every earlier file intact
         std::string expected;
         for (const std::string& name : c.kept) {
             expected += name + "\n";  // and nothing else: no temporary file is left
         }
-        EXPECT_EQ(slurp(m_dir / "list.txt"), expected) << c.args;
+        EXPECT_EQ(vm::ReadWholeFile(m_dir / "list.txt"), expected) << c.args;
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/calculo.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/temp_folder.h"
 
@@ -27,11 +28,6 @@ public:
     Folder() : TempFolder("vm-project") {}
     std::string path() const { return TempFolder::path() + "/"; }
 };
-
-std::string readBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void writeBytes(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
@@ -87,7 +83,7 @@ TEST(ProjectFile, DefaultProjectBytes) {
     EXPECT_EQ(file, dir.path() + "AUDITORIO_TERREO_Calculo_Tela.qtv");
     ASSERT_TRUE(MemoWrit(file, text));
     // 839 bytes in the original layout, plus one for the diagonal written whole.
-    EXPECT_EQ(readBytes(file), expected + '\x1a');
+    EXPECT_EQ(ReadWholeFile(file), expected + '\x1a');
     EXPECT_EQ(fs::file_size(file), 840u);
 }
 
@@ -161,7 +157,7 @@ TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
     EXPECT_EQ(file, folder + "Audit\xc3\xb3rio \xc3\xa9_Calculo_Tela.qtv");
     ASSERT_TRUE(MemoWrit(file, TextoProjeto(p)));
     EXPECT_TRUE(fs::exists(fs::path(folder) / "Audit\xc3\xb3rio \xc3\xa9_Calculo_Tela.qtv"));
-    EXPECT_NE(readBytes(file).find("<Projeto>Audit\xf3rio \xe9</Projeto>"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(file).find("<Projeto>Audit\xf3rio \xe9</Projeto>"), std::string::npos);
     DadosProjeto back;
     LerProjeto(back, MemoRead(file));
     EXPECT_EQ(back.cProjeto, "Audit\xf3rio \xe9");
@@ -322,7 +318,7 @@ TEST(MemoWrit, FailurePartWayLeavesTheEarlierFile) {
     std::string error;
     EXPECT_FALSE(MemoWrit(file, TextoProjeto(startupProject()), &error, failing));
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
-    EXPECT_EQ(readBytes(file), "earlier contents");
+    EXPECT_EQ(ReadWholeFile(file), "earlier contents");
     // No temporary file is left behind.
     int entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) {
@@ -338,7 +334,7 @@ TEST(MemoWrit, ShortWritesAreRepeated) {
         return ::write(fd, data, 1);
     };
     ASSERT_TRUE(MemoWrit(file, "hello\r\n", nullptr, trickle));
-    EXPECT_EQ(readBytes(file), "hello\r\n\x1a");
+    EXPECT_EQ(ReadWholeFile(file), "hello\r\n\x1a");
 }
 
 TEST(MemoWrit, ReadOnlyFolderLeavesTheEarlierFile) {
@@ -362,7 +358,7 @@ TEST(MemoWrit, ReadOnlyFolderLeavesTheEarlierFile) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(readBytes(file), "earlier contents");
+    EXPECT_EQ(ReadWholeFile(file), "earlier contents");
 }
 
 TEST(MemoWrit, MissingFolderFails) {

@@ -6,15 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "tests/support/tool_process.h"
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -95,7 +93,8 @@ TEST_F(AnalysisTool, WithoutAnalysisTheOutputIsAsBefore) {
     for (const auto& c : cases) {
         const ToolRun r = run(c.args);
         EXPECT_EQ(r.exitCode, 0) << c.golden << ": " << r.err;
-        EXPECT_EQ(r.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / c.golden)) << c.golden;
+        EXPECT_EQ(r.out, vm::ReadWholeFile(fs::path(VM_TEST_DATA) / "unchanged" / c.golden))
+            << c.golden;
     }
 }
 
@@ -126,7 +125,8 @@ TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
               (std::vector<std::string>{"7", "IIIIII", "1-6", "Ideal"}));
     // --summary puts the result lines first.
     const ToolRun both = run({"--summary", "--analysis"});
-    EXPECT_EQ(both.out, slurp(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") + "\n" + r.out);
+    EXPECT_EQ(both.out, vm::ReadWholeFile(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") +
+                            "\n" + r.out);
 }
 
 TEST_F(AnalysisTool, JsonOfThePublishedExample) {
@@ -256,7 +256,7 @@ std::vector<std::string> PdfWords(const fs::path& dir, const std::string& pdf, i
                                 std::to_string(last) + " '" + (dir / pdf).string() + "' '" +
                                 text.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    std::istringstream in(slurp(text));
+    std::istringstream in(vm::ReadWholeFile(text));
     std::vector<std::string> words;
     for (std::string w; in >> w;) {
         words.push_back(w);
@@ -296,9 +296,9 @@ TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
     ASSERT_EQ(run({"-o", "plain.emf"}).exitCode, 0);
     ASSERT_EQ(run({"--analysis", "--target-c", "120", "-o", "analise.emf"}).exitCode, 0);
     for (const char* n : {"0001", "0002"}) {
-        const std::string page = slurp(m_dir / ("plain_" + std::string(n) + ".emf"));
+        const std::string page = vm::ReadWholeFile(m_dir / ("plain_" + std::string(n) + ".emf"));
         EXPECT_FALSE(page.empty());
-        EXPECT_EQ(slurp(m_dir / ("analise_" + std::string(n) + ".emf")), page) << n;
+        EXPECT_EQ(vm::ReadWholeFile(m_dir / ("analise_" + std::string(n) + ".emf")), page) << n;
     }
     EXPECT_FALSE(fs::exists(m_dir / "plain_0003.emf"));
     EXPECT_TRUE(fs::exists(m_dir / "analise_0004.emf"));
@@ -313,10 +313,10 @@ Json DxfFacts(const fs::path& dir, const std::string& file) {
                                 "/../dxf_facts.py' '" + (dir / file).string() + "' > '" +
                                 out.string() + "' 2> '" + (dir / "facts.err").string() + "'";
     if (std::system(command.c_str()) != 0) {
-        ADD_FAILURE() << command << ": " << slurp(dir / "facts.err");
+        ADD_FAILURE() << command << ": " << vm::ReadWholeFile(dir / "facts.err");
         return nullptr;
     }
-    return Json::parse(slurp(out));
+    return Json::parse(vm::ReadWholeFile(out));
 }
 
 TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
@@ -346,7 +346,7 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
         const Json dxf = DxfFacts(m_dir, "Área.dxf");
         ASSERT_TRUE(dxf.is_object());
         // A DXF file ends with its EOF group, and nothing after it.
-        const std::string bytes = slurp(m_dir / "Área.dxf");
+        const std::string bytes = vm::ReadWholeFile(m_dir / "Área.dxf");
         EXPECT_EQ(bytes.substr(bytes.size() - 8), "0\r\nEOF\r\n");
         std::vector<std::string> jsonArgs = c.args;
         jsonArgs.insert(jsonArgs.end(), {"--json", "--analysis"});

@@ -6,20 +6,14 @@
 
 #include <algorithm>
 #include <bit>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "pagefile/page_images.h"
 
 namespace vm {
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(ReportImages, RegisteredByNameAsTheBilevelFilesOfTheResources) {
     NamedImageSource images;
@@ -39,7 +33,7 @@ TEST(ReportImages, RegisteredByNameAsTheBilevelFilesOfTheResources) {
         EXPECT_EQ(image->width, c.width);
         EXPECT_EQ(image->height, c.height);
         const std::vector<uint8_t> file =
-            ReadFile(std::string(VM_REPORT_IMAGES_DIR) + "/" + c.file);
+            ReadWholeFileBytes(std::string(VM_REPORT_IMAGES_DIR) + "/" + c.file);
         // The rows are the file's last bytes, after its header; black line drawings on white.
         const size_t rows = size_t(c.width + 7) / 8 * size_t(c.height);
         ASSERT_EQ(image->data.size(), rows);

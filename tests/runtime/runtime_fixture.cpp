@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
@@ -42,13 +40,6 @@ void RuntimeTest::TearDown() {
     std::filesystem::current_path(m_previousFolder);
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);
-}
-
-std::string RuntimeTest::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 bool RuntimeTest::FileExists(const std::string& path) {

@@ -23,7 +23,6 @@ protected:
     void TearDown() override;
 
     // The whole file, or "" when it does not exist.
-    static std::string ReadFile(const std::string& path);
     static bool FileExists(const std::string& path);
     // How often `needle` occurs in `text`.
     static int Count(const std::string& text, const std::string& needle);

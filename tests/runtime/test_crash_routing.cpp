@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "core/whole_file.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/mem_vars.h"
@@ -111,7 +112,7 @@ TEST_F(CrashRoutingTest, FatalRunTimeErrorsOfCxxReachTheLog) {
         EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
         EXPECT_EQ(end.exitCode, kFatalExitCode);
 
-        const std::string log = ReadFile("qtv.htm");
+        const std::string log = ReadWholeFile("qtv.htm");
         const std::vector<std::string> lines = LogLines(log);
         size_t message = 0;
         while (message < lines.size() && lines[message] != c.messageLine) {
@@ -141,7 +142,7 @@ TEST_F(CrashRoutingTest, FatalRunTimeErrorsOfCxxReachTheLog) {
         EXPECT_EQ(log.substr(log.size() - 20), "<HR>\r\n</BODY></HTML>");
 
         // The default box writes its title and text to standard error.
-        const std::string err = ReadFile("stderr.txt");
+        const std::string err = ReadWholeFile("stderr.txt");
         EXPECT_EQ(err.rfind("Program Error\n", 0), 0u) << err;
         EXPECT_NE(
             err.find("Called from vm::test::(anonymous namespace)::" + std::string(c.function)),
@@ -159,7 +160,7 @@ TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
     EXPECT_TRUE(end.exited) << "killed by signal " << end.signal;
     EXPECT_EQ(end.exitCode, kFatalExitCode);
 
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     EXPECT_EQ(Count(log, "<HTML><HEAD>"), 1);
     EXPECT_EQ(Count(log, "<p class=\"updated\">Application: "), 2);
     EXPECT_EQ(Count(log, " System Information "), 1);
@@ -170,14 +171,14 @@ TEST_F(CrashRoutingTest, FailureWhileHandlingAppendsASecondShortEntry) {
     EXPECT_LT(first, second);
     EXPECT_EQ(log.substr(log.size() - 20), "<HR>\r\n</BODY></HTML>");
     // One dialog only: the second error's, as the first had not shown its own yet.
-    EXPECT_EQ(Count(ReadFile("stderr.txt"), "Program Error\n"), 1);
+    EXPECT_EQ(Count(ReadWholeFile("stderr.txt"), "Program Error\n"), 1);
 }
 
 TEST_F(CrashRoutingTest, MgErrorInAChildEndsWithExitCodeOne) {
     const ChildEnd end = Crash([] { RaiseMgError("Main Window is already defined."); });
     EXPECT_TRUE(end.exited);
     EXPECT_EQ(end.exitCode, kFatalExitCode);
-    EXPECT_NE(ReadFile("qtv.htm").find(
+    EXPECT_NE(ReadWholeFile("qtv.htm").find(
                   "Error MGERROR/0  Main Window is already defined. Program terminated.</p>"),
               std::string::npos);
 }
@@ -248,7 +249,7 @@ TEST_F(CrashRoutingTest, LogsGoToTheCurrentFolderButNeverIntoASystemFolder) {
         });
         EXPECT_TRUE(end.exited) << c.current;
         EXPECT_EQ(end.exitCode, kFatalExitCode) << c.current;
-        EXPECT_NE(ReadFile(c.log).find("Error MGERROR/0  Window: x is not defined."),
+        EXPECT_NE(ReadWholeFile(c.log).find("Error MGERROR/0  Window: x is not defined."),
                   std::string::npos)
             << c.current;
         std::remove(c.log.c_str());

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/date.h"
+#include "core/whole_file.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
@@ -178,7 +179,7 @@ TEST_F(ErrorHandlerTest, FatalErrorLogsEntryShowsBoxAndEndsWithOne) {
     EXPECT_THROW(RaiseFromHere(true, message), ProcessEnded);
 
     ASSERT_EQ(m_endCodes, std::vector<int>{kFatalExitCode});
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     const std::vector<std::string> e = LogLines(log);
     ASSERT_GT(e.size(), 10u);
     // The two head lines and the rule, then the entry.
@@ -231,7 +232,7 @@ TEST_F(ErrorHandlerTest, SecondFatalErrorAppendsShortEntryWithoutSecondHeadOrBox
     EXPECT_THROW(RaiseFromHere(true, "Window: a is not defined."), ProcessEnded);
     EXPECT_THROW(RaiseFromHere(true, "Window: b is not defined."), ProcessEnded);
 
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     EXPECT_EQ(Count(log, "<HTML><HEAD>"), 1);
     EXPECT_EQ(Count(log, "<H1 "), 1);
     EXPECT_EQ(Count(log, "</BODY></HTML>"), 2);
@@ -253,16 +254,16 @@ TEST_F(ErrorHandlerTest, ErrorsBeforeAndAfterTheMainWindowGoToTheirOwnLogs) {
     EXPECT_THROW(RaiseFromHere(true, "early"), ProcessEnded);
     SetErrorLogFile("qtv.htm");
     EXPECT_THROW(RaiseFromHere(true, "late"), ProcessEnded);
-    EXPECT_EQ(Count(ReadFile("Vistametra.htm"), "early Program terminated.</p>"), 1);
-    EXPECT_EQ(Count(ReadFile("Vistametra.htm"), "late"), 0);
-    EXPECT_EQ(Count(ReadFile("qtv.htm"), "late Program terminated.</p>"), 1);
-    EXPECT_EQ(Count(ReadFile("qtv.htm"), "<HTML><HEAD>"), 1);
+    EXPECT_EQ(Count(ReadWholeFile("Vistametra.htm"), "early Program terminated.</p>"), 1);
+    EXPECT_EQ(Count(ReadWholeFile("Vistametra.htm"), "late"), 0);
+    EXPECT_EQ(Count(ReadWholeFile("qtv.htm"), "late Program terminated.</p>"), 1);
+    EXPECT_EQ(Count(ReadWholeFile("qtv.htm"), "<HTML><HEAD>"), 1);
 }
 
 TEST_F(ErrorHandlerTest, LogEscapesTextButTheBoxShowsItAsItIs) {
     const std::string message = "Control: <b>x&y</b> Of w Not defined.";
     EXPECT_THROW(RaiseFromHere(true, message), ProcessEnded);
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     EXPECT_NE(log.find("Error MGERROR/0  Control: &lt;b&gt;x&amp;y&lt;/b&gt; Of w Not defined. "
                        "Program terminated.</p><BR>\r\n"),
               std::string::npos);
@@ -275,7 +276,7 @@ TEST_F(ErrorHandlerTest, LogEscapesTextButTheBoxShowsItAsItIs) {
 
 TEST_F(ErrorHandlerTest, CalledFromLinesKeepTheirLineEndBeforeTheBreak) {
     EXPECT_THROW(RaiseFromHere(true, "m"), ProcessEnded);
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     EXPECT_GE(Count(log, ")\r\n<BR>\r\n"), 2);
     EXPECT_EQ(Count(log, "Called from "), Count(log, ")\r\n<BR>\r\nCalled from ") + 1);
 }
@@ -304,8 +305,8 @@ TEST_F(ErrorHandlerTest, SwitchesOffLogAndDetail) {
     EXPECT_THROW(RaiseFromHere(true, "no detail"), ProcessEnded);
     ShowDetailError(true);
     // Without detail: no report in the log and only the message in the box.
-    EXPECT_EQ(Count(ReadFile("qtv.htm"), " System Information "), 0);
-    EXPECT_NE(ReadFile("qtv.htm").find("Called from "), std::string::npos);
+    EXPECT_EQ(Count(ReadWholeFile("qtv.htm"), " System Information "), 0);
+    EXPECT_NE(ReadWholeFile("qtv.htm").find("Called from "), std::string::npos);
     ASSERT_EQ(m_boxes.size(), 2u);
     EXPECT_EQ(m_boxes[1].text, "Error MGERROR/0  no detail Program terminated.");
 }
@@ -313,7 +314,7 @@ TEST_F(ErrorHandlerTest, SwitchesOffLogAndDetail) {
 TEST_F(ErrorHandlerTest, FailedCheckIsFatalAndNamesTheCondition) {
     const int line = CheckHere(false);
     EXPECT_THROW(CheckHere(true), ProcessEnded);
-    const std::string log = ReadFile("qtv.htm");
+    const std::string log = ReadWholeFile("qtv.htm");
     EXPECT_NE(log.find("Error CHECK/1  Internal check failed: 1 + 1 == 3</p>"), std::string::npos);
     EXPECT_NE(log.find("Called from vm::test::(anonymous namespace)::CheckHere(" +
                        std::to_string(line) + ")\r\n<BR>"),
@@ -324,9 +325,9 @@ TEST_F(ErrorHandlerTest, FailedCheckIsFatalAndNamesTheCondition) {
     SetRuntimeLanguage("PT");
     EXPECT_THROW(CheckHere(true), ProcessEnded);
     SetRuntimeLanguage("EN");
-    EXPECT_NE(
-        ReadFile("qtv.htm").find("Error CHECK/1  Verifica\xE7\xE3o interna falhou: 1 + 1 == 3"),
-        std::string::npos);
+    EXPECT_NE(ReadWholeFile("qtv.htm").find(
+                  "Error CHECK/1  Verifica\xE7\xE3o interna falhou: 1 + 1 == 3"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "core/date.h"
 #include "core/system_info.h"
+#include "core/whole_file.h"
 #include "runtime/call_chain.h"
 #include "runtime/error_handler.h"
 #include "runtime/error_log.h"
@@ -25,7 +26,7 @@ protected:
     // The log lines after the entry's fourth line, written by one MGERROR.
     std::vector<std::string> ReportOfOneError() {
         EXPECT_THROW(RaiseMgError("Window: w is not defined."), ProcessEnded);
-        return LogLines(ReadFile("qtv.htm"));
+        return LogLines(ReadWholeFile("qtv.htm"));
     }
     static size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
         return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
@@ -183,7 +184,7 @@ TEST_F(ErrorReportTest, DetailedReportOnlyOncePerRun) {
     EXPECT_THROW(RaiseMgError("second"), ProcessEnded);
     ResetErrorLogWritten();
     EXPECT_THROW(RaiseMgError("third"), ProcessEnded);
-    EXPECT_EQ(Count(ReadFile("qtv.htm"), " System Information "), 2);
+    EXPECT_EQ(Count(ReadWholeFile("qtv.htm"), " System Information "), 2);
 }
 
 TEST(StrValueTest, Table) {

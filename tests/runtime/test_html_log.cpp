@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "core/whole_file.h"
 #include "runtime/html_log.h"
 #include "tests/runtime/runtime_fixture.h"
 
@@ -29,7 +30,7 @@ TEST_F(HtmlLogTest, NewLogHasHeadRuleLinesAndEnd) {
     HTML_LineText(handle, "one");
     HTML_End(handle);
 
-    EXPECT_EQ(ReadFile("qtv.htm"),
+    EXPECT_EQ(ReadWholeFile("qtv.htm"),
               kHead1 +
                   "<H1 Align=Center>Vistametra Runtime Errorlog File<br>Forms 2.0 &lt;Qt&gt;"
                   "</H1><BR>\r\n"
@@ -66,7 +67,7 @@ TEST_F(HtmlLogTest, LineTextTrimsBlanksEscapesAndKeepsLineEnd) {
         ASSERT_GT(handle, 0);
         HTML_LineText(handle, c.text);
         ::close(handle);
-        EXPECT_EQ(ReadFile("line.htm"), c.written);
+        EXPECT_EQ(ReadWholeFile("line.htm"), c.written);
     }
 }
 
@@ -76,7 +77,7 @@ TEST_F(HtmlLogTest, MarkupLineEscapesOnlyTheText) {
     HTML_MarkupLine(handle, "<p class=\"updated\">", "Application: /a&b/<x>   ", "");
     HTML_MarkupLine(handle, "", "Error X/1  <y>", "</p>");
     ::close(handle);
-    EXPECT_EQ(ReadFile("markup.htm"),
+    EXPECT_EQ(ReadWholeFile("markup.htm"),
               "<p class=\"updated\">Application: /a&amp;b/&lt;x&gt;<BR>\r\n"
               "Error X/1  &lt;y&gt;</p><BR>\r\n");
 }
@@ -86,7 +87,7 @@ TEST_F(HtmlLogTest, ExistingLogIsAppendedAfterItsEndWithoutSecondHead) {
     HTML_LineText(handle, "first");
     HTML_Line(handle);
     HTML_End(handle);
-    const std::string afterFirst = ReadFile("qtv.htm");
+    const std::string afterFirst = ReadWholeFile("qtv.htm");
 
     handle = HTML_ErrorLog();
     ASSERT_GT(handle, 0);
@@ -94,8 +95,8 @@ TEST_F(HtmlLogTest, ExistingLogIsAppendedAfterItsEndWithoutSecondHead) {
     HTML_Line(handle);
     HTML_End(handle);
 
-    EXPECT_EQ(ReadFile("qtv.htm"), afterFirst + "second<BR>\r\n<HR>\r\n</BODY></HTML>");
-    EXPECT_EQ(Count(ReadFile("qtv.htm"), "<HTML><HEAD>"), 1);
+    EXPECT_EQ(ReadWholeFile("qtv.htm"), afterFirst + "second<BR>\r\n<HR>\r\n</BODY></HTML>");
+    EXPECT_EQ(Count(ReadWholeFile("qtv.htm"), "<HTML><HEAD>"), 1);
 }
 
 TEST_F(HtmlLogTest, LogThatCannotBeCreatedShowsTheBoxAndGivesNoHandle) {

@@ -7,8 +7,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+
+#include "core/whole_file.h"
 
 namespace fs = std::filesystem;
 
@@ -27,11 +27,6 @@ std::string capture(const std::string& command, int* exitStatus) {
         *exitStatus = status;
     }
     return out;
-}
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void ToolProcessTest::SetUp() {
@@ -99,7 +94,7 @@ int runWithOutput(int out, const std::vector<std::string>& args, const fs::path&
         usleep(100000);
     }
     if (err != nullptr) {
-        *err = slurp(errFile);
+        *err = vm::ReadWholeFile(errFile);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -114,5 +109,6 @@ ToolRun ToolProcessTest::run(const std::vector<std::string>& args,
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, vm::ReadWholeFile(out),
+            vm::ReadWholeFile(err)};
 }

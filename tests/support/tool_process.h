@@ -22,9 +22,6 @@ struct ToolRun {
 // run. *exitStatus, when given, receives pclose's status (0 when the command succeeded).
 std::string capture(const std::string& command, int* exitStatus = nullptr);
 
-// The whole file's bytes; "" when it cannot be read.
-std::string slurp(const std::filesystem::path& file);
-
 // Runs the built vistametra-report with the arguments in `dir`, its standard output on the open
 // descriptor `out` (a full disk, a pipe nobody reads...) and its standard error into dir/stderr,
 // which *err receives when err is not null. Returns the tool's exit code; -1 when it did not end

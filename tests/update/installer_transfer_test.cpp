@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "tests/support/loopback_server.h"
 #include "update/installer_file.h"
 #include "update/installer_header.h"
@@ -227,12 +227,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
 
     fs::path m_folder;
     std::string m_path;
@@ -248,7 +242,7 @@ TEST_F(InstallerFileTest, NameOnlyWhenCommitted) {
         EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), m_folder);
         ASSERT_TRUE(file.Commit());
     }
-    EXPECT_EQ(Read(m_path), "MZ");
+    EXPECT_EQ(ReadWholeFile(m_path), "MZ");
     EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
     {
         InstallerFile file(m_path);
@@ -256,7 +250,7 @@ TEST_F(InstallerFileTest, NameOnlyWhenCommitted) {
         ASSERT_TRUE(file.Write("half", 4));
         // Dropped without Commit.
     }
-    EXPECT_EQ(Read(m_path), "MZ") << "the earlier installer stays";
+    EXPECT_EQ(ReadWholeFile(m_path), "MZ") << "the earlier installer stays";
     EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
 }
 
@@ -268,9 +262,9 @@ TEST_F(InstallerFileTest, LinkIsReplacedNotFollowed) {
     ASSERT_TRUE(file.Create());
     ASSERT_TRUE(file.Write("MZ", 2));
     ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(Read(target.string()), "keep");
+    EXPECT_EQ(ReadWholeFile(target.string()), "keep");
     EXPECT_FALSE(fs::is_symlink(m_path));
-    EXPECT_EQ(Read(m_path), "MZ");
+    EXPECT_EQ(ReadWholeFile(m_path), "MZ");
 }
 
 TEST_F(InstallerFileTest, RenameOntoAFolderFailsAndLeavesNoScraps) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/whole_file.h"
 #include "update/update_installer.h"
 #include "update_test_support.h"
 
@@ -45,7 +46,7 @@ protected:
         if (!QTest::qWaitFor([&] { return std::filesystem::exists(path); }, 10'000)) {
             return "(never written)";
         }
-        return ReadFile(path);
+        return vm::ReadWholeFile(path);
     }
 
     std::string m_folder;

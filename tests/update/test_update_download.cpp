@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/program_values.h"
+#include "core/whole_file.h"
 #include "ui/form_layer.h"
 #include "update/update_check.h"
 #include "update/update_download.h"
@@ -129,7 +130,7 @@ TEST_F(DownloadTest, WholeInstallerIsStartedAndTheProgramEnds) {
     EXPECT_EQ(watcher.bars.back(), 99);
     EXPECT_TRUE(std::is_sorted(watcher.bars.begin(), watcher.bars.end()));
 
-    EXPECT_TRUE(SameBytes(ReadFile(m_installer), body));
+    EXPECT_TRUE(SameBytes(vm::ReadWholeFile(m_installer), body));
     EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
     EXPECT_EQ(m_endCodes, std::vector<int>{0});
     EXPECT_EQ(Messages().size(), 1u) << "only the question";
@@ -202,7 +203,7 @@ TEST_P(DownloadOutcome, FileMessagesAndWindow) {
     EXPECT_EQ(installer, c.file ? std::optional<std::string>(m_installer) : std::nullopt);
     EXPECT_EQ(Messages(), c.messages);
     if (c.file) {
-        EXPECT_TRUE(SameBytes(ReadFile(m_installer), *c.file));
+        EXPECT_TRUE(SameBytes(vm::ReadWholeFile(m_installer), *c.file));
         EXPECT_EQ(FolderContent(), std::vector<std::string>{"Update.exe"});
     } else {
         EXPECT_EQ(FolderContent(), std::vector<std::string>{}) << "no half installer, no scraps";
@@ -513,10 +514,11 @@ TEST_F(DownloadTest, PlantedLinkIsReplacedNeverFollowed) {
         m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
         runInWmenu([&] { vm::UpdateFrom(SiteOf(server), true); });
 
-        EXPECT_EQ(ReadFile(outside), "Relatório da Sala de Reunião") << "the link's target";
+        EXPECT_EQ(vm::ReadWholeFile(outside), "Relatório da Sala de Reunião")
+            << "the link's target";
         EXPECT_EQ(std::filesystem::is_symlink(m_installer), !whole);
         if (whole) {
-            EXPECT_TRUE(SameBytes(ReadFile(m_installer), body));
+            EXPECT_TRUE(SameBytes(vm::ReadWholeFile(m_installer), body));
             EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
         } else {
             EXPECT_TRUE(m_started.empty());
@@ -534,7 +536,7 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheEarlierInstaller) {
     });
     DownloadWatcher watcher;
     runInWmenu([&] { EXPECT_FALSE(vm::UpdateFile(SiteOf(server))); });
-    EXPECT_EQ(ReadFile(m_installer), "MZ earlier");
+    EXPECT_EQ(vm::ReadWholeFile(m_installer), "MZ earlier");
     EXPECT_EQ(FolderContent(), std::vector<std::string>{"Update.exe"});
 }
 
@@ -638,7 +640,7 @@ TEST_F(DownloadTest, SecondCheckBringsTheOpenWindowForward) {
     EXPECT_EQ(server.Requests().size(), 2u) << "the second check asked the server nothing";
     EXPECT_EQ(Messages().size(), 1u) << "and asked the user nothing";
     EXPECT_EQ(m_started, std::vector<std::string>{m_installer});
-    EXPECT_TRUE(SameBytes(ReadFile(m_installer), body));
+    EXPECT_TRUE(SameBytes(vm::ReadWholeFile(m_installer), body));
 }
 
 }  // namespace

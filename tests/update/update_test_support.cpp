@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/win1252.h"
 #include "runtime/process.h"
@@ -17,13 +15,6 @@
 
 std::string cp(const char* utf8) {
     return vm::utf8ToWin1252(utf8);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 bool FileExists(const std::string& path) {

@@ -16,7 +16,6 @@
 std::string cp(const char* utf8);
 
 // A file's whole content; "" when it cannot be read.
-std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 // Equal bytes; on a difference tells the sizes and the first differing offset instead of
 // printing the contents.
