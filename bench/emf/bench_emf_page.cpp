@@ -9,7 +9,7 @@ namespace vm::bench {
 NamedImageSource ReportImages() {
     NamedImageSource images;
     const std::string root = VM_SOURCE_DIR;
-    const std::string fallback = root + "/tests/report_canvas/data/seat.jpg";
+    const std::string fallback = root + "/tests/pagefile/data/seat.jpg";
     if (!images.Add("assento", ReadWholeFileBytes(root + "/resources/images/assento.pbm"))) {
         images.Add("assento", ReadWholeFileBytes(fallback));
     }
