@@ -10,22 +10,15 @@ set -u
 . "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1
 export QT_QPA_PLATFORM=xcb
-if ! unshare -n -m true 2>/dev/null; then
-    echo "SKIPPED: cannot run the program in namespaces of its own (unshare -n -m needs root)"
-    exit 77
-fi
+needs_namespaces -n -m
 work=$(mktemp -d)
 mkdir -p "$work/prog" "$work/cur" "$work/state"
 cp "$program" "$work/prog/vistametra"
 pid=""
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 
-fail() {
-    echo "$1"
-    cat "$work/program.log" 2>/dev/null
+fail_details() {
     ls -laR "$work" 2>/dev/null | head -40
-    xwininfo -root -children 2>/dev/null | grep '"' || true
-    exit 1
 }
 
 # Starts the program file `$1` (as seen inside the namespace) in $work/cur, crashes it and

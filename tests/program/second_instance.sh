@@ -9,23 +9,13 @@ program=$1
 export QT_QPA_PLATFORM=xcb
 # The program checks the vendor's server for updates at start-up; here it runs without a network
 # (a network namespace of its own), so nothing leaves the machine and the check fails at once.
-if ! unshare -n true 2>/dev/null; then
-    echo "SKIPPED: cannot start the program without a network (unshare -n needs root)"
-    exit 77
-fi
+needs_namespaces -n
 # Run in the background only: the subshell becomes the program, so that $! is the program's pid
 # and the trap ends the program itself. The instances write into the scratch folder, so that none
 # left behind holds the test's output.
 offline() { exec unshare -n "$@" >>"$work/program.log" 2>&1; }
 work=$(mktemp -d)
 first="" second="" copy=""
-# A failure shows what the instances wrote and which windows were there.
-fail() {
-    echo "$1"
-    cat "$work/program.log" 2>/dev/null
-    xwininfo -root -children 2>/dev/null | grep '"' || true
-    exit 1
-}
 trap 'kill $first $second $copy 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 

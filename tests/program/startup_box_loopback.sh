@@ -14,10 +14,7 @@ set -u
 program=$1
 shots=${2:-}
 export QT_QPA_PLATFORM=xcb
-if ! unshare -n -m true 2>/dev/null; then
-    echo "SKIPPED: cannot give the program a network of its own (unshare -n -m needs root)"
-    exit 77
-fi
+needs_namespaces -n -m
 for tool in python3 ip xdotool; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
 done
@@ -49,11 +46,8 @@ EOF
 unshare -n -m bash "$work/inside.sh" "$work" &
 outer=$!
 
-fail() {
-    echo "$1"
-    cat "$work/program.log" "$work/server.log" 2>/dev/null
-    xwininfo -root -children 2>/dev/null | grep '"' || true
-    exit 1
+fail_details() {
+    cat "$work/server.log" 2>/dev/null
 }
 trap 'kill $(cat "$work/program.pid" 2>/dev/null) 2>/dev/null; kill $outer 2>/dev/null; wait; rm -rf "$work"' EXIT
 

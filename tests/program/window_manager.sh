@@ -14,18 +14,9 @@ if ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
     exit 77
 fi
 # The update check at start-up fails at once without a network (a namespace of its own).
-if ! unshare -n true 2>/dev/null; then
-    echo "SKIPPED: cannot start the program without a network (unshare -n needs root)"
-    exit 77
-fi
+needs_namespaces -n
 work=$(mktemp -d)
 wm="" app=""
-fail() {
-    echo "FAIL: $1"
-    cat "$work/program.log" 2>/dev/null
-    xwininfo -root -children 2>/dev/null | grep '"' || true
-    exit 1
-}
 trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
 export HOME="$work/home"
 mkdir -p "$HOME" "$work/bin"

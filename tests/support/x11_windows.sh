@@ -3,6 +3,26 @@
 # Waits are long enough for a loaded machine and a sanitizer build; they end as soon as the window
 # is there (or gone).
 
+# needs_namespaces FLAG...: ends the test as skipped (exit code 77) when unshare cannot give the
+# program the namespaces the flags name (-n: a network of its own, -m: mounts of its own).
+needs_namespaces() {
+    unshare "$@" true 2>/dev/null && return 0
+    echo "SKIPPED: the program cannot run in namespaces of its own (unshare $* needs root)"
+    exit 77
+}
+
+# fail MESSAGE: ends the test with MESSAGE, what the program wrote ($work/program.log), what the
+# script's own fail_details function shows (when it defines one) and the windows on the screen.
+fail() {
+    echo "FAIL: $1"
+    cat "$work/program.log" 2>/dev/null
+    if declare -F fail_details >/dev/null; then
+        fail_details
+    fi
+    xwininfo -root -children 2>/dev/null | grep '"' || true
+    exit 1
+}
+
 # wait_window NAME-REGEX [TENTHS]: prints the id of the first visible window whose title matches,
 # waiting up to TENTHS tenths of a second (default 300); returns 1, printing nothing, when none
 # appeared.
