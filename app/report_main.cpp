@@ -1,13 +1,13 @@
 // vistametra-report: the program's start-up and calculation without a window.
 #include <csignal>
 
-#include "program/report_tool.h"
+#include "cli/report_tool.h"
 
 #ifdef VM_REPORT_WRITER
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "program/report_output.h"
+#include "cli/report_output.h"
 
 namespace {
 

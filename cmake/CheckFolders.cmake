@@ -18,8 +18,9 @@ set(VM_FOLDERS
   "print    qt     core runtime pagefile ui"
   "preview  qt     core runtime pagefile report print ui"
   "update   mixed  core runtime net ui"
-  "program  mixed  core project runtime net pagefile report ui print preview update"
-  "app      mixed  core project runtime net pagefile report ui print preview update program"
+  "cli      mixed  core project runtime pagefile report ui"
+  "program  mixed  core project runtime net pagefile report ui print preview update cli"
+  "app      mixed  core project runtime net pagefile report ui print preview update cli program"
 )
 
 function(vm_check_folders source_dir)

@@ -11,7 +11,7 @@
 #include "preview/preview.h"
 #include "print/print_job.h"
 #include "print/printers.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "runtime/process.h"

@@ -31,7 +31,7 @@
 #include "pagefile/forwarding_canvas.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
 #include "report/report_images.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/calculo.h"
-#include "program/report_output.h"
+#include "cli/report_output.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "preview/preview_page_view.h"
 #include "preview_test_support.h"
 #include "print/print_job.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
 #include "ui/qt_text.h"

@@ -17,7 +17,7 @@
 #include "pagefile/page_files.h"
 #include "print/print_job.h"
 #include "print_test_support.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
 #include "ui/form_layer.h"

@@ -17,7 +17,7 @@
 
 #include "core/program_values.h"
 #include "program/main_window.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "tests/support/ui_test_support.h"
 
 namespace {

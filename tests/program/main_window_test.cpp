@@ -23,7 +23,7 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"

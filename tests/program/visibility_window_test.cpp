@@ -20,7 +20,7 @@
 #include "core/win1252.h"
 #include "pagefile/recording_canvas.h"
 #include "program/main_window.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"

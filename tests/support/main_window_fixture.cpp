@@ -9,7 +9,7 @@
 
 #include "core/program_values.h"
 #include "program/main_window.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "runtime/process.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 
 #include "core/program_values.h"
 #include "program/main_window.h"
-#include "program/startup.h"
+#include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "ui/form_layer.h"
 #include "update/update_check.h"

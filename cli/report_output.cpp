@@ -1,4 +1,4 @@
-#include "program/report_output.h"
+#include "cli/report_output.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "program/startup.h"
+#include "runtime/startup.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

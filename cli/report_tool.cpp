@@ -1,4 +1,4 @@
-#include "program/report_tool.h"
+#include "cli/report_tool.h"
 
 #include <unistd.h>
 
@@ -22,9 +22,9 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "program/command_line.h"
-#include "program/set_value.h"
-#include "program/startup.h"
+#include "cli/command_line.h"
+#include "cli/set_value.h"
+#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"

@@ -1,4 +1,4 @@
-#include "program/set_value.h"
+#include "cli/set_value.h"
 
 #include "core/date.h"
 #include "core/text.h"

@@ -1,4 +1,4 @@
-#include "program/startup.h"
+#include "runtime/startup.h"
 
 #include "core/calculo.h"
 #include "core/date.h"

@@ -1,4 +1,4 @@
-#include "program/command_line.h"
+#include "cli/command_line.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/dados_projeto.h"
-#include "program/report_tool.h"
+#include "cli/report_tool.h"
 
 namespace vm {
 
