@@ -178,8 +178,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                  "print the seat-by-seat sightline analysis (with --json: under \"analysis\"; "
                  "with -o: as pages after the report's)");
     app.add_option("--target-c", targetC,
-                   "the C-value in millimetres (0 to 1000) that the analysis designs the risers "
-                   "for (default 90)")
+                   "the C-value in millimetres (1 to 300) that the analysis designs the risers "
+                   "for (default 90); needs --analysis or a .dxf output")
         ->type_name("MM");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
@@ -218,7 +218,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         const std::optional<double> value = TargetCFromText(targetC);
         if (!value) {
             std::cerr << "vistametra-report: --target-c " << targetC
-                      << ": expected millimetres from 0 to 1000\n";
+                      << ": expected millimetres from 1 to 300\n";
+            return 2;
+        }
+        // Without the analysis or a drawing nothing uses the target: refuse it, not ignore it.
+        if (!analysis && !isDxfName(reportFile)) {
+            std::cerr << "vistametra-report: --target-c needs --analysis or a .dxf output\n";
             return 2;
         }
         targetCmm = *value;

@@ -194,6 +194,11 @@ void DadosRefresh() {
     projetoAlterado();
 }
 
+void SetAlturaFila2(double metres) {
+    set("nAlturaFila2t", metres);
+    DadosRefresh();
+}
+
 void HideTela() {
     const DadosProjeto& p = projeto();
     DoMethod(kForm, "cTelaDetalhe", p.nTelaG ? "Show" : "Hide");

@@ -16,6 +16,9 @@ void TelaRefresh();
 // Window -> record; then nTelaTamanho from the screen's width and height. Does nothing until
 // TelaRefresh has first filled the window: before that the fields hold nothing of the project.
 void DadosRefresh();
+
+// Puts `metres` into "Altura do degrau da Fila 2" and commits it as leaving the field would.
+void SetAlturaFila2(double metres);
 // Shows or hides the three result lines by the category flags.
 void HideTela();
 // Height fields from the width fields by the selected format.

@@ -14,6 +14,7 @@
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cmath>
@@ -31,6 +32,7 @@
 #include "pagefile/forwarding_canvas.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
+#include "program/main_window.h"
 #include "runtime/startup.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
@@ -49,6 +51,25 @@ const char* const kTitle = "Visibilidade dos Assentos";
 constexpr double kGapPx = 12;  // between pages and around them
 
 Canvas* g_recorder = nullptr;
+
+std::string TargetText(double targetCmm) {
+    return AllTrim(Str(targetCmm, 40, targetCmm == std::round(targetCmm) ? 0 : 1));
+}
+
+// The last target chosen, kept between runs in the user's settings.
+const char* const kTargetKey = "visibilidade/valorC";
+
+double RememberedTarget() {
+    const QSettings settings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"));
+    const std::optional<double> kept =
+        TargetCFromText(settings.value(QLatin1String(kTargetKey)).toString().toStdString());
+    return kept.value_or(kDefaultTargetCmm);
+}
+
+void RememberTarget(double targetCmm) {
+    QSettings settings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"));
+    settings.setValue(QLatin1String(kTargetKey), QString::fromStdString(TargetText(targetCmm)));
+}
 
 // Keeps each page's bytes in memory as the page-file canvas ends it: the window leaves no files
 // behind, whichever way the program ends.
@@ -132,16 +153,30 @@ public:
         target->setObjectName(QStringLiteral("cAlvoC"));
         target->setEditable(true);
         target->addItems({QStringLiteral("60"), QStringLiteral("90"), QStringLiteral("120")});
-        target->setCurrentIndex(1);
+        m_targetCmm = RememberedTarget();
         target->setInsertPolicy(QComboBox::NoInsert);
+        // No completion from the presets: a typed "12" is 12 mm, not 120.
+        target->setCompleter(nullptr);
+        // An empty box is let through to TargetChanged, which refuses it with a message.
         target->lineEdit()->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("\\d{1,4}([.,]\\d{0,1})?")), target));
+            QRegularExpression(QStringLiteral("(\\d{1,4}([.,]\\d{0,1})?)?")), target));
+        const QString remembered = QString::fromStdString(TargetText(m_targetCmm));
+        target->setCurrentIndex(target->findText(remembered));
+        if (target->currentIndex() < 0) {
+            target->setEditText(remembered);
+        }
         target->setToolTip(
             QString::fromUtf8("Valor C desejado em milímetros: 60, 90, 120 ou qualquer outro"));
         m_target = target;
 
         m_proposal = new QLabel(this);
         m_proposal->setObjectName(QStringLiteral("lDegrau"));
+
+        m_apply = new QPushButton(QString::fromUtf8("Aplicar ao projeto"), this);
+        m_apply->setObjectName(QStringLiteral("bAplicar"));
+        m_apply->setToolTip(QString::fromUtf8(
+            "Põe o degrau constante proposto, arredondado para cima ao centímetro, em \"Altura "
+            "do degrau da Fila 2\""));
 
         auto* save = new QPushButton(QStringLiteral("Salvar"), this);
         save->setObjectName(QStringLiteral("bSalvar"));
@@ -151,6 +186,7 @@ public:
         bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
         bar->addWidget(target);
         bar->addWidget(m_proposal, 1);
+        bar->addWidget(m_apply);
         bar->addWidget(save);
 
         m_scroll = new QScrollArea(this);
@@ -166,6 +202,7 @@ public:
 
         connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
         connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
+        connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
 
         RegisterReportImages(m_images);
@@ -199,6 +236,8 @@ public:
         m_view->SetPages(std::move(players));
         m_record = p;
         m_proposal->setText(Proposal(a.risers));
+        m_proposedStep = a.risers.constantStep.value;
+        m_apply->setEnabled(m_proposedStep.has_value());
     }
 
 protected:
@@ -218,21 +257,47 @@ private:
                                      "); degrau do projeto " + current);
         }
         return QString::fromUtf8("Degrau constante proposto " +
-                                 AllTrim(Str(*r.constantStep.value, 40, 3)) +
-                                 " m; degrau do projeto " + current);
+                                 AllTrim(Str(*r.constantStep.value, 40, 3)) + " m" +
+                                 (r.flatFloorSuffices ? " (piso plano basta)" : "") +
+                                 "; degrau do projeto " + current);
     }
 
     void TargetChanged() {
+        if (m_refusing) {
+            return;  // the box below takes the focus from the field: no second message
+        }
         const std::optional<double> typed =
             TargetCFromText(m_target->currentText().trimmed().toStdString());
         if (!typed) {
-            m_target->setEditText(QString::fromStdString(AllTrim(Str(m_targetCmm, 40, 1))));
+            // The refused text goes before the message, so that nothing reads it again.
+            m_target->setEditText(QString::fromStdString(TargetText(m_targetCmm)));
+            m_refusing = true;
+            MsgStop(utf8ToWin1252("Valor C desejado: digite um número de 1 a 300 mm."),
+                    utf8ToWin1252(kTitle));
+            m_refusing = false;
             return;
         }
         if (*typed != m_targetCmm) {
             m_targetCmm = *typed;
+            RememberTarget(m_targetCmm);
             Redraw();
         }
+    }
+
+    // The proposal goes in through the project's field, as if typed there: the record, the
+    // results, this window and the report follow.
+    void Apply() {
+        if (m_proposedStep) {
+            SetAlturaFila2(StepForTheField(*m_proposedStep));
+        }
+    }
+
+    // The field holds centimetres: the step goes up to the next one, so that every row still
+    // meets the target (0.175 m becomes 0.18 m, never 0.17 m).
+    static double StepForTheField(double metres) {
+        const double cm = metres * 100;
+        const double whole = std::round(cm);
+        return (std::abs(cm - whole) <= 1e-9 ? whole : std::ceil(cm)) / 100;
     }
 
     void Save() {
@@ -300,6 +365,9 @@ private:
     NamedImageSource m_images;
     QComboBox* m_target = nullptr;
     QLabel* m_proposal = nullptr;
+    QPushButton* m_apply = nullptr;
+    std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
+    bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;
     PageView* m_view = nullptr;
     std::vector<std::vector<uint8_t>> m_pages;  // the EMF pages shown

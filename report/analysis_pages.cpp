@@ -308,27 +308,33 @@ void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double 
     }
 }
 
+// Room for one summary line wrapped to two lines of the text column.
+constexpr double kSummaryLine = 9.5;
+
 void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     const RiserDesign& d = a.risers;
     const std::string target = Millimetres(d.targetCmm);
     std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
                                                 : "- (" + d.constantStep.reason + ")";
-    if (d.constantStep.value && *d.constantStep.value < 0) {
-        constant += " (negativo: o piso plano já basta)";
+    if (d.flatFloorSuffices) {
+        constant += " (piso plano basta)";
     }
-    ReportText(canvas, r, kLeft, 9,
-               Cp1252("Degrau constante para um valor C de " + target +
-                      " (arredondado para cima ao milímetro): " + constant),
-               kBlack, true);
-    ReportText(canvas, r + 5, kLeft, 9,
-               Cp1252("Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) +
-                      " m"));
-    ReportText(canvas, r + 10, kLeft, 9,
-               Cp1252("Filas abaixo de " + target + " com o degrau do projeto: " +
-                      (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
-                                         : "- (" + d.rowsBelowTargetReason + ")")));
+    std::vector<std::string> lines = {
+        "Degrau constante para um valor C de " + target +
+            " (arredondado para cima ao milímetro): " + constant,
+        "Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) + " m",
+        "Filas abaixo de " + target + " com o degrau do projeto: " +
+            (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
+                               : "- (" + d.rowsBelowTargetReason + ")"),
+    };
     if (!d.isoptic && d.isopticReason != a.rowsReason) {
-        ReportText(canvas, r + 15, kLeft, 9, Cp1252("Isóptica: - (" + d.isopticReason + ")"));
+        lines.push_back("Isóptica: - (" + d.isopticReason + ")");
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // Each line wraps within the text column instead of running off the page.
+        ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 9, Cp1252(lines[i]),
+                      kBlack, i == 0);
+        r += kSummaryLine;
     }
 }
 
@@ -435,7 +441,7 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         }
         r += 4;
     }
-    if (r + 20 > kBottom) {
+    if (r + 4 * kSummaryLine > kBottom) {
         pages.Break();
         TablePageTitle(a, canvas, true);
         r = kTableFirstRow;

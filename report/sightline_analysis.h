@@ -140,7 +140,7 @@ struct SeatFigures {
 struct IsopticRow {
     int row = 0;           // 1 for the row nearest the screen
     double eyeHeight = 0;  // above the front row's floor
-    Figure step;           // over the row in front; none for the first row
+    Figure step;           // over the row in front, 0 or more; none for the first row
     double floorRise = 0;  // floor above the front row's floor: eyeHeight - nAlturaOlhos1
 };
 
@@ -156,8 +156,9 @@ struct RiserDesign {
     std::optional<std::vector<IsopticRow>> isoptic;  // every row; none with isopticReason
     std::string isopticReason;
     // The smallest step that, the same for every row, gives every row at least the target,
-    // rounded up to the millimetre. Negative when the floor could fall towards the back.
+    // rounded up to the millimetre; never below 0 (a floor does not fall towards the back).
     Figure constantStep;
+    bool flatFloorSuffices = false;  // a level floor already gives every row the target
     double currentStep = 0;  // the project's own, nAlturaFila2
     // Rows whose C-value with the project's own step is below the target.
     std::optional<std::vector<int>> rowsBelowTarget;
@@ -185,7 +186,10 @@ struct SightlineAnalysis {
 std::string RowList(const std::vector<int>& rows);
 
 // A target C-value in millimetres typed by the user: a number as a project file holds it, with ","
-// or "." before the decimals, from 0 to 1000. Nothing when the text is anything else.
+// or "." before the decimals, from kMinTargetCmm to kMaxTargetCmm. Nothing when the text is anything
+// else.
+inline constexpr double kMinTargetCmm = 1;
+inline constexpr double kMaxTargetCmm = 300;
 std::optional<double> TargetCFromText(std::string text);
 
 // The analysis of the project's inputs, the risers designed for a C-value of targetCmm

@@ -257,12 +257,12 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << r.isopticReason << ")\n";
     }
     std::string constant = WithReason(r.constantStep, 3, "m");
-    if (r.constantStep.value && *r.constantStep.value < 0) {
-        constant += " (negativo: o piso plano já basta)";
+    if (r.flatFloorSuffices) {
+        constant += " (piso plano basta)";
     }
     const std::pair<std::string, std::string> lines[] = {
         {"Degrau constante (arredondado para cima ao milímetro)", constant},
-        {"Degrau do projeto (nAlturaFila2)", Num(r.currentStep, 3) + " m"},
+        {"Degrau do projeto (Altura do degrau da Fila 2)", Num(r.currentStep, 3) + " m"},
         {"Filas abaixo do valor C com o degrau do projeto",
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
@@ -300,9 +300,10 @@ const char* const kAnalysisJsonHelp =
     "viewer facing the screen;\n"
     "  risers {target_c_mm (--target-c, default 90), isoptic [{row, eye_height_m, step_m, "
     "floor_rise_m}] (each row sees over the one in front with exactly the target: E_k = F + "
-    "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge), constant_step_m (the smallest "
-    "step the same for every row that gives every row at least the target, rounded up to the "
-    "millimetre), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm with "
+    "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge, but never below E_k-1: a floor "
+    "does not descend towards the back), constant_step_m (the smallest step, 0 or more, the "
+    "same for every row that gives every row at least the target, rounded up to the "
+    "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm with "
     "current_step_m is below the target]}.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
     "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
@@ -402,6 +403,7 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     risers["isoptic"] = r.isoptic ? std::move(isoptic) : Json(nullptr);
     risers["isoptic_reason"] = Reason(r.isopticReason);
     Put(risers, "constant_step_m", r.constantStep);
+    risers["flat_floor_suffices"] = r.flatFloorSuffices;
     risers["current_step_m"] = r.currentStep;
     PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
     j["risers"] = std::move(risers);

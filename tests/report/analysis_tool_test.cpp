@@ -165,7 +165,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
     const Json a = Analysis({"--set", "nNumeroFilas=0", "--set", "nLarguraAssento=0", "--set",
                              "nTelaAltura=0", "--set", "nImagemAltura=0"});
     EXPECT_TRUE(a["rows"].is_null());
-    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos: nNumeroFilas 0 ou menos");
+    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos");
     const struct {
         Json value;
         Json reason;
@@ -183,7 +183,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
         EXPECT_TRUE(f.value.is_null()) << f.value;
         EXPECT_TRUE(f.reason.is_string()) << f.reason;
     }
-    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula: nLarguraAssento 0");
+    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula");
     EXPECT_TRUE(a["seats"]["ideal"].is_null());
     EXPECT_GT(CheckReasons(a, "analysis"), 10);
 
@@ -192,7 +192,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
     EXPECT_EQ(
         LineWords(r.out, "Detalhes"),
         (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
-                                  "tem", "altura:", "nTelaAltura", "0", "ou", "menos)"}));
+                                  "tem", "altura)"}));
 }
 
 TEST_F(AnalysisTool, RisersForATargetCValue) {
@@ -206,8 +206,11 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_EQ(r["rows_below_target"], Json::array());
     ASSERT_EQ(r["isoptic"].size(), 7u);
     EXPECT_TRUE(r["isoptic"][0]["step_m"].is_null());
-    EXPECT_NEAR(r["isoptic"][1]["eye_height_m"].get<double>(), 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
-    EXPECT_NEAR(r["isoptic"][1]["floor_rise_m"].get<double>(), 0.52 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_EQ(r["flat_floor_suffices"], false);
+    // Row 2's line would allow eyes at 1.72 - 0.43 x 4.7 / 3.7 = 1.174 m: it stays level at 1.2.
+    EXPECT_EQ(r["isoptic"][1]["eye_height_m"].get<double>(), 1.2);
+    EXPECT_EQ(r["isoptic"][1]["step_m"].get<double>(), 0);
+    EXPECT_EQ(r["isoptic"][1]["floor_rise_m"].get<double>(), 0);
     EXPECT_EQ(CheckReasons(r, "risers"), 7 + 3);  // every row's step, isoptic, constant, rows
 
     // 120 mm on a flat floor: (0.12 x 9.7 - 0.52) / 3.7 = 0.17405 -> 0.175 m; a decimal comma
@@ -235,17 +238,47 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_NE(table.out.find(" Degrau constante (arredondado para cima ao milímetro)  0.017 m\n"),
               std::string::npos)
         << table.out;
-    EXPECT_NE(table.out.find(" Degrau do projeto (nAlturaFila2)                       0.200 m\n"),
-              std::string::npos);
+    EXPECT_NE(table.out.find(" Degrau do projeto (Altura do degrau da Fila 2)         0.200 m\n"),
+              std::string::npos)
+        << table.out;
+
+    // A target that a level floor gives: step 0 and the words for it, never a negative step.
+    const ToolRun level = run({"--analysis", "--target-c", "1"});
+    ASSERT_EQ(level.exitCode, 0) << level.err;
+    EXPECT_NE(level.out.find("0.000 m (piso plano basta)"), std::string::npos) << level.out;
+    const Json flat = Analysis({"--target-c", "1"})["risers"];
+    EXPECT_EQ(flat["constant_step_m"], 0.0);
+    EXPECT_EQ(flat["flat_floor_suffices"], true);
 }
 
 TEST_F(AnalysisTool, BadTargetsAreRefused) {
-    for (const char* target : {"", "abc", "-1", "1001", "9O", "1e2", "nan"}) {
+    for (const char* target : {"", "abc", "-1", "0", "0.9", "300.1", "1001", "9999", "9O", "1e2",
+                               "nan"}) {
         const ToolRun r = run({"--analysis", "--target-c", target});
         EXPECT_EQ(r.exitCode, 2) << target;
         EXPECT_NE(r.err.find("--target-c"), std::string::npos) << target << ": " << r.err;
         EXPECT_EQ(r.out, "") << target;
     }
+    // The bounds themselves are targets.
+    for (const char* target : {"1", "300", "300,0"}) {
+        EXPECT_EQ(run({"--analysis", "--target-c", target}).exitCode, 0) << target;
+    }
+
+    // A target with nothing to design for is refused, not ignored: no analysis and no drawing.
+    const std::vector<std::vector<std::string>> unused = {
+        {"--target-c", "120"},
+        {"--target-c", "120", "--json"},
+        {"--target-c", "120", "-o", "r.pdf"},
+    };
+    for (const auto& args : unused) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_NE(r.err.find("--target-c needs --analysis or a .dxf output"), std::string::npos)
+            << r.err;
+        EXPECT_FALSE(fs::exists(m_dir / "r.pdf"));
+    }
+    EXPECT_EQ(run({"--target-c", "120", "-o", "corte.DXF"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(m_dir / "corte.DXF"));
 }
 
 // The words of pdftotext's text of pages first to last of a PDF in `dir`.
@@ -287,9 +320,9 @@ TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
     const std::vector<std::string> table = PdfWords(m_dir, "analise.pdf", 4, 4);
     EXPECT_TRUE(Contains(table, {"Filas", "e", "degraus"}));
     // Row 2 of the table: distance, eyes, angle to the top, C-value, grade, then the isoptic
-    // eye height 1.72 - 0.43 x 4.7 / 3.7 = 1.174, step -0.026 and floor rise -0.026.
+    // eye height: level with row 1 (the line would allow 1.174), step and floor rise 0.
     EXPECT_TRUE(
-        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.174", "-0.026"}));
+        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.200", "0.000"}));
     EXPECT_TRUE(Contains(table, {"milímetro):", "0.096", "m"}));
 
     // Page files: the specified pages byte for byte as without --analysis.

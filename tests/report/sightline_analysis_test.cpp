@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -157,12 +159,36 @@ TEST(SightlineAnalysis, GradesOfCValues) {
         {300, CGrade::Excelente}, {120, CGrade::Excelente},    {119.999, CGrade::Bom},
         {80, CGrade::Bom},        {79.999, CGrade::Aceitavel}, {60, CGrade::Aceitavel},
         {59.999, CGrade::Ruim},   {0, CGrade::Ruim},           {-150, CGrade::Ruim},
+        // Sums of decimals land a hair under a bound: they still reach it.
+        {79.99999999999996, CGrade::Bom}, {119.99999999999997, CGrade::Excelente},
+        {59.99999999999999, CGrade::Aceitavel},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(GradeOfCValue(c.c), c.grade) << c.c;
     }
     EXPECT_STREQ(CGradeName(CGrade::Aceitavel), "aceitável");
     EXPECT_FALSE(CValue(-1, 0.5, 0.2, 1));
+
+    // A room whose row 2 sees with 80 mm by hand: D 3, T 0.9, R 1.1 - (2.5 - 1.5), N 0.134
+    // gives 3 x 0.234 / 3.9 - 0.1 = 0.08 m, 79.99999999999999 after the arithmetic. The grade
+    // and the list of rows below an 80 mm target agree on it.
+    const SightlineAnalysis a = AnalyseSightlines(
+        Project([](DadosProjeto& p) {
+            p.nDistOlhos1 = 3;
+            p.nDistEntreFilas = 0.9;
+            p.nAlturaOlhos1 = 1.1;
+            p.nTelaTopo = 2.5;
+            p.nTelaAltura = 1.5;
+            p.nAlturaFila2 = 0.134;
+        }),
+        80);
+    ASSERT_GE(a.rows.size(), 2u);
+    EXPECT_LT(ValueOf(a.rows[1].cValueMm), 80);  // the fixture reaches the fault
+    EXPECT_NEAR(ValueOf(a.rows[1].cValueMm), 80, 1e-9);
+    EXPECT_EQ(a.rows[1].grade, CGrade::Bom);
+    ASSERT_TRUE(a.risers.rowsBelowTarget);
+    EXPECT_EQ(std::count(a.risers.rowsBelowTarget->begin(), a.risers.rowsBelowTarget->end(), 2),
+              0);
 }
 
 TEST(SightlineAnalysis, CategoriesServeUpToTheirDivisorTimesTheScreenHeight) {
@@ -312,9 +338,10 @@ TEST(SightlineAnalysis, SeatsAreThoseThatThePlanDraws) {
 }
 
 TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
-    const std::string noRows = "nenhuma fila de assentos: nNumeroFilas 0 ou menos";
-    const std::string noHeight = "a tela pretendida não tem altura: nTelaAltura 0 ou menos";
-    const std::string noLines = "a imagem não tem resolução vertical: nImagemAltura 0 ou menos";
+    // Reasons in the user's words: no record name reaches them.
+    const std::string noRows = "nenhuma fila de assentos";
+    const std::string noHeight = "a tela pretendida não tem altura";
+    const std::string noLines = "a imagem não tem resolução vertical";
 
     for (double rows : {0.0, -3.0}) {
         const SightlineAnalysis a =
@@ -340,9 +367,8 @@ TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
         const SightlineAnalysis a =
             AnalyseSightlines(Project([&](DadosProjeto& p) { p.nLarguraAssento = seat; }));
         EXPECT_FALSE(a.seats.seatsPerRow.value) << seat;
-        EXPECT_EQ(a.seats.seatsPerRow.reason, seat == 0 ? "largura do assento nula: "
-                                                          "nLarguraAssento 0"
-                                                        : "largura do assento negativa");
+        EXPECT_EQ(a.seats.seatsPerRow.reason,
+                  seat == 0 ? "largura do assento nula" : "largura do assento negativa");
         EXPECT_FALSE(a.seats.total.value);
         EXPECT_FALSE(a.seats.shares[1].value);
         EXPECT_TRUE(a.seats.rows.empty());
