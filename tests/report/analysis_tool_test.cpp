@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -350,6 +351,50 @@ Json DxfFacts(const fs::path& dir, const std::string& file) {
         return nullptr;
     }
     return Json::parse(vm::ReadWholeFile(out));
+}
+
+// The rightmost end of the words on page 4 of the PDF (the table and risers) between its header
+// and its footer, in millimetres, by pdftotext's boxes.
+double RightmostWordMm(const fs::path& dir, const std::string& pdf) {
+    const fs::path boxes = dir / "boxes.html";
+    const std::string command = "pdftotext -q -bbox -f 4 -l 4 '" + (dir / pdf).string() + "' '" +
+                                boxes.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string html = vm::ReadWholeFile(boxes);
+    const auto number = [&](size_t from, const char* key) {
+        const size_t at = html.find(key, from);
+        return std::stod(html.substr(at + std::strlen(key))) * 25.4 / 72;
+    };
+    double rightmost = 0;
+    for (size_t at = html.find("<word "); at != std::string::npos;
+         at = html.find("<word ", at + 1)) {
+        const double top = number(at, "yMin=\"");
+        if (top > 40 && top < 275) {
+            rightmost = std::max(rightmost, number(at, "xMax=\""));
+        }
+    }
+    return rightmost;
+}
+
+TEST_F(AnalysisTool, RiserLinesStayWithinTheTextColumn) {
+    // The longest summary lines: a level floor that suffices, and no rows at all.
+    const std::vector<std::vector<std::string>> cases = {
+        {"--target-c", "1"},
+        {"--set", "nNumeroFilas=0"},
+        {"--target-c", "33,3", "--set", "nNumeroFilas=1"},
+    };
+    for (const auto& extra : cases) {
+        std::vector<std::string> args = {"--analysis", "-o", "r.pdf"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ToolRun r = run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        // The text column ends at 190 mm of the 210 mm sheet.
+        EXPECT_LE(RightmostWordMm(m_dir, "r.pdf"), 190.5) << extra.back();
+    }
+    const std::vector<std::string> words = PdfWords(m_dir, "r.pdf", 4, 4);
+    EXPECT_FALSE(Contains(words, {"nNumeroFilas"}));
+    const ToolRun level = run({"--analysis", "--target-c", "1", "-o", "r.pdf"});
+    EXPECT_TRUE(Contains(PdfWords(m_dir, "r.pdf", 4, 4), {"0.000", "m", "(piso", "plano", "basta)"}));
 }
 
 TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
