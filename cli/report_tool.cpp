@@ -166,6 +166,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     bool version = false;
     bool analysis = false;
     std::string targetC;
+    bool staggered = false;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -181,6 +182,9 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                    "the C-value in millimetres (1 to 300) that the analysis designs the risers "
                    "for (default 90); needs --analysis or a .dxf output")
         ->type_name("MM");
+    app.add_flag("--staggered", staggered,
+                 "the analysis with staggered seats: each row graded by C2, over the row two "
+                 "ahead; needs --analysis or a .dxf output");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -227,6 +231,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             return 2;
         }
         targetCmm = *value;
+    }
+    if (staggered && !analysis && !isDxfName(reportFile)) {
+        std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
+        return 2;
     }
 
     // Check the overrides before anything runs.
@@ -303,14 +311,14 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
 
     if (isDxfName(reportFile)) {
         std::string error;
-        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)),
+        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm, staggered)),
                                  &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
     } else if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
-        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm};
+        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
         if (!writeReport || !writeReport(p, reportFile, options, error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
@@ -323,12 +331,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
     if (analysis && !json) {
-        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm));
+        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
     }
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered));
         }
         if (jsonLines) {
             if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {

@@ -1,5 +1,6 @@
 #include "program/visibility_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -172,6 +173,12 @@ public:
         m_proposal = new QLabel(this);
         m_proposal->setObjectName(QStringLiteral("lDegrau"));
 
+        m_staggered = new QCheckBox(QString::fromUtf8("Assentos alternados"), this);
+        m_staggered->setObjectName(QStringLiteral("kAlternados"));
+        m_staggered->setToolTip(QString::fromUtf8(
+            "Cada fila vê entre as cabeças da fila da frente: avaliação pelo C2, sobre a fila "
+            "duas à frente"));
+
         m_apply = new QPushButton(QString::fromUtf8("Aplicar ao projeto"), this);
         m_apply->setObjectName(QStringLiteral("bAplicar"));
         m_apply->setToolTip(QString::fromUtf8(
@@ -185,6 +192,7 @@ public:
         auto* bar = new QHBoxLayout;
         bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
         bar->addWidget(target);
+        bar->addWidget(m_staggered);
         bar->addWidget(m_proposal, 1);
         bar->addWidget(m_apply);
         bar->addWidget(save);
@@ -202,6 +210,7 @@ public:
 
         connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
         connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
+        connect(m_staggered, &QCheckBox::toggled, this, [this](bool) { Redraw(); });
         connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
 
@@ -219,7 +228,7 @@ public:
 
     void Redraw() {
         const DadosProjeto p = projeto();
-        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
+        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked());
         EmfPageCanvas pageFiles(ReferenceDevice::A4(), &m_images);
         PageCollector canvas(pageFiles);
         BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
@@ -353,7 +362,8 @@ private:
     void SaveDxf(const QString& target) {
         DadosProjeto p = m_record;
         Calculo(p);
-        const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
+        const std::string bytes =
+            DxfDrawing(p, AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked()));
         std::string error;
         if (!WriteFileAtomically(fromQtPath(target), bytes, &error)) {
             MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
@@ -366,6 +376,7 @@ private:
     QComboBox* m_target = nullptr;
     QLabel* m_proposal = nullptr;
     QPushButton* m_apply = nullptr;
+    QCheckBox* m_staggered = nullptr;
     std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
     bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;

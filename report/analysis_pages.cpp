@@ -98,8 +98,19 @@ double FitScale(Extent extent, double width, double height) {
     return std::isfinite(scale) ? scale : 0;
 }
 
-Color RowColour(const RowFigures& r) {
-    return r.grade ? CGradeColour(*r.grade) : kGrey;
+Color RowColour(const SightlineAnalysis& a, const RowFigures& r) {
+    const std::optional<CGrade>& grade = CountingGrade(a, r);
+    return grade ? CGradeColour(*grade) : kGrey;
+}
+
+// The grade column: C2's grade, marked so, in staggered seating.
+std::string GradeText(const SightlineAnalysis& a, const RowFigures& r) {
+    const std::optional<CGrade>& grade = CountingGrade(a, r);
+    if (!a.staggered) {
+        return grade ? CGradeName(*grade) : "sem fila à frente";
+    }
+    return grade ? std::string("C2 ") + Fixed(r.c2ValueMm, 0) + ": " + CGradeName(*grade)
+                 : "sem fila duas à frente";
 }
 
 // The room's section: the screen wall on the left, the stepped floor, the planned image, each
@@ -132,7 +143,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
         canvas.PrintLine(row(a.screenTop), col(0) + 0.6, row(a.screenBottom), col(0) + 0.6, 1.2,
                          kBlue);
         for (const RowFigures& r : a.rows) {
-            const Color colour = RowColour(r);
+            const Color colour = RowColour(a, r);
             canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
                              col(r.eyeDistance), 0.1, colour);
             Patch(canvas, row(r.eyeHeight) - 0.8, col(r.eyeDistance) - 0.8, 1.6, 1.6, colour);
@@ -292,14 +303,13 @@ void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
 
 void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double r) {
     const RowFigures& row = a.rows[index];
-    const Color colour = RowColour(row);
+    const Color colour = RowColour(a, row);
     ReportText(canvas, r, kColRow, 8, std::to_string(row.number), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColDistance, 8, Fixed(row.eyeDistance, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColEyes, 8, Fixed(row.eyeHeight, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColAngle, 8, Fixed(row.angleToTop, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColC, 8, Fixed(row.cValueMm, 1), colour, false, "RIGHT");
-    ReportText(canvas, r, kColGrade, 8,
-               Cp1252(row.grade ? CGradeName(*row.grade) : "sem fila à frente"), colour);
+    ReportText(canvas, r, kColGrade, 8, Cp1252(GradeText(a, row)), colour);
     if (a.risers.isoptic && index < a.risers.isoptic->size()) {
         const IsopticRow& iso = (*a.risers.isoptic)[index];
         ReportText(canvas, r, kColIsoEyes, 8, Fixed(iso.eyeHeight, 3), kBlack, false, "RIGHT");
@@ -414,7 +424,8 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                Cp1252("Tela pretendida " + Fixed(a.screenWidth, 2) + " x " +
                       Fixed(a.screenHeight, 2) + " m, topo a " + Fixed(a.screenTop, 2) +
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
-                      " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) + "."));
+                      " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) +
+                      (a.staggered ? "; assentos alternados (avaliação pelo C2)." : ".")));
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);

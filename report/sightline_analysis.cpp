@@ -19,6 +19,7 @@ namespace {
 const char* const kNoRows = "nenhuma fila de assentos";
 const char* const kTooManyRows = "mais de 999 filas: além do que o programa admite";
 const char* const kFirstRow = "primeira fila: não há fila à frente";
+const char* const kNoRowTwoAhead = "não há fila duas à frente";
 const char* const kEyesNotInFront = "olhos no plano da tela ou atrás dela";
 const char* const kFrontRowNotInFront = "fila da frente no plano da tela ou atrás dela";
 const char* const kNoImageHeight = "a tela pretendida não tem altura";
@@ -97,6 +98,23 @@ void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
                 r.grade = GradeOfCValue(*c * 1000);
             } else {
                 r.cValueMm = Figure::None(kFrontRowNotInFront);
+            }
+        }
+        // C2 over the row two ahead: its eyes, two steps and two row depths.
+        if (nFilaX < 2) {
+            r.c2ValueMm = Figure::None(kNoRowTwoAhead);
+        } else if (!(r.eyeDistance > 0)) {
+            r.c2ValueMm = Figure::None(kEyesNotInFront);
+        } else {
+            const double D = RowEyeDistance(p, nFilaX - 2);
+            const double R = RowEyeHeight(p, nFilaX - 2) - a.screenBottom;
+            const std::optional<double> c2 =
+                D > 0 ? CValue(D, R, 2 * riser, 2 * depth) : std::nullopt;
+            if (c2) {
+                r.c2ValueMm = Figure::Of(*c2 * 1000);
+                r.c2Grade = GradeOfCValue(*c2 * 1000);
+            } else {
+                r.c2ValueMm = Figure::None(kFrontRowNotInFront);
             }
         }
         a.rows.push_back(std::move(r));
@@ -447,8 +465,9 @@ double ClosestViewer(double imageHeight, double imageOffset) {
     return 1.732 * (imageHeight + imageOffset);
 }
 
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered) {
     SightlineAnalysis a;
+    a.staggered = staggered;
     a.risers.targetCmm = targetCmm;
     a.project = win1252ToUtf8(p.cProjeto);
     a.screenTop = p.nTelaTopo;

@@ -88,6 +88,10 @@ struct RowFigures {
     Figure angleToBottom;         // degrees to the image's bottom edge, upwards positive
     Figure cValueMm;              // over the row in front, focal point the image's bottom edge
     std::optional<CGrade> grade;  // with cValueMm
+    // Staggered seating: each viewer looks between the heads of the row in front, over the row
+    // two ahead (rise and depth of two rows); none for rows 1 and 2.
+    Figure c2ValueMm;
+    std::optional<CGrade> c2Grade;  // with c2ValueMm
 };
 
 struct CategoryFigures {
@@ -180,7 +184,13 @@ struct SightlineAnalysis {
     DiscasFigures discas;
     SeatFigures seats;
     RiserDesign risers;
+    bool staggered = false;  // seats alternate row by row: rows are graded by C2
 };
+
+// The grade that counts for a row: C2's in staggered seating, the C-value's otherwise.
+inline const std::optional<CGrade>& CountingGrade(const SightlineAnalysis& a, const RowFigures& r) {
+    return a.staggered ? r.c2Grade : r.grade;
+}
 
 // Rows as a reader writes them: "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
 std::string RowList(const std::vector<int>& rows);
@@ -194,7 +204,9 @@ std::optional<double> TargetCFromText(std::string text);
 
 // The analysis of the project's inputs, the risers designed for a C-value of targetCmm
 // millimetres. Never fails: what cannot be worked out carries a reason.
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm);
+// With `staggered`, the seats alternate row by row and each row is graded by C2.
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm,
+                                    bool staggered = false);
 
 // The smallest step s, the same for every row, that gives rows 2 to n at least the C-value c
 // (metres) over the row in front: for row k, s x D_1 >= c x D_k + (E_1 - F) x T, D_k being the

@@ -116,19 +116,32 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << a.rowsReason << ")\n";
         return;
     }
-    Table t({"Fila", "Distância (m)", "Altura (m)", "Ângulo topo (°)", "Ângulo base (°)",
-             "Valor C (mm)", "Avaliação"},
-            "RRRRRRL");
+    std::vector<std::string> heads = {"Fila",           "Distância (m)", "Altura (m)",
+                                      "Ângulo topo (°)", "Ângulo base (°)", "Valor C (mm)"};
+    if (a.staggered) {
+        out << "Assentos alternados: cada fila avaliada pelo C2, sobre a fila duas à frente\n";
+        heads.push_back("C2 (mm)");
+    }
+    heads.push_back("Avaliação");
+    Table t(heads, a.staggered ? "RRRRRRRL" : "RRRRRRL");
     for (const RowFigures& r : a.rows) {
-        std::string verdict = r.grade ? CGradeName(*r.grade) : r.cValueMm.reason;
+        const Figure& counted = a.staggered ? r.c2ValueMm : r.cValueMm;
+        const std::optional<CGrade>& grade = CountingGrade(a, r);
+        std::string verdict = grade ? CGradeName(*grade) : counted.reason;
         for (const Figure* angle : {&r.angleToTop, &r.angleToBottom}) {
             if (!angle->value && angle->reason != r.cValueMm.reason &&
                 verdict.find(angle->reason) == std::string::npos) {
                 verdict += "; " + angle->reason;
             }
         }
-        t.Add({std::to_string(r.number), Num(r.eyeDistance, 2), Num(r.eyeHeight, 2),
-               Num(r.angleToTop, 2), Num(r.angleToBottom, 2), Num(r.cValueMm, 1), verdict});
+        std::vector<std::string> cells = {std::to_string(r.number), Num(r.eyeDistance, 2),
+                                          Num(r.eyeHeight, 2),        Num(r.angleToTop, 2),
+                                          Num(r.angleToBottom, 2),    Num(r.cValueMm, 1)};
+        if (a.staggered) {
+            cells.push_back(Num(r.c2ValueMm, 1));
+        }
+        cells.push_back(verdict);
+        t.Add(cells);
     }
     out << t.Text();
 }
@@ -287,7 +300,9 @@ const char* const kAnalysisJsonHelp =
     "  project; screen {top_m, bottom_m, width_m, height_m, image_lines};\n"
     "  rows [{row, eye_distance_m, eye_height_m, angle_top_deg, angle_bottom_deg (degrees, "
     "upwards positive), c_mm (C-value over the row in front, focal point the image's bottom "
-    "edge), c_grade (excelente >= 120, bom >= 80, aceitável >= 60, ruim)}], rows_reason;\n"
+    "edge), c_grade (excelente >= 120, bom >= 80, aceitável >= 60, ruim), c2_mm (C2 over the "
+    "row two ahead, for staggered seats; null for rows 1 and 2), c2_grade, grade (the grade "
+    "that counts: c2_grade with --staggered, c_grade otherwise)}], rows_reason, staggered;\n"
     "  categories [{category (G, A, F), name, divisor (4, 6, 8), farthest_served_m (divisor x "
     "nTelaAltura), rows_beyond [row numbers]}];\n"
     "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
@@ -330,10 +345,15 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         Put(row, "angle_bottom_deg", r.angleToBottom);
         Put(row, "c_mm", r.cValueMm);
         row["c_grade"] = r.grade ? Json(CGradeName(*r.grade)) : Json(nullptr);
+        Put(row, "c2_mm", r.c2ValueMm);
+        row["c2_grade"] = r.c2Grade ? Json(CGradeName(*r.c2Grade)) : Json(nullptr);
+        const std::optional<CGrade>& counted = CountingGrade(a, r);
+        row["grade"] = counted ? Json(CGradeName(*counted)) : Json(nullptr);
         rows.push_back(std::move(row));
     }
     j["rows"] = a.rowsReason.empty() ? std::move(rows) : Json(nullptr);
     j["rows_reason"] = Reason(a.rowsReason);
+    j["staggered"] = a.staggered;
 
     Json categories = Json::array();
     for (const CategoryFigures& c : a.categories) {

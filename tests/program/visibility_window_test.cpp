@@ -4,6 +4,7 @@
 #include "program/visibility_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -278,6 +279,23 @@ TEST_F(VisibilityWindowTest, TargetPresetsAnyValueAndSalvar) {
                           Qt::LeftButton);
         ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
+    });
+}
+
+TEST_F(VisibilityWindowTest, AssentosAlternadosGradesTheRowsByC2) {
+    runWindow([&] {
+        vm::projeto().nAlturaFila2 = 0;  // a flat floor: row 7 sees 53.6 mm, C2 107.2 mm
+        vm::TelaRefresh();
+        openWindow();
+        auto* staggered = vm::VisibilityWindow()->findChild<QCheckBox*>("kAlternados");
+        ASSERT_NE(staggered, nullptr);
+        EXPECT_EQ(staggered->text(), "Assentos alternados");
+        EXPECT_FALSE(staggered->isChecked());
+        EXPECT_EQ(m_recorder.FindText("C2 107: bom"), nullptr);
+        QTest::mouseClick(staggered, Qt::LeftButton, {}, QPoint(5, staggered->height() / 2));
+        EXPECT_TRUE(staggered->isChecked());
+        EXPECT_NE(m_recorder.FindText("C2 107: bom"), nullptr);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("sem fila duas à frente")), nullptr);
     });
 }
 

@@ -353,6 +353,45 @@ Json DxfFacts(const fs::path& dir, const std::string& file) {
     return Json::parse(vm::ReadWholeFile(out));
 }
 
+TEST_F(AnalysisTool, StaggeredSeats) {
+    // Flat floor: C2 of rows 5, 6, 7 over rows 3, 4, 5 is 135.1, 119.5 and 107.2 mm.
+    const Json on = Analysis({"--staggered", "--set", "nAlturaFila2=0"});
+    EXPECT_EQ(on["staggered"], true);
+    const Json& rows = on["rows"];
+    EXPECT_TRUE(rows[1]["c2_mm"].is_null());
+    EXPECT_TRUE(rows[1]["c2_mm_reason"].is_string());
+    const struct {
+        size_t index;
+        double c2;
+        const char* grade;
+        const char* cGrade;  // by C over the row in front: 0.52 / (D + 1)
+    } expected[] = {{4, 1.04 / 7.7, "excelente", "aceitável"},
+                    {5, 1.04 / 8.7, "bom", "ruim"},
+                    {6, 1.04 / 9.7, "bom", "ruim"}};
+    for (const auto& e : expected) {
+        EXPECT_NEAR(rows[e.index]["c2_mm"].get<double>(), e.c2 * 1000, 1e-9);
+        EXPECT_EQ(rows[e.index]["c2_grade"], e.grade);
+        EXPECT_EQ(rows[e.index]["grade"], e.grade);
+        EXPECT_EQ(rows[e.index]["c_grade"], e.cGrade);  // both are carried
+    }
+    // Without --staggered the C-value's grade counts, and C2 is still given.
+    const Json off = Analysis({"--set", "nAlturaFila2=0"});
+    EXPECT_EQ(off["staggered"], false);
+    EXPECT_EQ(off["rows"][6]["grade"], "ruim");
+    EXPECT_NEAR(off["rows"][6]["c2_mm"].get<double>(), 1.04 / 9.7 * 1000, 1e-9);
+
+    // The table shows both columns, graded by C2: angles atan(2.4 / 9.7) and atan(0.52 / 9.7).
+    const ToolRun table = run({"--analysis", "--staggered", "--set", "nAlturaFila2=0"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("C2 (mm)"), std::string::npos);
+    EXPECT_EQ(LineWords(table.out, "7"),
+              (std::vector<std::string>{"7", "9.70", "1.20", "13.90", "3.07", "53.6", "107.2",
+                                        "bom"}))
+        << table.out;
+    // Nothing to stagger without the analysis or a drawing.
+    EXPECT_EQ(run({"--staggered"}).exitCode, 2);
+}
+
 // The rightmost end of the words on page 4 of the PDF (the table and risers) between its header
 // and its footer, in millimetres, by pdftotext's boxes.
 double RightmostWordMm(const fs::path& dir, const std::string& pdf) {

@@ -191,6 +191,49 @@ TEST(SightlineAnalysis, GradesOfCValues) {
               0);
 }
 
+TEST(SightlineAnalysis, StaggeredSeatsAreGradedByC2OverTheRowTwoAhead) {
+    // Flat floor, focal point 0.52 m above the eyes, rows 1 m apart from 3.7 m: C2 of row k
+    // over row k - 2 (eyes at D) is 0.52 x 2 / (D + 2): row 5 over row 3 (5.7 m) 135.1 mm,
+    // row 6 119.5 mm, row 7 107.2 mm; rows 3 and 4 (D 3.7, 4.7) 182.5 and 155.2 mm.
+    const auto flat = [](DadosProjeto& p) { p.nAlturaFila2 = 0; };
+    const struct {
+        int row;
+        double c2;
+        CGrade grade;
+    } cases[] = {
+        {3, 1.04 / 5.7 * 1000, CGrade::Excelente}, {4, 1.04 / 6.7 * 1000, CGrade::Excelente},
+        {5, 1.04 / 7.7 * 1000, CGrade::Excelente}, {6, 1.04 / 8.7 * 1000, CGrade::Bom},
+        {7, 1.04 / 9.7 * 1000, CGrade::Bom},
+    };
+    const SightlineAnalysis on = AnalyseSightlines(Project(flat), 90, true);
+    const SightlineAnalysis off = AnalyseSightlines(Project(flat), 90, false);
+    EXPECT_TRUE(on.staggered);
+    EXPECT_NEAR(ValueOf(on.rows[4].c2ValueMm), 135.06, 0.01);
+    EXPECT_NEAR(ValueOf(on.rows[5].c2ValueMm), 119.54, 0.01);
+    EXPECT_NEAR(ValueOf(on.rows[6].c2ValueMm), 107.22, 0.01);
+    for (const auto& c : cases) {
+        const RowFigures& r = on.rows[static_cast<size_t>(c.row - 1)];
+        EXPECT_NEAR(ValueOf(r.c2ValueMm), c.c2, 1e-9) << "row " << c.row;
+        EXPECT_EQ(r.c2Grade, c.grade) << "row " << c.row;
+        EXPECT_EQ(CountingGrade(on, r), c.grade) << "row " << c.row;
+        // Without staggering the same row counts by its C-value, which the flat floor makes
+        // poor (row 4: 5.7 x 0.52 / 6.7 ... below 80 mm).
+        const RowFigures& same = off.rows[static_cast<size_t>(c.row - 1)];
+        EXPECT_EQ(same.c2ValueMm.value, r.c2ValueMm.value);
+        EXPECT_EQ(CountingGrade(off, same), same.grade);
+    }
+    EXPECT_EQ(CountingGrade(off, off.rows[6]), CGrade::Ruim);  // C 0.52 / 9.7 = 53.6 mm
+    for (size_t k : {0u, 1u}) {
+        EXPECT_FALSE(on.rows[k].c2ValueMm.value);
+        EXPECT_FALSE(on.rows[k].c2ValueMm.reason.empty());
+        EXPECT_FALSE(CountingGrade(on, on.rows[k]));
+    }
+    // With the default 0.2 m steps: row 3 over row 1, N 0.4, T 2, D 3.7, R -0.52:
+    // 3.7 x (-0.12) / 5.7 + 0.52 = 442.1 mm.
+    const SightlineAnalysis steps = AnalyseSightlines(Project(), 90, true);
+    EXPECT_NEAR(ValueOf(steps.rows[2].c2ValueMm), (3.7 * -0.12 / 5.7 + 0.52) * 1000, 1e-9);
+}
+
 TEST(SightlineAnalysis, CategoriesServeUpToTheirDivisorTimesTheScreenHeight) {
     // A 1.5 m screen serves detail to 6 m, computer to 9 m, video to 12 m; the eyes of the
     // default rows stand at 3.7 m to 9.7 m, so rows 4 to 7 are beyond detail and 7 beyond
