@@ -67,9 +67,9 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
     };
     std::vector<ReportPages> parts{BuildReportPages(p, canvas, namer)};
     if (options.analysis) {
-        parts.push_back(BuildAnalysisPages(p, AnalyseSightlines(p, options.targetCmm, options.staggered), canvas,
-                                           namer, parts.front().nPagina + 1,
-                                           programValues().cAutoria));
+        parts.push_back(
+            BuildAnalysisPages(p, AnalyseSightlines(p, options.targetCmm, options.staggered),
+                               canvas, namer, parts.front().nPagina + 1, programValues().cAutoria));
     }
     QStringList pageFiles;
     for (const ReportPages& pages : parts) {

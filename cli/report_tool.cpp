@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/set_value.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
@@ -22,13 +24,11 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "cli/command_line.h"
-#include "cli/set_value.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
+#include "runtime/startup.h"
 
 namespace vm {
 namespace {
@@ -311,14 +311,15 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
 
     if (isDxfName(reportFile)) {
         std::string error;
-        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm, staggered)),
-                                 &error)) {
+        if (!WriteFileAtomically(
+                reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm, staggered)), &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
     } else if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
-        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
+        const ReportFileOptions options{
+            .analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
         if (!writeReport || !writeReport(p, reportFile, options, error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
@@ -331,7 +332,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
     if (analysis && !json) {
-        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
+        std::cout << (summary ? "\n" : "")
+                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
     }
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);

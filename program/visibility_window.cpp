@@ -34,12 +34,12 @@
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
 #include "program/main_window.h"
-#include "runtime/startup.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
@@ -265,10 +265,9 @@ private:
             return QString::fromUtf8("Degrau constante: - (" + r.constantStep.reason +
                                      "); degrau do projeto " + current);
         }
-        return QString::fromUtf8("Degrau constante proposto " +
-                                 AllTrim(Str(*r.constantStep.value, 40, 3)) + " m" +
-                                 (r.flatFloorSuffices ? " (piso plano basta)" : "") +
-                                 "; degrau do projeto " + current);
+        return QString::fromUtf8(
+            "Degrau constante proposto " + AllTrim(Str(*r.constantStep.value, 40, 3)) + " m" +
+            (r.flatFloorSuffices ? " (piso plano basta)" : "") + "; degrau do projeto " + current);
     }
 
     void TargetChanged() {

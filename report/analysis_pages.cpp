@@ -342,8 +342,8 @@ void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     }
     for (size_t i = 0; i < lines.size(); ++i) {
         // Each line wraps within the text column instead of running off the page.
-        ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 9, Cp1252(lines[i]),
-                      kBlack, i == 0);
+        ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 9, Cp1252(lines[i]), kBlack,
+                      i == 0);
         r += kSummaryLine;
     }
 }

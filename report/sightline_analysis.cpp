@@ -480,6 +480,12 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, boo
     AnalyseDiscas(p, a, a.discas);
     AnalyseSeats(p, a, a.seats);
     DesignRisers(p, a, a.risers);
+    if (!a.seats.total.value) {
+        a.accessibilityReason = a.seats.total.reason;
+    } else if (!(a.accessibility =
+                     AccessibilityCountsFor(static_cast<std::int64_t>(*a.seats.total.value)))) {
+        a.accessibilityReason = kNoSeats;
+    }
     return a;
 }
 

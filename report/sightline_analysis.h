@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "report/accessibility_counts.h"
+
 namespace vm {
 
 struct DadosProjeto;
@@ -163,7 +165,7 @@ struct RiserDesign {
     // rounded up to the millimetre; never below 0 (a floor does not fall towards the back).
     Figure constantStep;
     bool flatFloorSuffices = false;  // a level floor already gives every row the target
-    double currentStep = 0;  // the project's own, nAlturaFila2
+    double currentStep = 0;          // the project's own, nAlturaFila2
     // Rows whose C-value with the project's own step is below the target.
     std::optional<std::vector<int>> rowsBelowTarget;
     std::string rowsBelowTargetReason;
@@ -185,6 +187,9 @@ struct SightlineAnalysis {
     SeatFigures seats;
     RiserDesign risers;
     bool staggered = false;  // seats alternate row by row: rows are graded by C2
+    // Places kept for people with disabilities, by the seat total; none with the reason.
+    std::optional<AccessibilityCounts> accessibility;
+    std::string accessibilityReason;
 };
 
 // The grade that counts for a row: C2's in staggered seating, the C-value's otherwise.
@@ -196,8 +201,8 @@ inline const std::optional<CGrade>& CountingGrade(const SightlineAnalysis& a, co
 std::string RowList(const std::vector<int>& rows);
 
 // A target C-value in millimetres typed by the user: a number as a project file holds it, with ","
-// or "." before the decimals, from kMinTargetCmm to kMaxTargetCmm. Nothing when the text is anything
-// else.
+// or "." before the decimals, from kMinTargetCmm to kMaxTargetCmm. Nothing when the text is
+// anything else.
 inline constexpr double kMinTargetCmm = 1;
 inline constexpr double kMaxTargetCmm = 300;
 std::optional<double> TargetCFromText(std::string text);

@@ -116,8 +116,9 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << a.rowsReason << ")\n";
         return;
     }
-    std::vector<std::string> heads = {"Fila",           "Distância (m)", "Altura (m)",
-                                      "Ângulo topo (°)", "Ângulo base (°)", "Valor C (mm)"};
+    std::vector<std::string> heads = {
+        "Fila",        "Distância (m)", "Altura (m)", "Ângulo topo (°)", "Ângulo base (°)",
+        "Valor C (mm)"};
     if (a.staggered) {
         out << "Assentos alternados: cada fila avaliada pelo C2, sobre a fila duas à frente\n";
         heads.push_back("C2 (mm)");
@@ -135,8 +136,8 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
             }
         }
         std::vector<std::string> cells = {std::to_string(r.number), Num(r.eyeDistance, 2),
-                                          Num(r.eyeHeight, 2),        Num(r.angleToTop, 2),
-                                          Num(r.angleToBottom, 2),    Num(r.cValueMm, 1)};
+                                          Num(r.eyeHeight, 2),      Num(r.angleToTop, 2),
+                                          Num(r.angleToBottom, 2),  Num(r.cValueMm, 1)};
         if (a.staggered) {
             cells.push_back(Num(r.c2ValueMm, 1));
         }
@@ -318,8 +319,12 @@ const char* const kAnalysisJsonHelp =
     "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge, but never below E_k-1: a floor "
     "does not descend towards the back), constant_step_m (the smallest step, 0 or more, the "
     "same for every row that gives every row at least the target, rounded up to the "
-    "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm with "
-    "current_step_m is below the target]}.\n"
+    "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m "
+    "(nAlturaFila2), rows_below_target [rows whose c_mm with "
+    "current_step_m is below the target]};\n"
+    "  accessibility {seats, wheelchair_spaces, reduced_mobility_seats, obese_seats, "
+    "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), "
+    "accessibility_reason.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
     "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
     "is null, and its companion key NAME_reason says why (NAME_reason is null when the figure "
@@ -427,6 +432,17 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     risers["current_step_m"] = r.currentStep;
     PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
     j["risers"] = std::move(risers);
+    if (a.accessibility) {
+        const AccessibilityCounts& c = *a.accessibility;
+        j["accessibility"] = {{"seats", c.seats},
+                              {"wheelchair_spaces", c.wheelchairSpaces},
+                              {"reduced_mobility_seats", c.reducedMobilitySeats},
+                              {"obese_seats", c.obeseSeats},
+                              {"companion_seats", c.companionSeats}};
+    } else {
+        j["accessibility"] = nullptr;
+    }
+    j["accessibility_reason"] = Reason(a.accessibilityReason);
     return j;
 }
 
@@ -446,6 +462,16 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
     SeatsSection(a, out);
     out << "\n";
     RisersSection(a, out);
+    if (a.accessibility) {
+        const AccessibilityCounts& c = *a.accessibility;
+        out << "Acessibilidade (Decreto 9.404/2018) para " << c.seats
+            << " assentos: " << c.wheelchairSpaces
+            << " espaços para cadeira de rodas (0,80 x 1,20 m), " << c.reducedMobilitySeats
+            << " assentos para mobilidade reduzida (" << c.obeseSeats << " para pessoas obesas), "
+            << c.companionSeats << " assentos de acompanhante\n";
+    } else {
+        out << "Acessibilidade: - (" << a.accessibilityReason << ")\n";
+    }
     return out.str();
 }
 

@@ -22,11 +22,11 @@
 #include "core/win1252.h"
 #include "pagefile/recording_canvas.h"
 #include "program/main_window.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
+#include "runtime/startup.h"
 #include "tests/support/main_window_fixture.h"
 
 namespace {

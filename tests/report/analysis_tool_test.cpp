@@ -190,10 +190,9 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
 
     // The table says the same in words.
     const ToolRun r = run({"--analysis", "--set", "nTelaAltura=0"});
-    EXPECT_EQ(
-        LineWords(r.out, "Detalhes"),
-        (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
-                                  "tem", "altura)"}));
+    EXPECT_EQ(LineWords(r.out, "Detalhes"),
+              (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida",
+                                        "não", "tem", "altura)"}));
 }
 
 TEST_F(AnalysisTool, RisersForATargetCValue) {
@@ -253,8 +252,8 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
 }
 
 TEST_F(AnalysisTool, BadTargetsAreRefused) {
-    for (const char* target : {"", "abc", "-1", "0", "0.9", "300.1", "1001", "9999", "9O", "1e2",
-                               "nan"}) {
+    for (const char* target :
+         {"", "abc", "-1", "0", "0.9", "300.1", "1001", "9999", "9O", "1e2", "nan"}) {
         const ToolRun r = run({"--analysis", "--target-c", target});
         EXPECT_EQ(r.exitCode, 2) << target;
         EXPECT_NE(r.err.find("--target-c"), std::string::npos) << target << ": " << r.err;
@@ -384,20 +383,52 @@ TEST_F(AnalysisTool, StaggeredSeats) {
     const ToolRun table = run({"--analysis", "--staggered", "--set", "nAlturaFila2=0"});
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_NE(table.out.find("C2 (mm)"), std::string::npos);
-    EXPECT_EQ(LineWords(table.out, "7"),
-              (std::vector<std::string>{"7", "9.70", "1.20", "13.90", "3.07", "53.6", "107.2",
-                                        "bom"}))
+    EXPECT_EQ(LineWords(table.out, "7"), (std::vector<std::string>{"7", "9.70", "1.20", "13.90",
+                                                                   "3.07", "53.6", "107.2", "bom"}))
         << table.out;
     // Nothing to stagger without the analysis or a drawing.
     EXPECT_EQ(run({"--staggered"}).exitCode, 2);
+}
+
+TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
+    // The default room: 42 seats -> 2 % = 0.84 -> 1 of each; a hall of 40 rows of 50 seats
+    // (2000 seats) -> 20 + 1 % of 1000 = 30, 15 of them for obese people.
+    const struct {
+        std::vector<std::string> args;
+        int seats, wheelchair, obese;
+    } cases[] = {
+        {{}, 42, 1, 1},
+        {{"--set", "nComprimento=60", "--set", "nLargura=25.4", "--set", "nNumeroFilas=40", "--set",
+          "nLarguraAssento=0.5"},
+         2000,
+         30,
+         15},
+    };
+    for (const auto& c : cases) {
+        const Json a = Analysis(c.args);
+        ASSERT_TRUE(a["accessibility"].is_object()) << a["accessibility_reason"];
+        EXPECT_EQ(a["accessibility"]["seats"], c.seats);
+        EXPECT_EQ(a["accessibility"]["wheelchair_spaces"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["reduced_mobility_seats"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["companion_seats"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["obese_seats"], c.obese);
+        EXPECT_TRUE(a["accessibility_reason"].is_null());
+    }
+    const Json none = Analysis({"--set", "nNumeroFilas=0"});
+    EXPECT_TRUE(none["accessibility"].is_null());
+    EXPECT_EQ(none["accessibility_reason"], "nenhuma fila de assentos");
+    const ToolRun table = run({"--analysis"});
+    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para 42 assentos: 1 espaços"),
+              std::string::npos)
+        << table.out;
 }
 
 // The rightmost end of the words on page 4 of the PDF (the table and risers) between its header
 // and its footer, in millimetres, by pdftotext's boxes.
 double RightmostWordMm(const fs::path& dir, const std::string& pdf) {
     const fs::path boxes = dir / "boxes.html";
-    const std::string command = "pdftotext -q -bbox -f 4 -l 4 '" + (dir / pdf).string() + "' '" +
-                                boxes.string() + "'";
+    const std::string command =
+        "pdftotext -q -bbox -f 4 -l 4 '" + (dir / pdf).string() + "' '" + boxes.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     const std::string html = vm::ReadWholeFile(boxes);
     const auto number = [&](size_t from, const char* key) {
@@ -433,7 +464,8 @@ TEST_F(AnalysisTool, RiserLinesStayWithinTheTextColumn) {
     const std::vector<std::string> words = PdfWords(m_dir, "r.pdf", 4, 4);
     EXPECT_FALSE(Contains(words, {"nNumeroFilas"}));
     const ToolRun level = run({"--analysis", "--target-c", "1", "-o", "r.pdf"});
-    EXPECT_TRUE(Contains(PdfWords(m_dir, "r.pdf", 4, 4), {"0.000", "m", "(piso", "plano", "basta)"}));
+    EXPECT_TRUE(
+        Contains(PdfWords(m_dir, "r.pdf", 4, 4), {"0.000", "m", "(piso", "plano", "basta)"}));
 }
 
 TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -156,11 +155,18 @@ TEST(SightlineAnalysis, GradesOfCValues) {
         double c;
         CGrade grade;
     } cases[] = {
-        {300, CGrade::Excelente}, {120, CGrade::Excelente},    {119.999, CGrade::Bom},
-        {80, CGrade::Bom},        {79.999, CGrade::Aceitavel}, {60, CGrade::Aceitavel},
-        {59.999, CGrade::Ruim},   {0, CGrade::Ruim},           {-150, CGrade::Ruim},
+        {300, CGrade::Excelente},
+        {120, CGrade::Excelente},
+        {119.999, CGrade::Bom},
+        {80, CGrade::Bom},
+        {79.999, CGrade::Aceitavel},
+        {60, CGrade::Aceitavel},
+        {59.999, CGrade::Ruim},
+        {0, CGrade::Ruim},
+        {-150, CGrade::Ruim},
         // Sums of decimals land a hair under a bound: they still reach it.
-        {79.99999999999996, CGrade::Bom}, {119.99999999999997, CGrade::Excelente},
+        {79.99999999999996, CGrade::Bom},
+        {119.99999999999997, CGrade::Excelente},
         {59.99999999999999, CGrade::Aceitavel},
     };
     for (const auto& c : cases) {
@@ -172,23 +178,21 @@ TEST(SightlineAnalysis, GradesOfCValues) {
     // A room whose row 2 sees with 80 mm by hand: D 3, T 0.9, R 1.1 - (2.5 - 1.5), N 0.134
     // gives 3 x 0.234 / 3.9 - 0.1 = 0.08 m, 79.99999999999999 after the arithmetic. The grade
     // and the list of rows below an 80 mm target agree on it.
-    const SightlineAnalysis a = AnalyseSightlines(
-        Project([](DadosProjeto& p) {
-            p.nDistOlhos1 = 3;
-            p.nDistEntreFilas = 0.9;
-            p.nAlturaOlhos1 = 1.1;
-            p.nTelaTopo = 2.5;
-            p.nTelaAltura = 1.5;
-            p.nAlturaFila2 = 0.134;
-        }),
-        80);
+    const SightlineAnalysis a = AnalyseSightlines(Project([](DadosProjeto& p) {
+                                                      p.nDistOlhos1 = 3;
+                                                      p.nDistEntreFilas = 0.9;
+                                                      p.nAlturaOlhos1 = 1.1;
+                                                      p.nTelaTopo = 2.5;
+                                                      p.nTelaAltura = 1.5;
+                                                      p.nAlturaFila2 = 0.134;
+                                                  }),
+                                                  80);
     ASSERT_GE(a.rows.size(), 2u);
     EXPECT_LT(ValueOf(a.rows[1].cValueMm), 80);  // the fixture reaches the fault
     EXPECT_NEAR(ValueOf(a.rows[1].cValueMm), 80, 1e-9);
     EXPECT_EQ(a.rows[1].grade, CGrade::Bom);
     ASSERT_TRUE(a.risers.rowsBelowTarget);
-    EXPECT_EQ(std::count(a.risers.rowsBelowTarget->begin(), a.risers.rowsBelowTarget->end(), 2),
-              0);
+    EXPECT_EQ(std::count(a.risers.rowsBelowTarget->begin(), a.risers.rowsBelowTarget->end(), 2), 0);
 }
 
 TEST(SightlineAnalysis, StaggeredSeatsAreGradedByC2OverTheRowTwoAhead) {
