@@ -28,6 +28,27 @@ std::string cp(std::string_view utf8) {
     return utf8ToWin1252(utf8);
 }
 
+// An installed copy is updated by the package manager: a newer version is told with the page's
+// text, and nothing is downloaded or run. A copy that is up to date says so only when asked.
+void tellPackagedCopy(const std::string& cPage, const std::string& cVerSite, bool newer,
+                      bool lManual) {
+    if (!newer && !lManual) {
+        return;
+    }
+    const std::string versions = "Instalada : " + programValues().QTV_VERSAO +
+                                 std::string(15, ' ') + "No site : " + cVerSite;
+    if (!newer) {
+        MsgInfo(cp("A versão do software instalado está atualizada.") + kCrLf + kCrLf + versions,
+                cp("Atualização"));
+        return;
+    }
+    MsgInfo(cp("Existe uma versão mais atual do software instalado. Atualize pelo gerenciador de "
+               "pacotes.") +
+                kCrLf + kCrLf + versions + kCrLf + kCrLf +
+                Abbreviated(cPage, kShownAnswerChars, kShownAnswerLines),
+            cp("Atualização"));
+}
+
 }  // namespace
 
 void Update(bool lManual) {
@@ -64,6 +85,11 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
     std::string cVerSite = SubStr(cPage, nBegin, 24);
     const double nVerSite = Val(SubStr(cVerSite, 21, 4));
     cVerSite = SubStr(cVerSite, 10);
+
+    if (site.installedCopy) {
+        tellPackagedCopy(cPage, cVerSite, nVerInst < nVerSite, lManual);
+        return;
+    }
 
     std::string Mensagem;
     if (nVerInst < nVerSite) {

@@ -15,6 +15,10 @@ namespace vm {
 // cannot be started the program says so and keeps running. While a download window is open,
 // brings it forward and does nothing else.
 //
+// An installed copy (site.installedCopy) never downloads or runs anything: a newer version is told
+// in a box that names the package manager ("Atualize pelo gerenciador de pacotes") and shows the
+// page's text; an up-to-date copy says so only to a user who asked.
+//
 // Runs on the event-loop thread while the main form "wmenu" is active and returns when the check
 // is over. The exchange with the server (within the site's time-outs) runs on a thread of its own:
 // meanwhile the windows repaint and show the wait cursor but take no input.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/platform_paths.h"
 #include "net/net_limits.h"
 
 namespace vm {
@@ -22,6 +23,9 @@ struct UpdateSite {
     int headerTimeLimitMs = kUpdateHeaderTimeLimitMs;
     // Most header lines of the installer's answer that are read before the answer is given up.
     int maxHeaderLines = kUpdateMaxHeaderLines;
+    // An installed copy only tells of a newer version and names the package manager: it never
+    // downloads or runs a file fetched from the site.
+    bool installedCopy = isInstalledCopy();
 };
 
 }  // namespace vm

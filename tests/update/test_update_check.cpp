@@ -141,6 +141,55 @@ INSTANTIATE_TEST_SUITE_P(
                     "current", "Vistametra"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The installed copy is updated by the package manager: a newer version on the page is told with
+// the page's text, and nothing is downloaded or started, whether the user asked or not.
+TEST_F(UpdateCheckTest, InstalledCopyNamesThePackageManagerAndRunsNothing) {
+    struct Case {
+        std::string page;
+        bool manual;
+        std::string says;  // "" for no box
+    };
+    const std::string newer = cp("Atualize pelo gerenciador de pacotes.");
+    const std::string current = cp("A versão do software instalado está atualizada.");
+    for (const Case& c : {Case{kPage106, false, newer}, Case{kPage106, true, newer},
+                          Case{"Download Vistametra 1.05", true, current},
+                          Case{"Download Vistametra 1.05", false, ""}}) {
+        SCOPED_TRACE(c.page + (c.manual ? " manual" : " quiet"));
+        m_dialogs.shown.clear();
+        const std::size_t before = Messages().size();
+        HttpTestServer server(ServePage(PageAnswer(c.page)));
+        vm::UpdateSite site = SiteOf(server);
+        site.installedCopy = true;
+        // Were a question asked, Yes would start the download.
+        m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+        runInWmenu([&] {
+            vm::UpdateFrom(site, c.manual);
+            EXPECT_TRUE(vm::IsWindowActive("wmenu"));
+            EXPECT_FALSE(vm::IsWindowDefined("WupdateFile"));
+        });
+        EXPECT_TRUE(m_started.empty());
+        EXPECT_EQ(FolderContent(), std::vector<std::string>{});
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].rfind("GET /vistametra/index.html ", 0), 0u);
+        const std::vector<std::string> all = Messages();
+        const std::vector<std::string> messages(all.begin() + long(before), all.end());
+        if (c.says.empty()) {
+            EXPECT_TRUE(messages.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(c.says), std::string::npos) << messages[0];
+        ASSERT_EQ(m_dialogs.shown.size(), 1u);
+        EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgInfo");
+        if (c.says == newer) {
+            // The page's own text follows, and both versions are named.
+            EXPECT_NE(messages[0].find(c.page), std::string::npos) << messages[0];
+            EXPECT_NE(messages[0].find("Vistametra 1.06"), std::string::npos);
+        }
+    }
+}
+
 // A Brazilian desktop's decimal comma does not change how the versions read: 1.05 < 1.06.
 TEST_F(UpdateCheckTest, VersionsCompareAsDecimalsUnderACommaLocale) {
     vm::testing::CommaLocale brazil;
