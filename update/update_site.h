@@ -7,6 +7,7 @@
 
 #include "core/platform_paths.h"
 #include "net/net_limits.h"
+#include "update/http_proxy.h"
 
 namespace vm {
 
@@ -26,6 +27,9 @@ struct UpdateSite {
     // An installed copy only tells of a newer version and names the package manager: it never
     // downloads or runs a file fetched from the site.
     bool installedCopy = isInstalledCopy();
+    // The proxy that both requests go through: $http_proxy unless $no_proxy exempts the vendor's
+    // host. Tests that point the site elsewhere set it themselves.
+    std::optional<HttpProxy> proxy = ProxyFromEnvironment(kVendorHost);
 };
 
 }  // namespace vm

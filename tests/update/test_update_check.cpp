@@ -190,6 +190,35 @@ TEST_F(UpdateCheckTest, InstalledCopyNamesThePackageManagerAndRunsNothing) {
     }
 }
 
+// With http_proxy set, the version page is asked of the proxy by its whole address, and the
+// answer the proxy relays is read as the site's; no_proxy naming the vendor's host goes direct.
+TEST_F(UpdateCheckTest, VersionPageGoesThroughHttpProxy) {
+    const std::string page = PageAnswer("Download Vistametra 1.06");
+    HttpTestServer proxy([&page](const Connection& c) { c.Send(page); });
+    const std::string address = "http://127.0.0.1:" + std::to_string(proxy.Port());
+    setenv("http_proxy", address.c_str(), 1);
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+    vm::UpdateSite site;  // the vendor's host, the proxy from the environment
+    site.installedCopy = false;
+    Check(site, false);
+    setenv("no_proxy", "localhost,.vistametra.com.br", 1);
+    const vm::UpdateSite exempted;
+    unsetenv("http_proxy");
+    unsetenv("no_proxy");
+
+    const auto requests = proxy.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind(
+                  "GET http://www.vistametra.com.br:80/vistametra/index.html HTTP/1.0\r\n", 0),
+              0u)
+        << requests[0];
+    EXPECT_NE(requests[0].find("Host: www.vistametra.com.br\r\n"), std::string::npos);
+    // The relayed page was read: a newer version, so the question was asked.
+    EXPECT_EQ(Messages(), std::vector<std::string>{Asked(NewerQuestion("Vistametra 1.06"))});
+    EXPECT_FALSE(exempted.proxy.has_value());
+}
+
 // A Brazilian desktop's decimal comma does not change how the versions read: 1.05 < 1.06.
 TEST_F(UpdateCheckTest, VersionsCompareAsDecimalsUnderACommaLocale) {
     vm::testing::CommaLocale brazil;
