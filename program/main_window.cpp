@@ -9,8 +9,8 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 
@@ -413,6 +413,11 @@ void DefineMainWindow() {
     DefineMenuItem(cp("&Verificar Atualização"), [] {
         if (mainWindowProcedures().update) {
             mainWindowProcedures().update(true);
+        }
+    });
+    DefineMenuItem("Verificar ao &Iniciar...", [] {
+        if (mainWindowProcedures().chooseCheckAtStart) {
+            mainWindowProcedures().chooseCheckAtStart();
         }
     });
     DefineSeparator();

@@ -24,6 +24,7 @@
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
+#include "update/check_at_start.h"
 #include "update/update_check.h"
 
 namespace vm {
@@ -39,6 +40,21 @@ void askDefaultPrinter() {
     if (!defaultPrinterAsked) {
         defaultPrinterAsked = true;
         programValues().PrintX = GetDefaultPrinter();
+    }
+}
+
+// While the start-up check waits for the server, the status bar says so.
+void showUpdateWait(bool waiting) {
+    static std::string before;
+    if (!IsWindowDefined("wmenu")) {
+        return;
+    }
+    if (waiting) {
+        before = GetProperty("wmenu", "STATUSITEM", "value").text();
+        SetProperty("wmenu", "STATUSITEM", "value",
+                    "    " + utf8ToWin1252("Verificando atualização…"));
+    } else {
+        SetProperty("wmenu", "STATUSITEM", "value", before);
     }
 }
 
@@ -188,9 +204,18 @@ int StartProgram(const ProgramStart& options) {
         mainWindowProcedures().afterStart = {};
     }
     if (options.checkForUpdates) {
-        mainWindowProcedures().update = [](bool manual) { Update(manual); };
+        const UpdateSite site = options.updateSite.value_or(UpdateSite{});
+        mainWindowProcedures().update = [site](bool manual) {
+            if (manual) {
+                UpdateFrom(site, true);
+            } else {
+                CheckAtStart(site, showUpdateWait);
+            }
+        };
+        mainWindowProcedures().chooseCheckAtStart = ChooseCheckAtStart;
     } else {
         mainWindowProcedures().update = {};
+        mainWindowProcedures().chooseCheckAtStart = {};
     }
     mainWindowProcedures().visibilidade = ShowVisibilityWindow;
     mainWindowProcedures().projetoAlterado = RefreshVisibilityWindow;

@@ -55,7 +55,8 @@ void Update(bool lManual) {
     UpdateFrom(UpdateSite{}, lManual);
 }
 
-void UpdateFrom(const UpdateSite& site, bool lManual) {
+void UpdateFrom(const UpdateSite& site, bool lManual,
+                const std::function<void(bool waiting)>& waiting) {
     if (DownloadWindowOpen()) {
         ShowDownloadWindow();
         return;
@@ -64,7 +65,13 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
     // The exchange runs on a thread of its own; the window meanwhile repaints, shows the wait
     // cursor and takes no input. The check goes on only with an answer in hand.
     std::optional<std::string> answer;
+    if (waiting) {
+        waiting(true);
+    }
     RunWhileWaiting([&] { answer = FetchVersionPage(site); });
+    if (waiting) {
+        waiting(false);
+    }
     if (!answer) {
         if (lManual) {
             MsgStop(cp("Não foi possível contatar o servidor de atualização."), cp("Atualização"));

@@ -2,6 +2,8 @@
 // The update check: reads the vendor's version page, compares the version written there with the
 // one running and, when the user agrees, downloads the installer, starts it and ends the program.
 
+#include <functional>
+
 #include "update/update_site.h"
 
 namespace vm {
@@ -24,7 +26,10 @@ namespace vm {
 // meanwhile the windows repaint and show the wait cursor but take no input.
 void Update(bool lManual = false);
 
-// The same against the given site.
-void UpdateFrom(const UpdateSite& site, bool lManual);
+// The same against the given site. `waiting`, when given, is called with true before the exchange
+// with the server and with false once it is over (before any box), so that the window can say
+// that the check is under way.
+void UpdateFrom(const UpdateSite& site, bool lManual,
+                const std::function<void(bool waiting)>& waiting = {});
 
 }  // namespace vm

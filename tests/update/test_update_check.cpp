@@ -13,6 +13,8 @@
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "ui/form_layer.h"
+#include "update/check_at_start.h"
+#include "update/check_at_start_setting.h"
 #include "update/update_check.h"
 #include "update_test_support.h"
 
@@ -217,6 +219,39 @@ TEST_F(UpdateCheckTest, VersionPageGoesThroughHttpProxy) {
     // The relayed page was read: a newer version, so the question was asked.
     EXPECT_EQ(Messages(), std::vector<std::string>{Asked(NewerQuestion("Vistametra 1.06"))});
     EXPECT_FALSE(exempted.proxy.has_value());
+}
+
+// The installed copy asks once, at its first start, whether to check at all; the answer is kept
+// and holds at the next starts. A copy without a choice checks without asking.
+TEST_F(UpdateCheckTest, InstalledCopyAsksOnceWhetherToCheckAtStart) {
+    setenv("XDG_CONFIG_HOME", (m_folder + "/config").c_str(), 1);
+    HttpTestServer server(ServePage(PageAnswer("Download Vistametra 1.05")));
+    vm::UpdateSite site = SiteOf(server);
+    const auto start = [&](vm::MessageAnswer answer) {
+        m_dialogs.messageAnswers = {answer};
+        runInWmenu([&] { vm::CheckAtStart(site); });
+    };
+    site.installedCopy = false;
+    start(vm::MessageAnswer::No);
+    EXPECT_TRUE(m_dialogs.shown.empty()) << "a build-tree copy does not ask";
+    EXPECT_EQ(server.Requests().size(), 1u);
+
+    site.installedCopy = true;
+    start(vm::MessageAnswer::No);
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgYesNo");
+    EXPECT_EQ(vm::CheckAtStartChoice(), std::optional<bool>(false));
+    start(vm::MessageAnswer::Yes);
+    EXPECT_EQ(m_dialogs.shown.size(), 1u) << "asked only once";
+    EXPECT_EQ(server.Requests().size(), 1u) << "turned off: no connection";
+
+    // Turned on again from the Help menu, the next start checks.
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([] { vm::ChooseCheckAtStart(); });
+    EXPECT_EQ(vm::CheckAtStartChoice(), std::optional<bool>(true));
+    start(vm::MessageAnswer::No);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 // A Brazilian desktop's decimal comma does not change how the versions read: 1.05 < 1.06.
