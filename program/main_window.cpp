@@ -1,4 +1,5 @@
 #include "program/main_window.h"
+#include "program/window_minimum.h"
 
 #include <string>
 
@@ -365,6 +366,7 @@ void DefineMainWindow() {
                   .titleBar = true,
                   .onInit =
                       [] {
+                          KeepEveryControlVisible(kForm);
                           if (mainWindowProcedures().update) {
                               mainWindowProcedures().update(false);
                           }
