@@ -58,6 +58,16 @@ wait $second; code=$?
 dismiss '^Abrir$' Return || fail "the running window did not open the handed-over file"
 kill -0 $first 2>/dev/null || fail "the first instance did not keep running"
 
+# Without the running window's socket the file cannot be handed over: a box says so, and the
+# second start ends with 1.
+mv "$XDG_RUNTIME_DIR"/*.socket "$work/socket.kept"
+offline "$program" "Sala de Reunião.qtv" & second=$!
+dismiss '^Stop$' Return || fail "a failed hand-over shows no Stop box"
+wait $second; code=$?
+[ $code -eq 1 ] || fail "a failed hand-over ended with $code"
+grep -q 'não pôde ser entregue' "$work/program.log" || fail "a failed hand-over says nothing"
+mv "$work/socket.kept" "$(ls "$XDG_RUNTIME_DIR"/* | head -n 1).socket"
+
 # A copy in another folder is another program file: it runs beside the first.
 mkdir "$work/copy" && cp "$program" "$work/copy/vistametra"
 offline "$work/copy/vistametra" & copy=$!
