@@ -1,4 +1,5 @@
 #include "program/main_window.h"
+#include "program/window_minimum.h"
 
 #include <string>
 
@@ -370,6 +371,7 @@ void DefineMainWindow() {
                   .titleBar = true,
                   .onInit =
                       [] {
+                          KeepEveryControlVisible(kForm);
                           if (mainWindowProcedures().update) {
                               mainWindowProcedures().update(false);
                           }
@@ -418,6 +420,11 @@ void DefineMainWindow() {
     DefineMenuItem(cp("&Verificar Atualização"), [] {
         if (mainWindowProcedures().update) {
             mainWindowProcedures().update(true);
+        }
+    });
+    DefineMenuItem("Verificar ao &Iniciar...", [] {
+        if (mainWindowProcedures().chooseCheckAtStart) {
+            mainWindowProcedures().chooseCheckAtStart();
         }
     });
     DefineSeparator();

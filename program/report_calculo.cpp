@@ -11,10 +11,10 @@
 #include "preview/preview.h"
 #include "print/print_job.h"
 #include "print/printers.h"
-#include "runtime/startup.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "runtime/process.h"
+#include "runtime/startup.h"
 #include "ui/qt_text.h"
 
 namespace vm {
