@@ -34,8 +34,8 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         }
         for (const ReportPages& pages : parts) {
             if (!pages.complete) {
-                error = "cannot write " + file + ": the report's pages could not be made: " +
-                        emf.LastError();
+                error = "cannot write " + file +
+                        ": the report's pages could not be made: " + emf.LastError();
                 return false;
             }
         }

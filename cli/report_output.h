@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "core/dados_projeto.h"
 #include "cli/report_tool.h"
+#include "core/dados_projeto.h"
 
 namespace vm {
 

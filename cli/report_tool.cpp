@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/set_value.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
@@ -22,14 +24,12 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "cli/command_line.h"
-#include "cli/set_value.h"
-#include "runtime/startup.h"
-#include "project/project_file.h"
 #include "pagefile/page_set.h"
+#include "project/project_file.h"
 #include "report/dxf_file.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
+#include "runtime/startup.h"
 
 namespace vm {
 namespace {
@@ -224,8 +224,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     if (!reportFile.empty() && !(writeReport ? CanSavePagesAs(reportFile, {{"dxf", "DXF", {}}})
                                              : SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: -o " << reportFile << ": the report is written as "
-                  << (writeReport ? ".pdf, .svg, .png, .emf or .dxf" : ".dxf (this build)")
-                  << "\n";
+                  << (writeReport ? ".pdf, .svg, .png, .emf or .dxf" : ".dxf (this build)") << "\n";
         return 2;
     }
 

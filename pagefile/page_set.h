@@ -46,9 +46,10 @@ bool CanSavePagesAs(const std::string& target, const std::vector<SaveFormat>& ex
 // the number in 4 digits, and the suffix ("dir/rel.svg", 2 -> "dir/rel_0002.svg").
 std::string NumberedPageFileName(const std::string& target, int pageNumber);
 
-// Writes `pages` to `target` as described above (needs a QGuiApplication). Returns the names written; empty, with `error`
-// set to one sentence naming the file once ("cannot write dir/rel.pdf: No space left on device"),
-// when the suffix is unknown, the set has no page or any file cannot be written.
+// Writes `pages` to `target` as described above (needs a QGuiApplication). Returns the names
+// written; empty, with `error` set to one sentence naming the file once ("cannot write dir/rel.pdf:
+// No space left on device"), when the suffix is unknown, the set has no page or any file cannot be
+// written.
 std::vector<std::string> SavePages(const PageSet& pages, const std::string& target,
                                    std::string* error, const std::vector<SaveFormat>& extra = {});
 

@@ -1,10 +1,9 @@
-#include "pagefile/page_set.h"
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
 #include "core/whole_file.h"
+#include "pagefile/page_set.h"
 
 namespace vm {
 
@@ -72,8 +71,8 @@ std::string NumberedPageFileName(const std::string& target, int pageNumber) {
 bool ReadPageFiles(const std::vector<std::string>& files, PageSet* pages, std::string* error) {
     for (const std::string& file : files) {
         WholeFileFault fault;
-        std::optional<std::vector<uint8_t>> bytes = ReadWholeFileBytesIfAny(file, kAnyFileSize,
-                                                                            &fault);
+        std::optional<std::vector<uint8_t>> bytes =
+            ReadWholeFileBytesIfAny(file, kAnyFileSize, &fault);
         if (!bytes) {
             if (error != nullptr) {
                 *error = "cannot read " + file +

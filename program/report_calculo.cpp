@@ -11,12 +11,12 @@
 #include "preview/preview.h"
 #include "print/print_job.h"
 #include "print/printers.h"
-#include "runtime/startup.h"
 #include "report/dxf_file.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
 #include "runtime/process.h"
+#include "runtime/startup.h"
 #include "ui/qt_text.h"
 
 namespace vm {

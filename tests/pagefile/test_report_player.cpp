@@ -365,8 +365,7 @@ QStringList SaveFiles(const QStringList& files, const QString& target, QString* 
     }
     std::string why;
     QStringList names;
-    for (const std::string& name :
-         SavePages(set, QFile::encodeName(target).toStdString(), &why)) {
+    for (const std::string& name : SavePages(set, QFile::encodeName(target).toStdString(), &why)) {
         names << QFile::decodeName(QByteArray::fromStdString(name));
     }
     *error = QString::fromStdString(why);
@@ -426,16 +425,14 @@ TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
     EXPECT_NEAR(m.captured(1).toDouble(), 20 / 25.4 * 72, 1.5);
     EXPECT_NEAR(m.captured(2).toDouble(), 12 / 25.4 * 72, 2.5);
 
-    const QStringList svgs =
-        SaveFiles(pages, dir.filePath(QStringLiteral("rel.svg")), &error);
+    const QStringList svgs = SaveFiles(pages, dir.filePath(QStringLiteral("rel.svg")), &error);
     ASSERT_EQ(svgs.size(), 3) << error.toStdString();
     EXPECT_EQ(svgs[1], dir.filePath(QStringLiteral("rel_0002.svg")));
     QFile svg(svgs[0]);
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(svg.readAll()).contains(QStringLiteral("Linha 39 de texto")));
 
-    const QStringList pngs =
-        SaveFiles(pages, dir.filePath(QStringLiteral("rel.PNG")), &error);
+    const QStringList pngs = SaveFiles(pages, dir.filePath(QStringLiteral("rel.PNG")), &error);
     ASSERT_EQ(pngs.size(), 3) << error.toStdString();
     const QImage first(pngs[0]);
     EXPECT_EQ(first.size(), QSize(1240, 1754));                  // A4 at 150 dots per inch
