@@ -1,4 +1,5 @@
 #include "program/main_window.h"
+#include "program/window_minimum.h"
 
 #include <string>
 
@@ -9,8 +10,8 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 
@@ -365,6 +366,7 @@ void DefineMainWindow() {
                   .titleBar = true,
                   .onInit =
                       [] {
+                          KeepEveryControlVisible(kForm);
                           if (mainWindowProcedures().update) {
                               mainWindowProcedures().update(false);
                           }
@@ -413,6 +415,11 @@ void DefineMainWindow() {
     DefineMenuItem(cp("&Verificar Atualização"), [] {
         if (mainWindowProcedures().update) {
             mainWindowProcedures().update(true);
+        }
+    });
+    DefineMenuItem("Verificar ao &Iniciar...", [] {
+        if (mainWindowProcedures().chooseCheckAtStart) {
+            mainWindowProcedures().chooseCheckAtStart();
         }
     });
     DefineSeparator();

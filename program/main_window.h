@@ -46,6 +46,8 @@ struct MainWindowProcedures {
     std::function<std::string()> getPrinter;         // the printer chosen, "" on cancel
     std::function<std::string()> getDefaultPrinter;  // "" when there is none
     std::function<void(bool manual)> update;
+    // "Verificar ao &Iniciar...": whether the quiet check runs at start-up.
+    std::function<void()> chooseCheckAtStart;
     // Brings an open report preview to the front; false when none is open.
     std::function<bool()> previewToFront;
     std::function<void()> visibilidade;     // "&Visibilidade dos Assentos": opens its window

@@ -142,6 +142,7 @@ TEST_F(ReportTool, BadCommandLinesAreRefused) {
     }
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: vistametra-report ", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--set"), std::string::npos);
     EXPECT_NE(help.out.find("nTelaG"), std::string::npos);
 }

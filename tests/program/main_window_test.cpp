@@ -23,8 +23,8 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
+#include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"
 
@@ -81,6 +81,31 @@ TEST_F(MainWindowTest, StartUpShowsTheDefaultProjectWithFocusOnTheFormat) {
         // The first write to the format choice selected "16:10", which took the focus.
         EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nAspectot", 3));
         EXPECT_EQ(vm::FormWidget("wmenu")->windowTitle(), "Vistametra");
+    });
+}
+
+// Shrunk as far as it goes, the window still shows every control whole, "Gerar Report" and the
+// status bar included.
+TEST_F(MainWindowTest, ShrunkWindowStillShowsEveryControl) {
+    runWindow([&] {
+        QWidget* window = vm::FormWidget("wmenu");
+        window->resize(0, 0);
+        VM_TRY_TRUE(window->size() == window->minimumSize());
+        QApplication::processEvents();
+        const QRect inside = window->rect();
+        int controls = 0;
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (!child->isVisible() || !child->children().isEmpty()) {
+                continue;
+            }
+            const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
+            EXPECT_TRUE(inside.contains(place))
+                << child->objectName().toStdString() << " is cut off";
+            ++controls;
+        }
+        EXPECT_GE(controls, 30);
+        const QWidget* report = vm::ControlWidget("wmenu", "bcalculara");
+        EXPECT_TRUE(inside.contains(QRect(report->mapTo(window, QPoint(0, 0)), report->size())));
     });
 }
 
