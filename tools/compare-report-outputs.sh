@@ -4,8 +4,8 @@
 # (pdftoppm at 100 dpi).
 #   tools/compare-report-outputs.sh OLD/vistametra-report NEW/vistametra-report
 set -eu
-old=$1
-new=$2
+old=$(realpath "$1")
+new=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
