@@ -24,8 +24,9 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "pagefile/page_set.h"
 #include "project/project_file.h"
-#include "report/dxf_drawing.h"
+#include "report/dxf_file.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
 #include "runtime/startup.h"
@@ -147,11 +148,6 @@ int finishOutput(int code) {
     return code;
 }
 
-// Whether a file name ends in ".dxf" (any case).
-bool isDxfName(const std::string& file) {
-    return EndsWithIgnoringAsciiCase(file, ".dxf");
-}
-
 }  // namespace
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
@@ -226,14 +222,22 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             return 2;
         }
         // Without the analysis or a drawing nothing uses the target: refuse it, not ignore it.
-        if (!analysis && !isDxfName(reportFile)) {
+        if (!analysis && !(SuffixOf(reportFile) == "dxf")) {
             std::cerr << "vistametra-report: --target-c needs --analysis or a .dxf output\n";
             return 2;
         }
         targetCmm = *value;
     }
-    if (staggered && !analysis && !isDxfName(reportFile)) {
+    if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
+        return 2;
+    }
+
+    // Nothing is written before every output is known to be writable by its suffix.
+    if (!reportFile.empty() && !(writeReport ? CanSavePagesAs(reportFile, {{"dxf", "DXF", {}}})
+                                             : SuffixOf(reportFile) == "dxf")) {
+        std::cerr << "vistametra-report: -o " << reportFile << ": the report is written as "
+                  << (writeReport ? ".pdf, .svg, .png, .emf or .dxf" : ".dxf (this build)") << "\n";
         return 2;
     }
 
@@ -309,18 +313,16 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
 
-    if (isDxfName(reportFile)) {
-        std::string error;
-        if (!WriteFileAtomically(
-                reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm, staggered)), &error)) {
-            std::cerr << "vistametra-report: " << error << "\n";
-            return 1;
-        }
-    } else if (!reportFile.empty()) {
+    if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
         const ReportFileOptions options{
             .analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
-        if (!writeReport || !writeReport(p, reportFile, options, error)) {
+        if (writeReport) {
+            if (!writeReport(p, reportFile, options, error)) {
+                std::cerr << "vistametra-report: " << error << "\n";
+                return 1;
+            }
+        } else if (!WriteFileAtomically(reportFile, DxfOfProject(p, targetCmm), &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }

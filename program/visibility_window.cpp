@@ -2,10 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +13,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -25,6 +21,7 @@
 
 #include "core/atomic_file.h"
 #include "core/calculo.h"
+#include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/text.h"
 #include "core/win1252.h"
@@ -33,9 +30,10 @@
 #include "pagefile/forwarding_canvas.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
+#include "pagefile/page_set.h"
 #include "program/main_window.h"
 #include "report/analysis_pages.h"
-#include "report/dxf_drawing.h"
+#include "report/dxf_file.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
@@ -309,64 +307,23 @@ private:
     }
 
     void Save() {
-        const std::string chosen =
+        std::string chosen =
             PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
                     "Salvar", programValues().DirPdf);
         if (chosen.empty()) {
             return;
         }
-        QString target = toQtPath(chosen);
-        const QString suffix = QFileInfo(target).suffix().toLower();
-        if (suffix == QLatin1String("dxf")) {
-            SaveDxf(target);
-            return;
+        // The section and the plan for CAD, of the project as drawn, for the target shown.
+        const std::vector<SaveFormat> dxf{DxfSaveFormat(m_record, m_targetCmm)};
+        const std::string suffix = SuffixOf(chosen);
+        if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
+            chosen += ".pdf";
         }
-        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
-            suffix != QLatin1String("svg")) {
-            target += QStringLiteral(".pdf");
-        }
-        // The exports read page files: the pages go into a folder of their own for the while.
-        QString error;
-        QStringList pageFiles;
-        QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/vistametra-analise-XXXXXX"));
-        for (size_t i = 0; i < m_pages.size() && folder.isValid(); ++i) {
-            QFile page(folder.filePath(
-                QStringLiteral("analise_%1.emf").arg(i + 1, 4, 10, QLatin1Char('0'))));
-            const auto size = static_cast<qint64>(m_pages[i].size());
-            if (!page.open(QIODevice::WriteOnly) ||
-                page.write(reinterpret_cast<const char*>(m_pages[i].data()), size) != size) {
-                error = page.errorString();
-                break;
-            }
-            pageFiles << page.fileName();
-        }
-        if (!folder.isValid()) {
-            error = folder.errorString();
-        }
-        const QString title =
-            toQt(AllTrim(m_record.cProjeto)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
-        const QStringList written =
-            error.isEmpty() ? ExportPages(pageFiles, target, title, &error) : QStringList();
-        const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
-        const bool whole = written.size() == (pdf ? 1 : static_cast<qsizetype>(m_pages.size()));
-        if (!error.isEmpty() || !whole) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
-                        (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
-                    "Salvar");
-        }
-    }
-
-    // The section and the plan for CAD, of the project as drawn (its texts sized by the scale
-    // of its own calculation).
-    void SaveDxf(const QString& target) {
-        DadosProjeto p = m_record;
-        Calculo(p);
-        const std::string bytes =
-            DxfDrawing(p, AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked()));
+        PageSet pages{m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle};
         std::string error;
-        if (!WriteFileAtomically(fromQtPath(target), bytes, &error)) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
-                        utf8ToWin1252(error),
+        if (SavePages(pages, chosen, &error, dxf).empty()) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) +
+                        "\r\n" + utf8ToWin1252(error),
                     "Salvar");
         }
     }

@@ -471,9 +471,11 @@ TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
     EXPECT_NE(svg.find("AUDITORIO_TERREO"), std::string::npos) << svg.substr(0, 300);
     EXPECT_NE(vm::ReadWholeFile(m_dir / "rel_0002.svg").find("<svg"), std::string::npos);
 
-    const ToolRun bad = run({"-o", "rel.doc"});
-    EXPECT_EQ(bad.exitCode, 1);
+    // A suffix that no format has is a usage error, found before anything is written.
+    const ToolRun bad = run({"--save", "a.qtv", "-o", "rel.doc"});
+    EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find(".pdf"), std::string::npos);
+    EXPECT_FALSE(fs::exists(m_dir / "a.qtv"));
     const ToolRun unwritable = run({"-o", "no/such/folder/rel.pdf"});
     EXPECT_EQ(unwritable.exitCode, 1);
 }

@@ -84,8 +84,12 @@ TEST_F(StartUpdateCheck, StatusBarSaysSoWhileTheServerIsSilent) {
         return seenWaiting && now != waiting;
     });
     EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(status, (std::vector<std::string>{"    Medidas em metros", waiting,
-                                                "    Medidas em metros"}));
+    // The status is sampled: on a loaded machine the first sample may already show the waiting
+    // text, so the window's own text before it is optional.
+    if (!status.empty() && status.front() == "    Medidas em metros") {
+        status.erase(status.begin());
+    }
+    EXPECT_EQ(status, (std::vector<std::string>{waiting, "    Medidas em metros"}));
     // A silent server at the quiet check says nothing in a box.
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
