@@ -21,6 +21,27 @@ namespace vm {
 
 namespace {
 
+// Text as the SVG generator writes it into the page's XML unchanged: markup characters escaped,
+// and characters that XML 1.0 does not allow (control characters, unpaired surrogates, which a
+// file name that is not UTF-8 brings) replaced, so that any file name gives a valid page.
+QString SvgText(const QString& text) {
+    QString allowed;
+    allowed.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            allowed += c;
+            allowed += text[++i];
+        } else if (c.isSurrogate() || (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0xFFFE ||
+                   c.unicode() == 0xFFFF) {
+            allowed += QChar(0xFFFD);
+        } else {
+            allowed += c;
+        }
+    }
+    return allowed.toHtmlEscaped();
+}
+
 void SetError(QString* error, const QString& text) {
     if (error != nullptr) {
         *error = text;
@@ -161,7 +182,7 @@ QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosen
         generator.setResolution(kDpi);
         generator.setSize(size.toSize());
         generator.setViewBox(QRectF(QPointF(0, 0), size));
-        generator.setTitle(QFileInfo(name).completeBaseName());
+        generator.setTitle(SvgText(QFileInfo(name).completeBaseName()));
         QPainter painter;
         if (!painter.begin(&generator)) {
             SetError(error, QStringLiteral("cannot write %1").arg(name));

@@ -416,6 +416,25 @@ const Word* findWord(const std::vector<Word>& words, int page, const std::string
     return nullptr;
 }
 
+// Whatever the output's or the project's name (markup characters, bytes that are not UTF-8,
+// quotes), every SVG page is valid XML and the PDF's title holds the project's name.
+TEST_F(ReportTool, OutputsStayValidForAnyName) {
+    for (const std::string name : {"Sala P&D <1>", "r\xffx", "a\"b&amp;c", "t\x01u"}) {
+        for (const char* suffix : {".svg", ".pdf"}) {
+            const ToolRun r = run({"--set", "cProjeto=P&D <(x)>", "-o", name + suffix});
+            ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        }
+        for (const char* page : {"_0001.svg", "_0002.svg"}) {
+            const std::string file = (m_dir / (name + page)).string();
+            int status = -1;
+            const std::string lint = capture("xmllint --noout '" + file + "' 2>&1", &status);
+            EXPECT_EQ(status, 0) << name << ": " << lint;
+        }
+        const std::string info = capture("pdfinfo '" + (m_dir / (name + ".pdf")).string() + "'");
+        EXPECT_NE(info.find("P&D <(x)>_Calculo_Tela.pdf"), std::string::npos) << info;
+    }
+}
+
 TEST_F(ReportTool, WritesTheReportAsPdfWithTextsInPlace) {
     const ToolRun r = run({"-o", "rel.pdf"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
