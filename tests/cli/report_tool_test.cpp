@@ -168,6 +168,21 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
         {"cProjeto=Sala \xe4\xb8\xad", "cProjeto", "Sala"},  // a CJK character
         {"cProjeto=Sala \xff", "cProjeto", "Sala"},          // not UTF-8
     };
+    const std::string nines(400, '9');  // beyond any double: it read as infinity before
+    const std::string nineSet = "nLargura=" + nines, nineValue = "\"" + nines + "\"";
+    const std::string bigSet = "nComprimento=-1000000000000000";  // 10^15: decimals lost
+    const auto tooLarge = {std::pair{nineSet, std::string("nLargura")},
+                           std::pair{bigSet, std::string("nComprimento")}};
+    for (const auto& [set, field] : tooLarge) {
+        const ToolRun r = run({"--set", set, "--json", "--save", "x.qtv"});
+        EXPECT_EQ(r.exitCode, 2) << set;
+        EXPECT_NE(r.err.find("--set " + field + "="), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(m_dir / "x.qtv"));
+    }
+    const ToolRun largest = run({"--set", "nLargura=99999999999999.99", "--json"});
+    EXPECT_EQ(largest.exitCode, 0) << largest.err;
+    EXPECT_EQ(nlohmann::json::parse(largest.out)["nLargura"], 99999999999999.99);
     for (const auto& c : refused) {
         const ToolRun r = run({"--set", "nComprimento=20", "--set", c.set, "--json"});
         EXPECT_EQ(r.exitCode, 2) << c.set;
