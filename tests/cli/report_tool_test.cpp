@@ -450,6 +450,35 @@ TEST_F(ReportTool, OutputsStayValidForAnyName) {
     }
 }
 
+// Eight runs side by side write lines of about 470 KB into one pipe (and into one file): every
+// line arrives whole. A pipe takes such a line in several pieces, so without the output's lock
+// the runs' pieces interleave.
+TEST_F(ReportTool, JsonLinesOfParallelRunsStayWhole) {
+    const std::string tool = std::string(VM_BUILD_DIR) + "/vistametra-report";
+    const std::string oneRun = "'" + tool +
+                               "' --set nNumeroFilas=999 --set nComprimento=1100 --set "
+                               "nLargura=60 --set nLarguraAssento=0.45 --analysis --jsonl";
+    const std::string eight = "for i in 1 2 3 4 5 6 7 8; do " + oneRun + " & done; wait";
+    const std::string throughPipe = (m_dir / "pipe.jsonl").string();
+    const std::string intoFile = (m_dir / "file.jsonl").string();
+    int status = -1;
+    capture("( " + eight + " ) | cat > '" + throughPipe + "'", &status);
+    ASSERT_EQ(status, 0);
+    capture("( " + eight + " ) > '" + intoFile + "'", &status);
+    ASSERT_EQ(status, 0);
+    for (const std::string& file : {throughPipe, intoFile}) {
+        std::istringstream lines(vm::ReadWholeFile(file));
+        std::string line;
+        int count = 0;
+        while (std::getline(lines, line)) {
+            ++count;
+            EXPECT_GT(line.size(), 450000u);
+            EXPECT_TRUE(nlohmann::json::accept(line)) << file << ": line " << count << " broken";
+        }
+        EXPECT_EQ(count, 8) << file;
+    }
+}
+
 TEST_F(ReportTool, WritesTheReportAsPdfWithTextsInPlace) {
     const ToolRun r = run({"-o", "rel.pdf"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
