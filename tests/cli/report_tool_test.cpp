@@ -479,6 +479,21 @@ TEST_F(ReportTool, JsonLinesOfParallelRunsStayWhole) {
     }
 }
 
+// A FIFO nobody reads as an output ends the run at once with exit code 1 and a message naming
+// it, instead of waiting for ever for a reader.
+TEST_F(ReportTool, AFifoAsOutputIsRefusedAtOnce) {
+    for (const char* name : {"saída.pdf", "saída.dxf", "saída.qtv"}) {
+        const fs::path fifo = m_dir / name;
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        const bool project = fifo.extension() == ".qtv";
+        const ToolRun r = run({project ? "--save" : "-o", name});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_NE(r.err.find("nobody reads from this FIFO"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        fs::remove(fifo);
+    }
+}
+
 TEST_F(ReportTool, WritesTheReportAsPdfWithTextsInPlace) {
     const ToolRun r = run({"-o", "rel.pdf"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
