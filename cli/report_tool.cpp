@@ -1,5 +1,7 @@
 #include "cli/report_tool.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -115,9 +117,41 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& fil
 // A file name given in another encoding than UTF-8 is shown with replacement characters.
 constexpr auto kReplaceBadUtf8 = nlohmann::ordered_json::error_handler_t::replace;
 
-// The whole line in one write, so that lines of tools running side by side stay whole.
+// An exclusive lock on what standard output writes into, held while one line is written, so that
+// runs sharing a pipe or a file never interleave their lines: a pipe takes a long line in several
+// pieces. The lock is taken through a descriptor of its own: runs started side by side share
+// their standard output's open file, on which a lock would not keep them apart. Where the output
+// takes no lock (a terminal, /dev/null), the line is written without one.
+class OutputLock {
+public:
+    OutputLock() {
+        m_fd = ::open("/proc/self/fd/1", O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0) {
+            m_fd = ::open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        }
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~OutputLock() {
+        if (m_fd >= 0) {
+            ::flock(m_fd, LOCK_UN);
+            ::close(m_fd);
+        }
+    }
+    OutputLock(const OutputLock&) = delete;
+    OutputLock& operator=(const OutputLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+// The whole line at once under the output's lock, so that lines of tools running side by side
+// stay whole.
 bool writeLine(const std::string& line) {
     std::cout.flush();
+    const OutputLock lock;
     const char* data = line.data();
     size_t left = line.size();
     while (left > 0) {

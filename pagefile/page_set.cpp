@@ -91,6 +91,27 @@ QString TitleOf(const std::string& name) {
     return QString::fromLocal8Bit(PageFileStem(name));
 }
 
+// Text as the SVG generator writes it into the page's XML unchanged: markup characters escaped,
+// and characters that XML 1.0 does not allow (control characters, unpaired surrogates, which a
+// file name that is not UTF-8 brings) replaced, so that any file name gives a valid page.
+QString SvgText(const QString& text) {
+    QString allowed;
+    allowed.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            allowed += c;
+            allowed += text[++i];
+        } else if (c.isSurrogate() || (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0xFFFE ||
+                   c.unicode() == 0xFFFF) {
+            allowed += QChar(0xFFFD);
+        } else {
+            allowed += c;
+        }
+    }
+    return allowed.toHtmlEscaped();
+}
+
 bool SvgOf(const std::vector<uint8_t>& page, const std::string& name, std::string* bytes) {
     // 254 units an inch, a tenth of a millimetre each: the A4 sheet is declared as exactly
     // 210 x 297 mm (2100 x 2970 units) and drawn in those units.
@@ -104,7 +125,7 @@ bool SvgOf(const std::vector<uint8_t>& page, const std::string& name, std::strin
     generator.setResolution(kDpi);
     generator.setSize(size.toSize());
     generator.setViewBox(QRectF(QPointF(0, 0), size));
-    generator.setTitle(TitleOf(name));
+    generator.setTitle(SvgText(TitleOf(name)));
     QPainter painter;
     if (!painter.begin(&generator)) {
         return false;

@@ -224,6 +224,10 @@ void CalcImagemAltura() {
 void SalvarArquivo() {
     confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
+    if (!ProjectNameFitsAFileName(p)) {
+        MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
+        return;
+    }
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
     // An installed copy's documents folder is made by its first save.
     if (programValues().DirPdf == projectFolder()) {

@@ -403,6 +403,27 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
     });
 }
 
+// A project file whose name holds "../../.profile" and a NUL byte opens as written, but Salvar
+// refuses it with the failure box and writes nothing, inside the folder or above it.
+TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
+    const fs::path projects = m_dir / "projetos";
+    fs::create_directories(projects);
+    const std::string file = (m_dir / "hostil.qtv").string();
+    std::ofstream(file, std::ios::binary)
+        << std::string("<Projeto>../../.profile\0</Projeto><Comprimento>12.00</Comprimento>",
+                       66);
+    m_dialogs.fileAnswers.push_back(file);
+    vm::programValues().DirPdf = projects.string() + "/";
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_EQ(vm::projeto().cProjeto, std::string("../../.profile\0", 15));
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Error ao salvar o Arquivo.");
+    });
+    EXPECT_TRUE(fs::is_empty(projects));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+}
+
 // As on a Brazilian desktop (decimal mark ","), in a folder with accents: the default project
 // shows its figures, "12,5" typed into a length is 12.50, and a project named with an accent saves
 // under its UTF-8 name and opens back whole.
