@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
@@ -119,7 +120,8 @@ bool listenForFiles(const std::string& socketFile, std::function<void(const std:
         return false;
     }
     RemoveAtProcessEnd(socketFile);
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+    // Owned by the application, so it goes when the application does.
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [fd, open = std::move(open)] {
         const int connection = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) {
