@@ -23,8 +23,8 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
+#include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"
 
@@ -81,6 +81,52 @@ TEST_F(MainWindowTest, StartUpShowsTheDefaultProjectWithFocusOnTheFormat) {
         // The first write to the format choice selected "16:10", which took the focus.
         EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nAspectot", 3));
         EXPECT_EQ(vm::FormWidget("wmenu")->windowTitle(), "Vistametra");
+    });
+}
+
+// The first click into a field selects its text as Tab does, so what is typed replaces it; a
+// click in the field being edited only moves the caret.
+TEST_F(MainWindowTest, AClickIntoAFieldSelectsItAsTabDoes) {
+    runWindow([&] {
+        auto* rows = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "nNumeroFilast"));
+        ASSERT_NE(rows, nullptr);
+        const QPoint middle(rows->width() / 2, rows->height() / 2);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, middle);
+        VM_TRY_TRUE(rows->hasFocus());
+        EXPECT_EQ(rows->text(), "  7");
+        EXPECT_EQ(rows->selectedText(), "  7");
+        QTest::keyClicks(rows, "10");
+        QTest::keyClick(rows, Qt::Key_Tab);
+        EXPECT_EQ(number("nNumeroFilast"), 10);
+        EXPECT_EQ(vm::projeto().nNumeroFilas, 10);
+
+        // A press, a shaking hand and the release: still the whole text.
+        auto* width = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "nLargurat"));
+        QTest::mousePress(width, Qt::LeftButton, {}, QPoint(4, width->height() / 2));
+        QTest::mouseMove(width, QPoint(width->width() / 2, width->height() / 2));
+        QTest::mouseRelease(width, Qt::LeftButton, {}, QPoint(width->width() / 2, 4));
+        VM_TRY_TRUE(width->hasFocus());
+        EXPECT_EQ(width->selectedText(), width->text());
+        QTest::keyClicks(width, "12,5");
+        QTest::keyClick(width, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().nLargura, 12.5);
+
+        // The date field selects its input positions, as Tab does.
+        auto* date = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "cdatat"));
+        QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
+        VM_TRY_TRUE(date->hasFocus());
+        QTest::keyClicks(date, "150326");
+        QTest::keyClick(date, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().cData, (vm::Date{2026, 3, 15}));
+
+        // In the field being edited a click places the caret and selects nothing.
+        QTest::mouseClick(rows, Qt::LeftButton, {}, middle);
+        VM_TRY_TRUE(rows->hasFocus());
+        ASSERT_TRUE(rows->hasSelectedText());
+        const QPoint right(rows->width() - 3, rows->height() / 2);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, right);
+        EXPECT_FALSE(rows->hasSelectedText());
+        EXPECT_EQ(rows->cursorPosition(), rows->cursorPositionAt(right));
     });
 }
 
