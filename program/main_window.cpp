@@ -9,8 +9,8 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 
@@ -38,6 +38,22 @@ void confirmaCampoEmEdicao() {
 bool previewNaFrente() {
     const auto& toFront = mainWindowProcedures().previewToFront;
     return toFront && toFront();
+}
+
+// The result lines describe the inputs on screen: every committed edit (a field left, a check
+// box, Novo, Abrir, a report) recomputes them from the record.
+void mostraLinhas() {
+    SetProperty(kForm, "cTelaDetalhe", "value", LinhaResultado(projeto(), Categoria::G));
+    SetProperty(kForm, "cTelaComputer", "value", LinhaResultado(projeto(), Categoria::A));
+    SetProperty(kForm, "cTelaVideo", "value", LinhaResultado(projeto(), Categoria::F));
+}
+
+void mostraResultados() {
+    if (!g_janelaPreenchida) {
+        return;
+    }
+    Calculo(projeto());
+    mostraLinhas();
 }
 
 const Rgb kBlue{0, 0, 255};
@@ -74,7 +90,10 @@ void numberField(const char* name, int col, int row, const char* mask, Callback 
                          .mask = mask,
                          .width = 60,
                          .height = 20,
-                         .onLostFocus = std::move(onLostFocus)});
+                         .onLostFocus = [onLostFocus = std::move(onLostFocus)] {
+                             onLostFocus();
+                             mostraResultados();
+                         }});
 }
 
 // A number field that refreshes the project's data from the fields as it loses the focus.
@@ -104,6 +123,7 @@ void categoryBox(const char* name, int col, int width, const char* caption, Rgb 
                         [] {
                             DadosRefresh();
                             HideTela();
+                            mostraResultados();
                         },
                     .width = width,
                     .height = 15,
@@ -159,9 +179,7 @@ void TelaRefresh() {
     set("TelaGt", projeto().nTelaG);
     set("TelaAt", projeto().nTelaA);
     set("TelaFt", projeto().nTelaF);
-    set("cTelaDetalhe", LinhaResultado(projeto(), Categoria::G));
-    set("cTelaComputer", LinhaResultado(projeto(), Categoria::A));
-    set("cTelaVideo", LinhaResultado(projeto(), Categoria::F));
+    mostraLinhas();
     projetoAlterado();
 }
 
@@ -253,6 +271,7 @@ void AbrirProjeto(const std::string& file) {
     }
     projeto() = lido;
     TelaRefresh();
+    mostraResultados();
 }
 
 void CalculoComReport() {
@@ -261,6 +280,7 @@ void CalculoComReport() {
         return;
     }
     Calculo(projeto());
+    mostraLinhas();
     if (mainWindowProcedures().reportCalculo) {
         mainWindowProcedures().reportCalculo();
     }
@@ -387,6 +407,7 @@ void DefineMainWindow() {
     DefineMenuItem("&Novo", [] {
         DadosReset(projeto());
         TelaRefresh();
+        mostraResultados();
     });
     // The usual Ctrl keys of Linux programs work beside the menus' own letters.
     DefineMenuItem(

@@ -1,7 +1,9 @@
 // The main window driven as a user drives it: keystrokes, clicks, menus and scripted dialogs.
 #include "program/main_window.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,6 +29,7 @@
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/tool_process.h"
 
 namespace {
 
@@ -45,6 +48,26 @@ QString shown(const char* control) {
         return edit->text();
     }
     return {};
+}
+
+// The three result lines as the window shows them.
+std::vector<std::string> windowLines() {
+    return {text("cTelaDetalhe"), text("cTelaComputer"), text("cTelaVideo")};
+}
+
+// The result lines that vistametra-report prints, run in `dir` with `args`.
+std::vector<std::string> toolLines(const fs::path& dir, const std::vector<std::string>& args) {
+    const fs::path printed = dir / "tool-lines.txt";
+    const int out = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string err;
+    EXPECT_EQ(runWithOutput(out, args, dir, &err), 0) << err;
+    ::close(out);
+    std::vector<std::string> lines;
+    std::ifstream in(printed);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 class MainWindowTest : public MainWindowFixture {
@@ -130,11 +153,14 @@ TEST_F(MainWindowTest, AClickIntoAFieldSelectsItAsTabDoes) {
     });
 }
 
-TEST_F(MainWindowTest, EditsReachTheProjectButResultLinesWaitForTheFormat) {
+TEST_F(MainWindowTest, EditsReachTheProjectAndTheResultLines) {
     runWindow([&] {
         typeInto("nNumeroFilast", "13");
         EXPECT_EQ(vm::projeto().nNumeroFilas, 13);
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // stale until the format changes
+        const double rows13 = 12 * 1.0 + 3.7;
+        EXPECT_EQ(text("cTelaDetalhe"),
+                  vm::LinhaResultado(rows13 / 4 / 10 * 16, rows13 / 4,
+                                     vm::TamTela(rows13 / 4 / 10 * 16, rows13 / 4)));
 
         // 16:9 recomputes heights from widths and the results from the new rows.
         QTest::mouseClick(vm::ControlWidget("wmenu", "nAspectot", 2), Qt::LeftButton);
@@ -176,15 +202,16 @@ TEST_F(MainWindowTest, CategoryBoxesHideAndShowTheirLines) {
     });
 }
 
-TEST_F(MainWindowTest, NovoEmptiesTheInputsAndKeepsTheResults) {
+TEST_F(MainWindowTest, NovoEmptiesTheInputsAndTheResults) {
     runWindow([&] {
         menuAction("&Novo")->trigger();
         EXPECT_EQ(text("cProjetot"), "");
         EXPECT_EQ(number("nComprimentot"), 0);
         EXPECT_EQ(number("nImagemLargurat"), 0);
         EXPECT_EQ(number("nAspectot"), 3);
-        EXPECT_EQ(vm::projeto().cTelaFormato, "16:10");
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        // Recomputed: no screen has no format, no rows no distance.
+        EXPECT_EQ(vm::projeto().cTelaFormato, "CUSTOM");
+        EXPECT_EQ(text("cTelaDetalhe"), vm::LinhaResultado(0, 0, 0));
     });
 }
 
@@ -210,7 +237,8 @@ TEST_F(MainWindowTest, AbrirAppliesOnlyTheFirstDifferingCategoryFlag) {
         EXPECT_TRUE(vm::projeto().nTelaA);
         EXPECT_TRUE(vm::projeto().nTelaF);
         EXPECT_FALSE(vm::ControlWidget("wmenu", "cTelaDetalhe")->isVisible());
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // the results are those of before
+        // The results are the file's: 20 m changes nothing before the last row.
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
     });
 }
 
@@ -398,8 +426,8 @@ TEST_F(MainWindowTest, ReportCommandsWhileAPreviewIsOpenOnlyBringItForward) {
     };
     vm::programValues().PrintX = "Anterior";
     runWindow([&] {
-        const double heightBefore = vm::projeto().nAlturaG;
         typeInto("nNumeroFilast", "9");
+        const double heightBefore = vm::projeto().nAlturaG;
         QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
         menuAction("&Imprimir")->trigger();
         EXPECT_EQ(broughtForward, 2);
@@ -511,19 +539,47 @@ TEST_F(MainWindowTest, ExitAsksOnlyAtTheCloseBox) {
     });
 }
 
-TEST_F(MainWindowTest, ReportCommandsRecomputeWithoutRefreshingTheLines) {
+// Whatever commits an edit (Tab, Enter, "Gerar Report", "&Imprimir"), the result lines are the
+// ones vistametra-report prints for the inputs on screen.
+TEST_F(MainWindowTest, ResultLinesAreTheToolsForTheInputsOnScreen) {
+    vm::SetEnterNavigation(true);
     runWindow([&] {
-        typeInto("nNumeroFilast", "9");
+        // A hall of 24 x 18 m with 20 rows, each field left with Tab.
+        typeInto("nComprimentot", "24");
+        typeInto("nLargurat", "18");
+        typeInto("nNumeroFilast", "20");
+        typeInto("nDistEntreFilast", "0,95");
+        std::vector<std::string> sets = {
+            "--set", "nComprimento=24", "--set", "nLargura=18",
+            "--set", "nNumeroFilas=20", "--set", "nDistEntreFilas=0.95"};
+        const std::vector<std::string> hall = toolLines(m_dir, sets);
+        ASSERT_EQ(hall.size(), 3u);
+        EXPECT_NE(hall[0], kDetail);
+        EXPECT_EQ(windowLines(), hall);
+
+        ASSERT_TRUE(focusControl("wmenu", "nDistOlhos1t"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistOlhos1t"), "4,5");
+        QTest::keyClick(vm::ControlWidget("wmenu", "nDistOlhos1t"), Qt::Key_Return);
+        sets.insert(sets.end(), {"--set", "nDistOlhos1=4.5"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
+
+        // The report commands commit the field being edited; the window shows what they computed.
+        ASSERT_TRUE(focusControl("wmenu", "nNumeroFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nNumeroFilast"), "12");
         QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
         EXPECT_EQ(m_reports, 1);
-        EXPECT_NEAR(vm::projeto().nAlturaG, (8 + 3.7) / 4, 1e-12);
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        sets.insert(sets.end(), {"--set", "nNumeroFilas=12"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
 
         vm::mainWindowProcedures().getPrinter = [] { return std::string(); };
         vm::mainWindowProcedures().getDefaultPrinter = [] { return std::string("Padrao"); };
+        ASSERT_TRUE(focusControl("wmenu", "nDistEntreFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistEntreFilast"), "1,2");
         menuAction("&Imprimir")->trigger();
         EXPECT_EQ(m_reports, 2);
         EXPECT_EQ(vm::programValues().PrintX, "Padrao");
+        sets.insert(sets.end(), {"--set", "nDistEntreFilas=1.2"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
     });
 }
 
