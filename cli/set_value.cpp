@@ -1,6 +1,7 @@
 #include "cli/set_value.h"
 
 #include "core/date.h"
+#include "core/field_limits.h"
 #include "core/text.h"
 #include "core/win1252.h"
 
@@ -36,6 +37,11 @@ std::string CheckSetValue(const ProjectField& field, std::string_view value, std
             if (!IsNumberText(win1252)) {
                 return "is not a number (digits with at most one \".\" as the decimal point, "
                        "e.g. 3.5)";
+            }
+            if (const FieldLimit* limit = findFieldLimit(field.name);
+                limit != nullptr && !WithinFieldLimit(*limit, Val(win1252))) {
+                return std::string("describes no room: ") + field.name + " must be " +
+                       (limit->zeroAllowed ? "0 or more" : "more than 0");
             }
             break;
         case FieldKind::Date:
