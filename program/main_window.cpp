@@ -9,6 +9,7 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "program/typed_value_limits.h"
 #include "project/project_file.h"
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
@@ -90,7 +91,12 @@ void numberField(const char* name, int col, int row, const char* mask, Callback 
                          .mask = mask,
                          .width = 60,
                          .height = 20,
-                         .onLostFocus = [onLostFocus = std::move(onLostFocus)] {
+                         .onLostFocus = [name, mask, onLostFocus = std::move(onLostFocus)] {
+                             // A value that describes no room goes back to what it was
+                             // (before the first TelaRefresh the fields hold nothing yet).
+                             if (g_janelaPreenchida) {
+                                 AceitaValorDigitado(kForm, name, mask);
+                             }
                              onLostFocus();
                              mostraResultados();
                          }});

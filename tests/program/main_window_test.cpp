@@ -583,6 +583,81 @@ TEST_F(MainWindowTest, ResultLinesAreTheToolsForTheInputsOnScreen) {
     });
 }
 
+// A number that describes no room is refused where it is typed: the field goes back to the
+// project's value, a box names the field and its range, and the results stay those of the room.
+TEST_F(MainWindowTest, ValuesThatDescribeNoRoomAreRefusedWhereTyped) {
+    const struct {
+        const char* control;
+        const char* keys;
+        double kept;      // the field's value after leaving it
+        const char* box;  // "" when the value is taken
+    } cases[] = {
+        {"nNumeroFilast", "-5", 7,
+         "O campo \"Número de Filas de Assentos\" aceita valores de 0 a 999."},
+        {"nComprimentot", "0", 10,
+         "O campo \"Comprimento\" aceita valores maiores que 0, até 999.99."},
+        {"nAlturaOlhos1t", "-1,2", 1.2,
+         "O campo \"Altura do Piso/Olhos Fila 1\" aceita valores maiores que 0, até 999.99."},
+        {"nAlturaFila2t", "-1", 0.2,
+         "O campo \"Altura do degrau da Fila 2\" aceita valores de 0 a 999.99."},
+        {"nImagemLargurat", "-1", 1280,
+         "O campo \"Resolução da imagem projetada (largura em pixels)\" aceita valores de 0 a "
+         "9999."},
+        {"nAlturaFila2t", "0", 0, ""},  // a flat floor
+        {"nNumeroFilast", "0", 0, ""},  // no rows yet
+    };
+    runWindow([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.control + std::string(" ") + c.keys);
+            const size_t boxes = m_dialogs.shown.size();
+            typeInto(c.control, c.keys);
+            EXPECT_EQ(number(c.control), c.kept);
+            if (*c.box != 0) {
+                ASSERT_EQ(m_dialogs.shown.size(), boxes + 1);
+                EXPECT_EQ(m_dialogs.messageLog().back(),
+                          vm::utf8ToWin1252(std::string("Valor não aceito|") + c.box));
+            } else {
+                EXPECT_EQ(m_dialogs.shown.size(), boxes);
+            }
+        }
+        EXPECT_EQ(vm::projeto().nImagemAltura, 800);  // 1280 at 16:10, as before
+        EXPECT_EQ(windowLines(),
+                  toolLines(m_dir, {"--set", "nAlturaFila2=0", "--set", "nNumeroFilas=0"}));
+
+        // A command that commits the field being edited refuses the same way.
+        ASSERT_TRUE(focusControl("wmenu", "nLargurat"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nLargurat"), "-3");
+        menuAction("&Salvar")->trigger();
+        const std::string saved =
+            vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
+        EXPECT_NE(saved.find("<Largura> 5.00</Largura>"), std::string::npos) << saved;
+        EXPECT_EQ(number("nLargurat"), 5);
+    });
+}
+
+// A project file that holds such values opens as written; passing through its fields refuses
+// nothing that the user did not type.
+TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
+    vm::DadosProjeto saved = vm::ProjetoInicial();
+    saved.nNumeroFilas = -5;
+    saved.nComprimento = 0;
+    const std::string file = (m_dir / "negativo.qtv").string();
+    ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        typeInto("nNumeroFilast", "");
+        typeInto("nComprimentot", "");
+        EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
+        EXPECT_EQ(vm::projeto().nComprimento, 0);
+        EXPECT_EQ(m_dialogs.shown.size(), 1u);  // the file dialog only
+        // Another value out of the range goes back to the file's.
+        typeInto("nNumeroFilast", "-9");
+        EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
+        EXPECT_EQ(m_dialogs.shown.size(), 2u);
+    });
+}
+
 TEST_F(MainWindowTest, AboutAndReferenceBoxes) {
     runWindow([&] {
         menuAction("&Sobre")->trigger();
