@@ -39,6 +39,26 @@ class Wrapping final : public CLI::Formatter {
 public:
     explicit Wrapping(int width) : m_width(width) {}
 
+    // The help begins with "Usage:", as a Unix program's help does; the description follows.
+    std::string make_help(const CLI::App* app, std::string name,
+                          CLI::AppFormatMode mode) const override {
+        const std::string full = CLI::Formatter::make_help(app, name, mode);
+        const std::string head = make_description(app) + make_usage(app, name);
+        if (mode != CLI::AppFormatMode::Normal || full.rfind(head, 0) != 0) {
+            return full;
+        }
+        std::string usage = make_usage(app, name);
+        while (!usage.empty() && usage.front() == '\n') {
+            usage.erase(0, 1);
+        }
+        std::string rest = full.substr(head.size());
+        rest.erase(0, std::min(rest.find_first_not_of('\n'), rest.size()));
+        std::string description = make_description(app);
+        while (!description.empty() && description.back() == '\n') {
+            description.pop_back();
+        }
+        return usage + "\n" + description + "\n\n" + rest;
+    }
     std::string make_description(const CLI::App* app) const override {
         return WrapText(CLI::Formatter::make_description(app), m_width);
     }

@@ -1,5 +1,7 @@
 #include "cli/report_tool.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -15,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/set_value.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
@@ -22,13 +26,12 @@
 #include "core/result_line.h"
 #include "core/text.h"
 #include "core/win1252.h"
-#include "cli/command_line.h"
-#include "cli/set_value.h"
-#include "runtime/startup.h"
+#include "pagefile/page_set.h"
 #include "project/project_file.h"
-#include "report/dxf_drawing.h"
+#include "report/dxf_file.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
+#include "runtime/startup.h"
 
 namespace vm {
 namespace {
@@ -115,9 +118,41 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& fil
 // A file name given in another encoding than UTF-8 is shown with replacement characters.
 constexpr auto kReplaceBadUtf8 = nlohmann::ordered_json::error_handler_t::replace;
 
-// The whole line in one write, so that lines of tools running side by side stay whole.
+// An exclusive lock on what standard output writes into, held while one line is written, so that
+// runs sharing a pipe or a file never interleave their lines: a pipe takes a long line in several
+// pieces. The lock is taken through a descriptor of its own: runs started side by side share
+// their standard output's open file, on which a lock would not keep them apart. Where the output
+// takes no lock (a terminal, /dev/null), the line is written without one.
+class OutputLock {
+public:
+    OutputLock() {
+        m_fd = ::open("/proc/self/fd/1", O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0) {
+            m_fd = ::open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        }
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~OutputLock() {
+        if (m_fd >= 0) {
+            ::flock(m_fd, LOCK_UN);
+            ::close(m_fd);
+        }
+    }
+    OutputLock(const OutputLock&) = delete;
+    OutputLock& operator=(const OutputLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+// The whole line at once under the output's lock, so that lines of tools running side by side
+// stay whole.
 bool writeLine(const std::string& line) {
     std::cout.flush();
+    const OutputLock lock;
     const char* data = line.data();
     size_t left = line.size();
     while (left > 0) {
@@ -148,11 +183,6 @@ int finishOutput(int code) {
     return code;
 }
 
-// Whether a file name ends in ".dxf" (any case).
-bool isDxfName(const std::string& file) {
-    return EndsWithIgnoringAsciiCase(file, ".dxf");
-}
-
 }  // namespace
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
@@ -167,6 +197,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     bool version = false;
     bool analysis = false;
     std::string targetC;
+    bool staggered = false;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -179,9 +210,12 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                  "print the seat-by-seat sightline analysis (with --json: under \"analysis\"; "
                  "with -o: as pages after the report's)");
     app.add_option("--target-c", targetC,
-                   "the C-value in millimetres (0 to 1000) that the analysis designs the risers "
-                   "for (default 90)")
+                   "the C-value in millimetres (1 to 300) that the analysis designs the risers "
+                   "for (default 90); needs --analysis or a .dxf output")
         ->type_name("MM");
+    app.add_flag("--staggered", staggered,
+                 "the analysis with staggered seats: each row graded by C2, over the row two "
+                 "ahead; needs --analysis or a .dxf output");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -219,10 +253,27 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         const std::optional<double> value = TargetCFromText(targetC);
         if (!value) {
             std::cerr << "vistametra-report: --target-c " << targetC
-                      << ": expected millimetres from 0 to 1000\n";
+                      << ": expected millimetres from 1 to 300\n";
+            return 2;
+        }
+        // Without the analysis or a drawing nothing uses the target: refuse it, not ignore it.
+        if (!analysis && !(SuffixOf(reportFile) == "dxf")) {
+            std::cerr << "vistametra-report: --target-c needs --analysis or a .dxf output\n";
             return 2;
         }
         targetCmm = *value;
+    }
+    if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
+        std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
+        return 2;
+    }
+
+    // Nothing is written before every output is known to be writable by its suffix.
+    if (!reportFile.empty() && !(writeReport ? CanSavePagesAs(reportFile, {{"dxf", "DXF", {}}})
+                                             : SuffixOf(reportFile) == "dxf")) {
+        std::cerr << "vistametra-report: -o " << reportFile << ": the report is written as "
+                  << (writeReport ? ".pdf, .svg, .png, .emf or .dxf" : ".dxf (this build)") << "\n";
+        return 2;
     }
 
     // Check the overrides before anything runs.
@@ -297,17 +348,16 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
 
-    if (isDxfName(reportFile)) {
-        std::string error;
-        if (!WriteFileAtomically(reportFile, DxfDrawing(p, AnalyseSightlines(p, targetCmm)),
-                                 &error)) {
-            std::cerr << "vistametra-report: " << error << "\n";
-            return 1;
-        }
-    } else if (!reportFile.empty()) {
+    if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
-        const ReportFileOptions options{.analysis = analysis, .targetCmm = targetCmm};
-        if (!writeReport || !writeReport(p, reportFile, options, error)) {
+        const ReportFileOptions options{
+            .analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
+        if (writeReport) {
+            if (!writeReport(p, reportFile, options, error)) {
+                std::cerr << "vistametra-report: " << error << "\n";
+                return 1;
+            }
+        } else if (!WriteFileAtomically(reportFile, DxfOfProject(p, targetCmm), &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
@@ -319,12 +369,13 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
     }
     if (analysis && !json) {
-        std::cout << (summary ? "\n" : "") << AnalysisTable(AnalyseSightlines(p, targetCmm));
+        std::cout << (summary ? "\n" : "")
+                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
     }
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered));
         }
         if (jsonLines) {
             if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {

@@ -11,8 +11,9 @@ namespace vm {
 
 // What -o writes besides the report's own pages.
 struct ReportFileOptions {
-    bool analysis = false;  // the sightline analysis as pages after the report's (--analysis)
-    double targetCmm = 90;  // the C-value the analysis designs the risers for (--target-c)
+    bool analysis = false;   // the sightline analysis as pages after the report's (--analysis)
+    double targetCmm = 90;   // the C-value the analysis designs the risers for (--target-c)
+    bool staggered = false;  // seats alternate row by row (--staggered)
 };
 
 // Writes the report of the calculated project to a file (-o); false with `error` set on failure.

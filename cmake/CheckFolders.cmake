@@ -16,9 +16,9 @@ set(VM_FOLDERS
   "report   plain  core pagefile"
   "ui       qt     core runtime"
   "print    qt     core runtime pagefile ui"
-  "preview  qt     core runtime pagefile report print ui"
+  "preview  qt     core runtime pagefile print ui"
   "update   mixed  core runtime net ui"
-  "cli      mixed  core project runtime pagefile report ui"
+  "cli      mixed  core project runtime pagefile report"
   "program  mixed  core project runtime net pagefile report ui print preview update cli"
   "app      mixed  core project runtime net pagefile report ui print preview update cli program"
 )
@@ -44,8 +44,9 @@ function(vm_check_folders source_dir)
     foreach(src IN LISTS sources)
       file(STRINGS ${source_dir}/${src} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
       foreach(line IN LISTS includes)
-        if(line MATCHES "#[ \t]*include[ \t]*\"([a-z_]+)/")
-          set(used ${CMAKE_MATCH_1})
+        # "x/...", "../x/..." and <x/...> all name the folder x.
+        if(line MATCHES "#[ \t]*include[ \t]*[\"<](\\.\\./)*([a-z_]+)/")
+          set(used ${CMAKE_MATCH_2})
           if(used IN_LIST names AND NOT used STREQUAL folder AND NOT used IN_LIST uses_${folder})
             if(kind_${folder} STREQUAL "plain" AND kind_${used} STREQUAL "qt")
               string(APPEND problems "\n  ${src}: the plain folder ${folder}/ includes the Qt folder ${used}/ (${line})")

@@ -24,7 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.vistametra.com.br/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Libraries the programs link are found by dpkg-shlibdeps; these are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2, fonts-liberation2, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2, fonts-liberation2")
+# Qt's own texts in the user's language (the file dialog's buttons...): wanted, not needed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 # CPack moves the debug information into vistametra-dbgsym and strips the programs itself (so no
 # CPACK_STRIP_FILES, which would strip them before the debug information is taken out).
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)

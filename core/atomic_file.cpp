@@ -150,6 +150,12 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
     if (target.empty() || target.back() == '/') {
         return fail("cannot write \"" + target + "\"", EISDIR);
     }
+    if (target.find('\0') != std::string::npos) {
+        // The system would cut the name at the NUL and write another file than the one asked for.
+        m_failed = true;
+        m_error = "cannot write \"" + std::string(target.c_str()) + "\": the name holds a NUL byte";
+        return false;
+    }
     if (!followLinks(m_target)) {
         return fail("cannot write " + target, errno);
     }
@@ -161,9 +167,23 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
             return fail("cannot write " + m_target, EISDIR);
         }
         if (!S_ISREG(st.st_mode)) {
-            // A device or a FIFO has no place to be replaced: written straight into.
-            m_fd = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            // A device or a FIFO has no place to be replaced: written straight into. It is opened
+            // without blocking, so a FIFO that nobody reads (or a socket) is refused at once
+            // instead of waiting for ever for a reader; the writes then block as usual.
+            m_fd = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
             if (m_fd < 0) {
+                const int err = errno;
+                if (err == ENXIO || err == EOPNOTSUPP) {
+                    m_failed = true;
+                    m_error = "cannot write " + m_target +
+                              (S_ISFIFO(st.st_mode) ? ": nobody reads from this FIFO"
+                                                    : ": not a regular file");
+                    return false;
+                }
+                return fail("cannot write " + m_target, err);
+            }
+            const int flags = fcntl(m_fd, F_GETFL);
+            if (flags < 0 || fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
                 return fail("cannot write " + m_target, errno);
             }
             m_direct = true;

@@ -66,6 +66,11 @@ std::string programFile() {
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
+bool isInstalledCopy() {
+    const std::string exe = programFile();
+    return isSystemFolder(exe.substr(0, exe.rfind('/') + 1));
+}
+
 std::string documentsFolder() {
     if (const char* dir = std::getenv("XDG_DOCUMENTS_DIR"); dir && *dir) {
         return dir;

@@ -8,6 +8,10 @@ namespace vm {
 // Full path of the running program file (from /proc/self/exe); "" when it cannot be read.
 std::string programFile();
 
+// True for an installed copy: the program file is in a folder that belongs to the package manager
+// (/usr, /opt...). Such a copy is updated by the package manager, never by the program itself.
+bool isInstalledCopy();
+
 // The folder that projects are saved in, ending in "/": the program's folder when the user can
 // write there and it is not a system folder (/usr, /opt...: an installed copy), else a folder
 // "Vistametra" in the user's documents folder. That folder may not exist yet: whoever saves into

@@ -11,9 +11,10 @@ namespace vm {
 // named from the path with every "/" replaced by "_".
 std::string instanceLockFile(const std::string& programFile);
 
-// Takes the lock and keeps it until the process ends. Returns false when another running process
-// holds it. When the lock file cannot be created at all, the guard cannot work and the program is
-// let run (true).
+// Takes the lock and keeps it until the process ends; the holder is to remove the lock file as it
+// ends (a start racing with that removal takes the lock on the new file). Returns false when
+// another running process holds it. When the lock file cannot be created at all, the guard cannot
+// work and the program is let run (true).
 bool acquireInstanceLock(const std::string& programFile);
 
 }  // namespace vm

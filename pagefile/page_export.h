@@ -1,12 +1,9 @@
 #pragma once
-// Pages saved in other formats: a set of page files written as one PDF, or as one SVG or PNG file
-// per page. Every format paints its pages with PaintPageOnSheet, the routine the preview and the
-// printer use through EmfPlayer.
+// A page on its sheet: the routine with which the preview, the printer and the saved PDF, SVG and
+// PNG pages (pagefile/page_set.h) paint a page file through EmfPlayer.
 
 #include <QRectF>
 #include <QSizeF>
-#include <QString>
-#include <QStringList>
 
 class QPainter;
 
@@ -33,33 +30,5 @@ struct SheetPlacement {
 // file's picture on its printable area. A player without a page paints the white sheet only.
 void PaintPageOnSheet(QPainter& painter, const EmfPlayer& page, const QRectF& sheet,
                       const SheetPlacement& placement = {}, QSizeF sheetMm = kA4SheetMm);
-
-// The name of page `pageNumber` of a set saved under `chosenName`: its folder, "/", its name
-// without extension, "_", the number in 4 digits, and its extension ("rel.svg", 2 ->
-// "rel_0002.svg").
-QString NumberedPageName(const QString& chosenName, int pageNumber);
-
-// One A4 PDF page per page file, fonts embedded, the document titled `title`. A page file that
-// cannot be read gives a blank page. The file is replaced whole or not at all (AtomicFile).
-// Returns false with `error` set when the PDF cannot be written; an earlier file is then unchanged.
-bool ExportPagesToPdf(const QStringList& pageFiles, const QString& pdfName, const QString& title,
-                      QString* error = nullptr, const SheetPlacement& placement = {});
-
-// One A4 SVG per page file, named by NumberedPageName. Returns the names written; on a failure
-// nothing is written (every earlier file stays as it was), the list is empty and `error` says why.
-QStringList ExportPagesToSvg(const QStringList& pageFiles, const QString& chosenName,
-                             QString* error = nullptr, const SheetPlacement& placement = {});
-
-// One A4 PNG per page file at `dotsPerInch` (at least 10), named by NumberedPageName. Returns the
-// names written, as ExportPagesToSvg.
-QStringList ExportPagesToPng(const QStringList& pageFiles, const QString& chosenName,
-                             int dotsPerInch = 150, QString* error = nullptr,
-                             const SheetPlacement& placement = {});
-
-// By the chosen name's extension (any case): ".pdf" one PDF, ".svg" and ".png" a file per page,
-// anything else a copy of each page file (".emf" pages). Returns the names written; empty, with
-// `error` set and every earlier file unchanged, on a failure.
-QStringList ExportPages(const QStringList& pageFiles, const QString& chosenName,
-                        const QString& title, QString* error = nullptr);
 
 }  // namespace vm

@@ -25,15 +25,13 @@
 #include "core/file_names.h"
 #include "core/platform_paths.h"
 #include "core/win1252.h"
-#include "pagefile/page_export.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_set.h"
 #include "preview/preview_dialogs.h"
 #include "preview/preview_geometry.h"
 #include "preview/preview_page_view.h"
 #include "preview/preview_thumbnails.h"
 #include "print/print_job.h"
-#include "report/dxf_drawing.h"
-#include "report/sightline_analysis.h"
 #include "runtime/process.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
@@ -174,7 +172,7 @@ private:
 
 class PreviewSession {
 public:
-    explicit PreviewSession(PrintJob& job);
+    PreviewSession(PrintJob& job, std::vector<SaveFormat> extraFormats);
     ~PreviewSession();
     PreviewSession(const PreviewSession&) = delete;
     PreviewSession& operator=(const PreviewSession&) = delete;
@@ -210,7 +208,7 @@ private:
     bool CloseRequested();
 
     PrintJob& m_job;
-    const DadosProjeto m_project;  // the project whose report this is, for a DXF drawing
+    const std::vector<SaveFormat> m_extraFormats;  // offered by Salvar beside the pages
     ScreenMetrics m_metrics;
     int m_pageCount = 0;
     int m_currentPage = 1;
@@ -237,9 +235,9 @@ private:
     QPointer<PreviewGoToDialog> m_goToDialog;
 };
 
-PreviewSession::PreviewSession(PrintJob& job)
+PreviewSession::PreviewSession(PrintJob& job, std::vector<SaveFormat> extraFormats)
     : m_job(job),
-      m_project(projeto()),
+      m_extraFormats(std::move(extraFormats)),
       m_metrics(CurrentMetrics()),
       m_pageCount(job.nPageFiles),
       m_keypadZoom([this] { Guarded([this] { ZoomFromClick(); }); }) {
@@ -611,43 +609,26 @@ void PreviewSession::PrintDialog() {
 }
 
 void PreviewSession::Save() {
-    const std::string chosen = PutFile({{"Images", "*.emf"},
-                                        {"SVG", "*.svg"},
-                                        {"PDF", "*.pdf"},
-                                        {"PNG", "*.png"},
-                                        {"DXF", "*.dxf"}},
-                                       "", fromQtPath(QDir::currentPath()));
+    std::vector<FileFilter> filters{
+        {"Images", "*.emf"}, {"SVG", "*.svg"}, {"PDF", "*.pdf"}, {"PNG", "*.png"}};
+    for (const SaveFormat& format : m_extraFormats) {
+        filters.push_back({format.label, "*." + format.suffix});
+    }
+    std::string chosen = PutFile(filters, "", fromQtPath(QDir::currentPath()));
     if (chosen.empty()) {
         return;
     }
-    if (QFileInfo(toQtPath(chosen)).suffix().toLower() == QLatin1String("dxf")) {
-        // Not a page: the section and the plan of the project as it was reported, for CAD.
-        std::string error;
-        if (!WriteFileAtomically(chosen, DxfDrawing(m_project, AnalyseSightlines(m_project)),
-                                 &error)) {
-            MsgStop("N\xE3o foi poss\xEDvel salvar o desenho em " + TextFromFileName(chosen) +
-                        "\r\n" + utf8ToWin1252(error),
-                    m_job.Message(PrintMessage::Save));
-        }
-        return;
-    }
-    QStringList files;
-    for (const std::string& file : ListPageFiles(tempFolder(), m_job.cPreviewId)) {
-        files << toQtPath(file);
-    }
-    const QFileInfo info(toQtPath(chosen));
-    const QString suffix = info.suffix().toLower();
-    QString target = toQtPath(chosen);
-    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("svg") &&
-        suffix != QLatin1String("png")) {
+    if (!CanSavePagesAs(chosen, m_extraFormats)) {
         // Pages are saved as metafiles: the chosen folder and name, "_0001" and so on, ".emf".
-        target = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".emf");
+        chosen = chosen.substr(0, chosen.rfind('/') + 1) + PageFileStem(chosen) + ".emf";
     }
-    QString error;
-    const QStringList written = ExportPages(files, target, toQt(m_job.cJobName), &error);
-    if (written.size() < (suffix == QLatin1String("pdf") ? 1 : files.size()) || files.isEmpty()) {
-        MsgStop("N\xE3o foi poss\xEDvel salvar as p\xE1ginas em " + TextFromFileName(chosen) +
-                    (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
+    PageSet pages;
+    pages.title = win1252ToUtf8(m_job.cJobName);
+    std::string error;
+    if (!ReadPageFiles(ListPageFiles(tempFolder(), m_job.cPreviewId), &pages, &error) ||
+        SavePages(pages, chosen, &error, m_extraFormats).empty()) {
+        MsgStop("N\xE3o foi poss\xEDvel salvar em " + TextFromFileName(chosen) + "\r\n" +
+                    utf8ToWin1252(error),
                 m_job.Message(PrintMessage::Save));
     }
 }
@@ -698,7 +679,7 @@ bool BringPreviewForward() {
     return true;
 }
 
-void ShowPreview() {
+void ShowPreview(const std::vector<SaveFormat>& extraFormats) {
     PrintJob& job = printJob();
     if (g_previewOpen || !job.HasPrinter() || job.nPageFiles < 1 || MainFormWidget() == nullptr) {
         return;
@@ -707,7 +688,7 @@ void ShowPreview() {
     struct Reset {
         ~Reset() { g_previewOpen = false; }
     } reset;
-    PreviewSession session(job);
+    PreviewSession session(job, extraFormats);
     session.Run();
 }
 

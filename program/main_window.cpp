@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "core/win1252.h"
 #include "program/typed_value_limits.h"
+#include "program/window_minimum.h"
 #include "project/project_file.h"
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
@@ -218,6 +219,11 @@ void DadosRefresh() {
     projetoAlterado();
 }
 
+void SetAlturaFila2(double metres) {
+    set("nAlturaFila2t", metres);
+    DadosRefresh();
+}
+
 void HideTela() {
     const DadosProjeto& p = projeto();
     DoMethod(kForm, "cTelaDetalhe", p.nTelaG ? "Show" : "Hide");
@@ -242,6 +248,10 @@ void CalcImagemAltura() {
 void SalvarArquivo() {
     confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
+    if (!ProjectNameFitsAFileName(p)) {
+        MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
+        return;
+    }
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
     // An installed copy's documents folder is made by its first save.
     if (programValues().DirPdf == projectFolder()) {
@@ -391,6 +401,7 @@ void DefineMainWindow() {
                   .titleBar = true,
                   .onInit =
                       [] {
+                          KeepEveryControlVisible(kForm);
                           if (mainWindowProcedures().update) {
                               mainWindowProcedures().update(false);
                           }
@@ -440,6 +451,11 @@ void DefineMainWindow() {
     DefineMenuItem(cp("&Verificar Atualização"), [] {
         if (mainWindowProcedures().update) {
             mainWindowProcedures().update(true);
+        }
+    });
+    DefineMenuItem("Verificar ao &Iniciar...", [] {
+        if (mainWindowProcedures().chooseCheckAtStart) {
+            mainWindowProcedures().chooseCheckAtStart();
         }
     });
     DefineSeparator();

@@ -16,6 +16,9 @@ void TelaRefresh();
 // Window -> record; then nTelaTamanho from the screen's width and height. Does nothing until
 // TelaRefresh has first filled the window: before that the fields hold nothing of the project.
 void DadosRefresh();
+
+// Puts `metres` into "Altura do degrau da Fila 2" and commits it as leaving the field would.
+void SetAlturaFila2(double metres);
 // Shows or hides the three result lines by the category flags.
 void HideTela();
 // Height fields from the width fields by the selected format.
@@ -46,6 +49,8 @@ struct MainWindowProcedures {
     std::function<std::string()> getPrinter;         // the printer chosen, "" on cancel
     std::function<std::string()> getDefaultPrinter;  // "" when there is none
     std::function<void(bool manual)> update;
+    // "Verificar ao &Iniciar...": whether the quiet check runs at start-up.
+    std::function<void()> chooseCheckAtStart;
     // Brings an open report preview to the front; false when none is open.
     std::function<bool()> previewToFront;
     std::function<void()> visibilidade;     // "&Visibilidade dos Assentos": opens its window

@@ -5,23 +5,26 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/command_line.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/single_instance.h"
+#include "core/win1252.h"
 #include "preview/preview.h"
 #include "print/printers.h"
-#include "cli/command_line.h"
+#include "program/file_handover.h"
 #include "program/first_paint.h"
 #include "program/font_config_preload.h"
 #include "program/main_window.h"
 #include "program/report_calculo.h"
-#include "runtime/startup.h"
 #include "program/visibility_window.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
+#include "update/check_at_start.h"
 #include "update/update_check.h"
 
 namespace vm {
@@ -40,11 +43,26 @@ void askDefaultPrinter() {
     }
 }
 
+// While the start-up check waits for the server, the status bar says so.
+void showUpdateWait(bool waiting) {
+    static std::string before;
+    if (!IsWindowDefined("wmenu")) {
+        return;
+    }
+    if (waiting) {
+        before = GetProperty("wmenu", "STATUSITEM", "value").text();
+        SetProperty("wmenu", "STATUSITEM", "value",
+                    "    " + utf8ToWin1252("Verificando atualização…"));
+    } else {
+        SetProperty("wmenu", "STATUSITEM", "value", before);
+    }
+}
+
 const char* const kProgramDescription =
     "vistametra: sizes the projection screen of an auditorium or meeting room. A project file "
     "named on the command line is opened right after start-up, as Arquivo > Abrir opens it; "
-    "while the program runs, a second start says \"Program Already Running\" and opens "
-    "nothing.\n";
+    "while the program runs, a second start with a project file hands it to the running window, "
+    "which opens it; a second start without a file says \"Program Already Running\".\n";
 
 void describeCommandLine(CLI::App& app, std::string& file, bool& version) {
     app.formatter(WrappingFormatter(HelpColumns()));
@@ -121,11 +139,45 @@ int StartProgram(const ProgramStart& options) {
     // The guard is probed before anything else, and keyed by this program file's full path.
     const bool alreadyRunning = !acquireInstanceLock(programFile());
 
+    const std::string socketFile = handoverSocketFile(instanceLockFile(programFile()));
+
+    if (alreadyRunning && !options.fileToOpen.empty()) {
+        // The file goes to the running window; this start ends 0 only once it arrived there.
+        std::string error;
+        if (handFileOver(socketFile, options.fileToOpen, &error)) {
+            EndProcess(0);
+            return 0;
+        }
+        const std::string text = "O arquivo não pôde ser entregue ao programa em execução:\n" +
+                                 error + "\n" + options.fileToOpen;
+        std::cerr << "vistametra: " << text << std::endl;
+        SetErrorLogFile("Vistametra.htm");
+        MsgStop(utf8ToWin1252(text), "Stop");
+        EndProcess(1);
+        return 1;
+    }
     if (alreadyRunning) {
         SetErrorLogFile("Vistametra.htm");
         MsgStop("Program Already Running", "Stop");
         EndProcess(0);
         return 0;
+    }
+
+    // The lock file goes with the program, however it ends, so none pile up in the folder.
+    RemoveAtProcessEnd(instanceLockFile(programFile()));
+    // A later start with a file hands it here: the window comes forward and opens it as
+    // "&Abrir" opens a chosen file. Without the socket the program still runs.
+    if (std::string error; !listenForFiles(
+            socketFile,
+            [](const std::string& file) {
+                if (IsWindowActive("wmenu")) {
+                    DoMethod("wmenu", "show");
+                    DoMethod("wmenu", "setfocus");
+                    AbrirProjeto(file);
+                }
+            },
+            &error)) {
+        std::cerr << "vistametra: " << error << std::endl;
     }
 
     StartWithoutWindow();
@@ -152,9 +204,18 @@ int StartProgram(const ProgramStart& options) {
         mainWindowProcedures().afterStart = {};
     }
     if (options.checkForUpdates) {
-        mainWindowProcedures().update = [](bool manual) { Update(manual); };
+        const UpdateSite site = options.updateSite.value_or(UpdateSite{});
+        mainWindowProcedures().update = [site](bool manual) {
+            if (manual) {
+                UpdateFrom(site, true);
+            } else {
+                CheckAtStart(site, showUpdateWait);
+            }
+        };
+        mainWindowProcedures().chooseCheckAtStart = ChooseCheckAtStart;
     } else {
         mainWindowProcedures().update = {};
+        mainWindowProcedures().chooseCheckAtStart = {};
     }
     mainWindowProcedures().visibilidade = ShowVisibilityWindow;
     mainWindowProcedures().projetoAlterado = RefreshVisibilityWindow;

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "update/update_site.h"
 
 namespace vm {
 
@@ -18,6 +21,8 @@ struct ProgramStart {
     bool readCommandLine = false;
     // A project file to open once the main window has started, as "&Abrir" opens it.
     std::string fileToOpen;
+    // Where the update check asks; the vendor's site when not given.
+    std::optional<UpdateSite> updateSite;
 };
 
 // The whole program: the error handler, the application object, then StartProgram. Returns the

@@ -11,10 +11,12 @@
 #include "preview/preview.h"
 #include "print/print_job.h"
 #include "print/printers.h"
-#include "runtime/startup.h"
+#include "report/dxf_file.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
+#include "report/sightline_analysis.h"
 #include "runtime/process.h"
+#include "runtime/startup.h"
 #include "ui/qt_text.h"
 
 namespace vm {
@@ -68,7 +70,8 @@ void ReportCalculo() {
         return page;
     });
 
-    ShowPreview();
+    // Beside its pages, the preview saves the section and the plan for CAD.
+    ShowPreview({DxfSaveFormat(p, kDefaultTargetCmm)});
     // The preview deletes the page files when it closes; should it not have opened (no main
     // window), they go now rather than stay behind in the temporary folder.
     DeletePageFiles(folder, job.cPreviewId);

@@ -1,10 +1,8 @@
 #include "program/visibility_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -23,6 +21,7 @@
 
 #include "core/atomic_file.h"
 #include "core/calculo.h"
+#include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/text.h"
 #include "core/win1252.h"
@@ -31,12 +30,14 @@
 #include "pagefile/forwarding_canvas.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_images.h"
-#include "runtime/startup.h"
+#include "pagefile/page_set.h"
+#include "program/main_window.h"
 #include "report/analysis_pages.h"
-#include "report/dxf_drawing.h"
+#include "report/dxf_file.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
+#include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
@@ -49,6 +50,25 @@ const char* const kTitle = "Visibilidade dos Assentos";
 constexpr double kGapPx = 12;  // between pages and around them
 
 Canvas* g_recorder = nullptr;
+
+std::string TargetText(double targetCmm) {
+    return AllTrim(Str(targetCmm, 40, targetCmm == std::round(targetCmm) ? 0 : 1));
+}
+
+// The last target chosen, kept between runs in the user's settings.
+const char* const kTargetKey = "visibilidade/valorC";
+
+double RememberedTarget() {
+    const QSettings settings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"));
+    const std::optional<double> kept =
+        TargetCFromText(settings.value(QLatin1String(kTargetKey)).toString().toStdString());
+    return kept.value_or(kDefaultTargetCmm);
+}
+
+void RememberTarget(double targetCmm) {
+    QSettings settings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"));
+    settings.setValue(QLatin1String(kTargetKey), QString::fromStdString(TargetText(targetCmm)));
+}
 
 // Keeps each page's bytes in memory as the page-file canvas ends it: the window leaves no files
 // behind, whichever way the program ends.
@@ -132,16 +152,36 @@ public:
         target->setObjectName(QStringLiteral("cAlvoC"));
         target->setEditable(true);
         target->addItems({QStringLiteral("60"), QStringLiteral("90"), QStringLiteral("120")});
-        target->setCurrentIndex(1);
+        m_targetCmm = RememberedTarget();
         target->setInsertPolicy(QComboBox::NoInsert);
+        // No completion from the presets: a typed "12" is 12 mm, not 120.
+        target->setCompleter(nullptr);
+        // An empty box is let through to TargetChanged, which refuses it with a message.
         target->lineEdit()->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("\\d{1,4}([.,]\\d{0,1})?")), target));
+            QRegularExpression(QStringLiteral("(\\d{1,4}([.,]\\d{0,1})?)?")), target));
+        const QString remembered = QString::fromStdString(TargetText(m_targetCmm));
+        target->setCurrentIndex(target->findText(remembered));
+        if (target->currentIndex() < 0) {
+            target->setEditText(remembered);
+        }
         target->setToolTip(
             QString::fromUtf8("Valor C desejado em milímetros: 60, 90, 120 ou qualquer outro"));
         m_target = target;
 
         m_proposal = new QLabel(this);
         m_proposal->setObjectName(QStringLiteral("lDegrau"));
+
+        m_staggered = new QCheckBox(QString::fromUtf8("Assentos alternados"), this);
+        m_staggered->setObjectName(QStringLiteral("kAlternados"));
+        m_staggered->setToolTip(QString::fromUtf8(
+            "Cada fila vê entre as cabeças da fila da frente: avaliação pelo C2, sobre a fila "
+            "duas à frente"));
+
+        m_apply = new QPushButton(QString::fromUtf8("Aplicar ao projeto"), this);
+        m_apply->setObjectName(QStringLiteral("bAplicar"));
+        m_apply->setToolTip(QString::fromUtf8(
+            "Põe o degrau constante proposto, arredondado para cima ao centímetro, em \"Altura "
+            "do degrau da Fila 2\""));
 
         auto* save = new QPushButton(QStringLiteral("Salvar"), this);
         save->setObjectName(QStringLiteral("bSalvar"));
@@ -150,7 +190,9 @@ public:
         auto* bar = new QHBoxLayout;
         bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
         bar->addWidget(target);
+        bar->addWidget(m_staggered);
         bar->addWidget(m_proposal, 1);
+        bar->addWidget(m_apply);
         bar->addWidget(save);
 
         m_scroll = new QScrollArea(this);
@@ -166,6 +208,8 @@ public:
 
         connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
         connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
+        connect(m_staggered, &QCheckBox::toggled, this, [this](bool) { Redraw(); });
+        connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
 
         RegisterReportImages(m_images);
@@ -182,7 +226,7 @@ public:
 
     void Redraw() {
         const DadosProjeto p = projeto();
-        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm);
+        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked());
         EmfPageCanvas pageFiles(ReferenceDevice::A4(), &m_images);
         PageCollector canvas(pageFiles);
         BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
@@ -199,6 +243,8 @@ public:
         m_view->SetPages(std::move(players));
         m_record = p;
         m_proposal->setText(Proposal(a.risers));
+        m_proposedStep = a.risers.constantStep.value;
+        m_apply->setEnabled(m_proposedStep.has_value());
     }
 
 protected:
@@ -217,82 +263,67 @@ private:
             return QString::fromUtf8("Degrau constante: - (" + r.constantStep.reason +
                                      "); degrau do projeto " + current);
         }
-        return QString::fromUtf8("Degrau constante proposto " +
-                                 AllTrim(Str(*r.constantStep.value, 40, 3)) +
-                                 " m; degrau do projeto " + current);
+        return QString::fromUtf8(
+            "Degrau constante proposto " + AllTrim(Str(*r.constantStep.value, 40, 3)) + " m" +
+            (r.flatFloorSuffices ? " (piso plano basta)" : "") + "; degrau do projeto " + current);
     }
 
     void TargetChanged() {
+        if (m_refusing) {
+            return;  // the box below takes the focus from the field: no second message
+        }
         const std::optional<double> typed =
             TargetCFromText(m_target->currentText().trimmed().toStdString());
         if (!typed) {
-            m_target->setEditText(QString::fromStdString(AllTrim(Str(m_targetCmm, 40, 1))));
+            // The refused text goes before the message, so that nothing reads it again.
+            m_target->setEditText(QString::fromStdString(TargetText(m_targetCmm)));
+            m_refusing = true;
+            MsgStop(utf8ToWin1252("Valor C desejado: digite um número de 1 a 300 mm."),
+                    utf8ToWin1252(kTitle));
+            m_refusing = false;
             return;
         }
         if (*typed != m_targetCmm) {
             m_targetCmm = *typed;
+            RememberTarget(m_targetCmm);
             Redraw();
         }
     }
 
+    // The proposal goes in through the project's field, as if typed there: the record, the
+    // results, this window and the report follow.
+    void Apply() {
+        if (m_proposedStep) {
+            SetAlturaFila2(StepForTheField(*m_proposedStep));
+        }
+    }
+
+    // The field holds centimetres: the step goes up to the next one, so that every row still
+    // meets the target (0.175 m becomes 0.18 m, never 0.17 m).
+    static double StepForTheField(double metres) {
+        const double cm = metres * 100;
+        const double whole = std::round(cm);
+        return (std::abs(cm - whole) <= 1e-9 ? whole : std::ceil(cm)) / 100;
+    }
+
     void Save() {
-        const std::string chosen =
+        std::string chosen =
             PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
                     "Salvar", programValues().DirPdf);
         if (chosen.empty()) {
             return;
         }
-        QString target = toQtPath(chosen);
-        const QString suffix = QFileInfo(target).suffix().toLower();
-        if (suffix == QLatin1String("dxf")) {
-            SaveDxf(target);
-            return;
+        // The section and the plan for CAD, of the project as drawn, for the target shown.
+        const std::vector<SaveFormat> dxf{DxfSaveFormat(m_record, m_targetCmm)};
+        const std::string suffix = SuffixOf(chosen);
+        if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
+            chosen += ".pdf";
         }
-        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
-            suffix != QLatin1String("svg")) {
-            target += QStringLiteral(".pdf");
-        }
-        // The exports read page files: the pages go into a folder of their own for the while.
-        QString error;
-        QStringList pageFiles;
-        QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/vistametra-analise-XXXXXX"));
-        for (size_t i = 0; i < m_pages.size() && folder.isValid(); ++i) {
-            QFile page(folder.filePath(
-                QStringLiteral("analise_%1.emf").arg(i + 1, 4, 10, QLatin1Char('0'))));
-            const auto size = static_cast<qint64>(m_pages[i].size());
-            if (!page.open(QIODevice::WriteOnly) ||
-                page.write(reinterpret_cast<const char*>(m_pages[i].data()), size) != size) {
-                error = page.errorString();
-                break;
-            }
-            pageFiles << page.fileName();
-        }
-        if (!folder.isValid()) {
-            error = folder.errorString();
-        }
-        const QString title =
-            toQt(AllTrim(m_record.cProjeto)) + QStringLiteral(" - ") + QString::fromUtf8(kTitle);
-        const QStringList written =
-            error.isEmpty() ? ExportPages(pageFiles, target, title, &error) : QStringList();
-        const bool pdf = QFileInfo(target).suffix().toLower() == QLatin1String("pdf");
-        const bool whole = written.size() == (pdf ? 1 : static_cast<qsizetype>(m_pages.size()));
-        if (!error.isEmpty() || !whole) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) +
-                        (error.isEmpty() ? std::string() : "\r\n" + fromQt(error)),
-                    "Salvar");
-        }
-    }
-
-    // The section and the plan for CAD, of the project as drawn (its texts sized by the scale
-    // of its own calculation).
-    void SaveDxf(const QString& target) {
-        DadosProjeto p = m_record;
-        Calculo(p);
-        const std::string bytes = DxfDrawing(p, AnalyseSightlines(p, m_targetCmm));
+        PageSet pages{m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle};
         std::string error;
-        if (!WriteFileAtomically(fromQtPath(target), bytes, &error)) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + fromQt(target) + "\r\n" +
-                        utf8ToWin1252(error),
+        if (SavePages(pages, chosen, &error, dxf).empty()) {
+            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) +
+                        "\r\n" + utf8ToWin1252(error),
                     "Salvar");
         }
     }
@@ -300,6 +331,10 @@ private:
     NamedImageSource m_images;
     QComboBox* m_target = nullptr;
     QLabel* m_proposal = nullptr;
+    QPushButton* m_apply = nullptr;
+    QCheckBox* m_staggered = nullptr;
+    std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
+    bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;
     PageView* m_view = nullptr;
     std::vector<std::vector<uint8_t>> m_pages;  // the EMF pages shown

@@ -87,6 +87,27 @@ std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p)
     return folder + FileNameFromText(AllTrim(p.cProjeto) + "_Calculo_Tela.qtv");
 }
 
+bool ProjectNameFitsAFileName(const DadosProjeto& p, std::string* error) {
+    const std::string name = AllTrim(p.cProjeto);
+    if (name.find('\0') != std::string::npos) {
+        setError(error, "o nome do projeto tem um byte nulo");
+        return false;
+    }
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos) {
+            end = name.size();
+        }
+        if (std::string_view(name).substr(start, end - start) == "..") {
+            setError(error, "o nome do projeto sai da pasta dos projetos (\"..\")");
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string TextoProjeto(const DadosProjeto& p) {
     std::string text = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
     text += kCrLf;

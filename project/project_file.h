@@ -18,6 +18,12 @@ namespace vm {
 // "SALÃO_Calculo_Tela.qtv").
 std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p);
 
+// Whether the project's name can name its file inside the project folder: false, with the reason
+// in `error`, for a name that holds a NUL byte (the system would cut the name there and write
+// another file) or a ".." part (which would leave the folder). A "/" names a subfolder, as a
+// backslash did on Windows; the subfolder must exist for the save to succeed.
+bool ProjectNameFitsAFileName(const DadosProjeto& p, std::string* error = nullptr);
+
 // The file's text: its 33 lines, each ended by CR LF, without the final byte 26. A number too wide
 // for its field is written with the same decimals in the smallest width that holds it.
 std::string TextoProjeto(const DadosProjeto& p);

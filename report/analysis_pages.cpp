@@ -98,8 +98,19 @@ double FitScale(Extent extent, double width, double height) {
     return std::isfinite(scale) ? scale : 0;
 }
 
-Color RowColour(const RowFigures& r) {
-    return r.grade ? CGradeColour(*r.grade) : kGrey;
+Color RowColour(const SightlineAnalysis& a, const RowFigures& r) {
+    const std::optional<CGrade>& grade = CountingGrade(a, r);
+    return grade ? CGradeColour(*grade) : kGrey;
+}
+
+// The grade column: C2's grade, marked so, in staggered seating.
+std::string GradeText(const SightlineAnalysis& a, const RowFigures& r) {
+    const std::optional<CGrade>& grade = CountingGrade(a, r);
+    if (!a.staggered) {
+        return grade ? CGradeName(*grade) : "sem fila à frente";
+    }
+    return grade ? std::string("C2 ") + Fixed(r.c2ValueMm, 0) + ": " + CGradeName(*grade)
+                 : "sem fila duas à frente";
 }
 
 // The room's section: the screen wall on the left, the stepped floor, the planned image, each
@@ -132,7 +143,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
         canvas.PrintLine(row(a.screenTop), col(0) + 0.6, row(a.screenBottom), col(0) + 0.6, 1.2,
                          kBlue);
         for (const RowFigures& r : a.rows) {
-            const Color colour = RowColour(r);
+            const Color colour = RowColour(a, r);
             canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
                              col(r.eyeDistance), 0.1, colour);
             Patch(canvas, row(r.eyeHeight) - 0.8, col(r.eyeDistance) - 0.8, 1.6, 1.6, colour);
@@ -292,14 +303,13 @@ void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
 
 void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double r) {
     const RowFigures& row = a.rows[index];
-    const Color colour = RowColour(row);
+    const Color colour = RowColour(a, row);
     ReportText(canvas, r, kColRow, 8, std::to_string(row.number), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColDistance, 8, Fixed(row.eyeDistance, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColEyes, 8, Fixed(row.eyeHeight, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColAngle, 8, Fixed(row.angleToTop, 2), kBlack, false, "RIGHT");
     ReportText(canvas, r, kColC, 8, Fixed(row.cValueMm, 1), colour, false, "RIGHT");
-    ReportText(canvas, r, kColGrade, 8,
-               Cp1252(row.grade ? CGradeName(*row.grade) : "sem fila à frente"), colour);
+    ReportText(canvas, r, kColGrade, 8, Cp1252(GradeText(a, row)), colour);
     if (a.risers.isoptic && index < a.risers.isoptic->size()) {
         const IsopticRow& iso = (*a.risers.isoptic)[index];
         ReportText(canvas, r, kColIsoEyes, 8, Fixed(iso.eyeHeight, 3), kBlack, false, "RIGHT");
@@ -308,27 +318,33 @@ void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double 
     }
 }
 
+// Room for one summary line wrapped to two lines of the text column.
+constexpr double kSummaryLine = 9.5;
+
 void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     const RiserDesign& d = a.risers;
     const std::string target = Millimetres(d.targetCmm);
     std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
                                                 : "- (" + d.constantStep.reason + ")";
-    if (d.constantStep.value && *d.constantStep.value < 0) {
-        constant += " (negativo: o piso plano já basta)";
+    if (d.flatFloorSuffices) {
+        constant += " (piso plano basta)";
     }
-    ReportText(canvas, r, kLeft, 9,
-               Cp1252("Degrau constante para um valor C de " + target +
-                      " (arredondado para cima ao milímetro): " + constant),
-               kBlack, true);
-    ReportText(canvas, r + 5, kLeft, 9,
-               Cp1252("Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) +
-                      " m"));
-    ReportText(canvas, r + 10, kLeft, 9,
-               Cp1252("Filas abaixo de " + target + " com o degrau do projeto: " +
-                      (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
-                                         : "- (" + d.rowsBelowTargetReason + ")")));
+    std::vector<std::string> lines = {
+        "Degrau constante para um valor C de " + target +
+            " (arredondado para cima ao milímetro): " + constant,
+        "Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) + " m",
+        "Filas abaixo de " + target + " com o degrau do projeto: " +
+            (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
+                               : "- (" + d.rowsBelowTargetReason + ")"),
+    };
     if (!d.isoptic && d.isopticReason != a.rowsReason) {
-        ReportText(canvas, r + 15, kLeft, 9, Cp1252("Isóptica: - (" + d.isopticReason + ")"));
+        lines.push_back("Isóptica: - (" + d.isopticReason + ")");
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // Each line wraps within the text column instead of running off the page.
+        ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 9, Cp1252(lines[i]), kBlack,
+                      i == 0);
+        r += kSummaryLine;
     }
 }
 
@@ -408,7 +424,8 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                Cp1252("Tela pretendida " + Fixed(a.screenWidth, 2) + " x " +
                       Fixed(a.screenHeight, 2) + " m, topo a " + Fixed(a.screenTop, 2) +
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
-                      " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) + "."));
+                      " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) +
+                      (a.staggered ? "; assentos alternados (avaliação pelo C2)." : ".")));
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);
@@ -435,7 +452,7 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         }
         r += 4;
     }
-    if (r + 20 > kBottom) {
+    if (r + 4 * kSummaryLine > kBottom) {
         pages.Break();
         TablePageTitle(a, canvas, true);
         r = kTableFirstRow;

@@ -16,18 +16,19 @@ namespace vm {
 namespace {
 
 // Reasons, shown as they stand in the text table and the JSON.
-const char* const kNoRows = "nenhuma fila de assentos: nNumeroFilas 0 ou menos";
+const char* const kNoRows = "nenhuma fila de assentos";
 const char* const kTooManyRows = "mais de 999 filas: além do que o programa admite";
 const char* const kFirstRow = "primeira fila: não há fila à frente";
+const char* const kNoRowTwoAhead = "não há fila duas à frente";
 const char* const kEyesNotInFront = "olhos no plano da tela ou atrás dela";
 const char* const kFrontRowNotInFront = "fila da frente no plano da tela ou atrás dela";
-const char* const kNoImageHeight = "a tela pretendida não tem altura: nTelaAltura 0 ou menos";
-const char* const kNoResolution = "a imagem não tem resolução vertical: nImagemAltura 0 ou menos";
-const char* const kNoSeatWidth = "largura do assento nula: nLarguraAssento 0";
+const char* const kNoImageHeight = "a tela pretendida não tem altura";
+const char* const kNoResolution = "a imagem não tem resolução vertical";
+const char* const kNoSeatWidth = "largura do assento nula";
 const char* const kNegativeSeatWidth = "largura do assento negativa";
 const char* const kTooManySeats = "mais de um bilhão de assentos por fila";
 const char* const kNoSeats = "nenhum assento cabe na largura da sala";
-const char* const kNegativeScreenWidth = "largura da tela negativa: nTelaLargura abaixo de 0";
+const char* const kNegativeScreenWidth = "largura da tela negativa";
 const char* const kOneRow = "uma só fila: não há degrau a projetar";
 const char* const kFirstRowNotInFront = "primeira fila no plano da tela ou atrás dela";
 
@@ -97,6 +98,23 @@ void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
                 r.grade = GradeOfCValue(*c * 1000);
             } else {
                 r.cValueMm = Figure::None(kFrontRowNotInFront);
+            }
+        }
+        // C2 over the row two ahead: its eyes, two steps and two row depths.
+        if (nFilaX < 2) {
+            r.c2ValueMm = Figure::None(kNoRowTwoAhead);
+        } else if (!(r.eyeDistance > 0)) {
+            r.c2ValueMm = Figure::None(kEyesNotInFront);
+        } else {
+            const double D = RowEyeDistance(p, nFilaX - 2);
+            const double R = RowEyeHeight(p, nFilaX - 2) - a.screenBottom;
+            const std::optional<double> c2 =
+                D > 0 ? CValue(D, R, 2 * riser, 2 * depth) : std::nullopt;
+            if (c2) {
+                r.c2ValueMm = Figure::Of(*c2 * 1000);
+                r.c2Grade = GradeOfCValue(*c2 * 1000);
+            } else {
+                r.c2ValueMm = Figure::None(kFrontRowNotInFront);
             }
         }
         a.rows.push_back(std::move(r));
@@ -320,7 +338,10 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
         if (k == 0) {
             row.step = Figure::None(kFirstRow);
         } else {
-            const double next = focal + (eye - focal + c) * distances[k] / distances[k - 1];
+            // A row never needs to sit lower than the row in front: where the line over it
+            // would allow a lower eye, the floor stays level and the row sees with more than c.
+            const double next =
+                std::max(eye, focal + (eye - focal + c) * distances[k] / distances[k - 1]);
             row.step = Figure::Of(next - eye);
             eye = next;
         }
@@ -332,7 +353,13 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
 
     const std::optional<double> s =
         ConstantStep(distances, p.nAlturaOlhos1, focal, p.nDistEntreFilas, c);
-    r.constantStep = s ? Figure::Of(RoundUpToMillimetre(*s)) : Figure::None(kFirstRowNotInFront);
+    if (!s) {
+        r.constantStep = Figure::None(kFirstRowNotInFront);
+        return;
+    }
+    // A floor falling towards the back is never proposed: a flat floor already gives the target.
+    r.flatFloorSuffices = *s <= 0;
+    r.constantStep = Figure::Of(r.flatFloorSuffices ? 0.0 : RoundUpToMillimetre(*s));
 }
 
 }  // namespace
@@ -362,13 +389,15 @@ double RoundUpToMillimetre(double metres) {
 }
 
 CGrade GradeOfCValue(double cMillimetres) {
-    if (cMillimetres >= 120) {
+    // 80 mm arrives as 79.99999999999996 after the arithmetic: bounds hold with the tolerance
+    // that the list of rows below a target uses.
+    if (cMillimetres >= 120 - kCValueTolerance) {
         return CGrade::Excelente;
     }
-    if (cMillimetres >= 80) {
+    if (cMillimetres >= 80 - kCValueTolerance) {
         return CGrade::Bom;
     }
-    if (cMillimetres >= 60) {
+    if (cMillimetres >= 60 - kCValueTolerance) {
         return CGrade::Aceitavel;
     }
     return CGrade::Ruim;
@@ -436,8 +465,9 @@ double ClosestViewer(double imageHeight, double imageOffset) {
     return 1.732 * (imageHeight + imageOffset);
 }
 
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered) {
     SightlineAnalysis a;
+    a.staggered = staggered;
     a.risers.targetCmm = targetCmm;
     a.project = win1252ToUtf8(p.cProjeto);
     a.screenTop = p.nTelaTopo;
@@ -450,6 +480,12 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm) {
     AnalyseDiscas(p, a, a.discas);
     AnalyseSeats(p, a, a.seats);
     DesignRisers(p, a, a.risers);
+    if (!a.seats.total.value) {
+        a.accessibilityReason = a.seats.total.reason;
+    } else if (!(a.accessibility =
+                     AccessibilityCountsFor(static_cast<std::int64_t>(*a.seats.total.value)))) {
+        a.accessibilityReason = kNoSeats;
+    }
     return a;
 }
 
@@ -478,7 +514,7 @@ std::optional<double> TargetCFromText(std::string text) {
         return std::nullopt;
     }
     const double value = Val(text);
-    if (!(value >= 0 && value <= 1000)) {
+    if (!(value >= kMinTargetCmm && value <= kMaxTargetCmm)) {
         return std::nullopt;
     }
     return value;

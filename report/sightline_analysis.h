@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "report/accessibility_counts.h"
+
 namespace vm {
 
 struct DadosProjeto;
@@ -88,6 +90,10 @@ struct RowFigures {
     Figure angleToBottom;         // degrees to the image's bottom edge, upwards positive
     Figure cValueMm;              // over the row in front, focal point the image's bottom edge
     std::optional<CGrade> grade;  // with cValueMm
+    // Staggered seating: each viewer looks between the heads of the row in front, over the row
+    // two ahead (rise and depth of two rows); none for rows 1 and 2.
+    Figure c2ValueMm;
+    std::optional<CGrade> c2Grade;  // with c2ValueMm
 };
 
 struct CategoryFigures {
@@ -140,7 +146,7 @@ struct SeatFigures {
 struct IsopticRow {
     int row = 0;           // 1 for the row nearest the screen
     double eyeHeight = 0;  // above the front row's floor
-    Figure step;           // over the row in front; none for the first row
+    Figure step;           // over the row in front, 0 or more; none for the first row
     double floorRise = 0;  // floor above the front row's floor: eyeHeight - nAlturaOlhos1
 };
 
@@ -156,9 +162,10 @@ struct RiserDesign {
     std::optional<std::vector<IsopticRow>> isoptic;  // every row; none with isopticReason
     std::string isopticReason;
     // The smallest step that, the same for every row, gives every row at least the target,
-    // rounded up to the millimetre. Negative when the floor could fall towards the back.
+    // rounded up to the millimetre; never below 0 (a floor does not fall towards the back).
     Figure constantStep;
-    double currentStep = 0;  // the project's own, nAlturaFila2
+    bool flatFloorSuffices = false;  // a level floor already gives every row the target
+    double currentStep = 0;          // the project's own, nAlturaFila2
     // Rows whose C-value with the project's own step is below the target.
     std::optional<std::vector<int>> rowsBelowTarget;
     std::string rowsBelowTargetReason;
@@ -179,18 +186,32 @@ struct SightlineAnalysis {
     DiscasFigures discas;
     SeatFigures seats;
     RiserDesign risers;
+    bool staggered = false;  // seats alternate row by row: rows are graded by C2
+    // Places kept for people with disabilities, by the seat total; none with the reason.
+    std::optional<AccessibilityCounts> accessibility;
+    std::string accessibilityReason;
 };
+
+// The grade that counts for a row: C2's in staggered seating, the C-value's otherwise.
+inline const std::optional<CGrade>& CountingGrade(const SightlineAnalysis& a, const RowFigures& r) {
+    return a.staggered ? r.c2Grade : r.grade;
+}
 
 // Rows as a reader writes them: "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
 std::string RowList(const std::vector<int>& rows);
 
 // A target C-value in millimetres typed by the user: a number as a project file holds it, with ","
-// or "." before the decimals, from 0 to 1000. Nothing when the text is anything else.
+// or "." before the decimals, from kMinTargetCmm to kMaxTargetCmm. Nothing when the text is
+// anything else.
+inline constexpr double kMinTargetCmm = 1;
+inline constexpr double kMaxTargetCmm = 300;
 std::optional<double> TargetCFromText(std::string text);
 
 // The analysis of the project's inputs, the risers designed for a C-value of targetCmm
 // millimetres. Never fails: what cannot be worked out carries a reason.
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm);
+// With `staggered`, the seats alternate row by row and each row is graded by C2.
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm,
+                                    bool staggered = false);
 
 // The smallest step s, the same for every row, that gives rows 2 to n at least the C-value c
 // (metres) over the row in front: for row k, s x D_1 >= c x D_k + (E_1 - F) x T, D_k being the

@@ -116,19 +116,33 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << a.rowsReason << ")\n";
         return;
     }
-    Table t({"Fila", "Distância (m)", "Altura (m)", "Ângulo topo (°)", "Ângulo base (°)",
-             "Valor C (mm)", "Avaliação"},
-            "RRRRRRL");
+    std::vector<std::string> heads = {
+        "Fila",        "Distância (m)", "Altura (m)", "Ângulo topo (°)", "Ângulo base (°)",
+        "Valor C (mm)"};
+    if (a.staggered) {
+        out << "Assentos alternados: cada fila avaliada pelo C2, sobre a fila duas à frente\n";
+        heads.push_back("C2 (mm)");
+    }
+    heads.push_back("Avaliação");
+    Table t(heads, a.staggered ? "RRRRRRRL" : "RRRRRRL");
     for (const RowFigures& r : a.rows) {
-        std::string verdict = r.grade ? CGradeName(*r.grade) : r.cValueMm.reason;
+        const Figure& counted = a.staggered ? r.c2ValueMm : r.cValueMm;
+        const std::optional<CGrade>& grade = CountingGrade(a, r);
+        std::string verdict = grade ? CGradeName(*grade) : counted.reason;
         for (const Figure* angle : {&r.angleToTop, &r.angleToBottom}) {
             if (!angle->value && angle->reason != r.cValueMm.reason &&
                 verdict.find(angle->reason) == std::string::npos) {
                 verdict += "; " + angle->reason;
             }
         }
-        t.Add({std::to_string(r.number), Num(r.eyeDistance, 2), Num(r.eyeHeight, 2),
-               Num(r.angleToTop, 2), Num(r.angleToBottom, 2), Num(r.cValueMm, 1), verdict});
+        std::vector<std::string> cells = {std::to_string(r.number), Num(r.eyeDistance, 2),
+                                          Num(r.eyeHeight, 2),      Num(r.angleToTop, 2),
+                                          Num(r.angleToBottom, 2),  Num(r.cValueMm, 1)};
+        if (a.staggered) {
+            cells.push_back(Num(r.c2ValueMm, 1));
+        }
+        cells.push_back(verdict);
+        t.Add(cells);
     }
     out << t.Text();
 }
@@ -257,12 +271,12 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << r.isopticReason << ")\n";
     }
     std::string constant = WithReason(r.constantStep, 3, "m");
-    if (r.constantStep.value && *r.constantStep.value < 0) {
-        constant += " (negativo: o piso plano já basta)";
+    if (r.flatFloorSuffices) {
+        constant += " (piso plano basta)";
     }
     const std::pair<std::string, std::string> lines[] = {
         {"Degrau constante (arredondado para cima ao milímetro)", constant},
-        {"Degrau do projeto (nAlturaFila2)", Num(r.currentStep, 3) + " m"},
+        {"Degrau do projeto (Altura do degrau da Fila 2)", Num(r.currentStep, 3) + " m"},
         {"Filas abaixo do valor C com o degrau do projeto",
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
@@ -287,7 +301,9 @@ const char* const kAnalysisJsonHelp =
     "  project; screen {top_m, bottom_m, width_m, height_m, image_lines};\n"
     "  rows [{row, eye_distance_m, eye_height_m, angle_top_deg, angle_bottom_deg (degrees, "
     "upwards positive), c_mm (C-value over the row in front, focal point the image's bottom "
-    "edge), c_grade (excelente >= 120, bom >= 80, aceitável >= 60, ruim)}], rows_reason;\n"
+    "edge), c_grade (excelente >= 120, bom >= 80, aceitável >= 60, ruim), c2_mm (C2 over the "
+    "row two ahead, for staggered seats; null for rows 1 and 2), c2_grade, grade (the grade "
+    "that counts: c2_grade with --staggered, c_grade otherwise)}], rows_reason, staggered;\n"
     "  categories [{category (G, A, F), name, divisor (4, 6, 8), farthest_served_m (divisor x "
     "nTelaAltura), rows_beyond [row numbers]}];\n"
     "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
@@ -300,10 +316,15 @@ const char* const kAnalysisJsonHelp =
     "viewer facing the screen;\n"
     "  risers {target_c_mm (--target-c, default 90), isoptic [{row, eye_height_m, step_m, "
     "floor_rise_m}] (each row sees over the one in front with exactly the target: E_k = F + "
-    "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge), constant_step_m (the smallest "
-    "step the same for every row that gives every row at least the target, rounded up to the "
-    "millimetre), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm with "
-    "current_step_m is below the target]}.\n"
+    "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge, but never below E_k-1: a floor "
+    "does not descend towards the back), constant_step_m (the smallest step, 0 or more, the "
+    "same for every row that gives every row at least the target, rounded up to the "
+    "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m "
+    "(nAlturaFila2), rows_below_target [rows whose c_mm with "
+    "current_step_m is below the target]};\n"
+    "  accessibility {seats, wheelchair_spaces, reduced_mobility_seats, obese_seats, "
+    "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), "
+    "accessibility_reason.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
     "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
     "is null, and its companion key NAME_reason says why (NAME_reason is null when the figure "
@@ -329,10 +350,15 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         Put(row, "angle_bottom_deg", r.angleToBottom);
         Put(row, "c_mm", r.cValueMm);
         row["c_grade"] = r.grade ? Json(CGradeName(*r.grade)) : Json(nullptr);
+        Put(row, "c2_mm", r.c2ValueMm);
+        row["c2_grade"] = r.c2Grade ? Json(CGradeName(*r.c2Grade)) : Json(nullptr);
+        const std::optional<CGrade>& counted = CountingGrade(a, r);
+        row["grade"] = counted ? Json(CGradeName(*counted)) : Json(nullptr);
         rows.push_back(std::move(row));
     }
     j["rows"] = a.rowsReason.empty() ? std::move(rows) : Json(nullptr);
     j["rows_reason"] = Reason(a.rowsReason);
+    j["staggered"] = a.staggered;
 
     Json categories = Json::array();
     for (const CategoryFigures& c : a.categories) {
@@ -402,9 +428,21 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     risers["isoptic"] = r.isoptic ? std::move(isoptic) : Json(nullptr);
     risers["isoptic_reason"] = Reason(r.isopticReason);
     Put(risers, "constant_step_m", r.constantStep);
+    risers["flat_floor_suffices"] = r.flatFloorSuffices;
     risers["current_step_m"] = r.currentStep;
     PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
     j["risers"] = std::move(risers);
+    if (a.accessibility) {
+        const AccessibilityCounts& c = *a.accessibility;
+        j["accessibility"] = {{"seats", c.seats},
+                              {"wheelchair_spaces", c.wheelchairSpaces},
+                              {"reduced_mobility_seats", c.reducedMobilitySeats},
+                              {"obese_seats", c.obeseSeats},
+                              {"companion_seats", c.companionSeats}};
+    } else {
+        j["accessibility"] = nullptr;
+    }
+    j["accessibility_reason"] = Reason(a.accessibilityReason);
     return j;
 }
 
@@ -424,6 +462,16 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
     SeatsSection(a, out);
     out << "\n";
     RisersSection(a, out);
+    if (a.accessibility) {
+        const AccessibilityCounts& c = *a.accessibility;
+        out << "Acessibilidade (Decreto 9.404/2018) para " << c.seats
+            << " assentos: " << c.wheelchairSpaces
+            << " espaços para cadeira de rodas (0,80 x 1,20 m), " << c.reducedMobilitySeats
+            << " assentos para mobilidade reduzida (" << c.obeseSeats << " para pessoas obesas), "
+            << c.companionSeats << " assentos de acompanhante\n";
+    } else {
+        out << "Acessibilidade: - (" << a.accessibilityReason << ")\n";
+    }
     return out.str();
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPalette>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "ui/qt_text.h"
@@ -16,18 +17,30 @@ QColor toColor(const Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
-// Black or white, whichever stands out more against the colour (WCAG relative luminance: the
-// two contrast ratios are equal at a luminance of about 0.18).
-QColor readableOn(const QColor& background) {
+// WCAG relative luminance.
+double luminanceOf(const QColor& colour) {
     const auto channel = [](double c) {
         c /= 255.0;
         return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     };
-    const double luminance = 0.2126 * channel(background.red()) +
-                             0.7152 * channel(background.green()) +
-                             0.0722 * channel(background.blue());
-    return luminance > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) +
+           0.0722 * channel(colour.blue());
 }
+
+double contrastOf(const QColor& a, const QColor& b) {
+    const double la = luminanceOf(a), lb = luminanceOf(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Black or white, whichever stands out more against the colour (the two contrast ratios are
+// equal at a luminance of about 0.18).
+QColor readableOn(const QColor& background) {
+    return luminanceOf(background) > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// Least contrast of a mark (a check box's tick, a radio option's dot) against its field, as for
+// the parts of a control (WCAG 1.4.11).
+constexpr double kMarkContrast = 3.0;
 
 }  // namespace
 
@@ -46,7 +59,14 @@ void setColours(QWidget* widget, const std::optional<Rgb>& text,
     const QColor ink = text ? toColor(*text) : readableOn(toColor(*background));
     palette.setColor(QPalette::WindowText, ink);
     palette.setColor(QPalette::ButtonText, ink);
-    if (text) {
+    // The Text role also paints the tick and the dot on the desktop's field colour (Base): the
+    // form's colour is taken only where it stands out there, so under a dark palette a dark blue
+    // caption leaves the marks in the palette's own light text colour.
+    // Styles draw the mark a shade darker than the text (Fusion: 120 %), so that shade must stand
+    // out as well.
+    const QColor field = palette.color(QPalette::Base);
+    if (text && contrastOf(ink, field) >= kMarkContrast &&
+        contrastOf(ink.darker(120), field) >= kMarkContrast) {
         palette.setColor(QPalette::Text, ink);
     }
     widget->setPalette(palette);

@@ -64,7 +64,8 @@ void InstallerHeader::Add(std::string_view line) {
 }
 
 std::optional<std::uint64_t> InstallerHeader::Length() const {
-    if (m_lengthLines != 1 || m_transferEncoding)
+    // An announced length of 0 is no installer: nothing would be started but an empty file.
+    if (m_lengthLines != 1 || m_transferEncoding || m_length == std::uint64_t{0})
         return std::nullopt;
     return m_length;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "net/encodings.h"
+
 namespace vm {
 
 namespace {
@@ -13,10 +15,17 @@ bool Cancelled(const std::atomic<bool>* cancel) {
 
 }  // namespace
 
-std::string DownloadRequest(const std::string& host) {
+std::string DownloadRequest(const std::string& host, const std::optional<HttpProxy>& proxy) {
     const std::string crlf = "\r\n";
-    return std::string("GET ") + kInstallerRequestPath + " HTTP/1.1" + crlf + "Host: " + host +
-           crlf + "User-Agent: Downloader (Version 1.1)" + crlf + "Connection: close" + crlf + crlf;
+    std::string request = std::string("GET ") + (proxy ? "http://" + host : std::string()) +
+                          kInstallerRequestPath + " HTTP/1.1" + crlf + "Host: " + host + crlf;
+    if (proxy && proxy->user) {
+        request += "Proxy-Authorization: Basic " +
+                   Base64Encode(*proxy->user + (proxy->password ? ":" + *proxy->password : "")) +
+                   crlf;
+    }
+    return request + "User-Agent: Downloader (Version 1.1)" + crlf + "Connection: close" + crlf +
+           crlf;
 }
 
 TransferResult TransferInstaller(TSocket& socket, const std::string& request, ByteSink& sink,

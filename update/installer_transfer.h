@@ -6,11 +6,13 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "net/net_limits.h"
 #include "net/tsocket.h"
 #include "update/byte_sink.h"
+#include "update/http_proxy.h"
 #include "update/installer_header.h"
 
 namespace vm {
@@ -50,8 +52,9 @@ struct TransferResult {
 inline constexpr const char* kInstallerRequestPath = "/vistametra/Update.exe";
 
 // The request for the installer on `host`: GET of kInstallerRequestPath over HTTP/1.1 with the
-// host, the downloader's user agent and "Connection: close".
-std::string DownloadRequest(const std::string& host);
+// host, the downloader's user agent and "Connection: close". Through a proxy the request names
+// the whole address ("http://host/vistametra/Update.exe") and carries the proxy's credentials.
+std::string DownloadRequest(const std::string& host, const std::optional<HttpProxy>& proxy = {});
 
 // Body bytes asked for per receive, and the smallest block written to the sink (but the last).
 inline constexpr std::size_t kTransferReadSize = 256 * 1024;

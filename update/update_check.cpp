@@ -28,13 +28,35 @@ std::string cp(std::string_view utf8) {
     return utf8ToWin1252(utf8);
 }
 
+// An installed copy is updated by the package manager: a newer version is told with the page's
+// text, and nothing is downloaded or run. A copy that is up to date says so only when asked.
+void tellPackagedCopy(const std::string& cPage, const std::string& cVerSite, bool newer,
+                      bool lManual) {
+    if (!newer && !lManual) {
+        return;
+    }
+    const std::string versions = "Instalada : " + programValues().QTV_VERSAO +
+                                 std::string(15, ' ') + "No site : " + cVerSite;
+    if (!newer) {
+        MsgInfo(cp("A versão do software instalado está atualizada.") + kCrLf + kCrLf + versions,
+                cp("Atualização"));
+        return;
+    }
+    MsgInfo(cp("Existe uma versão mais atual do software instalado. Atualize pelo gerenciador de "
+               "pacotes.") +
+                kCrLf + kCrLf + versions + kCrLf + kCrLf +
+                Abbreviated(cPage, kShownAnswerChars, kShownAnswerLines),
+            cp("Atualização"));
+}
+
 }  // namespace
 
 void Update(bool lManual) {
     UpdateFrom(UpdateSite{}, lManual);
 }
 
-void UpdateFrom(const UpdateSite& site, bool lManual) {
+void UpdateFrom(const UpdateSite& site, bool lManual,
+                const std::function<void(bool waiting)>& waiting) {
     if (DownloadWindowOpen()) {
         ShowDownloadWindow();
         return;
@@ -43,7 +65,13 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
     // The exchange runs on a thread of its own; the window meanwhile repaints, shows the wait
     // cursor and takes no input. The check goes on only with an answer in hand.
     std::optional<std::string> answer;
+    if (waiting) {
+        waiting(true);
+    }
     RunWhileWaiting([&] { answer = FetchVersionPage(site); });
+    if (waiting) {
+        waiting(false);
+    }
     if (!answer) {
         if (lManual) {
             MsgStop(cp("Não foi possível contatar o servidor de atualização."), cp("Atualização"));
@@ -64,6 +92,11 @@ void UpdateFrom(const UpdateSite& site, bool lManual) {
     std::string cVerSite = SubStr(cPage, nBegin, 24);
     const double nVerSite = Val(SubStr(cVerSite, 21, 4));
     cVerSite = SubStr(cVerSite, 10);
+
+    if (site.installedCopy) {
+        tellPackagedCopy(cPage, cVerSite, nVerInst < nVerSite, lManual);
+        return;
+    }
 
     std::string Mensagem;
     if (nVerInst < nVerSite) {

@@ -132,7 +132,9 @@ void Downloader::DownloadFile() {
     const std::string& cHost = m_d->site.host;
     TSocket oSocket;
     oSocket.SetLimits(m_d->site.limits);
-    if (!oSocket.Connect(cHost, m_d->site.port)) {
+    const std::optional<HttpProxy>& proxy = m_d->site.proxy;
+    if (!(proxy ? oSocket.Connect(proxy->host, proxy->port)
+                : oSocket.Connect(cHost, m_d->site.port))) {
         ShowFailure(cp("servidor inacessível"));
         Tell("Erro ao acessar a URL " + cHost);
         return;
@@ -151,8 +153,12 @@ void Downloader::DownloadFile() {
     TransferLimits limits;
     limits.headerTimeLimitMs = m_d->site.headerTimeLimitMs;
     limits.maxHeaderLines = m_d->site.maxHeaderLines;
-    const TransferResult result = TransferInstaller(oSocket, DownloadRequest(cHost), file, limits,
-                                                    &m_d->progress, &m_d->windowGone);
+    const TransferResult result = TransferInstaller(
+        oSocket,
+        DownloadRequest(
+            proxy && m_d->site.port != 80 ? cHost + ":" + std::to_string(m_d->site.port) : cHost,
+            proxy),
+        file, limits, &m_d->progress, &m_d->windowGone);
     oSocket.Close();
     m_d->finished = true;
     TellOutcome(result, file);

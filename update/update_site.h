@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "core/platform_paths.h"
 #include "net/net_limits.h"
+#include "update/http_proxy.h"
 
 namespace vm {
 
@@ -22,6 +24,12 @@ struct UpdateSite {
     int headerTimeLimitMs = kUpdateHeaderTimeLimitMs;
     // Most header lines of the installer's answer that are read before the answer is given up.
     int maxHeaderLines = kUpdateMaxHeaderLines;
+    // An installed copy only tells of a newer version and names the package manager: it never
+    // downloads or runs a file fetched from the site.
+    bool installedCopy = isInstalledCopy();
+    // The proxy that both requests go through: $http_proxy unless $no_proxy exempts the vendor's
+    // host. Tests that point the site elsewhere set it themselves.
+    std::optional<HttpProxy> proxy = ProxyFromEnvironment(kVendorHost);
 };
 
 }  // namespace vm

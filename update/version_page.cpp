@@ -8,6 +8,9 @@ std::optional<std::string> FetchVersionPage(const UpdateSite& site) {
     THttp oSock;
     oSock.SetLimits(site.limits);
     oSock.SetAnswerTimeLimit(site.pageTimeLimitMs);
+    if (site.proxy) {
+        oSock.SetProxy(site.proxy->host, site.proxy->port, site.proxy->user, site.proxy->password);
+    }
     if (!oSock.Connect(site.host, site.port)) {
         oSock.Close();
         return std::nullopt;

@@ -142,6 +142,7 @@ TEST_F(ReportTool, BadCommandLinesAreRefused) {
     }
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: vistametra-report ", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--set"), std::string::npos);
     EXPECT_NE(help.out.find("nTelaG"), std::string::npos);
 }
@@ -175,6 +176,21 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
         {"nPeDireito=-0.5", "nPeDireito", "more than 0"},
         {"nAlturaOlhos1=0.0", "nAlturaOlhos1", "more than 0"},
     };
+    const std::string nines(400, '9');  // beyond any double: it read as infinity before
+    const std::string nineSet = "nLargura=" + nines, nineValue = "\"" + nines + "\"";
+    const std::string bigSet = "nComprimento=-1000000000000000";  // 10^15: decimals lost
+    const auto tooLarge = {std::pair{nineSet, std::string("nLargura")},
+                           std::pair{bigSet, std::string("nComprimento")}};
+    for (const auto& [set, field] : tooLarge) {
+        const ToolRun r = run({"--set", set, "--json", "--save", "x.qtv"});
+        EXPECT_EQ(r.exitCode, 2) << set;
+        EXPECT_NE(r.err.find("--set " + field + "="), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(m_dir / "x.qtv"));
+    }
+    const ToolRun largest = run({"--set", "nLargura=99999999999999.99", "--json"});
+    EXPECT_EQ(largest.exitCode, 0) << largest.err;
+    EXPECT_EQ(nlohmann::json::parse(largest.out)["nLargura"], 99999999999999.99);
     for (const auto& c : refused) {
         const ToolRun r = run({"--set", "nComprimento=20", "--set", c.set, "--json"});
         EXPECT_EQ(r.exitCode, 2) << c.set;
@@ -426,6 +442,69 @@ const Word* findWord(const std::vector<Word>& words, int page, const std::string
     return nullptr;
 }
 
+// Whatever the output's or the project's name (markup characters, bytes that are not UTF-8,
+// quotes), every SVG page is valid XML and the PDF's title holds the project's name.
+TEST_F(ReportTool, OutputsStayValidForAnyName) {
+    for (const std::string name : {"Sala P&D <1>", "r\xffx", "a\"b&amp;c", "t\x01u"}) {
+        for (const char* suffix : {".svg", ".pdf"}) {
+            const ToolRun r = run({"--set", "cProjeto=P&D <(x)>", "-o", name + suffix});
+            ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        }
+        for (const char* page : {"_0001.svg", "_0002.svg"}) {
+            const std::string file = (m_dir / (name + page)).string();
+            int status = -1;
+            const std::string lint = capture("xmllint --noout '" + file + "' 2>&1", &status);
+            EXPECT_EQ(status, 0) << name << ": " << lint;
+        }
+        const std::string info = capture("pdfinfo '" + (m_dir / (name + ".pdf")).string() + "'");
+        EXPECT_NE(info.find("P&D <(x)>_Calculo_Tela.pdf"), std::string::npos) << info;
+    }
+}
+
+// Eight runs side by side write lines of about 470 KB into one pipe (and into one file): every
+// line arrives whole. A pipe takes such a line in several pieces, so without the output's lock
+// the runs' pieces interleave.
+TEST_F(ReportTool, JsonLinesOfParallelRunsStayWhole) {
+    const std::string tool = std::string(VM_BUILD_DIR) + "/vistametra-report";
+    const std::string oneRun = "'" + tool +
+                               "' --set nNumeroFilas=999 --set nComprimento=1100 --set "
+                               "nLargura=60 --set nLarguraAssento=0.45 --analysis --jsonl";
+    const std::string eight = "for i in 1 2 3 4 5 6 7 8; do " + oneRun + " & done; wait";
+    const std::string throughPipe = (m_dir / "pipe.jsonl").string();
+    const std::string intoFile = (m_dir / "file.jsonl").string();
+    int status = -1;
+    capture("( " + eight + " ) | cat > '" + throughPipe + "'", &status);
+    ASSERT_EQ(status, 0);
+    capture("( " + eight + " ) > '" + intoFile + "'", &status);
+    ASSERT_EQ(status, 0);
+    for (const std::string& file : {throughPipe, intoFile}) {
+        std::istringstream lines(vm::ReadWholeFile(file));
+        std::string line;
+        int count = 0;
+        while (std::getline(lines, line)) {
+            ++count;
+            EXPECT_GT(line.size(), 450000u);
+            EXPECT_TRUE(nlohmann::json::accept(line)) << file << ": line " << count << " broken";
+        }
+        EXPECT_EQ(count, 8) << file;
+    }
+}
+
+// A FIFO nobody reads as an output ends the run at once with exit code 1 and a message naming
+// it, instead of waiting for ever for a reader.
+TEST_F(ReportTool, AFifoAsOutputIsRefusedAtOnce) {
+    for (const char* name : {"saída.pdf", "saída.dxf", "saída.qtv"}) {
+        const fs::path fifo = m_dir / name;
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        const bool project = fifo.extension() == ".qtv";
+        const ToolRun r = run({project ? "--save" : "-o", name});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_NE(r.err.find("nobody reads from this FIFO"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        fs::remove(fifo);
+    }
+}
+
 TEST_F(ReportTool, WritesTheReportAsPdfWithTextsInPlace) {
     const ToolRun r = run({"-o", "rel.pdf"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -480,9 +559,11 @@ TEST_F(ReportTool, WritesPagesAsEmfSvgAndPng) {
     EXPECT_NE(svg.find("AUDITORIO_TERREO"), std::string::npos) << svg.substr(0, 300);
     EXPECT_NE(vm::ReadWholeFile(m_dir / "rel_0002.svg").find("<svg"), std::string::npos);
 
-    const ToolRun bad = run({"-o", "rel.doc"});
-    EXPECT_EQ(bad.exitCode, 1);
+    // A suffix that no format has is a usage error, found before anything is written.
+    const ToolRun bad = run({"--save", "a.qtv", "-o", "rel.doc"});
+    EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find(".pdf"), std::string::npos);
+    EXPECT_FALSE(fs::exists(m_dir / "a.qtv"));
     const ToolRun unwritable = run({"-o", "no/such/folder/rel.pdf"});
     EXPECT_EQ(unwritable.exitCode, 1);
 }

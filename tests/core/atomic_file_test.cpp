@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -210,6 +213,41 @@ TEST(AtomicFile, DevicesAreWrittenStraightInto) {
     EXPECT_TRUE(WriteFileAtomically("/dev/null", "anything", &error)) << error;
     EXPECT_FALSE(WriteFileAtomically("/dev/full", "anything", &error));
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+}
+
+// A FIFO that nobody reads and a socket are refused at once (no wait for a reader); a FIFO with a
+// reader is written into; a name with a NUL byte is refused before the system cuts it short.
+TEST(AtomicFile, TargetsThatWouldHangOrBeCutShortAreRefused) {
+    Folder dir;
+    const std::string fifo = dir / "saída.pdf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(fifo, "pages", &error));
+    EXPECT_NE(error.find("nobody reads"), std::string::npos) << error;
+
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(WriteFileAtomically(fifo, "pages", &error)) << error;
+    char got[16] = {};
+    EXPECT_EQ(read(reader, got, sizeof got), 5);
+    EXPECT_STREQ(got, "pages");
+    close(reader);
+
+    const std::string socketPath = dir / "s.sock";
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_FALSE(WriteFileAtomically(socketPath, "pages", &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    close(sock);
+
+    const std::string withNul = (dir / "../../.profile") + std::string(1, '\0') + "x.qtv";
+    EXPECT_FALSE(WriteFileAtomically(withNul, "project", &error));
+    EXPECT_NE(error.find("NUL"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(dir / "../../.profile"));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"s.sock", "saída.pdf"}));
 }
 
 TEST(AtomicFile, ReadOnlyFilesAreNotReplaced) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian packages as a user and a packager meet them. Builds the programs in Release
 # (BUILD, default build-release/), makes the packages with CPack, checks them with lintian,
-# appstreamcli, desktop-file-validate and man, unpacks the main package into a scratch root and
+# appstreamcli, desktop-file-validate and man, checks the hardening of the programs and the
+# manual pages against --help, unpacks the main package into a scratch root and
 # runs it from there: the tool's output, the bash completion, a fatal error whose log names our
 # functions, then the same error with the debug package beside it, which adds the line numbers.
 # Runs once from ./test (not under ctest): the Release build and lintian take a while.
@@ -35,17 +36,25 @@ ddeb=$(ls "$work"/pkg/vistametra-dbgsym_*.ddeb 2>/dev/null | head -n 1)
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6printsupport6 libqt6svg6 qt6-qpa-plugins fonts-liberation2 \
-           libcups2 libdw1 libc6 qt6-translations-l10n; do
+           libcups2 libdw1 libc6; do
     [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
+[[ $(dpkg-deb -f "$deb" Recommends) == *qt6-translations-l10n* ]] ||
+    fail "Recommends lacks qt6-translations-l10n"
+[[ $depends != *qt6-translations-l10n* ]] || fail "qt6-translations-l10n is a dependency"
+
 [ "$(dpkg-deb -f "$ddeb" Package)" = vistametra-dbgsym ] || fail "the debug package's name"
 
 step "lintian"
 # lintian knows .ddeb only by its contents: hand it the debug package under a .deb name.
 cp "$ddeb" "$work/vistametra-dbgsym.deb"
-lintian --no-tag-display-limit "$deb" "$work/vistametra-dbgsym.deb" >"$work/lintian.log" 2>&1
+lintian --pedantic --no-tag-display-limit "$deb" "$work/vistametra-dbgsym.deb" \
+    >"$work/lintian.log" 2>&1
 if grep -E '^(E|W): ' "$work/lintian.log"; then
     fail "lintian reports errors or warnings"
+fi
+if grep -E 'hardening|relro|bindnow|stack-protector|fortify' "$work/lintian.log"; then
+    fail "lintian reports missing hardening"
 fi
 
 root="$work/root"
@@ -71,6 +80,26 @@ for exe in vistametra vistametra-report; do
     dpkg-deb -c "$ddeb" 2>/dev/null | grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ||
         fail "the debug package has no file for /usr/bin/$exe (build id $id)"
 done
+# Built as Debian builds: position-independent, relocations read-only and bound at start-up, the
+# stack protector and the checked (_chk) string and memory functions in use.
+for exe in vistametra vistametra-report; do
+    f="$root/usr/bin/$exe"
+    readelf -h "$f" | grep -q 'Type: *DYN' || fail "/usr/bin/$exe is not position-independent"
+    readelf -lW "$f" | grep -q GNU_RELRO || fail "/usr/bin/$exe has no read-only relocations"
+    readelf -dW "$f" | grep -Eq 'BIND_NOW|FLAGS_1.*NOW' || fail "/usr/bin/$exe is not bound now"
+    symbols=$(nm -D "$f")
+    grep -q '__stack_chk_fail' <<<"$symbols" || fail "/usr/bin/$exe has no stack protector"
+    grep -Eq '__[a-z0-9_]+_chk(@|$)' <<<"$symbols" || fail "/usr/bin/$exe uses no _chk function"
+done
+# The debug files are data (0644) with compressed sections.
+dbgroot="$work/dbgroot"
+dpkg-deb -x "$ddeb" "$dbgroot" || fail "the debug package does not unpack"
+dpkg-deb -c "$ddeb" | awk '/\.debug$/ && $1 != "-rw-r--r--" { print; bad = 1 } END { exit bad }' ||
+    fail "debug files are not 0644"
+for f in $(find "$dbgroot/usr/lib/debug" -name '*.debug'); do
+    readelf -SW "$f" 2>/dev/null | grep -E ' \.debug_info ' | grep -Eq ' [A-Z]*C[A-Z]* ' ||
+        fail "$(basename "$f") is not compressed"
+done
 main_kb=$(( $(stat -c %s "$deb") / 1024 ))
 debug_kb=$(( $(stat -c %s "$ddeb") / 1024 ))
 echo "main package ${main_kb} KiB, debug package ${debug_kb} KiB"
@@ -81,6 +110,11 @@ grep -q '^Exec=vistametra %f$' "$root/usr/share/applications/vistametra.desktop"
     fail "the desktop entry does not pass the file"
 grep -q '^MimeType=application/x-vistametra-project;$' "$root/usr/share/applications/vistametra.desktop" ||
     fail "the desktop entry names no MIME type"
+# The entry's MIME type is the one the package defines, a kind of plain text (not of XML).
+grep -q 'mime-type type="application/x-vistametra-project"' "$root/usr/share/mime/packages/vistametra.xml" ||
+    fail "the package does not define the desktop entry's MIME type"
+grep -q 'sub-class-of type="text/plain"' "$root/usr/share/mime/packages/vistametra.xml" ||
+    fail "the MIME type is not a kind of text/plain"
 appstreamcli validate --no-net "$root/usr/share/metainfo/br.com.vistametra.vistametra.metainfo.xml" ||
     fail "appstreamcli refuses the metainfo"
 for page in vistametra vistametra-report; do
@@ -88,6 +122,13 @@ for page in vistametra vistametra-report; do
     [ -z "$warnings" ] || fail "man $page: $warnings"
     LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null |
         grep -q -- '--version' || fail "man $page does not describe --version"
+    # Every option that --help lists is described in the page.
+    page_text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null)
+    help_text=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/$page" --help) || fail "$page --help"
+    [[ $help_text == Usage:* ]] || fail "$page --help does not begin with Usage:"
+    for option in $(grep -oE '(^|[ ,])--[a-z][a-z0-9-]*' <<<"$help_text" | tr -d ' ,' | sort -u); do
+        grep -q -- "$option" <<<"$page_text" || fail "man $page does not describe $option"
+    done
 done
 
 step "the installed tool"
@@ -132,6 +173,16 @@ completions=$(bash -c 'source "$1"; COMP_WORDS=(vistametra-report --set nNum); C
                        _vistametra_report; echo "${COMPREPLY[*]}"' _ \
               "$root/usr/share/bash-completion/completions/vistametra-report")
 [ "$completions" = "nNumeroFilas=" ] || fail "bash completion of --set nNum gave: $completions"
+complete_words() {
+    # bash-completion runs with extglob on, which the suffix patterns need.
+    bash -O extglob -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+             _vistametra_report; echo "${COMPREPLY[*]}"' _ \
+        "$root/usr/share/bash-completion/completions/vistametra-report" vistametra-report "$@"
+}
+[ "$(complete_words --tar)" = "--target-c" ] || fail "bash completion of --tar: $(complete_words --tar)"
+touch "$work/mime/planta.dxf" "$work/mime/outro.txt"
+[ "$(cd "$work/mime" && complete_words -o pla)" = "planta.dxf" ] ||
+    fail "bash completion of -o does not offer .dxf files"
 
 # An installed copy saves into the documents folder; a run that saves nothing does not make it.
 if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null; then

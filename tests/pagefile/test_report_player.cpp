@@ -16,10 +16,12 @@
 #include <QTemporaryDir>
 #include <random>
 
+#include "core/whole_file.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_set.h"
 
 namespace vm {
 namespace {
@@ -353,6 +355,23 @@ QString RunTool(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The pages of `files` saved to `target` through SavePages, as Qt names.
+QStringList SaveFiles(const QStringList& files, const QString& target, QString* error,
+                      const std::string& title = "") {
+    PageSet set;
+    set.title = title;
+    for (const QString& file : files) {
+        set.pages.push_back(ReadWholeFileBytes(QFile::encodeName(file).toStdString()));
+    }
+    std::string why;
+    QStringList names;
+    for (const std::string& name : SavePages(set, QFile::encodeName(target).toStdString(), &why)) {
+        names << QFile::decodeName(QByteArray::fromStdString(name));
+    }
+    *error = QString::fromStdString(why);
+    return names;
+}
+
 TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
         GTEST_SKIP() << "poppler-utils is not installed";
@@ -372,7 +391,7 @@ TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
 
     const QString pdf = dir.filePath(QStringLiteral("rel.pdf"));
     QString error;
-    ASSERT_TRUE(ExportPagesToPdf(pages, pdf, QStringLiteral("AUDITORIO_Calculo_Tela.pdf"), &error))
+    ASSERT_EQ(SaveFiles(pages, pdf, &error, "AUDITORIO_Calculo_Tela.pdf"), QStringList{pdf})
         << error.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))))
@@ -406,16 +425,14 @@ TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
     EXPECT_NEAR(m.captured(1).toDouble(), 20 / 25.4 * 72, 1.5);
     EXPECT_NEAR(m.captured(2).toDouble(), 12 / 25.4 * 72, 2.5);
 
-    const QStringList svgs =
-        ExportPagesToSvg(pages, dir.filePath(QStringLiteral("rel.svg")), &error);
+    const QStringList svgs = SaveFiles(pages, dir.filePath(QStringLiteral("rel.svg")), &error);
     ASSERT_EQ(svgs.size(), 3) << error.toStdString();
     EXPECT_EQ(svgs[1], dir.filePath(QStringLiteral("rel_0002.svg")));
     QFile svg(svgs[0]);
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(svg.readAll()).contains(QStringLiteral("Linha 39 de texto")));
 
-    const QStringList pngs =
-        ExportPages(pages, dir.filePath(QStringLiteral("rel.PNG")), QString(), &error);
+    const QStringList pngs = SaveFiles(pages, dir.filePath(QStringLiteral("rel.PNG")), &error);
     ASSERT_EQ(pngs.size(), 3) << error.toStdString();
     const QImage first(pngs[0]);
     EXPECT_EQ(first.size(), QSize(1240, 1754));                  // A4 at 150 dots per inch
@@ -424,7 +441,7 @@ TEST(PageExport, PdfSvgAndPngFromTheSamePages) {
     EXPECT_EQ(DarkPixels(blankPage, blankPage.rect()), 0);
 
     const QStringList copies =
-        ExportPages(pages.mid(0, 2), dir.filePath(QStringLiteral("rel.emf")), QString(), &error);
+        SaveFiles(pages.mid(0, 2), dir.filePath(QStringLiteral("rel.emf")), &error);
     ASSERT_EQ(copies.size(), 2);
     EXPECT_EQ(copies[0], dir.filePath(QStringLiteral("rel_0001.emf")));
     EmfPlayer copy;
@@ -445,8 +462,8 @@ TEST(PageExport, SvgSheetIsExactlyA4AndItsStrokesScaleWithThePicture) {
     canvas.PrintLine(100, 20, 100, 190, 0.05, {0, 128, 0});    // 1 thou: 0, the thinnest, 1 unit
     ASSERT_TRUE(canvas.EndPreviewPage());
     QString error;
-    const QStringList svgs = ExportPagesToSvg({QString::fromStdString(page)},
-                                              dir.filePath(QStringLiteral("folha.svg")), &error);
+    const QStringList svgs = SaveFiles({QString::fromStdString(page)},
+                                       dir.filePath(QStringLiteral("folha.svg")), &error);
     ASSERT_EQ(svgs.size(), 1) << error.toStdString();
     QFile file(svgs[0]);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

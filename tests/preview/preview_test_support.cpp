@@ -74,7 +74,8 @@ void PreviewTest::MakeJob(int pages, const std::vector<int>& broken, bool missin
     job.nPageFiles = pages;
 }
 
-bool PreviewTest::RunPreview(const std::function<void()>& whileOpen) {
+bool PreviewTest::RunPreview(const std::function<void()>& whileOpen,
+                             const std::vector<vm::SaveFormat>& formats) {
     bool opened = false;
     runInMainForm(
         [] {},
@@ -104,7 +105,7 @@ bool PreviewTest::RunPreview(const std::function<void()>& whileOpen) {
                 }
             });
             poll.start(10);
-            vm::ShowPreview();
+            vm::ShowPreview(formats);
             poll.stop();
         });
     return opened;

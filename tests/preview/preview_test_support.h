@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pagefile/page_set.h"
 #include "tests/support/ui_test_support.h"
 
 class QWidget;
@@ -36,7 +37,9 @@ protected:
 
     // Runs `whileOpen` once the preview is shown, then closes the preview (when the body left it
     // open) and returns when ShowPreview has returned. False when the preview never opened.
-    bool RunPreview(const std::function<void()>& whileOpen);
+    // `formats` are the save formats handed to the preview beside the pages'.
+    bool RunPreview(const std::function<void()>& whileOpen,
+                    const std::vector<vm::SaveFormat>& formats = {});
 
     static void ExpectOpened(bool opened) { EXPECT_TRUE(opened) << "the preview never opened"; }
 

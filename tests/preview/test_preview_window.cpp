@@ -28,9 +28,10 @@
 #include "preview/preview_page_view.h"
 #include "preview_test_support.h"
 #include "print/print_job.h"
-#include "runtime/startup.h"
 #include "report/dxf_drawing.h"
+#include "report/dxf_file.h"
 #include "report/sightline_analysis.h"
+#include "runtime/startup.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -577,10 +578,14 @@ TEST_F(PreviewWindowTest, SavingADxfDrawingOfTheReportedProject) {
     const QString target = Folder() + QString::fromUtf8("/Área de Trabalho");
     ASSERT_TRUE(QDir().mkpath(target));
     m_dialogs.fileAnswers = {vm::fromQtPath(target + "/sala.dxf")};
-    ExpectOpened(RunPreview([&] {
-        p.nNumeroFilas = 3;  // edited meanwhile: the drawing is still of the report's project
-        QTest::mouseClick(BarButton("b7"), Qt::LeftButton);
-    }));
+    // The program hands the preview the drawing of the project it reported.
+    const std::vector<vm::SaveFormat> formats{vm::DxfSaveFormat(p, vm::kDefaultTargetCmm)};
+    ExpectOpened(RunPreview(
+        [&] {
+            p.nNumeroFilas = 3;  // edited meanwhile: the drawing is still of the report's project
+            QTest::mouseClick(BarButton("b7"), Qt::LeftButton);
+        },
+        formats));
     vm::projeto() = before;
     EXPECT_EQ(m_dialogs.shown.at(0).file.filters.back().pattern, "*.dxf");
     QFile dxf(target + "/sala.dxf");

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -163,6 +164,52 @@ void expectReadable(QWidget* window) {
         EXPECT_GE(contrast(p.text, p.background), 3.0)
             << name << ": text " << std::hex << p.text << " on " << p.background;
     }
+}
+
+// The tick of every check box and the dot of every selected radio option, on their field.
+TEST_F(DarkPaletteTest, MarksStandOutFromTheirField) {
+    vm::DefineMainWindow();
+    int marks = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* window = vm::FormWidget("wmenu");
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            auto* check = qobject_cast<QCheckBox*>(button);
+            auto* radio = qobject_cast<QRadioButton*>(button);
+            if ((!check && !radio) || !button->isVisible()) {
+                continue;
+            }
+            button->setChecked(true);
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect indicator = button->style()->subElementRect(
+                check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option,
+                button);
+            // The field inside the indicator's frame, where the mark is drawn.
+            const QRect field = indicator.adjusted(2, 2, -2, -2);
+            const QImage image =
+                button->grab(field).toImage().convertToFormat(QImage::Format_RGB32);
+            std::map<QRgb, int> counts;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    ++counts[image.pixel(x, y) & 0xFFFFFF];
+                }
+            }
+            // The mark's own colour is the one drawn most after the field's.
+            std::vector<std::pair<int, QRgb>> byCount;
+            for (const auto& [colour, n] : counts) {
+                byCount.emplace_back(n, colour);
+            }
+            std::sort(byCount.rbegin(), byCount.rend());
+            ASSERT_GE(byCount.size(), 2u) << button->objectName().toStdString() << " shows no mark";
+            EXPECT_GE(contrast(byCount[1].second, byCount[0].second), 3.0)
+                << button->objectName().toStdString() << ": mark " << std::hex << byCount[1].second
+                << " on " << byCount[0].second;
+            ++marks;
+        }
+        vm::ReleaseAllWindows();
+    });
+    vm::DoMethod("wmenu", "activate");
+    EXPECT_GE(marks, 4);
 }
 
 TEST_F(DarkPaletteTest, EveryCaptionStandsOutFromItsBackground) {

@@ -153,6 +153,31 @@ TEST_F(MainWindowTest, AClickIntoAFieldSelectsItAsTabDoes) {
     });
 }
 
+// Shrunk as far as it goes, the window still shows every control whole, "Gerar Report" and the
+// status bar included.
+TEST_F(MainWindowTest, ShrunkWindowStillShowsEveryControl) {
+    runWindow([&] {
+        QWidget* window = vm::FormWidget("wmenu");
+        window->resize(0, 0);
+        VM_TRY_TRUE(window->size() == window->minimumSize());
+        QApplication::processEvents();
+        const QRect inside = window->rect();
+        int controls = 0;
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (!child->isVisible() || !child->children().isEmpty()) {
+                continue;
+            }
+            const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
+            EXPECT_TRUE(inside.contains(place))
+                << child->objectName().toStdString() << " is cut off";
+            ++controls;
+        }
+        EXPECT_GE(controls, 30);
+        const QWidget* report = vm::ControlWidget("wmenu", "bcalculara");
+        EXPECT_TRUE(inside.contains(QRect(report->mapTo(window, QPoint(0, 0)), report->size())));
+    });
+}
+
 TEST_F(MainWindowTest, EditsReachTheProjectAndTheResultLines) {
     runWindow([&] {
         typeInto("nNumeroFilast", "13");
@@ -450,6 +475,26 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
         menuAction("&Salvar")->trigger();
         EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
     });
+}
+
+// A project file whose name holds "../../.profile" and a NUL byte opens as written, but Salvar
+// refuses it with the failure box and writes nothing, inside the folder or above it.
+TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
+    const fs::path projects = m_dir / "projetos";
+    fs::create_directories(projects);
+    const std::string file = (m_dir / "hostil.qtv").string();
+    std::ofstream(file, std::ios::binary)
+        << std::string("<Projeto>../../.profile\0</Projeto><Comprimento>12.00</Comprimento>", 66);
+    m_dialogs.fileAnswers.push_back(file);
+    vm::programValues().DirPdf = projects.string() + "/";
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        EXPECT_EQ(vm::projeto().cProjeto, std::string("../../.profile\0", 15));
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Error ao salvar o Arquivo.");
+    });
+    EXPECT_TRUE(fs::is_empty(projects));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
 }
 
 // As on a Brazilian desktop (decimal mark ","), in a folder with accents: the default project

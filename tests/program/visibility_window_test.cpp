@@ -4,11 +4,13 @@
 #include "program/visibility_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -20,11 +22,11 @@
 #include "core/win1252.h"
 #include "pagefile/recording_canvas.h"
 #include "program/main_window.h"
-#include "runtime/startup.h"
 #include "project/project_file.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_drawing.h"
 #include "report/sightline_analysis.h"
+#include "runtime/startup.h"
 #include "tests/support/main_window_fixture.h"
 
 namespace {
@@ -45,6 +47,9 @@ protected:
         const char* tmp = std::getenv("TMPDIR");
         m_oldTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
         setenv("TMPDIR", m_tmp.c_str(), 1);
+        // The window remembers its target in the user's settings: each test starts with none.
+        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        QSettings(QStringLiteral("Vistametra"), QStringLiteral("vistametra")).clear();
     }
     void TearDown() override {
         if (m_oldTmp) {
@@ -274,6 +279,103 @@ TEST_F(VisibilityWindowTest, TargetPresetsAnyValueAndSalvar) {
                           Qt::LeftButton);
         ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
+    });
+}
+
+TEST_F(VisibilityWindowTest, AssentosAlternadosGradesTheRowsByC2) {
+    runWindow([&] {
+        vm::projeto().nAlturaFila2 = 0;  // a flat floor: row 7 sees 53.6 mm, C2 107.2 mm
+        vm::TelaRefresh();
+        openWindow();
+        auto* staggered = vm::VisibilityWindow()->findChild<QCheckBox*>("kAlternados");
+        ASSERT_NE(staggered, nullptr);
+        EXPECT_EQ(staggered->text(), "Assentos alternados");
+        EXPECT_FALSE(staggered->isChecked());
+        EXPECT_EQ(m_recorder.FindText("C2 107: bom"), nullptr);
+        QTest::mouseClick(staggered, Qt::LeftButton, {}, QPoint(5, staggered->height() / 2));
+        EXPECT_TRUE(staggered->isChecked());
+        EXPECT_NE(m_recorder.FindText("C2 107: bom"), nullptr);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("sem fila duas à frente")), nullptr);
+    });
+}
+
+TEST_F(VisibilityWindowTest, TheTargetBoxRefusesWhatIsNotOneTo300Millimetres) {
+    runWindow([&] {
+        openWindow();
+        auto* target = vm::VisibilityWindow()->findChild<QComboBox*>("cAlvoC");
+        const auto type = [&](const char* keys) {
+            target->lineEdit()->setFocus();
+            VM_TRY_TRUE(target->lineEdit()->hasFocus());
+            target->lineEdit()->selectAll();
+            if (*keys == 0) {
+                QTest::keyClick(target->lineEdit(), Qt::Key_Delete);
+            }
+            QTest::keyClicks(target->lineEdit(), keys);
+            QTest::keyClick(target->lineEdit(), Qt::Key_Return);
+        };
+        // Refused: the box goes back to the last target, the proposal stays, a message says why.
+        for (const char* keys : {"9999", "0", "0,5", "300,5", ""}) {
+            SCOPED_TRACE(keys);
+            const size_t messages = m_dialogs.messageLog().size();
+            type(keys);
+            EXPECT_EQ(target->currentText(), "90");
+            EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
+            ASSERT_EQ(m_dialogs.messageLog().size(), messages + 1);
+            EXPECT_NE(m_dialogs.messageLog().back().find("1 a 300 mm"), std::string::npos);
+        }
+        // The bounds are targets: 1 mm is met by a level floor, 300 mm needs
+        // (0.3 x 9.7 - 0.52) / 3.7 = 0.64595 -> 0.646 m.
+        const size_t messages = m_dialogs.messageLog().size();
+        type("1");
+        EXPECT_TRUE(proposal().contains("0.000 m (piso plano basta)")) << proposal().toStdString();
+        // A typed "12" is 12 mm (not completed to the preset 120): (0.012 x 9.7 - 0.52) / 3.7 < 0.
+        type("12");
+        EXPECT_EQ(target->currentText(), "12");
+        EXPECT_TRUE(proposal().contains("0.000 m (piso plano basta)")) << proposal().toStdString();
+        type("300");
+        EXPECT_TRUE(proposal().contains("0.646 m")) << proposal().toStdString();
+        EXPECT_EQ(m_dialogs.messageLog().size(), messages);
+    });
+}
+
+TEST_F(VisibilityWindowTest, AplicarAoProjetoPutsTheStepIntoTheFieldAndTheTargetIsRemembered) {
+    runWindow([&] {
+        openWindow();
+        auto* target = vm::VisibilityWindow()->findChild<QComboBox*>("cAlvoC");
+        auto* apply = vm::VisibilityWindow()->findChild<QPushButton*>("bAplicar");
+        ASSERT_NE(apply, nullptr);
+        EXPECT_EQ(apply->text(), "Aplicar ao projeto");
+
+        // 120 mm: (0.12 x 9.7 - 0.52) / 3.7 -> 0.175 m, into the field, which holds centimetres,
+        // as 0.18 m (up, so that every row keeps the target), and from the field the record.
+        target->setCurrentIndex(2);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(vm::GetProperty("wmenu", "nAlturaFila2t", "value").number(), 0.18);
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0.18);
+        // The window follows the record.
+        EXPECT_TRUE(proposal().contains("degrau do projeto 0.180 m")) << proposal().toStdString();
+        EXPECT_EQ(vm::AnalyseSightlines(vm::projeto(), 120).risers.rowsBelowTarget,
+                  std::vector<int>{});
+        // 60 mm: 0.017 m goes in as 0.02 m; a whole centimetre stays as it is (1 mm: 0.000 m).
+        target->setCurrentIndex(0);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0.02);
+        target->setCurrentIndex(2);
+
+        // Without rows there is nothing to apply.
+        menuAction("&Novo")->trigger();
+        EXPECT_FALSE(apply->isEnabled());
+
+        // Closed and opened again (as in the next run), the window starts from 120 mm.
+        vm::VisibilityWindow()->close();
+        VM_TRY_TRUE(vm::VisibilityWindow() == nullptr);
+        openWindow();
+        target = vm::VisibilityWindow()->findChild<QComboBox*>("cAlvoC");
+        EXPECT_EQ(target->currentText(), "120");
+        EXPECT_EQ(QSettings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"))
+                      .value("visibilidade/valorC")
+                      .toString(),
+                  "120");
     });
 }
 

@@ -171,6 +171,42 @@ TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
     EXPECT_EQ(back.cProjeto, "A");
 }
 
+// A project's name never makes the save leave the project folder or write another file than
+// "<name>_Calculo_Tela.qtv": a NUL byte or a ".." part is refused; "/" names a subfolder.
+TEST(ProjectFile, NamesThatCannotNameTheFileAreRefused) {
+    struct Case {
+        std::string name;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"AUDITORIO", true},
+        {"Sala P&D <1>", true},
+        {"anexo/Sala 2", true},
+        {"..x", true},
+        {"x..", true},
+        {std::string("AUDI\0TORIO", 10), false},
+        {std::string("../../.profile\0", 16), false},
+        {"../../.profile", false},
+        {"anexo/../../x", false},
+        {"..", false},
+        {"a/..", false},
+    };
+    for (const Case& c : cases) {
+        DadosProjeto p = startupProject();
+        p.cProjeto = c.name;
+        std::string error;
+        EXPECT_EQ(ProjectNameFitsAFileName(p, &error), c.fits) << c.name;
+        EXPECT_EQ(error.empty(), c.fits) << c.name;
+    }
+
+    // Even a name that slipped past the check never writes a cut-short file.
+    Folder dir;
+    DadosProjeto p = startupProject();
+    p.cProjeto = std::string("AUDI\0TORIO", 10);
+    EXPECT_FALSE(MemoWrit(NomeArquivoProjeto(dir.path(), p), TextoProjeto(p)));
+    EXPECT_FALSE(fs::exists(dir.path() + "AUDI"));
+}
+
 // A Brazilian desktop's decimal comma changes nothing in the file, either way.
 TEST(ProjectFile, RoundTripUnderACommaLocale) {
     const std::string written = TextoProjeto(startupProject());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -165,7 +166,7 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
     const Json a = Analysis({"--set", "nNumeroFilas=0", "--set", "nLarguraAssento=0", "--set",
                              "nTelaAltura=0", "--set", "nImagemAltura=0"});
     EXPECT_TRUE(a["rows"].is_null());
-    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos: nNumeroFilas 0 ou menos");
+    EXPECT_EQ(a["rows_reason"], "nenhuma fila de assentos");
     const struct {
         Json value;
         Json reason;
@@ -183,16 +184,15 @@ TEST_F(AnalysisTool, MeaninglessFiguresAreNullWithAReason) {
         EXPECT_TRUE(f.value.is_null()) << f.value;
         EXPECT_TRUE(f.reason.is_string()) << f.reason;
     }
-    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula: nLarguraAssento 0");
+    EXPECT_EQ(a["seats"]["per_row_reason"], "largura do assento nula");
     EXPECT_TRUE(a["seats"]["ideal"].is_null());
     EXPECT_GT(CheckReasons(a, "analysis"), 10);
 
     // The table says the same in words.
     const ToolRun r = run({"--analysis", "--set", "nTelaAltura=0"});
-    EXPECT_EQ(
-        LineWords(r.out, "Detalhes"),
-        (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida", "não",
-                                  "tem", "altura:", "nTelaAltura", "0", "ou", "menos)"}));
+    EXPECT_EQ(LineWords(r.out, "Detalhes"),
+              (std::vector<std::string>{"Detalhes", "4", "-", "-", "(a", "tela", "pretendida",
+                                        "não", "tem", "altura)"}));
 }
 
 TEST_F(AnalysisTool, RisersForATargetCValue) {
@@ -206,8 +206,11 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_EQ(r["rows_below_target"], Json::array());
     ASSERT_EQ(r["isoptic"].size(), 7u);
     EXPECT_TRUE(r["isoptic"][0]["step_m"].is_null());
-    EXPECT_NEAR(r["isoptic"][1]["eye_height_m"].get<double>(), 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
-    EXPECT_NEAR(r["isoptic"][1]["floor_rise_m"].get<double>(), 0.52 - 0.43 * 4.7 / 3.7, 1e-12);
+    EXPECT_EQ(r["flat_floor_suffices"], false);
+    // Row 2's line would allow eyes at 1.72 - 0.43 x 4.7 / 3.7 = 1.174 m: it stays level at 1.2.
+    EXPECT_EQ(r["isoptic"][1]["eye_height_m"].get<double>(), 1.2);
+    EXPECT_EQ(r["isoptic"][1]["step_m"].get<double>(), 0);
+    EXPECT_EQ(r["isoptic"][1]["floor_rise_m"].get<double>(), 0);
     EXPECT_EQ(CheckReasons(r, "risers"), 7 + 3);  // every row's step, isoptic, constant, rows
 
     // 120 mm on a flat floor: (0.12 x 9.7 - 0.52) / 3.7 = 0.17405 -> 0.175 m; a decimal comma
@@ -235,17 +238,47 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_NE(table.out.find(" Degrau constante (arredondado para cima ao milímetro)  0.017 m\n"),
               std::string::npos)
         << table.out;
-    EXPECT_NE(table.out.find(" Degrau do projeto (nAlturaFila2)                       0.200 m\n"),
-              std::string::npos);
+    EXPECT_NE(table.out.find(" Degrau do projeto (Altura do degrau da Fila 2)         0.200 m\n"),
+              std::string::npos)
+        << table.out;
+
+    // A target that a level floor gives: step 0 and the words for it, never a negative step.
+    const ToolRun level = run({"--analysis", "--target-c", "1"});
+    ASSERT_EQ(level.exitCode, 0) << level.err;
+    EXPECT_NE(level.out.find("0.000 m (piso plano basta)"), std::string::npos) << level.out;
+    const Json flat = Analysis({"--target-c", "1"})["risers"];
+    EXPECT_EQ(flat["constant_step_m"], 0.0);
+    EXPECT_EQ(flat["flat_floor_suffices"], true);
 }
 
 TEST_F(AnalysisTool, BadTargetsAreRefused) {
-    for (const char* target : {"", "abc", "-1", "1001", "9O", "1e2", "nan"}) {
+    for (const char* target :
+         {"", "abc", "-1", "0", "0.9", "300.1", "1001", "9999", "9O", "1e2", "nan"}) {
         const ToolRun r = run({"--analysis", "--target-c", target});
         EXPECT_EQ(r.exitCode, 2) << target;
         EXPECT_NE(r.err.find("--target-c"), std::string::npos) << target << ": " << r.err;
         EXPECT_EQ(r.out, "") << target;
     }
+    // The bounds themselves are targets.
+    for (const char* target : {"1", "300", "300,0"}) {
+        EXPECT_EQ(run({"--analysis", "--target-c", target}).exitCode, 0) << target;
+    }
+
+    // A target with nothing to design for is refused, not ignored: no analysis and no drawing.
+    const std::vector<std::vector<std::string>> unused = {
+        {"--target-c", "120"},
+        {"--target-c", "120", "--json"},
+        {"--target-c", "120", "-o", "r.pdf"},
+    };
+    for (const auto& args : unused) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_NE(r.err.find("--target-c needs --analysis or a .dxf output"), std::string::npos)
+            << r.err;
+        EXPECT_FALSE(fs::exists(m_dir / "r.pdf"));
+    }
+    EXPECT_EQ(run({"--target-c", "120", "-o", "corte.DXF"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(m_dir / "corte.DXF"));
 }
 
 // The words of pdftotext's text of pages first to last of a PDF in `dir`.
@@ -287,9 +320,9 @@ TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
     const std::vector<std::string> table = PdfWords(m_dir, "analise.pdf", 4, 4);
     EXPECT_TRUE(Contains(table, {"Filas", "e", "degraus"}));
     // Row 2 of the table: distance, eyes, angle to the top, C-value, grade, then the isoptic
-    // eye height 1.72 - 0.43 x 4.7 / 3.7 = 1.174, step -0.026 and floor rise -0.026.
+    // eye height: level with row 1 (the line would allow 1.174), step and floor rise 0.
     EXPECT_TRUE(
-        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.174", "-0.026"}));
+        Contains(table, {"2", "4.70", "1.40", "25.08", "268.1", "excelente", "1.200", "0.000"}));
     EXPECT_TRUE(Contains(table, {"milímetro):", "0.096", "m"}));
 
     // Page files: the specified pages byte for byte as without --analysis.
@@ -317,6 +350,122 @@ Json DxfFacts(const fs::path& dir, const std::string& file) {
         return nullptr;
     }
     return Json::parse(vm::ReadWholeFile(out));
+}
+
+TEST_F(AnalysisTool, StaggeredSeats) {
+    // Flat floor: C2 of rows 5, 6, 7 over rows 3, 4, 5 is 135.1, 119.5 and 107.2 mm.
+    const Json on = Analysis({"--staggered", "--set", "nAlturaFila2=0"});
+    EXPECT_EQ(on["staggered"], true);
+    const Json& rows = on["rows"];
+    EXPECT_TRUE(rows[1]["c2_mm"].is_null());
+    EXPECT_TRUE(rows[1]["c2_mm_reason"].is_string());
+    const struct {
+        size_t index;
+        double c2;
+        const char* grade;
+        const char* cGrade;  // by C over the row in front: 0.52 / (D + 1)
+    } expected[] = {{4, 1.04 / 7.7, "excelente", "aceitável"},
+                    {5, 1.04 / 8.7, "bom", "ruim"},
+                    {6, 1.04 / 9.7, "bom", "ruim"}};
+    for (const auto& e : expected) {
+        EXPECT_NEAR(rows[e.index]["c2_mm"].get<double>(), e.c2 * 1000, 1e-9);
+        EXPECT_EQ(rows[e.index]["c2_grade"], e.grade);
+        EXPECT_EQ(rows[e.index]["grade"], e.grade);
+        EXPECT_EQ(rows[e.index]["c_grade"], e.cGrade);  // both are carried
+    }
+    // Without --staggered the C-value's grade counts, and C2 is still given.
+    const Json off = Analysis({"--set", "nAlturaFila2=0"});
+    EXPECT_EQ(off["staggered"], false);
+    EXPECT_EQ(off["rows"][6]["grade"], "ruim");
+    EXPECT_NEAR(off["rows"][6]["c2_mm"].get<double>(), 1.04 / 9.7 * 1000, 1e-9);
+
+    // The table shows both columns, graded by C2: angles atan(2.4 / 9.7) and atan(0.52 / 9.7).
+    const ToolRun table = run({"--analysis", "--staggered", "--set", "nAlturaFila2=0"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("C2 (mm)"), std::string::npos);
+    EXPECT_EQ(LineWords(table.out, "7"), (std::vector<std::string>{"7", "9.70", "1.20", "13.90",
+                                                                   "3.07", "53.6", "107.2", "bom"}))
+        << table.out;
+    // Nothing to stagger without the analysis or a drawing.
+    EXPECT_EQ(run({"--staggered"}).exitCode, 2);
+}
+
+TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
+    // The default room: 42 seats -> 2 % = 0.84 -> 1 of each; a hall of 40 rows of 50 seats
+    // (2000 seats) -> 20 + 1 % of 1000 = 30, 15 of them for obese people.
+    const struct {
+        std::vector<std::string> args;
+        int seats, wheelchair, obese;
+    } cases[] = {
+        {{}, 42, 1, 1},
+        {{"--set", "nComprimento=60", "--set", "nLargura=25.4", "--set", "nNumeroFilas=40", "--set",
+          "nLarguraAssento=0.5"},
+         2000,
+         30,
+         15},
+    };
+    for (const auto& c : cases) {
+        const Json a = Analysis(c.args);
+        ASSERT_TRUE(a["accessibility"].is_object()) << a["accessibility_reason"];
+        EXPECT_EQ(a["accessibility"]["seats"], c.seats);
+        EXPECT_EQ(a["accessibility"]["wheelchair_spaces"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["reduced_mobility_seats"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["companion_seats"], c.wheelchair);
+        EXPECT_EQ(a["accessibility"]["obese_seats"], c.obese);
+        EXPECT_TRUE(a["accessibility_reason"].is_null());
+    }
+    const Json none = Analysis({"--set", "nNumeroFilas=0"});
+    EXPECT_TRUE(none["accessibility"].is_null());
+    EXPECT_EQ(none["accessibility_reason"], "nenhuma fila de assentos");
+    const ToolRun table = run({"--analysis"});
+    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para 42 assentos: 1 espaços"),
+              std::string::npos)
+        << table.out;
+}
+
+// The rightmost end of the words on page 4 of the PDF (the table and risers) between its header
+// and its footer, in millimetres, by pdftotext's boxes.
+double RightmostWordMm(const fs::path& dir, const std::string& pdf) {
+    const fs::path boxes = dir / "boxes.html";
+    const std::string command =
+        "pdftotext -q -bbox -f 4 -l 4 '" + (dir / pdf).string() + "' '" + boxes.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string html = vm::ReadWholeFile(boxes);
+    const auto number = [&](size_t from, const char* key) {
+        const size_t at = html.find(key, from);
+        return std::stod(html.substr(at + std::strlen(key))) * 25.4 / 72;
+    };
+    double rightmost = 0;
+    for (size_t at = html.find("<word "); at != std::string::npos;
+         at = html.find("<word ", at + 1)) {
+        const double top = number(at, "yMin=\"");
+        if (top > 40 && top < 275) {
+            rightmost = std::max(rightmost, number(at, "xMax=\""));
+        }
+    }
+    return rightmost;
+}
+
+TEST_F(AnalysisTool, RiserLinesStayWithinTheTextColumn) {
+    // The longest summary lines: a level floor that suffices, and no rows at all.
+    const std::vector<std::vector<std::string>> cases = {
+        {"--target-c", "1"},
+        {"--set", "nNumeroFilas=0"},
+        {"--target-c", "33,3", "--set", "nNumeroFilas=1"},
+    };
+    for (const auto& extra : cases) {
+        std::vector<std::string> args = {"--analysis", "-o", "r.pdf"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ToolRun r = run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        // The text column ends at 190 mm of the 210 mm sheet.
+        EXPECT_LE(RightmostWordMm(m_dir, "r.pdf"), 190.5) << extra.back();
+    }
+    const std::vector<std::string> words = PdfWords(m_dir, "r.pdf", 4, 4);
+    EXPECT_FALSE(Contains(words, {"nNumeroFilas"}));
+    const ToolRun level = run({"--analysis", "--target-c", "1", "-o", "r.pdf"});
+    EXPECT_TRUE(
+        Contains(PdfWords(m_dir, "r.pdf", 4, 4), {"0.000", "m", "(piso", "plano", "basta)"}));
 }
 
 TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {

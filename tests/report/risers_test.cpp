@@ -60,8 +60,9 @@ TEST(Risers, ConstantStepByHand) {
          (0.09 * 9.7 + 0.5 * 1) / 3.7,
          0.372,
          {2, 3, 4, 5, 6, 7}},
-        // C = 0 with the focal point above the eyes: the floor could fall towards the back.
-        {"C = 0", {}, 0, (0 - 0.52 * 1) / 3.7, -0.140, {}},
+        // C = 0 with the focal point above the eyes: the formula would let the floor fall
+        // towards the back (-0.140 m); a level floor is proposed instead.
+        {"C = 0", {}, 0, (0 - 0.52 * 1) / 3.7, 0, {}},
         // 15 rows 0.9 m apart from 4 m, eyes at 1.15 m, image bottom at 1.0 m, 120 mm.
         {"fifteen rows",
          [](DadosProjeto& p) {
@@ -95,14 +96,17 @@ TEST(Risers, ConstantStepByHand) {
                     c.unrounded, 1e-12);
         ASSERT_TRUE(a.risers.constantStep.value) << a.risers.constantStep.reason;
         EXPECT_NEAR(*a.risers.constantStep.value, c.rounded, 1e-12);
+        EXPECT_EQ(a.risers.flatFloorSuffices, c.unrounded <= 0);
         EXPECT_EQ(a.risers.currentStep, p.nAlturaFila2);
         EXPECT_EQ(a.risers.rowsBelowTarget, c.below);
     }
 }
 
 TEST(Risers, IsopticEyeHeightsByHand) {
-    // Default project: E_k = F + (E_k-1 - F + c) x D_k / D_k-1, F = 1.72, c = 0.09.
-    const SightlineAnalysis a = AnalyseSightlines(StartupProject(), 90);
+    // Default project with the image 0.3 m lower: E_k = F + (E_k-1 - F + c) x D_k / D_k-1,
+    // F = 1.42, c = 0.09; the line over each row rises from row 2 on.
+    const auto lower = [](DadosProjeto& p) { p.nTelaTopo = 3.3; };
+    const SightlineAnalysis a = AnalyseSightlines(StartupProject(lower), 90);
     ASSERT_TRUE(a.risers.isoptic) << a.risers.isopticReason;
     const std::vector<IsopticRow>& rows = *a.risers.isoptic;
     ASSERT_EQ(rows.size(), 7u);
@@ -113,7 +117,7 @@ TEST(Risers, IsopticEyeHeightsByHand) {
     EXPECT_FALSE(rows[0].step.reason.empty());
     EXPECT_DOUBLE_EQ(rows[0].floorRise, 0);
     for (int k = 2; k <= 7; ++k) {
-        const double next = 1.72 + (expected - 1.72 + 0.09) * (3.7 + (k - 1)) / (3.7 + (k - 2));
+        const double next = 1.42 + (expected - 1.42 + 0.09) * (3.7 + (k - 1)) / (3.7 + (k - 2));
         const IsopticRow& r = rows[static_cast<size_t>(k - 1)];
         EXPECT_EQ(r.row, k);
         EXPECT_NEAR(r.eyeHeight, next, 1e-12) << "row " << k;
@@ -121,15 +125,14 @@ TEST(Risers, IsopticEyeHeightsByHand) {
         EXPECT_NEAR(r.floorRise, next - 1.2, 1e-12) << "row " << k;
         expected = next;
     }
-    // Row 2 by hand: 1.72 + (1.2 - 1.72 + 0.09) x 4.7 / 3.7 = 1.173784...
-    EXPECT_NEAR(rows[1].eyeHeight, 1.72 - 0.43 * 4.7 / 3.7, 1e-12);
+    // Row 2 by hand: 1.42 + (1.2 - 1.42 + 0.09) x 4.7 / 3.7 = 1.254864...
+    EXPECT_NEAR(rows[1].eyeHeight, 1.42 - 0.13 * 4.7 / 3.7, 1e-12);
 
     // On the isoptic floor every row sees over the one in front with exactly the target.
-    DadosProjeto p = StartupProject();
     for (const IsopticRow& r : rows) {
         if (r.row > 1) {
             const double D = 3.7 + (r.row - 2);
-            const double R = rows[static_cast<size_t>(r.row - 2)].eyeHeight - 1.72;
+            const double R = rows[static_cast<size_t>(r.row - 2)].eyeHeight - 1.42;
             EXPECT_NEAR(CValue(D, R, *r.step.value, 1).value() * 1000, 90, 1e-9);
         }
     }
@@ -167,6 +170,11 @@ TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
             EXPECT_GE(LowestC(with), target - kCValueTolerance);
             EXPECT_EQ(with.risers.rowsBelowTarget, std::vector<int>{});
 
+            if (step == 0) {
+                // A level floor already gives the target: nothing lower is proposed.
+                EXPECT_TRUE(AnalyseSightlines(p, target).risers.flatFloorSuffices);
+                continue;
+            }
             p.nAlturaFila2 = step - 0.001;
             const SightlineAnalysis less = AnalyseSightlines(p, target);
             EXPECT_LT(LowestC(less), target - kCValueTolerance);
@@ -174,6 +182,57 @@ TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
             EXPECT_FALSE(less.risers.rowsBelowTarget->empty());
         }
     }
+}
+
+// A row never needs to sit lower than the row in front: no proposed step is negative, and where a
+// level floor gives the target the design says so.
+TEST(Risers, TheFloorNeverDescendsTowardsTheBack) {
+    struct Case {
+        const char* name;
+        std::function<void(DadosProjeto&)> edit;
+        double target;
+        bool flat;  // a level floor gives every row the target
+    };
+    const Case cases[] = {
+        // Row 2 would sit 0.026 m lower on the isoptic; the constant step is 0.096 m.
+        {"default project", {}, 90, false},
+        // Image bottom at 4 m, far above the 1.2 m eyes: the isoptic fell to -1.597 m.
+        {"high screen",
+         [](DadosProjeto& p) {
+             p.nTelaTopo = 6;
+             p.nTelaAltura = 2;
+         },
+         90, true},
+        {"flat floor", [](DadosProjeto& p) { p.nAlturaFila2 = 0; }, 90, false},
+        {"target 0", {}, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DadosProjeto p = StartupProject(c.edit);
+        const RiserDesign r = AnalyseSightlines(p, c.target).risers;
+        ASSERT_TRUE(r.isoptic) << r.isopticReason;
+        double previous = -INFINITY;
+        for (const IsopticRow& row : *r.isoptic) {
+            EXPECT_GE(row.step.value.value_or(0), 0) << "row " << row.row;
+            EXPECT_GE(row.floorRise, 0) << "row " << row.row;
+            EXPECT_GE(row.eyeHeight, previous) << "row " << row.row;
+            previous = row.eyeHeight;
+        }
+        ASSERT_TRUE(r.constantStep.value) << r.constantStep.reason;
+        EXPECT_GE(*r.constantStep.value, 0);
+        EXPECT_EQ(r.flatFloorSuffices, c.flat);
+        EXPECT_EQ(*r.constantStep.value == 0, c.flat);
+        // The isoptic and a level floor agree on where a level floor suffices.
+        EXPECT_EQ(r.isoptic->back().floorRise == 0, c.flat);
+
+        // Every row still meets the target on the isoptic floor it proposes.
+        p.nAlturaFila2 = *r.constantStep.value;
+        EXPECT_GE(LowestC(AnalyseSightlines(p, c.target)), c.target - kCValueTolerance);
+    }
+    // The default project's isoptic keeps row 2 level with row 1 (the line allowed 1.174 m).
+    const RiserDesign d = AnalyseSightlines(StartupProject(), 90).risers;
+    EXPECT_DOUBLE_EQ((*d.isoptic)[1].eyeHeight, 1.2);
+    EXPECT_DOUBLE_EQ((*d.isoptic)[1].step.value.value_or(NAN), 0);
 }
 
 TEST(Risers, NoDesignWithoutTwoRowsInFrontOfTheScreen) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -154,15 +155,87 @@ TEST(SightlineAnalysis, GradesOfCValues) {
         double c;
         CGrade grade;
     } cases[] = {
-        {300, CGrade::Excelente}, {120, CGrade::Excelente},    {119.999, CGrade::Bom},
-        {80, CGrade::Bom},        {79.999, CGrade::Aceitavel}, {60, CGrade::Aceitavel},
-        {59.999, CGrade::Ruim},   {0, CGrade::Ruim},           {-150, CGrade::Ruim},
+        {300, CGrade::Excelente},
+        {120, CGrade::Excelente},
+        {119.999, CGrade::Bom},
+        {80, CGrade::Bom},
+        {79.999, CGrade::Aceitavel},
+        {60, CGrade::Aceitavel},
+        {59.999, CGrade::Ruim},
+        {0, CGrade::Ruim},
+        {-150, CGrade::Ruim},
+        // Sums of decimals land a hair under a bound: they still reach it.
+        {79.99999999999996, CGrade::Bom},
+        {119.99999999999997, CGrade::Excelente},
+        {59.99999999999999, CGrade::Aceitavel},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(GradeOfCValue(c.c), c.grade) << c.c;
     }
     EXPECT_STREQ(CGradeName(CGrade::Aceitavel), "aceitável");
     EXPECT_FALSE(CValue(-1, 0.5, 0.2, 1));
+
+    // A room whose row 2 sees with 80 mm by hand: D 3, T 0.9, R 1.1 - (2.5 - 1.5), N 0.134
+    // gives 3 x 0.234 / 3.9 - 0.1 = 0.08 m, 79.99999999999999 after the arithmetic. The grade
+    // and the list of rows below an 80 mm target agree on it.
+    const SightlineAnalysis a = AnalyseSightlines(Project([](DadosProjeto& p) {
+                                                      p.nDistOlhos1 = 3;
+                                                      p.nDistEntreFilas = 0.9;
+                                                      p.nAlturaOlhos1 = 1.1;
+                                                      p.nTelaTopo = 2.5;
+                                                      p.nTelaAltura = 1.5;
+                                                      p.nAlturaFila2 = 0.134;
+                                                  }),
+                                                  80);
+    ASSERT_GE(a.rows.size(), 2u);
+    EXPECT_LT(ValueOf(a.rows[1].cValueMm), 80);  // the fixture reaches the fault
+    EXPECT_NEAR(ValueOf(a.rows[1].cValueMm), 80, 1e-9);
+    EXPECT_EQ(a.rows[1].grade, CGrade::Bom);
+    ASSERT_TRUE(a.risers.rowsBelowTarget);
+    EXPECT_EQ(std::count(a.risers.rowsBelowTarget->begin(), a.risers.rowsBelowTarget->end(), 2), 0);
+}
+
+TEST(SightlineAnalysis, StaggeredSeatsAreGradedByC2OverTheRowTwoAhead) {
+    // Flat floor, focal point 0.52 m above the eyes, rows 1 m apart from 3.7 m: C2 of row k
+    // over row k - 2 (eyes at D) is 0.52 x 2 / (D + 2): row 5 over row 3 (5.7 m) 135.1 mm,
+    // row 6 119.5 mm, row 7 107.2 mm; rows 3 and 4 (D 3.7, 4.7) 182.5 and 155.2 mm.
+    const auto flat = [](DadosProjeto& p) { p.nAlturaFila2 = 0; };
+    const struct {
+        int row;
+        double c2;
+        CGrade grade;
+    } cases[] = {
+        {3, 1.04 / 5.7 * 1000, CGrade::Excelente}, {4, 1.04 / 6.7 * 1000, CGrade::Excelente},
+        {5, 1.04 / 7.7 * 1000, CGrade::Excelente}, {6, 1.04 / 8.7 * 1000, CGrade::Bom},
+        {7, 1.04 / 9.7 * 1000, CGrade::Bom},
+    };
+    const SightlineAnalysis on = AnalyseSightlines(Project(flat), 90, true);
+    const SightlineAnalysis off = AnalyseSightlines(Project(flat), 90, false);
+    EXPECT_TRUE(on.staggered);
+    EXPECT_NEAR(ValueOf(on.rows[4].c2ValueMm), 135.06, 0.01);
+    EXPECT_NEAR(ValueOf(on.rows[5].c2ValueMm), 119.54, 0.01);
+    EXPECT_NEAR(ValueOf(on.rows[6].c2ValueMm), 107.22, 0.01);
+    for (const auto& c : cases) {
+        const RowFigures& r = on.rows[static_cast<size_t>(c.row - 1)];
+        EXPECT_NEAR(ValueOf(r.c2ValueMm), c.c2, 1e-9) << "row " << c.row;
+        EXPECT_EQ(r.c2Grade, c.grade) << "row " << c.row;
+        EXPECT_EQ(CountingGrade(on, r), c.grade) << "row " << c.row;
+        // Without staggering the same row counts by its C-value, which the flat floor makes
+        // poor (row 4: 5.7 x 0.52 / 6.7 ... below 80 mm).
+        const RowFigures& same = off.rows[static_cast<size_t>(c.row - 1)];
+        EXPECT_EQ(same.c2ValueMm.value, r.c2ValueMm.value);
+        EXPECT_EQ(CountingGrade(off, same), same.grade);
+    }
+    EXPECT_EQ(CountingGrade(off, off.rows[6]), CGrade::Ruim);  // C 0.52 / 9.7 = 53.6 mm
+    for (size_t k : {0u, 1u}) {
+        EXPECT_FALSE(on.rows[k].c2ValueMm.value);
+        EXPECT_FALSE(on.rows[k].c2ValueMm.reason.empty());
+        EXPECT_FALSE(CountingGrade(on, on.rows[k]));
+    }
+    // With the default 0.2 m steps: row 3 over row 1, N 0.4, T 2, D 3.7, R -0.52:
+    // 3.7 x (-0.12) / 5.7 + 0.52 = 442.1 mm.
+    const SightlineAnalysis steps = AnalyseSightlines(Project(), 90, true);
+    EXPECT_NEAR(ValueOf(steps.rows[2].c2ValueMm), (3.7 * -0.12 / 5.7 + 0.52) * 1000, 1e-9);
 }
 
 TEST(SightlineAnalysis, CategoriesServeUpToTheirDivisorTimesTheScreenHeight) {
@@ -312,9 +385,10 @@ TEST(SightlineAnalysis, SeatsAreThoseThatThePlanDraws) {
 }
 
 TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
-    const std::string noRows = "nenhuma fila de assentos: nNumeroFilas 0 ou menos";
-    const std::string noHeight = "a tela pretendida não tem altura: nTelaAltura 0 ou menos";
-    const std::string noLines = "a imagem não tem resolução vertical: nImagemAltura 0 ou menos";
+    // Reasons in the user's words: no record name reaches them.
+    const std::string noRows = "nenhuma fila de assentos";
+    const std::string noHeight = "a tela pretendida não tem altura";
+    const std::string noLines = "a imagem não tem resolução vertical";
 
     for (double rows : {0.0, -3.0}) {
         const SightlineAnalysis a =
@@ -340,9 +414,8 @@ TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
         const SightlineAnalysis a =
             AnalyseSightlines(Project([&](DadosProjeto& p) { p.nLarguraAssento = seat; }));
         EXPECT_FALSE(a.seats.seatsPerRow.value) << seat;
-        EXPECT_EQ(a.seats.seatsPerRow.reason, seat == 0 ? "largura do assento nula: "
-                                                          "nLarguraAssento 0"
-                                                        : "largura do assento negativa");
+        EXPECT_EQ(a.seats.seatsPerRow.reason,
+                  seat == 0 ? "largura do assento nula" : "largura do assento negativa");
         EXPECT_FALSE(a.seats.total.value);
         EXPECT_FALSE(a.seats.shares[1].value);
         EXPECT_TRUE(a.seats.rows.empty());

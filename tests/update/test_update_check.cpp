@@ -13,6 +13,8 @@
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "ui/form_layer.h"
+#include "update/check_at_start.h"
+#include "update/check_at_start_setting.h"
 #include "update/update_check.h"
 #include "update_test_support.h"
 
@@ -140,6 +142,117 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"MarkerAtTheEndManual", "Vistametra 1.05", "<p>Download Vistametra", true,
                     "current", "Vistametra"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The installed copy is updated by the package manager: a newer version on the page is told with
+// the page's text, and nothing is downloaded or started, whether the user asked or not.
+TEST_F(UpdateCheckTest, InstalledCopyNamesThePackageManagerAndRunsNothing) {
+    struct Case {
+        std::string page;
+        bool manual;
+        std::string says;  // "" for no box
+    };
+    const std::string newer = cp("Atualize pelo gerenciador de pacotes.");
+    const std::string current = cp("A versão do software instalado está atualizada.");
+    for (const Case& c : {Case{kPage106, false, newer}, Case{kPage106, true, newer},
+                          Case{"Download Vistametra 1.05", true, current},
+                          Case{"Download Vistametra 1.05", false, ""}}) {
+        SCOPED_TRACE(c.page + (c.manual ? " manual" : " quiet"));
+        m_dialogs.shown.clear();
+        const std::size_t before = Messages().size();
+        HttpTestServer server(ServePage(PageAnswer(c.page)));
+        vm::UpdateSite site = SiteOf(server);
+        site.installedCopy = true;
+        // Were a question asked, Yes would start the download.
+        m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+        runInWmenu([&] {
+            vm::UpdateFrom(site, c.manual);
+            EXPECT_TRUE(vm::IsWindowActive("wmenu"));
+            EXPECT_FALSE(vm::IsWindowDefined("WupdateFile"));
+        });
+        EXPECT_TRUE(m_started.empty());
+        EXPECT_EQ(FolderContent(), std::vector<std::string>{});
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].rfind("GET /vistametra/index.html ", 0), 0u);
+        const std::vector<std::string> all = Messages();
+        const std::vector<std::string> messages(all.begin() + long(before), all.end());
+        if (c.says.empty()) {
+            EXPECT_TRUE(messages.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(c.says), std::string::npos) << messages[0];
+        ASSERT_EQ(m_dialogs.shown.size(), 1u);
+        EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgInfo");
+        if (c.says == newer) {
+            // The page's own text follows, and both versions are named.
+            EXPECT_NE(messages[0].find(c.page), std::string::npos) << messages[0];
+            EXPECT_NE(messages[0].find("Vistametra 1.06"), std::string::npos);
+        }
+    }
+}
+
+// With http_proxy set, the version page is asked of the proxy by its whole address, and the
+// answer the proxy relays is read as the site's; no_proxy naming the vendor's host goes direct.
+TEST_F(UpdateCheckTest, VersionPageGoesThroughHttpProxy) {
+    const std::string page = PageAnswer("Download Vistametra 1.06");
+    HttpTestServer proxy([&page](const Connection& c) { c.Send(page); });
+    const std::string address = "http://127.0.0.1:" + std::to_string(proxy.Port());
+    setenv("http_proxy", address.c_str(), 1);
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+    vm::UpdateSite site;  // the vendor's host, the proxy from the environment
+    site.installedCopy = false;
+    Check(site, false);
+    setenv("no_proxy", "localhost,.vistametra.com.br", 1);
+    const vm::UpdateSite exempted;
+    unsetenv("http_proxy");
+    unsetenv("no_proxy");
+
+    const auto requests = proxy.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind(
+                  "GET http://www.vistametra.com.br:80/vistametra/index.html HTTP/1.0\r\n", 0),
+              0u)
+        << requests[0];
+    EXPECT_NE(requests[0].find("Host: www.vistametra.com.br\r\n"), std::string::npos);
+    // The relayed page was read: a newer version, so the question was asked.
+    EXPECT_EQ(Messages(), std::vector<std::string>{Asked(NewerQuestion("Vistametra 1.06"))});
+    EXPECT_FALSE(exempted.proxy.has_value());
+}
+
+// The installed copy asks once, at its first start, whether to check at all; the answer is kept
+// and holds at the next starts. A copy without a choice checks without asking.
+TEST_F(UpdateCheckTest, InstalledCopyAsksOnceWhetherToCheckAtStart) {
+    setenv("XDG_CONFIG_HOME", (m_folder + "/config").c_str(), 1);
+    HttpTestServer server(ServePage(PageAnswer("Download Vistametra 1.05")));
+    vm::UpdateSite site = SiteOf(server);
+    const auto start = [&](vm::MessageAnswer answer) {
+        m_dialogs.messageAnswers = {answer};
+        runInWmenu([&] { vm::CheckAtStart(site); });
+    };
+    site.installedCopy = false;
+    start(vm::MessageAnswer::No);
+    EXPECT_TRUE(m_dialogs.shown.empty()) << "a build-tree copy does not ask";
+    EXPECT_EQ(server.Requests().size(), 1u);
+
+    site.installedCopy = true;
+    start(vm::MessageAnswer::No);
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_EQ(m_dialogs.shown[0].purpose, "MsgYesNo");
+    EXPECT_EQ(vm::CheckAtStartChoice(), std::optional<bool>(false));
+    start(vm::MessageAnswer::Yes);
+    EXPECT_EQ(m_dialogs.shown.size(), 1u) << "asked only once";
+    EXPECT_EQ(server.Requests().size(), 1u) << "turned off: no connection";
+
+    // Turned on again from the Help menu, the next start checks.
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+    runInWmenu([] { vm::ChooseCheckAtStart(); });
+    EXPECT_EQ(vm::CheckAtStartChoice(), std::optional<bool>(true));
+    start(vm::MessageAnswer::No);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    unsetenv("XDG_CONFIG_HOME");
+}
 
 // A Brazilian desktop's decimal comma does not change how the versions read: 1.05 < 1.06.
 TEST_F(UpdateCheckTest, VersionsCompareAsDecimalsUnderACommaLocale) {

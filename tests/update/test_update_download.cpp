@@ -228,9 +228,17 @@ const std::string kUnknownLength = "tamanho do arquivo desconhecido";
 INSTANTIATE_TEST_SUITE_P(
     Answers, DownloadOutcome,
     ::testing::Values(
-        // An announced length of 0: nothing to read, and that is complete.
-        OutcomeCase{
-            "LengthZero", Answer("Content-Length: 0\r\n", ""), {}, "", "Download Parcial Completo"},
+        // An announced length of 0 is no installer: no file, nothing to start.
+        OutcomeCase{"LengthZero",
+                    Answer("Content-Length: 0\r\n", ""),
+                    {kLengthError},
+                    std::nullopt,
+                    Failure(kUnknownLength.c_str())},
+        OutcomeCase{"LengthOne",
+                    Answer("Content-Length: 1\r\n", "x"),
+                    {},
+                    "x",
+                    "Download Parcial Completo"},
         OutcomeCase{"LengthWithoutBlank",
                     Answer("Content-Length:5000\r\n", kFive),
                     {},

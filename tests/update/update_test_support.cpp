@@ -82,6 +82,7 @@ vm::UpdateSite UpdateTest::SiteOf(const vm::test::HttpTestServer& server) {
     vm::UpdateSite site;
     site.host = "127.0.0.1";
     site.port = server.Port();
+    site.proxy.reset();
     site.limits.connectTimeoutMs = 5'000;
     site.limits.receiveTimeoutMs = 20'000;
     return site;

@@ -1,0 +1,220 @@
+#include "pagefile/page_set.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <utility>
+
+#include "core/atomic_file.h"
+#include "pagefile/emf_player.h"
+#include "pagefile/page_export.h"
+
+namespace vm {
+
+namespace {
+
+using NamedFile = std::pair<std::string, std::string>;  // name, bytes
+
+void SetError(std::string* error, const std::string& text) {
+    if (error != nullptr) {
+        *error = text;
+    }
+}
+
+std::string Bytes(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+EmfPlayer PlayerOf(const std::vector<uint8_t>& page) {
+    EmfPlayer player;
+    player.LoadData(page);  // a page that cannot be read paints nothing: a blank sheet
+    return player;
+}
+
+// Files made in memory, written as one set: each is made in full beside its target, and only
+// when every one of them is on disk do they take their targets' places.
+bool WriteFiles(const std::vector<NamedFile>& files, std::string* error) {
+    std::vector<AtomicFile> staged(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!staged[i].Open(files[i].first) || !staged[i].Write(files[i].second)) {
+            SetError(error, staged[i].Error());
+            return false;
+        }
+    }
+    for (AtomicFile& file : staged) {
+        if (!file.Commit()) {
+            SetError(error, file.Error());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PdfOf(const PageSet& set, std::string* bytes) {
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        writer.setTitle(QString::fromStdString(set.title));
+        writer.setCreator(QStringLiteral("Vistametra"));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            return false;
+        }
+        const QRectF sheet(0, 0, writer.width(), writer.height());
+        for (size_t i = 0; i < set.pages.size(); ++i) {
+            if (i > 0 && !writer.newPage()) {
+                painter.end();
+                return false;
+            }
+            PaintPageOnSheet(painter, PlayerOf(set.pages[i]), sheet);
+        }
+        if (!painter.end()) {
+            return false;
+        }
+    }
+    *bytes = Bytes(pdf);
+    return true;
+}
+
+// The page's name without folder and suffix, as the SVG's title.
+QString TitleOf(const std::string& name) {
+    return QString::fromLocal8Bit(PageFileStem(name));
+}
+
+// Text as the SVG generator writes it into the page's XML unchanged: markup characters escaped,
+// and characters that XML 1.0 does not allow (control characters, unpaired surrogates, which a
+// file name that is not UTF-8 brings) replaced, so that any file name gives a valid page.
+QString SvgText(const QString& text) {
+    QString allowed;
+    allowed.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            allowed += c;
+            allowed += text[++i];
+        } else if (c.isSurrogate() || (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0xFFFE ||
+                   c.unicode() == 0xFFFF) {
+            allowed += QChar(0xFFFD);
+        } else {
+            allowed += c;
+        }
+    }
+    return allowed.toHtmlEscaped();
+}
+
+bool SvgOf(const std::vector<uint8_t>& page, const std::string& name, std::string* bytes) {
+    // 254 units an inch, a tenth of a millimetre each: the A4 sheet is declared as exactly
+    // 210 x 297 mm (2100 x 2970 units) and drawn in those units.
+    constexpr int kDpi = 254;
+    const QSizeF size(kA4SheetMm.width() / 25.4 * kDpi, kA4SheetMm.height() / 25.4 * kDpi);
+    QByteArray svg;
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(kDpi);
+    generator.setSize(size.toSize());
+    generator.setViewBox(QRectF(QPointF(0, 0), size));
+    generator.setTitle(SvgText(TitleOf(name)));
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        return false;
+    }
+    PaintPageOnSheet(painter, PlayerOf(page), QRectF(QPointF(0, 0), size));
+    if (!painter.end() || svg.isEmpty()) {
+        return false;
+    }
+    *bytes = Bytes(svg);
+    return true;
+}
+
+bool PngOf(const std::vector<uint8_t>& page, int dotsPerInch, std::string* bytes) {
+    const QSize size(qRound(kA4SheetMm.width() / 25.4 * dotsPerInch),
+                     qRound(kA4SheetMm.height() / 25.4 * dotsPerInch));
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return false;
+    }
+    image.setDotsPerMeterX(qRound(dotsPerInch / 0.0254));
+    image.setDotsPerMeterY(qRound(dotsPerInch / 0.0254));
+    {
+        QPainter painter(&image);
+        PaintPageOnSheet(painter, PlayerOf(page), QRectF(image.rect()));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        return false;
+    }
+    *bytes = Bytes(png);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SavePages(const PageSet& set, const std::string& target,
+                                   std::string* error, const std::vector<SaveFormat>& extra) {
+    const std::string suffix = SuffixOf(target);
+    std::vector<NamedFile> files;
+    if (const SaveFormat* format = FindSaveFormat(suffix, extra)) {
+        files.emplace_back(target, std::string());
+        std::string why;
+        if (!format->make(&files.back().second, &why)) {
+            SetError(error, "cannot write " + target + ": " + why);
+            return {};
+        }
+    } else if (!IsPageFormat(suffix)) {
+        SetError(error, "cannot write " + target +
+                            ": pages are saved as .pdf, .svg, .png or .emf, not as \"" + suffix +
+                            "\"");
+        return {};
+    } else if (set.pages.empty()) {
+        SetError(error, "cannot write " + target + ": there are no pages");
+        return {};
+    } else if (suffix == "pdf") {
+        files.emplace_back(target, std::string());
+        if (!PdfOf(set, &files.back().second)) {
+            SetError(error, "cannot write " + target + ": the PDF could not be made");
+            return {};
+        }
+    } else {
+        for (size_t i = 0; i < set.pages.size(); ++i) {
+            const std::string name = NumberedPageFileName(target, static_cast<int>(i + 1));
+            std::string bytes;
+            bool made = true;
+            if (suffix == "svg") {
+                made = SvgOf(set.pages[i], name, &bytes);
+            } else if (suffix == "png") {
+                made = PngOf(set.pages[i], 150, &bytes);
+            } else {
+                bytes.assign(set.pages[i].begin(), set.pages[i].end());
+            }
+            if (!made) {
+                SetError(error, "cannot write " + name + ": the page could not be drawn");
+                return {};
+            }
+            files.emplace_back(name, std::move(bytes));
+        }
+    }
+    if (!WriteFiles(files, error)) {
+        return {};
+    }
+    std::vector<std::string> names;
+    for (const NamedFile& file : files) {
+        names.push_back(file.first);
+    }
+    return names;
+}
+
+}  // namespace vm

@@ -1,0 +1,19 @@
+#pragma once
+// The DXF drawing as a save format beside the report's pages: the section and the plan of a
+// project for CAD, drawn from the project's own calculation and a sightline analysis for the
+// chosen target C-value.
+
+#include "pagefile/page_set.h"
+
+namespace vm {
+
+struct DadosProjeto;
+
+// The DXF file of `p`: the calculation runs on a copy of the project (the caller's stays as it
+// is), then the analysis for `targetCmm` millimetres.
+std::string DxfOfProject(const DadosProjeto& p, double targetCmm);
+
+// The "dxf" format for SavePages, writing DxfOfProject of a copy of `p` taken now.
+SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm);
+
+}  // namespace vm

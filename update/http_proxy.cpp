@@ -1,0 +1,114 @@
+#include "update/http_proxy.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace vm {
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// True when `host` is exempted by one entry of no_proxy.
+bool exempted(const std::string& host, std::string entry) {
+    if (entry == "*") {
+        return true;
+    }
+    if (!entry.empty() && entry.front() == '.') {
+        entry.erase(0, 1);
+    }
+    // A port in the entry ("example.com:8080"), but not the colons of an IPv6 address.
+    if (const auto colon = entry.rfind(':');
+        colon != std::string::npos && entry.find(':') == colon) {
+        entry.erase(colon);
+    }
+    if (entry.empty()) {
+        return false;
+    }
+    return host == entry || (host.size() > entry.size() &&
+                             host.compare(host.size() - entry.size(), entry.size(), entry) == 0 &&
+                             host[host.size() - entry.size() - 1] == '.');
+}
+
+bool exemptedByList(const std::string& host, const std::string& list) {
+    std::string entry;
+    for (const char c : list + ",") {
+        if (c == ',' || std::isspace(static_cast<unsigned char>(c))) {
+            if (exempted(host, entry)) {
+                return true;
+            }
+            entry.clear();
+        } else {
+            entry += c;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<HttpProxy> ProxyFor(const std::string& host, const char* httpProxy,
+                                  const char* noProxy) {
+    if (httpProxy == nullptr || *httpProxy == '\0') {
+        return std::nullopt;
+    }
+    if (noProxy != nullptr && exemptedByList(lower(host), lower(noProxy))) {
+        return std::nullopt;
+    }
+    std::string rest = httpProxy;
+    if (const auto scheme = rest.find("://"); scheme != std::string::npos) {
+        if (lower(rest.substr(0, scheme)) != "http") {
+            return std::nullopt;
+        }
+        rest.erase(0, scheme + 3);
+    }
+    rest = rest.substr(0, rest.find('/'));
+    HttpProxy proxy;
+    if (const auto at = rest.rfind('@'); at != std::string::npos) {
+        const std::string credentials = rest.substr(0, at);
+        rest.erase(0, at + 1);
+        const auto colon = credentials.find(':');
+        proxy.user = credentials.substr(0, colon);
+        if (colon != std::string::npos) {
+            proxy.password = credentials.substr(colon + 1);
+        }
+    }
+    const auto colon = rest.rfind(':');
+    const auto bracket = rest.rfind(']');
+    if (colon != std::string::npos && (bracket == std::string::npos || colon > bracket)) {
+        const std::string digits = rest.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](unsigned char c) { return std::isdigit(c); })) {
+            return std::nullopt;
+        }
+        proxy.port = std::stoi(digits);
+        rest.erase(colon);
+        if (proxy.port < 1 || proxy.port > 65535) {
+            return std::nullopt;
+        }
+    }
+    if (rest.size() >= 2 && rest.front() == '[' && rest.back() == ']') {
+        rest = rest.substr(1, rest.size() - 2);
+    }
+    if (rest.empty()) {
+        return std::nullopt;
+    }
+    proxy.host = rest;
+    return proxy;
+}
+
+std::optional<HttpProxy> ProxyFromEnvironment(const std::string& host) {
+    const char* noProxy = std::getenv("no_proxy");
+    if (noProxy == nullptr) {
+        noProxy = std::getenv("NO_PROXY");
+    }
+    return ProxyFor(host, std::getenv("http_proxy"), noProxy);
+}
+
+}  // namespace vm
