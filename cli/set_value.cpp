@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/date.h"
+#include "core/field_limits.h"
 #include "core/text.h"
 #include "core/win1252.h"
 
@@ -47,6 +48,11 @@ std::string CheckSetValue(const ProjectField& field, std::string_view value, std
             }
             if (!FitsANumberField(Val(win1252))) {
                 return "is too large to be held (a number must stay below 10^15 in size)";
+            }
+            if (const FieldLimit* limit = findFieldLimit(field.name);
+                limit != nullptr && !WithinFieldLimit(*limit, Val(win1252))) {
+                return std::string("describes no room: ") + field.name + " must be " +
+                       (limit->zeroAllowed ? "0 or more" : "more than 0");
             }
             break;
         case FieldKind::Date:

@@ -1,5 +1,4 @@
 #include "program/main_window.h"
-#include "program/window_minimum.h"
 
 #include <string>
 
@@ -10,6 +9,8 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "program/typed_value_limits.h"
+#include "program/window_minimum.h"
 #include "project/project_file.h"
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
@@ -39,6 +40,22 @@ void confirmaCampoEmEdicao() {
 bool previewNaFrente() {
     const auto& toFront = mainWindowProcedures().previewToFront;
     return toFront && toFront();
+}
+
+// The result lines describe the inputs on screen: every committed edit (a field left, a check
+// box, Novo, Abrir, a report) recomputes them from the record.
+void mostraLinhas() {
+    SetProperty(kForm, "cTelaDetalhe", "value", LinhaResultado(projeto(), Categoria::G));
+    SetProperty(kForm, "cTelaComputer", "value", LinhaResultado(projeto(), Categoria::A));
+    SetProperty(kForm, "cTelaVideo", "value", LinhaResultado(projeto(), Categoria::F));
+}
+
+void mostraResultados() {
+    if (!g_janelaPreenchida) {
+        return;
+    }
+    Calculo(projeto());
+    mostraLinhas();
 }
 
 const Rgb kBlue{0, 0, 255};
@@ -75,7 +92,15 @@ void numberField(const char* name, int col, int row, const char* mask, Callback 
                          .mask = mask,
                          .width = 60,
                          .height = 20,
-                         .onLostFocus = std::move(onLostFocus)});
+                         .onLostFocus = [name, mask, onLostFocus = std::move(onLostFocus)] {
+                             // A value that describes no room goes back to what it was
+                             // (before the first TelaRefresh the fields hold nothing yet).
+                             if (g_janelaPreenchida) {
+                                 AceitaValorDigitado(kForm, name, mask);
+                             }
+                             onLostFocus();
+                             mostraResultados();
+                         }});
 }
 
 // A number field that refreshes the project's data from the fields as it loses the focus.
@@ -105,6 +130,7 @@ void categoryBox(const char* name, int col, int width, const char* caption, Rgb 
                         [] {
                             DadosRefresh();
                             HideTela();
+                            mostraResultados();
                         },
                     .width = width,
                     .height = 15,
@@ -160,9 +186,7 @@ void TelaRefresh() {
     set("TelaGt", projeto().nTelaG);
     set("TelaAt", projeto().nTelaA);
     set("TelaFt", projeto().nTelaF);
-    set("cTelaDetalhe", LinhaResultado(projeto(), Categoria::G));
-    set("cTelaComputer", LinhaResultado(projeto(), Categoria::A));
-    set("cTelaVideo", LinhaResultado(projeto(), Categoria::F));
+    mostraLinhas();
     projetoAlterado();
 }
 
@@ -263,6 +287,7 @@ void AbrirProjeto(const std::string& file) {
     }
     projeto() = lido;
     TelaRefresh();
+    mostraResultados();
 }
 
 void CalculoComReport() {
@@ -271,6 +296,7 @@ void CalculoComReport() {
         return;
     }
     Calculo(projeto());
+    mostraLinhas();
     if (mainWindowProcedures().reportCalculo) {
         mainWindowProcedures().reportCalculo();
     }
@@ -398,6 +424,7 @@ void DefineMainWindow() {
     DefineMenuItem("&Novo", [] {
         DadosReset(projeto());
         TelaRefresh();
+        mostraResultados();
     });
     // The usual Ctrl keys of Linux programs work beside the menus' own letters.
     DefineMenuItem(

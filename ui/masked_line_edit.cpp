@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include "core/date.h"
 #include "core/text.h"
@@ -94,12 +95,49 @@ void MaskedLineEdit::focusInEvent(QFocusEvent* event) {
             }
         }
         setText(toQt(shown));
+    }
+    selectForTyping();
+    m_editing = true;
+    // A click selects as Tab does: the press that follows would put the caret where it landed,
+    // and typing "10" into "  7" would give 107.
+    m_focusedByMouse = event->reason() == Qt::MouseFocusReason;
+}
+
+void MaskedLineEdit::selectForTyping() {
+    if (kind() == MaskKind::Numeric) {
         selectAll();
     } else {
         const int first = m_editor.firstInputPosition();
         setSelection(first, static_cast<int>(text().size()) - first);
     }
-    m_editing = true;
+}
+
+void MaskedLineEdit::mousePressEvent(QMouseEvent* event) {
+    if (m_focusedByMouse) {
+        m_focusedByMouse = false;
+        m_holdingFocusClick = true;
+        selectForTyping();
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void MaskedLineEdit::mouseMoveEvent(QMouseEvent* event) {
+    if (m_holdingFocusClick) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseMoveEvent(event);
+}
+
+void MaskedLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_holdingFocusClick) {
+        m_holdingFocusClick = false;
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 void MaskedLineEdit::focusOutEvent(QFocusEvent* event) {
@@ -108,6 +146,8 @@ void MaskedLineEdit::focusOutEvent(QFocusEvent* event) {
         return;
     }
     m_editing = false;
+    m_focusedByMouse = false;
+    m_holdingFocusClick = false;
     const std::string shown = fromQt(text());
     switch (kind()) {
         case MaskKind::Numeric:

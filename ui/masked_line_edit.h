@@ -42,14 +42,23 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // What the focus selects: a numeric field's whole text, the input part of the others.
+    void selectForTyping();
     MaskEditState currentState() const;
     void applyState(const MaskEditState& state);
     void typeText(const QString& typed);
 
     MaskEditor m_editor;
     bool m_editing = false;
+    // The focus came with a mouse press still to arrive: that press keeps the selection.
+    bool m_focusedByMouse = false;
+    // The button of that press is still down: moving it selects nothing else.
+    bool m_holdingFocusClick = false;
 };
 
 }  // namespace vm

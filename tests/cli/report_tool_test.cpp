@@ -168,6 +168,13 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
         {"cData=", "cData", "\"\""},
         {"cProjeto=Sala \xe4\xb8\xad", "cProjeto", "Sala"},  // a CJK character
         {"cProjeto=Sala \xff", "cProjeto", "Sala"},          // not UTF-8
+        // Numbers that describe no room, with the range their field allows.
+        {"nNumeroFilas=-5", "nNumeroFilas", "0 or more"},
+        {"nAlturaFila2=-0.02", "nAlturaFila2", "0 or more"},
+        {"nImagemLargura=-1280", "nImagemLargura", "0 or more"},
+        {"nComprimento=0", "nComprimento", "more than 0"},
+        {"nPeDireito=-0.5", "nPeDireito", "more than 0"},
+        {"nAlturaOlhos1=0.0", "nAlturaOlhos1", "more than 0"},
     };
     const std::string nines(400, '9');  // beyond any double: it read as infinity before
     const std::string nineSet = "nLargura=" + nines, nineValue = "\"" + nines + "\"";
@@ -194,14 +201,17 @@ TEST_F(ReportTool, SetRefusesValuesThatAreNotWhatTheFieldHolds) {
 
     // Accepted forms, read the same on a Brazilian desktop (decimal mark ",").
     m_env = {{"LC_ALL", "pt_BR.UTF-8"}, {"LANG", "pt_BR.UTF-8"}};
-    const ToolRun r = run({"--set", "nLargura=5.5", "--set", "nComprimento= 12.75", "--set",
-                           "nPeDireito=-0.5", "--set", "nAlturaFila2=.35", "--set", "nTelaTopo=+3.",
-                           "--set", "cData=29/02/24", "--json"});
+    const ToolRun r =
+        run({"--set", "nLargura=5.5", "--set", "nComprimento= 12.75", "--set", "nPeDireito=0.01",
+             "--set", "nAlturaFila2=.35", "--set", "nTelaTopo=+3.", "--set", "nLarguraAssento=-0",
+             "--set", "nNumeroFilas=0", "--set", "cData=29/02/24", "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["nLargura"], 5.5);
     EXPECT_EQ(j["nComprimento"], 12.75);
-    EXPECT_EQ(j["nPeDireito"], -0.5);
+    EXPECT_EQ(j["nPeDireito"], 0.01);
+    EXPECT_EQ(j["nLarguraAssento"], 0.0);
+    EXPECT_EQ(j["nNumeroFilas"], 0);
     EXPECT_EQ(j["nAlturaFila2"], 0.35);
     EXPECT_EQ(j["nTelaTopo"], 3.0);
     EXPECT_EQ(j["cData"], "29/02/24");

@@ -1,7 +1,9 @@
 // The main window driven as a user drives it: keystrokes, clicks, menus and scripted dialogs.
 #include "program/main_window.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,6 +29,7 @@
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/tool_process.h"
 
 namespace {
 
@@ -45,6 +48,26 @@ QString shown(const char* control) {
         return edit->text();
     }
     return {};
+}
+
+// The three result lines as the window shows them.
+std::vector<std::string> windowLines() {
+    return {text("cTelaDetalhe"), text("cTelaComputer"), text("cTelaVideo")};
+}
+
+// The result lines that vistametra-report prints, run in `dir` with `args`.
+std::vector<std::string> toolLines(const fs::path& dir, const std::vector<std::string>& args) {
+    const fs::path printed = dir / "tool-lines.txt";
+    const int out = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string err;
+    EXPECT_EQ(runWithOutput(out, args, dir, &err), 0) << err;
+    ::close(out);
+    std::vector<std::string> lines;
+    std::ifstream in(printed);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 class MainWindowTest : public MainWindowFixture {
@@ -84,6 +107,52 @@ TEST_F(MainWindowTest, StartUpShowsTheDefaultProjectWithFocusOnTheFormat) {
     });
 }
 
+// The first click into a field selects its text as Tab does, so what is typed replaces it; a
+// click in the field being edited only moves the caret.
+TEST_F(MainWindowTest, AClickIntoAFieldSelectsItAsTabDoes) {
+    runWindow([&] {
+        auto* rows = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "nNumeroFilast"));
+        ASSERT_NE(rows, nullptr);
+        const QPoint middle(rows->width() / 2, rows->height() / 2);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, middle);
+        VM_TRY_TRUE(rows->hasFocus());
+        EXPECT_EQ(rows->text(), "  7");
+        EXPECT_EQ(rows->selectedText(), "  7");
+        QTest::keyClicks(rows, "10");
+        QTest::keyClick(rows, Qt::Key_Tab);
+        EXPECT_EQ(number("nNumeroFilast"), 10);
+        EXPECT_EQ(vm::projeto().nNumeroFilas, 10);
+
+        // A press, a shaking hand and the release: still the whole text.
+        auto* width = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "nLargurat"));
+        QTest::mousePress(width, Qt::LeftButton, {}, QPoint(4, width->height() / 2));
+        QTest::mouseMove(width, QPoint(width->width() / 2, width->height() / 2));
+        QTest::mouseRelease(width, Qt::LeftButton, {}, QPoint(width->width() / 2, 4));
+        VM_TRY_TRUE(width->hasFocus());
+        EXPECT_EQ(width->selectedText(), width->text());
+        QTest::keyClicks(width, "12,5");
+        QTest::keyClick(width, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().nLargura, 12.5);
+
+        // The date field selects its input positions, as Tab does.
+        auto* date = qobject_cast<QLineEdit*>(vm::ControlWidget("wmenu", "cdatat"));
+        QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
+        VM_TRY_TRUE(date->hasFocus());
+        QTest::keyClicks(date, "150326");
+        QTest::keyClick(date, Qt::Key_Tab);
+        EXPECT_EQ(vm::projeto().cData, (vm::Date{2026, 3, 15}));
+
+        // In the field being edited a click places the caret and selects nothing.
+        QTest::mouseClick(rows, Qt::LeftButton, {}, middle);
+        VM_TRY_TRUE(rows->hasFocus());
+        ASSERT_TRUE(rows->hasSelectedText());
+        const QPoint right(rows->width() - 3, rows->height() / 2);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, right);
+        EXPECT_FALSE(rows->hasSelectedText());
+        EXPECT_EQ(rows->cursorPosition(), rows->cursorPositionAt(right));
+    });
+}
+
 // Shrunk as far as it goes, the window still shows every control whole, "Gerar Report" and the
 // status bar included.
 TEST_F(MainWindowTest, ShrunkWindowStillShowsEveryControl) {
@@ -109,11 +178,14 @@ TEST_F(MainWindowTest, ShrunkWindowStillShowsEveryControl) {
     });
 }
 
-TEST_F(MainWindowTest, EditsReachTheProjectButResultLinesWaitForTheFormat) {
+TEST_F(MainWindowTest, EditsReachTheProjectAndTheResultLines) {
     runWindow([&] {
         typeInto("nNumeroFilast", "13");
         EXPECT_EQ(vm::projeto().nNumeroFilas, 13);
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // stale until the format changes
+        const double rows13 = 12 * 1.0 + 3.7;
+        EXPECT_EQ(text("cTelaDetalhe"),
+                  vm::LinhaResultado(rows13 / 4 / 10 * 16, rows13 / 4,
+                                     vm::TamTela(rows13 / 4 / 10 * 16, rows13 / 4)));
 
         // 16:9 recomputes heights from widths and the results from the new rows.
         QTest::mouseClick(vm::ControlWidget("wmenu", "nAspectot", 2), Qt::LeftButton);
@@ -155,15 +227,16 @@ TEST_F(MainWindowTest, CategoryBoxesHideAndShowTheirLines) {
     });
 }
 
-TEST_F(MainWindowTest, NovoEmptiesTheInputsAndKeepsTheResults) {
+TEST_F(MainWindowTest, NovoEmptiesTheInputsAndTheResults) {
     runWindow([&] {
         menuAction("&Novo")->trigger();
         EXPECT_EQ(text("cProjetot"), "");
         EXPECT_EQ(number("nComprimentot"), 0);
         EXPECT_EQ(number("nImagemLargurat"), 0);
         EXPECT_EQ(number("nAspectot"), 3);
-        EXPECT_EQ(vm::projeto().cTelaFormato, "16:10");
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        // Recomputed: no screen has no format, no rows no distance.
+        EXPECT_EQ(vm::projeto().cTelaFormato, "CUSTOM");
+        EXPECT_EQ(text("cTelaDetalhe"), vm::LinhaResultado(0, 0, 0));
     });
 }
 
@@ -189,7 +262,8 @@ TEST_F(MainWindowTest, AbrirAppliesOnlyTheFirstDifferingCategoryFlag) {
         EXPECT_TRUE(vm::projeto().nTelaA);
         EXPECT_TRUE(vm::projeto().nTelaF);
         EXPECT_FALSE(vm::ControlWidget("wmenu", "cTelaDetalhe")->isVisible());
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);  // the results are those of before
+        // The results are the file's: 20 m changes nothing before the last row.
+        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
     });
 }
 
@@ -377,8 +451,8 @@ TEST_F(MainWindowTest, ReportCommandsWhileAPreviewIsOpenOnlyBringItForward) {
     };
     vm::programValues().PrintX = "Anterior";
     runWindow([&] {
-        const double heightBefore = vm::projeto().nAlturaG;
         typeInto("nNumeroFilast", "9");
+        const double heightBefore = vm::projeto().nAlturaG;
         QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
         menuAction("&Imprimir")->trigger();
         EXPECT_EQ(broughtForward, 2);
@@ -410,8 +484,7 @@ TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
     fs::create_directories(projects);
     const std::string file = (m_dir / "hostil.qtv").string();
     std::ofstream(file, std::ios::binary)
-        << std::string("<Projeto>../../.profile\0</Projeto><Comprimento>12.00</Comprimento>",
-                       66);
+        << std::string("<Projeto>../../.profile\0</Projeto><Comprimento>12.00</Comprimento>", 66);
     m_dialogs.fileAnswers.push_back(file);
     vm::programValues().DirPdf = projects.string() + "/";
     runWindow([&] {
@@ -511,19 +584,122 @@ TEST_F(MainWindowTest, ExitAsksOnlyAtTheCloseBox) {
     });
 }
 
-TEST_F(MainWindowTest, ReportCommandsRecomputeWithoutRefreshingTheLines) {
+// Whatever commits an edit (Tab, Enter, "Gerar Report", "&Imprimir"), the result lines are the
+// ones vistametra-report prints for the inputs on screen.
+TEST_F(MainWindowTest, ResultLinesAreTheToolsForTheInputsOnScreen) {
+    vm::SetEnterNavigation(true);
     runWindow([&] {
-        typeInto("nNumeroFilast", "9");
+        // A hall of 24 x 18 m with 20 rows, each field left with Tab.
+        typeInto("nComprimentot", "24");
+        typeInto("nLargurat", "18");
+        typeInto("nNumeroFilast", "20");
+        typeInto("nDistEntreFilast", "0,95");
+        std::vector<std::string> sets = {
+            "--set", "nComprimento=24", "--set", "nLargura=18",
+            "--set", "nNumeroFilas=20", "--set", "nDistEntreFilas=0.95"};
+        const std::vector<std::string> hall = toolLines(m_dir, sets);
+        ASSERT_EQ(hall.size(), 3u);
+        EXPECT_NE(hall[0], kDetail);
+        EXPECT_EQ(windowLines(), hall);
+
+        ASSERT_TRUE(focusControl("wmenu", "nDistOlhos1t"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistOlhos1t"), "4,5");
+        QTest::keyClick(vm::ControlWidget("wmenu", "nDistOlhos1t"), Qt::Key_Return);
+        sets.insert(sets.end(), {"--set", "nDistOlhos1=4.5"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
+
+        // The report commands commit the field being edited; the window shows what they computed.
+        ASSERT_TRUE(focusControl("wmenu", "nNumeroFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nNumeroFilast"), "12");
         QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
         EXPECT_EQ(m_reports, 1);
-        EXPECT_NEAR(vm::projeto().nAlturaG, (8 + 3.7) / 4, 1e-12);
-        EXPECT_EQ(text("cTelaDetalhe"), kDetail);
+        sets.insert(sets.end(), {"--set", "nNumeroFilas=12"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
 
         vm::mainWindowProcedures().getPrinter = [] { return std::string(); };
         vm::mainWindowProcedures().getDefaultPrinter = [] { return std::string("Padrao"); };
+        ASSERT_TRUE(focusControl("wmenu", "nDistEntreFilast"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nDistEntreFilast"), "1,2");
         menuAction("&Imprimir")->trigger();
         EXPECT_EQ(m_reports, 2);
         EXPECT_EQ(vm::programValues().PrintX, "Padrao");
+        sets.insert(sets.end(), {"--set", "nDistEntreFilas=1.2"});
+        EXPECT_EQ(windowLines(), toolLines(m_dir, sets));
+    });
+}
+
+// A number that describes no room is refused where it is typed: the field goes back to the
+// project's value, a box names the field and its range, and the results stay those of the room.
+TEST_F(MainWindowTest, ValuesThatDescribeNoRoomAreRefusedWhereTyped) {
+    const struct {
+        const char* control;
+        const char* keys;
+        double kept;      // the field's value after leaving it
+        const char* box;  // "" when the value is taken
+    } cases[] = {
+        {"nNumeroFilast", "-5", 7,
+         "O campo \"Número de Filas de Assentos\" aceita valores de 0 a 999."},
+        {"nComprimentot", "0", 10,
+         "O campo \"Comprimento\" aceita valores maiores que 0, até 999.99."},
+        {"nAlturaOlhos1t", "-1,2", 1.2,
+         "O campo \"Altura do Piso/Olhos Fila 1\" aceita valores maiores que 0, até 999.99."},
+        {"nAlturaFila2t", "-1", 0.2,
+         "O campo \"Altura do degrau da Fila 2\" aceita valores de 0 a 999.99."},
+        {"nImagemLargurat", "-1", 1280,
+         "O campo \"Resolução da imagem projetada (largura em pixels)\" aceita valores de 0 a "
+         "9999."},
+        {"nAlturaFila2t", "0", 0, ""},  // a flat floor
+        {"nNumeroFilast", "0", 0, ""},  // no rows yet
+    };
+    runWindow([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.control + std::string(" ") + c.keys);
+            const size_t boxes = m_dialogs.shown.size();
+            typeInto(c.control, c.keys);
+            EXPECT_EQ(number(c.control), c.kept);
+            if (*c.box != 0) {
+                ASSERT_EQ(m_dialogs.shown.size(), boxes + 1);
+                EXPECT_EQ(m_dialogs.messageLog().back(),
+                          vm::utf8ToWin1252(std::string("Valor não aceito|") + c.box));
+            } else {
+                EXPECT_EQ(m_dialogs.shown.size(), boxes);
+            }
+        }
+        EXPECT_EQ(vm::projeto().nImagemAltura, 800);  // 1280 at 16:10, as before
+        EXPECT_EQ(windowLines(),
+                  toolLines(m_dir, {"--set", "nAlturaFila2=0", "--set", "nNumeroFilas=0"}));
+
+        // A command that commits the field being edited refuses the same way.
+        ASSERT_TRUE(focusControl("wmenu", "nLargurat"));
+        QTest::keyClicks(vm::ControlWidget("wmenu", "nLargurat"), "-3");
+        menuAction("&Salvar")->trigger();
+        const std::string saved =
+            vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
+        EXPECT_NE(saved.find("<Largura> 5.00</Largura>"), std::string::npos) << saved;
+        EXPECT_EQ(number("nLargurat"), 5);
+    });
+}
+
+// A project file that holds such values opens as written; passing through its fields refuses
+// nothing that the user did not type.
+TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
+    vm::DadosProjeto saved = vm::ProjetoInicial();
+    saved.nNumeroFilas = -5;
+    saved.nComprimento = 0;
+    const std::string file = (m_dir / "negativo.qtv").string();
+    ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
+    m_dialogs.fileAnswers.push_back(file);
+    runWindow([&] {
+        menuAction("&Abrir")->trigger();
+        typeInto("nNumeroFilast", "");
+        typeInto("nComprimentot", "");
+        EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
+        EXPECT_EQ(vm::projeto().nComprimento, 0);
+        EXPECT_EQ(m_dialogs.shown.size(), 1u);  // the file dialog only
+        // Another value out of the range goes back to the file's.
+        typeInto("nNumeroFilast", "-9");
+        EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
+        EXPECT_EQ(m_dialogs.shown.size(), 2u);
     });
 }
 

@@ -1,0 +1,35 @@
+#pragma once
+// The values that can describe a real room, field by field: one table for every place where a
+// number is typed (the main window's fields, `vistametra-report --set`). No length, count or size
+// is negative; zero is allowed where it means "none yet" or a flat floor and refused where a room
+// cannot have it. Project files are not checked here: a file opens as written.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vm {
+
+struct FieldLimit {
+    const char* field;  // the record's name, e.g. "nNumeroFilas"
+    const char* label;  // the field's name on the main window, UTF-8
+    // True: 0 and more; false: more than 0 (a room has a length, width and ceiling, the first
+    // row's eyes are in front of the screen and above the floor).
+    bool zeroAllowed;
+};
+
+// Every limited field, in the order of the project file.
+const std::vector<FieldLimit>& fieldLimits();
+
+// The limit of the field of that record name (exactly as the record spells it); nullptr for a
+// field without one (texts, the date, the format, the category flags, the results).
+const FieldLimit* findFieldLimit(std::string_view field);
+
+// True when the value lies within the limit.
+bool WithinFieldLimit(const FieldLimit& limit, double value);
+
+// The allowed values in words, up to `largest` as the field shows it ("999.99"): "de 0 a 999.99"
+// or "maiores que 0, até 999.99". UTF-8.
+std::string FaixaPermitida(const FieldLimit& limit, std::string_view largest);
+
+}  // namespace vm
