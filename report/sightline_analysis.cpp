@@ -67,6 +67,30 @@ std::vector<int> RowsBeyond(const std::vector<RowFigures>& rows, double limit) {
     return beyond;
 }
 
+// The C-value of row nFilaX over the row `ahead` rows in front (the steps and row depths between
+// them added up), in millimetres, with its grade; `noRowReason` when there is no such row.
+void ClearanceOver(const DadosProjeto& p, const SightlineAnalysis& a, double nFilaX, int ahead,
+                   const char* noRowReason, Figure& valueMm, std::optional<CGrade>& grade) {
+    if (nFilaX < ahead) {
+        valueMm = Figure::None(noRowReason);
+        return;
+    }
+    if (!(RowEyeDistance(p, nFilaX) > 0)) {
+        valueMm = Figure::None(kEyesNotInFront);
+        return;
+    }
+    const double D = RowEyeDistance(p, nFilaX - ahead);
+    const double R = RowEyeHeight(p, nFilaX - ahead) - a.screenBottom;
+    const std::optional<double> c =
+        D > 0 ? CValue(D, R, ahead * p.nAlturaFila2, ahead * p.nDistEntreFilas) : std::nullopt;
+    if (!c) {
+        valueMm = Figure::None(kFrontRowNotInFront);
+        return;
+    }
+    valueMm = Figure::Of(*c * 1000);
+    grade = GradeOfCValue(*c * 1000);
+}
+
 void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
     if (!IsSeatRow(p, 0)) {
         a.rowsReason = kNoRows;
@@ -76,8 +100,6 @@ void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
         a.rowsReason = kTooManyRows;
         return;
     }
-    const double riser = p.nAlturaFila2;
-    const double depth = p.nDistEntreFilas;
     for (double nFilaX = 0; IsSeatRow(p, nFilaX); ++nFilaX) {
         RowFigures r;
         r.number = static_cast<int>(nFilaX) + 1;
@@ -85,38 +107,9 @@ void AnalyseRows(const DadosProjeto& p, SightlineAnalysis& a) {
         r.eyeHeight = RowEyeHeight(p, nFilaX);
         r.angleToTop = AngleTo(a.screenTop, r.eyeHeight, r.eyeDistance);
         r.angleToBottom = AngleTo(a.screenBottom, r.eyeHeight, r.eyeDistance);
-        if (nFilaX == 0) {
-            r.cValueMm = Figure::None(kFirstRow);
-        } else if (!(r.eyeDistance > 0)) {
-            r.cValueMm = Figure::None(kEyesNotInFront);
-        } else {
-            const double D = RowEyeDistance(p, nFilaX - 1);
-            const double R = RowEyeHeight(p, nFilaX - 1) - a.screenBottom;
-            const std::optional<double> c = D > 0 ? CValue(D, R, riser, depth) : std::nullopt;
-            if (c) {
-                r.cValueMm = Figure::Of(*c * 1000);
-                r.grade = GradeOfCValue(*c * 1000);
-            } else {
-                r.cValueMm = Figure::None(kFrontRowNotInFront);
-            }
-        }
+        ClearanceOver(p, a, nFilaX, 1, kFirstRow, r.cValueMm, r.grade);
         // C2 over the row two ahead: its eyes, two steps and two row depths.
-        if (nFilaX < 2) {
-            r.c2ValueMm = Figure::None(kNoRowTwoAhead);
-        } else if (!(r.eyeDistance > 0)) {
-            r.c2ValueMm = Figure::None(kEyesNotInFront);
-        } else {
-            const double D = RowEyeDistance(p, nFilaX - 2);
-            const double R = RowEyeHeight(p, nFilaX - 2) - a.screenBottom;
-            const std::optional<double> c2 =
-                D > 0 ? CValue(D, R, 2 * riser, 2 * depth) : std::nullopt;
-            if (c2) {
-                r.c2ValueMm = Figure::Of(*c2 * 1000);
-                r.c2Grade = GradeOfCValue(*c2 * 1000);
-            } else {
-                r.c2ValueMm = Figure::None(kFrontRowNotInFront);
-            }
-        }
+        ClearanceOver(p, a, nFilaX, 2, kNoRowTwoAhead, r.c2ValueMm, r.c2Grade);
         a.rows.push_back(std::move(r));
     }
     a.rowCount = static_cast<double>(a.rows.size());

@@ -395,44 +395,6 @@ TEST_F(ReportTool, JsonCountsAreIntegersAndLinesAreWhole) {
 
 namespace {
 
-struct Word {
-    int page;
-    double xMm, yMm;  // top-left corner
-    std::string text;
-    double xMaxMm = 0, yMaxMm = 0;  // bottom-right corner
-};
-
-// Every word of a PDF with its page and top-left corner in millimetres, as poppler reads them.
-std::vector<Word> pdfWords(const fs::path& pdf) {
-    const std::string html = capture("pdftotext -bbox '" + pdf.string() + "' - 2>/dev/null");
-    std::vector<Word> words;
-    int page = 0;
-    size_t at = 0;
-    const double mmPerPoint = 25.4 / 72;
-    while (true) {
-        const size_t pageAt = html.find("<page ", at);
-        const size_t wordAt = html.find("<word ", at);
-        if (wordAt == std::string::npos) {
-            break;
-        }
-        if (pageAt != std::string::npos && pageAt < wordAt) {
-            ++page;
-            at = pageAt + 1;
-            continue;
-        }
-        const auto attr = [&](const char* name) {
-            const size_t a = html.find(name, wordAt) + std::strlen(name) + 2;
-            return vm::Val(html.substr(a, html.find('"', a) - a));
-        };
-        const size_t textAt = html.find('>', wordAt) + 1;
-        words.push_back({page, attr("xMin") * mmPerPoint, attr("yMin") * mmPerPoint,
-                         html.substr(textAt, html.find("</word>", textAt) - textAt),
-                         attr("xMax") * mmPerPoint, attr("yMax") * mmPerPoint});
-        at = textAt;
-    }
-    return words;
-}
-
 const Word* findWord(const std::vector<Word>& words, int page, const std::string& text) {
     for (const Word& w : words) {
         if (w.page == page && w.text == text) {

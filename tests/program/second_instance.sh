@@ -26,12 +26,7 @@ trap 'kill $first $second $copy $wm 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable >"$work/openbox.log" 2>&1 & wm=$!
-for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+start_openbox "$work/openbox.log"
 
 offline "$program" & first=$!
 wait_window '^Vistametra$' >/dev/null || fail "the first instance shows no window"

@@ -21,12 +21,7 @@ trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
 export HOME="$work/home"
 mkdir -p "$HOME" "$work/bin"
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 & wm=$!
-for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+start_openbox "$work/openbox.log"
 
 stacking() { xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2; }
 position_in_stack() {  # ID -> its place from the bottom

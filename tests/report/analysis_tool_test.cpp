@@ -426,21 +426,10 @@ TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
 // The rightmost end of the words on page 4 of the PDF (the table and risers) between its header
 // and its footer, in millimetres, by pdftotext's boxes.
 double RightmostWordMm(const fs::path& dir, const std::string& pdf) {
-    const fs::path boxes = dir / "boxes.html";
-    const std::string command =
-        "pdftotext -q -bbox -f 4 -l 4 '" + (dir / pdf).string() + "' '" + boxes.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string html = vm::ReadWholeFile(boxes);
-    const auto number = [&](size_t from, const char* key) {
-        const size_t at = html.find(key, from);
-        return std::stod(html.substr(at + std::strlen(key))) * 25.4 / 72;
-    };
     double rightmost = 0;
-    for (size_t at = html.find("<word "); at != std::string::npos;
-         at = html.find("<word ", at + 1)) {
-        const double top = number(at, "yMin=\"");
-        if (top > 40 && top < 275) {
-            rightmost = std::max(rightmost, number(at, "xMax=\""));
+    for (const Word& w : pdfWords(dir / pdf)) {
+        if (w.page == 4 && w.yMm > 40 && w.yMm < 275) {
+            rightmost = std::max(rightmost, w.xMaxMm);
         }
     }
     return rightmost;

@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "core/text.h"
 #include "core/whole_file.h"
 
 namespace fs = std::filesystem;
@@ -27,6 +29,37 @@ std::string capture(const std::string& command, int* exitStatus) {
         *exitStatus = status;
     }
     return out;
+}
+
+// Every word of a PDF with its page and top-left corner in millimetres, as poppler reads them.
+std::vector<Word> pdfWords(const std::filesystem::path& pdf) {
+    const std::string html = capture("pdftotext -bbox '" + pdf.string() + "' - 2>/dev/null");
+    std::vector<Word> words;
+    int page = 0;
+    size_t at = 0;
+    const double mmPerPoint = 25.4 / 72;
+    while (true) {
+        const size_t pageAt = html.find("<page ", at);
+        const size_t wordAt = html.find("<word ", at);
+        if (wordAt == std::string::npos) {
+            break;
+        }
+        if (pageAt != std::string::npos && pageAt < wordAt) {
+            ++page;
+            at = pageAt + 1;
+            continue;
+        }
+        const auto attr = [&](const char* name) {
+            const size_t a = html.find(name, wordAt) + std::strlen(name) + 2;
+            return vm::Val(html.substr(a, html.find('"', a) - a));
+        };
+        const size_t textAt = html.find('>', wordAt) + 1;
+        words.push_back({page, attr("xMin") * mmPerPoint, attr("yMin") * mmPerPoint,
+                         html.substr(textAt, html.find("</word>", textAt) - textAt),
+                         attr("xMax") * mmPerPoint, attr("yMax") * mmPerPoint});
+        at = textAt;
+    }
+    return words;
 }
 
 void ToolProcessTest::SetUp() {

@@ -22,6 +22,18 @@ struct ToolRun {
 // run. *exitStatus, when given, receives pclose's status (0 when the command succeeded).
 std::string capture(const std::string& command, int* exitStatus = nullptr);
 
+// A word of a PDF as poppler's pdftotext reads it, with its box in millimetres.
+struct Word {
+    int page;
+    double xMm, yMm;  // top-left corner
+    std::string text;
+    double xMaxMm = 0, yMaxMm = 0;  // bottom-right corner
+};
+
+// Every word of a PDF with its page (from 1) and box, read with `pdftotext -bbox`; the numbers
+// are read whatever the locale.
+std::vector<Word> pdfWords(const std::filesystem::path& pdf);
+
 // Runs the built vistametra-report with the arguments in `dir`, its standard output on the open
 // descriptor `out` (a full disk, a pipe nobody reads...) and its standard error into dir/stderr,
 // which *err receives when err is not null. Returns the tool's exit code; -1 when it did not end

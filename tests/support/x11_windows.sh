@@ -23,6 +23,18 @@ fail() {
     exit 1
 }
 
+# start_openbox LOG: starts openbox (its output into LOG, its pid in $wm) and waits until it
+# manages the screen; fails the test when it does not come up within 5 s.
+start_openbox() {
+    openbox --sm-disable >"$1" 2>&1 &
+    wm=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+}
+
 # wait_window NAME-REGEX [TENTHS]: prints the id of the first visible window whose title matches,
 # waiting up to TENTHS tenths of a second (default 300); returns 1, printing nothing, when none
 # appeared.
