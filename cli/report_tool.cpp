@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/projection_options.h"
 #include "cli/set_value.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
@@ -29,6 +30,7 @@
 #include "pagefile/page_set.h"
 #include "project/project_file.h"
 #include "report/dxf_file.h"
+#include "report/projection_output.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
 #include "runtime/startup.h"
@@ -188,7 +190,7 @@ int finishOutput(int code) {
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     CLI::App app{kDescription, "vistametra-report"};
     app.formatter(WrappingFormatter(HelpColumns()));
-    app.footer(std::string(kFooter) + kAnalysisJsonHelp + kFooterEnd);
+    app.footer(std::string(kFooter) + kAnalysisJsonHelp + "\n" + kProjectionJsonHelp + kFooterEnd);
     std::string projectFile;
     std::vector<std::string> sets;
     bool summary = false;
@@ -223,6 +225,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                    "a page, suffixes _0001, _0002...); or .dxf: the section and the plan for "
                    "CAD, at 1:1 in metres")
         ->type_name("FILE");
+    ProjectionOptionTexts projectionTexts;
+    AddProjectionOptions(app, projectionTexts);
     app.add_flag("--version", version, "print the version and end");
 
     try {
@@ -265,6 +269,14 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
     if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
+        return 2;
+    }
+
+    std::string projectionError;
+    const std::optional<ProjectionInputs> projection =
+        ParseProjectionOptions(app, projectionTexts, projectionError);
+    if (!projectionError.empty()) {
+        std::cerr << "vistametra-report: " << projectionError << "\n";
         return 2;
     }
 
@@ -351,13 +363,17 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     if (!reportFile.empty()) {
         std::string error = "this build has no report writer";
         const ReportFileOptions options{
-            .analysis = analysis, .targetCmm = targetCmm, .staggered = staggered};
+            .analysis = analysis,
+            .targetCmm = targetCmm,
+            .staggered = staggered,
+            .projection = projection};
         if (writeReport) {
             if (!writeReport(p, reportFile, options, error)) {
                 std::cerr << "vistametra-report: " << error << "\n";
                 return 1;
             }
-        } else if (!WriteFileAtomically(reportFile, DxfOfProject(p, targetCmm), &error)) {
+        } else if (!WriteFileAtomically(reportFile, DxfOfProject(p, targetCmm, projection),
+                                        &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
@@ -372,10 +388,19 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         std::cout << (summary ? "\n" : "")
                   << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
     }
+    const auto projectionFigures = [&] {
+        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered), *projection);
+    };
+    if (projection && !json) {
+        std::cout << "\n" << ProjectionTable(projectionFigures());
+    }
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
             out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered));
+        }
+        if (projection) {
+            out["projection"] = ProjectionJson(projectionFigures());
         }
         if (jsonLines) {
             if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {

@@ -3,9 +3,11 @@
 // runs the calculation and prints or writes the results.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/dados_projeto.h"
+#include "report/projection.h"
 
 namespace vm {
 
@@ -14,6 +16,8 @@ struct ReportFileOptions {
     bool analysis = false;   // the sightline analysis as pages after the report's (--analysis)
     double targetCmm = 90;   // the C-value the analysis designs the risers for (--target-c)
     bool staggered = false;  // seats alternate row by row (--staggered)
+    // The projector or LED wall: a page after the analysis's, a layer of the DXF drawing.
+    std::optional<ProjectionInputs> projection;
 };
 
 // Writes the report of the calculated project to a file (-o); false with `error` set on failure.

@@ -4,10 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "core/dados_projeto.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "report/projection.h"
 #include "report/report_drawings.h"
 #include "report/sightline_geometry.h"
 
@@ -23,6 +25,7 @@ constexpr int kAciGreen = 3;
 constexpr int kAciOrange = 30;
 constexpr int kAciCyan = 4;
 constexpr int kAciGrey = 8;
+constexpr int kAciMagenta = 6;
 constexpr int kByBlock = 0;
 
 constexpr const char* kSala = "SALA";
@@ -32,6 +35,7 @@ constexpr const char* kOlhos = "OLHOS";
 constexpr const char* kVisadas = "VISADAS";
 constexpr const char* kCampos = "CAMPOS";
 constexpr const char* kTextos = "TEXTOS";
+constexpr const char* kProjetor = "PROJETOR";
 constexpr const char* kSeatBlock = "ASSENTO";
 
 // The report's small texts: 6 points on paper.
@@ -172,7 +176,7 @@ void Header(Dxf& dxf, const Frame& f, const DadosProjeto& p) {
     dxf.EndSection();
 }
 
-void Tables(Dxf& dxf) {
+void Tables(Dxf& dxf, bool projector) {
     dxf.Section("TABLES");
     dxf.Table("LTYPE", 1);
     dxf.TableEntry("LTYPE", "CONTINUOUS");
@@ -182,8 +186,12 @@ void Tables(Dxf& dxf) {
     dxf.Real(40, 0);
     dxf.EndTable();
 
-    dxf.Table("LAYER", static_cast<int>(std::size(kLayers)));
-    for (const Layer& layer : kLayers) {
+    std::vector<Layer> layers(std::begin(kLayers), std::end(kLayers));
+    if (projector) {
+        layers.push_back({kProjetor, kAciMagenta});
+    }
+    dxf.Table("LAYER", static_cast<int>(layers.size()));
+    for (const Layer& layer : layers) {
         dxf.TableEntry("LAYER", layer.name);
         dxf.Int(62, layer.colour);
         dxf.Code(6, "CONTINUOUS");
@@ -315,6 +323,31 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
 
 }  // namespace
 
+// The projector in the section: the lens, its beam to the image's edges, the range of lens
+// positions its throw ratio allows, and the heads that cut the beam, on the layer "PROJETOR".
+void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
+    const ThrowFigures& t = *pf.throwFigures;
+    const double x = *t.lensDistance.value;
+    const double y = f.floor + *t.lensHeight.value;
+    dxf.Entity("CIRCLE", kProjetor);
+    dxf.Point(10, x, y);
+    dxf.Real(40, 2 * kEyeRadius);
+    dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenTop);
+    dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenBottom);
+    dxf.Line(kProjetor, *t.distanceMin.value, y, *t.distanceMax.value, y);
+    dxf.Entity("TEXT", kProjetor);
+    dxf.Point(10, x + 2 * kEyeRadius + f.text, y + f.text);
+    dxf.Real(40, f.text);
+    dxf.Code(1, "Projetor");
+    dxf.Code(7, "STANDARD");
+    for (const BeamRow& r : t.beamRows) {
+        if (r.headHeight > r.beamLowerEdge) {
+            dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes, r.eyeDistance,
+                     f.floor + r.headHeight, kAciRed);
+        }
+    }
+}
+
 int SeatClassAci(SeatClass c) {
     switch (c) {
         case SeatClass::Ideal:
@@ -327,15 +360,20 @@ int SeatClassAci(SeatClass c) {
     return kAciRed;
 }
 
-std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a) {
+std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
+                       const ProjectionFigures* projection) {
     const Frame f = Place(p, a);
+    const bool projector = projection && projection->throwFigures;
     Dxf dxf;
     Header(dxf, f, p);
-    Tables(dxf);
+    Tables(dxf, projector);
     Blocks(dxf, p);
     dxf.Section("ENTITIES");
     DrawSection(dxf, p, a, f);
     DrawPlan(dxf, p, a, f);
+    if (projector) {
+        DrawProjector(dxf, *projection, f);
+    }
     dxf.EndSection();
     dxf.Code(0, "EOF");
     return dxf.Take();

@@ -11,7 +11,9 @@
 // degree lines of the viewing fields. Positions come from report/sightline_geometry.h and the
 // sightline analysis, as for the report's drawings.
 //
-// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS". Texts are as high
+// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", and "PROJETOR"
+// when a projector's throw is given: the lens, its beam to the image's top and bottom edges, the
+// line of lens positions its throw ratio allows, and in red the heads that cut the beam. Texts are as high
 // as the report's 6-point texts are at the report's scale (nFatorX, so the calculation must have
 // run), in metres.
 
@@ -22,6 +24,7 @@
 namespace vm {
 
 struct DadosProjeto;
+struct ProjectionFigures;
 
 // Colours (AutoCAD colour index) of the seats' inserts by class: green, orange, red.
 int SeatClassAci(SeatClass c);
@@ -30,6 +33,8 @@ int SeatClassAci(SeatClass c);
 inline constexpr int kMaxDxfSeats = 200000;
 
 // The whole DXF file's bytes (lines ended by CR LF).
-std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a);
+// With `projection` (and its throw), the projector in the section as well.
+std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
+                       const ProjectionFigures* projection = nullptr);
 
 }  // namespace vm

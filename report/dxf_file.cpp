@@ -7,15 +7,22 @@
 
 namespace vm {
 
-std::string DxfOfProject(const DadosProjeto& p, double targetCmm) {
+std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
+                         const std::optional<ProjectionInputs>& projection) {
     DadosProjeto calculated = p;
     Calculo(calculated);
-    return DxfDrawing(calculated, AnalyseSightlines(calculated, targetCmm));
+    const SightlineAnalysis a = AnalyseSightlines(calculated, targetCmm);
+    if (!projection) {
+        return DxfDrawing(calculated, a);
+    }
+    const ProjectionFigures figures = ComputeProjection(calculated, a, *projection);
+    return DxfDrawing(calculated, a, &figures);
 }
 
-SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm) {
-    return {"dxf", "DXF", [p, targetCmm](std::string* bytes, std::string*) {
-                *bytes = DxfOfProject(p, targetCmm);
+SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
+                         const std::optional<ProjectionInputs>& projection) {
+    return {"dxf", "DXF", [p, targetCmm, projection](std::string* bytes, std::string*) {
+                *bytes = DxfOfProject(p, targetCmm, projection);
                 return true;
             }};
 }

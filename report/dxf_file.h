@@ -3,17 +3,22 @@
 // project for CAD, drawn from the project's own calculation and a sightline analysis for the
 // chosen target C-value.
 
+#include <optional>
+
 #include "pagefile/page_set.h"
+#include "report/projection.h"
 
 namespace vm {
 
 struct DadosProjeto;
 
 // The DXF file of `p`: the calculation runs on a copy of the project (the caller's stays as it
-// is), then the analysis for `targetCmm` millimetres.
-std::string DxfOfProject(const DadosProjeto& p, double targetCmm);
+// is), then the analysis for `targetCmm` millimetres; with `projection`, the projector's layer.
+std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
+                         const std::optional<ProjectionInputs>& projection = std::nullopt);
 
 // The "dxf" format for SavePages, writing DxfOfProject of a copy of `p` taken now.
-SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm);
+SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
+                         const std::optional<ProjectionInputs>& projection = std::nullopt);
 
 }  // namespace vm

@@ -8,106 +8,17 @@
 #include <vector>
 
 #include "core/text.h"
+#include "report/figure_output.h"
 #include "report/sightline_analysis.h"
 
 namespace vm {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = OrderedJson;
 
 // A seat map is shown for rows of at most this many seats; longer rows show their runs only.
 constexpr double kMaxSeatsInMap = 80;
-
-// ---- JSON ------------------------------------------------------------------------------------
-
-Json Nullable(const std::optional<double>& v) {
-    return v ? Json(*v) : Json(nullptr);
-}
-
-Json Reason(const std::string& reason) {
-    return reason.empty() ? Json(nullptr) : Json(reason);
-}
-
-// KEY: the number or null; KEY_reason: null or why there is no number.
-void Put(Json& j, const std::string& key, const Figure& f) {
-    j[key] = Nullable(f.value);
-    j[key + "_reason"] = Reason(f.reason);
-}
-
-// The same for a count, written as a whole number.
-void PutCount(Json& j, const std::string& key, const Figure& f) {
-    j[key] = f.value ? Json(static_cast<std::int64_t>(*f.value)) : Json(nullptr);
-    j[key + "_reason"] = Reason(f.reason);
-}
-
-void PutRows(Json& j, const std::string& key, const std::optional<std::vector<int>>& rows,
-             const std::string& reason) {
-    j[key] = rows ? Json(*rows) : Json(nullptr);
-    j[key + "_reason"] = Reason(reason);
-}
-
-// ---- Text ------------------------------------------------------------------------------------
-
-// Characters of UTF-8 text, for lining up columns.
-int Width(const std::string& text) {
-    return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-std::string Right(const std::string& text, int width) {
-    return std::string(std::max(0, width - Width(text)), ' ') + text;
-}
-
-std::string Left(const std::string& text, int width) {
-    return text + std::string(std::max(0, width - Width(text)), ' ');
-}
-
-// The number with `decimals` decimals and no padding.
-std::string Num(double value, int decimals) {
-    return AllTrim(Str(value, 40, decimals));
-}
-
-std::string Num(const Figure& f, int decimals) {
-    return f.value ? Num(*f.value, decimals) : "-";
-}
-
-std::string RowList(const std::optional<std::vector<int>>& rows, const std::string& reason) {
-    return rows ? vm::RowList(*rows) : "- (" + reason + ")";
-}
-
-// A table whose columns are as wide as their headings or widest cell, aligned by `align`, one
-// letter a column: 'L' left, 'R' right. Lines carry no trailing blanks.
-class Table {
-public:
-    Table(std::vector<std::string> headings, std::string align)
-        : m_rows{std::move(headings)}, m_align(std::move(align)) {}
-    void Add(std::vector<std::string> cells) { m_rows.push_back(std::move(cells)); }
-    std::string Text() const {
-        std::vector<int> widths(m_rows.front().size(), 0);
-        for (const auto& row : m_rows) {
-            for (size_t c = 0; c < row.size(); ++c) {
-                widths[c] = std::max(widths[c], Width(row[c]));
-            }
-        }
-        std::string out;
-        for (const auto& row : m_rows) {
-            std::string line;
-            for (size_t c = 0; c < row.size(); ++c) {
-                const bool left = c < m_align.size() && m_align[c] == 'L';
-                line += (c == 0 ? " " : "  ") +
-                        (left ? Left(row[c], widths[c]) : Right(row[c], widths[c]));
-            }
-            out += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
-        }
-        return out;
-    }
-
-private:
-    std::vector<std::vector<std::string>> m_rows;
-    std::string m_align;
-};
 
 void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
     out << "Filas (olhos de cada fila; ângulos para cima positivos; valor C sobre a fila da "
@@ -124,7 +35,7 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         heads.push_back("C2 (mm)");
     }
     heads.push_back("Avaliação");
-    Table t(heads, a.staggered ? "RRRRRRRL" : "RRRRRRL");
+    TextTable t(heads, a.staggered ? "RRRRRRRL" : "RRRRRRL");
     for (const RowFigures& r : a.rows) {
         const Figure& counted = a.staggered ? r.c2ValueMm : r.cValueMm;
         const std::optional<CGrade>& grade = CountingGrade(a, r);
@@ -149,16 +60,12 @@ void RowsSection(const SightlineAnalysis& a, std::ostringstream& out) {
 
 void CategoriesSection(const SightlineAnalysis& a, std::ostringstream& out) {
     out << "Categorias (distância máxima = divisor x altura da tela)\n";
-    Table t({"Categoria", "Divisor", "Distância máxima (m)", "Filas além dela"}, "LRRL");
+    TextTable t({"Categoria", "Divisor", "Distância máxima (m)", "Filas além dela"}, "LRRL");
     for (const CategoryFigures& c : a.categories) {
         t.Add({c.name, Num(c.divisor, 0), Num(c.farthestServed, 2),
                RowList(c.rowsBeyond, c.rowsBeyondReason)});
     }
     out << t.Text();
-}
-
-std::string WithReason(const Figure& f, int decimals, const std::string& unit) {
-    return f.value ? Num(*f.value, decimals) + " " + unit : "- (" + f.reason + ")";
 }
 
 void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
@@ -182,20 +89,14 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
             cv += *d.firstRowFarEnough ? ": distância suficiente" : ": perto demais";
         }
     }
-    const std::pair<std::string, std::string> lines[] = {
+    const std::vector<std::pair<std::string, std::string>> lines = {
         {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
         {"BDM: menor elemento legível (FV / 200)", bdm},
         {"ADM: distância máxima (1 pixel = 1 minuto de arco)", adm},
         {"Borda inferior acima da linha dos olhos (IO)", Num(d.imageOffset, 2) + " m"},
         {"Espectador mais próximo (CV = 1.732 x (IH + IO))", cv},
     };
-    int width = 0;
-    for (const auto& [label, value] : lines) {
-        width = std::max(width, Width(label));
-    }
-    for (const auto& [label, value] : lines) {
-        out << " " << Left(label, width) << "  " << value << "\n";
-    }
+    out << LabelledLines(lines);
 }
 
 std::string SeatMap(const SeatRowFigures& row) {
@@ -236,15 +137,15 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         out << " - (" << s.shares[0].reason << ")\n";
         return;
     }
-    Table shares({"Campo", "Assentos", "Parcela (%)"}, "LRR");
+    TextTable shares({"Campo", "Assentos", "Parcela (%)"}, "LRR");
     const char* const labels[3] = {"Ideal (90°)", "Aceitável (135°)", "Fora"};
     for (int c = 0; c < 3; ++c) {
         shares.Add({labels[c], std::to_string(s.counts[c]), Num(*s.shares[c].value, 1)});
     }
     out << shares.Text();
     const bool map = *s.seatsPerRow.value <= kMaxSeatsInMap;
-    Table rows = map ? Table({"Fila", "Mapa (I Ideal, A Aceitável, . Fora)", "Assentos"}, "RLL")
-                     : Table({"Fila", "Assentos"}, "RL");
+    TextTable rows = map ? TextTable({"Fila", "Mapa (I Ideal, A Aceitável, . Fora)", "Assentos"}, "RLL")
+                     : TextTable({"Fila", "Assentos"}, "RL");
     for (const SeatRowFigures& row : s.rows) {
         if (map) {
             rows.Add({std::to_string(row.row), SeatMap(row), Runs(row)});
@@ -261,7 +162,7 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
         << Num(r.targetCmm, r.targetCmm == std::round(r.targetCmm) ? 0 : 1)
         << " mm (isóptica: cada fila vê sobre a da frente com exatamente esse valor)\n";
     if (r.isoptic) {
-        Table t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");
+        TextTable t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");
         for (const IsopticRow& row : *r.isoptic) {
             t.Add({std::to_string(row.row), Num(row.eyeHeight, 3), Num(row.step, 3),
                    Num(row.floorRise, 3)});
@@ -274,19 +175,13 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     if (r.flatFloorSuffices) {
         constant += " (piso plano basta)";
     }
-    const std::pair<std::string, std::string> lines[] = {
+    const std::vector<std::pair<std::string, std::string>> lines = {
         {"Degrau constante (arredondado para cima ao milímetro)", constant},
         {"Degrau do projeto (Altura do degrau da Fila 2)", Num(r.currentStep, 3) + " m"},
         {"Filas abaixo do valor C com o degrau do projeto",
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
-    int width = 0;
-    for (const auto& [label, value] : lines) {
-        width = std::max(width, Width(label));
-    }
-    for (const auto& [label, value] : lines) {
-        out << " " << Left(label, width) << "  " << value << "\n";
-    }
+    out << LabelledLines(lines);
 }
 
 }  // namespace
@@ -346,18 +241,18 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         row["row"] = r.number;
         row["eye_distance_m"] = r.eyeDistance;
         row["eye_height_m"] = r.eyeHeight;
-        Put(row, "angle_top_deg", r.angleToTop);
-        Put(row, "angle_bottom_deg", r.angleToBottom);
-        Put(row, "c_mm", r.cValueMm);
+        PutFigure(row, "angle_top_deg", r.angleToTop);
+        PutFigure(row, "angle_bottom_deg", r.angleToBottom);
+        PutFigure(row, "c_mm", r.cValueMm);
         row["c_grade"] = r.grade ? Json(CGradeName(*r.grade)) : Json(nullptr);
-        Put(row, "c2_mm", r.c2ValueMm);
+        PutFigure(row, "c2_mm", r.c2ValueMm);
         row["c2_grade"] = r.c2Grade ? Json(CGradeName(*r.c2Grade)) : Json(nullptr);
         const std::optional<CGrade>& counted = CountingGrade(a, r);
         row["grade"] = counted ? Json(CGradeName(*counted)) : Json(nullptr);
         rows.push_back(std::move(row));
     }
     j["rows"] = a.rowsReason.empty() ? std::move(rows) : Json(nullptr);
-    j["rows_reason"] = Reason(a.rowsReason);
+    j["rows_reason"] = ReasonJson(a.rowsReason);
     j["staggered"] = a.staggered;
 
     Json categories = Json::array();
@@ -366,7 +261,7 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         cat["category"] = std::string(1, c.letter);
         cat["name"] = c.name;
         cat["divisor"] = static_cast<int>(c.divisor);
-        Put(cat, "farthest_served_m", c.farthestServed);
+        PutFigure(cat, "farthest_served_m", c.farthestServed);
         PutRows(cat, "rows_beyond", c.rowsBeyond, c.rowsBeyondReason);
         categories.push_back(std::move(cat));
     }
@@ -374,17 +269,17 @@ Json AnalysisJson(const SightlineAnalysis& a) {
 
     const DiscasFigures& d = a.discas;
     Json discas;
-    Put(discas, "farthest_viewer_m", d.farthestViewer);
-    Put(discas, "element_height_mm", d.elementHeightMm);
-    Put(discas, "percent_eh", d.percentElementHeight);
-    Put(discas, "adm_farthest_viewer_m", d.analyticalFarthest);
+    PutFigure(discas, "farthest_viewer_m", d.farthestViewer);
+    PutFigure(discas, "element_height_mm", d.elementHeightMm);
+    PutFigure(discas, "percent_eh", d.percentElementHeight);
+    PutFigure(discas, "adm_farthest_viewer_m", d.analyticalFarthest);
     PutRows(discas, "adm_rows_beyond", d.rowsBeyondAnalytical, d.rowsBeyondAnalyticalReason);
     discas["image_offset_m"] = d.imageOffset;
-    Put(discas, "closest_viewer_m", d.closestViewer);
-    Put(discas, "first_row_m", d.firstRowDistance);
+    PutFigure(discas, "closest_viewer_m", d.closestViewer);
+    PutFigure(discas, "first_row_m", d.firstRowDistance);
     discas["first_row_far_enough"] =
         d.firstRowFarEnough ? Json(*d.firstRowFarEnough) : Json(nullptr);
-    discas["first_row_far_enough_reason"] = Reason(d.firstRowFarEnoughReason);
+    discas["first_row_far_enough_reason"] = ReasonJson(d.firstRowFarEnoughReason);
     j["discas"] = std::move(discas);
 
     const SeatFigures& s = a.seats;
@@ -397,9 +292,9 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         seats[names[c]] = classified ? Json(s.counts[c]) : Json(nullptr);
     }
     for (int c = 0; c < 3; ++c) {
-        seats[std::string(names[c]) + "_percent"] = Nullable(s.shares[c].value);
+        seats[std::string(names[c]) + "_percent"] = NullableJson(s.shares[c].value);
     }
-    seats["classes_reason"] = Reason(s.shares[0].reason);
+    seats["classes_reason"] = ReasonJson(s.shares[0].reason);
     Json seatRows = Json::array();
     for (const SeatRowFigures& row : s.rows) {
         Json runs = Json::array();
@@ -421,13 +316,13 @@ Json AnalysisJson(const SightlineAnalysis& a) {
         Json entry;
         entry["row"] = row.row;
         entry["eye_height_m"] = row.eyeHeight;
-        Put(entry, "step_m", row.step);
+        PutFigure(entry, "step_m", row.step);
         entry["floor_rise_m"] = row.floorRise;
         isoptic.push_back(std::move(entry));
     }
     risers["isoptic"] = r.isoptic ? std::move(isoptic) : Json(nullptr);
-    risers["isoptic_reason"] = Reason(r.isopticReason);
-    Put(risers, "constant_step_m", r.constantStep);
+    risers["isoptic_reason"] = ReasonJson(r.isopticReason);
+    PutFigure(risers, "constant_step_m", r.constantStep);
     risers["flat_floor_suffices"] = r.flatFloorSuffices;
     risers["current_step_m"] = r.currentStep;
     PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
@@ -442,7 +337,7 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     } else {
         j["accessibility"] = nullptr;
     }
-    j["accessibility_reason"] = Reason(a.accessibilityReason);
+    j["accessibility_reason"] = ReasonJson(a.accessibilityReason);
     return j;
 }
 
