@@ -35,6 +35,7 @@ void DadosReset(DadosProjeto& p) {
     p.nImagemLargura = 0;
     p.nImagemAltura = 0;
     p.nTelaTamanho = 0;
+    p.projecao = {};
 }
 
 }  // namespace vm

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/date.h"
+#include "core/projection_inputs.h"
 
 namespace vm {
 
@@ -32,6 +33,10 @@ struct DadosProjeto {
     bool nTelaG = true;  // show detail (G), computer (A), video (F): logicals despite their n
     bool nTelaA = true;
     bool nTelaF = true;
+
+    // The projector or LED wall the planner sized with the window "Projeção": saved after the
+    // 22 fields, and only when the planner gave any (HasProjectionInputs).
+    ProjectionInputs projecao;
 
     // Kept results: 0 at start-up, changed only by the calculation. Per category G, A, F: the
     // minimum image height and width, and its diagonal in inches.
