@@ -273,8 +273,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
 
     std::string projectionError;
-    const std::optional<ProjectionInputs> projection =
-        ParseProjectionOptions(app, projectionTexts, projectionError);
+    ParseProjectionOptions(app, projectionTexts, projectionError);
     if (!projectionError.empty()) {
         std::cerr << "vistametra-report: " << projectionError << "\n";
         return 2;
@@ -350,6 +349,13 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     for (const Override& o : overrides) {
         setFieldFromText(p, *o.field, o.value);
     }
+    // The options go over the project file's projector inputs; --save keeps them.
+    if (const auto given = ParseProjectionOptions(app, projectionTexts, projectionError, p.projecao)) {
+        p.projecao = *given;
+    }
+    const std::optional<ProjectionInputs> projection =
+        HasProjectionInputs(p.projecao) ? std::optional<ProjectionInputs>(p.projecao)
+                                        : std::nullopt;
     Calculo(p);
 
     if (!saveFile.empty()) {
