@@ -105,7 +105,7 @@ double Lines(Canvas& canvas, double r, const std::vector<std::pair<std::string, 
              Color colour = kBlack) {
     for (const auto& [label, value] : lines) {
         ReportText(canvas, r, kLeft + 2, 8, Cp1252(label), colour);
-        ReportText(canvas, r, kLeft + 78, 8, Cp1252(value), colour);
+        ReportText(canvas, r, kLeft + 62, 8, Cp1252(value), colour);
         r += kLine;
     }
     return r;
@@ -167,23 +167,7 @@ double Throw(const ProjectionFigures& f, Canvas& canvas, double r) {
         return Lines(canvas, r, {{"-", f.throwReason}});
     }
     const ThrowFigures& t = *f.throwFigures;
-    const ProjectionInputs& in = f.inputs;
-    std::string ratio = Num(*in.throwRatioMin, 2);
-    if (in.throwRatioMax && *in.throwRatioMax != *in.throwRatioMin) {
-        ratio += " a " + Num(*in.throwRatioMax, 2);
-    }
-    std::string height = Num(t.lensHeight, 2) + " m do piso";
-    if (!t.lensHeightSet) {
-        height += " (borda inferior + " + Num(in.lensOffset, 2) + " x altura da imagem)";
-    }
-    r = Lines(canvas, r,
-              {
-                  {"Razão de projeção", ratio},
-                  {"Distância da lente à tela",
-                   Num(t.distanceMin, 2) + " a " + Num(t.distanceMax, 2) + " m"},
-                  {"Lente a", Num(t.lensDistance, 2) + " m da tela, " + height},
-                  {"Filas cuja cabeça corta o feixe", RowList(t.rowsInBeam, f.rowsReason)},
-              });
+    r = Lines(canvas, r, ThrowLines(f));
     for (const std::string& w : t.warnings) {
         if (r > kLowest) {
             break;
@@ -201,30 +185,7 @@ double Led(const ProjectionFigures& f, Canvas& canvas, double r) {
     if (!f.led) {
         return Lines(canvas, r, {{"-", f.ledReason}});
     }
-    const LedFigures& l = *f.led;
-    const auto tiles = [](const Figure& n, const Figure& rest) {
-        if (!n.value) {
-            return "- (" + n.reason + ")";
-        }
-        std::string text = Num(*n.value, 0);
-        if (rest.value && *rest.value > 0) {
-            text += " (sobram " + Num(*rest.value, 3) + " m)";
-        }
-        return text;
-    };
-    return Lines(
-        canvas, r,
-        {
-            {"Pitch", Num(l.pitchMm, 2) + " mm"},
-            {"Resolução", l.pixelsAcross.value
-                              ? Num(l.pixelsAcross, 0) + " x " + Num(l.pixelsDown, 0) + " pixels"
-                              : "- (" + l.pixelsAcross.reason + ")"},
-            {"Módulos na largura e na altura",
-             tiles(l.tilesAcross, l.remainderAcross) + "; " + tiles(l.tilesDown, l.remainderDown)},
-            {"1 pixel = 1 minuto de arco a", Num(l.acuityDistance, 2) + " m (3.438 x pitch)"},
-            {"Filas mais perto (veem os pixels)", RowList(l.rowsCloser, l.rowsCloserReason)},
-            {"Maior pitch para a primeira fila", WithReason(l.largestPitchFirstRowMm, 2, "mm")},
-        });
+    return Lines(canvas, r, LedLines(f));
 }
 
 }  // namespace
