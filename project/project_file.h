@@ -39,8 +39,8 @@ int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>*
 // planner gave none (the file is then exactly as without them).
 std::string ProjectionTagsText(const ProjectionInputs& in);
 
-// The projector and LED inputs of a project text; the defaults for a text without them (or with
-// values no one could have typed).
+// The projector and LED inputs of a project text; the default for each input the text lacks (or
+// holds outside its limits).
 ProjectionInputs LerProjecao(std::string_view text);
 
 // The text between the first `open` tag and the first `close` tag (searched from the start of the

@@ -14,24 +14,25 @@ const char* const kCrLf = "\r\n";
 // the 22 fields' tags, so a reader that knows only those finds them as before.
 struct ProjectionTag {
     const char* name;
+    const char* limit;  // the input's limit (core/projection_inputs.h)
     std::optional<double> ProjectionInputs::*optional;
     double ProjectionInputs::*plain;
 };
 
 const ProjectionTag kProjectionTags[] = {
-    {"ProjIluminacao", &ProjectionInputs::ambientLux, nullptr},
-    {"ProjContraste", nullptr, &ProjectionInputs::contrast},
-    {"ProjGanho", nullptr, &ProjectionInputs::gain},
-    {"ProjFatorLente", nullptr, &ProjectionInputs::lensDerating},
-    {"ProjFatorLampada", nullptr, &ProjectionInputs::ageingDerating},
-    {"ProjRazaoMin", &ProjectionInputs::throwRatioMin, nullptr},
-    {"ProjRazaoMax", &ProjectionInputs::throwRatioMax, nullptr},
-    {"ProjDeslocLente", nullptr, &ProjectionInputs::lensOffset},
-    {"ProjAlturaLente", &ProjectionInputs::lensHeight, nullptr},
-    {"ProjDistLente", &ProjectionInputs::throwDistance, nullptr},
-    {"LedPitch", &ProjectionInputs::ledPitchMm, nullptr},
-    {"LedModuloLargura", &ProjectionInputs::ledTileWidth, nullptr},
-    {"LedModuloAltura", &ProjectionInputs::ledTileHeight, nullptr},
+    {"ProjIluminacao", "ambient-lux", &ProjectionInputs::ambientLux, nullptr},
+    {"ProjContraste", "contrast", nullptr, &ProjectionInputs::contrast},
+    {"ProjGanho", "gain", nullptr, &ProjectionInputs::gain},
+    {"ProjFatorLente", "lens-derating", nullptr, &ProjectionInputs::lensDerating},
+    {"ProjFatorLampada", "ageing-derating", nullptr, &ProjectionInputs::ageingDerating},
+    {"ProjRazaoMin", "throw-ratio", &ProjectionInputs::throwRatioMin, nullptr},
+    {"ProjRazaoMax", "throw-ratio", &ProjectionInputs::throwRatioMax, nullptr},
+    {"ProjDeslocLente", "lens-offset", nullptr, &ProjectionInputs::lensOffset},
+    {"ProjAlturaLente", "lens-height", &ProjectionInputs::lensHeight, nullptr},
+    {"ProjDistLente", "throw-distance", &ProjectionInputs::throwDistance, nullptr},
+    {"LedPitch", "led-pitch", &ProjectionInputs::ledPitchMm, nullptr},
+    {"LedModuloLargura", "led-tile", &ProjectionInputs::ledTileWidth, nullptr},
+    {"LedModuloAltura", "led-tile", &ProjectionInputs::ledTileHeight, nullptr},
 };
 
 const char* const kGroup = "projecao";
@@ -63,6 +64,7 @@ std::string ProjectionTagsText(const ProjectionInputs& in) {
 }
 
 ProjectionInputs LerProjecao(std::string_view text) {
+    // What a hand-edited file holds outside an input's limits is left out, input by input.
     ProjectionInputs in;
     const std::string group = CampoXml(text, std::string("<") + kGroup + ">",
                                        std::string("</") + kGroup + ">");
@@ -73,8 +75,8 @@ ProjectionInputs LerProjecao(std::string_view text) {
             continue;  // absent or not a number: the input keeps its default
         }
         const double number = Val(value);
-        if (!std::isfinite(number)) {
-            continue;
+        if (!WithinLimit(projectionInputLimit(tag.limit), number)) {
+            continue;  // a value no one could have typed: the input keeps its default
         }
         if (tag.optional) {
             in.*tag.optional = number;
@@ -82,10 +84,8 @@ ProjectionInputs LerProjecao(std::string_view text) {
             in.*tag.plain = number;
         }
     }
-    // Values a hand-edited file holds outside their limits are dropped as a whole: the planner
-    // sees the defaults rather than figures nobody could have typed.
-    if (!CheckProjectionInputs(in).empty()) {
-        return {};
+    if (in.throwRatioMin && in.throwRatioMax && *in.throwRatioMax < *in.throwRatioMin) {
+        in.throwRatioMax.reset();
     }
     return in;
 }
