@@ -95,7 +95,7 @@ double DrawSection(const DadosProjeto& p, const ProjectionFigures& f, Canvas& ca
         canvas.PrintLine(row(y), col(x), row(f.screenTop), col(0) + 1.2, 0.25, kBeamColour);
         canvas.PrintLine(row(y), col(x), row(f.screenBottom), col(0) + 1.2, 0.25, kBeamColour);
         Dot(canvas, row(y), col(x), 2.4, kBeamColour);
-        ReportText(canvas, row(y) - 4.5, col(x), 6, "Projetor", kBeamColour, false, "CENTER");
+        ReportText(canvas, row(y) + 1.5, col(x) + 2, 6, "Projetor", kBeamColour);
     }
     return floor + 4;
 }
