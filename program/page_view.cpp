@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/file_names.h"
+#include "core/program_values.h"
+#include "core/win1252.h"
 #include "pagefile/page_export.h"
+#include "ui/dialogs.h"
 
 namespace vm {
 
@@ -66,6 +70,25 @@ void PageView::paintEvent(QPaintEvent*) {
     for (const EmfPlayer& page : m_pages) {
         PaintPageOnSheet(painter, page, QRectF(kGapPx, top, w, h));
         top += h + kGapPx;
+    }
+}
+
+void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf) {
+    std::string chosen =
+        PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
+                "Salvar", programValues().DirPdf);
+    if (chosen.empty()) {
+        return;
+    }
+    const std::string suffix = SuffixOf(chosen);
+    if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
+        chosen += ".pdf";
+    }
+    std::string error;
+    if (SavePages(pages, chosen, &error, {dxf}).empty()) {
+        MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) + "\r\n" +
+                    utf8ToWin1252(error),
+                "Salvar");
     }
 }
 

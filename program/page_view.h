@@ -10,6 +10,7 @@
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/forwarding_canvas.h"
+#include "pagefile/page_set.h"
 
 namespace vm {
 
@@ -48,5 +49,10 @@ protected:
 private:
     std::vector<EmfPlayer> m_pages;
 };
+
+// "Salvar" of a window's pages: asks for a file (PDF, PNG, SVG or DXF; a name without one of these
+// suffixes is saved as PDF) and writes the pages, or the drawing that `dxf` makes for a .dxf name;
+// a failure is said in a box.
+void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf);
 
 }  // namespace vm

@@ -231,25 +231,9 @@ private:
     }
 
     void Save() {
-        std::string chosen =
-            PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
-                    "Salvar", programValues().DirPdf);
-        if (chosen.empty()) {
-            return;
-        }
-        // The section and the plan for CAD, of the project as drawn, for the target shown.
-        const std::vector<SaveFormat> dxf{DxfSaveFormat(m_record, m_targetCmm)};
-        const std::string suffix = SuffixOf(chosen);
-        if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
-            chosen += ".pdf";
-        }
-        PageSet pages{m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle};
-        std::string error;
-        if (SavePages(pages, chosen, &error, dxf).empty()) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) +
-                        "\r\n" + utf8ToWin1252(error),
-                    "Salvar");
-        }
+        // The section and the plan for CAD, of the project as drawn.
+        SaveWindowPages({m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
+                        DxfSaveFormat(m_record, m_targetCmm));
     }
 
     NamedImageSource m_images;

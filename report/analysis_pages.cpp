@@ -128,20 +128,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     auto col = [&](double distance) { return kLeft + distance * S; };
 
     if (S > 0) {
-        canvas.PrintRectangle(row(p.nPeDireito), col(0), floor, col(p.nComprimento), 0.2, kBlack);
-        // The floor: each row's tread, and the riser in front of it.
-        double previousRise = 0;
-        for (size_t k = 0; k < a.rows.size(); ++k) {
-            const double nFilaX = static_cast<double>(k);
-            const double rise = RowRise(p, nFilaX);
-            const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
-            canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
-            canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
-                             kBlack);
-            previousRise = rise;
-        }
-        canvas.PrintLine(row(a.screenTop), col(0) + 0.6, row(a.screenBottom), col(0) + 0.6, 1.2,
-                         kBlue);
+        DrawRoomSection(p, a.rows.size(), a.screenTop, a.screenBottom, canvas, {floor, kLeft, S});
         for (const RowFigures& r : a.rows) {
             const Color colour = RowColour(a, r);
             canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
@@ -360,6 +347,25 @@ void TablePageTitle(const SightlineAnalysis& a, Canvas& canvas, bool continued) 
 }
 
 }  // namespace
+
+void DrawRoomSection(const DadosProjeto& p, size_t rows, double screenTop, double screenBottom,
+                     Canvas& canvas, const SectionPlacement& at) {
+    const auto row = [&](double height) { return at.floor - height * at.scale; };
+    const auto col = [&](double distance) { return at.wall + distance * at.scale; };
+    canvas.PrintRectangle(row(p.nPeDireito), col(0), at.floor, col(p.nComprimento), 0.2, kBlack);
+    // The floor: each row's tread, and the riser in front of it.
+    double previousRise = 0;
+    for (size_t k = 0; k < rows; ++k) {
+        const double nFilaX = static_cast<double>(k);
+        const double rise = RowRise(p, nFilaX);
+        const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
+        canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
+        canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
+                         kBlack);
+        previousRise = rise;
+    }
+    canvas.PrintLine(row(screenTop), col(0) + 0.6, row(screenBottom), col(0) + 0.6, 1.2, kBlue);
+}
 
 Color SeatClassColour(SeatClass c) {
     switch (c) {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "core/dados_projeto.h"
+#include "report/analysis_pages.h"
 #include "report/figure_output.h"
 #include "report/projection_output.h"
 #include "report/report_style.h"
-#include "report/sightline_geometry.h"
 
 namespace vm {
 
@@ -63,18 +63,7 @@ double DrawSection(const DadosProjeto& p, const ProjectionFigures& f, Canvas& ca
     const auto row = [&](double h) { return floor - h * S; };
     const auto col = [&](double d) { return kLeft + d * S; };
 
-    canvas.PrintRectangle(row(f.ceiling), col(0), floor, col(f.roomLength), 0.2, kBlack);
-    double previousRise = 0;
-    for (size_t k = 0; k < f.rows.size(); ++k) {
-        const double nFilaX = static_cast<double>(k);
-        const double rise = RowRise(p, nFilaX);
-        const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
-        canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
-        canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
-                         kBlack);
-        previousRise = rise;
-    }
-    canvas.PrintLine(row(f.screenTop), col(0) + 0.6, row(f.screenBottom), col(0) + 0.6, 1.2, kBlue);
+    DrawRoomSection(p, f.rows.size(), f.screenTop, f.screenBottom, canvas, {floor, kLeft, S});
 
     std::vector<int> cutting;
     if (t && t->rowsInBeam) {
@@ -130,32 +119,27 @@ double Brightness(const ProjectionFigures& f, Canvas& canvas, double r) {
                       "), G " + Num(in.gain, 2) + ", Dl " + Num(in.lensDerating, 2) + ", Dr " +
                       Num(in.ageingDerating, 2)));
     r += kLine + 1;
-    const double cols[] = {kLeft + 2, kLeft + 45, kLeft + 85, kLeft + 125, kLeft + 165};
-    const char* heads[] = {"Imagem", "Tamanho (m)", "Lúmens", "Com (C - 1)"};
-    for (int c = 0; c < 4; ++c) {
-        ReportText(canvas, r, c == 0 ? cols[0] : cols[c + 1] - 2, 8, Cp1252(heads[c]), kBlack,
-                   true, c == 0 ? "" : "RIGHT");
-    }
-    r += kLine;
-    for (const ImageBrightness& b : f.images) {
-        ReportText(canvas, r, cols[0], 8, Cp1252(b.name));
-        ReportText(canvas, r, cols[2] - 2, 8,
-                   Num(b.width, 2) + " x " + Num(b.height, 2), kBlack, false, "RIGHT");
-        ReportText(canvas, r, cols[3] - 2, 8, LumensText(b.lumens), kBlack, false, "RIGHT");
-        ReportText(canvas, r, cols[4] - 2, 8, LumensText(b.lumensExact), kBlack, false, "RIGHT");
+    // A line of the table: a name on the left, three figures right-aligned in their columns.
+    const auto line = [&](const std::string& name, const std::string& a, const std::string& b,
+                          const std::string& c, bool bold) {
+        ReportText(canvas, r, kLeft + 2, 8, Cp1252(name), kBlack, bold);
+        const double rights[] = {kLeft + 83, kLeft + 123, kLeft + 163};
+        const std::string* cells[] = {&a, &b, &c};
+        for (int k = 0; k < 3; ++k) {
+            ReportText(canvas, r, rights[k], 8, Cp1252(*cells[k]), kBlack, bold, "RIGHT");
+        }
         r += kLine;
+    };
+    line("Imagem", "Tamanho (m)", "Lúmens", "Com (C - 1)", true);
+    for (const ImageBrightness& b : f.images) {
+        line(b.name, Num(b.width, 2) + " x " + Num(b.height, 2), LumensText(b.lumens),
+             LumensText(b.lumensExact), false);
     }
     r += 1;
-    ReportText(canvas, r, cols[0], 8,
-               Cp1252("Imagem planejada por categoria (ANSI/INFOCOMM 3M-2011)"), kBlack, true);
-    r += kLine;
+    line("Imagem planejada por categoria (ANSI/INFOCOMM 3M-2011)", "", "", "", true);
     for (const CategoryBrightness& c : f.categories) {
-        ReportText(canvas, r, cols[0], 8, Cp1252(c.category->name));
-        ReportText(canvas, r, cols[2] - 2, 8, Num(c.category->contrast, 0) + ":1", kBlack, false,
-                   "RIGHT");
-        ReportText(canvas, r, cols[3] - 2, 8, LumensText(c.lumens), kBlack, false, "RIGHT");
-        ReportText(canvas, r, cols[4] - 2, 8, LumensText(c.lumensExact), kBlack, false, "RIGHT");
-        r += kLine;
+        line(c.category->name, Num(c.category->contrast, 0) + ":1", LumensText(c.lumens),
+             LumensText(c.lumensExact), false);
     }
     return r;
 }
