@@ -30,7 +30,7 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         std::vector<ReportPages> parts{BuildReportPages(p, canvas, {})};
         if (options.analysis) {
             const SightlineAnalysis a =
-                AnalyseSightlines(p, options.targetCmm, options.staggered);
+                AnalyseSightlines(p, options.targetCmm, options.staggered, options.elementPercent);
             parts.push_back(BuildAnalysisPages(p, a, canvas, {}, parts.back().nPagina + 1,
                                                programValues().cAutoria));
             // The projector or LED wall after the analysis, when the planner gave its inputs.

@@ -22,6 +22,7 @@ constexpr Color kExcellent{0, 110, 0};
 constexpr Color kGood{90, 180, 0};
 constexpr Color kFair{235, 150, 0};
 constexpr Color kPoor{220, 0, 0};
+constexpr Color kViewingArea{150, 0, 200};
 
 // The drawable part of a page: columns 20 to 190, rows 28 to 280 (the header and footer lie
 // outside).
@@ -221,6 +222,14 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
         FanLine(canvas, lower, S, p.nLargura / 2, -1, p.nLargura, length, kBlack);
         FanLine(canvas, lower, S, p.nLargura - d, 1, p.nLargura, length, kBlue);
         FanLine(canvas, lower, S, d, -1, p.nLargura, length, kBlue);
+        // DISCAS's viewing area: up to 60 degrees off the normal to the image's far edge.
+        const auto polygon = ViewingAreaPolygon(p.nTelaLargura, p.nLargura, p.nComprimento);
+        const double axis = lower - p.nLargura / 2 * S;
+        for (size_t k = 1; k < polygon.size(); ++k) {
+            canvas.PrintLine(axis - polygon[k - 1].second * S, kLeft + polygon[k - 1].first * S,
+                             axis - polygon[k].second * S, kLeft + polygon[k].first * S, 0.35,
+                             kViewingArea);
+        }
     }
 
     const double legendRow = lower + 4;
@@ -243,6 +252,14 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
                                Fixed(*s.shares[k].value, 1) + " %)"),
                         44);
     }
+    const DiscasFigures& dd = a.discas;
+    ReportText(canvas, legendRow + 4.5, kLeft + 24, 7,
+               Cp1252("Área de visão DISCAS (AVIXA V202.01:2016, até 60° da normal à borda oposta "
+                      "da imagem): " +
+                      (dd.seatsOutsideArea.value ? Fixed(*dd.seatsOutsideArea.value, 0) +
+                                                       " assentos fora"
+                                                 : "- (" + dd.seatsOutsideArea.reason + ")")),
+               kViewingArea);
 }
 
 // ---- Table -----------------------------------------------------------------------------------
