@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/dados_projeto.h"
+#include "core/date.h"
 #include "core/text.h"
 #include "core/win1252.h"
 #include "report/projection.h"
@@ -69,6 +70,26 @@ public:
         Real(code, x);
         Real(code + 10, y);
         Real(code + 20, 0);
+        if (code == 10 || code == 11) {
+            Reach(x, y);
+        }
+    }
+    // What the drawing covers grows to hold (x, y).
+    void Reach(double x, double y) {
+        if (std::isfinite(x) && std::isfinite(y)) {
+            m_min = {std::min(m_min.first, x), std::min(m_min.second, y)};
+            m_max = {std::max(m_max.first, x), std::max(m_max.second, y)};
+        }
+    }
+    // The corners of what the points written so far cover; (0, 0) for none.
+    std::pair<double, double> Min() const { return m_min.first <= m_max.first ? m_min : Origin(); }
+    std::pair<double, double> Max() const { return m_min.first <= m_max.first ? m_max : Origin(); }
+    void Circle(const char* layer, double x, double y, double radius) {
+        Entity("CIRCLE", layer);
+        Point(10, x, y);
+        Real(40, radius);
+        Reach(x - radius, y - radius);
+        Reach(x + radius, y + radius);
     }
     void Entity(const char* kind, const char* layer, int colour = -1) {
         Code(0, kind);
@@ -88,13 +109,17 @@ public:
         Line(layer, x2, y2, x1, y2, colour);
         Line(layer, x1, y2, x1, y1, colour);
     }
-    // A text whose left end of the base line is at (x, y); Windows-1252 bytes.
-    void Text(double x, double y, double height, std::string_view text, int colour = -1) {
-        Entity("TEXT", kTextos, colour);
+    // A text whose left end of the base line is at (x, y); Windows-1252 bytes ("%%d" a degree
+    // sign). Its extent is taken as wide as Arial's widest capitals make it.
+    void Text(double x, double y, double height, std::string_view text, int colour = -1,
+              const char* layer = kTextos) {
+        Entity("TEXT", layer, colour);
         Point(10, x, y);
         Real(40, height);
         Code(1, text);
         Code(7, "STANDARD");
+        Reach(x + 0.75 * height * static_cast<double>(text.size()), y + height);
+        Reach(x, y - 0.25 * height);
     }
     void Section(const char* name) {
         Code(0, "SECTION");
@@ -118,7 +143,11 @@ public:
     std::string Take() { return std::move(m_out); }
 
 private:
+    static std::pair<double, double> Origin() { return {0, 0}; }
+
     std::string m_out;
+    std::pair<double, double> m_min{INFINITY, INFINITY};
+    std::pair<double, double> m_max{-INFINITY, -INFINITY};
 };
 
 struct Layer {
@@ -162,7 +191,7 @@ Frame Place(const DadosProjeto& p, const SightlineAnalysis& a) {
     return f;
 }
 
-void Header(Dxf& dxf, const Frame& f, const DadosProjeto& p) {
+void Header(Dxf& dxf, std::pair<double, double> min, std::pair<double, double> max) {
     dxf.Section("HEADER");
     dxf.Code(9, "$ACADVER");
     dxf.Code(1, "AC1009");
@@ -172,10 +201,11 @@ void Header(Dxf& dxf, const Frame& f, const DadosProjeto& p) {
     dxf.Int(70, 6);
     dxf.Code(9, "$MEASUREMENT");
     dxf.Int(70, 1);
+    // Everything drawn, the texts included.
     dxf.Code(9, "$EXTMIN");
-    dxf.Point(10, std::min(0.0, f.length), std::min(0.0, f.lowerWall));
+    dxf.Point(10, min.first, min.second);
     dxf.Code(9, "$EXTMAX");
-    dxf.Point(10, std::max(0.0, f.length), std::max(f.ceiling, p.nTelaTopo + f.floor));
+    dxf.Point(10, max.first, max.second);
     dxf.EndSection();
 }
 
@@ -252,9 +282,7 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
         const double y = f.floor + r.eyeHeight;
         dxf.Entity("POINT", kOlhos);
         dxf.Point(10, r.eyeDistance, y);
-        dxf.Entity("CIRCLE", kOlhos);
-        dxf.Point(10, r.eyeDistance, y);
-        dxf.Real(40, kEyeRadius);
+        dxf.Circle(kOlhos, r.eyeDistance, y, kEyeRadius);
         dxf.Line(kVisadas, 0, top, r.eyeDistance, y);
         dxf.Line(kVisadas, 0, bottom, r.eyeDistance, y);
     }
@@ -275,7 +303,7 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
     if (!a.rows.empty()) {
         const double angle = ViewingAngle(p.nTelaTopo, p.nAlturaOlhos1, p.nDistOlhos1);
         dxf.Text(0.2 + f.text, top + 0.5 * f.text, f.text,
-                 Str(angle, 5, 2) + utf8ToWin1252("º / Teto"), kAciBlue);
+                 Str(angle, 5, 2) + "%%d / Teto", kAciBlue);
     }
 }
 
@@ -305,7 +333,9 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
                  ++seat, ++inserted) {
                 dxf.Entity("INSERT", kAssentos, SeatClassAci(run.seatClass));
                 dxf.Code(2, kSeatBlock);
-                dxf.Point(10, x, f.lowerWall + SeatOffset(p, static_cast<double>(seat - 1)));
+                const double y = f.lowerWall + SeatOffset(p, static_cast<double>(seat - 1));
+                dxf.Point(10, x, y);
+                dxf.Reach(x + p.nDistEntreFilas, y + p.nLarguraAssento);
             }
         }
     }
@@ -317,9 +347,9 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
     FanLine(dxf, p, f, p.nLargura - d, 1, kAciBlue);
     FanLine(dxf, p, f, d, -1, kAciBlue);
     dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text,
-             utf8ToWin1252("Ideal (90º)"));
+             "Ideal (90%%d)");
     dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
-             utf8ToWin1252("Aceitável (135º)"), kAciBlue);
+             utf8ToWin1252("Aceitável (135") + "%%d)", kAciBlue);
 
     // DISCAS's viewing area: up to 60 degrees off the normal to the image's far edge.
     const auto polygon = ViewingAreaPolygon(p.nTelaLargura, p.nLargura, f.length);
@@ -354,23 +384,25 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     const ThrowFigures& t = *pf.throwFigures;
     const double x = *t.lensDistance.value;
     const double y = f.floor + *t.lensHeight.value;
-    dxf.Entity("CIRCLE", kProjetor);
-    dxf.Point(10, x, y);
-    dxf.Real(40, 2 * kEyeRadius);
+    dxf.Circle(kProjetor, x, y, 2 * kEyeRadius);
     dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenTop);
     dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenBottom);
     dxf.Line(kProjetor, *t.distanceMin.value, y, *t.distanceMax.value, y);
-    dxf.Entity("TEXT", kProjetor);
-    dxf.Point(10, x + 2 * kEyeRadius + f.text, y + f.text);
-    dxf.Real(40, f.text);
-    dxf.Code(1, "Projetor");
-    dxf.Code(7, "STANDARD");
+    dxf.Text(x + 2 * kEyeRadius + f.text, y + f.text, f.text, "Projetor", -1, kProjetor);
     for (const BeamRow& r : t.beamRows) {
         if (r.headHeight > r.beamLowerEdge) {
             dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes, r.eyeDistance,
                      f.floor + r.headHeight, kAciRed);
         }
     }
+}
+
+// The title block under the plan: the project, its date and the drawing's units.
+void TitleBlock(Dxf& dxf, const DadosProjeto& p, const Frame& f) {
+    const double y = f.lowerWall - 8 * f.text;
+    dxf.Text(0, y, 1.5 * f.text, "Projeto: " + AllTrim(p.cProjeto) + "    Data: " + DToC(p.cData));
+    dxf.Text(0, y - 2.2 * f.text, f.text,
+             utf8ToWin1252("Vistametra - corte e planta em metros, escala 1:1"));
 }
 
 int SeatClassAci(SeatClass c) {
@@ -389,19 +421,22 @@ std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
                        const ProjectionFigures* projection) {
     const Frame f = Place(p, a);
     const bool projector = projection && projection->throwFigures;
+    // The entities first: the header's extents are what they cover.
     Dxf dxf;
-    Header(dxf, f, p);
-    Tables(dxf, projector);
-    Blocks(dxf, p);
     dxf.Section("ENTITIES");
     DrawSection(dxf, p, a, f);
     DrawPlan(dxf, p, a, f);
     if (projector) {
         DrawProjector(dxf, *projection, f);
     }
+    TitleBlock(dxf, p, f);
     dxf.EndSection();
     dxf.Code(0, "EOF");
-    return dxf.Take();
+    Dxf head;
+    Header(head, dxf.Min(), dxf.Max());
+    Tables(head, projector);
+    Blocks(head, p);
+    return head.Take() + dxf.Take();
 }
 
 }  // namespace vm

@@ -566,15 +566,29 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
         EXPECT_EQ(dxf["sight_lines"], 2 * c.rows);
         EXPECT_EQ(dxf["field_lines"], 4);
 
-        // Texts keep their accents and degree signs, on "TEXTOS".
-        bool acceptable = false, angle = false;
+        // Texts keep their accents and degree signs (written "%%d", which every reader shows as
+        // the sign), on "TEXTOS"; the title block names the project and its date.
+        bool acceptable = false, angle = false, title = false;
         for (const Json& t : dxf["texts"]) {
             EXPECT_EQ(t[1], "TEXTOS");
-            acceptable |= t[0] == "Aceitável (135º)";
-            angle |= t[0].get<std::string>().find("º / Teto") != std::string::npos;
+            acceptable |= t[0] == "Aceitável (135°)";
+            angle |= t[0].get<std::string>().find("° / Teto") != std::string::npos;
+            title |= t[0].get<std::string>().rfind("Projeto: " + project["cProjeto"].get<std::string>() +
+                                                       "    Data: " +
+                                                       project["cData"].get<std::string>(),
+                                                   0) == 0;
         }
         EXPECT_TRUE(acceptable);
         EXPECT_EQ(angle, c.rows > 0);
+        EXPECT_TRUE(title);
+        // The header's extents hold every text (LibreOffice crops to them): each one's base
+        // point lies within them.
+        for (const Json& at : dxf["text_points"]) {
+            EXPECT_GE(at[0].get<double>(), dxf["extmin"][0].get<double>());
+            EXPECT_GE(at[1].get<double>(), dxf["extmin"][1].get<double>());
+            EXPECT_LE(at[0].get<double>(), dxf["extmax"][0].get<double>());
+            EXPECT_LE(at[1].get<double>(), dxf["extmax"][1].get<double>());
+        }
     }
     // The default room's texts are as high as 6 points at 17 mm a metre: 2.117 mm / 17.
     const Json dxf = (run({"-o", "d.dxf"}), DxfFacts(m_dir, "d.dxf"));

@@ -35,7 +35,11 @@ facts = {
     "eyes": [[p.dxf.location.x, p.dxf.location.y] for p in msp.query('POINT[layer=="OLHOS"]')],
     "sight_lines": len(msp.query('LINE[layer=="VISADAS"]')),
     "field_lines": len(msp.query('LINE[layer=="CAMPOS"]')),
-    "texts": [[t.dxf.text, t.dxf.layer, t.dxf.height] for t in msp.query("TEXT")],
+    # As a reader shows them: "%%d" becomes the degree sign.
+    "texts": [[t.plain_text(), t.dxf.layer, t.dxf.height] for t in msp.query("TEXT")],
+    "text_points": [[t.dxf.insert.x, t.dxf.insert.y] for t in msp.query("TEXT")],
+    "extmin": list(doc.header.get("$EXTMIN", (0, 0, 0)))[:2],
+    "extmax": list(doc.header.get("$EXTMAX", (0, 0, 0)))[:2],
     "projector_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y, l.dxf.color]
                         for l in msp.query('LINE[layer=="PROJETOR"]')],
     "degraus_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
