@@ -2,6 +2,7 @@
 
 #include "core/dados_projeto.h"
 #include "core/project_fields.h"
+#include "core/text.h"
 
 namespace vm {
 
@@ -46,6 +47,13 @@ bool WithinFieldLimit(const FieldLimit& limit, double value) {
 double FieldValue(const DadosProjeto& p, const FieldLimit& limit) {
     // Every limited field is a number of the record (the table's test holds to it).
     return p.*(findProjectField(limit.field)->number);
+}
+
+std::string FieldValueText(const DadosProjeto& p, const FieldLimit& limit) {
+    const std::string_view field = limit.field;
+    const bool count =
+        field == "nNumeroFilas" || field == "nImagemLargura" || field == "nImagemAltura";
+    return AllTrim(Str(FieldValue(p, limit), 24, count ? 0 : 2));
 }
 
 std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p) {

@@ -37,6 +37,10 @@ std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p);
 // The value of a limited field in `p`.
 double FieldValue(const DadosProjeto& p, const FieldLimit& limit);
 
+// The value of a limited field in `p` as the window shows it: counts (rows, pixels) whole,
+// lengths with two decimals ("-5", "0.00").
+std::string FieldValueText(const DadosProjeto& p, const FieldLimit& limit);
+
 // The allowed values in words, up to `largest` as the field shows it ("999.99"): "de 0 a 999.99"
 // or "maiores que 0, até 999.99". UTF-8.
 std::string FaixaPermitida(const FieldLimit& limit, std::string_view largest);

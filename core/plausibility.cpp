@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <initializer_list>
-#include <string_view>
 
 #include "core/field_limits.h"
 #include "core/text.h"
@@ -19,10 +18,6 @@ std::string figure(double value, int decimals) {
 std::string count(double value) {
     double whole = 0;
     return figure(value, std::modf(value, &whole) == 0 ? 0 : 2);
-}
-
-int decimalsOf(std::string_view field) {
-    return field == "nNumeroFilas" || field == "nImagemLargura" || field == "nImagemAltura" ? 0 : 2;
 }
 
 std::string metres(double value) {
@@ -49,9 +44,8 @@ double lastRowEyeHeight(const DadosProjeto& p) {
 }
 
 std::string outsideLimit(const DadosProjeto& p, const FieldLimit& limit) {
-    return std::string("O campo \"") + limit.label + "\" vale " +
-           figure(FieldValue(p, limit), decimalsOf(limit.field)) + ", fora da faixa permitida (" +
-           (limit.zeroAllowed ? "0 ou mais" : "maior que 0") + ").";
+    return std::string("O campo \"") + limit.label + "\" vale " + FieldValueText(p, limit) +
+           ", fora da faixa permitida (" + (limit.zeroAllowed ? "0 ou mais" : "maior que 0") + ").";
 }
 
 void rowsBeyondTheBackWall(const DadosProjeto& p, std::vector<std::string>& out) {
