@@ -9,6 +9,7 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "program/project_checks.h"
 #include "program/typed_value_limits.h"
 #include "program/window_minimum.h"
 #include "project/project_file.h"
@@ -48,6 +49,7 @@ void mostraLinhas() {
     SetProperty(kForm, "cTelaDetalhe", "value", LinhaResultado(projeto(), Categoria::G));
     SetProperty(kForm, "cTelaComputer", "value", LinhaResultado(projeto(), Categoria::A));
     SetProperty(kForm, "cTelaVideo", "value", LinhaResultado(projeto(), Categoria::F));
+    MostraAvisosDoProjeto(kForm, "cAvisos");
 }
 
 void mostraResultados() {
@@ -297,6 +299,9 @@ void CalculoComReport() {
     }
     Calculo(projeto());
     mostraLinhas();
+    if (!ProjetoDescreveUmaSala(kForm)) {
+        return;
+    }
     if (mainWindowProcedures().reportCalculo) {
         mainWindowProcedures().reportCalculo();
     }
@@ -305,6 +310,9 @@ void CalculoComReport() {
 void SelPrinter() {
     confirmaCampoEmEdicao();
     if (previewNaFrente()) {
+        return;
+    }
+    if (!ProjetoDescreveUmaSala(kForm)) {
         return;
     }
     const MainWindowProcedures& procedures = mainWindowProcedures();
@@ -525,6 +533,8 @@ void DefineMainWindow() {
     label("cTelaDetalhe", 40, 295, 240, "", kBlue);
     label("cTelaComputer", 40, 315, 240, "", kRed);
     label("cTelaVideo", 40, 335, 240, "", kGreen);
+    // The plausibility warnings, on one line under the frames.
+    label("cAvisos", 20, 385, 600, "", Rgb{176, 0, 0});
 
     frame("pretendida", 220, 320, 280, 160, "Imagem pretendida");
     label("lTopoimagem", 340, 250, 300, "Topo da Imagem : ", kBlue);

@@ -15,12 +15,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "core/calculo.h"
+#include "core/field_limits.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/text.h"
@@ -680,8 +682,15 @@ TEST_F(MainWindowTest, ValuesThatDescribeNoRoomAreRefusedWhereTyped) {
     });
 }
 
+// Whether the field is marked as holding a value that describes no room.
+bool marked(const char* control) {
+    const QWidget* field = vm::ControlWidget("wmenu", control);
+    return field->property("foraDaFaixa").toBool() && !field->styleSheet().isEmpty();
+}
+
 // A project file that holds such values opens as written; passing through its fields refuses
-// nothing that the user did not type.
+// nothing that the user did not type. The window marks the fields, and the report commands name
+// them instead of drawing until valid values are typed.
 TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
     vm::DadosProjeto saved = vm::ProjetoInicial();
     saved.nNumeroFilas = -5;
@@ -689,7 +698,19 @@ TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
     const std::string file = (m_dir / "negativo.qtv").string();
     ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
     m_dialogs.fileAnswers.push_back(file);
+    int printerAsked = 0;
+    vm::mainWindowProcedures().getPrinter = [&] {
+        ++printerAsked;
+        return std::string("Fila");
+    };
+    const std::string refused = vm::utf8ToWin1252(
+        "Valores fora da faixa|O projeto tem valores que não descrevem uma sala, e o relatório "
+        "não foi gerado:\r\n\r\n"
+        "Comprimento: 0.00 (aceita valores maiores que 0, até 999.99)\r\n"
+        "Número de Filas de Assentos: -5 (aceita valores de 0 a 999)\r\n\r\n"
+        "Corrija os campos marcados em vermelho.");
     runWindow([&] {
+        EXPECT_FALSE(marked("nComprimentot"));
         menuAction("&Abrir")->trigger();
         typeInto("nNumeroFilast", "");
         typeInto("nComprimentot", "");
@@ -700,6 +721,62 @@ TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
         typeInto("nNumeroFilast", "-9");
         EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
         EXPECT_EQ(m_dialogs.shown.size(), 2u);
+
+        for (const vm::FieldLimit& limit : vm::fieldLimits()) {
+            const std::string control = limit.field + std::string("t");
+            EXPECT_EQ(marked(control.c_str()),
+                      control == "nNumeroFilast" || control == "nComprimentot")
+                << control;
+        }
+        EXPECT_EQ(vm::GetProperty("wmenu", "nNumeroFilast", "tooltip").text(),
+                  vm::utf8ToWin1252("Fora da faixa: aceita valores de 0 a 999."));
+        EXPECT_EQ(text("cAvisos"),
+                  vm::utf8ToWin1252("2 avisos: O campo \"Comprimento\" vale 0.00, fora da faixa "
+                                    "permitida (maior que 0)."));
+
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(m_reports, 0);
+        EXPECT_EQ(printerAsked, 0);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 3u);
+        EXPECT_EQ(m_dialogs.messageLog()[1], refused);
+        EXPECT_EQ(m_dialogs.messageLog()[2], refused);
+
+        // A valid value clears its field's mark; once both are valid the report is made.
+        typeInto("nNumeroFilast", "7");
+        EXPECT_FALSE(marked("nNumeroFilast"));
+        EXPECT_EQ(vm::GetProperty("wmenu", "nNumeroFilast", "tooltip").text(), "");
+        EXPECT_TRUE(marked("nComprimentot"));
+        typeInto("nComprimentot", "10");
+        EXPECT_FALSE(marked("nComprimentot"));
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        EXPECT_EQ(m_reports, 1);
+        EXPECT_EQ(m_dialogs.shown.size(), 4u);
+    });
+}
+
+// The warnings line follows every calculation: the default project's image bottom below its
+// last row's eyes, nothing on a flat floor, the rows beyond the back wall of a long hall.
+TEST_F(MainWindowTest, TheWarningsLineFollowsTheProject) {
+    runWindow([&] {
+        EXPECT_EQ(text("cAvisos"),
+                  vm::utf8ToWin1252("Aviso: A base da imagem pretendida (1.72 m do piso) fica "
+                                    "abaixo dos olhos da última fila (2.40 m)."));
+        typeInto("nAlturaFila2t", "0");
+        EXPECT_EQ(text("cAvisos"), "");
+        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "tooltip").text(), "");
+        typeInto("nNumeroFilast", "60");
+        const std::string beyond =
+            "Filas além da parede do fundo: com 60 filas a 1.00 m uma da outra, os olhos da "
+            "última fila ficam a 62.70 m da tela, e a sala tem 10.00 m de comprimento.";
+        EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("4 avisos: " + beyond));
+        const std::string all = vm::GetProperty("wmenu", "cAvisos", "tooltip").text();
+        EXPECT_EQ(all.substr(0, all.find('\n')), vm::utf8ToWin1252(beyond));
+        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(text("cAvisos").substr(0, 9), "5 avisos:");
+        EXPECT_TRUE(marked("nComprimentot"));
+        EXPECT_FALSE(marked("nNumeroFilast"));
     });
 }
 
