@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "core/win1252.h"
 #include "program/project_checks.h"
+#include "program/project_file_commands.h"
 #include "program/typed_value_limits.h"
 #include "program/window_minimum.h"
 #include "project/project_file.h"
@@ -260,7 +261,8 @@ void SalvarArquivo() {
         ensureFolder(programValues().DirPdf);
     }
     if (MemoWrit(file, TextoProjeto(p))) {
-        MsgInfo("Arquivo salvado com sucesso.", "Salvar arquivo");
+        DefineArquivoDoProjeto(kForm, file);
+        AvisaArquivoSalvo(file);
     } else {
         MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
     }
@@ -288,6 +290,7 @@ void AbrirProjeto(const std::string& file) {
         return;
     }
     projeto() = lido;
+    DefineArquivoDoProjeto(kForm, file);
     TelaRefresh();
     mostraResultados();
 }
@@ -431,6 +434,7 @@ void DefineMainWindow() {
     DefineMenuPopup("&Arquivo");
     DefineMenuItem("&Novo", [] {
         DadosReset(projeto());
+        DefineArquivoDoProjeto(kForm, "");
         TelaRefresh();
         mostraResultados();
     });
@@ -440,6 +444,9 @@ void DefineMainWindow() {
     DefineSeparator();
     DefineMenuItem(
         "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
+    DefineMenuItem(
+        cp("Salvar &como…"), [] { SalvarArquivoComo(kForm, programValues().DirPdf); },
+        "Ctrl+Shift+S");
     DefineSeparator();
     DefineMenuItem(
         "&Imprimir", [] { SelPrinter(); }, "Ctrl+P");
@@ -565,6 +572,7 @@ void DefineMainWindow() {
                   .tooltip = cp("Executa o cálculo do tamanho das telas apropriadas"),
                   .flat = true});
     EndWindow();
+    DefineArquivoDoProjeto(kForm, "");
 }
 
 }  // namespace vm

@@ -23,6 +23,7 @@
 
 #include "core/calculo.h"
 #include "core/field_limits.h"
+#include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/text.h"
@@ -70,6 +71,16 @@ std::vector<std::string> toolLines(const fs::path& dir, const std::vector<std::s
         lines.push_back(line);
     }
     return lines;
+}
+
+// The box after a save, naming the file written.
+std::string savedBox(const fs::path& file) {
+    return "Salvar arquivo|Arquivo salvado com sucesso.\r\n\r\n" +
+           vm::TextFromFileName(file.string());
+}
+
+QString title() {
+    return vm::FormWidget("wmenu")->windowTitle();
 }
 
 class MainWindowTest : public MainWindowFixture {
@@ -366,7 +377,8 @@ TEST_F(MainWindowTest, CommandsCommitTheFieldBeingEdited) {
         const std::string saved =
             vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
         EXPECT_NE(saved.find("<Largura> 7.00</Largura>"), std::string::npos) << saved;
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  savedBox(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
         EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nLargurat"));
 
         vm::DadosProjeto atReport;
@@ -475,8 +487,71 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
     vm::programValues().DirPdf = m_dir.string() + "/";
     runWindow([&] {
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  savedBox(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
     });
+}
+
+// "Salvar como…" writes the project under any folder and name, with ".qtv" added to a name
+// without it, asks before that name replaces a file, names the file written, and from then on
+// the window's title names it.
+TEST_F(MainWindowTest, SalvarComoWritesAnyFolderAndName) {
+    const fs::path desk = m_dir / "Área de Trabalho";
+    fs::create_directory(desk);
+    const fs::path nobre = desk / "Salão Nobre.qtv";
+    m_dialogs.fileAnswers = {(desk / "Salão Nobre").string(), (desk / "Salão Nobre").string(),
+                             (desk / "copia.QTV").string(), (m_dir / "sumiu" / "x").string()};
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Ok, vm::MessageAnswer::No};
+    runWindow([&] {
+        QAction* salvarComo = menuAction(QString::fromUtf8("Salvar &como…"));
+        ASSERT_NE(salvarComo, nullptr);
+        EXPECT_EQ(salvarComo->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        typeInto("nNumeroFilast", "12");
+        salvarComo->trigger();
+        // It started in the program's folder, with the name that Salvar would give.
+        EXPECT_EQ(m_dialogs.shown[0].purpose, "PutFile");
+        EXPECT_EQ(m_dialogs.shown[0].file.initialFolder,
+                  vm::programValues().DirPdf + "AUDITORIO_TERREO_Calculo_Tela.qtv");
+        const std::string written = vm::MemoRead(nobre.string());
+        EXPECT_EQ(written, vm::TextoProjeto(vm::projeto()));
+        EXPECT_NE(written.find("<NumeroFilas> 12</NumeroFilas>"), std::string::npos);
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(nobre));
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - Salão Nobre.qtv"));
+
+        // The same name again, now taken: "Não" keeps the file as it was.
+        typeInto("nNumeroFilast", "15");
+        salvarComo->trigger();
+        EXPECT_EQ(m_dialogs.shown[2].file.initialFolder, nobre.string());
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  vm::utf8ToWin1252("Salvar como|O arquivo \"Salão Nobre.qtv\" já existe em ") +
+                      vm::TextFromFileName(desk.string() + "/") + ". Substituir?");
+        EXPECT_EQ(vm::MemoRead(nobre.string()), written);
+
+        // A name with the extension in capitals keeps it.
+        salvarComo->trigger();
+        EXPECT_NE(vm::MemoRead((desk / "copia.QTV").string()).find("<NumeroFilas> 15"),
+                  std::string::npos);
+        EXPECT_FALSE(fs::exists(desk / "copia.QTV.qtv"));
+        EXPECT_EQ(title(), "Vistametra - copia.QTV");
+
+        // A folder that is not there: the box says which file and why; the title stays.
+        const size_t boxes = m_dialogs.messageLog().size();
+        salvarComo->trigger();
+        ASSERT_EQ(m_dialogs.messageLog().size(), boxes + 1);
+        const std::string failed = vm::utf8ToWin1252(
+                                       "Salvar como|Não foi possível salvar o "
+                                       "arquivo ") +
+                                   vm::TextFromFileName((m_dir / "sumiu" / "x.qtv").string()) +
+                                   ".\r\n\r\n";
+        EXPECT_EQ(m_dialogs.messageLog().back().substr(0, failed.size()), failed);
+        EXPECT_GT(m_dialogs.messageLog().back().size(), failed.size());  // and the reason
+        EXPECT_EQ(title(), "Vistametra - copia.QTV");
+
+        // Cancelled: nothing is written or shown.
+        salvarComo->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().size(), boxes + 1);
+    });
+    EXPECT_EQ(std::distance(fs::directory_iterator(desk), fs::directory_iterator()), 2);
 }
 
 // A project file whose name holds "../../.profile" and a NUL byte opens as written, but Salvar
@@ -531,8 +606,10 @@ TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
         QTest::keyClick(name, Qt::Key_Tab);
         EXPECT_EQ(vm::projeto().cProjeto, "SAL\xc3O");
 
+        EXPECT_EQ(title(), "Vistametra");
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(file));
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - SALÃO_Calculo_Tela.qtv"));
         ASSERT_TRUE(fs::exists(file));
         const std::string bytes = vm::MemoRead(file.string());
         EXPECT_NE(bytes.find("<Projeto>SAL\xc3O</Projeto>"), std::string::npos);
@@ -551,8 +628,10 @@ TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
         const vm::DadosProjeto saved = vm::projeto();
         menuAction("&Novo")->trigger();
         EXPECT_EQ(number("nComprimentot"), 0);
+        EXPECT_EQ(title(), "Vistametra");
 
         menuAction("&Abrir")->trigger();
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - SALÃO_Calculo_Tela.qtv"));
         for (const auto& [control, value] : before) {
             EXPECT_EQ(vm::GetProperty("wmenu", control, "value"), value) << control;
         }
