@@ -53,10 +53,9 @@ void rowsBeyondTheBackWall(const DadosProjeto& p, std::vector<std::string>& out)
         p.nNumeroFilas < 1 || !(p.nDistOlhosN > p.nComprimento)) {
         return;
     }
-    out.push_back("Filas além da parede do fundo: com " + count(p.nNumeroFilas) + " filas a " +
-                  metres(p.nDistEntreFilas) + " uma da outra, os olhos da última fila ficam a " +
-                  metres(p.nDistOlhosN) + " da tela, e a sala tem " + metres(p.nComprimento) +
-                  " de comprimento.");
+    out.push_back("Filas além da parede do fundo: os olhos da fila " + count(p.nNumeroFilas) +
+                  " ficam a " + metres(p.nDistOlhosN) + " da tela, e a sala tem " +
+                  metres(p.nComprimento) + ".");
 }
 
 void imageTopAboveTheCeiling(const DadosProjeto& p, std::vector<std::string>& out) {
@@ -105,11 +104,10 @@ void recommendedImagesUnderTheCeiling(const DadosProjeto& p, std::vector<std::st
         const std::string which = std::string("A imagem mínima para ") + image.name + " (" +
                                   metres(image.height) + " de altura)";
         if (image.height > p.nPeDireito) {
-            out.push_back(which + " não cabe sob o teto: é mais alta que o pé-direito (" +
-                          metres(p.nPeDireito) + ").");
+            out.push_back(which + " é mais alta que o pé-direito (" + metres(p.nPeDireito) + ").");
         } else if (image.bottom < 0) {
-            out.push_back(which + " não cabe com o topo a " + metres(p.nTelaTopo) +
-                          ": a base fica " + metres(-image.bottom) + " abaixo do piso.");
+            out.push_back(which + ", com o topo a " + metres(p.nTelaTopo) + ", desce " +
+                          metres(-image.bottom) + " abaixo do piso.");
         }
     }
 }
@@ -124,15 +122,18 @@ void risersUpToTheCeiling(const DadosProjeto& p, std::vector<std::string>& out) 
         return;
     }
     const std::string noRoom =
-        ", sem espaço para a cabeça sob o pé-direito (" + metres(p.nPeDireito) + ").";
+        ": sem espaço para a cabeça sob o pé-direito (" + metres(p.nPeDireito) + ").";
     const double steps = p.nNumeroFilas - 1;
     if (lastRowRise(p) == 0) {
         out.push_back("Os olhos da última fila ficam a " + metres(eyes) + " do piso" + noRoom);
-        return;
+    } else if (steps == 1) {
+        out.push_back("O degrau de " + metres(p.nAlturaFila2) +
+                      " ergue os olhos da última fila a " + metres(eyes) + noRoom);
+    } else {
+        out.push_back("Os " + count(steps) + " degraus de " + metres(p.nAlturaFila2) + " (" +
+                      metres(lastRowRise(p)) + " ao todo) erguem os olhos da última fila a " +
+                      metres(eyes) + noRoom);
     }
-    out.push_back("O piso da última fila sobe " + metres(lastRowRise(p)) + " (" + count(steps) +
-                  (steps == 1 ? " degrau" : " degraus") + " de " + metres(p.nAlturaFila2) +
-                  ") e os olhos dessa fila ficam a " + metres(eyes) + noRoom);
 }
 
 }  // namespace

@@ -540,8 +540,14 @@ void DefineMainWindow() {
     label("cTelaDetalhe", 40, 295, 240, "", kBlue);
     label("cTelaComputer", 40, 315, 240, "", kRed);
     label("cTelaVideo", 40, 335, 240, "", kGreen);
-    // The plausibility warnings, on one line under the frames.
-    label("cAvisos", 20, 385, 600, "", Rgb{176, 0, 0});
+    // The plausibility warnings, under the frames.
+    DefineLabel({.name = "cAvisos",
+                 .col = 20,
+                 .row = 384,
+                 .width = 600,
+                 .height = 34,
+                 .fontColor = Rgb{176, 0, 0},
+                 .transparent = true});
 
     frame("pretendida", 220, 320, 280, 160, "Imagem pretendida");
     label("lTopoimagem", 340, 250, 300, "Topo da Imagem : ", kBlue);

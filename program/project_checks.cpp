@@ -1,7 +1,9 @@
 #include "program/project_checks.h"
 
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,16 +63,16 @@ void MostraAvisosDoProjeto(const char* form, const char* label) {
             todos += (todos.empty() ? "" : "\n") + aviso;
         }
     }
+    // A long warning takes a second line rather than being cut.
+    if (auto* line = qobject_cast<QLabel*>(ControlWidget(form, label))) {
+        line->setWordWrap(true);
+    }
     SetProperty(form, label, "value", utf8ToWin1252(linha));
     SetProperty(form, label, "tooltip", utf8ToWin1252(todos));
 
     const std::vector<const FieldLimit*> wrong = FieldsOutsideLimits(projeto());
     for (const FieldLimit& limit : fieldLimits()) {
-        bool isWrong = false;
-        for (const FieldLimit* w : wrong) {
-            isWrong = isWrong || w == &limit;
-        }
-        marcaCampo(form, limit, isWrong);
+        marcaCampo(form, limit, std::find(wrong.begin(), wrong.end(), &limit) != wrong.end());
     }
 }
 

@@ -112,14 +112,14 @@ TEST_F(ReportTool, JsonListsThePlausibilityWarnings) {
                                 "nAlturaFila2=0", "--set", "nTelaF=F"});
     ASSERT_EQ(hall.size(), 3u) << hall;
     EXPECT_EQ(hall[0],
-              "Filas além da parede do fundo: com 60 filas a 1.00 m uma da outra, os olhos da "
-              "última fila ficam a 62.70 m da tela, e a sala tem 10.00 m de comprimento.");
+              "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da "
+              "tela, e a sala tem 10.00 m.");
     EXPECT_EQ(hall[1],
-              "A imagem mínima para Detalhes (15.68 m de altura) não cabe sob o teto: é "
-              "mais alta que o pé-direito (3.80 m).");
+              "A imagem mínima para Detalhes (15.68 m de altura) é mais alta que o "
+              "pé-direito (3.80 m).");
     EXPECT_EQ(hall[2],
-              "A imagem mínima para Computador (10.45 m de altura) não cabe sob o teto: "
-              "é mais alta que o pé-direito (3.80 m).");
+              "A imagem mínima para Computador (10.45 m de altura) é mais alta que o "
+              "pé-direito (3.80 m).");
 }
 
 // A file with values that describe no room opens as written: the tool warns and still prints and

@@ -33,8 +33,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              p.nNumeroFilas = 60;
              p.nTelaG = p.nTelaA = p.nTelaF = false;
          },
-         {"Filas além da parede do fundo: com 60 filas a 1.00 m uma da outra, os olhos da última "
-          "fila ficam a 62.70 m da tela, e a sala tem 10.00 m de comprimento."}},
+         {"Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
+          "tem 10.00 m."}},
         {"last row's eyes at the back wall, 4 + 6 x 1",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -46,8 +46,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              flat(p);
              p.nDistOlhos1 = 4.01;
          },
-         {"Filas além da parede do fundo: com 7 filas a 1.00 m uma da outra, os olhos da última "
-          "fila ficam a 10.01 m da tela, e a sala tem 10.00 m de comprimento."}},
+         {"Filas além da parede do fundo: os olhos da fila 7 ficam a 10.01 m da tela, e a sala tem "
+          "10.00 m."}},
         {"image top at the ceiling",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -80,8 +80,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              p.nTelaTopo = 2.4;
              p.nTelaAltura = 1;
          },
-         {"A imagem mínima para Detalhes (2.43 m de altura) não cabe sob o teto: é mais alta que o "
-          "pé-direito (2.40 m)."}},
+         {"A imagem mínima para Detalhes (2.43 m de altura) é mais alta que o pé-direito (2.40 "
+          "m)."}},
         {"detail image 9.8 / 4 from a top at 2 m reaches below the floor",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -89,8 +89,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              p.nTelaTopo = 2;
              p.nTelaAltura = 0.5;
          },
-         {"A imagem mínima para Detalhes (2.45 m de altura) não cabe com o topo a 2.00 m: a base "
-          "fica 0.45 m abaixo do piso."}},
+         {"A imagem mínima para Detalhes (2.45 m de altura), com o topo a 2.00 m, desce 0.45 m "
+          "abaixo do piso."}},
         {"the same with the detail category not shown",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -104,8 +104,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
          [](vm::DadosProjeto& p) { p.nAlturaFila2 = 0.44; },
          {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
           "(3.84 m).",
-          "O piso da última fila sobe 2.64 m (6 degraus de 0.44 m) e os olhos dessa fila ficam a "
-          "3.84 m, sem espaço para a cabeça sob o pé-direito (3.80 m)."}},
+          "Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
+          "espaço para a cabeça sob o pé-direito (3.80 m)."}},
         {"two rows, one step of 2.6 m",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 2;
@@ -114,8 +114,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
          },
          {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
           "(3.80 m).",
-          "O piso da última fila sobe 2.60 m (1 degrau de 2.60 m) e os olhos dessa fila ficam a "
-          "3.80 m, sem espaço para a cabeça sob o pé-direito (3.80 m)."}},
+          "O degrau de 2.60 m ergue os olhos da última fila a 3.80 m: sem espaço para a cabeça sob "
+          "o pé-direito (3.80 m)."}},
         {"one row whose eyes stand 1 cm below the ceiling",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 1;
@@ -132,7 +132,7 @@ TEST(Plausibility, WarningsNameTheirFigures) {
          },
          {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
           "(3.80 m).",
-          "Os olhos da última fila ficam a 3.80 m do piso, sem espaço para a cabeça sob o "
+          "Os olhos da última fila ficam a 3.80 m do piso: sem espaço para a cabeça sob o "
           "pé-direito (3.80 m)."}},
         {"no rows: nothing about rows",
          [](vm::DadosProjeto& p) {

@@ -846,8 +846,8 @@ TEST_F(MainWindowTest, TheWarningsLineFollowsTheProject) {
         EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "tooltip").text(), "");
         typeInto("nNumeroFilast", "60");
         const std::string beyond =
-            "Filas além da parede do fundo: com 60 filas a 1.00 m uma da outra, os olhos da "
-            "última fila ficam a 62.70 m da tela, e a sala tem 10.00 m de comprimento.";
+            "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
+            "tem 10.00 m.";
         EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("4 avisos: " + beyond));
         const std::string all = vm::GetProperty("wmenu", "cAvisos", "tooltip").text();
         EXPECT_EQ(all.substr(0, all.find('\n')), vm::utf8ToWin1252(beyond));
