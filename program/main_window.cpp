@@ -225,6 +225,7 @@ void DadosRefresh() {
 void SetAlturaFila2(double metres) {
     set("nAlturaFila2t", metres);
     DadosRefresh();
+    mostraResultados();
 }
 
 void HideTela() {
