@@ -47,11 +47,19 @@ const char* const kDescription =
     "then opens PROJECT.qtv when one is named, applies every --set in order, runs the calculation "
     "once more and prints the result.\n";
 
+// The input fields' names, as the project's field table has them: "cProjeto cData ... nTelaF".
+std::string InputFieldNames() {
+    std::string names;
+    for (const ProjectField& f : projectFields()) {
+        if (f.input) {
+            names += (names.empty() ? "" : " ") + std::string(f.name);
+        }
+    }
+    return names;
+}
+
+// After the list of the fields for --set.
 const char* const kFooter =
-    "Fields for --set (case ignored): cProjeto cData nLargura nComprimento nPeDireito "
-    "nDistOlhos1 nAlturaOlhos1 nNumeroFilas nDistEntreFilas nLarguraAssento nAlturaFila2 "
-    "nTelaTopo nTelaLargura nTelaAltura nTelaTamanho cTelaFormato nImagemLargura nImagemAltura "
-    "nAspecto nTelaG nTelaA nTelaF.\n"
     "Numbers are written with digits and at most one \".\" as the decimal point (3.5, not 3,5), "
     "cData as a real dd/mm/yy date, the flags nTelaG/nTelaA/nTelaF are true only for text that "
     "begins with \"T\", texts unchanged (characters that Windows-1252 holds); any other value "
@@ -198,7 +206,8 @@ int finishOutput(int code) {
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     CLI::App app{kDescription, "vistametra-report"};
     app.formatter(WrappingFormatter(HelpColumns()));
-    app.footer(std::string(kFooter) + kAnalysisJsonHelp + "\n" + kProjectionJsonHelp + kFooterEnd);
+    app.footer("Fields for --set (case ignored): " + InputFieldNames() + ".\n" + kFooter +
+               kAnalysisJsonHelp + "\n" + kProjectionJsonHelp + kFooterEnd);
     std::string projectFile;
     std::vector<std::string> sets;
     bool summary = false;

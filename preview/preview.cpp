@@ -614,7 +614,11 @@ void PreviewSession::Save() {
     for (const SaveFormat& format : m_extraFormats) {
         filters.push_back({format.label, "*." + format.suffix});
     }
-    std::string chosen = PutFile(filters, "", fromQtPath(QDir::currentPath()));
+    // The dialog opens in the user's documents folder with the report's own name suggested.
+    const std::string& pdf = m_job.cPdfFile;
+    const std::string suggested =
+        documentsFolder() + "/" + (pdf.empty() ? std::string() : pdf.substr(pdf.rfind('/') + 1));
+    std::string chosen = PutFile(filters, "", suggested);
     if (chosen.empty()) {
         return;
     }

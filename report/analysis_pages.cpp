@@ -474,6 +474,19 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
                       " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) +
                       (a.staggered ? "; assentos alternados (avaliação pelo C2)." : ".")));
+    const DiscasFigures& d = a.discas;
+    const std::string eh = Fixed(d.elementPercent, d.elementPercent == std::round(d.elementPercent)
+                                                       ? 0
+                                                       : 2);
+    ReportText(canvas, kTop + 10, kLeft, 7,
+               Cp1252("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem " +
+                      (d.farthestViewerEdge.value ? Fixed(*d.farthestViewerEdge.value, 2) + " m"
+                                                  : "- (" + d.farthestViewerEdge.reason + ")") +
+                      "; menor elemento " + eh + " % da altura (regra FV / 200): " +
+                      (d.bdmImageHeight.value
+                           ? "altura mínima " + Fixed(*d.bdmImageHeight.value, 2) + " m, " +
+                                 (d.bdmMet && *d.bdmMet ? "a tela basta." : "a tela não basta.")
+                           : "-")));
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);

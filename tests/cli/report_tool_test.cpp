@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/date.h"
+#include "core/project_fields.h"
 #include "core/text.h"
 #include "core/whole_file.h"
 #include "project/project_file.h"
@@ -761,6 +762,45 @@ TEST_F(ReportTool, FullDiskKeepsTheEarlierFilesAndFails) {
         }
         EXPECT_EQ(vm::ReadWholeFile(m_dir / "list.txt"), expected) << c.args;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The words of `text` between `from` and the first `to` after it.
+std::vector<std::string> WordsBetween(const std::string& text, const std::string& from,
+                                      const std::string& to) {
+    const size_t start = text.find(from);
+    if (start == std::string::npos) {
+        return {};
+    }
+    const size_t end = text.find(to, start + from.size());
+    std::istringstream in(text.substr(start + from.size(), end - start - from.size()));
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        words.push_back(w);
+    }
+    return words;
+}
+
+// The fields that --set takes, as the help and the bash completion list them, are the project's
+// input fields, in the file's order.
+TEST_F(ReportTool, SetFieldListsFollowTheFieldTable) {
+    std::vector<std::string> inputs;
+    for (const vm::ProjectField& f : vm::projectFields()) {
+        if (f.input) {
+            inputs.push_back(f.name);
+        }
+    }
+    ASSERT_EQ(inputs.size(), 22u);
+    // The help is wrapped to the terminal: a wide one keeps the list on one line.
+    const ToolRun help = run({"--help"}, {"COLUMNS=400"});
+    std::vector<std::string> listed = WordsBetween(help.out, "Fields for --set (case ignored):", ".\n");
+    EXPECT_EQ(listed, inputs);
+    const std::string completion =
+        vm::ReadWholeFile(fs::path(VM_SOURCE_DIR) / "packaging/vistametra-report.bash-completion");
+    EXPECT_EQ(WordsBetween(completion, "local fields=\"", "\""), inputs);
 }
 
 }  // namespace

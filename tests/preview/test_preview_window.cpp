@@ -527,6 +527,10 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     ASSERT_TRUE(QDir().mkpath(target));
     m_dialogs.fileAnswers = {"", vm::fromQtPath(target + "/rel.emf"),
                              vm::fromQtPath(target + "/doc.pdf"), vm::fromQtPath(target + "/sem")};
+    // The dialog opens in the user's documents folder on the report's own PDF name.
+    const std::string documents = vm::fromQtPath(Folder()) + "/Área de Trabalho";
+    setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
+    vm::printJob().cPdfFile = "/opt/vistametra/Sala de Reunião_Calculo_Tela.pdf";
     ExpectOpened(RunPreview([&] {
         PressKey(kPreviewForm, Qt::Key_S, Qt::ControlModifier);  // cancelled
         EXPECT_TRUE(QDir(target).isEmpty());
@@ -540,7 +544,8 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     ASSERT_FALSE(request.filters.empty());
     EXPECT_EQ(request.filters[0].description, "Images");
     EXPECT_EQ(request.filters[0].pattern, "*.emf");
-    EXPECT_EQ(request.initialFolder, vm::fromQtPath(QDir::currentPath()));
+    EXPECT_EQ(request.initialFolder, documents + "/Sala de Reunião_Calculo_Tela.pdf");
+    unsetenv("XDG_DOCUMENTS_DIR");
 
     // Copies of the page files, byte for byte.
     for (const char* base : {"rel", "sem"}) {
