@@ -20,9 +20,11 @@
 #include "cli/command_line.h"
 #include "cli/projection_options.h"
 #include "cli/set_value.h"
+#include "cli/values_outside_limits.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
 #include "core/calculo.h"
+#include "core/plausibility.h"
 #include "core/project_fields.h"
 #include "core/result_line.h"
 #include "core/text.h"
@@ -68,7 +70,13 @@ const char* const kFooter =
     "--json prints one object with every input field and every result by its record name: "
     "numbers as numbers (the counts nNumeroFilas, nImagemLargura, nImagemAltura and nAspecto as "
     "integers when they are whole), cData as its dd/mm/yy text, the flags as true/false, texts in "
-    "UTF-8; \"file\" holds the project file's path when one was opened.\n"
+    "UTF-8; \"file\" holds the project file's path when one was opened; \"warnings\" is always "
+    "there, a list of texts in Portuguese ([] when none): fields outside their range, rows beyond "
+    "the back wall, the planned image's top above the ceiling or its bottom below the last row's "
+    "eyes, a minimum image that does not fit under the ceiling, risers that lift the last row's "
+    "eyes to the ceiling.\n"
+    "A project file opens as written: values that describe no room give a warning on standard "
+    "error naming each field, and with -o nothing is written (exit code 1).\n"
     "--jsonl prints the same object on one line, written at once, so that the output of runs in "
     "parallel (xargs -P) can be joined line by line.\n"
     "With --summary as well, the JSON follows the summary.\n\n";
@@ -396,6 +404,9 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         HasProjectionInputs(p.projecao) ? std::optional<ProjectionInputs>(p.projecao)
                                         : std::nullopt;
     Calculo(p);
+    if (!TellValuesOutsideLimits(p, !reportFile.empty())) {
+        return 1;
+    }
 
     if (!saveFile.empty()) {
         std::string error;
@@ -444,6 +455,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
+        out["warnings"] = PlausibilityWarnings(p);
         if (analysis) {
             out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock));
         }

@@ -1,5 +1,9 @@
 #include "core/field_limits.h"
 
+#include "core/dados_projeto.h"
+#include "core/project_fields.h"
+#include "core/text.h"
+
 namespace vm {
 
 const std::vector<FieldLimit>& fieldLimits() {
@@ -38,6 +42,28 @@ const FieldLimit* findFieldLimit(std::string_view field) {
 bool WithinFieldLimit(const FieldLimit& limit, double value) {
     // Written so that a NaN lies outside.
     return limit.zeroAllowed ? value >= 0 : value > 0;
+}
+
+double FieldValue(const DadosProjeto& p, const FieldLimit& limit) {
+    // Every limited field is a number of the record (the table's test holds to it).
+    return p.*(findProjectField(limit.field)->number);
+}
+
+std::string FieldValueText(const DadosProjeto& p, const FieldLimit& limit) {
+    const std::string_view field = limit.field;
+    const bool count =
+        field == "nNumeroFilas" || field == "nImagemLargura" || field == "nImagemAltura";
+    return AllTrim(Str(FieldValue(p, limit), 24, count ? 0 : 2));
+}
+
+std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p) {
+    std::vector<const FieldLimit*> outside;
+    for (const FieldLimit& limit : fieldLimits()) {
+        if (!WithinFieldLimit(limit, FieldValue(p, limit))) {
+            outside.push_back(&limit);
+        }
+    }
+    return outside;
 }
 
 std::string FaixaPermitida(const FieldLimit& limit, std::string_view largest) {

@@ -10,6 +10,8 @@
 
 namespace vm {
 
+struct DadosProjeto;
+
 struct FieldLimit {
     const char* field;  // the record's name, e.g. "nNumeroFilas"
     const char* label;  // the field's name on the main window, UTF-8
@@ -27,6 +29,17 @@ const FieldLimit* findFieldLimit(std::string_view field);
 
 // True when the value lies within the limit.
 bool WithinFieldLimit(const FieldLimit& limit, double value);
+
+// The limited fields whose value in `p` lies outside the limit, in the table's order: a project
+// file opens as written and may hold them.
+std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p);
+
+// The value of a limited field in `p`.
+double FieldValue(const DadosProjeto& p, const FieldLimit& limit);
+
+// The value of a limited field in `p` as the window shows it: counts (rows, pixels) whole,
+// lengths with two decimals ("-5", "0.00").
+std::string FieldValueText(const DadosProjeto& p, const FieldLimit& limit);
 
 // The allowed values in words, up to `largest` as the field shows it ("999.99"): "de 0 a 999.99"
 // or "maiores que 0, até 999.99". UTF-8.

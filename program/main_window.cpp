@@ -9,6 +9,8 @@
 #include "core/system_info.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "program/project_checks.h"
+#include "program/project_file_commands.h"
 #include "program/typed_value_limits.h"
 #include "program/window_minimum.h"
 #include "project/project_file.h"
@@ -48,6 +50,7 @@ void mostraLinhas() {
     SetProperty(kForm, "cTelaDetalhe", "value", LinhaResultado(projeto(), Categoria::G));
     SetProperty(kForm, "cTelaComputer", "value", LinhaResultado(projeto(), Categoria::A));
     SetProperty(kForm, "cTelaVideo", "value", LinhaResultado(projeto(), Categoria::F));
+    MostraAvisosDoProjeto(kForm, "cAvisos");
 }
 
 void mostraResultados() {
@@ -222,6 +225,7 @@ void DadosRefresh() {
 void SetAlturaFila2(double metres) {
     set("nAlturaFila2t", metres);
     DadosRefresh();
+    mostraResultados();
 }
 
 void HideTela() {
@@ -258,7 +262,8 @@ void SalvarArquivo() {
         ensureFolder(programValues().DirPdf);
     }
     if (MemoWrit(file, TextoProjeto(p))) {
-        MsgInfo("Arquivo salvado com sucesso.", "Salvar arquivo");
+        DefineArquivoDoProjeto(kForm, file);
+        AvisaArquivoSalvo(file);
     } else {
         MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
     }
@@ -286,6 +291,7 @@ void AbrirProjeto(const std::string& file) {
         return;
     }
     projeto() = lido;
+    DefineArquivoDoProjeto(kForm, file);
     TelaRefresh();
     mostraResultados();
 }
@@ -297,6 +303,9 @@ void CalculoComReport() {
     }
     Calculo(projeto());
     mostraLinhas();
+    if (!ProjetoDescreveUmaSala(kForm)) {
+        return;
+    }
     if (mainWindowProcedures().reportCalculo) {
         mainWindowProcedures().reportCalculo();
     }
@@ -305,6 +314,9 @@ void CalculoComReport() {
 void SelPrinter() {
     confirmaCampoEmEdicao();
     if (previewNaFrente()) {
+        return;
+    }
+    if (!ProjetoDescreveUmaSala(kForm)) {
         return;
     }
     const MainWindowProcedures& procedures = mainWindowProcedures();
@@ -423,6 +435,7 @@ void DefineMainWindow() {
     DefineMenuPopup("&Arquivo");
     DefineMenuItem("&Novo", [] {
         DadosReset(projeto());
+        DefineArquivoDoProjeto(kForm, "");
         TelaRefresh();
         mostraResultados();
     });
@@ -432,6 +445,9 @@ void DefineMainWindow() {
     DefineSeparator();
     DefineMenuItem(
         "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
+    DefineMenuItem(
+        cp("Salvar &como…"), [] { SalvarArquivoComo(kForm, programValues().DirPdf); },
+        "Ctrl+Shift+S");
     DefineSeparator();
     DefineMenuItem(
         "&Imprimir", [] { SelPrinter(); }, "Ctrl+P");
@@ -530,6 +546,14 @@ void DefineMainWindow() {
     label("cTelaDetalhe", 40, 295, 240, "", kBlue);
     label("cTelaComputer", 40, 315, 240, "", kRed);
     label("cTelaVideo", 40, 335, 240, "", kGreen);
+    // The plausibility warnings, under the frames.
+    DefineLabel({.name = "cAvisos",
+                 .col = 20,
+                 .row = 384,
+                 .width = 600,
+                 .height = 34,
+                 .fontColor = Rgb{176, 0, 0},
+                 .transparent = true});
 
     frame("pretendida", 220, 320, 280, 160, "Imagem pretendida");
     label("lTopoimagem", 340, 250, 300, "Topo da Imagem : ", kBlue);
@@ -560,6 +584,7 @@ void DefineMainWindow() {
                   .tooltip = cp("Executa o cálculo do tamanho das telas apropriadas"),
                   .flat = true});
     EndWindow();
+    DefineArquivoDoProjeto(kForm, "");
 }
 
 }  // namespace vm

@@ -24,6 +24,7 @@
 #include "core/project_fields.h"
 #include "core/text.h"
 #include "core/whole_file.h"
+#include "project/project_file.h"
 #include "tests/support/tool_process.h"
 
 namespace {
@@ -92,7 +93,77 @@ TEST_F(ReportTool, JsonAgreesWithAHandComputation) {
     EXPECT_EQ(j["cTelaFormato"], "16:10");
     EXPECT_EQ(j["nTelaG"], true);
     EXPECT_EQ(j["cData"], vm::DToC(vm::Today()));
-    EXPECT_EQ(j.size(), 22u + 9u + 14u);
+    EXPECT_EQ(j.size(), 22u + 9u + 14u + 1u);  // and "warnings"
+}
+
+// "warnings" is always there: the plausibility warnings, [] when there are none.
+TEST_F(ReportTool, JsonListsThePlausibilityWarnings) {
+    const auto warnings = [this](const std::vector<std::string>& args) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        return nlohmann::json::parse(r.out).at("warnings");
+    };
+    EXPECT_EQ(warnings({"--json", "--set", "nAlturaFila2=0"}), nlohmann::json::array());
+    // The default project's image bottom, 3.6 - 1.88, below the last row's eyes, 1.2 + 6 x 0.2.
+    EXPECT_EQ(warnings({"--json"}),
+              nlohmann::json::array({"A base da imagem pretendida (1.72 m do piso) fica abaixo "
+                                     "dos olhos da última fila (2.40 m)."}));
+    const auto hall = warnings({"--jsonl", "--analysis", "--set", "nNumeroFilas=60", "--set",
+                                "nAlturaFila2=0", "--set", "nTelaF=F"});
+    ASSERT_EQ(hall.size(), 3u) << hall;
+    EXPECT_EQ(hall[0],
+              "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da "
+              "tela, e a sala tem 10.00 m.");
+    EXPECT_EQ(hall[1],
+              "A imagem mínima para Detalhes (15.68 m de altura) é mais alta que o "
+              "pé-direito (3.80 m).");
+    EXPECT_EQ(hall[2],
+              "A imagem mínima para Computador (10.45 m de altura) é mais alta que o "
+              "pé-direito (3.80 m).");
+}
+
+// A file with values that describe no room opens as written: the tool warns and still prints and
+// saves, but draws no report of it.
+TEST_F(ReportTool, AFileThatDescribesNoRoomIsNamedAndNotDrawn) {
+    ASSERT_EQ(run({"--set", "nNumeroFilas=12", "--save", "base.qtv"}).exitCode, 0);
+    std::string text = vm::MemoRead((m_dir / "base.qtv").string());
+    for (const auto& [from, to] : {std::pair{"<NumeroFilas> 12", "<NumeroFilas> -5"},
+                                   std::pair{"<Cmprimento>10.00", "<Cmprimento> 0.00"}}) {
+        ASSERT_NE(text.find(from), std::string::npos) << text;
+        text.replace(text.find(from), std::string(from).size(), to);
+    }
+    std::ofstream(m_dir / "negativo.qtv", std::ios::binary) << text;
+    const std::string named =
+        "the project describes no room: nComprimento is 0.00 (must be more than 0), "
+        "nNumeroFilas is -5 (must be 0 or more)";
+
+    const ToolRun json = run({"negativo.qtv", "--json", "--save", "copia.qtv"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.err, "vistametra-report: warning: " + named + "\n");
+    const auto j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["nNumeroFilas"], -5);
+    // The checks that read the wrong fields are left out; the others still run.
+    EXPECT_EQ(j["warnings"],
+              nlohmann::json::array(
+                  {"O campo \"Comprimento\" vale 0.00, fora da faixa permitida (maior que 0).",
+                   "O campo \"Número de Filas de Assentos\" vale -5, fora da faixa permitida (0 "
+                   "ou mais)."}));
+    EXPECT_EQ(vm::MemoRead((m_dir / "copia.qtv").string()), text);
+
+    for (const char* output : {"relatorio.pdf", "planta.dxf"}) {
+        const ToolRun report = run({"negativo.qtv", "--save", "outra.qtv", "-o", output});
+        EXPECT_EQ(report.exitCode, 1) << output;
+        EXPECT_EQ(report.err, "vistametra-report: " + named + "; no report is written\n");
+        EXPECT_FALSE(fs::exists(m_dir / output)) << output;
+        EXPECT_FALSE(fs::exists(m_dir / "outra.qtv")) << output;
+    }
+    // A --set that mends the file lets the report be drawn.
+    EXPECT_EQ(run({"negativo.qtv", "--set", "nNumeroFilas=5", "--set", "nComprimento=10", "-o",
+                   "planta.dxf"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(fs::exists(m_dir / "planta.dxf"));
 }
 
 TEST_F(ReportTool, OverridesAppliedInOrderBeforeTheCalculation) {

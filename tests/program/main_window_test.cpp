@@ -15,12 +15,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "core/calculo.h"
+#include "core/field_limits.h"
+#include "core/file_names.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/text.h"
@@ -68,6 +71,16 @@ std::vector<std::string> toolLines(const fs::path& dir, const std::vector<std::s
         lines.push_back(line);
     }
     return lines;
+}
+
+// The box after a save, naming the file written.
+std::string savedBox(const fs::path& file) {
+    return "Salvar arquivo|Arquivo salvado com sucesso.\r\n\r\n" +
+           vm::TextFromFileName(file.string());
+}
+
+QString title() {
+    return vm::FormWidget("wmenu")->windowTitle();
 }
 
 class MainWindowTest : public MainWindowFixture {
@@ -364,7 +377,8 @@ TEST_F(MainWindowTest, CommandsCommitTheFieldBeingEdited) {
         const std::string saved =
             vm::MemoRead((m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv").string());
         EXPECT_NE(saved.find("<Largura> 7.00</Largura>"), std::string::npos) << saved;
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  savedBox(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
         EXPECT_EQ(QApplication::focusWidget(), vm::ControlWidget("wmenu", "nLargurat"));
 
         vm::DadosProjeto atReport;
@@ -473,8 +487,71 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
     vm::programValues().DirPdf = m_dir.string() + "/";
     runWindow([&] {
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  savedBox(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
     });
+}
+
+// "Salvar como…" writes the project under any folder and name, with ".qtv" added to a name
+// without it, asks before that name replaces a file, names the file written, and from then on
+// the window's title names it.
+TEST_F(MainWindowTest, SalvarComoWritesAnyFolderAndName) {
+    const fs::path desk = m_dir / "Área de Trabalho";
+    fs::create_directory(desk);
+    const fs::path nobre = desk / "Salão Nobre.qtv";
+    m_dialogs.fileAnswers = {(desk / "Salão Nobre").string(), (desk / "Salão Nobre").string(),
+                             (desk / "copia.QTV").string(), (m_dir / "sumiu" / "x").string()};
+    m_dialogs.messageAnswers = {vm::MessageAnswer::Ok, vm::MessageAnswer::No};
+    runWindow([&] {
+        QAction* salvarComo = menuAction(QString::fromUtf8("Salvar &como…"));
+        ASSERT_NE(salvarComo, nullptr);
+        EXPECT_EQ(salvarComo->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        typeInto("nNumeroFilast", "12");
+        salvarComo->trigger();
+        // It started in the program's folder, with the name that Salvar would give.
+        EXPECT_EQ(m_dialogs.shown[0].purpose, "PutFile");
+        EXPECT_EQ(m_dialogs.shown[0].file.initialFolder,
+                  vm::programValues().DirPdf + "AUDITORIO_TERREO_Calculo_Tela.qtv");
+        const std::string written = vm::MemoRead(nobre.string());
+        EXPECT_EQ(written, vm::TextoProjeto(vm::projeto()));
+        EXPECT_NE(written.find("<NumeroFilas> 12</NumeroFilas>"), std::string::npos);
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(nobre));
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - Salão Nobre.qtv"));
+
+        // The same name again, now taken: "Não" keeps the file as it was.
+        typeInto("nNumeroFilast", "15");
+        salvarComo->trigger();
+        EXPECT_EQ(m_dialogs.shown[2].file.initialFolder, nobre.string());
+        EXPECT_EQ(m_dialogs.messageLog().back(),
+                  vm::utf8ToWin1252("Salvar como|O arquivo \"Salão Nobre.qtv\" já existe em ") +
+                      vm::TextFromFileName(desk.string() + "/") + ". Substituir?");
+        EXPECT_EQ(vm::MemoRead(nobre.string()), written);
+
+        // A name with the extension in capitals keeps it.
+        salvarComo->trigger();
+        EXPECT_NE(vm::MemoRead((desk / "copia.QTV").string()).find("<NumeroFilas> 15"),
+                  std::string::npos);
+        EXPECT_FALSE(fs::exists(desk / "copia.QTV.qtv"));
+        EXPECT_EQ(title(), "Vistametra - copia.QTV");
+
+        // A folder that is not there: the box says which file and why; the title stays.
+        const size_t boxes = m_dialogs.messageLog().size();
+        salvarComo->trigger();
+        ASSERT_EQ(m_dialogs.messageLog().size(), boxes + 1);
+        const std::string failed = vm::utf8ToWin1252(
+                                       "Salvar como|Não foi possível salvar o "
+                                       "arquivo ") +
+                                   vm::TextFromFileName((m_dir / "sumiu" / "x.qtv").string()) +
+                                   ".\r\n\r\n";
+        EXPECT_EQ(m_dialogs.messageLog().back().substr(0, failed.size()), failed);
+        EXPECT_GT(m_dialogs.messageLog().back().size(), failed.size());  // and the reason
+        EXPECT_EQ(title(), "Vistametra - copia.QTV");
+
+        // Cancelled: nothing is written or shown.
+        salvarComo->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().size(), boxes + 1);
+    });
+    EXPECT_EQ(std::distance(fs::directory_iterator(desk), fs::directory_iterator()), 2);
 }
 
 // A project file whose name holds "../../.profile" and a NUL byte opens as written, but Salvar
@@ -529,8 +606,10 @@ TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
         QTest::keyClick(name, Qt::Key_Tab);
         EXPECT_EQ(vm::projeto().cProjeto, "SAL\xc3O");
 
+        EXPECT_EQ(title(), "Vistametra");
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Arquivo salvado com sucesso.");
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(file));
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - SALÃO_Calculo_Tela.qtv"));
         ASSERT_TRUE(fs::exists(file));
         const std::string bytes = vm::MemoRead(file.string());
         EXPECT_NE(bytes.find("<Projeto>SAL\xc3O</Projeto>"), std::string::npos);
@@ -549,8 +628,10 @@ TEST_F(MainWindowTest, RightOnABrazilianDesktop) {
         const vm::DadosProjeto saved = vm::projeto();
         menuAction("&Novo")->trigger();
         EXPECT_EQ(number("nComprimentot"), 0);
+        EXPECT_EQ(title(), "Vistametra");
 
         menuAction("&Abrir")->trigger();
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - SALÃO_Calculo_Tela.qtv"));
         for (const auto& [control, value] : before) {
             EXPECT_EQ(vm::GetProperty("wmenu", control, "value"), value) << control;
         }
@@ -680,8 +761,15 @@ TEST_F(MainWindowTest, ValuesThatDescribeNoRoomAreRefusedWhereTyped) {
     });
 }
 
+// Whether the field is marked as holding a value that describes no room.
+bool marked(const char* control) {
+    const QWidget* field = vm::ControlWidget("wmenu", control);
+    return field->property("foraDaFaixa").toBool() && !field->styleSheet().isEmpty();
+}
+
 // A project file that holds such values opens as written; passing through its fields refuses
-// nothing that the user did not type.
+// nothing that the user did not type. The window marks the fields, and the report commands name
+// them instead of drawing until valid values are typed.
 TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
     vm::DadosProjeto saved = vm::ProjetoInicial();
     saved.nNumeroFilas = -5;
@@ -689,7 +777,19 @@ TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
     const std::string file = (m_dir / "negativo.qtv").string();
     ASSERT_TRUE(vm::MemoWrit(file, vm::TextoProjeto(saved)));
     m_dialogs.fileAnswers.push_back(file);
+    int printerAsked = 0;
+    vm::mainWindowProcedures().getPrinter = [&] {
+        ++printerAsked;
+        return std::string("Fila");
+    };
+    const std::string refused = vm::utf8ToWin1252(
+        "Valores fora da faixa|O projeto tem valores que não descrevem uma sala, e o relatório "
+        "não foi gerado:\r\n\r\n"
+        "Comprimento: 0.00 (aceita valores maiores que 0, até 999.99)\r\n"
+        "Número de Filas de Assentos: -5 (aceita valores de 0 a 999)\r\n\r\n"
+        "Corrija os campos marcados em vermelho.");
     runWindow([&] {
+        EXPECT_FALSE(marked("nComprimentot"));
         menuAction("&Abrir")->trigger();
         typeInto("nNumeroFilast", "");
         typeInto("nComprimentot", "");
@@ -700,6 +800,62 @@ TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
         typeInto("nNumeroFilast", "-9");
         EXPECT_EQ(vm::projeto().nNumeroFilas, -5);
         EXPECT_EQ(m_dialogs.shown.size(), 2u);
+
+        for (const vm::FieldLimit& limit : vm::fieldLimits()) {
+            const std::string control = limit.field + std::string("t");
+            EXPECT_EQ(marked(control.c_str()),
+                      control == "nNumeroFilast" || control == "nComprimentot")
+                << control;
+        }
+        EXPECT_EQ(vm::GetProperty("wmenu", "nNumeroFilast", "tooltip").text(),
+                  vm::utf8ToWin1252("Fora da faixa: aceita valores de 0 a 999."));
+        EXPECT_EQ(text("cAvisos"),
+                  vm::utf8ToWin1252("2 avisos: O campo \"Comprimento\" vale 0.00, fora da faixa "
+                                    "permitida (maior que 0)."));
+
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        menuAction("&Imprimir")->trigger();
+        EXPECT_EQ(m_reports, 0);
+        EXPECT_EQ(printerAsked, 0);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 3u);
+        EXPECT_EQ(m_dialogs.messageLog()[1], refused);
+        EXPECT_EQ(m_dialogs.messageLog()[2], refused);
+
+        // A valid value clears its field's mark; once both are valid the report is made.
+        typeInto("nNumeroFilast", "7");
+        EXPECT_FALSE(marked("nNumeroFilast"));
+        EXPECT_EQ(vm::GetProperty("wmenu", "nNumeroFilast", "tooltip").text(), "");
+        EXPECT_TRUE(marked("nComprimentot"));
+        typeInto("nComprimentot", "10");
+        EXPECT_FALSE(marked("nComprimentot"));
+        QTest::mouseClick(vm::ControlWidget("wmenu", "bcalculara"), Qt::LeftButton);
+        EXPECT_EQ(m_reports, 1);
+        EXPECT_EQ(m_dialogs.shown.size(), 4u);
+    });
+}
+
+// The warnings line follows every calculation: the default project's image bottom below its
+// last row's eyes, nothing on a flat floor, the rows beyond the back wall of a long hall.
+TEST_F(MainWindowTest, TheWarningsLineFollowsTheProject) {
+    runWindow([&] {
+        EXPECT_EQ(text("cAvisos"),
+                  vm::utf8ToWin1252("Aviso: A base da imagem pretendida (1.72 m do piso) fica "
+                                    "abaixo dos olhos da última fila (2.40 m)."));
+        typeInto("nAlturaFila2t", "0");
+        EXPECT_EQ(text("cAvisos"), "");
+        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "tooltip").text(), "");
+        typeInto("nNumeroFilast", "60");
+        const std::string beyond =
+            "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
+            "tem 10.00 m.";
+        EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("4 avisos: " + beyond));
+        const std::string all = vm::GetProperty("wmenu", "cAvisos", "tooltip").text();
+        EXPECT_EQ(all.substr(0, all.find('\n')), vm::utf8ToWin1252(beyond));
+        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(text("cAvisos").substr(0, 9), "5 avisos:");
+        EXPECT_TRUE(marked("nComprimentot"));
+        EXPECT_FALSE(marked("nNumeroFilast"));
     });
 }
 

@@ -64,7 +64,8 @@ cp "$program" "$work/bin/vistametra"
 cd "$work"
 (exec unshare -n "$work/bin/vistametra" "$work/Sala de Reunião.qtv" >>"$work/program.log" 2>&1) &
 app=$!
-main=$(wait_window '^Vistametra$')
+# The title names the project's file once it is open.
+main=$(wait_window '^Vistametra( - .*)?$')
 [ -n "$main" ] || fail "the main window did not appear"
 xdotool windowmove --sync "$main" 0 0 >/dev/null 2>&1 || xdotool windowmove "$main" 0 0
 

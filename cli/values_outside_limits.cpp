@@ -1,0 +1,30 @@
+#include "cli/values_outside_limits.h"
+
+#include <iostream>
+
+#include "core/field_limits.h"
+
+namespace vm {
+
+std::string ValuesOutsideLimits(const DadosProjeto& p) {
+    std::string text;
+    for (const FieldLimit* limit : FieldsOutsideLimits(p)) {
+        text += (text.empty() ? "" : ", ") + std::string(limit->field) + " is " +
+                FieldValueText(p, *limit) + " (must be " +
+                (limit->zeroAllowed ? "0 or more" : "more than 0") + ")";
+    }
+    return text;
+}
+
+bool TellValuesOutsideLimits(const DadosProjeto& p, bool report) {
+    const std::string outside = ValuesOutsideLimits(p);
+    if (outside.empty()) {
+        return true;
+    }
+    std::cerr << "vistametra-report: " << (report ? "" : "warning: ")
+              << "the project describes no room: " << outside
+              << (report ? "; no report is written" : "") << "\n";
+    return !report;
+}
+
+}  // namespace vm

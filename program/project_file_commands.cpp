@@ -1,0 +1,94 @@
+#include "program/project_file_commands.h"
+
+#include <sys/stat.h>
+
+#include "core/ascii.h"
+#include "core/dados_projeto.h"
+#include "core/file_names.h"
+#include "core/win1252.h"
+#include "project/project_file.h"
+#include "ui/dialogs.h"
+#include "ui/form_layer.h"
+
+namespace vm {
+namespace {
+
+const char* const kCrLf = "\r\n";
+const char* const kExtension = ".qtv";
+
+std::string& arquivo() {
+    static std::string path;
+    return path;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool endsWithExtension(const std::string& path) {
+    const std::string name = nameOf(path);
+    return name.size() > 4 && EndsWithIgnoringAsciiCase(name, kExtension);
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+const std::string& ArquivoDoProjeto() {
+    return arquivo();
+}
+
+void DefineArquivoDoProjeto(const char* form, const std::string& path) {
+    arquivo() = path;
+    SetFormProperty(form, "title",
+                    path.empty() ? std::string("Vistametra")
+                                 : "Vistametra - " + TextFromFileName(nameOf(path)));
+}
+
+void AvisaArquivoSalvo(const std::string& path) {
+    MsgInfo(std::string("Arquivo salvado com sucesso.") + kCrLf + kCrLf + TextFromFileName(path),
+            "Salvar arquivo");
+}
+
+void SalvarArquivoComo(const char* form, const std::string& folder) {
+    CommitFocusedField(form);
+    const DadosProjeto& p = projeto();
+    const std::string start =
+        ArquivoDoProjeto().empty() ? NomeArquivoProjeto(folder, p) : ArquivoDoProjeto();
+    std::string file = PutFile({{utf8ToWin1252("Arquivos de Cálculos"), "*.qtv"}},
+                               utf8ToWin1252("Salvar como"), start, true);
+    if (file.empty()) {
+        return;
+    }
+    // The dialog asked before replacing the name it was given, not the one the extension makes.
+    if (!endsWithExtension(file)) {
+        file += kExtension;
+        if (exists(file) &&
+            !MsgYesNo(utf8ToWin1252("O arquivo \"") + TextFromFileName(nameOf(file)) +
+                          utf8ToWin1252("\" já existe em ") + TextFromFileName(folderOf(file)) +
+                          ". Substituir?",
+                      "Salvar como", false)) {
+            return;
+        }
+    }
+    std::string motivo;
+    if (!MemoWrit(file, TextoProjeto(p), &motivo)) {
+        MsgStop(utf8ToWin1252("Não foi possível salvar o arquivo ") + TextFromFileName(file) + "." +
+                    kCrLf + kCrLf + motivo,
+                "Salvar como");
+        return;
+    }
+    DefineArquivoDoProjeto(form, file);
+    AvisaArquivoSalvo(file);
+}
+
+}  // namespace vm

@@ -1,0 +1,173 @@
+// The plausibility warnings of a calculated project: one row per rule, with rows on both sides of
+// each comparison, and the exact texts the window and the tool show.
+#include "core/plausibility.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/calculo.h"
+
+namespace {
+
+using Warnings = std::vector<std::string>;
+
+TEST(Plausibility, WarningsNameTheirFigures) {
+    // The default project on a flat floor: its image's bottom (1.72 m) above every row's eyes.
+    const auto flat = [](vm::DadosProjeto& p) { p.nAlturaFila2 = 0; };
+    const struct {
+        const char* name;
+        std::function<void(vm::DadosProjeto&)> change;
+        Warnings expected;
+    } cases[] = {
+        {"default project on a flat floor", flat, {}},
+        {"default project: the last row's eyes 1.2 + 6 x 0.2 up",
+         [](vm::DadosProjeto&) {},
+         {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
+          "(2.40 m)."}},
+        {"60 rows in a 10 m room, no category shown",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nNumeroFilas = 60;
+             p.nTelaG = p.nTelaA = p.nTelaF = false;
+         },
+         {"Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
+          "tem 10.00 m."}},
+        {"last row's eyes at the back wall, 4 + 6 x 1",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 4;
+         },
+         {}},
+        {"last row's eyes 1 cm beyond it",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 4.01;
+         },
+         {"Filas além da parede do fundo: os olhos da fila 7 ficam a 10.01 m da tela, e a sala tem "
+          "10.00 m."}},
+        {"image top at the ceiling",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nTelaTopo = 3.8;
+         },
+         {}},
+        {"image top 1 cm above it",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nTelaTopo = 3.81;
+         },
+         {"O topo da imagem pretendida (3.81 m do piso) fica acima do pé-direito (3.80 m)."}},
+        {"image bottom at the eyes, 3.6 - 2.4",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nTelaAltura = 2.4;
+         },
+         {}},
+        {"image bottom 1 cm below them",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nTelaAltura = 2.41;
+         },
+         {"A base da imagem pretendida (1.19 m do piso) fica abaixo dos olhos da última fila "
+          "(1.20 m)."}},
+        {"detail image 9.7 / 4 taller than a 2.40 m ceiling",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nPeDireito = 2.4;
+             p.nTelaTopo = 2.4;
+             p.nTelaAltura = 1;
+         },
+         {"A imagem mínima para Detalhes (2.43 m de altura) é mais alta que o pé-direito (2.40 "
+          "m)."}},
+        {"detail image 9.8 / 4 from a top at 2 m reaches below the floor",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 3.8;
+             p.nTelaTopo = 2;
+             p.nTelaAltura = 0.5;
+         },
+         {"A imagem mínima para Detalhes (2.45 m de altura), com o topo a 2.00 m, desce 0.45 m "
+          "abaixo do piso."}},
+        {"the same with the detail category not shown",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 3.8;
+             p.nTelaTopo = 2;
+             p.nTelaAltura = 0.5;
+             p.nTelaG = false;
+         },
+         {}},
+        {"risers of 0.44 m lift the last row's eyes to 1.2 + 6 x 0.44",
+         [](vm::DadosProjeto& p) { p.nAlturaFila2 = 0.44; },
+         {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
+          "(3.84 m).",
+          "Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
+          "espaço para a cabeça sob o pé-direito (3.80 m)."}},
+        {"two rows, one step of 2.6 m",
+         [](vm::DadosProjeto& p) {
+             p.nNumeroFilas = 2;
+             p.nAlturaFila2 = 2.6;
+             p.nTelaAltura = 0;
+         },
+         {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
+          "(3.80 m).",
+          "O degrau de 2.60 m ergue os olhos da última fila a 3.80 m: sem espaço para a cabeça sob "
+          "o pé-direito (3.80 m)."}},
+        {"one row whose eyes stand 1 cm below the ceiling",
+         [](vm::DadosProjeto& p) {
+             p.nNumeroFilas = 1;
+             p.nAlturaOlhos1 = 3.79;
+             p.nTelaTopo = 3.8;
+             p.nTelaAltura = 0;
+         },
+         {}},
+        {"eyes of a flat floor at the ceiling",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nAlturaOlhos1 = 3.8;
+             p.nTelaAltura = 0;
+         },
+         {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
+          "(3.80 m).",
+          "Os olhos da última fila ficam a 3.80 m do piso: sem espaço para a cabeça sob o "
+          "pé-direito (3.80 m)."}},
+        {"no rows: nothing about rows",
+         [](vm::DadosProjeto& p) {
+             p.nNumeroFilas = 0;
+             p.nAlturaOlhos1 = 5;
+         },
+         {}},
+        {"a file's values that describe no room; the checks that read them are left out",
+         [](vm::DadosProjeto& p) {
+             p.nComprimento = 0;
+             p.nNumeroFilas = -5;
+             p.nTelaAltura = -1;
+             p.nTelaTopo = 4;
+         },
+         {"O campo \"Comprimento\" vale 0.00, fora da faixa permitida (maior que 0).",
+          "O campo \"Número de Filas de Assentos\" vale -5, fora da faixa permitida (0 ou mais).",
+          "O campo \"Altura da Imagem\" vale -1.00, fora da faixa permitida (0 ou mais).",
+          "O topo da imagem pretendida (4.00 m do piso) fica acima do pé-direito (3.80 m)."}},
+        {"the empty project of Novo",
+         [](vm::DadosProjeto& p) { vm::DadosReset(p); },
+         {"O campo \"Comprimento\" vale 0.00, fora da faixa permitida (maior que 0).",
+          "O campo \"Largura\" vale 0.00, fora da faixa permitida (maior que 0).",
+          "O campo \"Pe Direito\" vale 0.00, fora da faixa permitida (maior que 0).",
+          "O campo \"Distância Tela/Olhos Fila 1\" vale 0.00, fora da faixa permitida (maior que "
+          "0).",
+          "O campo \"Altura do Piso/Olhos Fila 1\" vale 0.00, fora da faixa permitida (maior que "
+          "0)."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm::DadosProjeto p = vm::ProjetoInicial();
+        c.change(p);
+        vm::Calculo(p);
+        EXPECT_EQ(vm::PlausibilityWarnings(p), c.expected);
+    }
+}
+
+}  // namespace
