@@ -1,5 +1,7 @@
 #include "core/field_limits.h"
 
+#include <cmath>
+
 #include "core/dados_projeto.h"
 #include "core/project_fields.h"
 #include "core/text.h"
@@ -59,7 +61,8 @@ std::string FieldValueText(const DadosProjeto& p, const FieldLimit& limit) {
 std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p) {
     std::vector<const FieldLimit*> outside;
     for (const FieldLimit& limit : fieldLimits()) {
-        if (!WithinFieldLimit(limit, FieldValue(p, limit))) {
+        const double value = FieldValue(p, limit);
+        if (!(value >= 0) || !std::isfinite(value)) {
             outside.push_back(&limit);
         }
     }

@@ -30,8 +30,10 @@ const FieldLimit* findFieldLimit(std::string_view field);
 // True when the value lies within the limit.
 bool WithinFieldLimit(const FieldLimit& limit, double value);
 
-// The limited fields whose value in `p` lies outside the limit, in the table's order: a project
-// file opens as written and may hold them.
+// The limited fields whose value in `p` describes no room, in the table's order: a negative length,
+// count or size, or a value that is no number at all. A project file opens as written and may
+// hold them. A 0 where a room needs more (Novo's empty project, a field not filled in yet) is not
+// among them: typing it is refused, but a project that holds it is drawn as it always was.
 std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p);
 
 // The value of a limited field in `p`.

@@ -129,13 +129,13 @@ TEST_F(ReportTool, AFileThatDescribesNoRoomIsNamedAndNotDrawn) {
     ASSERT_EQ(run({"--set", "nNumeroFilas=12", "--save", "base.qtv"}).exitCode, 0);
     std::string text = vm::MemoRead((m_dir / "base.qtv").string());
     for (const auto& [from, to] : {std::pair{"<NumeroFilas> 12", "<NumeroFilas> -5"},
-                                   std::pair{"<Cmprimento>10.00", "<Cmprimento> 0.00"}}) {
+                                   std::pair{"<Cmprimento>10.00", "<Cmprimento>-2.00"}}) {
         ASSERT_NE(text.find(from), std::string::npos) << text;
         text.replace(text.find(from), std::string(from).size(), to);
     }
     std::ofstream(m_dir / "negativo.qtv", std::ios::binary) << text;
     const std::string named =
-        "the project describes no room: nComprimento is 0.00 (must be more than 0), "
+        "the project describes no room: nComprimento is -2.00 (must be more than 0), "
         "nNumeroFilas is -5 (must be 0 or more)";
 
     const ToolRun json = run({"negativo.qtv", "--json", "--save", "copia.qtv"});
@@ -146,7 +146,7 @@ TEST_F(ReportTool, AFileThatDescribesNoRoomIsNamedAndNotDrawn) {
     // The checks that read the wrong fields are left out; the others still run.
     EXPECT_EQ(j["warnings"],
               nlohmann::json::array(
-                  {"O campo \"Comprimento\" vale 0.00, fora da faixa permitida (maior que 0).",
+                  {"O campo \"Comprimento\" vale -2.00, fora da faixa permitida (maior que 0).",
                    "O campo \"Número de Filas de Assentos\" vale -5, fora da faixa permitida (0 "
                    "ou mais)."}));
     EXPECT_EQ(vm::MemoRead((m_dir / "copia.qtv").string()), text);
