@@ -166,8 +166,9 @@ int StartProgram(const ProgramStart& options) {
 
     // The lock file goes with the program, however it ends, so none pile up in the folder.
     RemoveAtProcessEnd(instanceLockFile(programFile()));
-    // Page files that a killed run could not take with it.
+    // Page files and lock files that killed runs could not take with them.
     RemoveLeftPageFolders(tempFolder());
+    RemoveLeftInstanceLocks(programFile());
     // A later start with a file hands it here: the window comes forward and opens it as
     // "&Abrir" opens a chosen file. Without the socket the program still runs.
     if (std::string error; !listenForFiles(
