@@ -311,7 +311,7 @@ bool AtomicFile::Commit() {
             return true;
         }
         for (int attempt = 0; m_tempName.empty(); ++attempt) {
-            const std::string name = m_folder + "." + baseOf(m_target) + "." + uniqueSuffix();
+            const std::string name = HiddenSiblingName(m_target);
             if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 m_tempName = name;
                 RemoveAtProcessEnd(m_tempName);
@@ -388,6 +388,10 @@ bool AtomicFile::commitInPlace() {
         return done(false, "cannot write " + m_target, errno);
     }
     return done(true, "", 0);
+}
+
+std::string HiddenSiblingName(const std::string& target) {
+    return folderOf(target) + "." + baseOf(target) + "." + uniqueSuffix();
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error,

@@ -88,6 +88,10 @@ private:
     WriteFunction m_write;
 };
 
+// A name for a hidden file beside `target`: its folder, ".", its name, "." and six hex digits that
+// differ from call to call and from process to process. Nothing is created.
+std::string HiddenSiblingName(const std::string& target);
+
 // Writes `bytes` as the whole new content of `target` through an AtomicFile. Returns false with
 // `error` (when given) set on failure; the earlier file is then unchanged.
 bool WriteFileAtomically(const std::string& target, std::string_view bytes,

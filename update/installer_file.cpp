@@ -2,10 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,19 +27,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Six hex digits that differ from call to call and from process to process.
-std::string UniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%06x",
-                  (static_cast<unsigned>(now.tv_nsec) ^
-                   static_cast<unsigned>(getpid()) * 2654435761u ^ counter.fetch_add(1) * 40503u) &
-                      0xffffffu);
-    return text;
 }
 
 }  // namespace
@@ -92,7 +77,7 @@ bool InstallerFile::NameUnnamedFile() {
     // where a link made straight to the target's name could not replace an earlier installer.
     const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = FolderOf(m_path) + "." + NameOf(m_path) + "." + UniqueSuffix();
+        const std::string name = HiddenSiblingName(m_path);
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             RemoveAtProcessEnd(name);
             m_temporary = name;

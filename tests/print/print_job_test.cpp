@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -271,10 +272,14 @@ TEST_F(PrintDocument, PdfPrinterPrintsNothingWhenTheFileDialogIsCancelled) {
     EXPECT_FALSE(PrintPages({1, 2}));
     EXPECT_EQ(m_dialogs.shown.size(), 2u);
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder())) {
-        left.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder())) {
+        left.push_back(entry.path().string() + (entry.is_directory() ? "/" : ""));
     }
-    EXPECT_EQ(left.size(), 4u) << "only the page files are there";
+    std::vector<std::string> expected = {PageFolder()};
+    expected.insert(expected.end(), m_pages.begin(), m_pages.end());
+    std::sort(left.begin(), left.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected) << "only the page files are there";
 }
 
 // A full disk: a 64 KiB file system that the earlier PDF nearly fills. The new PDF is cut short
