@@ -17,6 +17,7 @@ constexpr size_t kSlots = 256;
 constexpr size_t kNameBytes = 1024;
 struct Slot {
     std::atomic<int> state{kFree};
+    pid_t owner = 0;  // the process that named it: a forked child leaves its parent's files alone
     char name[kNameBytes] = {};
 };
 Slot g_slots[kSlots];
@@ -40,13 +41,15 @@ bool RemoveAtProcessEnd(const std::string& path) {
         return false;
     }
     for (Slot& slot : g_slots) {
-        if (slot.state.load(std::memory_order_acquire) == kUsed && path == slot.name) {
+        if (slot.state.load(std::memory_order_acquire) == kUsed && slot.owner == getpid() &&
+            path == slot.name) {
             return true;
         }
     }
     for (Slot& slot : g_slots) {
         if (claim(slot, kFree)) {
             std::memcpy(slot.name, path.c_str(), path.size() + 1);
+            slot.owner = getpid();
             slot.state.store(kUsed, std::memory_order_release);
             return true;
         }
@@ -66,10 +69,13 @@ void KeepAtProcessEnd(const std::string& path) {
 }
 
 void RemoveFilesAtProcessEnd() {
+    const pid_t self = getpid();
     bool folders = false;
     for (Slot& slot : g_slots) {
-        if (slot.state.load(std::memory_order_acquire) == kUsed && ::unlink(slot.name) != 0 &&
-            (errno == EISDIR || errno == EPERM)) {
+        if (slot.state.load(std::memory_order_acquire) != kUsed || slot.owner != self) {
+            continue;
+        }
+        if (::unlink(slot.name) != 0 && (errno == EISDIR || errno == EPERM)) {
             folders = true;  // a folder: removed once the files in it are gone
             continue;
         }
@@ -81,7 +87,7 @@ void RemoveFilesAtProcessEnd() {
     }
     for (Slot& slot : g_slots) {
         int used = kUsed;
-        if (slot.state.load(std::memory_order_acquire) == kUsed) {
+        if (slot.state.load(std::memory_order_acquire) == kUsed && slot.owner == self) {
             ::rmdir(slot.name);
             slot.state.compare_exchange_strong(used, kFree, std::memory_order_acq_rel);
         }

@@ -15,8 +15,8 @@ namespace vm {
 bool RemoveAtProcessEnd(const std::string& path);
 // Forgets a name given to RemoveAtProcessEnd (its owner removed it, renamed it, or keeps it).
 void KeepAtProcessEnd(const std::string& path);
-// Removes every named file now, then every named folder that is empty by then, and forgets them.
-// Async-signal-safe.
+// Removes every file that this process named now, then every such folder that is empty by then,
+// and forgets them; a forked child leaves the names its parent gave alone. Async-signal-safe.
 void RemoveFilesAtProcessEnd();
 
 // Makes SIGTERM, SIGINT and SIGHUP remove the named files before they end the process as they

@@ -67,8 +67,11 @@ pid_t ownerOf(std::string_view name) {
 struct RunFolder {
     std::string parent;  // the temporary folder it was made in
     std::string name;    // "" while none was made
+    pid_t owner = 0;     // the process that made it (not a forked child that returns)
     ~RunFolder() {
-        const int fd = name.empty() ? -1 : open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = name.empty() || owner != getpid()
+                           ? -1
+                           : open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0) {
             removeFolder(fd, name.c_str());
             close(fd);
@@ -88,6 +91,9 @@ std::string PageFolder() {
     RunFolder& run = runFolder();
     const std::string parent = tempFolder();
     struct stat st {};
+    if (!run.name.empty() && run.owner != getpid()) {
+        run.name.clear();  // a forked child makes a folder of its own
+    }
     if (!run.name.empty() && run.parent == parent && lstat(run.Path().c_str(), &st) == 0 &&
         S_ISDIR(st.st_mode)) {
         return run.Path();
@@ -108,6 +114,7 @@ std::string PageFolder() {
     RemoveAtProcessEnd(path);
     run.parent = parent;
     run.name = path.substr(parent.size());
+    run.owner = getpid();
     return run.Path();
 }
 

@@ -82,12 +82,15 @@ TEST(EndFiles, NamesFromSeveralThreadsAreAllKept) {
     EXPECT_EQ(left, 100u);
 }
 
-// SIGTERM, SIGINT and SIGHUP remove the named files and then end the process by that signal.
+// SIGTERM, SIGINT and SIGHUP remove the named files and then end the process by that signal; a
+// forked child (the installer's starter) leaves the files its parent named alone.
 TEST(EndFiles, EndingSignalsRemoveTheFilesAndStillEndTheProcess) {
     for (const int signal : {SIGINT, SIGHUP, SIGTERM}) {
         SCOPED_TRACE(strsignal(signal));
         test::TempFolder dir("vm-end-files");
         const std::string file = dir.path() + "/Sala de Reunião.pdf";
+        const std::string parents = makeFile(dir.path() + "/parent.Emf");
+        ASSERT_TRUE(RemoveAtProcessEnd(parents));
         const pid_t child = fork();
         if (child == 0) {
             RemoveFilesOnEndSignals();
@@ -99,6 +102,8 @@ TEST(EndFiles, EndingSignalsRemoveTheFilesAndStillEndTheProcess) {
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_FALSE(fs::exists(file));
+        EXPECT_TRUE(fs::exists(parents));
+        KeepAtProcessEnd(parents);
     }
 }
 
