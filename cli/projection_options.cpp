@@ -59,8 +59,9 @@ void AddProjectionOptions(CLI::App& app, ProjectionOptionTexts& t) {
 
 std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
                                                        const ProjectionOptionTexts& t,
-                                                       std::string& error) {
-    ProjectionInputs in;
+                                                       std::string& error,
+                                                       const ProjectionInputs& base) {
+    ProjectionInputs in = base;
     bool any = false;
     const auto bad = [&error](const char* option, const std::string& text, const std::string& why) {
         error = std::string(option) + " " + text + ": " + why;

@@ -19,10 +19,11 @@ struct ProjectionOptionTexts {
 
 void AddProjectionOptions(CLI::App& app, ProjectionOptionTexts& texts);
 
-// The inputs the options give; nothing when none was given, or when one is wrong: then `error`
-// names the option, its text and what it takes.
+// `base` with the inputs the options give; nothing when none was given, or when one is wrong: then
+// `error` names the option, its text and what it takes.
 std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
                                                        const ProjectionOptionTexts& texts,
-                                                       std::string& error);
+                                                       std::string& error,
+                                                       const ProjectionInputs& base = {});
 
 }  // namespace vm

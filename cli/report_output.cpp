@@ -10,6 +10,7 @@
 #include "pagefile/page_set_canvas.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_file.h"
+#include "report/projection_page.h"
 #include "report/report_images.h"
 #include "report/report_pages.h"
 
@@ -19,7 +20,7 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
                      const ReportFileOptions& options, std::string& error) {
     PageSet set;
     set.title = win1252ToUtf8(NomePdf(p.cProjeto));
-    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm)};
+    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection)};
     if (SuffixOf(file) != "dxf") {
         NamedImageSource images;
         RegisterReportImages(images);
@@ -28,10 +29,16 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         PageSetCanvas canvas(emf, set);
         std::vector<ReportPages> parts{BuildReportPages(p, canvas, {})};
         if (options.analysis) {
-            parts.push_back(BuildAnalysisPages(p, AnalyseSightlines(p, options.targetCmm, options.staggered),
-                                               canvas,
-                                               {}, parts.front().nPagina + 1,
+            const SightlineAnalysis a =
+                AnalyseSightlines(p, options.targetCmm, options.staggered, options.elementPercent);
+            parts.push_back(BuildAnalysisPages(p, a, canvas, {}, parts.back().nPagina + 1,
                                                programValues().cAutoria));
+            // The projector or LED wall after the analysis, when the planner gave its inputs.
+            if (options.projection) {
+                parts.push_back(BuildProjectionPage(p, ComputeProjection(p, a, *options.projection),
+                                                    canvas, {}, parts.back().nPagina + 1,
+                                                    programValues().cAutoria));
+            }
         }
         for (const ReportPages& pages : parts) {
             if (!pages.complete) {

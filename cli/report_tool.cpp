@@ -200,6 +200,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     bool analysis = false;
     std::string targetC;
     bool staggered = false;
+    std::string elementHeight;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -218,6 +219,11 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     app.add_flag("--staggered", staggered,
                  "the analysis with staggered seats: each row graded by C2, over the row two "
                  "ahead; needs --analysis or a .dxf output");
+    app.add_option("--element-height", elementHeight,
+                   "DISCAS: the content's smallest element as a percentage of the image height "
+                   "(above 0 up to 100; default 4, the share the divisor 8 implies); needs "
+                   "--analysis")
+        ->type_name("PERCENT");
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -267,14 +273,27 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
         targetCmm = *value;
     }
+    double elementPercent = kDefaultElementPercent;
+    if (app.count("--element-height") > 0) {
+        const std::optional<double> value = ElementPercentFromText(elementHeight);
+        if (!value) {
+            std::cerr << "vistametra-report: --element-height " << elementHeight
+                      << ": expected a percentage above 0 up to 100\n";
+            return 2;
+        }
+        if (!analysis) {
+            std::cerr << "vistametra-report: --element-height needs --analysis\n";
+            return 2;
+        }
+        elementPercent = *value;
+    }
     if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
         return 2;
     }
 
     std::string projectionError;
-    const std::optional<ProjectionInputs> projection =
-        ParseProjectionOptions(app, projectionTexts, projectionError);
+    ParseProjectionOptions(app, projectionTexts, projectionError);
     if (!projectionError.empty()) {
         std::cerr << "vistametra-report: " << projectionError << "\n";
         return 2;
@@ -350,6 +369,13 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     for (const Override& o : overrides) {
         setFieldFromText(p, *o.field, o.value);
     }
+    // The options go over the project file's projector inputs; --save keeps them.
+    if (const auto given = ParseProjectionOptions(app, projectionTexts, projectionError, p.projecao)) {
+        p.projecao = *given;
+    }
+    const std::optional<ProjectionInputs> projection =
+        HasProjectionInputs(p.projecao) ? std::optional<ProjectionInputs>(p.projecao)
+                                        : std::nullopt;
     Calculo(p);
 
     if (!saveFile.empty()) {
@@ -366,6 +392,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             .analysis = analysis,
             .targetCmm = targetCmm,
             .staggered = staggered,
+            .elementPercent = elementPercent,
             .projection = projection};
         if (writeReport) {
             if (!writeReport(p, reportFile, options, error)) {
@@ -386,10 +413,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
     if (analysis && !json) {
         std::cout << (summary ? "\n" : "")
-                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered));
+                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent));
     }
     const auto projectionFigures = [&] {
-        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered), *projection);
+        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent), *projection);
     };
     if (projection && !json) {
         std::cout << "\n" << ProjectionTable(projectionFigures());
@@ -397,7 +424,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent));
         }
         if (projection) {
             out["projection"] = ProjectionJson(projectionFigures());

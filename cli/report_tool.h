@@ -16,6 +16,7 @@ struct ReportFileOptions {
     bool analysis = false;   // the sightline analysis as pages after the report's (--analysis)
     double targetCmm = 90;   // the C-value the analysis designs the risers for (--target-c)
     bool staggered = false;  // seats alternate row by row (--staggered)
+    double elementPercent = 4;  // DISCAS's smallest element, % of the image height
     // The projector or LED wall: a page after the analysis's, a layer of the DXF drawing.
     std::optional<ProjectionInputs> projection;
 };

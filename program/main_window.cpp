@@ -445,6 +445,11 @@ void DefineMainWindow() {
             mainWindowProcedures().visibilidade();
         }
     });
+    DefineMenuItem("&Projetor e Brilho", [] {
+        if (mainWindowProcedures().projecao) {
+            mainWindowProcedures().projecao();
+        }
+    });
     EndMenuPopup();
     DefineMenuPopup("&Help");
     DefineMenuItem(cp("&Referência"), [] { Referencia(); });

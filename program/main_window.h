@@ -54,6 +54,7 @@ struct MainWindowProcedures {
     // Brings an open report preview to the front; false when none is open.
     std::function<bool()> previewToFront;
     std::function<void()> visibilidade;     // "&Visibilidade dos Assentos": opens its window
+    std::function<void()> projecao;         // "&Projetor e Brilho": opens the window "Projeção"
     std::function<void()> projetoAlterado;  // after each DadosRefresh and TelaRefresh
     // Runs once the window's initialisation (update check, TelaRefresh) is done.
     std::function<void()> afterStart;

@@ -18,6 +18,7 @@
 #include "program/font_config_preload.h"
 #include "program/main_window.h"
 #include "program/report_calculo.h"
+#include "program/projection_window.h"
 #include "program/visibility_window.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
@@ -222,7 +223,11 @@ int StartProgram(const ProgramStart& options) {
         mainWindowProcedures().chooseCheckAtStart = {};
     }
     mainWindowProcedures().visibilidade = ShowVisibilityWindow;
-    mainWindowProcedures().projetoAlterado = RefreshVisibilityWindow;
+    mainWindowProcedures().projecao = ShowProjectionWindow;
+    mainWindowProcedures().projetoAlterado = [] {
+        RefreshVisibilityWindow();
+        RefreshProjectionWindow();
+    };
     DefineMainWindow();
     DoMethod("wmenu", "center");
     DoMethod("wmenu", "activate");

@@ -32,6 +32,7 @@
 #include "pagefile/page_images.h"
 #include "pagefile/page_set.h"
 #include "program/main_window.h"
+#include "program/page_view.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_file.h"
 #include "report/report_images.h"
@@ -47,7 +48,6 @@ namespace vm {
 namespace {
 
 const char* const kTitle = "Visibilidade dos Assentos";
-constexpr double kGapPx = 12;  // between pages and around them
 
 Canvas* g_recorder = nullptr;
 
@@ -69,76 +69,6 @@ void RememberTarget(double targetCmm) {
     QSettings settings(QStringLiteral("Vistametra"), QStringLiteral("vistametra"));
     settings.setValue(QLatin1String(kTargetKey), QString::fromStdString(TargetText(targetCmm)));
 }
-
-// Keeps each page's bytes in memory as the page-file canvas ends it: the window leaves no files
-// behind, whichever way the program ends.
-class PageCollector final : public ForwardingCanvas {
-public:
-    explicit PageCollector(EmfPageCanvas& pageFiles)
-        : ForwardingCanvas(pageFiles), m_pageFiles(pageFiles) {}
-
-    bool StartPreviewPage(const std::string&) override {
-        return ForwardingCanvas::StartPreviewPage({});
-    }
-    bool EndPreviewPage() override {
-        const bool ended = ForwardingCanvas::EndPreviewPage();
-        if (ended) {
-            m_pages.push_back(m_pageFiles.LastPageBytes());
-        }
-        return ended;
-    }
-
-    std::vector<std::vector<uint8_t>> TakePages() { return std::move(m_pages); }
-
-private:
-    EmfPageCanvas& m_pageFiles;
-    std::vector<std::vector<uint8_t>> m_pages;
-};
-
-// The pages, one under the other, as wide as the view.
-class PageView final : public QWidget {
-public:
-    explicit PageView(QWidget* parent) : QWidget(parent) {
-        setObjectName(QStringLiteral("PaginasAnalise"));
-        setAutoFillBackground(true);
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Window, QColor(128, 128, 128));
-        setPalette(palette);
-    }
-
-    void SetPages(std::vector<EmfPlayer> pages) {
-        m_pages = std::move(pages);
-        FitWidth(width());
-        update();
-    }
-
-    // The height that shows every page at `width` pixels.
-    void FitWidth(int width) {
-        const double sheet = SheetWidth(width);
-        const double height =
-            kGapPx + m_pages.size() * (sheet * kA4SheetMm.height() / kA4SheetMm.width() + kGapPx);
-        setFixedHeight(static_cast<int>(std::ceil(height)));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const double w = SheetWidth(width());
-        const double h = w * kA4SheetMm.height() / kA4SheetMm.width();
-        double top = kGapPx;
-        for (const EmfPlayer& page : m_pages) {
-            PaintPageOnSheet(painter, page, QRectF(kGapPx, top, w, h));
-            top += h + kGapPx;
-        }
-    }
-
-private:
-    static double SheetWidth(int width) { return std::max(50.0, width - 2 * kGapPx); }
-
-    std::vector<EmfPlayer> m_pages;
-};
 
 class Window final : public QWidget {
 public:
@@ -196,7 +126,7 @@ public:
         bar->addWidget(save);
 
         m_scroll = new QScrollArea(this);
-        m_view = new PageView(m_scroll);
+        m_view = new PageView(m_scroll, "PaginasAnalise");
         m_scroll->setWidget(m_view);
         m_scroll->setWidgetResizable(false);
         m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -234,13 +164,7 @@ public:
             BuildAnalysisPages(p, a, *g_recorder, {}, 1, programValues().cAutoria);
         }
         m_pages = canvas.TakePages();
-        std::vector<EmfPlayer> players;
-        for (const std::vector<uint8_t>& page : m_pages) {
-            EmfPlayer player;
-            player.LoadData(page);
-            players.push_back(std::move(player));
-        }
-        m_view->SetPages(std::move(players));
+        m_view->SetPages(m_pages);
         m_record = p;
         m_proposal->setText(Proposal(a.risers));
         m_proposedStep = a.risers.constantStep.value;
@@ -307,25 +231,9 @@ private:
     }
 
     void Save() {
-        std::string chosen =
-            PutFile({{"PDF", "*.pdf"}, {"PNG", "*.png"}, {"SVG", "*.svg"}, {"DXF", "*.dxf"}},
-                    "Salvar", programValues().DirPdf);
-        if (chosen.empty()) {
-            return;
-        }
-        // The section and the plan for CAD, of the project as drawn, for the target shown.
-        const std::vector<SaveFormat> dxf{DxfSaveFormat(m_record, m_targetCmm)};
-        const std::string suffix = SuffixOf(chosen);
-        if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
-            chosen += ".pdf";
-        }
-        PageSet pages{m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle};
-        std::string error;
-        if (SavePages(pages, chosen, &error, dxf).empty()) {
-            MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) +
-                        "\r\n" + utf8ToWin1252(error),
-                    "Salvar");
-        }
+        // The section and the plan for CAD, of the project as drawn.
+        SaveWindowPages({m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
+                        DxfSaveFormat(m_record, m_targetCmm));
     }
 
     NamedImageSource m_images;

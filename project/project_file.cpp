@@ -125,6 +125,7 @@ std::string TextoProjeto(const DadosProjeto& p) {
         text += f.open + f.text(p) + f.close + kCrLf;
     }
     text += "</" + std::string(group) + ">" + kCrLf;
+    text += ProjectionTagsText(p.projecao);
     text += kCrLf;
     return text;
 }
@@ -156,6 +157,7 @@ int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>*
         }
         setFieldFromText(p, *field, value);
     }
+    p.projecao = LerProjecao(text);
     return found;
 }
 

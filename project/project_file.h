@@ -24,8 +24,9 @@ std::string NomeArquivoProjeto(const std::string& folder, const DadosProjeto& p)
 // backslash did on Windows; the subfolder must exist for the save to succeed.
 bool ProjectNameFitsAFileName(const DadosProjeto& p, std::string* error = nullptr);
 
-// The file's text: its 33 lines, each ended by CR LF, without the final byte 26. A number too wide
-// for its field is written with the same decimals in the smallest width that holds it.
+// The file's text: its 33 lines, each ended by CR LF, without the final byte 26 (with projector or
+// LED inputs, their group of tags before the last, empty line). A number too wide for its field is
+// written with the same decimals in the smallest width that holds it.
 std::string TextoProjeto(const DadosProjeto& p);
 
 // Sets the 22 input fields from the text, in file order; a field whose tags are missing becomes
@@ -33,6 +34,14 @@ std::string TextoProjeto(const DadosProjeto& p);
 // fields were found; `missing` (when given) receives the record names of the others, in file
 // order.
 int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing = nullptr);
+
+// The projector and LED inputs as the group of tags that follows the 22 fields, "" when the
+// planner gave none (the file is then exactly as without them).
+std::string ProjectionTagsText(const ProjectionInputs& in);
+
+// The projector and LED inputs of a project text; the default for each input the text lacks (or
+// holds outside its limits).
+ProjectionInputs LerProjecao(std::string_view text);
 
 // The text between the first `open` tag and the first `close` tag (searched from the start of the
 // text); "" when either is missing or the field would be empty or negative in length.

@@ -22,6 +22,7 @@ constexpr Color kExcellent{0, 110, 0};
 constexpr Color kGood{90, 180, 0};
 constexpr Color kFair{235, 150, 0};
 constexpr Color kPoor{220, 0, 0};
+constexpr Color kViewingArea{150, 0, 200};
 
 // The drawable part of a page: columns 20 to 190, rows 28 to 280 (the header and footer lie
 // outside).
@@ -128,20 +129,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     auto col = [&](double distance) { return kLeft + distance * S; };
 
     if (S > 0) {
-        canvas.PrintRectangle(row(p.nPeDireito), col(0), floor, col(p.nComprimento), 0.2, kBlack);
-        // The floor: each row's tread, and the riser in front of it.
-        double previousRise = 0;
-        for (size_t k = 0; k < a.rows.size(); ++k) {
-            const double nFilaX = static_cast<double>(k);
-            const double rise = RowRise(p, nFilaX);
-            const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
-            canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
-            canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
-                             kBlack);
-            previousRise = rise;
-        }
-        canvas.PrintLine(row(a.screenTop), col(0) + 0.6, row(a.screenBottom), col(0) + 0.6, 1.2,
-                         kBlue);
+        DrawRoomSection(p, a.rows.size(), a.screenTop, a.screenBottom, canvas, {floor, kLeft, S});
         for (const RowFigures& r : a.rows) {
             const Color colour = RowColour(a, r);
             canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
@@ -234,6 +222,14 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
         FanLine(canvas, lower, S, p.nLargura / 2, -1, p.nLargura, length, kBlack);
         FanLine(canvas, lower, S, p.nLargura - d, 1, p.nLargura, length, kBlue);
         FanLine(canvas, lower, S, d, -1, p.nLargura, length, kBlue);
+        // DISCAS's viewing area: up to 60 degrees off the normal to the image's far edge.
+        const auto polygon = ViewingAreaPolygon(p.nTelaLargura, p.nLargura, p.nComprimento);
+        const double axis = lower - p.nLargura / 2 * S;
+        for (size_t k = 1; k < polygon.size(); ++k) {
+            canvas.PrintLine(axis - polygon[k - 1].second * S, kLeft + polygon[k - 1].first * S,
+                             axis - polygon[k].second * S, kLeft + polygon[k].first * S, 0.35,
+                             kViewingArea);
+        }
     }
 
     const double legendRow = lower + 4;
@@ -256,6 +252,14 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
                                Fixed(*s.shares[k].value, 1) + " %)"),
                         44);
     }
+    const DiscasFigures& dd = a.discas;
+    ReportText(canvas, legendRow + 4.5, kLeft + 24, 7,
+               Cp1252("Área de visão DISCAS (AVIXA V202.01:2016, até 60° da normal à borda oposta "
+                      "da imagem): " +
+                      (dd.seatsOutsideArea.value ? Fixed(*dd.seatsOutsideArea.value, 0) +
+                                                       " assentos fora"
+                                                 : "- (" + dd.seatsOutsideArea.reason + ")")),
+               kViewingArea);
 }
 
 // ---- Table -----------------------------------------------------------------------------------
@@ -360,6 +364,25 @@ void TablePageTitle(const SightlineAnalysis& a, Canvas& canvas, bool continued) 
 }
 
 }  // namespace
+
+void DrawRoomSection(const DadosProjeto& p, size_t rows, double screenTop, double screenBottom,
+                     Canvas& canvas, const SectionPlacement& at) {
+    const auto row = [&](double height) { return at.floor - height * at.scale; };
+    const auto col = [&](double distance) { return at.wall + distance * at.scale; };
+    canvas.PrintRectangle(row(p.nPeDireito), col(0), at.floor, col(p.nComprimento), 0.2, kBlack);
+    // The floor: each row's tread, and the riser in front of it.
+    double previousRise = 0;
+    for (size_t k = 0; k < rows; ++k) {
+        const double nFilaX = static_cast<double>(k);
+        const double rise = RowRise(p, nFilaX);
+        const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
+        canvas.PrintLine(row(previousRise), col(front), row(rise), col(front), 0.2, kBlack);
+        canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)), 0.2,
+                         kBlack);
+        previousRise = rise;
+    }
+    canvas.PrintLine(row(screenTop), col(0) + 0.6, row(screenBottom), col(0) + 0.6, 1.2, kBlue);
+}
 
 Color SeatClassColour(SeatClass c) {
     switch (c) {

@@ -37,6 +37,19 @@ void RegisterAnalysisImages(NamedImageSource& images);
 // At most this many seats are drawn on the plan, counted from the front row.
 inline constexpr int kMaxAnalysisSeats = 20000;
 
+// Where a section lies on the page: the row (mm) of the front row's floor, the column (mm) of the
+// screen wall, and millimetres per metre.
+struct SectionPlacement {
+    double floor = 0;
+    double wall = 0;
+    double scale = 0;
+};
+
+// The room's section as the analysis pages draw it: the room with its ceiling, the floor with the
+// tread and riser of each of the first `rows` rows, and the planned image on the screen wall.
+void DrawRoomSection(const DadosProjeto& p, size_t rows, double screenTop, double screenBottom,
+                     Canvas& canvas, const SectionPlacement& at);
+
 // Draws the analysis pages, the first numbered firstPageNumber in its footer; page file n (1 for
 // the first of these pages) is named by namer(n). Each page has the report's header and footer,
 // with cAutoria at its foot. Never fails as a whole: see ReportPages::complete.

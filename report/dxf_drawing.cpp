@@ -36,6 +36,7 @@ constexpr const char* kVisadas = "VISADAS";
 constexpr const char* kCampos = "CAMPOS";
 constexpr const char* kTextos = "TEXTOS";
 constexpr const char* kProjetor = "PROJETOR";
+constexpr const char* kDiscas = "DISCAS";
 constexpr const char* kSeatBlock = "ASSENTO";
 
 // The report's small texts: 6 points on paper.
@@ -126,6 +127,7 @@ struct Layer {
 constexpr Layer kLayers[] = {
     {"0", kAciWhite},  {kSala, kAciWhite},   {kTela, kAciBlue},   {kAssentos, kAciGrey},
     {kOlhos, kAciRed}, {kVisadas, kAciBlue}, {kCampos, kAciCyan}, {kTextos, kAciWhite},
+    {kDiscas, kAciMagenta},
 };
 
 std::string Fixed(double value, int decimals) {
@@ -303,6 +305,14 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
              utf8ToWin1252("Ideal (90º)"));
     dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
              utf8ToWin1252("Aceitável (135º)"), kAciBlue);
+
+    // DISCAS's viewing area: up to 60 degrees off the normal to the image's far edge.
+    const auto polygon = ViewingAreaPolygon(p.nTelaLargura, p.nLargura, f.length);
+    const double axis = f.lowerWall + p.nLargura / 2;
+    for (size_t k = 1; k < polygon.size(); ++k) {
+        dxf.Line(kDiscas, polygon[k - 1].first, axis + polygon[k - 1].second, polygon[k].first,
+                 axis + polygon[k].second);
+    }
 
     // The legend: the seats of each class.
     const SeatFigures& s = a.seats;

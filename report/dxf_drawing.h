@@ -11,7 +11,8 @@
 // degree lines of the viewing fields. Positions come from report/sightline_geometry.h and the
 // sightline analysis, as for the report's drawings.
 //
-// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", and "PROJETOR"
+// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", "DISCAS" (the
+// viewing area on the plan: up to 60 degrees off the normal to the image's far edge), "PROJETOR"
 // when a projector's throw is given: the lens, its beam to the image's top and bottom edges, the
 // line of lens positions its throw ratio allows, and in red the heads that cut the beam. Texts are as high
 // as the report's 6-point texts are at the report's scale (nFatorX, so the calculation must have

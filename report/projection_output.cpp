@@ -78,24 +78,8 @@ void ThrowSection(const ProjectionFigures& f, std::ostringstream& out) {
         out << " - (" << f.throwReason << ")\n";
         return;
     }
-    const ThrowFigures& t = *f.throwFigures;
-    const ProjectionInputs& in = f.inputs;
-    std::string ratio = Num(*in.throwRatioMin, 2);
-    if (in.throwRatioMax && *in.throwRatioMax != *in.throwRatioMin) {
-        ratio += " a " + Num(*in.throwRatioMax, 2);
-    }
-    std::string height = Num(t.lensHeight, 2) + " m";
-    if (!t.lensHeightSet) {
-        height += " (borda inferior + " + Num(in.lensOffset, 2) + " x altura da imagem)";
-    }
-    out << LabelledLines({
-        {"Razão de projeção", ratio},
-        {"Distância da lente à tela", Num(t.distanceMin, 2) + " a " + Num(t.distanceMax, 2) + " m"},
-        {"Lente a", Num(t.lensDistance, 2) + " m da tela"},
-        {"Altura do centro da lente", height},
-        {"Filas cuja cabeça corta o feixe", RowList(t.rowsInBeam, f.rowsReason)},
-    });
-    for (const std::string& w : t.warnings) {
+    out << LabelledLines(ThrowLines(f));
+    for (const std::string& w : f.throwFigures->warnings) {
         out << " Aviso: " << w << "\n";
     }
 }
@@ -106,28 +90,7 @@ void LedSection(const ProjectionFigures& f, std::ostringstream& out) {
         out << " - (" << f.ledReason << ")\n";
         return;
     }
-    const LedFigures& l = *f.led;
-    const auto tiles = [](const Figure& n, const Figure& rest) {
-        if (!n.value) {
-            return "- (" + n.reason + ")";
-        }
-        std::string text = Num(*n.value, 0);
-        if (rest.value && *rest.value > 0) {
-            text += " (sobram " + Num(*rest.value, 3) + " m)";
-        }
-        return text;
-    };
-    out << LabelledLines({
-        {"Pitch", Num(l.pitchMm, 2) + " mm"},
-        {"Resolução", l.pixelsAcross.value
-                          ? Num(l.pixelsAcross, 0) + " x " + Num(l.pixelsDown, 0) + " pixels"
-                          : "- (" + l.pixelsAcross.reason + ")"},
-        {"Módulos na largura", tiles(l.tilesAcross, l.remainderAcross)},
-        {"Módulos na altura", tiles(l.tilesDown, l.remainderDown)},
-        {"Distância de 1 minuto de arco (3.438 x pitch)", Num(l.acuityDistance, 2) + " m"},
-        {"Filas mais perto (veem os pixels)", RowList(l.rowsCloser, l.rowsCloserReason)},
-        {"Maior pitch para a primeira fila", WithReason(l.largestPitchFirstRowMm, 2, "mm")},
-    });
+    out << LabelledLines(LedLines(f));
 }
 
 }  // namespace
@@ -139,6 +102,54 @@ std::string Lumens(double lumens) {
         digits.insert(i - 3, " ");
     }
     return digits;
+}
+
+std::vector<std::pair<std::string, std::string>> ThrowLines(const ProjectionFigures& f) {
+    const ThrowFigures& t = *f.throwFigures;
+    const ProjectionInputs& in = f.inputs;
+    const bool zoom = in.throwRatioMax && *in.throwRatioMax != *in.throwRatioMin;
+    std::string ratio = Num(*in.throwRatioMin, 2);
+    std::string distance = Num(t.distanceMin, 2);
+    if (zoom) {
+        ratio += " a " + Num(*in.throwRatioMax, 2);
+        distance += " a " + Num(t.distanceMax, 2);
+    }
+    std::string height = Num(t.lensHeight, 2) + " m do piso";
+    if (!t.lensHeightSet) {
+        height += " (base da imagem + " + Num(in.lensOffset, 2) + " x sua altura)";
+    }
+    return {
+        {"Razão de projeção", ratio},
+        {"Distância da lente à tela", distance + " m"},
+        {"Lente a", Num(t.lensDistance, 2) + " m da tela"},
+        {"Altura do centro da lente", height},
+        {"Filas cuja cabeça corta o feixe", RowList(t.rowsInBeam, f.rowsReason)},
+    };
+}
+
+std::vector<std::pair<std::string, std::string>> LedLines(const ProjectionFigures& f) {
+    const LedFigures& l = *f.led;
+    const auto tiles = [](const Figure& n, const Figure& rest) {
+        if (!n.value) {
+            return "- (" + n.reason + ")";
+        }
+        std::string text = Num(*n.value, 0);
+        if (rest.value && *rest.value > 0) {
+            text += " (sobram " + Num(*rest.value, 3) + " m)";
+        }
+        return text;
+    };
+    return {
+        {"Pitch", Num(l.pitchMm, 2) + " mm"},
+        {"Resolução", l.pixelsAcross.value
+                          ? Num(l.pixelsAcross, 0) + " x " + Num(l.pixelsDown, 0) + " pixels"
+                          : "- (" + l.pixelsAcross.reason + ")"},
+        {"Módulos na largura", tiles(l.tilesAcross, l.remainderAcross)},
+        {"Módulos na altura", tiles(l.tilesDown, l.remainderDown)},
+        {"1 pixel = 1 minuto de arco a", Num(l.acuityDistance, 2) + " m (3.438 x pitch)"},
+        {"Filas mais perto (veem os pixels)", RowList(l.rowsCloser, l.rowsCloserReason)},
+        {"Maior pitch para a primeira fila", WithReason(l.largestPitchFirstRowMm, 2, "mm")},
+    };
 }
 
 std::string ProjectionTable(const ProjectionFigures& f) {

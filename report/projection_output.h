@@ -2,6 +2,8 @@
 // The projector and LED figures as a terminal table (Portuguese labels) and as JSON, both UTF-8.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "report/figure_output.h"
 
@@ -11,6 +13,11 @@ struct ProjectionFigures;
 
 // Lumens as a reader writes them: whole, thousands apart by a blank ("11 280").
 std::string Lumens(double lumens);
+
+// The throw's and the LED wall's figures as labelled lines, for the table and the page; only
+// with f.throwFigures, f.led.
+std::vector<std::pair<std::string, std::string>> ThrowLines(const ProjectionFigures& f);
+std::vector<std::pair<std::string, std::string>> LedLines(const ProjectionFigures& f);
 
 // The figures as a table for a terminal, lines ended by "\n".
 std::string ProjectionTable(const ProjectionFigures& f);

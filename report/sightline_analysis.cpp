@@ -179,6 +179,61 @@ void AnalyseDiscas(const DadosProjeto& p, const SightlineAnalysis& a, DiscasFigu
     }
 }
 
+// The farthest seat to the image's far edge, the image height that the basic method asks for it,
+// and the seats outside the viewing area. Seats stand where the plan draws them; the centre of
+// seat k lies SeatOffset(k) + width / 2 from the lower wall.
+void AnalyseDiscasSeats(const DadosProjeto& p, const SightlineAnalysis& a, DiscasFigures& d) {
+    const double w = a.screenWidth;
+    d.viewingAreaApex =
+        w >= 0 ? Figure::Of(w / 2 / std::tan(kViewingAreaDegrees * std::acos(-1.0) / 180))
+               : Figure::None(kNegativeScreenWidth);
+    const SeatFigures& s = a.seats;
+    const std::string why = !s.seatsPerRow.value ? s.seatsPerRow.reason
+                            : a.rows.empty()     ? a.rowsReason
+                            : *s.seatsPerRow.value < 1 ? std::string(kNoSeats)
+                            : w < 0                    ? std::string(kNegativeScreenWidth)
+                                                       : std::string();
+    if (!why.empty()) {
+        d.farthestViewerEdge = Figure::None(why);
+        d.seatsOutsideArea = Figure::None(why);
+    } else {
+        const auto seats = static_cast<std::int64_t>(*s.seatsPerRow.value);
+        const double first = SeatOffset(p, 0) + p.nLarguraAssento / 2 - p.nLargura / 2;
+        const double last =
+            SeatOffset(p, static_cast<double>(seats - 1)) + p.nLarguraAssento / 2 - p.nLargura / 2;
+        const double outermost = std::max(std::abs(first), std::abs(last));
+        double farthest = 0;
+        std::int64_t outside = 0;
+        for (const RowFigures& r : a.rows) {
+            farthest = std::max(farthest, std::hypot(r.eyeDistance, outermost + w / 2));
+            // Seat k's centre is first + k x width; inside while |x| <= the half width (a seat
+            // on the line is inside, with a hair of room for the sums' binary error).
+            const double half = ViewingAreaHalfWidth(r.eyeDistance, w) + 1e-9;
+            if (half < 0) {
+                outside += seats;
+                continue;
+            }
+            const double width = p.nLarguraAssento;
+            const auto clamp = [seats](double k) {
+                return static_cast<std::int64_t>(std::clamp(k, 0.0, static_cast<double>(seats)));
+            };
+            const std::int64_t upTo = clamp(std::floor((half - first) / width) + 1);
+            const std::int64_t from = clamp(std::ceil((-half - first) / width));
+            outside += from + (seats - std::max(upTo, from));
+        }
+        d.farthestViewerEdge = Figure::Of(farthest);
+        d.seatsOutsideArea = Figure::Of(static_cast<double>(outside));
+    }
+    const double eh = d.elementPercent / 100;
+    if (!d.farthestViewerEdge.value) {
+        d.bdmImageHeight = d.farthestViewerEdge;
+        d.bdmMetReason = d.farthestViewerEdge.reason;
+    } else {
+        d.bdmImageHeight = Figure::Of(*d.farthestViewerEdge.value / (200 * eh));
+        d.bdmMet = a.screenHeight >= *d.bdmImageHeight.value - 1e-9;
+    }
+}
+
 // The first index in [lo, hi) at which `pred` holds, for a predicate that holds from some index
 // on; hi when it never does.
 template <typename Pred>
@@ -458,8 +513,43 @@ double ClosestViewer(double imageHeight, double imageOffset) {
     return 1.732 * (imageHeight + imageOffset);
 }
 
-SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered) {
+double ViewingAreaHalfWidth(double distance, double screenWidth) {
+    return distance * std::tan(kViewingAreaDegrees * std::acos(-1.0) / 180) - screenWidth / 2;
+}
+
+std::vector<std::pair<double, double>> ViewingAreaPolygon(double screenWidth, double roomWidth,
+                                                          double roomLength) {
+    const double t = std::tan(kViewingAreaDegrees * std::acos(-1.0) / 180);
+    const double apex = screenWidth / 2 / t;
+    if (!(screenWidth >= 0) || !(roomWidth > 0) || !(apex < roomLength)) {
+        return {};
+    }
+    const double half = roomWidth / 2;
+    const double toWall = (half + screenWidth / 2) / t;  // where an edge meets a side wall
+    if (toWall < roomLength) {
+        return {{apex, 0},         {toWall, half},  {roomLength, half},
+                {roomLength, -half}, {toWall, -half}, {apex, 0}};
+    }
+    const double end = ViewingAreaHalfWidth(roomLength, screenWidth);
+    return {{apex, 0}, {roomLength, end}, {roomLength, -end}, {apex, 0}};
+}
+
+std::optional<double> ElementPercentFromText(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (!IsNumberText(text)) {
+        return std::nullopt;
+    }
+    const double value = Val(text);
+    if (!(value > 0 && value <= 100)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered,
+                                    double elementPercent) {
     SightlineAnalysis a;
+    a.discas.elementPercent = elementPercent;
     a.staggered = staggered;
     a.risers.targetCmm = targetCmm;
     a.project = win1252ToUtf8(p.cProjeto);
@@ -472,6 +562,7 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, boo
     AnalyseCategories(a, a.categories);
     AnalyseDiscas(p, a, a.discas);
     AnalyseSeats(p, a, a.seats);
+    AnalyseDiscasSeats(p, a, a.discas);
     DesignRisers(p, a, a.risers);
     if (!a.seats.total.value) {
         a.accessibilityReason = a.seats.total.reason;

@@ -1,7 +1,7 @@
 #pragma once
 // Seat-by-seat sightline analysis of the planned screen: for every row its eye point, its angles
 // to the screen and its C-value; per content category the farthest distance that the screen
-// serves; the DISCAS figures (ANSI/INFOCOMM V202.01:2016); and for every seat of the plan whether
+// serves; the DISCAS figures (AVIXA V202.01:2016); and for every seat of the plan whether
 // it lies in the ideal or the acceptable viewing field.
 //
 // The geometry is that of the report's drawings (report/sightline_geometry.h): row k's eyes at
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/accessibility_counts.h"
@@ -105,6 +106,24 @@ struct CategoryFigures {
     std::string rowsBeyondReason;
 };
 
+// The smallest element as a share of the image height, in percent, that the basic method assumes
+// unless told otherwise: the share the divisor 8 implies (8 / 200 = 4 %; 6 gives 3 %, 4 gives 2 %).
+inline constexpr double kDefaultElementPercent = 4;
+
+// A seat sees the image well when its line to the image's far edge is at most this many degrees
+// off the screen's normal.
+inline constexpr double kViewingAreaDegrees = 60;
+
+// The lateral offset, from the screen's axis, up to which a viewer at `distance` from the screen
+// wall lies in the viewing area: distance x tan 60° - screenWidth / 2 (negative: nobody there).
+double ViewingAreaHalfWidth(double distance, double screenWidth);
+
+// The viewing area within the room as a closed polygon of (distance from the screen wall, lateral
+// offset from the screen's axis) corners, from the point where its two edges meet on the axis;
+// empty when the area does not reach into the room or a size is negative.
+std::vector<std::pair<double, double>> ViewingAreaPolygon(double screenWidth, double roomWidth,
+                                                          double roomLength);
+
 struct DiscasFigures {
     Figure farthestViewer;        // eye distance of the last row
     Figure elementHeightMm;       // farthest viewer / 200, in millimetres
@@ -117,6 +136,15 @@ struct DiscasFigures {
     Figure firstRowDistance;                // the front row's eye distance
     std::optional<bool> firstRowFarEnough;  // first row's distance >= closest viewer
     std::string firstRowFarEnoughReason;
+    // The seats of the plan: the farthest seat's distance to the image's far edge, the largest of
+    // sqrt(D^2 + (|x| + W/2)^2) with x the seat's centre across the room (0 on the axis).
+    Figure farthestViewerEdge;
+    double elementPercent = kDefaultElementPercent;  // EH, the content's smallest element
+    Figure bdmImageHeight;                           // FV_edge / (200 x EH): the least image height
+    std::optional<bool> bdmMet;                      // the planned image is at least that high
+    std::string bdmMetReason;
+    Figure viewingAreaApex;   // W / (2 tan 60°): where the area's two edges meet on the axis
+    Figure seatsOutsideArea;  // seats farther than 60° off the normal to the far image edge
 };
 
 // Consecutive seats of one row with the same class; seats numbered from 1 at the plan's lower wall.
@@ -210,8 +238,14 @@ std::optional<double> TargetCFromText(std::string text);
 // The analysis of the project's inputs, the risers designed for a C-value of targetCmm
 // millimetres. Never fails: what cannot be worked out carries a reason.
 // With `staggered`, the seats alternate row by row and each row is graded by C2.
+// `elementPercent` is the content's smallest element as a share of the image height (DISCAS's EH).
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm,
-                                    bool staggered = false);
+                                    bool staggered = false,
+                                    double elementPercent = kDefaultElementPercent);
+
+// A content's smallest element in percent typed by the user: "," or "." before the decimals,
+// above 0 up to 100. Nothing when the text is anything else.
+std::optional<double> ElementPercentFromText(std::string text);
 
 // The smallest step s, the same for every row, that gives rows 2 to n at least the C-value c
 // (metres) over the row in front: for row k, s x D_1 >= c x D_k + (E_1 - F) x T, D_k being the

@@ -70,7 +70,7 @@ void CategoriesSection(const SightlineAnalysis& a, std::ostringstream& out) {
 
 void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const DiscasFigures& d = a.discas;
-    out << "DISCAS (ANSI/INFOCOMM V202.01:2016)\n";
+    out << "DISCAS (AVIXA V202.01:2016)\n";
     std::string bdm = WithReason(d.elementHeightMm, 1, "mm");
     if (d.elementHeightMm.value) {
         bdm += d.percentElementHeight.value
@@ -89,12 +89,28 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
             cv += *d.firstRowFarEnough ? ": distância suficiente" : ": perto demais";
         }
     }
+    std::string bdmHeight = WithReason(d.bdmImageHeight, 2, "m");
+    if (d.bdmMet) {
+        bdmHeight += std::string("; a tela pretendida (") + Num(a.screenHeight, 2) + " m) " +
+                     (*d.bdmMet ? "basta" : "não basta");
+    }
+    std::string area = WithReason(d.seatsOutsideArea, 0, "assentos fora");
+    if (d.viewingAreaApex.value) {
+        area += "; as bordas da área se cruzam a " + Num(*d.viewingAreaApex.value, 2) + " m";
+    }
+    const std::string eh = Num(d.elementPercent, d.elementPercent == std::round(d.elementPercent)
+                                                     ? 0
+                                                     : 2);
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
-        {"BDM: menor elemento legível (FV / 200)", bdm},
+        {"FV até a borda oposta da imagem (FV_borda)", WithReason(d.farthestViewerEdge, 2, "m")},
+        {"BDM: menor elemento legível (regra FV / 200)", bdm},
+        {"BDM: altura mínima para EH de " + eh + " % (FV_borda / (200 x EH))", bdmHeight},
+        {"EH dos divisores 4 / 6 / 8 (divisor / 200)", "2 % / 3 % / 4 %"},
         {"ADM: distância máxima (1 pixel = 1 minuto de arco)", adm},
         {"Borda inferior acima da linha dos olhos (IO)", Num(d.imageOffset, 2) + " m"},
         {"Espectador mais próximo (CV = 1.732 x (IH + IO))", cv},
+        {"Área de visão (até 60° da normal à borda oposta)", area},
     };
     out << LabelledLines(lines);
 }
@@ -204,7 +220,13 @@ const char* const kAnalysisJsonHelp =
     "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
     "100), adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
     "(IO, image bottom above nAlturaOlhos1), closest_viewer_m (1.732 x (IH + IO)), first_row_m, "
-    "first_row_far_enough};\n"
+    "first_row_far_enough, farthest_viewer_edge_m (the farthest seat to the image's far edge, "
+    "sqrt(D^2 + (|x| + W/2)^2)), element_percent (EH, --element-height, default 4), "
+    "bdm_image_height_m (farthest_viewer_edge_m / (200 x EH)), bdm_met, divisor_element_percent "
+    "(the EH that the divisors 4, 6, 8 imply: 2, 3, 4 %), viewing_area_apex_m (W / (2 tan 60)), "
+    "seats_outside_viewing_area (seats whose line to the image's far edge is more than 60 "
+    "degrees off the screen's normal: |x| > D x tan 60 - W/2), standard (AVIXA "
+    "V202.01:2016)};\n"
     "  seats {per_row, total, ideal, acceptable, outside (seat counts), ideal_percent, "
     "acceptable_percent, outside_percent, classes_reason, rows [{row, runs [{class (Ideal, "
     "Aceitável, Fora), first, last}]}]}, seats numbered from 1 at the wall on the left of a "
@@ -280,6 +302,15 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     discas["first_row_far_enough"] =
         d.firstRowFarEnough ? Json(*d.firstRowFarEnough) : Json(nullptr);
     discas["first_row_far_enough_reason"] = ReasonJson(d.firstRowFarEnoughReason);
+    PutFigure(discas, "farthest_viewer_edge_m", d.farthestViewerEdge);
+    discas["element_percent"] = d.elementPercent;
+    PutFigure(discas, "bdm_image_height_m", d.bdmImageHeight);
+    discas["bdm_met"] = d.bdmMet ? Json(*d.bdmMet) : Json(nullptr);
+    discas["bdm_met_reason"] = ReasonJson(d.bdmMetReason);
+    discas["divisor_element_percent"] = {{"4", 2}, {"6", 3}, {"8", 4}};
+    PutFigure(discas, "viewing_area_apex_m", d.viewingAreaApex);
+    PutCount(discas, "seats_outside_viewing_area", d.seatsOutsideArea);
+    discas["standard"] = "AVIXA V202.01:2016";
     j["discas"] = std::move(discas);
 
     const SeatFigures& s = a.seats;

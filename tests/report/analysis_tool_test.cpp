@@ -589,3 +589,47 @@ TEST_F(AnalysisTool, HelpDescribesTheAnalysis) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AnalysisTool, DiscasOverTheSeatsInJsonPagesAndDxf) {
+    // The default room: FV_edge = sqrt(9.7^2 + 3.45^2) = 10.30 m; EH 4 % asks 1.29 m.
+    const Json d = Analysis({})["discas"];
+    EXPECT_NEAR(d["farthest_viewer_edge_m"].get<double>(), 10.2952, 1e-4);
+    EXPECT_NEAR(d["bdm_image_height_m"].get<double>(), 10.2952 / 8, 1e-4);
+    EXPECT_EQ(d["bdm_met"], true);
+    EXPECT_EQ(d["seats_outside_viewing_area"], 0);
+    EXPECT_EQ(d["standard"], "AVIXA V202.01:2016");
+    EXPECT_EQ(d["divisor_element_percent"]["6"], 3);
+    // A 40 m wide room has seats outside; a 2 % element asks more than the planned image.
+    const Json wide = Analysis({"--set", "nLargura=40", "--element-height", "2"})["discas"];
+    EXPECT_GT(wide["seats_outside_viewing_area"].get<int>(), 0);
+    EXPECT_EQ(wide["element_percent"], 2.0);
+    EXPECT_EQ(wide["bdm_met"], false);
+    // Without seats the figures are null with their reason.
+    const Json none = Analysis({"--set", "nNumeroFilas=0"})["discas"];
+    EXPECT_TRUE(none["farthest_viewer_edge_m"].is_null());
+    EXPECT_TRUE(none["farthest_viewer_edge_m_reason"].is_string());
+    EXPECT_TRUE(none["seats_outside_viewing_area"].is_null());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--element-height", "0", "--analysis"},
+          std::vector<std::string>{"--element-height", "4"}}) {
+        EXPECT_EQ(run(args).exitCode, 2) << args[0] << " " << args[1];
+    }
+
+    // The table names the standard; the plan page draws the area and counts the seats outside.
+    const ToolRun table = run({"--analysis"});
+    EXPECT_NE(table.out.find("DISCAS (AVIXA V202.01:2016)"), std::string::npos);
+    EXPECT_NE(table.out.find("FV_borda"), std::string::npos);
+    ASSERT_EQ(run({"--analysis", "--set", "nLargura=40", "-o", "wide.pdf"}).exitCode, 0);
+    const std::vector<std::string> pages = PdfWords(m_dir, "wide.pdf", 1, 9);
+    EXPECT_TRUE(Contains(pages, {"Área", "de", "visão", "DISCAS"}));
+
+    // The DXF: the area's outline on its layer, closed from the apex along the walls.
+    ASSERT_EQ(run({"-o", "d.dxf"}).exitCode, 0);
+    const Json dxf = DxfFacts(m_dir, "d.dxf");
+    ASSERT_EQ(dxf["discas_lines"].size(), 5u);
+    EXPECT_NEAR(dxf["discas_lines"][0][0].get<double>(), 1.5 / std::sqrt(3.0), 1e-6);
+}
+
+}  // namespace

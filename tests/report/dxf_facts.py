@@ -36,5 +36,11 @@ facts = {
     "sight_lines": len(msp.query('LINE[layer=="VISADAS"]')),
     "field_lines": len(msp.query('LINE[layer=="CAMPOS"]')),
     "texts": [[t.dxf.text, t.dxf.layer, t.dxf.height] for t in msp.query("TEXT")],
+    "projector_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y, l.dxf.color]
+                        for l in msp.query('LINE[layer=="PROJETOR"]')],
+    "discas_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
+                     for l in msp.query('LINE[layer=="DISCAS"]')],
+    "projector_circles": [[c.dxf.center.x, c.dxf.center.y]
+                          for c in msp.query('CIRCLE[layer=="PROJETOR"]')],
 }
 print(json.dumps(facts, ensure_ascii=False))

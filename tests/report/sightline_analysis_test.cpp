@@ -71,6 +71,77 @@ TEST(SightlineAnalysis, PublishedDiscasExamples) {
     EXPECT_EQ(d.firstRowFarEnough, true);
 }
 
+// DISCAS over the plan's seats, against hand computations and a seat-by-seat count.
+TEST(SightlineAnalysis, DiscasOverTheSeats) {
+    struct Case {
+        const char* name;
+        void (*edit)(DadosProjeto&);
+        double farthestEdge;  // sqrt(D_n^2 + (|x_outermost| + W/2)^2), by hand
+        double apex;          // W / (2 tan 60°)
+    };
+    const Case cases[] = {
+        // Six seats from 0.2 m: the outermost centre 0.55 m from the lower wall, x = -1.95 m.
+        {"default", [](DadosProjeto&) {}, std::sqrt(9.7 * 9.7 + 3.45 * 3.45), 1.5 / std::sqrt(3.0)},
+        // 56 seats: the first centre at x = 0.55 - 20 = -19.45 m.
+        {"wide 40 m",
+         [](DadosProjeto& p) { p.nLargura = 40; },
+         std::sqrt(9.7 * 9.7 + 20.95 * 20.95), 1.5 / std::sqrt(3.0)},
+        // A flat 20 x 14 m hall, 15 rows 1 m apart from 3.7 m, a 6 m screen: 19 seats of 0.7 m
+        // from the wall (0 step: no clearance), the first centre at x = 0.35 - 7 = -6.65 m.
+        {"hall 20 x 14",
+         [](DadosProjeto& p) {
+             p.nComprimento = 20;
+             p.nLargura = 14;
+             p.nNumeroFilas = 15;
+             p.nAlturaFila2 = 0;
+             p.nTelaLargura = 6;
+             p.nTelaAltura = 3.375;
+         },
+         std::sqrt(17.7 * 17.7 + 9.65 * 9.65), 3 / std::sqrt(3.0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DadosProjeto p = Project(c.edit);
+        const SightlineAnalysis a = AnalyseSightlines(p);
+        const DiscasFigures& d = a.discas;
+        ASSERT_TRUE(d.farthestViewerEdge.value) << d.farthestViewerEdge.reason;
+        EXPECT_NEAR(*d.farthestViewerEdge.value, c.farthestEdge, 1e-9);
+        EXPECT_NEAR(*d.bdmImageHeight.value, c.farthestEdge / 8, 1e-9);  // EH 4 %
+        EXPECT_EQ(*d.bdmMet, p.nTelaAltura >= c.farthestEdge / 8);
+        EXPECT_NEAR(*d.viewingAreaApex.value, c.apex, 1e-9);
+        // Seat by seat: outside when |x| > D tan 60° - W/2.
+        const auto perRow = static_cast<int>(*a.seats.seatsPerRow.value);
+        std::int64_t outside = 0;
+        for (const RowFigures& r : a.rows) {
+            for (int k = 0; k < perRow; ++k) {
+                const double x = p.nAlturaFila2 + 0.7 * k + 0.35 - p.nLargura / 2;
+                outside += std::abs(x) > r.eyeDistance * std::sqrt(3.0) - p.nTelaLargura / 2 + 1e-9;
+            }
+        }
+        EXPECT_EQ(*d.seatsOutsideArea.value, outside);
+        if (std::string(c.name) != "default") {
+            EXPECT_GT(outside, 0);
+        }
+    }
+    // A smaller element needs a larger image: 2 % asks FV_edge / 4 = 2.57 m, more than 1.88 m.
+    const SightlineAnalysis two = AnalyseSightlines(Project(), kDefaultTargetCmm, false, 2);
+    EXPECT_NEAR(*two.discas.bdmImageHeight.value, std::sqrt(9.7 * 9.7 + 3.45 * 3.45) / 4, 1e-9);
+    EXPECT_FALSE(*two.discas.bdmMet);
+    EXPECT_EQ(ElementPercentFromText("2,5"), 2.5);
+    EXPECT_FALSE(ElementPercentFromText("0"));
+    EXPECT_FALSE(ElementPercentFromText("101"));
+
+    // The area's outline: from the apex to each side wall, along the walls to the back wall.
+    const auto polygon = ViewingAreaPolygon(3, 5, 10);
+    ASSERT_EQ(polygon.size(), 6u);
+    EXPECT_NEAR(polygon[1].first, 4 / std::sqrt(3.0), 1e-12);
+    EXPECT_EQ(polygon[1].second, 2.5);
+    EXPECT_EQ(polygon.front(), polygon.back());
+    // In a deep narrow room the edges reach the back wall first; a room too short holds none.
+    EXPECT_EQ(ViewingAreaPolygon(3, 40, 10).size(), 4u);
+    EXPECT_TRUE(ViewingAreaPolygon(30, 5, 5).empty());
+}
+
 TEST(SightlineAnalysis, ClosestViewerAgreesWithTheReportsThirtyDegreeRule) {
     // The closest viewer is where the screen's top is seen 30 degrees up (1.732 = tan 60); the
     // default room's first row, whose angle the report calls SUPERIOR to 30, is too close.

@@ -1,0 +1,58 @@
+#pragma once
+// What the analysis windows share: the pages kept in memory as the page-file canvas ends them,
+// and a view that shows them one under the other, as wide as the view.
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pagefile/emf_player.h"
+#include "pagefile/emf_writer.h"
+#include "pagefile/forwarding_canvas.h"
+#include "pagefile/page_set.h"
+
+namespace vm {
+
+// Keeps each page's bytes in memory as the page-file canvas ends it: the window leaves no files
+// behind, whichever way the program ends.
+class PageCollector final : public ForwardingCanvas {
+public:
+    explicit PageCollector(EmfPageCanvas& pageFiles)
+        : ForwardingCanvas(pageFiles), m_pageFiles(pageFiles) {}
+
+    bool StartPreviewPage(const std::string&) override;
+    bool EndPreviewPage() override;
+
+    std::vector<std::vector<uint8_t>> TakePages() { return std::move(m_pages); }
+
+private:
+    EmfPageCanvas& m_pageFiles;
+    std::vector<std::vector<uint8_t>> m_pages;
+};
+
+// The pages, one under the other, as wide as the view.
+class PageView final : public QWidget {
+public:
+    // objectName: the view's name for tests.
+    PageView(QWidget* parent, const char* objectName);
+
+    // Shows these pages (EMF page bytes).
+    void SetPages(const std::vector<std::vector<uint8_t>>& pages);
+
+    // The height that shows every page at `width` pixels.
+    void FitWidth(int width);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    std::vector<EmfPlayer> m_pages;
+};
+
+// "Salvar" of a window's pages: asks for a file (PDF, PNG, SVG or DXF; a name without one of these
+// suffixes is saved as PDF) and writes the pages, or the drawing that `dxf` makes for a .dxf name;
+// a failure is said in a box.
+void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf);
+
+}  // namespace vm
