@@ -20,7 +20,7 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
                      const ReportFileOptions& options, std::string& error) {
     PageSet set;
     set.title = win1252ToUtf8(NomePdf(p.cProjeto));
-    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection)};
+    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection, options.riserBlock)};
     if (SuffixOf(file) != "dxf") {
         NamedImageSource images;
         RegisterReportImages(images);
@@ -30,7 +30,8 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         std::vector<ReportPages> parts{BuildReportPages(p, canvas, {})};
         if (options.analysis) {
             const SightlineAnalysis a =
-                AnalyseSightlines(p, options.targetCmm, options.staggered, options.elementPercent);
+                AnalyseSightlines(p, options.targetCmm, options.staggered, options.elementPercent,
+                                  options.riserBlock);
             parts.push_back(BuildAnalysisPages(p, a, canvas, {}, parts.back().nPagina + 1,
                                                programValues().cAutoria));
             // The projector or LED wall after the analysis, when the planner gave its inputs.

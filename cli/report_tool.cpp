@@ -201,6 +201,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     std::string targetC;
     bool staggered = false;
     std::string elementHeight;
+    int riserBlock = 0;
     std::string saveFile;
     std::string reportFile;
     app.add_option("PROJECT.qtv", projectFile, "project file to open");
@@ -224,6 +225,11 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                    "(above 0 up to 100; default 4, the share the divisor 8 implies); needs "
                    "--analysis")
         ->type_name("PERCENT");
+    app.add_option("--riser-block", riserBlock,
+                   "the rows in each block of the grouped risers the analysis proposes (3 to 5; "
+                   "default the best of them); needs --analysis or a .dxf output")
+        ->type_name("K")
+        ->check(CLI::Range(kMinRiserBlock, kMaxRiserBlock));
     app.add_option("--save", saveFile, "write the project file after the calculation")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
@@ -286,6 +292,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             return 2;
         }
         elementPercent = *value;
+    }
+    if (app.count("--riser-block") > 0 && !analysis && !(SuffixOf(reportFile) == "dxf")) {
+        std::cerr << "vistametra-report: --riser-block needs --analysis or a .dxf output\n";
+        return 2;
     }
     if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
@@ -393,13 +403,15 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             .targetCmm = targetCmm,
             .staggered = staggered,
             .elementPercent = elementPercent,
+            .riserBlock = riserBlock,
             .projection = projection};
         if (writeReport) {
             if (!writeReport(p, reportFile, options, error)) {
                 std::cerr << "vistametra-report: " << error << "\n";
                 return 1;
             }
-        } else if (!WriteFileAtomically(reportFile, DxfOfProject(p, targetCmm, projection),
+        } else if (!WriteFileAtomically(reportFile,
+                                        DxfOfProject(p, targetCmm, projection, riserBlock),
                                         &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
@@ -413,10 +425,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
     if (analysis && !json) {
         std::cout << (summary ? "\n" : "")
-                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent));
+                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock));
     }
     const auto projectionFigures = [&] {
-        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent), *projection);
+        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock), *projection);
     };
     if (projection && !json) {
         std::cout << "\n" << ProjectionTable(projectionFigures());
@@ -424,7 +436,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     if (json) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock));
         }
         if (projection) {
             out["projection"] = ProjectionJson(projectionFigures());

@@ -17,6 +17,7 @@ struct ReportFileOptions {
     double targetCmm = 90;   // the C-value the analysis designs the risers for (--target-c)
     bool staggered = false;  // seats alternate row by row (--staggered)
     double elementPercent = 4;  // DISCAS's smallest element, % of the image height
+    int riserBlock = 0;         // rows per block of the grouped risers, 0 the best
     // The projector or LED wall: a page after the analysis's, a layer of the DXF drawing.
     std::optional<ProjectionInputs> projection;
 };

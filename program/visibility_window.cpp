@@ -113,6 +113,19 @@ public:
             "Põe o degrau constante proposto, arredondado para cima ao centímetro, em \"Altura "
             "do degrau da Fila 2\""));
 
+        m_element = new QComboBox(this);
+        m_element->setObjectName(QStringLiteral("cElemento"));
+        m_element->addItems({QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+        m_element->setCurrentIndex(2);
+        m_element->setToolTip(QString::fromUtf8(
+            "DISCAS: o menor elemento do conteúdo em % da altura da imagem (os divisores 4, 6 e 8 "
+            "equivalem a 2, 3 e 4 %)"));
+        m_blocks = new QComboBox(this);
+        m_blocks->setObjectName(QStringLiteral("cBlocos"));
+        m_blocks->addItems({QString::fromUtf8("melhor"), QStringLiteral("3"), QStringLiteral("4"),
+                            QStringLiteral("5")});
+        m_blocks->setToolTip(QString::fromUtf8("Filas por bloco dos degraus em blocos"));
+
         auto* save = new QPushButton(QStringLiteral("Salvar"), this);
         save->setObjectName(QStringLiteral("bSalvar"));
         save->setToolTip(QString::fromUtf8("Salva estas páginas em PDF, PNG ou SVG"));
@@ -121,6 +134,10 @@ public:
         bar->addWidget(new QLabel(QString::fromUtf8("Valor C desejado (mm):"), this));
         bar->addWidget(target);
         bar->addWidget(m_staggered);
+        bar->addWidget(new QLabel(QString::fromUtf8("EH (%):"), this));
+        bar->addWidget(m_element);
+        bar->addWidget(new QLabel(QString::fromUtf8("Blocos:"), this));
+        bar->addWidget(m_blocks);
         bar->addWidget(m_proposal, 1);
         bar->addWidget(m_apply);
         bar->addWidget(save);
@@ -139,6 +156,8 @@ public:
         connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
         connect(target->lineEdit(), &QLineEdit::editingFinished, this, [this] { TargetChanged(); });
         connect(m_staggered, &QCheckBox::toggled, this, [this](bool) { Redraw(); });
+        connect(m_element, &QComboBox::currentIndexChanged, this, [this](int) { Redraw(); });
+        connect(m_blocks, &QComboBox::currentIndexChanged, this, [this](int) { Redraw(); });
         connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
 
@@ -156,7 +175,10 @@ public:
 
     void Redraw() {
         const DadosProjeto p = projeto();
-        const SightlineAnalysis a = AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked());
+        const SightlineAnalysis a =
+            AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked(),
+                              m_element->currentText().toDouble(),
+                              m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt());
         EmfPageCanvas pageFiles(ReferenceDevice::A4(), &m_images);
         PageCollector canvas(pageFiles);
         BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
@@ -233,7 +255,10 @@ private:
     void Save() {
         // The section and the plan for CAD, of the project as drawn.
         SaveWindowPages({m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
-                        DxfSaveFormat(m_record, m_targetCmm));
+                        DxfSaveFormat(m_record, m_targetCmm, std::nullopt,
+                                      m_blocks->currentIndex() == 0
+                                          ? 0
+                                          : m_blocks->currentText().toInt()));
     }
 
     NamedImageSource m_images;
@@ -241,6 +266,8 @@ private:
     QLabel* m_proposal = nullptr;
     QPushButton* m_apply = nullptr;
     QCheckBox* m_staggered = nullptr;
+    QComboBox* m_element = nullptr;  // DISCAS's smallest element, % of the image height
+    QComboBox* m_blocks = nullptr;   // rows per block of the grouped risers; "melhor" the best
     std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
     bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "pagefile/page_images.h"
 #include "report/report_style.h"
+#include "report/sightline_analysis_output.h"
 #include "report/sightline_geometry.h"
 
 namespace vm {
@@ -23,6 +24,7 @@ constexpr Color kGood{90, 180, 0};
 constexpr Color kFair{235, 150, 0};
 constexpr Color kPoor{220, 0, 0};
 constexpr Color kViewingArea{150, 0, 200};
+constexpr Color kGrouped{0, 130, 220};
 
 // The drawable part of a page: columns 20 to 190, rows 28 to 280 (the header and footer lie
 // outside).
@@ -130,6 +132,20 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
 
     if (S > 0) {
         DrawRoomSection(p, a.rows.size(), a.screenTop, a.screenBottom, canvas, {floor, kLeft, S});
+        // The grouped risers proposed for the seating shown, as a floor of their own.
+        if (const std::optional<GroupedRisers>& g = a.staggered ? a.risers.groupedStaggered
+                                                                  : a.risers.grouped) {
+            double previous = 0;
+            for (size_t k = 0; k < g->floorRise.size(); ++k) {
+                const double nFilaX = static_cast<double>(k);
+                const double rise = g->floorRise[k];
+                const double front = std::max(0.0, RowFrontDistance(p, nFilaX));
+                canvas.PrintLine(row(previous), col(front), row(rise), col(front), 0.35, kGrouped);
+                canvas.PrintLine(row(rise), col(front), row(rise), col(RowEyeDistance(p, nFilaX)),
+                                 0.35, kGrouped);
+                previous = rise;
+            }
+        }
         for (const RowFigures& r : a.rows) {
             const Color colour = RowColour(a, r);
             canvas.PrintLine(row(a.screenBottom), col(0) + 1.2, row(r.eyeHeight),
@@ -155,6 +171,15 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     c = LegendEntry(canvas, legendRow, c, kFair, Cp1252("aceitável (60 a 80)"), 25);
     c = LegendEntry(canvas, legendRow, c, kPoor, Cp1252("ruim (abaixo de 60)"), 25);
     LegendEntry(canvas, legendRow, c, kGrey, Cp1252("1ª fila"), 10);
+    const std::optional<GroupedRisers>& g =
+        a.staggered ? a.risers.groupedStaggered : a.risers.grouped;
+    if (g) {
+        LegendEntry(canvas, legendRow + 4.5, kLeft + 18, kGrouped,
+                    Cp1252("Degraus em blocos para " + Millimetres(a.risers.targetCmm) + ": " +
+                           GroupedRisersText(*g, a.risers.ceiling)),
+                    150);
+        return legendRow + 9.5;
+    }
     return legendRow + 5;
 }
 
@@ -449,6 +474,19 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
                       " m e borda inferior a " + Fixed(a.screenBottom, 2) +
                       " m do piso; valor C desejado " + Millimetres(a.risers.targetCmm) +
                       (a.staggered ? "; assentos alternados (avaliação pelo C2)." : ".")));
+    const DiscasFigures& d = a.discas;
+    const std::string eh = Fixed(d.elementPercent, d.elementPercent == std::round(d.elementPercent)
+                                                       ? 0
+                                                       : 2);
+    ReportText(canvas, kTop + 10, kLeft, 7,
+               Cp1252("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem " +
+                      (d.farthestViewerEdge.value ? Fixed(*d.farthestViewerEdge.value, 2) + " m"
+                                                  : "- (" + d.farthestViewerEdge.reason + ")") +
+                      "; menor elemento " + eh + " % da altura (regra FV / 200): " +
+                      (d.bdmImageHeight.value
+                           ? "altura mínima " + Fixed(*d.bdmImageHeight.value, 2) + " m, " +
+                                 (d.bdmMet && *d.bdmMet ? "a tela basta." : "a tela não basta.")
+                           : "-")));
     double scale = 0;
     const double below = DrawSection(p, a, canvas, scale);
     DrawPlan(p, a, canvas, below + 5, scale);

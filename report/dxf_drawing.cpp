@@ -37,6 +37,7 @@ constexpr const char* kCampos = "CAMPOS";
 constexpr const char* kTextos = "TEXTOS";
 constexpr const char* kProjetor = "PROJETOR";
 constexpr const char* kDiscas = "DISCAS";
+constexpr const char* kDegraus = "DEGRAUS";
 constexpr const char* kSeatBlock = "ASSENTO";
 
 // The report's small texts: 6 points on paper.
@@ -127,7 +128,7 @@ struct Layer {
 constexpr Layer kLayers[] = {
     {"0", kAciWhite},  {kSala, kAciWhite},   {kTela, kAciBlue},   {kAssentos, kAciGrey},
     {kOlhos, kAciRed}, {kVisadas, kAciBlue}, {kCampos, kAciCyan}, {kTextos, kAciWhite},
-    {kDiscas, kAciMagenta},
+    {kDiscas, kAciMagenta}, {kDegraus, kAciCyan},
 };
 
 std::string Fixed(double value, int decimals) {
@@ -256,6 +257,20 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
         dxf.Real(40, kEyeRadius);
         dxf.Line(kVisadas, 0, top, r.eyeDistance, y);
         dxf.Line(kVisadas, 0, bottom, r.eyeDistance, y);
+    }
+    // The grouped risers proposed for the target: a floor of their own.
+    if (a.risers.grouped) {
+        double before = f.floor;
+        for (size_t k = 0; k < a.risers.grouped->floorRise.size(); ++k) {
+            const double nFilaX = static_cast<double>(k);
+            const double rise = f.floor + a.risers.grouped->floorRise[k];
+            const double front = RowFrontDistance(p, nFilaX);
+            if (rise != before) {
+                dxf.Line(kDegraus, front, before, front, rise);
+            }
+            dxf.Line(kDegraus, front, rise, RowEyeDistance(p, nFilaX), rise);
+            before = rise;
+        }
     }
     if (!a.rows.empty()) {
         const double angle = ViewingAngle(p.nTelaTopo, p.nAlturaOlhos1, p.nDistOlhos1);

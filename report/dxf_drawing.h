@@ -12,7 +12,8 @@
 // sightline analysis, as for the report's drawings.
 //
 // Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", "DISCAS" (the
-// viewing area on the plan: up to 60 degrees off the normal to the image's far edge), "PROJETOR"
+// viewing area on the plan: up to 60 degrees off the normal to the image's far edge), "DEGRAUS"
+// (the floor of the grouped risers proposed for the target, in the section), "PROJETOR"
 // when a projector's throw is given: the lens, its beam to the image's top and bottom edges, the
 // line of lens positions its throw ratio allows, and in red the heads that cut the beam. Texts are as high
 // as the report's 6-point texts are at the report's scale (nFatorX, so the calculation must have

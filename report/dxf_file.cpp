@@ -8,10 +8,11 @@
 namespace vm {
 
 std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection) {
+                         const std::optional<ProjectionInputs>& projection, int riserBlock) {
     DadosProjeto calculated = p;
     Calculo(calculated);
-    const SightlineAnalysis a = AnalyseSightlines(calculated, targetCmm);
+    const SightlineAnalysis a =
+        AnalyseSightlines(calculated, targetCmm, false, kDefaultElementPercent, riserBlock);
     if (!projection) {
         return DxfDrawing(calculated, a);
     }
@@ -20,9 +21,9 @@ std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
 }
 
 SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection) {
-    return {"dxf", "DXF", [p, targetCmm, projection](std::string* bytes, std::string*) {
-                *bytes = DxfOfProject(p, targetCmm, projection);
+                         const std::optional<ProjectionInputs>& projection, int riserBlock) {
+    return {"dxf", "DXF", [p, targetCmm, projection, riserBlock](std::string* bytes, std::string*) {
+                *bytes = DxfOfProject(p, targetCmm, projection, riserBlock);
                 return true;
             }};
 }

@@ -13,12 +13,15 @@ namespace vm {
 struct DadosProjeto;
 
 // The DXF file of `p`: the calculation runs on a copy of the project (the caller's stays as it
-// is), then the analysis for `targetCmm` millimetres; with `projection`, the projector's layer.
+// is), then the analysis for `targetCmm` millimetres (grouped risers in blocks of `riserBlock`
+// rows, 0 the best); with `projection`, the projector's layer.
 std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection = std::nullopt);
+                         const std::optional<ProjectionInputs>& projection = std::nullopt,
+                         int riserBlock = 0);
 
 // The "dxf" format for SavePages, writing DxfOfProject of a copy of `p` taken now.
 SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection = std::nullopt);
+                         const std::optional<ProjectionInputs>& projection = std::nullopt,
+                         int riserBlock = 0);
 
 }  // namespace vm

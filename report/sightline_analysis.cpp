@@ -30,6 +30,7 @@ const char* const kTooManySeats = "mais de um bilhão de assentos por fila";
 const char* const kNoSeats = "nenhum assento cabe na largura da sala";
 const char* const kNegativeScreenWidth = "largura da tela negativa";
 const char* const kOneRow = "uma só fila: não há degrau a projetar";
+const char* const kNoStepSuffices = "nenhum degrau até 100 m dá o valor C a todas as filas";
 const char* const kFirstRowNotInFront = "primeira fila no plano da tela ou atrás dela";
 
 // Divisor of the farthest eye distance per category, and the category's caption.
@@ -343,6 +344,7 @@ void AnalyseSeats(const DadosProjeto& p, const SightlineAnalysis& a, SeatFigures
 
 void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign& r) {
     r.currentStep = p.nAlturaFila2;
+    r.ceiling = p.nPeDireito;
     const char* why = nullptr;
     if (a.rows.empty()) {
         why = a.rowsReason.c_str();
@@ -353,6 +355,7 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
         r.isopticReason = why;
         r.constantStep = Figure::None(why);
         r.rowsBelowTargetReason = why;
+        r.groupedReason = why;
         return;
     }
 
@@ -371,6 +374,7 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
             why = row.number == 1 ? kFirstRowNotInFront : kEyesNotInFront;
             r.isopticReason = why;
             r.constantStep = Figure::None(why);
+            r.groupedReason = why;
             return;
         }
         distances.push_back(row.eyeDistance);
@@ -398,6 +402,17 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
         isoptic.push_back(std::move(row));
     }
     r.isoptic = std::move(isoptic);
+
+    for (const bool staggered : {false, true}) {
+        std::optional<GroupedRisers>& g = staggered ? r.groupedStaggered : r.grouped;
+        g = r.blockRowsAsked >= kMinRiserBlock && r.blockRowsAsked <= kMaxRiserBlock
+                ? DesignGroupedRisers(distances, p.nAlturaOlhos1, focal, c, r.blockRowsAsked,
+                                      staggered)
+                : BestGroupedRisers(distances, p.nAlturaOlhos1, focal, c, staggered);
+    }
+    if (!r.grouped || !r.groupedStaggered) {
+        r.groupedReason = kNoStepSuffices;
+    }
 
     const std::optional<double> s =
         ConstantStep(distances, p.nAlturaOlhos1, focal, p.nDistEntreFilas, c);
@@ -547,8 +562,9 @@ std::optional<double> ElementPercentFromText(std::string text) {
 }
 
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered,
-                                    double elementPercent) {
+                                    double elementPercent, int blockRows) {
     SightlineAnalysis a;
+    a.risers.blockRowsAsked = blockRows;
     a.discas.elementPercent = elementPercent;
     a.staggered = staggered;
     a.risers.targetCmm = targetCmm;

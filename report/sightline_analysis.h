@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "report/accessibility_counts.h"
+#include "report/grouped_risers.h"
 
 namespace vm {
 
@@ -197,6 +198,13 @@ struct RiserDesign {
     // Rows whose C-value with the project's own step is below the target.
     std::optional<std::vector<int>> rowsBelowTarget;
     std::string rowsBelowTargetReason;
+    // Risers that can be built, in blocks of rows (grouped_risers.h): over the row in front, and
+    // in staggered seating over the row two ahead; none with groupedReason.
+    std::optional<GroupedRisers> grouped;
+    std::optional<GroupedRisers> groupedStaggered;
+    std::string groupedReason;
+    int blockRowsAsked = 0;  // 3 to 5, or 0 for the best of them
+    double ceiling = 0;      // nPeDireito, against the total rise
 };
 
 struct SightlineAnalysis {
@@ -239,9 +247,11 @@ std::optional<double> TargetCFromText(std::string text);
 // millimetres. Never fails: what cannot be worked out carries a reason.
 // With `staggered`, the seats alternate row by row and each row is graded by C2.
 // `elementPercent` is the content's smallest element as a share of the image height (DISCAS's EH).
+// `blockRows` is the rows per block of the grouped risers (3 to 5; 0 the best of them).
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm,
                                     bool staggered = false,
-                                    double elementPercent = kDefaultElementPercent);
+                                    double elementPercent = kDefaultElementPercent,
+                                    int blockRows = 0);
 
 // A content's smallest element in percent typed by the user: "," or "." before the decimals,
 // above 0 up to 100. Nothing when the text is anything else.

@@ -198,9 +198,49 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
     out << LabelledLines(lines);
+    out << "Degraus em blocos de filas (um degrau por bloco, ao milímetro)\n";
+    if (!r.grouped && !r.groupedStaggered) {
+        out << " - (" << r.groupedReason << ")\n";
+        return;
+    }
+    std::vector<std::pair<std::string, std::string>> grouped;
+    for (const std::optional<GroupedRisers>* g : {&r.grouped, &r.groupedStaggered}) {
+        const std::string label = (*g && (*g)->staggered) || g == &r.groupedStaggered
+                                      ? "Assentos alternados (C2)"
+                                      : "Sobre a fila da frente (C)";
+        grouped.push_back({label, *g ? GroupedRisersText(**g, r.ceiling)
+                                     : "- (" + r.groupedReason + ")"});
+    }
+    out << LabelledLines(grouped);
+}
+
+Json GroupedJson(const GroupedRisers& g, double ceiling) {
+    Json j;
+    j["block_rows"] = g.blockRows;
+    j["staggered"] = g.staggered;
+    Json blocks = Json::array();
+    for (const RiserBlock& b : g.blocks) {
+        blocks.push_back({{"first_row", b.firstRow}, {"last_row", b.lastRow}, {"step_m", b.step}});
+    }
+    j["blocks"] = std::move(blocks);
+    j["floor_rise_m"] = g.floorRise;
+    j["total_rise_m"] = g.totalRise;
+    j["headroom_m"] = ceiling - g.totalRise;
+    return j;
 }
 
 }  // namespace
+
+std::string GroupedRisersText(const GroupedRisers& g, double ceiling) {
+    std::string text = "blocos de " + std::to_string(g.blockRows) + ":";
+    for (const RiserBlock& b : g.blocks) {
+        text += " " + std::to_string(b.firstRow) +
+                (b.lastRow > b.firstRow ? "-" + std::to_string(b.lastRow) : std::string()) + " " +
+                Num(b.step, 3) + " m;";
+    }
+    return text + " elevação total " + Num(g.totalRise, 3) + " m, " +
+           Num(ceiling - g.totalRise, 2) + " m livres até o teto";
+}
 
 const char* const kAnalysisJsonHelp =
     "--analysis prints the sightline analysis of the planned screen as a table, instead of the "
@@ -238,7 +278,12 @@ const char* const kAnalysisJsonHelp =
     "same for every row that gives every row at least the target, rounded up to the "
     "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m "
     "(nAlturaFila2), rows_below_target [rows whose c_mm with "
-    "current_step_m is below the target]};\n"
+    "current_step_m is below the target], block_rows_asked (--riser-block, or best), grouped and "
+    "grouped_staggered {block_rows, staggered, blocks [{first_row, last_row, step_m}] (rows in "
+    "blocks of 3 to 5 that share one step, each the least whole millimetre that gives every row "
+    "of its block the target over the row in front, or C2 over the row two ahead when "
+    "staggered), floor_rise_m [every row], total_rise_m, headroom_m (ceiling_m - total_rise_m)}, "
+    "grouped_reason, ceiling_m};\n"
     "  accessibility {seats, wheelchair_spaces, reduced_mobility_seats, obese_seats, "
     "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), "
     "accessibility_reason.\n"
@@ -357,6 +402,12 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     risers["flat_floor_suffices"] = r.flatFloorSuffices;
     risers["current_step_m"] = r.currentStep;
     PutRows(risers, "rows_below_target", r.rowsBelowTarget, r.rowsBelowTargetReason);
+    risers["block_rows_asked"] = r.blockRowsAsked == 0 ? Json("best") : Json(r.blockRowsAsked);
+    risers["grouped"] = r.grouped ? GroupedJson(*r.grouped, r.ceiling) : Json(nullptr);
+    risers["grouped_staggered"] =
+        r.groupedStaggered ? GroupedJson(*r.groupedStaggered, r.ceiling) : Json(nullptr);
+    risers["grouped_reason"] = ReasonJson(r.grouped && r.groupedStaggered ? "" : r.groupedReason);
+    risers["ceiling_m"] = r.ceiling;
     j["risers"] = std::move(risers);
     if (a.accessibility) {
         const AccessibilityCounts& c = *a.accessibility;
@@ -390,11 +441,16 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
     RisersSection(a, out);
     if (a.accessibility) {
         const AccessibilityCounts& c = *a.accessibility;
-        out << "Acessibilidade (Decreto 9.404/2018) para " << c.seats
-            << " assentos: " << c.wheelchairSpaces
-            << " espaços para cadeira de rodas (0,80 x 1,20 m), " << c.reducedMobilitySeats
-            << " assentos para mobilidade reduzida (" << c.obeseSeats << " para pessoas obesas), "
-            << c.companionSeats << " assentos de acompanhante\n";
+        // "1 espaço", "2 espaços": the noun agrees with its count.
+        const auto count = [](std::int64_t n, const char* one, const char* many) {
+            return std::to_string(n) + " " + (n == 1 ? one : many);
+        };
+        out << "Acessibilidade (Decreto 9.404/2018) para " << count(c.seats, "assento", "assentos")
+            << ": " << count(c.wheelchairSpaces, "espaço", "espaços")
+            << " para cadeira de rodas (0,80 x 1,20 m), "
+            << count(c.reducedMobilitySeats, "assento", "assentos")
+            << " para mobilidade reduzida (" << c.obeseSeats << " para pessoas obesas), "
+            << count(c.companionSeats, "assento", "assentos") << " de acompanhante\n";
     } else {
         out << "Acessibilidade: - (" << a.accessibilityReason << ")\n";
     }

@@ -7,6 +7,11 @@
 namespace vm {
 
 struct SightlineAnalysis;
+struct GroupedRisers;
+
+// The grouped risers in a line: "blocos de 3: 1-3 0.120 m; ...; elevação total 0.900 m, 2.90 m
+// livres até o teto".
+std::string GroupedRisersText(const GroupedRisers& g, double ceiling);
 
 // The analysis as a table for a terminal: screen, rows, categories, DISCAS and seats, lines ended
 // by "\n". Figures without a value show "-" and their reason.

@@ -380,3 +380,38 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoPutsTheStepIntoTheFieldAndTheTarget
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
+    runWindow([&] {
+        openWindow();
+        auto* blocks = vm::VisibilityWindow()->findChild<QComboBox*>("cBlocos");
+        auto* element = vm::VisibilityWindow()->findChild<QComboBox*>("cElemento");
+        ASSERT_NE(blocks, nullptr);
+        ASSERT_NE(element, nullptr);
+        EXPECT_EQ(element->currentText(), "4");
+        EXPECT_EQ(blocks->currentText(), "melhor");
+        // The plan shows DISCAS's viewing area with the seats outside it.
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "Área de visão DISCAS (AVIXA V202.01:2016, até 60° da normal à borda oposta "
+                      "da imagem): 0 assentos fora")),
+                  nullptr);
+        blocks->setCurrentIndex(1);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "Degraus em blocos para 90 mm: blocos de 3: 1-3 0.000 m; 4-6 0.047 m; 7 "
+                      "0.057 m; elevação total 0.198 m, 3.60 m livres até o teto")),
+                  nullptr);
+        const auto discas = [](const char* share, const char* height, const char* verdict) {
+            return vm::utf8ToWin1252(
+                std::string("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem 10.30 "
+                            "m; menor elemento ") +
+                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " + verdict);
+        };
+        EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
+        element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
+        EXPECT_NE(m_recorder.FindText(discas("2", "2.57", "a tela não basta.")), nullptr);
+    });
+}
+
+}  // namespace

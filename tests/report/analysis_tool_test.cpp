@@ -211,7 +211,8 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_EQ(r["isoptic"][1]["eye_height_m"].get<double>(), 1.2);
     EXPECT_EQ(r["isoptic"][1]["step_m"].get<double>(), 0);
     EXPECT_EQ(r["isoptic"][1]["floor_rise_m"].get<double>(), 0);
-    EXPECT_EQ(CheckReasons(r, "risers"), 7 + 3);  // every row's step, isoptic, constant, rows
+    // Every row's step, isoptic, constant, rows, grouped.
+    EXPECT_EQ(CheckReasons(r, "risers"), 7 + 4);
 
     // 120 mm on a flat floor: (0.12 x 9.7 - 0.52) / 3.7 = 0.17405 -> 0.175 m; a decimal comma
     // is read as a point. Row 2 sees 110.6 mm, so every row behind the first falls short.
@@ -228,7 +229,7 @@ TEST_F(AnalysisTool, RisersForATargetCValue) {
     EXPECT_EQ(one["isoptic_reason"], "uma só fila: não há degrau a projetar");
     EXPECT_TRUE(one["constant_step_m"].is_null());
     EXPECT_TRUE(one["rows_below_target"].is_null());
-    EXPECT_EQ(CheckReasons(one, "risers"), 3);
+    EXPECT_EQ(CheckReasons(one, "risers"), 4);
 
     // The table says the same.
     const ToolRun table = run({"--analysis", "--target-c", "60"});
@@ -418,7 +419,10 @@ TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
     EXPECT_TRUE(none["accessibility"].is_null());
     EXPECT_EQ(none["accessibility_reason"], "nenhuma fila de assentos");
     const ToolRun table = run({"--analysis"});
-    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para 42 assentos: 1 espaços"),
+    // One of each place, said in the singular.
+    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para 42 assentos: 1 espaço para "
+                             "cadeira de rodas (0,80 x 1,20 m), 1 assento para mobilidade "
+                             "reduzida (1 para pessoas obesas), 1 assento de acompanhante"),
               std::string::npos)
         << table.out;
 }
@@ -630,6 +634,39 @@ TEST_F(AnalysisTool, DiscasOverTheSeatsInJsonPagesAndDxf) {
     const Json dxf = DxfFacts(m_dir, "d.dxf");
     ASSERT_EQ(dxf["discas_lines"].size(), 5u);
     EXPECT_NEAR(dxf["discas_lines"][0][0].get<double>(), 1.5 / std::sqrt(3.0), 1e-6);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AnalysisTool, GroupedRisersInJsonPagesAndDxf) {
+    const Json r = Analysis({"--riser-block", "3"})["risers"];
+    EXPECT_EQ(r["block_rows_asked"], 3);
+    ASSERT_TRUE(r["grouped"].is_object());
+    EXPECT_EQ(r["grouped"]["block_rows"], 3);
+    EXPECT_DOUBLE_EQ(r["grouped"]["blocks"][1]["step_m"].get<double>(), 0.047);
+    EXPECT_NEAR(r["grouped"]["headroom_m"].get<double>(),
+                3.8 - r["grouped"]["total_rise_m"].get<double>(), 1e-12);
+    EXPECT_TRUE(r["grouped_staggered"]["staggered"].get<bool>());
+    EXPECT_EQ(Analysis({})["risers"]["block_rows_asked"], "best");
+    // One row: no design, and the reason says why.
+    const Json one = Analysis({"--set", "nNumeroFilas=1"})["risers"];
+    EXPECT_TRUE(one["grouped"].is_null());
+    EXPECT_TRUE(one["grouped_reason"].is_string());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--riser-block", "6", "--analysis"},
+          std::vector<std::string>{"--riser-block", "2", "--analysis"},
+          std::vector<std::string>{"--riser-block", "3"}}) {
+        EXPECT_EQ(run(args).exitCode, 2) << args[0] << " " << args[1];
+    }
+    ASSERT_EQ(run({"--analysis", "--riser-block", "3", "-o", "g.pdf"}).exitCode, 0);
+    EXPECT_TRUE(Contains(PdfWords(m_dir, "g.pdf", 3, 3), {"Degraus", "em", "blocos"}));
+    ASSERT_EQ(run({"--riser-block", "3", "-o", "g.dxf"}).exitCode, 0);
+    const Json dxf = DxfFacts(m_dir, "g.dxf");
+    // Rows 1-3 level, rows 4, 5 and 6 each 0.047 m over the one in front, row 7 0.057 m: seven
+    // treads and four risers.
+    EXPECT_EQ(dxf["degraus_lines"].size(), 7u + 4u);
 }
 
 }  // namespace

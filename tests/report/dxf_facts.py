@@ -38,6 +38,8 @@ facts = {
     "texts": [[t.dxf.text, t.dxf.layer, t.dxf.height] for t in msp.query("TEXT")],
     "projector_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y, l.dxf.color]
                         for l in msp.query('LINE[layer=="PROJETOR"]')],
+    "degraus_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
+                      for l in msp.query('LINE[layer=="DEGRAUS"]')],
     "discas_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
                      for l in msp.query('LINE[layer=="DISCAS"]')],
     "projector_circles": [[c.dxf.center.x, c.dxf.center.y]

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -274,6 +276,93 @@ TEST(Risers, RoundingUpToTheMillimetre) {
     EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0.0960001), 0.097);
     EXPECT_DOUBLE_EQ(RoundUpToMillimetre(-0.14054), -0.140);
     EXPECT_DOUBLE_EQ(RoundUpToMillimetre(0), 0);
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// C = (D x N - T x R) / (D + T), written out here apart from the program's CValue.
+double Clearance(double D, double R, double N, double T) {
+    return (D * N - T * R) / (D + T);
+}
+
+// Whether every row meets the target with these floor rises: over the row in front, or over the
+// row two ahead in staggered seating (rows 1 and 2 then free).
+int FirstFailingRow(const std::vector<double>& d, double eye1, double focal, double c,
+                    const std::vector<double>& rise, bool staggered) {
+    const size_t ahead = staggered ? 2 : 1;
+    for (size_t j = ahead; j < d.size(); ++j) {
+        const size_t f = j - ahead;
+        if (Clearance(d[f], eye1 + rise[f] - focal, rise[j] - rise[f], d[j] - d[f]) <
+            c - 1e-9) {
+            return static_cast<int>(j) + 1;
+        }
+    }
+    return 0;
+}
+
+TEST(Risers, GroupedRisersAreTheLeastToTheMillimetre) {
+    // The default room (rows from 3.7 m, 1 m apart, eyes 1.2 m, image bottom 1.72 m), and a deep
+    // flat hall of 20 rows.
+    struct Case {
+        int rows;
+        double target;
+    };
+    for (const Case& h : {Case{7, 0.09}, Case{20, 0.09}, Case{20, 0.12}, Case{13, 0.06}}) {
+        std::vector<double> d;
+        for (int k = 0; k < h.rows; ++k) {
+            d.push_back(3.7 + k);
+        }
+        for (const bool staggered : {false, true}) {
+            for (int k = kMinRiserBlock; k <= kMaxRiserBlock; ++k) {
+                SCOPED_TRACE(std::to_string(h.rows) + " rows, blocks of " + std::to_string(k) +
+                             (staggered ? ", staggered" : ""));
+                const std::optional<GroupedRisers> g =
+                    DesignGroupedRisers(d, 1.2, 1.72, h.target, k, staggered);
+                ASSERT_TRUE(g);
+                EXPECT_EQ(FirstFailingRow(d, 1.2, 1.72, h.target, g->floorRise, staggered), 0);
+                // Each block's step one millimetre lower (the rows behind keeping their steps)
+                // fails a row of that block.
+                for (size_t b = 0; b < g->blocks.size(); ++b) {
+                    const RiserBlock& block = g->blocks[b];
+                    EXPECT_NEAR(block.step * 1000, std::round(block.step * 1000), 1e-6);
+                    if (block.step == 0) {
+                        continue;
+                    }
+                    // Row 1 has no step of its own: its floor is the level of the others.
+                    const int stepped = std::max(block.firstRow, 2);
+                    std::vector<double> lower = g->floorRise;
+                    for (int j = stepped - 1; j < h.rows; ++j) {
+                        lower[j] -= 0.001 * (std::min(j + 1, block.lastRow) - stepped + 1);
+                    }
+                    const int failing =
+                        FirstFailingRow(d, 1.2, 1.72, h.target, lower, staggered);
+                    EXPECT_GE(failing, block.firstRow) << "block " << b + 1;
+                    EXPECT_LE(failing, block.lastRow) << "block " << b + 1;
+                }
+            }
+        }
+    }
+    // By hand, the default room in blocks of 3: rows 1-3 see with a flat floor; row 6 asks the
+    // most of block 4-6, s >= (0.09 x 8.7 - 0.52) / 7.7 / (1 - 2 / 7.7) = 0.0461 -> 0.047 m.
+    const auto g = DesignGroupedRisers({3.7, 4.7, 5.7, 6.7, 7.7, 8.7, 9.7}, 1.2, 1.72, 0.09, 3,
+                                       false);
+    ASSERT_EQ(g->blocks.size(), 3u);
+    EXPECT_EQ(g->blocks[0].step, 0);
+    EXPECT_DOUBLE_EQ(g->blocks[1].step, 0.047);
+    EXPECT_EQ(g->blocks[2].firstRow, 7);
+    // The analysis offers the best of 3, 4 and 5 rows, or the size asked for.
+    const SightlineAnalysis a = AnalyseSightlines(test::Project());
+    ASSERT_TRUE(a.risers.grouped);
+    for (int k = kMinRiserBlock; k <= kMaxRiserBlock; ++k) {
+        EXPECT_LE(a.risers.grouped->totalRise,
+                  DesignGroupedRisers({3.7, 4.7, 5.7, 6.7, 7.7, 8.7, 9.7}, 1.2, 1.72, 0.09, k,
+                                      false)->totalRise + 1e-12);
+    }
+    EXPECT_EQ(AnalyseSightlines(test::Project(), 90, false, 4, 5).risers.grouped->blockRows, 5);
 }
 
 }  // namespace
