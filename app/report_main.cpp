@@ -2,6 +2,7 @@
 #include <csignal>
 
 #include "cli/report_tool.h"
+#include "core/end_files.h"
 
 #ifdef VM_REPORT_WRITER
 #include <QGuiApplication>
@@ -26,6 +27,8 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 int main(int argc, char** argv) {
     // A closed pipe on standard output is a write error to report, not a silent death.
     signal(SIGPIPE, SIG_IGN);
+    // Asked to end during an export, the tool takes its unfinished files with it.
+    vm::RemoveFilesOnEndSignals();
 #ifdef VM_REPORT_WRITER
     qInstallMessageHandler(quietQtMessages);
     // Fonts and painting need a GUI application; the tool never shows a window.

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/end_files.h"
+
 namespace vm {
 namespace {
 
@@ -118,6 +120,10 @@ void AtomicFile::UseUnnamedFiles(bool allowed) {
     g_unnamedFiles = allowed;
 }
 
+bool AtomicFile::UnnamedFilesUsed() {
+    return g_unnamedFiles;
+}
+
 bool AtomicFile::fail(const std::string& what, int err) {
     m_failed = true;
     m_error = what + reason(err);
@@ -132,6 +138,7 @@ void AtomicFile::closeAndRemove() {
     }
     if (!m_tempName.empty()) {
         unlink(m_tempName.c_str());
+        KeepAtProcessEnd(m_tempName);
         m_tempName.clear();
     }
 }
@@ -211,6 +218,8 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
         return fail("cannot create a file in " + folder, errno);
     }
     m_tempName = name;
+    // A signal that ends the writer takes the named file with it.
+    RemoveAtProcessEnd(m_tempName);
     return true;
 }
 
@@ -302,9 +311,10 @@ bool AtomicFile::Commit() {
             return true;
         }
         for (int attempt = 0; m_tempName.empty(); ++attempt) {
-            const std::string name = m_folder + "." + baseOf(m_target) + "." + uniqueSuffix();
+            const std::string name = HiddenSiblingName(m_target);
             if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 m_tempName = name;
+                RemoveAtProcessEnd(m_tempName);
             } else if (errno != EEXIST || attempt > 100) {
                 return fail("cannot write " + m_target, errno);
             }
@@ -320,6 +330,9 @@ bool AtomicFile::Commit() {
         }
         return fail("cannot replace " + m_target, errno);
     }
+    // Forgotten only once renamed: a signal before that removes the hidden name, one after it
+    // finds nothing under that name.
+    KeepAtProcessEnd(m_tempName);
     m_tempName.clear();
     syncFolder(m_folder);
     return true;
@@ -375,6 +388,10 @@ bool AtomicFile::commitInPlace() {
         return done(false, "cannot write " + m_target, errno);
     }
     return done(true, "", 0);
+}
+
+std::string HiddenSiblingName(const std::string& target) {
+    return folderOf(target) + "." + baseOf(target) + "." + uniqueSuffix();
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error,

@@ -1,7 +1,8 @@
 #pragma once
 // Output files that are replaced whole or not at all. The new content goes into a temporary file
 // in the target's folder (an unnamed O_TMPFILE file where the file system offers one, so a killed
-// writer leaves nothing behind; else a hidden ".NAME.XXXXXX"), is flushed to disk, and only then
+// writer leaves nothing behind; else a hidden ".NAME.XXXXXX", which the end-of-process table of
+// core/end_files.h removes should a signal end the writer), is flushed to disk, and only then
 // takes the target's place. Any failure removes the temporary file, leaves the earlier file as it
 // was, and says why.
 //
@@ -66,9 +67,11 @@ public:
     const std::string& Target() const { return m_target; }
     bool IsOpen() const { return m_fd >= 0; }
 
-    // Whether unnamed (O_TMPFILE) files are tried first (initially true). Tests turn it off to run
-    // the named temporary file that file systems without them get.
+    // Whether unnamed (O_TMPFILE) files are tried first (initially true); the downloaded
+    // installer's file follows the same choice. Tests turn it off to run the named temporary file
+    // that file systems without them get.
     static void UseUnnamedFiles(bool allowed);
+    static bool UnnamedFilesUsed();
 
 private:
     bool fail(const std::string& what, int err);
@@ -84,6 +87,10 @@ private:
     std::string m_error;
     WriteFunction m_write;
 };
+
+// A name for a hidden file beside `target`: its folder, ".", its name, "." and six hex digits that
+// differ from call to call and from process to process. Nothing is created.
+std::string HiddenSiblingName(const std::string& target);
 
 // Writes `bytes` as the whole new content of `target` through an AtomicFile. Returns false with
 // `error` (when given) set on failure; the earlier file is then unchanged.

@@ -17,4 +17,10 @@ std::string instanceLockFile(const std::string& programFile);
 // work and the program is let run (true).
 bool acquireInstanceLock(const std::string& programFile);
 
+// Removes, from the lock file's folder, the lock files of this program's file name that no
+// running program holds (left by copies in other folders that were killed outright, which could
+// not remove their own), with their sockets, and sockets whose lock file is gone. Files of a
+// running program and every other file stay. Returns how many files went.
+int RemoveLeftInstanceLocks(const std::string& programFile);
+
 }  // namespace vm

@@ -26,6 +26,7 @@
 #include "core/platform_paths.h"
 #include "core/win1252.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "pagefile/page_set.h"
 #include "preview/preview_dialogs.h"
 #include "preview/preview_geometry.h"
@@ -260,7 +261,7 @@ PreviewSession::~PreviewSession() {
 }
 
 QString PreviewSession::PageFile(int page) const {
-    return toQtPath(PageFileName(tempFolder(), m_job.cPreviewId, page));
+    return toQtPath(PageFileName(PageFolder(), m_job.cPreviewId, page));
 }
 
 QPushButton* PreviewSession::Button(const char* name) const {
@@ -314,7 +315,7 @@ void PreviewSession::Run() {
 
     if (!m_filesDeleted) {
         // The windows went without the preview's own close (the program is ending).
-        DeletePageFiles(tempFolder(), m_job.cPreviewId);
+        DeletePageFiles(PageFolder(), m_job.cPreviewId);
         m_filesDeleted = true;
     }
 }
@@ -629,7 +630,7 @@ void PreviewSession::Save() {
     PageSet pages;
     pages.title = win1252ToUtf8(m_job.cJobName);
     std::string error;
-    if (!ReadPageFiles(ListPageFiles(tempFolder(), m_job.cPreviewId), &pages, &error) ||
+    if (!ReadPageFiles(ListPageFiles(PageFolder(), m_job.cPreviewId), &pages, &error) ||
         SavePages(pages, chosen, &error, m_extraFormats).empty()) {
         MsgStop("N\xE3o foi poss\xEDvel salvar em " + TextFromFileName(chosen) + "\r\n" +
                     utf8ToWin1252(error),
@@ -650,7 +651,7 @@ void PreviewSession::Close() {
         return;
     }
     m_closing = true;
-    DeletePageFiles(tempFolder(), m_job.cPreviewId);
+    DeletePageFiles(PageFolder(), m_job.cPreviewId);
     m_filesDeleted = true;
     if (m_waitBox) {
         m_waitBox->hide();

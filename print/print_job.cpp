@@ -17,6 +17,7 @@
 #include "pagefile/emf_player.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "print/printers.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
@@ -119,7 +120,7 @@ const std::string& PrintJob::Message(int number) const {
 
 std::vector<std::string> PrintJob::PageFiles() const {
     std::vector<std::string> files;
-    const std::string folder = tempFolder();
+    const std::string folder = PageFolder();
     for (int n = 1; n <= nPageFiles; ++n) {
         files.push_back(PageFileName(folder, cPreviewId, n));
     }
@@ -267,7 +268,7 @@ bool PrintPages(const std::vector<int>& pages) {
     std::vector<std::string> files;
     for (int page : pages) {
         if (page >= 1 && page <= job.nPageFiles) {
-            files.push_back(PageFileName(tempFolder(), job.cPreviewId, page));
+            files.push_back(PageFileName(PageFolder(), job.cPreviewId, page));
         }
     }
     if (files.empty() || !StartPrintDoc(job.cJobName)) {

@@ -10,6 +10,7 @@
 #include "core/program_values.h"
 #include "core/single_instance.h"
 #include "core/win1252.h"
+#include "pagefile/page_folder.h"
 #include "preview/preview.h"
 #include "print/printers.h"
 #include "program/file_handover.h"
@@ -166,6 +167,9 @@ int StartProgram(const ProgramStart& options) {
 
     // The lock file goes with the program, however it ends, so none pile up in the folder.
     RemoveAtProcessEnd(instanceLockFile(programFile()));
+    // Page files and lock files that killed runs could not take with them.
+    RemoveLeftPageFolders(tempFolder());
+    RemoveLeftInstanceLocks(programFile());
     // A later start with a file hands it here: the window comes forward and opens it as
     // "&Abrir" opens a chosen file. Without the socket the program still runs.
     if (std::string error; !listenForFiles(

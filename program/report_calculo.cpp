@@ -7,6 +7,7 @@
 #include "core/program_values.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "pagefile/page_images.h"
 #include "preview/preview.h"
 #include "print/print_job.h"
@@ -61,7 +62,7 @@ void ReportCalculo() {
     NamedImageSource images;
     RegisterReportImages(images);
     EmfPageCanvas canvas(job.device, &images);
-    const std::string folder = tempFolder();
+    const std::string folder = PageFolder();
     BuildReportPages(p, canvas, [&](int n) {
         job.nPageFiles = n;
         std::string page = PageFileName(folder, job.cPreviewId, n);

@@ -9,7 +9,7 @@
 //
 //   EmfPageCanvas canvas(device, &images);
 //   ReportPages pages = BuildReportPages(projeto, canvas, [&](int n) {
-//       return PageFileName(tempFolder(), previewId, n);  // pagefile/page_files.h
+//       return PageFileName(PageFolder(), previewId, n);  // pagefile/page_folder.h
 //   });
 
 #include <string>

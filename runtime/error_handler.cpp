@@ -228,11 +228,6 @@ __attribute__((noinline)) void onFatalSignal(int signal, siginfo_t* info, void* 
     handle(error, {pc, true, signal == SIGABRT});
 }
 
-void onEndSignal(int signal) {
-    RemoveFilesAtProcessEnd();
-    raise(signal);  // the handler was reset: the default action ends the process
-}
-
 std::string demangled(const char* name) {
     int status = 0;
     char* text = abi::__cxa_demangle(name, nullptr, nullptr, &status);
@@ -294,13 +289,7 @@ void ErrorSys() {
 
         // Asked to end from outside: the files that must not outlive the process go, then the
         // signal ends it as it would have.
-        struct sigaction ending {};
-        ending.sa_handler = onEndSignal;
-        ending.sa_flags = SA_RESETHAND;
-        sigemptyset(&ending.sa_mask);
-        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-            sigaction(signal, &ending, nullptr);
-        }
+        RemoveFilesOnEndSignals();
     });
 }
 

@@ -2,10 +2,8 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 namespace vm {
@@ -22,16 +20,6 @@ std::function<void(const std::string&, const std::string&)>& boxHandler() {
     return handler;
 }
 
-// The files to remove at the end, in fixed storage: a signal handler reads it without locks or
-// allocation. A slot is used when its flag is set, which happens only after its name is complete.
-constexpr size_t kEndFileSlots = 64;
-constexpr size_t kEndFileNameBytes = 1024;
-struct EndFileSlot {
-    std::atomic<bool> used{false};
-    char name[kEndFileNameBytes] = {};
-};
-EndFileSlot g_endFiles[kEndFileSlots];
-
 void writeAll(int fd, const std::string& text) {
     const char* p = text.data();
     size_t left = text.size();
@@ -46,42 +34,6 @@ void writeAll(int fd, const std::string& text) {
 }
 
 }  // namespace
-
-bool RemoveAtProcessEnd(const std::string& path) {
-    if (path.empty() || path.size() >= kEndFileNameBytes) {
-        return false;
-    }
-    for (EndFileSlot& slot : g_endFiles) {
-        if (slot.used.load(std::memory_order_acquire) && path == slot.name) {
-            return true;
-        }
-    }
-    for (EndFileSlot& slot : g_endFiles) {
-        if (!slot.used.load(std::memory_order_acquire)) {
-            std::memcpy(slot.name, path.c_str(), path.size() + 1);
-            slot.used.store(true, std::memory_order_release);
-            return true;
-        }
-    }
-    return false;
-}
-
-void KeepAtProcessEnd(const std::string& path) {
-    for (EndFileSlot& slot : g_endFiles) {
-        if (slot.used.load(std::memory_order_acquire) && path == slot.name) {
-            slot.used.store(false, std::memory_order_release);
-        }
-    }
-}
-
-void RemoveFilesAtProcessEnd() {
-    for (EndFileSlot& slot : g_endFiles) {
-        if (slot.used.load(std::memory_order_acquire)) {
-            ::unlink(slot.name);
-            slot.used.store(false, std::memory_order_release);
-        }
-    }
-}
 
 void EndProcess(int exitCode) {
     RemoveFilesAtProcessEnd();

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "core/end_files.h"
+
 namespace vm {
 
 // Thrown by the paths that must not go on (the fatal error path) when a replaced end handler
@@ -21,16 +23,9 @@ struct ProcessEnded {
 // handler returns, EndProcess returns too; callers that must not go on use EndProcessNoReturn.
 void EndProcess(int exitCode);
 
-// Files that must not outlive the process, such as a report's page files while its preview is
-// open. Every end of the process removes them: EndProcess (so also the main window's release and
-// the fatal error path) and, once ErrorSys has installed its handlers, SIGTERM, SIGINT and
-// SIGHUP. Up to 64 names of at most 1023 bytes are kept; longer names and further files are not
-// (RemoveAtProcessEnd then returns false). Call from the event-loop thread.
-bool RemoveAtProcessEnd(const std::string& path);
-// Forgets a file named by RemoveAtProcessEnd (its owner removed it, or keeps it).
-void KeepAtProcessEnd(const std::string& path);
-// Removes every file named by RemoveAtProcessEnd now. Async-signal-safe.
-void RemoveFilesAtProcessEnd();
+// The files named by RemoveAtProcessEnd (core/end_files.h) go at every end of the process:
+// EndProcess (so also the main window's release and the fatal error path) and, once ErrorSys has
+// installed its handlers, SIGTERM, SIGINT and SIGHUP.
 
 // Like EndProcess, but never returns: when a replaced handler returns, throws ProcessEnded.
 [[noreturn]] void EndProcessNoReturn(int exitCode);

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/atomic_file.h"
+#include "core/end_files.h"
+
 namespace vm {
 
 namespace {
@@ -36,13 +39,28 @@ InstallerFile::~InstallerFile() {
 
 bool InstallerFile::Create() {
     Discard();
-    // A hidden name of its own in the same folder, so that the rename stays on one file system;
-    // mkostemp creates it exclusively (an existing file or link of that name is never opened).
-    std::string name = FolderOf(m_path) + "." + NameOf(m_path) + ".XXXXXX";
-    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    // An unnamed file in the target's folder where the file system offers one: whatever ends the
+    // program during the download, nothing is left behind.
+    const std::string folder = FolderOf(m_path).empty() ? "." : FolderOf(m_path);
+    int fd = AtomicFile::UnnamedFilesUsed()
+                 ? open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644)
+                 : (errno = EOPNOTSUPP, -1);
+    std::string name;
     if (fd < 0) {
-        m_error = errno;
-        return false;
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            m_error = errno;
+            return false;
+        }
+        // Else a hidden name of its own in the same folder, so that the rename stays on one file
+        // system; mkostemp creates it exclusively (an existing file or link of that name is never
+        // opened). A signal that ends the program removes it.
+        name = FolderOf(m_path) + "." + NameOf(m_path) + ".XXXXXX";
+        fd = mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) {
+            m_error = errno;
+            return false;
+        }
+        RemoveAtProcessEnd(name);
     }
     // Readable by everyone like any downloaded file; the run bit is the starter's business.
     fchmod(fd, 0644);
@@ -52,6 +70,25 @@ bool InstallerFile::Create() {
     m_temporary = std::move(name);
     m_error = 0;
     return true;
+}
+
+bool InstallerFile::NameUnnamedFile() {
+    // The hidden name that Commit renames; the rename replaces a link at the target itself,
+    // where a link made straight to the target's name could not replace an earlier installer.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = HiddenSiblingName(m_path);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            RemoveAtProcessEnd(name);
+            m_temporary = name;
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    m_error = errno;
+    return false;
 }
 
 bool InstallerFile::Write(const char* data, std::size_t size) {
@@ -93,6 +130,10 @@ bool InstallerFile::Close() {
         Discard();
         return false;
     }
+    if (m_temporary.empty() && !NameUnnamedFile()) {
+        Discard();
+        return false;
+    }
     if (close(std::exchange(m_fd, -1)) != 0) {
         m_error = errno;
         Discard();
@@ -113,6 +154,7 @@ bool InstallerFile::Commit() {
         Discard();
         return false;
     }
+    KeepAtProcessEnd(m_temporary);
     m_temporary.clear();
     return true;
 }
@@ -124,6 +166,7 @@ void InstallerFile::Discard() {
     }
     if (!m_temporary.empty()) {
         unlink(m_temporary.c_str());
+        KeepAtProcessEnd(m_temporary);
         m_temporary.clear();
     }
 }

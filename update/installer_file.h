@@ -1,7 +1,7 @@
 #pragma once
-// The installer's file, written under a temporary name in its folder and given its real name only
-// once it is complete: a half download never bears the installer's name, and a name that is a
-// symbolic link is replaced, never written through.
+// The installer's file, written into an unnamed file in its folder (else one under a hidden name)
+// and given its real name only once it is complete: a half download never bears the installer's
+// name, and a name that is a symbolic link is replaced, never written through.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,13 +20,15 @@ public:
     InstallerFile(const InstallerFile&) = delete;
     InstallerFile& operator=(const InstallerFile&) = delete;
 
-    // Creates a new, empty temporary file beside `path` (never opening an existing file or a
-    // link). False, with Error(), when it cannot be created.
+    // Creates a new, empty temporary file in `path`'s folder (never opening an existing file or a
+    // link): unnamed where the file system offers it, else under a hidden name that a signal
+    // ending the program removes. False, with Error(), when it cannot be created.
     bool Create();
     // Appends every byte; false, with Error() (ENOSPC for a write that took nothing), when they
     // could not all be written.
     bool Write(const char* data, std::size_t size) override;
-    // Flushes the temporary file to the disk and closes it (done by Commit when not done before).
+    // Flushes the temporary file to the disk, gives an unnamed one its hidden name and closes it
+    // (done by Commit when not done before).
     // False, with Error(), when the system reports a failure; the temporary file is then removed.
     bool Close();
     // Closes the file and renames it to `path`, replacing whatever bore that name (a link itself,
@@ -38,10 +40,12 @@ public:
 
     int Error() const override { return m_error; }
     const std::string& Path() const { return m_path; }
-    // The temporary file's path; "" before Create.
+    // The temporary file's path; "" before Create, and for an unnamed file before Close.
     const std::string& TemporaryPath() const { return m_temporary; }
 
 private:
+    bool NameUnnamedFile();
+
     std::string m_path;
     std::string m_temporary;
     int m_fd = -1;

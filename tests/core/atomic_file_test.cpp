@@ -2,14 +2,14 @@
 // sticky folders and devices.
 #include "core/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 
+#include "core/end_files.h"
 #include "core/whole_file.h"
 #include "tests/support/temp_folder.h"
 
@@ -206,6 +207,41 @@ TEST(AtomicFile, AKilledWriterLeavesNothingBehind) {
     close(ready[1]);
     EXPECT_EQ(ReadWholeFile(file), "earlier");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"p.qtv"});
+}
+
+// Where the file system offers no unnamed files, the hidden file goes with a signal that ends
+// the writer (SIGINT, SIGHUP, SIGTERM), and the signal still ends it.
+TEST(AtomicFile, ANamedTemporaryFileGoesWithTheSignalThatEndsTheWriter) {
+    for (const int signal : {SIGINT, SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(strsignal(signal));
+        Folder dir;
+        const std::string file = dir / "p.qtv";
+        writeBytes(file, "earlier");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            RemoveFilesOnEndSignals();
+            AtomicFile::UseUnnamedFiles(false);
+            AtomicFile out;
+            const bool ok =
+                out.Open(file) && out.Write(std::string(100000, 'x')) && dir.entries().size() == 2;
+            [[maybe_unused]] ssize_t told = write(ready[1], ok ? "y" : "n", 1);
+            pause();
+            _exit(0);
+        }
+        char answer = 0;
+        ASSERT_EQ(read(ready[0], &answer, 1), 1);
+        EXPECT_EQ(answer, 'y') << "no hidden file while writing";
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(ready[0]);
+        close(ready[1]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(ReadWholeFile(file), "earlier");
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"p.qtv"});
+    }
 }
 
 TEST(AtomicFile, DevicesAreWrittenStraightInto) {

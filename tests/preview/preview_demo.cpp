@@ -20,6 +20,7 @@
 #include "core/platform_paths.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "pagefile/page_images.h"
 #include "preview/preview.h"
 #include "print/print_job.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     vm::RegisterReportImages(images);
     vm::EmfPageCanvas canvas(job.device, &images);
     const vm::ReportPages pages = vm::BuildReportPages(projeto, canvas, [&](int n) {
-        return vm::PageFileName(vm::tempFolder(), job.cPreviewId, n);
+        return vm::PageFileName(vm::PageFolder(), job.cPreviewId, n);
     });
     job.nPageFiles = static_cast<int>(pages.pageFiles.size());
 

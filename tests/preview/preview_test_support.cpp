@@ -9,6 +9,7 @@
 #include "core/platform_paths.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "preview/preview.h"
 #include "preview/preview_page_view.h"
 #include "print/print_job.h"
@@ -33,7 +34,7 @@ void PreviewTest::TearDown() {
 }
 
 std::string PreviewTest::PageFile(int page) const {
-    return vm::PageFileName(vm::tempFolder(), kJobId, page);
+    return vm::PageFileName(vm::PageFolder(), kJobId, page);
 }
 
 void PreviewTest::MakeLandscapeJob(int pages) {

@@ -23,6 +23,7 @@
 #include "core/platform_paths.h"
 #include "core/win1252.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "preview/preview.h"
 #include "preview/preview_dialogs.h"
 #include "preview/preview_page_view.h"
@@ -224,10 +225,10 @@ TEST_F(PreviewWindowTest, ClosingDeletesTheJobsPageFilesAndNoOtherFile) {
         MakeJob(3);
         // Neighbours that are not this job's page files.
         const QStringList others = {
-            QString::fromStdString(vm::PageFileName(vm::tempFolder(), "00000531", 1)),
-            Folder() + "/00000530_kpv_print_preview_0001.emf",  // another extension
-            Folder() + "/x00000530_kpv_print_preview_0001.Emf",
-            Folder() + "/notes.txt",
+            QString::fromStdString(vm::PageFileName(vm::PageFolder(), "00000531", 1)),
+            QString::fromStdString(vm::PageFolder() + "00000530_kpv_print_preview_0001.emf"),
+            QString::fromStdString(vm::PageFolder() + "x00000530_kpv_print_preview_0001.Emf"),
+            QString::fromStdString(vm::PageFolder() + "notes.txt"),
         };
         for (const QString& name : others) {
             QFile f(name);

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "core/win1252.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "print/printers.h"
 #include "print_test_support.h"
 
@@ -126,7 +128,7 @@ protected:
         job.cPreviewId = "00000530";
         job.cJobName = jobName;
         job.cPdfFile = folder() + jobName;
-        m_pages = WriteTestPages(folder(), job.cPreviewId, 4, job.device);
+        m_pages = WriteTestPages(PageFolder(), job.cPreviewId, 4, job.device);
         job.nPageFiles = 4;
         return true;
     }
@@ -227,7 +229,7 @@ TEST_F(PrintDocument, OnAPrinterWithMarginsLengthsMeasureTrueOnPaper) {
         ReferenceDevice::ForSheet(300, 300, 210, 297, 6.35, 4.2, 6.35, 12.7);
     ASSERT_TRUE(OpenJob("PDF", "Medidas_Calculo_Tela.pdf", withMargins));
     EmfPageCanvas canvas(withMargins);
-    const std::string page = PageFileName(folder(), "00000531", 1);
+    const std::string page = PageFileName(PageFolder(), "00000531", 1);
     ASSERT_TRUE(canvas.StartPreviewPage(page));
     // Ticks at the ends of a 170 mm dimension across and a 260 mm one down, 0.2 mm wide.
     canvas.PrintLine(100, 20, 120, 20, 0.2);
@@ -270,10 +272,14 @@ TEST_F(PrintDocument, PdfPrinterPrintsNothingWhenTheFileDialogIsCancelled) {
     EXPECT_FALSE(PrintPages({1, 2}));
     EXPECT_EQ(m_dialogs.shown.size(), 2u);
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder())) {
-        left.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder())) {
+        left.push_back(entry.path().string() + (entry.is_directory() ? "/" : ""));
     }
-    EXPECT_EQ(left.size(), 4u) << "only the page files are there";
+    std::vector<std::string> expected = {PageFolder()};
+    expected.insert(expected.end(), m_pages.begin(), m_pages.end());
+    std::sort(left.begin(), left.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected) << "only the page files are there";
 }
 
 // A full disk: a 64 KiB file system that the earlier PDF nearly fills. The new PDF is cut short

@@ -15,11 +15,12 @@
 #include "core/program_values.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/page_files.h"
+#include "pagefile/page_folder.h"
 #include "print/print_job.h"
 #include "print_test_support.h"
-#include "runtime/startup.h"
 #include "runtime/html_log.h"
 #include "runtime/process.h"
+#include "runtime/startup.h"
 #include "ui/form_layer.h"
 
 namespace {
@@ -101,7 +102,7 @@ TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
     const bool opened = RunReport([&] {
         const PrintJob& job = printJob();
         previewId = job.cPreviewId;
-        filesWhileOpen = ListPageFiles(tempFolder(), job.cPreviewId);
+        filesWhileOpen = ListPageFiles(PageFolder(), job.cPreviewId);
         EXPECT_EQ(job.nPageFiles, 2);
         EXPECT_EQ(job.PageFiles(), filesWhileOpen);
         EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
@@ -119,7 +120,7 @@ TEST_F(ReportRun, DefaultProjectOpensThePreviewOnItsTwoPageFiles) {
     EXPECT_EQ(filesWhileOpen.size(), 2u);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), arquivoPdf);
     // Closing the preview took the page files with it.
-    EXPECT_TRUE(ListPageFiles(tempFolder(), previewId).empty());
+    EXPECT_TRUE(ListPageFiles(PageFolder(), previewId).empty());
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
@@ -182,7 +183,7 @@ TEST_F(ReportRun, SecondReportWhileThePreviewIsOpenChangesNothing) {
         EXPECT_EQ(job.nPageFiles, 2);
         EXPECT_EQ(job.cJobName, "Auditorio Norte_Calculo_Tela.pdf");
         EXPECT_TRUE(job.HasPrinter());
-        EXPECT_EQ(ListPageFiles(tempFolder(), previewId), pages);
+        EXPECT_EQ(ListPageFiles(PageFolder(), previewId), pages);
         for (const std::string& page : pages) {
             EmfPlayer player;
             EXPECT_TRUE(player.Load(QString::fromStdString(page))) << page;
@@ -211,7 +212,8 @@ TEST_F(ReportRun, EndOfTheProgramWithThePreviewOpenRemovesThePageFiles) {
     ASSERT_TRUE(opened);
     ASSERT_EQ(pages.size(), 2u);
     // After a report the files are no longer the process's to remove: a later end leaves a file
-    // of the same name alone.
+    // of the same name alone (the run's page folder went with the first end).
+    std::filesystem::create_directories(std::filesystem::path(pages[0]).parent_path());
     std::ofstream(pages[0]) << "another program's file";
     EndProcess(0);
     m_endCodes.pop_back();
@@ -225,7 +227,7 @@ TEST_F(ReportRun, PageFilesDoNotOutliveAReportWhosePreviewCannotOpen) {
     const PrintJob& job = printJob();
     EXPECT_TRUE(job.HasPrinter());
     EXPECT_EQ(job.nPageFiles, 2) << "the pages were drawn";
-    EXPECT_TRUE(ListPageFiles(tempFolder(), job.cPreviewId).empty());
+    EXPECT_TRUE(ListPageFiles(PageFolder(), job.cPreviewId).empty());
 }
 
 TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
@@ -239,8 +241,7 @@ TEST_F(ReportRun, PrinterThatCannotBeOpenedMakesNoReport) {
     EXPECT_FALSE(job.HasPrinter());
     EXPECT_EQ(job.nPageFiles, 0);
     EXPECT_EQ(job.cJobName, "");
-    EXPECT_TRUE(ListPageFiles(tempFolder(), job.cPreviewId).empty());
-    EXPECT_TRUE(std::filesystem::is_empty(folder())) << "no page file was written";
+    EXPECT_TRUE(std::filesystem::is_empty(folder())) << "no page file (nor page folder) was made";
     // The suggested file is on the clipboard all the same: it is placed before the printer opens.
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
               folder() + "projetos/Auditorio Norte_Calculo_Tela.pdf");
@@ -257,7 +258,7 @@ TEST_F(ReportRun, CupsQueueDrawsThePagesForItsOwnResolution) {
         ASSERT_TRUE(job.HasPrinter());
         EXPECT_EQ(job.device.logPixelsX, job.printer->resolution());
         EXPECT_EQ(job.printer->pageLayout().orientation(), QPageLayout::Portrait);
-        EXPECT_EQ(ListPageFiles(tempFolder(), job.cPreviewId).size(), 2u);
+        EXPECT_EQ(ListPageFiles(PageFolder(), job.cPreviewId).size(), 2u);
     });
     EXPECT_TRUE(opened);
 }

@@ -3,8 +3,9 @@
 # download marker, as a broken vendor site would. The quiet update check at start-up then shows
 # its boxes over the window while a field has the focus; once they are answered, the window shows
 # the default project, and Arquivo > Salvar writes it whole (not an empty "_Calculo_Tela.qtv").
-# Then Arquivo > Imprimir opens the report's preview, and SIGTERM ends the program: its page files
-# go with it.
+# Then Arquivo > Imprimir opens the report's preview, and SIGTERM ends the program: its page files,
+# their folder, the lock and the socket go with it, and nothing is left in the temporary folder or
+# the runtime folder.
 #
 # The program runs in network and mount namespaces of its own: its loopback interface carries the
 # test's server on port 80, and /etc/hosts there names www.vistametra.com.br 127.0.0.1, so the
@@ -19,7 +20,8 @@ for tool in python3 ip xdotool; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
 done
 work=$(mktemp -d)
-mkdir -p "$work/prog" "$work/site/vistametra" "$work/tmp"
+mkdir -p "$work/prog" "$work/site/vistametra" "$work/tmp" "$work/run"
+chmod 700 "$work/run"
 cp "$program" "$work/prog/vistametra"
 echo '<html><body>Nada aqui.</body></html>' >"$work/site/vistametra/index.html"
 printf '127.0.0.1 localhost\n127.0.0.1 www.vistametra.com.br\n' >"$work/hosts"
@@ -37,7 +39,7 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 cd "$work"
-TMPDIR="$work/tmp" "$work/prog/vistametra" >"$work/program.log" 2>&1 &
+TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run" "$work/prog/vistametra" >"$work/program.log" 2>&1 &
 echo $! >"$work/program.pid"
 wait $!
 echo $? >"$work/program.exit"
@@ -76,7 +78,7 @@ open_menu "$main" alt+a || fail "Arquivo did not open"
 xdotool key --clearmodifiers i
 dismiss '^Selecione a Impressora$' Return || fail "no printer choice, or it did not close"
 wait_window '^P.+gina \[1/' >/dev/null || fail "no preview"
-pages=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
+pages=$(find "$work/tmp" -name '*_kpv_print_preview_*.Emf' | wc -l)
 [ "$pages" -ge 2 ] || fail "the preview has no page files ($pages)"
 [ -n "$shots" ] && import -window root "$shots/startup-preview-before-sigterm.png" 2>/dev/null
 kill -TERM "$(cat "$work/program.pid")"
@@ -86,6 +88,6 @@ for _ in $(seq 50); do
 done
 [ -f "$work/program.exit" ] || fail "SIGTERM did not end the program"
 [ "$(cat "$work/program.exit")" -eq 143 ] || fail "ended with $(cat "$work/program.exit"), not by SIGTERM"
-left=$(ls "$work/tmp" | grep -c '_kpv_print_preview_.*\.Emf$')
-[ "$left" -eq 0 ] || fail "$left page files outlived the program"
+left=$(find "$work/tmp" "$work/run" -mindepth 1)
+[ -z "$left" ] || fail "outlived the program: $left"
 echo "the start-up boxes left the project whole; SIGTERM took $pages page files with the program"

@@ -71,13 +71,6 @@ void ToolProcessTest::TearDown() {
     m_folder.reset();
 }
 
-namespace {
-
-// Starts the built vistametra-report with the arguments in `dir`: its standard output on the
-// descriptor `out`, its standard error into `errFile`, its environment first changed by
-// `environment` ("NAME=VALUE" sets, "NAME" removes), then given `variables`. Returns the child's
-// process id; the child ends with 99 when it cannot set itself up and 98 when the tool does not
-// start.
 pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int out,
                 const fs::path& errFile, const std::vector<std::string>& environment,
                 const std::vector<std::pair<std::string, std::string>>& variables) {
@@ -110,8 +103,6 @@ pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int o
     }
     return child;
 }
-
-}  // namespace
 
 int runWithOutput(int out, const std::vector<std::string>& args, const fs::path& dir,
                   std::string* err) {

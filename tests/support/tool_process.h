@@ -3,6 +3,7 @@
 // command-line tool; and other programs (readers of our files) through the shell.
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <optional>
@@ -40,6 +41,15 @@ std::vector<Word> pdfWords(const std::filesystem::path& pdf);
 // by itself within 20 seconds (it is then killed).
 int runWithOutput(int out, const std::vector<std::string>& args, const std::filesystem::path& dir,
                   std::string* err = nullptr);
+
+// Starts the built vistametra-report with the arguments in `dir`: its standard output on the
+// descriptor `out`, its standard error into `errFile`, its environment first changed by
+// `environment` ("NAME=VALUE" sets, "NAME" removes), then given `variables`. Returns the child's
+// process id without waiting; the child ends with 99 when it cannot set itself up and 98 when the
+// tool does not start.
+pid_t startTool(const std::vector<std::string>& args, const std::filesystem::path& dir, int out,
+                const std::filesystem::path& errFile, const std::vector<std::string>& environment,
+                const std::vector<std::pair<std::string, std::string>>& variables);
 
 class ToolProcessTest : public ::testing::Test {
 protected:

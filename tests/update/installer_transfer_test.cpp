@@ -4,16 +4,21 @@
 
 #include "update/installer_transfer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/atomic_file.h"
+#include "core/end_files.h"
 #include "core/whole_file.h"
 #include "tests/support/loopback_server.h"
 #include "update/installer_file.h"
@@ -232,26 +237,71 @@ protected:
     std::string m_path;
 };
 
+// Whether the test folder's file system offers unnamed files.
+bool UnnamedFilesOffered(const fs::path& folder) {
+    const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+// Unnamed while it is written where the file system offers it, else under a hidden name; the
+// installer's name only once committed.
 TEST_F(InstallerFileTest, NameOnlyWhenCommitted) {
-    {
-        InstallerFile file(m_path);
-        ASSERT_TRUE(file.Create());
-        ASSERT_TRUE(file.Write("MZ", 2));
-        EXPECT_EQ(Names().size(), 1u);
-        EXPECT_FALSE(fs::exists(m_path)) << "no half file under the installer's name";
-        EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), m_folder);
-        ASSERT_TRUE(file.Commit());
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "named");
+        AtomicFile::UseUnnamedFiles(unnamed);
+        fs::remove(m_path);
+        {
+            InstallerFile file(m_path);
+            ASSERT_TRUE(file.Create());
+            ASSERT_TRUE(file.Write("MZ", 2));
+            EXPECT_EQ(Names().size(), unnamed && UnnamedFilesOffered(m_folder) ? 0u : 1u);
+            EXPECT_FALSE(fs::exists(m_path)) << "no half file under the installer's name";
+            ASSERT_TRUE(file.Close());
+            EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), m_folder);
+            EXPECT_EQ(Names().size(), 1u);
+            ASSERT_TRUE(file.Commit());
+        }
+        EXPECT_EQ(ReadWholeFile(m_path), "MZ");
+        EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
+        {
+            InstallerFile file(m_path);
+            ASSERT_TRUE(file.Create());
+            ASSERT_TRUE(file.Write("half", 4));
+            // Dropped without Commit.
+        }
+        EXPECT_EQ(ReadWholeFile(m_path), "MZ") << "the earlier installer stays";
+        EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
     }
-    EXPECT_EQ(ReadWholeFile(m_path), "MZ");
-    EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
-    {
-        InstallerFile file(m_path);
-        ASSERT_TRUE(file.Create());
-        ASSERT_TRUE(file.Write("half", 4));
-        // Dropped without Commit.
+    AtomicFile::UseUnnamedFiles(true);
+}
+
+// A signal that ends the program during the download, or between the flush and the rename,
+// takes the unfinished installer with it, named or not.
+TEST_F(InstallerFileTest, EndingSignalLeavesNoUnfinishedInstaller) {
+    struct Case {
+        bool unnamed;
+        bool closed;
+    };
+    for (const Case c :
+         {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
+        SCOPED_TRACE(std::string(c.unnamed ? "unnamed" : "named") + (c.closed ? ", closed" : ""));
+        const pid_t child = fork();
+        if (child == 0) {
+            RemoveFilesOnEndSignals();
+            AtomicFile::UseUnnamedFiles(c.unnamed);
+            InstallerFile file(m_path);
+            if (file.Create() && file.Write("MZ", 2) && (!c.closed || file.Close()))
+                raise(SIGTERM);
+            _exit(1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        EXPECT_EQ(Names(), std::vector<std::string>{});
     }
-    EXPECT_EQ(ReadWholeFile(m_path), "MZ") << "the earlier installer stays";
-    EXPECT_EQ(Names(), std::vector<std::string>{"Update.exe"});
 }
 
 TEST_F(InstallerFileTest, LinkIsReplacedNotFollowed) {

@@ -1,0 +1,107 @@
+#include "core/end_files.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace vm {
+namespace {
+
+// A slot is free, being filled or emptied by one thread, or holds a complete name.
+enum SlotState : int { kFree, kBusy, kUsed };
+
+constexpr size_t kSlots = 256;
+constexpr size_t kNameBytes = 1024;
+struct Slot {
+    std::atomic<int> state{kFree};
+    pid_t owner = 0;  // the process that named it: a forked child leaves its parent's files alone
+    char name[kNameBytes] = {};
+};
+Slot g_slots[kSlots];
+
+bool claim(Slot& slot, int from) {
+    int expected = from;
+    return slot.state.compare_exchange_strong(expected, kBusy, std::memory_order_acquire);
+}
+
+void onEndSignal(int signal) {
+    const int savedErrno = errno;
+    RemoveFilesAtProcessEnd();
+    errno = savedErrno;
+    raise(signal);  // the handler was reset: the default action ends the process
+}
+
+}  // namespace
+
+bool RemoveAtProcessEnd(const std::string& path) {
+    if (path.empty() || path.size() >= kNameBytes || path.find('\0') != std::string::npos) {
+        return false;
+    }
+    for (Slot& slot : g_slots) {
+        if (slot.state.load(std::memory_order_acquire) == kUsed && slot.owner == getpid() &&
+            path == slot.name) {
+            return true;
+        }
+    }
+    for (Slot& slot : g_slots) {
+        if (claim(slot, kFree)) {
+            std::memcpy(slot.name, path.c_str(), path.size() + 1);
+            slot.owner = getpid();
+            slot.state.store(kUsed, std::memory_order_release);
+            return true;
+        }
+    }
+    return false;
+}
+
+void KeepAtProcessEnd(const std::string& path) {
+    for (Slot& slot : g_slots) {
+        if (slot.state.load(std::memory_order_acquire) == kUsed && path == slot.name &&
+            claim(slot, kUsed)) {
+            // Another thread may have put another name here between the check and the claim.
+            const bool same = path == slot.name;
+            slot.state.store(same ? kFree : kUsed, std::memory_order_release);
+        }
+    }
+}
+
+void RemoveFilesAtProcessEnd() {
+    const pid_t self = getpid();
+    bool folders = false;
+    for (Slot& slot : g_slots) {
+        if (slot.state.load(std::memory_order_acquire) != kUsed || slot.owner != self) {
+            continue;
+        }
+        if (::unlink(slot.name) != 0 && (errno == EISDIR || errno == EPERM)) {
+            folders = true;  // a folder: removed once the files in it are gone
+            continue;
+        }
+        int used = kUsed;
+        slot.state.compare_exchange_strong(used, kFree, std::memory_order_acq_rel);
+    }
+    if (!folders) {
+        return;
+    }
+    for (Slot& slot : g_slots) {
+        int used = kUsed;
+        if (slot.state.load(std::memory_order_acquire) == kUsed && slot.owner == self) {
+            ::rmdir(slot.name);
+            slot.state.compare_exchange_strong(used, kFree, std::memory_order_acq_rel);
+        }
+    }
+}
+
+void RemoveFilesOnEndSignals() {
+    struct sigaction ending {};
+    ending.sa_handler = onEndSignal;
+    ending.sa_flags = SA_RESETHAND;
+    sigemptyset(&ending.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &ending, nullptr);
+    }
+}
+
+}  // namespace vm

@@ -1,0 +1,26 @@
+#pragma once
+// Files that must not outlive the process: a report's page files while its preview is open, the
+// hidden file that an output or a download is written into before it takes its place, the
+// program's lock and socket. The table is fixed storage, read without locks or allocation, so
+// that a signal handler may empty it.
+//
+// Plain C++ and POSIX. Registering and forgetting are safe from any thread.
+
+#include <string>
+
+namespace vm {
+
+// Names `path` (a file, or an empty folder) for removal at the end of the process. Up to 256
+// names of at most 1023 bytes are kept; longer names and further files are not (false then).
+bool RemoveAtProcessEnd(const std::string& path);
+// Forgets a name given to RemoveAtProcessEnd (its owner removed it, renamed it, or keeps it).
+void KeepAtProcessEnd(const std::string& path);
+// Removes every file that this process named now, then every such folder that is empty by then,
+// and forgets them; a forked child leaves the names its parent gave alone. Async-signal-safe.
+void RemoveFilesAtProcessEnd();
+
+// Makes SIGTERM, SIGINT and SIGHUP remove the named files before they end the process as they
+// would have (the signal is raised again with its default action).
+void RemoveFilesOnEndSignals();
+
+}  // namespace vm
