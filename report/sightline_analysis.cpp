@@ -562,7 +562,8 @@ std::optional<double> ElementPercentFromText(std::string text) {
 }
 
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, bool staggered,
-                                    double elementPercent, int blockRows) {
+                                    double elementPercent, int blockRows,
+                                    const AccessibilityInputs& accessibility) {
     SightlineAnalysis a;
     a.risers.blockRowsAsked = blockRows;
     a.discas.elementPercent = elementPercent;
@@ -585,6 +586,14 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, boo
     } else if (!(a.accessibility =
                      AccessibilityCountsFor(static_cast<std::int64_t>(*a.seats.total.value)))) {
         a.accessibilityReason = kNoSeats;
+    }
+    a.wheelchairs = PlaceWheelchairs(p, accessibility.wheelchairs,
+                                     a.accessibility ? a.accessibility->wheelchairSpaces : 1);
+    if (accessibility.interpreter) {
+        const Figure& legible = a.discas.elementHeightMm;
+        a.interpreter = CheckInterpreterWindow(*accessibility.interpreter, a.screenHeight,
+                                               a.discas.elementPercent, legible.value,
+                                               legible.reason);
     }
     return a;
 }

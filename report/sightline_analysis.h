@@ -22,6 +22,7 @@
 
 #include "report/accessibility_counts.h"
 #include "report/grouped_risers.h"
+#include "report/wheelchair_positions.h"
 
 namespace vm {
 
@@ -226,6 +227,10 @@ struct SightlineAnalysis {
     // Places kept for people with disabilities, by the seat total; none with the reason.
     std::optional<AccessibilityCounts> accessibility;
     std::string accessibilityReason;
+    // The wheelchair spaces where the user placed them (or by default) with their sight lines,
+    // and the interpreter's window when one is asked for.
+    std::vector<WheelchairPosition> wheelchairs;
+    std::optional<InterpreterFigures> interpreter;
 };
 
 // The grade that counts for a row: C2's in staggered seating, the C-value's otherwise.
@@ -248,10 +253,12 @@ std::optional<double> TargetCFromText(std::string text);
 // With `staggered`, the seats alternate row by row and each row is graded by C2.
 // `elementPercent` is the content's smallest element as a share of the image height (DISCAS's EH).
 // `blockRows` is the rows per block of the grouped risers (3 to 5; 0 the best of them).
+// `accessibility` places the wheelchair spaces and the interpreter's window.
 SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm = kDefaultTargetCmm,
                                     bool staggered = false,
                                     double elementPercent = kDefaultElementPercent,
-                                    int blockRows = 0);
+                                    int blockRows = 0,
+                                    const AccessibilityInputs& accessibility = {});
 
 // A content's smallest element in percent typed by the user: "," or "." before the decimals,
 // above 0 up to 100. Nothing when the text is anything else.

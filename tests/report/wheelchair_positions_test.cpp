@@ -1,0 +1,199 @@
+// The wheelchair spaces' sight lines and the interpreter's window, by hand on the default project:
+// image top 3.60 m, bottom 3.60 - 1.88 = 1.72 m, row k's eyes 3.7 + (k - 1) x 1.0 m from the screen
+// and 1.2 + (k - 1) x 0.2 m high, 7 rows, 5 m wide, seats 0.7 m from 0.2 m off each wall.
+#include "report/wheelchair_positions.h"
+
+#include <gtest/gtest.h>
+
+#include "report/sightline_analysis.h"
+#include "tests/report/report_test_support.h"
+
+namespace vm {
+namespace {
+
+using test::Project;
+
+TEST(WheelchairPositions, SightLinesByHand) {
+    const DadosProjeto p = Project();
+    const double focal = 3.6 - 1.88;
+    const struct {
+        const char* name;
+        WheelchairPlace place;
+        double floor, distance, needed;
+        bool thirty;
+        int rowInFront;
+        std::optional<double> cMm;
+        bool clears;
+    } cases[] = {
+        // 1.732 x (3.6 - 0 - 1.15) = 4.2434 m needed against 3.70 m: too close.
+        {"row 1", {1, AisleSide::Left, 0, 0}, 0, 3.7, 1.732 * 2.45, false, 0, std::nullopt, true},
+        // Row 2's floor 0.20 m, eyes 1.35 m: 1.732 x 2.25 = 3.897 m against 4.70 m; over row 1's
+        // eyes (3.7 m, 1.2 m): C = 3.7 x (0.15 + 1.2 - 1.72) / 4.7 - (1.2 - 1.72).
+        {"row 2",
+         {2, AisleSide::Right, 0, 0},
+         0.2,
+         4.7,
+         1.732 * 2.25,
+         true,
+         1,
+         (3.7 * (0.15 + 1.2 - focal) / 4.7 - (1.2 - focal)) * 1000,
+         true},
+        // The same as a platform at row 2's height and distance.
+        {"platform",
+         {0, AisleSide::Left, 0.2, 4.7},
+         0.2,
+         4.7,
+         1.732 * 2.25,
+         true,
+         1,
+         (3.7 * (0.15 + 1.2 - focal) / 4.7 - (1.2 - focal)) * 1000,
+         true},
+        // On the room's floor behind row 3 (5.7 m, eyes 1.6 m): the line to 1.72 m from 1.15 m
+        // at 6.0 m runs below row 3's eyes, let alone its head.
+        {"low platform at the back",
+         {0, AisleSide::Left, 0, 6.0},
+         0,
+         6.0,
+         1.732 * 2.45,
+         true,
+         3,
+         (5.7 * (1.15 - 1.6 + 1.6 - focal) / 6.0 - (1.6 - focal)) * 1000,
+         false},
+        // Exactly at the limit: 1.732 x 2.45 m away passes; on the room's floor behind row 1, its
+        // line runs below row 1's eyes.
+        {"at the limit",
+         {0, AisleSide::Left, 0, 1.732 * 2.45},
+         0,
+         1.732 * 2.45,
+         1.732 * 2.45,
+         true,
+         1,
+         (3.7 * (1.15 - 1.2 + 1.2 - focal) / (1.732 * 2.45) - (1.2 - focal)) * 1000,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto w = PlaceWheelchairs(p, {c.place}, 1);
+        ASSERT_EQ(w.size(), 1u);
+        EXPECT_EQ(w[0].reason, "");
+        EXPECT_NEAR(w[0].floor, c.floor, 1e-12);
+        EXPECT_NEAR(w[0].eye, c.floor + 1.15, 1e-12);
+        EXPECT_NEAR(w[0].distance, c.distance, 1e-12);
+        EXPECT_NEAR(w[0].neededDistance, c.needed, 1e-9);
+        EXPECT_EQ(w[0].thirtyDegreesOk, c.thirty);
+        EXPECT_EQ(w[0].rowInFront, c.rowInFront);
+        ASSERT_EQ(w[0].cValueMm.has_value(), c.cMm.has_value());
+        if (c.cMm) {
+            EXPECT_NEAR(*w[0].cValueMm, *c.cMm, 1e-9);
+        } else {
+            EXPECT_EQ(w[0].cValueReason, "não há fila à frente");
+        }
+        EXPECT_EQ(w[0].clearsRowInFront, c.clears);
+    }
+    // The figures as they are quoted, rounded to the centimetre.
+    const auto quoted =
+        PlaceWheelchairs(p, {{1, AisleSide::Left, 0, 0}, {0, AisleSide::Left, 0.2, 4.7}}, 1);
+    EXPECT_NEAR(quoted[0].neededDistance, 4.24, 0.005);
+    EXPECT_NEAR(quoted[1].neededDistance, 3.90, 0.005);
+}
+
+TEST(WheelchairPositions, WhereTheSpacesStand) {
+    // By default: the required spaces in the first row on the room's floor, left and right in
+    // turn, side by side from the seats' first place 0.2 m off each wall.
+    const DadosProjeto p = Project();
+    const auto w = PlaceWheelchairs(p, {}, 3);
+    ASSERT_EQ(w.size(), 3u);
+    const double nearWall[] = {0.2, 5 - 0.2 - 0.8, 0.2 + 0.8};
+    const AisleSide sides[] = {AisleSide::Left, AisleSide::Right, AisleSide::Left};
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_TRUE(w[k].byDefault);
+        EXPECT_EQ(w[k].place.row, 1);
+        EXPECT_EQ(w[k].place.side, sides[k]);
+        EXPECT_NEAR(w[k].nearWall, nearWall[k], 1e-12) << k;
+    }
+    // A flat floor puts them in row 1 as well; no rows: no place, with the reason.
+    EXPECT_EQ(FirstLevelRow(Project([](DadosProjeto& q) { q.nAlturaFila2 = 0; })), 1);
+    const auto none = PlaceWheelchairs(Project([](DadosProjeto& q) { q.nNumeroFilas = 0; }), {}, 1);
+    ASSERT_EQ(none.size(), 1u);
+    EXPECT_EQ(none[0].reason, "nenhuma fila de assentos");
+    const auto beyond = PlaceWheelchairs(p, {{9, AisleSide::Left, 0, 0}}, 1);
+    EXPECT_EQ(beyond[0].reason, "a fila 9 não existe: o projeto tem 7 filas");
+    EXPECT_FALSE(beyond[0].byDefault);
+}
+
+TEST(WheelchairPositions, TypedPlaces) {
+    const struct {
+        const char* text;
+        bool platform;
+        bool valid;
+        WheelchairPlace place;
+    } cases[] = {
+        {"3", false, true, {3, AisleSide::Left, 0, 0}},
+        {"3:right", false, true, {3, AisleSide::Right, 0, 0}},
+        {"12:Esquerda", false, true, {12, AisleSide::Left, 0, 0}},
+        {"0", false, false, {}},
+        {"1000", false, false, {}},
+        {"3:up", false, false, {}},
+        {"-1", false, false, {}},
+        {"", false, false, {}},
+        {"0.2@4.7", true, true, {0, AisleSide::Left, 0.2, 4.7}},
+        {"0,6@6,7:direita", true, true, {0, AisleSide::Right, 0.6, 6.7}},
+        {"0@0.01", true, true, {0, AisleSide::Left, 0, 0.01}},
+        {"0.2@0", true, false, {}},
+        {"-0.1@4", true, false, {}},
+        {"0.2", true, false, {}},
+        {"a@4", true, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto place =
+            c.platform ? WheelchairPlatformFromText(c.text) : WheelchairRowFromText(c.text);
+        ASSERT_EQ(place.has_value(), c.valid);
+        if (place) {
+            EXPECT_EQ(place->row, c.place.row);
+            EXPECT_EQ(place->side, c.place.side);
+            EXPECT_DOUBLE_EQ(place->platformHeight, c.place.platformHeight);
+            EXPECT_DOUBLE_EQ(place->platformDistance, c.place.platformDistance);
+        }
+    }
+}
+
+TEST(InterpreterWindow, ContentAndLegibility) {
+    // The default project: FV 9.7 m reads 9700 / 200 = 48.5 mm; the content's 4 % of 1.88 m is
+    // 75.2 mm whole, and shrinks with the window.
+    const SightlineAnalysis a =
+        AnalyseSightlines(Project(), 90, false, 4, 0, {{}, InterpreterWindow{25, 30}});
+    ASSERT_TRUE(a.interpreter);
+    EXPECT_DOUBLE_EQ(a.interpreter->contentScale, 0.75);  // beside it: 1 - 25 %
+    EXPECT_NEAR(*a.interpreter->textHeightMm, 0.04 * 1880 * 0.75, 1e-9);
+    EXPECT_NEAR(*a.interpreter->smallestLegibleMm, 48.5, 1e-9);
+    EXPECT_EQ(a.interpreter->legible, true);
+    // 50 % x 40 %: above it keeps 60 %, 45.12 mm < 48.5 mm.
+    const InterpreterFigures half = CheckInterpreterWindow({50, 40}, 1.88, 4, 48.5, "");
+    EXPECT_DOUBLE_EQ(half.contentScale, 0.6);
+    EXPECT_EQ(half.legible, false);
+    // No image height, or no farthest viewer: no verdict, with the reason.
+    EXPECT_EQ(CheckInterpreterWindow({25, 25}, 0, 4, 48.5, "").reason,
+              "a tela pretendida não tem altura");
+    const InterpreterFigures noRows =
+        CheckInterpreterWindow({25, 25}, 1.88, 4, std::nullopt, "nenhuma fila de assentos");
+    EXPECT_FALSE(noRows.legible);
+    EXPECT_EQ(noRows.reason, "nenhuma fila de assentos");
+
+    const struct {
+        const char* text;
+        std::optional<double> w, h;
+    } typed[] = {{"25x30", 25, 30},  {"25%x30%", 25, 30}, {"12,5X20", 12.5, 20}, {"0x30", {}, {}},
+                 {"100x30", {}, {}}, {"25", {}, {}},      {"25x", {}, {}},       {"x30", {}, {}}};
+    for (const auto& t : typed) {
+        const auto window = InterpreterWindowFromText(t.text);
+        ASSERT_EQ(window.has_value(), t.w.has_value()) << t.text;
+        if (window) {
+            EXPECT_DOUBLE_EQ(window->widthPercent, *t.w);
+            EXPECT_DOUBLE_EQ(window->heightPercent, *t.h);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vm
