@@ -20,7 +20,8 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
                      const ReportFileOptions& options, std::string& error) {
     PageSet set;
     set.title = win1252ToUtf8(NomePdf(p.cProjeto));
-    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection, options.riserBlock)};
+    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection, options.riserBlock,
+                                                   options.accessibility)};
     if (SuffixOf(file) != "dxf") {
         NamedImageSource images;
         RegisterReportImages(images);
@@ -31,7 +32,7 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         if (options.analysis) {
             const SightlineAnalysis a =
                 AnalyseSightlines(p, options.targetCmm, options.staggered, options.elementPercent,
-                                  options.riserBlock);
+                                  options.riserBlock, options.accessibility);
             parts.push_back(BuildAnalysisPages(p, a, canvas, {}, parts.back().nPagina + 1,
                                                programValues().cAutoria));
             // The projector or LED wall after the analysis, when the planner gave its inputs.

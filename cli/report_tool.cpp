@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/accessibility_options.h"
 #include "cli/command_line.h"
 #include "cli/projection_options.h"
 #include "cli/set_value.h"
@@ -256,6 +257,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         ->type_name("FILE");
     ProjectionOptionTexts projectionTexts;
     AddProjectionOptions(app, projectionTexts);
+    AccessibilityOptionTexts accessibilityTexts;
+    AddAccessibilityOptions(app, accessibilityTexts);
     app.add_flag("--version", version, "print the version and end");
 
     try {
@@ -317,6 +320,20 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
         return 2;
+    }
+
+    AccessibilityInputs accessibility;
+    if (HasAccessibilityOptions(app)) {
+        std::string error;
+        if (!ParseAccessibilityOptions(app, accessibilityTexts, accessibility, &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 2;
+        }
+        if (!analysis && !(SuffixOf(reportFile) == "dxf")) {
+            std::cerr << "vistametra-report: --wheelchair, --wheelchair-platform and --interpreter "
+                         "need --analysis or a .dxf output\n";
+            return 2;
+        }
     }
 
     std::string projectionError;
@@ -424,14 +441,15 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             .staggered = staggered,
             .elementPercent = elementPercent,
             .riserBlock = riserBlock,
-            .projection = projection};
+            .projection = projection,
+            .accessibility = accessibility};
         if (writeReport) {
             if (!writeReport(p, reportFile, options, error)) {
                 std::cerr << "vistametra-report: " << error << "\n";
                 return 1;
             }
         } else if (!WriteFileAtomically(reportFile,
-                                        DxfOfProject(p, targetCmm, projection, riserBlock),
+                                        DxfOfProject(p, targetCmm, projection, riserBlock, accessibility),
                                         &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
@@ -445,10 +463,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
     if (analysis && !json) {
         std::cout << (summary ? "\n" : "")
-                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock));
+                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility));
     }
     const auto projectionFigures = [&] {
-        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock), *projection);
+        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility), *projection);
     };
     if (projection && !json) {
         std::cout << "\n" << ProjectionTable(projectionFigures());
@@ -457,7 +475,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         nlohmann::ordered_json out = projectJson(p, projectFile);
         out["warnings"] = PlausibilityWarnings(p);
         if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock));
+            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility));
         }
         if (projection) {
             out["projection"] = ProjectionJson(projectionFigures());

@@ -8,6 +8,7 @@
 
 #include "core/dados_projeto.h"
 #include "report/projection.h"
+#include "report/wheelchair_positions.h"
 
 namespace vm {
 
@@ -20,6 +21,8 @@ struct ReportFileOptions {
     int riserBlock = 0;         // rows per block of the grouped risers, 0 the best
     // The projector or LED wall: a page after the analysis's, a layer of the DXF drawing.
     std::optional<ProjectionInputs> projection;
+    // The wheelchair spaces and the interpreter's window (--wheelchair, --interpreter...).
+    AccessibilityInputs accessibility;
 };
 
 // Writes the report of the calculated project to a file (-o); false with `error` set on failure.

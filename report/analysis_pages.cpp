@@ -8,6 +8,7 @@
 #include "core/dados_projeto.h"
 #include "core/text.h"
 #include "pagefile/page_images.h"
+#include "report/accessibility_pages.h"
 #include "report/report_style.h"
 #include "report/sightline_analysis_output.h"
 #include "report/sightline_geometry.h"
@@ -156,6 +157,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
                            Fixed(*r.cValueMm.value, 0), colour, false, "CENTER");
             }
         }
+        DrawAccessibilityInSection(a, canvas, {floor, kLeft, S});
     }
 
     double legendRow = floor + 3;
@@ -255,6 +257,7 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
                              axis - polygon[k].second * S, kLeft + polygon[k].first * S, 0.35,
                              kViewingArea);
         }
+        DrawAccessibilityInPlan(p, a, canvas, lower, kLeft, S);
     }
 
     const double legendRow = lower + 4;
@@ -350,7 +353,8 @@ void TableLine(const SightlineAnalysis& a, size_t index, Canvas& canvas, double 
 // Room for one summary line wrapped to two lines of the text column.
 constexpr double kSummaryLine = 9.5;
 
-void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
+// Returns the row after the summary.
+double RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     const RiserDesign& d = a.risers;
     const std::string target = Millimetres(d.targetCmm);
     std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
@@ -375,6 +379,7 @@ void RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
                       i == 0);
         r += kSummaryLine;
     }
+    return r;
 }
 
 void TablePageTitle(const SightlineAnalysis& a, Canvas& canvas, bool continued) {
@@ -518,7 +523,21 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         TablePageTitle(a, canvas, true);
         r = kTableFirstRow;
     }
-    RisersSummary(a, canvas, r);
+    r = RisersSummary(a, canvas, r);
+    // The wheelchair spaces' checks and the interpreter's window, continued on a page of their
+    // own where the table's page is full.
+    for (const std::string& line : AccessibilityListLines(a)) {
+        if (r + kSummaryLine > kBottom) {
+            pages.Break();
+            TablePageTitle(a, canvas, true);
+            r = kTableFirstRow;
+        }
+        ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 8, Cp1252(line),
+                      line.find("NÃO") != std::string::npos || line.find("AVISO") != std::string::npos
+                          ? kOutside
+                          : kBlack);
+        r += kSummaryLine;
+    }
     pages.EndPage();
     return pages.Finish();
 }

@@ -39,6 +39,7 @@ constexpr const char* kTextos = "TEXTOS";
 constexpr const char* kProjetor = "PROJETOR";
 constexpr const char* kDiscas = "DISCAS";
 constexpr const char* kDegraus = "DEGRAUS";
+constexpr const char* kAcessibilidade = "ACESSIBILIDADE";
 constexpr const char* kSeatBlock = "ASSENTO";
 
 // The report's small texts: 6 points on paper.
@@ -157,7 +158,7 @@ struct Layer {
 constexpr Layer kLayers[] = {
     {"0", kAciWhite},  {kSala, kAciWhite},   {kTela, kAciBlue},   {kAssentos, kAciGrey},
     {kOlhos, kAciRed}, {kVisadas, kAciBlue}, {kCampos, kAciCyan}, {kTextos, kAciWhite},
-    {kDiscas, kAciMagenta}, {kDegraus, kAciCyan},
+    {kDiscas, kAciMagenta}, {kDegraus, kAciCyan}, {kAcessibilidade, kAciBlue},
 };
 
 std::string Fixed(double value, int decimals) {
@@ -397,6 +398,41 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     }
 }
 
+// The wheelchair spaces: in the section each space's floor, its user's eye and the lines to the
+// image's edges (green where both checks pass, red where one fails); in the plan each 0.80 x
+// 1.20 m space; the interpreter's window on the screen in both.
+void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a,
+                       const Frame& f) {
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        if (!w.reason.empty()) {
+            continue;
+        }
+        const int colour = w.thirtyDegreesOk && w.clearsRowInFront ? kAciGreen : kAciRed;
+        const double front = w.distance - kWheelchairSpaceDepth;
+        const double y = f.floor + w.floor;
+        dxf.Line(kAcessibilidade, front, y, w.distance, y);
+        if (w.place.row == 0 && w.floor > 0) {
+            dxf.Line(kAcessibilidade, front, f.floor, front, y);
+        }
+        const double eye = f.floor + w.eye;
+        dxf.Circle(kAcessibilidade, w.distance, eye, kEyeRadius);
+        dxf.Line(kAcessibilidade, w.distance, eye, 0, f.floor + a.screenTop, colour);
+        dxf.Line(kAcessibilidade, w.distance, eye, 0, f.floor + a.screenBottom, colour);
+        dxf.Rectangle(kAcessibilidade, front, f.lowerWall + w.nearWall, w.distance,
+                      f.lowerWall + w.nearWall + kWheelchairSpaceWidth, colour);
+    }
+    if (a.interpreter) {
+        const InterpreterWindow& i = a.interpreter->window;
+        const double bottom = f.floor + a.screenBottom;
+        dxf.Line(kAcessibilidade, 0.05, bottom, 0.05, bottom + a.screenHeight * i.heightPercent / 100,
+                 kAciOrange);
+        const double right = f.lowerWall + p.nLargura - ScreenWallOffset(p);
+        dxf.Line(kAcessibilidade, 0.05, right, 0.05, right - a.screenWidth * i.widthPercent / 100,
+                 kAciOrange);
+        dxf.Text(0.2, right, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
+    }
+}
+
 // The title block under the plan: the project, its date and the drawing's units.
 void TitleBlock(Dxf& dxf, const DadosProjeto& p, const Frame& f) {
     const double y = f.lowerWall - 8 * f.text;
@@ -429,6 +465,7 @@ std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
     if (projector) {
         DrawProjector(dxf, *projection, f);
     }
+    DrawAccessibility(dxf, p, a, f);
     TitleBlock(dxf, p, f);
     dxf.EndSection();
     dxf.Code(0, "EOF");

@@ -11,7 +11,8 @@
 // degree lines of the viewing fields. Positions come from report/sightline_geometry.h and the
 // sightline analysis, as for the report's drawings.
 //
-// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", "DISCAS" (the
+// Layers: "SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS", "ACESSIBILIDADE"
+// (the wheelchair spaces with their sight lines, the interpreter's window), "DISCAS" (the
 // viewing area on the plan: up to 60 degrees off the normal to the image's far edge), "DEGRAUS"
 // (the floor of the grouped risers proposed for the target, in the section), "PROJETOR"
 // when a projector's throw is given: the lens, its beam to the image's top and bottom edges, the

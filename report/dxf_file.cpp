@@ -8,11 +8,13 @@
 namespace vm {
 
 std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection, int riserBlock) {
+                         const std::optional<ProjectionInputs>& projection, int riserBlock,
+                         const AccessibilityInputs& accessibility) {
     DadosProjeto calculated = p;
     Calculo(calculated);
     const SightlineAnalysis a =
-        AnalyseSightlines(calculated, targetCmm, false, kDefaultElementPercent, riserBlock);
+        AnalyseSightlines(calculated, targetCmm, false, kDefaultElementPercent, riserBlock,
+                          accessibility);
     if (!projection) {
         return DxfDrawing(calculated, a);
     }
@@ -21,9 +23,11 @@ std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
 }
 
 SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
-                         const std::optional<ProjectionInputs>& projection, int riserBlock) {
-    return {"dxf", "DXF", [p, targetCmm, projection, riserBlock](std::string* bytes, std::string*) {
-                *bytes = DxfOfProject(p, targetCmm, projection, riserBlock);
+                         const std::optional<ProjectionInputs>& projection, int riserBlock,
+                         const AccessibilityInputs& accessibility) {
+    return {"dxf", "DXF",
+            [p, targetCmm, projection, riserBlock, accessibility](std::string* bytes, std::string*) {
+                *bytes = DxfOfProject(p, targetCmm, projection, riserBlock, accessibility);
                 return true;
             }};
 }

@@ -7,6 +7,7 @@
 
 #include "pagefile/page_set.h"
 #include "report/projection.h"
+#include "report/wheelchair_positions.h"
 
 namespace vm {
 
@@ -15,13 +16,14 @@ struct DadosProjeto;
 // The DXF file of `p`: the calculation runs on a copy of the project (the caller's stays as it
 // is), then the analysis for `targetCmm` millimetres (grouped risers in blocks of `riserBlock`
 // rows, 0 the best); with `projection`, the projector's layer.
+// `accessibility` places the wheelchair spaces and the interpreter's window.
 std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
                          const std::optional<ProjectionInputs>& projection = std::nullopt,
-                         int riserBlock = 0);
+                         int riserBlock = 0, const AccessibilityInputs& accessibility = {});
 
 // The "dxf" format for SavePages, writing DxfOfProject of a copy of `p` taken now.
 SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
                          const std::optional<ProjectionInputs>& projection = std::nullopt,
-                         int riserBlock = 0);
+                         int riserBlock = 0, const AccessibilityInputs& accessibility = {});
 
 }  // namespace vm

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "report/accessibility_output.h"
 #include "report/figure_output.h"
 #include "report/sightline_analysis.h"
 
@@ -285,8 +286,19 @@ const char* const kAnalysisJsonHelp =
     "staggered), floor_rise_m [every row], total_rise_m, headroom_m (ceiling_m - total_rise_m)}, "
     "grouped_reason, ceiling_m};\n"
     "  accessibility {seats, wheelchair_spaces, reduced_mobility_seats, obese_seats, "
-    "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), "
-    "accessibility_reason.\n"
+    "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), with positions "
+    "[{row (null on a platform), side (left, right: the row's end by the aisle at that side "
+    "wall), platform {height_m, distance_m} or null, by_default (the first row on the room's "
+    "floor when no --wheelchair or --wheelchair-platform is given), floor_m, eye_m (floor + "
+    "1.15), distance_m (eyes from the screen, the 0.80 x 1.20 m space's back edge), needed_m "
+    "(1.732 x (image top - floor - 1.15), 0 or more), thirty_degrees_ok (distance_m >= "
+    "needed_m), row_in_front, c_mm (C-value of the line to the image's bottom edge over that "
+    "row's eyes), clears_row_in_front (c_mm >= 120: over the head, eyes + 0.12 m; true with no "
+    "row in front), near_wall_m (the space's edge nearest the left wall), reason (a place the "
+    "project lacks: its figures are null)}], spaces_placed, interpreter {width_percent, "
+    "height_percent, content_scale (max(1 - width, 1 - height): the content kept whole beside or "
+    "above the window), text_height_mm (EH x IH x content_scale), smallest_legible_mm (FV / "
+    "200), legible} or null without --interpreter; accessibility_reason.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
     "rows, seat width 0, image of no height or no resolution, eyes in the plane of the screen) "
     "is null, and its companion key NAME_reason says why (NAME_reason is null when the figure "
@@ -416,6 +428,7 @@ Json AnalysisJson(const SightlineAnalysis& a) {
                               {"reduced_mobility_seats", c.reducedMobilitySeats},
                               {"obese_seats", c.obeseSeats},
                               {"companion_seats", c.companionSeats}};
+        PutAccessibilityPlaces(j["accessibility"], a);
     } else {
         j["accessibility"] = nullptr;
     }
@@ -448,9 +461,10 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
         out << "Acessibilidade (Decreto 9.404/2018) para " << count(c.seats, "assento", "assentos")
             << ": " << count(c.wheelchairSpaces, "espaço", "espaços")
             << " para cadeira de rodas (0,80 x 1,20 m), "
-            << count(c.reducedMobilitySeats, "assento", "assentos")
-            << " para mobilidade reduzida (" << c.obeseSeats << " para pessoas obesas), "
+            << count(c.reducedMobilitySeats, "assento", "assentos") << " para mobilidade reduzida ("
+            << c.obeseSeats << " para pessoas obesas), "
             << count(c.companionSeats, "assento", "assentos") << " de acompanhante\n";
+        out << AccessibilityPlacesTable(a);
     } else {
         out << "Acessibilidade: - (" << a.accessibilityReason << ")\n";
     }

@@ -1,0 +1,66 @@
+#include "cli/accessibility_options.h"
+
+namespace vm {
+
+void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
+    app.add_option("--wheelchair", t.rows,
+                   "a wheelchair space (0.80 x 1.20 m) at the end of row ROW by the aisle on the "
+                   "left or right of a viewer facing the screen (default left); repeatable, each "
+                   "one space beside the last at that end; without it and --wheelchair-platform "
+                   "the spaces the hall must keep stand in the first row on the room's floor; "
+                   "needs --analysis or a .dxf output")
+        ->type_name("ROW[:left|right]");
+    app.add_option("--wheelchair-platform", t.platforms,
+                   "a wheelchair space on a level platform HEIGHT metres above the front row's "
+                   "floor (0 to 100), its user's eyes DISTANCE metres from the screen (above 0 up "
+                   "to 1000); repeatable; needs --analysis or a .dxf output")
+        ->type_name("HEIGHT@DISTANCE[:left|right]");
+    app.add_option("--interpreter", t.interpreter,
+                   "a sign-language interpreter's window in the image's lower right corner, W % "
+                   "of the image's width by H % of its height (each above 0, below 100): the "
+                   "content shrinks to fit beside or above it, and the analysis warns when its "
+                   "smallest element (--element-height) becomes smaller than the farthest viewer "
+                   "reads (FV / 200); needs --analysis or a .dxf output")
+        ->type_name("W%xH%");
+}
+
+bool HasAccessibilityOptions(const CLI::App& app) {
+    return app.count("--wheelchair") + app.count("--wheelchair-platform") +
+               app.count("--interpreter") >
+           0;
+}
+
+bool ParseAccessibilityOptions(const CLI::App& app, const AccessibilityOptionTexts& t,
+                               AccessibilityInputs& inputs, std::string* error) {
+    for (const std::string& text : t.rows) {
+        const std::optional<WheelchairPlace> place = WheelchairRowFromText(text);
+        if (!place) {
+            *error =
+                "--wheelchair " + text + ": expected a row from 1 to 999, then :left or :right";
+            return false;
+        }
+        inputs.wheelchairs.push_back(*place);
+    }
+    for (const std::string& text : t.platforms) {
+        const std::optional<WheelchairPlace> place = WheelchairPlatformFromText(text);
+        if (!place) {
+            *error = "--wheelchair-platform " + text +
+                     ": expected HEIGHT@DISTANCE in metres (height 0 to 100, distance above 0 up "
+                     "to 1000), then :left or :right";
+            return false;
+        }
+        inputs.wheelchairs.push_back(*place);
+    }
+    if (app.count("--interpreter") > 0) {
+        inputs.interpreter = InterpreterWindowFromText(t.interpreter);
+        if (!inputs.interpreter) {
+            *error = "--interpreter " + t.interpreter +
+                     ": expected W%xH%, shares of the image's width and height above 0 and below "
+                     "100 (25x30 or 25%x30%)";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace vm

@@ -1,0 +1,138 @@
+#include "report/accessibility_output.h"
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "report/figure_output.h"
+#include "report/sightline_analysis.h"
+
+namespace vm {
+
+namespace {
+
+std::string Percent(double value) {
+    return Num(value, value == static_cast<long long>(value) ? 0 : 1) + " %";
+}
+
+}  // namespace
+
+const char* const kWheelchairRule =
+    "olhos a 1.15 m do piso do espaço (0.80 x 1.20 m); 30° até o topo da imagem: distância >= "
+    "1.732 x (topo - piso - 1.15); a linha até a borda inferior passa sobre a cabeça da fila da "
+    "frente (olhos + 0.12 m: valor C >= 120 mm)";
+
+std::string WheelchairPlaceText(const WheelchairPosition& w) {
+    const std::string side = AisleSideName(w.place.side);
+    if (w.place.row > 0) {
+        return "fila " + std::to_string(w.place.row) + ", " + side;
+    }
+    return "plataforma a " + Num(w.place.platformHeight, 2) + " m, " +
+           Num(w.place.platformDistance, 2) + " m da tela, " + side;
+}
+
+std::string WheelchairLine(const WheelchairPosition& w) {
+    std::string line = WheelchairPlaceText(w) + (w.byDefault ? " (padrão)" : "") + ": ";
+    if (!w.reason.empty()) {
+        return line + "- (" + w.reason + ")";
+    }
+    line += "olhos a " + Num(w.eye, 2) + " m, " + Num(w.distance, 2) + " m da tela; 30°: mínimo " +
+            Num(w.neededDistance, 2) + " m, ";
+    line += w.thirtyDegreesOk ? "atende" : "NÃO atende";
+    line += "; fila da frente: ";
+    if (w.rowInFront == 0) {
+        return line + "nenhuma, atende";
+    }
+    line += std::to_string(w.rowInFront) + ", C ";
+    if (!w.cValueMm) {
+        return line + "- (" + w.cValueReason + ")";
+    }
+    return line + Num(*w.cValueMm, 0) + " mm, " +
+           (w.clearsRowInFront ? "passa sobre a cabeça" : "NÃO passa sobre a cabeça");
+}
+
+std::string InterpreterLine(const InterpreterFigures& f) {
+    std::string line = "Janela do intérprete de Libras " + Percent(f.window.widthPercent) + " x " +
+                       Percent(f.window.heightPercent) + " da imagem: o conteúdo fica com " +
+                       Percent(f.contentScale * 100) + " do tamanho; menor elemento ";
+    if (!f.textHeightMm) {
+        return line + "- (" + f.reason + ")";
+    }
+    line += Num(*f.textHeightMm, 1) + " mm";
+    if (!f.legible) {
+        return line + ", legível - (" + f.reason + ")";
+    }
+    line += " contra " + Num(*f.smallestLegibleMm, 1) + " mm legíveis (regra FV / 200): ";
+    return line + (*f.legible ? "legível" : "AVISO: texto menor que o menor elemento legível");
+}
+
+std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
+    std::ostringstream out;
+    out << "Espaços para cadeira de rodas (" << kWheelchairRule << ")\n";
+    TextTable t({"Lugar", "Piso (m)", "Olhos (m)", "Distância (m)", "Mínima 30° (m)", "30°",
+                 "Fila à frente", "C (mm)", "Sobre a cabeça"},
+                "LRRRRLRRL");
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        const std::string place = WheelchairPlaceText(w) + (w.byDefault ? " (padrão)" : "");
+        if (!w.reason.empty()) {
+            t.Add({place, "-", "-", "-", "-", "- (" + w.reason + ")", "", "", ""});
+            continue;
+        }
+        t.Add({place, Num(w.floor, 2), Num(w.eye, 2), Num(w.distance, 2), Num(w.neededDistance, 2),
+               w.thirtyDegreesOk ? "sim" : "não",
+               w.rowInFront ? std::to_string(w.rowInFront) : "nenhuma",
+               w.cValueMm ? Num(*w.cValueMm, 1) : "-", w.clearsRowInFront ? "sim" : "não"});
+    }
+    out << t.Text();
+    if (a.interpreter) {
+        out << InterpreterLine(*a.interpreter) << "\n";
+    }
+    return out.str();
+}
+
+void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const SightlineAnalysis& a) {
+    using Json = nlohmann::ordered_json;
+    Json positions = Json::array();
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        Json j;
+        j["row"] = w.place.row > 0 ? Json(w.place.row) : Json(nullptr);
+        j["side"] = w.place.side == AisleSide::Left ? "left" : "right";
+        j["platform"] = w.place.row > 0 ? Json(nullptr)
+                                        : Json({{"height_m", w.place.platformHeight},
+                                                {"distance_m", w.place.platformDistance}});
+        j["by_default"] = w.byDefault;
+        const bool figures = w.reason.empty();
+        const auto put = [&](const char* key, Json value) {
+            j[key] = figures ? std::move(value) : Json(nullptr);
+        };
+        put("floor_m", w.floor);
+        put("eye_m", w.eye);
+        put("distance_m", w.distance);
+        put("needed_m", w.neededDistance);
+        put("thirty_degrees_ok", w.thirtyDegreesOk);
+        put("row_in_front", w.rowInFront > 0 ? Json(w.rowInFront) : Json(nullptr));
+        put("c_mm", w.cValueMm ? Json(*w.cValueMm) : Json(nullptr));
+        j["c_mm_reason"] = figures ? ReasonJson(w.cValueMm ? "" : w.cValueReason) : Json(nullptr);
+        put("clears_row_in_front", w.clearsRowInFront);
+        put("near_wall_m", w.nearWall);
+        j["reason"] = ReasonJson(w.reason);
+        positions.push_back(std::move(j));
+    }
+    accessibility["positions"] = std::move(positions);
+    accessibility["spaces_placed"] = a.wheelchairs.size();
+    if (!a.interpreter) {
+        accessibility["interpreter"] = nullptr;
+        return;
+    }
+    const InterpreterFigures& f = *a.interpreter;
+    accessibility["interpreter"] = {
+        {"width_percent", f.window.widthPercent},
+        {"height_percent", f.window.heightPercent},
+        {"content_scale", f.contentScale},
+        {"text_height_mm", NullableJson(f.textHeightMm)},
+        {"smallest_legible_mm", NullableJson(f.smallestLegibleMm)},
+        {"legible", f.legible ? Json(*f.legible) : Json(nullptr)},
+        {"legible_reason", ReasonJson(f.reason)},
+    };
+}
+
+}  // namespace vm

@@ -1,0 +1,33 @@
+#pragma once
+// The wheelchair spaces and the interpreter's window of the sightline analysis as text (terminal
+// table, the pages' list) and as JSON.
+
+#include <nlohmann/json_fwd.hpp>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+struct SightlineAnalysis;
+struct WheelchairPosition;
+struct InterpreterFigures;
+
+// "fila 2, esquerda", "plataforma a 0.20 m, 4.70 m da tela, direita" (UTF-8).
+std::string WheelchairPlaceText(const WheelchairPosition& w);
+
+// One line of the pass/fail list: the place, its figures and both verdicts (UTF-8).
+std::string WheelchairLine(const WheelchairPosition& w);
+
+// The interpreter's window and its verdict in a line (UTF-8).
+std::string InterpreterLine(const InterpreterFigures& f);
+
+// The rule the spaces are checked by, in a line.
+extern const char* const kWheelchairRule;
+
+// The spaces and the interpreter as the terminal table shows them, lines ended by "\n".
+std::string AccessibilityPlacesTable(const SightlineAnalysis& a);
+
+// Adds "positions", "spaces_placed" and "interpreter" to the analysis's "accessibility" object.
+void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const SightlineAnalysis& a);
+
+}  // namespace vm

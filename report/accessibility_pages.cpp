@@ -1,0 +1,82 @@
+#include "report/accessibility_pages.h"
+
+#include "core/dados_projeto.h"
+#include "report/accessibility_output.h"
+#include "report/report_style.h"
+#include "report/sightline_geometry.h"
+
+namespace vm {
+
+namespace {
+
+constexpr Color kPasses{0, 150, 0};
+constexpr Color kFails{220, 0, 0};
+constexpr Color kSpace{0, 90, 200};
+constexpr Color kInterpreter{200, 100, 0};
+
+bool Passes(const WheelchairPosition& w) {
+    return w.reason.empty() && w.thirtyDegreesOk && w.clearsRowInFront;
+}
+
+}  // namespace
+
+void DrawAccessibilityInSection(const SightlineAnalysis& a, Canvas& canvas,
+                                const SectionPlacement& at) {
+    const auto row = [&](double height) { return at.floor - height * at.scale; };
+    const auto col = [&](double distance) { return at.wall + distance * at.scale; };
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        if (!w.reason.empty()) {
+            continue;
+        }
+        const double front = w.distance - kWheelchairSpaceDepth;
+        canvas.PrintLine(row(w.floor), col(front), row(w.floor), col(w.distance), 0.5, kSpace);
+        if (w.place.row == 0 && w.floor > 0) {
+            canvas.PrintLine(row(0), col(front), row(w.floor), col(front), 0.3, kSpace);
+        }
+        const Color colour = Passes(w) ? kPasses : kFails;
+        canvas.PrintLine(row(w.eye), col(w.distance), row(a.screenTop), col(0) + 1.2, 0.15, colour);
+        canvas.PrintLine(row(w.eye), col(w.distance), row(a.screenBottom), col(0) + 1.2, 0.15,
+                         colour);
+        canvas.PrintRectangle(row(w.eye) - 0.8, col(w.distance) - 0.8, row(w.eye) + 0.8,
+                              col(w.distance) + 0.8, 0.3, kSpace);
+    }
+    if (a.interpreter) {
+        const double top =
+            a.screenBottom + a.screenHeight * a.interpreter->window.heightPercent / 100;
+        canvas.PrintLine(row(a.screenBottom), col(0) + 2, row(top), col(0) + 2, 1.2, kInterpreter);
+    }
+}
+
+void DrawAccessibilityInPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
+                             double lowerWall, double wall, double scale) {
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        if (!w.reason.empty()) {
+            continue;
+        }
+        canvas.PrintRectangle(lowerWall - (w.nearWall + kWheelchairSpaceWidth) * scale,
+                              wall + (w.distance - kWheelchairSpaceDepth) * scale,
+                              lowerWall - w.nearWall * scale, wall + w.distance * scale, 0.35,
+                              Passes(w) ? kPasses : kFails);
+    }
+    if (a.interpreter) {
+        // The window in the image's right part, seen from the seats: towards the upper wall.
+        const double right = p.nLargura - ScreenWallOffset(p);
+        const double width = a.screenWidth * a.interpreter->window.widthPercent / 100;
+        canvas.PrintLine(lowerWall - right * scale, wall + 2, lowerWall - (right - width) * scale,
+                         wall + 2, 1.2, kInterpreter);
+    }
+}
+
+std::vector<std::string> AccessibilityListLines(const SightlineAnalysis& a) {
+    std::vector<std::string> lines = {std::string("Espaços para cadeira de rodas: ") +
+                                      kWheelchairRule + "."};
+    for (const WheelchairPosition& w : a.wheelchairs) {
+        lines.push_back(WheelchairLine(w));
+    }
+    if (a.interpreter) {
+        lines.push_back(InterpreterLine(*a.interpreter));
+    }
+    return lines;
+}
+
+}  // namespace vm
