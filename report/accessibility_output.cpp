@@ -111,7 +111,7 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
         put("thirty_degrees_ok", w.thirtyDegreesOk);
         put("row_in_front", w.rowInFront > 0 ? Json(w.rowInFront) : Json(nullptr));
         put("c_mm", w.cValueMm ? Json(*w.cValueMm) : Json(nullptr));
-        j["c_mm_reason"] = figures ? ReasonJson(w.cValueMm ? "" : w.cValueReason) : Json(nullptr);
+        j["c_mm_reason"] = ReasonJson(!figures ? w.reason : w.cValueMm ? "" : w.cValueReason);
         put("clears_row_in_front", w.clearsRowInFront);
         put("near_wall_m", w.nearWall);
         j["reason"] = ReasonJson(w.reason);

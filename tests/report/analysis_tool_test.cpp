@@ -684,4 +684,109 @@ TEST_F(AnalysisTool, GroupedRisersInJsonPagesAndDxf) {
     EXPECT_EQ(dxf["degraus_lines"].size(), 7u + 4u);
 }
 
+// Wheelchair spaces: the default one and placed ones, by hand on the default room (image top
+// 3.60 m, bottom 1.72 m; row 2 at 4.70 m on a 0.20 m step), and the interpreter's window.
+TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
+    const Json byDefault = Analysis({})["accessibility"];
+    ASSERT_EQ(byDefault["positions"].size(), 1u);
+    const Json& first = byDefault["positions"][0];
+    EXPECT_EQ(first["row"], 1);
+    EXPECT_EQ(first["side"], "left");
+    EXPECT_EQ(first["by_default"], true);
+    EXPECT_NEAR(first["needed_m"].get<double>(), 1.732 * (3.6 - 1.15), 1e-9);  // 4.24 m
+    EXPECT_EQ(first["distance_m"], 3.7);
+    EXPECT_EQ(first["thirty_degrees_ok"], false);
+    EXPECT_EQ(first["clears_row_in_front"], true);
+    EXPECT_EQ(first["c_mm_reason"], "não há fila à frente");
+    EXPECT_TRUE(byDefault["interpreter"].is_null());
+
+    const Json placed = Analysis({"--wheelchair", "2:right", "--wheelchair-platform", "0,2@4.7",
+                                  "--wheelchair", "9", "--interpreter", "50x40"})["accessibility"];
+    EXPECT_GT(CheckReasons(placed, "accessibility"), 0);
+    ASSERT_EQ(placed["positions"].size(), 3u);
+    const Json& row2 = placed["positions"][0];
+    const Json& row9 = placed["positions"][1];
+    const Json& platform = placed["positions"][2];
+    EXPECT_EQ(row2["side"], "right");
+    EXPECT_NEAR(row2["needed_m"].get<double>(), 1.732 * (3.6 - 0.2 - 1.15), 1e-9);  // 3.90 m
+    EXPECT_EQ(row2["thirty_degrees_ok"], true);
+    EXPECT_EQ(row2["row_in_front"], 1);
+    EXPECT_NEAR(row2["c_mm"].get<double>(), (3.7 * (0.15 - 0.52) / 4.7 + 0.52) * 1000, 1e-9);
+    EXPECT_EQ(row2["clears_row_in_front"], true);
+    EXPECT_EQ(row9["reason"], "a fila 9 não existe: o projeto tem 7 filas");
+    EXPECT_TRUE(row9["needed_m"].is_null());
+    EXPECT_TRUE(row9["thirty_degrees_ok"].is_null());
+    EXPECT_TRUE(platform["row"].is_null());
+    EXPECT_EQ(platform["platform"]["height_m"], 0.2);
+    EXPECT_EQ(platform["needed_m"], row2["needed_m"]);
+    EXPECT_EQ(platform["c_mm"], row2["c_mm"]);
+    // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 9700 / 200 = 48.5 mm.
+    EXPECT_DOUBLE_EQ(placed["interpreter"]["content_scale"].get<double>(), 0.6);
+    EXPECT_NEAR(placed["interpreter"]["text_height_mm"].get<double>(), 0.04 * 1880 * 0.6, 1e-9);
+    EXPECT_EQ(placed["interpreter"]["legible"], false);
+    EXPECT_EQ(Analysis({"--interpreter", "25%x30%"})["accessibility"]["interpreter"]["legible"],
+              true);
+
+    // Bad values end the run with 2, naming the option.
+    const struct {
+        std::vector<std::string> args;
+        const char* named;
+    } refused[] = {
+        {{"--analysis", "--wheelchair", "0"}, "--wheelchair 0:"},
+        {{"--analysis", "--wheelchair", "2:up"}, "--wheelchair 2:up:"},
+        {{"--analysis", "--wheelchair-platform", "0.2"}, "--wheelchair-platform 0.2:"},
+        {{"--analysis", "--wheelchair-platform", "0.2@0"}, "--wheelchair-platform 0.2@0:"},
+        {{"--analysis", "--interpreter", "100x20"}, "--interpreter 100x20:"},
+        {{"--analysis", "--interpreter", "25"}, "--interpreter 25:"},
+        {{"--wheelchair", "2"}, "need --analysis or a .dxf output"},
+    };
+    for (const auto& c : refused) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.named;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    }
+
+    // The table and the pages list each space with its verdicts, and warn about the window.
+    const std::vector<std::string> args = {
+        "--analysis", "--wheelchair",  "1",    "--wheelchair-platform",
+        "0.2@4.7",    "--interpreter", "50x40"};
+    const ToolRun table = run(args);
+    EXPECT_NE(table.out.find("AVISO: texto menor que o menor elemento legível"), std::string::npos);
+    std::vector<std::string> withPdf = args;
+    withPdf.insert(withPdf.end(), {"-o", "cadeiras.pdf"});
+    ASSERT_EQ(run(withPdf).exitCode, 0);
+    const std::vector<std::string> pages = PdfWords(m_dir, "cadeiras.pdf", 4, 9);
+    EXPECT_TRUE(Contains(pages, {"30°:", "mínimo", "4.24", "m,", "NÃO", "atende;"}));
+    EXPECT_TRUE(Contains(pages, {"30°:", "mínimo", "3.90", "m,", "atende;", "fila", "da",
+                                 "frente:", "1,", "C", "229"}));
+    EXPECT_TRUE(Contains(pages, {"AVISO:", "texto", "menor"}));
+
+    // The DXF layer: per space its floor, two sight lines and the 0.80 x 1.20 m box (four
+    // lines), the platform's front as well, and the interpreter's window on the screen in the
+    // section and the plan.
+    ASSERT_EQ(run({"--wheelchair", "1", "--wheelchair-platform", "0.2@4.7", "--interpreter",
+                   "25x30", "-o", "a.dxf"})
+                  .exitCode,
+              0);
+    const Json dxf = DxfFacts(m_dir, "a.dxf");
+    EXPECT_TRUE(Contains(dxf["layers"].get<std::vector<std::string>>(), {"ACESSIBILIDADE"}));
+    const Json& lines = dxf["accessibility_lines"];
+    EXPECT_EQ(lines.size(), (1u + 2u + 4u) + (2u + 2u + 4u) + 2u);
+    // The platform user's eyes (4.70 m, 0.20 + 1.15 m) to the image's top, in green (passes);
+    // row 1's user to the image's bottom in red (too close for 30 degrees).
+    const auto has = [&](std::vector<double> line, int colour) {
+        for (const Json& l : lines) {
+            if (std::abs(l[0].get<double>() - line[0]) < 1e-6 &&
+                std::abs(l[1].get<double>() - line[1]) < 1e-6 &&
+                std::abs(l[2].get<double>() - line[2]) < 1e-6 &&
+                std::abs(l[3].get<double>() - line[3]) < 1e-6 && l[4] == colour) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(has({4.7, 1.35, 0, 3.6}, 3)) << lines;
+    EXPECT_TRUE(has({3.7, 1.15, 0, 1.72}, 1)) << lines;
+}
+
 }  // namespace

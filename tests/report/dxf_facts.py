@@ -46,6 +46,8 @@ facts = {
                       for l in msp.query('LINE[layer=="DEGRAUS"]')],
     "discas_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y]
                      for l in msp.query('LINE[layer=="DISCAS"]')],
+    "accessibility_lines": [[l.dxf.start.x, l.dxf.start.y, l.dxf.end.x, l.dxf.end.y, l.dxf.color]
+                            for l in msp.query('LINE[layer=="ACESSIBILIDADE"]')],
     "projector_circles": [[c.dxf.center.x, c.dxf.center.y]
                           for c in msp.query('CIRCLE[layer=="PROJETOR"]')],
 }
