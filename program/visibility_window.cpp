@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -38,6 +39,7 @@
 #include "report/report_images.h"
 #include "report/report_pages.h"
 #include "report/sightline_analysis.h"
+#include "report/sightline_geometry.h"
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
@@ -151,6 +153,7 @@ public:
 
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(bar);
+        layout->addLayout(AccessibilityBar());
         layout->addWidget(m_scroll, 1);
 
         connect(target, &QComboBox::currentIndexChanged, this, [this](int) { TargetChanged(); });
@@ -160,6 +163,17 @@ public:
         connect(m_blocks, &QComboBox::currentIndexChanged, this, [this](int) { Redraw(); });
         connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
+        for (QComboBox* box : {m_spacesRow, m_spacesSide}) {
+            connect(box, &QComboBox::currentIndexChanged, this, [this](int) { Redraw(); });
+        }
+        connect(m_interpreter, &QCheckBox::toggled, this, [this](bool on) {
+            m_interpreterWidth->setEnabled(on);
+            m_interpreterHeight->setEnabled(on);
+            Redraw();
+        });
+        for (QSpinBox* box : {m_interpreterWidth, m_interpreterHeight}) {
+            connect(box, &QSpinBox::valueChanged, this, [this](int) { Redraw(); });
+        }
 
         RegisterReportImages(m_images);
         RegisterAnalysisImages(m_images);
@@ -175,10 +189,10 @@ public:
 
     void Redraw() {
         const DadosProjeto p = projeto();
-        const SightlineAnalysis a =
-            AnalyseSightlines(p, m_targetCmm, m_staggered->isChecked(),
-                              m_element->currentText().toDouble(),
-                              m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt());
+        ListRows(p);
+        const SightlineAnalysis a = AnalyseSightlines(
+            p, m_targetCmm, m_staggered->isChecked(), m_element->currentText().toDouble(),
+            m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt(), Accessibility());
         EmfPageCanvas pageFiles(ReferenceDevice::A4(), &m_images);
         PageCollector canvas(pageFiles);
         BuildAnalysisPages(p, a, canvas, {}, 1, programValues().cAutoria);
@@ -203,6 +217,78 @@ protected:
     }
 
 private:
+    // The wheelchair spaces' row and side, and the interpreter's window with its shares.
+    QHBoxLayout* AccessibilityBar() {
+        m_spacesRow = new QComboBox(this);
+        m_spacesRow->setObjectName(QStringLiteral("cCadeiraFila"));
+        m_spacesRow->setToolTip(QString::fromUtf8(
+            "Fila dos espaços para cadeira de rodas (0,80 x 1,20 m, junto ao corredor); padrão: a "
+            "primeira fila no piso da sala"));
+        m_spacesSide = new QComboBox(this);
+        m_spacesSide->setObjectName(QStringLiteral("cCadeiraLado"));
+        m_spacesSide->addItems({QString::fromUtf8("esquerda e direita"),
+                                QString::fromUtf8("esquerda"), QString::fromUtf8("direita")});
+        m_interpreter = new QCheckBox(QString::fromUtf8("Intérprete de Libras"), this);
+        m_interpreter->setObjectName(QStringLiteral("kInterprete"));
+        m_interpreter->setToolTip(QString::fromUtf8(
+            "Janela do intérprete no canto inferior direito da imagem, em % da largura e da "
+            "altura; avisa quando o texto do conteúdo fica menor que o menor elemento legível"));
+        const auto share = [this](const char* name, const char* tip) {
+            auto* box = new QSpinBox(this);
+            box->setObjectName(QString::fromLatin1(name));
+            box->setRange(1, 99);
+            box->setValue(25);
+            box->setSuffix(QStringLiteral(" %"));
+            box->setToolTip(QString::fromUtf8(tip));
+            box->setEnabled(false);
+            return box;
+        };
+        m_interpreterWidth = share("nInterpreteLargura", "Largura da janela, % da imagem");
+        m_interpreterHeight = share("nInterpreteAltura", "Altura da janela, % da imagem");
+        auto* bar = new QHBoxLayout;
+        bar->addWidget(new QLabel(QString::fromUtf8("Cadeiras de rodas: fila"), this));
+        bar->addWidget(m_spacesRow);
+        bar->addWidget(m_spacesSide);
+        bar->addSpacing(16);
+        bar->addWidget(m_interpreter);
+        bar->addWidget(m_interpreterWidth);
+        bar->addWidget(new QLabel(QStringLiteral("x"), this));
+        bar->addWidget(m_interpreterHeight);
+        bar->addStretch(1);
+        return bar;
+    }
+
+    // "padrão" and the project's rows; the row chosen stays while the project has it.
+    void ListRows(const DadosProjeto& p) {
+        const int rows = IsSeatRow(p, 0) && !IsSeatRow(p, kMaxAnalysedRows)
+                             ? static_cast<int>(std::ceil(p.nNumeroFilas))
+                             : 0;
+        if (m_spacesRow->count() == rows + 1) {
+            return;
+        }
+        const QSignalBlocker quiet(m_spacesRow);
+        const int chosen = m_spacesRow->currentIndex();
+        m_spacesRow->clear();
+        m_spacesRow->addItem(QString::fromUtf8("padrão"));
+        for (int k = 1; k <= rows; ++k) {
+            m_spacesRow->addItem(QString::number(k));
+        }
+        m_spacesRow->setCurrentIndex(chosen <= rows ? std::max(chosen, 0) : 0);
+    }
+
+    AccessibilityInputs Accessibility() const {
+        AccessibilityInputs in;
+        in.spacesRow = std::max(0, m_spacesRow->currentIndex());
+        if (m_spacesSide->currentIndex() > 0) {
+            in.spacesSide = m_spacesSide->currentIndex() == 1 ? AisleSide::Left : AisleSide::Right;
+        }
+        if (m_interpreter->isChecked()) {
+            in.interpreter = InterpreterWindow{static_cast<double>(m_interpreterWidth->value()),
+                                               static_cast<double>(m_interpreterHeight->value())};
+        }
+        return in;
+    }
+
     static QString Proposal(const RiserDesign& r) {
         const std::string current = AllTrim(Str(r.currentStep, 40, 3)) + " m";
         if (!r.constantStep.value) {
@@ -254,11 +340,11 @@ private:
 
     void Save() {
         // The section and the plan for CAD, of the project as drawn.
-        SaveWindowPages({m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
-                        DxfSaveFormat(m_record, m_targetCmm, std::nullopt,
-                                      m_blocks->currentIndex() == 0
-                                          ? 0
-                                          : m_blocks->currentText().toInt()));
+        SaveWindowPages(
+            {m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
+            DxfSaveFormat(m_record, m_targetCmm, std::nullopt,
+                          m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt(),
+                          Accessibility()));
     }
 
     NamedImageSource m_images;
@@ -266,8 +352,13 @@ private:
     QLabel* m_proposal = nullptr;
     QPushButton* m_apply = nullptr;
     QCheckBox* m_staggered = nullptr;
-    QComboBox* m_element = nullptr;  // DISCAS's smallest element, % of the image height
-    QComboBox* m_blocks = nullptr;   // rows per block of the grouped risers; "melhor" the best
+    QComboBox* m_element = nullptr;     // DISCAS's smallest element, % of the image height
+    QComboBox* m_blocks = nullptr;      // rows per block of the grouped risers; "melhor" the best
+    QComboBox* m_spacesRow = nullptr;   // the wheelchair spaces' row; "padrão" the default
+    QComboBox* m_spacesSide = nullptr;  // their end of the row, or both in turn
+    QCheckBox* m_interpreter = nullptr;
+    QSpinBox* m_interpreterWidth = nullptr;  // the interpreter's window, % of the image
+    QSpinBox* m_interpreterHeight = nullptr;
     std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
     bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;

@@ -23,7 +23,9 @@ void RefreshVisibilityWindow();
 
 // The open window (objectName "wVisibilidade"); nullptr when none is open. Its controls: the
 // target "cAlvoC" (an editable combo box), the proposal "lDegrau", the button "bSalvar" and the
-// page view "PaginasAnalise".
+// page view "PaginasAnalise"; the wheelchair spaces' row "cCadeiraFila" ("padrão" or a row) and
+// side "cCadeiraLado", the interpreter's window "kInterprete" with its shares
+// "nInterpreteLargura" and "nInterpreteAltura".
 QWidget* VisibilityWindow();
 
 // For tests: every redraw of the window is drawn onto `recorder` too, pages numbered from 1;

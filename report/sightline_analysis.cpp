@@ -588,7 +588,8 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, boo
         a.accessibilityReason = kNoSeats;
     }
     a.wheelchairs = PlaceWheelchairs(p, accessibility.wheelchairs,
-                                     a.accessibility ? a.accessibility->wheelchairSpaces : 1);
+                                     a.accessibility ? a.accessibility->wheelchairSpaces : 1,
+                                     accessibility.spacesRow, accessibility.spacesSide);
     if (accessibility.interpreter) {
         const Figure& legible = a.discas.elementHeightMm;
         a.interpreter = CheckInterpreterWindow(*accessibility.interpreter, a.screenHeight,

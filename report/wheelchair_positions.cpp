@@ -102,12 +102,13 @@ int FirstLevelRow(const DadosProjeto& p) {
 
 std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
                                                  const std::vector<WheelchairPlace>& places,
-                                                 std::int64_t defaultSpaces) {
+                                                 std::int64_t defaultSpaces, int spacesRow,
+                                                 std::optional<AisleSide> spacesSide) {
     std::vector<WheelchairPlace> wanted = places;
-    const bool byDefault = wanted.empty();
-    if (byDefault) {
+    const bool byDefault = wanted.empty() && spacesRow == 0;
+    if (wanted.empty()) {
         // No rows: the first row is asked for, and the place says that there is none.
-        const int row = std::max(1, FirstLevelRow(p));
+        const int row = spacesRow > 0 ? spacesRow : std::max(1, FirstLevelRow(p));
         // As many as the row's width holds between its first and last seat, and never more
         // than a planner places by hand: a hall's further spaces are the planner's to place.
         const double across = (p.nLargura - 2 * SeatOffset(p, 0)) / kWheelchairSpaceWidth;
@@ -115,7 +116,8 @@ std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
         const std::int64_t spaces = std::clamp<std::int64_t>(
             std::min(defaultSpaces, static_cast<std::int64_t>(fit)), 1, kMaxDefaultSpaces);
         for (std::int64_t k = 0; k < spaces; ++k) {
-            wanted.push_back({row, k % 2 == 0 ? AisleSide::Left : AisleSide::Right, 0, 0});
+            const AisleSide turn = k % 2 == 0 ? AisleSide::Left : AisleSide::Right;
+            wanted.push_back({row, spacesSide.value_or(turn), 0, 0});
         }
     }
     const double rows =

@@ -54,13 +54,15 @@ struct InterpreterWindow {
 };
 
 struct AccessibilityInputs {
-    std::vector<WheelchairPlace> wheelchairs;  // none: the default places
+    std::vector<WheelchairPlace> wheelchairs;  // none: the hall's spaces in one row
+    int spacesRow = 0;                         // that row; 0 the first on the room's floor
+    std::optional<AisleSide> spacesSide;       // their end of it; none: left and right in turn
     std::optional<InterpreterWindow> interpreter;
 };
 
 struct WheelchairPosition {
     WheelchairPlace place;
-    bool byDefault = false;  // placed by the program, not by the user
+    bool byDefault = false;  // placed by the program in the first row on the room's floor
     std::string reason;      // why the place has no figures (a row the project lacks); else empty
     double floor = 0;        // above the front row's floor
     double eye = 0;          // floor + 1.15
@@ -78,12 +80,14 @@ struct WheelchairPosition {
 inline constexpr std::int64_t kMaxDefaultSpaces = 40;
 
 // The positions for `places`, or the default ones for `defaultSpaces` spaces when none is given
-// (no more than the first row's width holds, nor kMaxDefaultSpaces);
+// (no more than the first row's width holds, nor kMaxDefaultSpaces) in row `spacesRow` (0: the
+// first on the room's floor) at its `spacesSide` end (none: left and right in turn);
 // rows and the image as the report's drawings place them. A place the project lacks (a row
 // beyond its rows, eyes not in front of the screen) carries its reason.
 std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
                                                  const std::vector<WheelchairPlace>& places,
-                                                 std::int64_t defaultSpaces);
+                                                 std::int64_t defaultSpaces, int spacesRow = 0,
+                                                 std::optional<AisleSide> spacesSide = {});
 
 // The row of the default places: the first whose floor is the room's own (no step up to it).
 // 0 when the project has no rows.

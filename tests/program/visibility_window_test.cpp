@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -410,11 +411,58 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
             return vm::utf8ToWin1252(
                 std::string("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem 10.30 "
                             "m; menor elemento ") +
-                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " + verdict);
+                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " +
+                verdict);
         };
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
         EXPECT_NE(m_recorder.FindText(discas("2", "2.57", "a tela não basta.")), nullptr);
+    });
+}
+
+TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
+    runWindow([&] {
+        openWindow();
+        auto* row = vm::VisibilityWindow()->findChild<QComboBox*>("cCadeiraFila");
+        auto* side = vm::VisibilityWindow()->findChild<QComboBox*>("cCadeiraLado");
+        auto* interpreter = vm::VisibilityWindow()->findChild<QCheckBox*>("kInterprete");
+        auto* width = vm::VisibilityWindow()->findChild<QSpinBox*>("nInterpreteLargura");
+        auto* height = vm::VisibilityWindow()->findChild<QSpinBox*>("nInterpreteAltura");
+        ASSERT_TRUE(row && side && interpreter && width && height);
+        // "padrão" and the default project's 7 rows; the hall's one space in row 1, too close
+        // for 30 degrees to the image's top (4.24 m needed at 3.70 m).
+        EXPECT_EQ(row->count(), 1 + 7);
+        EXPECT_EQ(row->currentText(), QString::fromUtf8("padrão"));
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "fila 1, esquerda (padrão): olhos a 1.15 m, 3.70 m da tela; 30°: mínimo "
+                      "4.24 m, NÃO atende")),
+                  nullptr);
+        row->setCurrentIndex(2);
+        side->setCurrentIndex(2);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "fila 2, direita: olhos a 1.35 m, 4.70 m da tela; 30°: mínimo 3.90 m, "
+                      "atende; fila da frente: 1, C 229 mm, passa sobre a cabeça")),
+                  nullptr);
+        // Fewer rows: a row the project no longer has goes back to "padrão".
+        vm::projeto().nNumeroFilas = 1;
+        vm::RefreshVisibilityWindow();
+        EXPECT_EQ(row->count(), 2);
+        EXPECT_EQ(row->currentIndex(), 0);
+
+        EXPECT_FALSE(width->isEnabled());
+        QTest::mouseClick(interpreter, Qt::LeftButton, {}, QPoint(5, interpreter->height() / 2));
+        EXPECT_TRUE(width->isEnabled());
+        // 25 % x 25 %: the content keeps 75 %; one row at 3.70 m reads 18.5 mm.
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "Janela do intérprete de Libras 25 % x 25 % da imagem: o conteúdo fica com "
+                      "75 % do tamanho; menor elemento 56.4 mm contra 18.5 mm legíveis (regra FV "
+                      "/ 200): legível")),
+                  nullptr);
+        width->setValue(90);
+        height->setValue(90);  // 10 %: 7.5 mm
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "7.5 mm contra 18.5 mm legíveis (regra FV / 200): AVISO: texto menor")),
+                  nullptr);
     });
 }
 
