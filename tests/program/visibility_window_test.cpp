@@ -411,8 +411,7 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
             return vm::utf8ToWin1252(
                 std::string("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem 10.30 "
                             "m; menor elemento ") +
-                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " +
-                verdict);
+                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " + verdict);
         };
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m

@@ -111,6 +111,12 @@ TEST(WheelchairPositions, WhereTheSpacesStand) {
         EXPECT_EQ(w[k].place.side, sides[k]);
         EXPECT_NEAR(w[k].nearWall, nearWall[k], 1e-12) << k;
     }
+    // The hall's spaces in a row and at an end chosen in the window: side by side from that wall.
+    const auto chosen = PlaceWheelchairs(p, {}, 2, 3, AisleSide::Right);
+    ASSERT_EQ(chosen.size(), 2u);
+    EXPECT_FALSE(chosen[0].byDefault);
+    EXPECT_EQ(chosen[1].place.row, 3);
+    EXPECT_NEAR(chosen[1].nearWall, 5 - 0.2 - 2 * 0.8, 1e-12);
     // A flat floor puts them in row 1 as well; no rows: no place, with the reason.
     EXPECT_EQ(FirstLevelRow(Project([](DadosProjeto& q) { q.nAlturaFila2 = 0; })), 1);
     const auto none = PlaceWheelchairs(Project([](DadosProjeto& q) { q.nNumeroFilas = 0; }), {}, 1);
@@ -161,8 +167,9 @@ TEST(WheelchairPositions, TypedPlaces) {
 TEST(InterpreterWindow, ContentAndLegibility) {
     // The default project: FV 9.7 m reads 9700 / 200 = 48.5 mm; the content's 4 % of 1.88 m is
     // 75.2 mm whole, and shrinks with the window.
-    const SightlineAnalysis a =
-        AnalyseSightlines(Project(), 90, false, 4, 0, {{}, InterpreterWindow{25, 30}});
+    AccessibilityInputs inputs;
+    inputs.interpreter = InterpreterWindow{25, 30};
+    const SightlineAnalysis a = AnalyseSightlines(Project(), 90, false, 4, 0, inputs);
     ASSERT_TRUE(a.interpreter);
     EXPECT_DOUBLE_EQ(a.interpreter->contentScale, 0.75);  // beside it: 1 - 25 %
     EXPECT_NEAR(*a.interpreter->textHeightMm, 0.04 * 1880 * 0.75, 1e-9);
