@@ -13,6 +13,7 @@ constexpr Color kPasses{0, 150, 0};
 constexpr Color kFails{220, 0, 0};
 constexpr Color kSpace{0, 90, 200};
 constexpr Color kInterpreter{200, 100, 0};
+constexpr Color kWhite{255, 255, 255};
 
 bool Passes(const WheelchairPosition& w) {
     return w.reason.empty() && w.thirtyDegreesOk && w.clearsRowInFront;
@@ -53,6 +54,12 @@ void DrawAccessibilityInPlan(const DadosProjeto& p, const SightlineAnalysis& a, 
         if (!w.reason.empty()) {
             continue;
         }
+        // The space takes the seats' place: blank under its outline.
+        const double across = kWheelchairSpaceWidth * scale;
+        canvas.PrintLine(lowerWall - (w.nearWall + kWheelchairSpaceWidth / 2) * scale,
+                         wall + (w.distance - kWheelchairSpaceDepth) * scale,
+                         lowerWall - (w.nearWall + kWheelchairSpaceWidth / 2) * scale,
+                         wall + w.distance * scale, across, kWhite);
         canvas.PrintRectangle(lowerWall - (w.nearWall + kWheelchairSpaceWidth) * scale,
                               wall + (w.distance - kWheelchairSpaceDepth) * scale,
                               lowerWall - w.nearWall * scale, wall + w.distance * scale, 0.35,
