@@ -1,6 +1,7 @@
 #include "report/wheelchair_positions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <tuple>
