@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -164,7 +166,17 @@ std::string DialogSeam::chooseFile(const FileRequest& request) {
     if (chosen.isEmpty()) {
         return {};
     }
-    return fromQtPath(QFileInfo(chosen.front()).absoluteFilePath());
+    QString file = QFileInfo(chosen.front()).absoluteFilePath();
+    // A name typed without a suffix gets the one of the file type chosen ("Salão Nobre" with
+    // "PDF (*.pdf)" is "Salão Nobre.pdf").
+    if (save && QFileInfo(file).suffix().isEmpty()) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)\\)?$"));
+        const QRegularExpressionMatch match = pattern.match(dialog.selectedNameFilter());
+        if (match.hasMatch()) {
+            file += QLatin1Char('.') + match.captured(1);
+        }
+    }
+    return fromQtPath(file);
 }
 
 int DialogSeam::runDialog(QDialog& dialog, const std::string& /*purpose*/) {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <array>
 #include <cstdlib>
@@ -415,6 +416,21 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
         EXPECT_NE(m_recorder.FindText(discas("2", "2.57", "a tela não basta.")), nullptr);
+    });
+}
+
+}  // namespace
+
+namespace {
+
+// However small the screen, the window lies within its available area.
+TEST_F(VisibilityWindowTest, TheWindowFitsTheScreen) {
+    runWindow([&] {
+        openWindow();
+        const QRect area = vm::VisibilityWindow()->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(vm::VisibilityWindow()->geometry()))
+            << area.width() << "x" << area.height() << " holds "
+            << vm::VisibilityWindow()->width() << "x" << vm::VisibilityWindow()->height();
     });
 }
 
