@@ -309,7 +309,7 @@ bool SalvarArquivo() {
 }
 
 void AbrirArquivo() {
-    if (!PodeDescartarAlteracoes()) {
+    if (previewNaFrente() || !PodeDescartarAlteracoes()) {
         return;
     }
     const std::string file = GetFile({{cp("Arquivos de Cálculos"), "*.qtv"}},
@@ -484,7 +484,7 @@ void DefineMainWindow() {
     DefineMainMenu();
     DefineMenuPopup("&Arquivo");
     DefineMenuItem("&Novo", [] {
-        if (!PodeDescartarAlteracoes()) {
+        if (previewNaFrente() || !PodeDescartarAlteracoes()) {
             return;
         }
         DadosReset(projeto());
@@ -498,9 +498,22 @@ void DefineMainWindow() {
         "&Abrir", [] { AbrirArquivo(); }, "Ctrl+O");
     DefineSeparator();
     DefineMenuItem(
-        "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
+        "&Salvar",
+        [] {
+            // While the report's preview is open its own Salvar has the keys: the project is
+            // not written behind it.
+            if (!previewNaFrente()) {
+                SalvarArquivo();
+            }
+        },
+        "Ctrl+S");
     DefineMenuItem(
-        cp("Salvar &como…"), [] { SalvarArquivoComo(kForm, programValues().DirPdf); },
+        cp("Salvar &como…"),
+        [] {
+            if (!previewNaFrente()) {
+                SalvarArquivoComo(kForm, programValues().DirPdf);
+            }
+        },
         "Ctrl+Shift+S");
     DefineSeparator();
     DefineMenuItem(
@@ -509,7 +522,7 @@ void DefineMainWindow() {
     DefineMenuItem(
         "&Sair",
         [] {
-            if (PodeDescartarAlteracoes()) {
+            if (!previewNaFrente() && PodeDescartarAlteracoes()) {
                 DoMethod(kForm, "release");
             }
         },

@@ -961,3 +961,26 @@ TEST_F(MainWindowTest, SalvarAsAlteracoesBeforeEditsAreDiscarded) {
         EXPECT_EQ(vm::projeto().nLargura, 9);
     });
 }
+
+// While the report's preview is open, the main window's commands bring it forward and do
+// nothing else: Ctrl+S writes no project behind the preview's own Salvar.
+TEST_F(MainWindowTest, NoCommandActsWhileThePreviewIsOpen) {
+    vm::programValues().DirPdf = m_dir.string() + "/";
+    int broughtForward = 0;
+    vm::mainWindowProcedures().previewToFront = [&] {
+        ++broughtForward;
+        return true;
+    };
+    runWindow([&] {
+        typeInto("nComprimentot", "12");
+        for (const char* item : {"&Salvar", "&Novo", "&Abrir", "&Sair"}) {
+            menuAction(item)->trigger();
+        }
+        QTest::keyClick(vm::FormWidget("wmenu"), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_GE(broughtForward, 5);
+        EXPECT_TRUE(m_dialogs.shown.empty());
+        EXPECT_EQ(vm::projeto().nComprimento, 12);
+        EXPECT_TRUE(vm::FormWidget("wmenu")->isVisible());
+    });
+    EXPECT_FALSE(fs::exists(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
+}
