@@ -4,7 +4,7 @@
 #   one_run SECONDS
 #   single_runs SECONDS
 # and checks that both printed the same 200 lines.
-# Usage: bench/cli/several_projects.sh TOOL [COUNT]
+# Usage: bench/report/several_projects.sh TOOL [COUNT]
 set -euo pipefail
 tool=$1
 count=${2:-200}
