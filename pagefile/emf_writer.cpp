@@ -8,6 +8,7 @@
 #include "core/win1252.h"
 #include "pagefile/emf_format.h"
 #include "pagefile/emf_record_writer.h"
+#include "pagefile/image_reduction.h"
 #include "pagefile/text_layout.h"
 
 namespace vm {
@@ -203,6 +204,18 @@ void EmfPageCanvas::PrintRectangle(double row, double col, double toRow, double 
     ReleasePen();
 }
 
+const emf::Dib* EmfPageCanvas::ReducedDib(std::string_view imageName, const EncodedImage& image,
+                                          const StoredSize& size) {
+    // A plan draws the same picture at the same size many times: reduce it once.
+    const auto key = std::make_tuple(upperWin1252(imageName), size.width, size.height);
+    auto it = m_reducedDibs.find(key);
+    if (it == m_reducedDibs.end()) {
+        const std::optional<EncodedImage> reduced = ReduceBilevel(image, size.width, size.height);
+        it = m_reducedDibs.emplace(key, emf::DibFromImage(reduced ? *reduced : image)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
 void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
                                double width) {
     if (!m_open || m_images == nullptr) {
@@ -219,11 +232,19 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     if (cx <= 0 || cy <= 0) {
         return;
     }
+    const DeviceRect dest{x, y, x + cx, y + cy};
+    if (const std::optional<StoredSize> size = ReducedSize(*image, cx, cy)) {
+        // Stored at its drawn size and stretched onto exactly its rectangle, the picture covers
+        // nothing outside it: no clipping records, which would cost as much again as its pixels.
+        if (const emf::Dib* dib = ReducedDib(imageName, *image, *size)) {
+            m_records->StretchDiBits(dest, *dib);
+        }
+        return;
+    }
     const std::optional<emf::Dib> dib = emf::DibFromImage(*image);
     if (!dib) {
         return;
     }
-    const DeviceRect dest{x, y, x + cx, y + cy};
     m_records->SaveDc();
     m_records->IntersectClipRect(dest);
     m_records->StretchDiBits(dest, *dib);
