@@ -80,7 +80,11 @@ const char* const kFooter =
     "error naming each field, and with -o nothing is written (exit code 1).\n"
     "--jsonl prints the same object on one line, written at once, so that the output of runs in "
     "parallel (xargs -P) can be joined line by line.\n"
-    "With --summary as well, the JSON follows the summary.\n\n";
+    "With --summary as well, the JSON follows the summary.\n"
+    "Several project files are each opened in turn from the default project, with the same --set "
+    "values and options, and printed with --jsonl (a line each) or --json (one array), each "
+    "object with its \"file\"; a file that cannot be read is named on standard error and gives "
+    "exit code 1, the others are still done. --save, -o and --summary take one project file.\n\n";
 
 // After the description of the analysis.
 const char* const kFooterEnd =
@@ -92,6 +96,7 @@ const char* const kFooterEnd =
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
     "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
     "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
+    "  vistametra-report salas/*.qtv --set nAlturaFila2=0.35 --jsonl > salas.jsonl\n"
     "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
     "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
 
