@@ -8,7 +8,7 @@ namespace vm {
 
 std::optional<StoredSize> ReducedSize(const EncodedImage& image, int deviceWidth,
                                       int deviceHeight) {
-    if (deviceWidth <= 0 || deviceHeight <= 0 ||
+    if (image.format != EncodedImage::Format::Bilevel || deviceWidth <= 0 || deviceHeight <= 0 ||
         (deviceWidth >= image.width && deviceHeight >= image.height)) {
         return std::nullopt;
     }

@@ -14,7 +14,7 @@ namespace vm {
 // across and down (nothing would be gained); else its drawn size at half the device's resolution
 // (300 dots per inch on the 600 of the page files' printer: a pixel of 0.085 mm, no coarser than
 // the strokes of the report's line drawings once the page shrinks them), never more pixels than
-// the picture has.
+// the picture has. Only bilevel pictures are reduced: JPEG and PNG data are stored as they come.
 struct StoredSize {
     int width = 0;
     int height = 0;

@@ -86,6 +86,8 @@ TEST(ImageReduction, StoredAtHalfTheDrawnPixelsOnlyWhenDrawnSmaller) {
             EXPECT_EQ(size->height, c.stored->second);
         }
     }
+    EncodedImage colour{EncodedImage::Format::Bgr24, 2, 1, {0, 0, 0, 255, 255, 255}};
+    EXPECT_FALSE(ReducedSize(colour, 1, 1));
 }
 
 TEST(ImageReduction, EachNewPixelBlackWhenHalfTheOldOnesItCoversAre) {
