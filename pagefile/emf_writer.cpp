@@ -232,19 +232,21 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     if (cx <= 0 || cy <= 0) {
         return;
     }
+    // A picture drawn smaller than its pixels is stored at the size it is drawn at.
+    const std::optional<StoredSize> size = ReducedSize(*image, cx, cy);
+    std::optional<emf::Dib> full;
+    const emf::Dib* dib = nullptr;
+    if (size) {
+        dib = ReducedDib(imageName, *image, *size);
+    } else if ((full = emf::DibFromImage(*image))) {
+        dib = &*full;
+    }
+    if (dib == nullptr) {
+        return;
+    }
+    // Clipped to its rectangle: besides keeping the picture inside it, the clipping lets players
+    // paint a page of thousands of small pictures faster.
     const DeviceRect dest{x, y, x + cx, y + cy};
-    if (const std::optional<StoredSize> size = ReducedSize(*image, cx, cy)) {
-        // Stored at its drawn size and stretched onto exactly its rectangle, the picture covers
-        // nothing outside it: no clipping records, which would cost as much again as its pixels.
-        if (const emf::Dib* dib = ReducedDib(imageName, *image, *size)) {
-            m_records->StretchDiBits(dest, *dib);
-        }
-        return;
-    }
-    const std::optional<emf::Dib> dib = emf::DibFromImage(*image);
-    if (!dib) {
-        return;
-    }
     m_records->SaveDc();
     m_records->IntersectClipRect(dest);
     m_records->StretchDiBits(dest, *dib);
