@@ -21,6 +21,7 @@
 #include "cli/command_line.h"
 #include "cli/projection_options.h"
 #include "cli/set_value.h"
+#include "cli/several_projects.h"
 #include "cli/values_outside_limits.h"
 #include "core/ascii.h"
 #include "core/atomic_file.h"
@@ -80,7 +81,11 @@ const char* const kFooter =
     "error naming each field, and with -o nothing is written (exit code 1).\n"
     "--jsonl prints the same object on one line, written at once, so that the output of runs in "
     "parallel (xargs -P) can be joined line by line.\n"
-    "With --summary as well, the JSON follows the summary.\n\n";
+    "With --summary as well, the JSON follows the summary.\n"
+    "Several project files are each opened in turn from the default project, with the same --set "
+    "values and options, and printed with --jsonl (a line each) or --json (one array), each "
+    "object with its \"file\"; a file that cannot be read is named on standard error and gives "
+    "exit code 1, the others are still done. --save, -o and --summary take one project file.\n\n";
 
 // After the description of the analysis.
 const char* const kFooterEnd =
@@ -92,6 +97,7 @@ const char* const kFooterEnd =
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
     "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
     "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
+    "  vistametra-report salas/*.qtv --set nAlturaFila2=0.35 --jsonl > salas.jsonl\n"
     "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
     "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
 
@@ -202,6 +208,149 @@ int finishOutput(int code) {
     return code;
 }
 
+// One --set, checked: the field and the value as the project holds it.
+struct Override {
+    const ProjectField* field;
+    std::string value;
+};
+
+// What every project of a run gets: the overrides in order, and the outputs asked for.
+struct ProjectRequest {
+    std::vector<Override> overrides;
+    bool summary = false;
+    bool json = false;
+    bool jsonLines = false;
+    bool analysis = false;
+    bool staggered = false;
+    double targetCmm = kDefaultTargetCmm;
+    double elementPercent = kDefaultElementPercent;
+    int riserBlock = 0;
+    AccessibilityInputs accessibility;  // the wheelchair spaces and the interpreter's window
+    std::string saveFile;
+    std::string reportFile;
+    bool several = false;  // more than one project file: each message names its file
+    // The projector inputs of the options over a project's own; nothing when no option gives one.
+    std::function<std::optional<ProjectionInputs>(const ProjectionInputs&)> projectionOver;
+};
+
+// runProject's result when standard output took no more: the run ends there.
+constexpr int kOutputLost = -1;
+
+// Opens `file` (none: the default project) into the program's project, applies the request and
+// prints or writes its outputs. Several projects in one run pass `jsonArray`: the JSON object is
+// added to it instead of being printed. Returns 0, or 1 when the project could not be read or an
+// output file not written (said on standard error, naming the file), or kOutputLost.
+int runProject(const ProjectRequest& r, const std::string& file,
+               const ReportFileWriter& writeReport, nlohmann::ordered_json* jsonArray) {
+    DadosProjeto& p = projeto();
+    if (!file.empty()) {
+        std::string error;
+        const auto text = ReadProjectFileText(file, &error);
+        if (!text) {
+            std::cerr << "vistametra-report: cannot read " << file << ": " << error << "\n";
+            return 1;
+        }
+        std::vector<std::string> missing;
+        if (LerProjeto(p, *text, &missing) == 0) {
+            std::cerr << "vistametra-report: " << file
+                      << " is not a Vistametra project: it holds no project field\n";
+            return 1;
+        }
+        if (!missing.empty()) {
+            std::cerr << "vistametra-report: warning: " << file << " lacks the field"
+                      << (missing.size() > 1 ? "s" : "");
+            for (size_t i = 0; i < missing.size(); ++i) {
+                std::cerr << (i == 0 ? " " : ", ") << missing[i];
+            }
+            std::cerr << (missing.size() > 1 ? "; they are" : "; it is") << " empty\n";
+        }
+    }
+    for (const Override& o : r.overrides) {
+        setFieldFromText(p, *o.field, o.value);
+    }
+    // --save keeps the options' projector inputs.
+    if (const auto given = r.projectionOver(p.projecao)) {
+        p.projecao = *given;
+    }
+    const std::optional<ProjectionInputs> projection =
+        HasProjectionInputs(p.projecao) ? std::optional<ProjectionInputs>(p.projecao)
+                                        : std::nullopt;
+    Calculo(p);
+    if (!TellValuesOutsideLimits(p, !r.reportFile.empty(), r.several ? file : "")) {
+        return 1;
+    }
+
+    if (!r.saveFile.empty()) {
+        std::string error;
+        if (!MemoWrit(r.saveFile, TextoProjeto(p), &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    if (!r.reportFile.empty()) {
+        std::string error = "this build has no report writer";
+        const ReportFileOptions options{.analysis = r.analysis,
+                                        .targetCmm = r.targetCmm,
+                                        .staggered = r.staggered,
+                                        .elementPercent = r.elementPercent,
+                                        .riserBlock = r.riserBlock,
+                                        .projection = projection,
+                                        .accessibility = r.accessibility};
+        if (writeReport) {
+            if (!writeReport(p, r.reportFile, options, error)) {
+                std::cerr << "vistametra-report: " << error << "\n";
+                return 1;
+            }
+        } else if (!WriteFileAtomically(r.reportFile,
+                                        DxfOfProject(p, r.targetCmm, projection, r.riserBlock,
+                                                     r.accessibility),
+                                        &error)) {
+            std::cerr << "vistametra-report: " << error << "\n";
+            return 1;
+        }
+    }
+
+    const auto analyse = [&] {
+        return AnalyseSightlines(p, r.targetCmm, r.staggered, r.elementPercent, r.riserBlock,
+                                 r.accessibility);
+    };
+    if (r.summary || (!r.json && !r.analysis)) {
+        for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
+            std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
+        }
+    }
+    if (r.analysis && !r.json) {
+        std::cout << (r.summary ? "\n" : "") << AnalysisTable(analyse());
+    }
+    const auto projectionFigures = [&] { return ComputeProjection(p, analyse(), *projection); };
+    if (projection && !r.json) {
+        std::cout << "\n" << ProjectionTable(projectionFigures());
+    }
+    if (r.json) {
+        nlohmann::ordered_json out = projectJson(p, file);
+        out["warnings"] = PlausibilityWarnings(p);
+        if (r.analysis) {
+            out["analysis"] = AnalysisJson(analyse());
+        }
+        if (projection) {
+            out["projection"] = ProjectionJson(projectionFigures());
+        }
+        if (r.jsonLines) {
+            if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {
+                std::cerr << "vistametra-report: cannot write the output: " << std::strerror(errno)
+                          << "\n";
+                return kOutputLost;
+            }
+        } else if (jsonArray != nullptr) {
+            jsonArray->push_back(std::move(out));
+        } else {
+            std::cout << out.dump(2, ' ', false, kReplaceBadUtf8) << "\n";
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
@@ -209,7 +358,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     app.formatter(WrappingFormatter(HelpColumns()));
     app.footer("Fields for --set (case ignored): " + InputFieldNames() + ".\n" + kFooter +
                kAnalysisJsonHelp + "\n" + kProjectionJsonHelp + kFooterEnd);
-    std::string projectFile;
+    std::vector<std::string> projectFiles;
     std::vector<std::string> sets;
     bool summary = false;
     bool json = false;
@@ -222,7 +371,8 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     int riserBlock = 0;
     std::string saveFile;
     std::string reportFile;
-    app.add_option("PROJECT.qtv", projectFile, "project file to open");
+    app.add_option("PROJECT.qtv", projectFiles,
+                   "project file to open; several are each opened in turn, with --json or --jsonl");
     app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
         ->type_name("FIELD=VALUE");
     app.add_flag("--summary", summary, "print the three result lines (the default)");
@@ -275,13 +425,25 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         return finishOutput(0);
     }
     json = json || jsonLines;
-    for (const char* name : {"PROJECT.qtv", "--save", "--output"}) {
+    for (const char* name : {"--save", "--output"}) {
         const CLI::Option* option = app.get_option(name);
         if (option->count() > 0 && option->as<std::string>().empty()) {
-            std::cerr << "vistametra-report: " << (name[0] == '-' ? name : "the project file")
-                      << ": an empty file name\n";
+            std::cerr << "vistametra-report: " << name << ": an empty file name\n";
             return 2;
         }
+    }
+    if (std::find(projectFiles.begin(), projectFiles.end(), "") != projectFiles.end()) {
+        std::cerr << "vistametra-report: the project file: an empty file name\n";
+        return 2;
+    }
+    if (const std::string refused =
+            SeveralProjectsRefusal(projectFiles.size(), {.save = !saveFile.empty(),
+                                                         .report = !reportFile.empty(),
+                                                         .summary = summary,
+                                                         .json = json});
+        !refused.empty()) {
+        std::cerr << "vistametra-report: " << refused << "\n";
+        return 2;
     }
 
     double targetCmm = kDefaultTargetCmm;
@@ -352,11 +514,18 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
 
     // Check the overrides before anything runs.
-    struct Override {
-        const ProjectField* field;
-        std::string value;
-    };
-    std::vector<Override> overrides;
+    ProjectRequest request{.summary = summary,
+                           .json = json,
+                           .jsonLines = jsonLines,
+                           .analysis = analysis,
+                           .staggered = staggered,
+                           .targetCmm = targetCmm,
+                           .elementPercent = elementPercent,
+                           .riserBlock = riserBlock,
+                           .accessibility = accessibility,
+                           .saveFile = saveFile,
+                           .reportFile = reportFile,
+                           .several = projectFiles.size() > 1};
     for (const std::string& set : sets) {
         const auto eq = set.find('=');
         const std::string name = set.substr(0, eq);
@@ -382,115 +551,36 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                       << value << "\" " << refused << "\n";
             return 2;
         }
-        overrides.push_back({field, held});
+        request.overrides.push_back({field, held});
     }
+    // The options go over each project file's own projector inputs.
+    request.projectionOver = [&](const ProjectionInputs& base) {
+        std::string ignored;
+        return ParseProjectionOptions(app, projectionTexts, ignored, base);
+    };
 
     StartWithoutWindow();
-    DadosProjeto& p = projeto();
-
-    if (!projectFile.empty()) {
-        std::string error;
-        const auto text = ReadProjectFileText(projectFile, &error);
-        if (!text) {
-            std::cerr << "vistametra-report: cannot read " << projectFile << ": " << error << "\n";
+    if (projectFiles.size() <= 1) {
+        const int code =
+            runProject(request, projectFiles.empty() ? "" : projectFiles[0], writeReport, nullptr);
+        return code == kOutputLost ? 1 : code != 0 ? code : finishOutput(0);
+    }
+    // Several projects: each starts from the default project, as a run of its own would.
+    const DadosProjeto initial = projeto();
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    int code = 0;
+    for (const std::string& file : projectFiles) {
+        projeto() = initial;
+        const int fileCode = runProject(request, file, writeReport, jsonLines ? nullptr : &array);
+        if (fileCode == kOutputLost) {
             return 1;
         }
-        std::vector<std::string> missing;
-        if (LerProjeto(p, *text, &missing) == 0) {
-            std::cerr << "vistametra-report: " << projectFile
-                      << " is not a Vistametra project: it holds no project field\n";
-            return 1;
-        }
-        if (!missing.empty()) {
-            std::cerr << "vistametra-report: warning: " << projectFile << " lacks the field"
-                      << (missing.size() > 1 ? "s" : "");
-            for (size_t i = 0; i < missing.size(); ++i) {
-                std::cerr << (i == 0 ? " " : ", ") << missing[i];
-            }
-            std::cerr << (missing.size() > 1 ? "; they are" : "; it is") << " empty\n";
-        }
+        code = std::max(code, fileCode);
     }
-    for (const Override& o : overrides) {
-        setFieldFromText(p, *o.field, o.value);
+    if (!jsonLines) {
+        std::cout << array.dump(2, ' ', false, kReplaceBadUtf8) << "\n";
     }
-    // The options go over the project file's projector inputs; --save keeps them.
-    if (const auto given = ParseProjectionOptions(app, projectionTexts, projectionError, p.projecao)) {
-        p.projecao = *given;
-    }
-    const std::optional<ProjectionInputs> projection =
-        HasProjectionInputs(p.projecao) ? std::optional<ProjectionInputs>(p.projecao)
-                                        : std::nullopt;
-    Calculo(p);
-    if (!TellValuesOutsideLimits(p, !reportFile.empty())) {
-        return 1;
-    }
-
-    if (!saveFile.empty()) {
-        std::string error;
-        if (!MemoWrit(saveFile, TextoProjeto(p), &error)) {
-            std::cerr << "vistametra-report: " << error << "\n";
-            return 1;
-        }
-    }
-
-    if (!reportFile.empty()) {
-        std::string error = "this build has no report writer";
-        const ReportFileOptions options{
-            .analysis = analysis,
-            .targetCmm = targetCmm,
-            .staggered = staggered,
-            .elementPercent = elementPercent,
-            .riserBlock = riserBlock,
-            .projection = projection,
-            .accessibility = accessibility};
-        if (writeReport) {
-            if (!writeReport(p, reportFile, options, error)) {
-                std::cerr << "vistametra-report: " << error << "\n";
-                return 1;
-            }
-        } else if (!WriteFileAtomically(reportFile,
-                                        DxfOfProject(p, targetCmm, projection, riserBlock, accessibility),
-                                        &error)) {
-            std::cerr << "vistametra-report: " << error << "\n";
-            return 1;
-        }
-    }
-
-    if (summary || (!json && !analysis)) {
-        for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
-            std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
-        }
-    }
-    if (analysis && !json) {
-        std::cout << (summary ? "\n" : "")
-                  << AnalysisTable(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility));
-    }
-    const auto projectionFigures = [&] {
-        return ComputeProjection(p, AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility), *projection);
-    };
-    if (projection && !json) {
-        std::cout << "\n" << ProjectionTable(projectionFigures());
-    }
-    if (json) {
-        nlohmann::ordered_json out = projectJson(p, projectFile);
-        out["warnings"] = PlausibilityWarnings(p);
-        if (analysis) {
-            out["analysis"] = AnalysisJson(AnalyseSightlines(p, targetCmm, staggered, elementPercent, riserBlock, accessibility));
-        }
-        if (projection) {
-            out["projection"] = ProjectionJson(projectionFigures());
-        }
-        if (jsonLines) {
-            if (!writeLine(out.dump(-1, ' ', false, kReplaceBadUtf8) + "\n")) {
-                std::cerr << "vistametra-report: cannot write the output: " << std::strerror(errno)
-                          << "\n";
-                return 1;
-            }
-            return finishOutput(0);
-        }
-        std::cout << out.dump(2, ' ', false, kReplaceBadUtf8) << "\n";
-    }
-    return finishOutput(0);
+    return finishOutput(code);
 }
 
 }  // namespace vm

@@ -16,14 +16,15 @@ std::string ValuesOutsideLimits(const DadosProjeto& p) {
     return text;
 }
 
-bool TellValuesOutsideLimits(const DadosProjeto& p, bool report) {
+bool TellValuesOutsideLimits(const DadosProjeto& p, bool report, const std::string& file) {
     const std::string outside = ValuesOutsideLimits(p);
     if (outside.empty()) {
         return true;
     }
     std::cerr << "vistametra-report: " << (report ? "" : "warning: ")
-              << "the project describes no room: " << outside
-              << (report ? "; no report is written" : "") << "\n";
+              << (file.empty() ? std::string("the project") : file)
+              << " describes no room: " << outside << (report ? "; no report is written" : "")
+              << "\n";
     return !report;
 }
 

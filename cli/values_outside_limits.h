@@ -14,7 +14,8 @@ namespace vm {
 std::string ValuesOutsideLimits(const DadosProjeto& p);
 
 // When `p` holds such values, says so on standard error in one line: a warning, or, when a
-// report is to be written (`report`), the refusal. Returns false for a refusal, true otherwise.
-bool TellValuesOutsideLimits(const DadosProjeto& p, bool report);
+// report is to be written (`report`), the refusal; `file`, when given, names the project in place
+// of "the project". Returns false for a refusal, true otherwise.
+bool TellValuesOutsideLimits(const DadosProjeto& p, bool report, const std::string& file = "");
 
 }  // namespace vm

@@ -8,6 +8,7 @@
 #include "core/win1252.h"
 #include "pagefile/emf_format.h"
 #include "pagefile/emf_record_writer.h"
+#include "pagefile/image_reduction.h"
 #include "pagefile/text_layout.h"
 
 namespace vm {
@@ -203,6 +204,18 @@ void EmfPageCanvas::PrintRectangle(double row, double col, double toRow, double 
     ReleasePen();
 }
 
+const emf::Dib* EmfPageCanvas::ReducedDib(std::string_view imageName, const EncodedImage& image,
+                                          const StoredSize& size) {
+    // A plan draws the same picture at the same size many times: reduce it once.
+    const auto key = std::make_tuple(upperWin1252(imageName), size.width, size.height);
+    auto it = m_reducedDibs.find(key);
+    if (it == m_reducedDibs.end()) {
+        const std::optional<EncodedImage> reduced = ReduceBilevel(image, size.width, size.height);
+        it = m_reducedDibs.emplace(key, emf::DibFromImage(reduced ? *reduced : image)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
 void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double col, double height,
                                double width) {
     if (!m_open || m_images == nullptr) {
@@ -219,10 +232,20 @@ void EmfPageCanvas::PrintImage(std::string_view imageName, double row, double co
     if (cx <= 0 || cy <= 0) {
         return;
     }
-    const std::optional<emf::Dib> dib = emf::DibFromImage(*image);
-    if (!dib) {
+    // A picture drawn smaller than its pixels is stored at the size it is drawn at.
+    const std::optional<StoredSize> size = ReducedSize(*image, cx, cy);
+    std::optional<emf::Dib> full;
+    const emf::Dib* dib = nullptr;
+    if (size) {
+        dib = ReducedDib(imageName, *image, *size);
+    } else if ((full = emf::DibFromImage(*image))) {
+        dib = &*full;
+    }
+    if (dib == nullptr) {
         return;
     }
+    // Clipped to its rectangle: besides keeping the picture inside it, the clipping lets players
+    // paint a page of thousands of small pictures faster.
     const DeviceRect dest{x, y, x + cx, y + cy};
     m_records->SaveDc();
     m_records->IntersectClipRect(dest);

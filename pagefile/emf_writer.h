@@ -12,14 +12,19 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "pagefile/canvas.h"
 #include "pagefile/device_units.h"
+#include "pagefile/emf_record_writer.h"
 #include "pagefile/font_metrics.h"
+#include "pagefile/image_reduction.h"
 #include "pagefile/page_images.h"
 
 namespace vm {
@@ -70,6 +75,10 @@ private:
     // The records of a laid-out text: its font, alignment and clipping, and a text record a line.
     void WriteText(const PlacedText& placed, const ScaledFont& font, const TextStyle& style);
     void SelectPen(std::optional<double> width, Color colour);
+    // `image` reduced to `size` (pagefile/image_reduction.h), once for every name and size; null
+    // when it makes no bitmap.
+    const emf::Dib* ReducedDib(std::string_view imageName, const EncodedImage& image,
+                               const StoredSize& size);
     void ReleasePen();
 
     ReferenceDevice m_device;
@@ -80,6 +89,8 @@ private:
     std::string m_fileName;
     bool m_open = false;
     std::vector<uint8_t> m_lastPage;
+    // Pictures stored reduced, by name (upper case) and stored size.
+    std::map<std::tuple<std::string, int, int>, std::optional<emf::Dib>> m_reducedDibs;
     std::string m_error;
 };
 

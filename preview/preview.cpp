@@ -204,7 +204,11 @@ private:
     void SetWindowsEnabled(bool enabled);
     void GoToPageDialog();
     void PrintDialog();
+    // "Salvar": the dialog, then the pages written in the format of the name chosen; the
+    // keyboard back on the preview afterwards.
     void Save();
+    std::string PutFileForPages() const;
+    void Save(std::string chosen);
     void Close();
     bool CloseRequested();
 
@@ -610,6 +614,12 @@ void PreviewSession::PrintDialog() {
 }
 
 void PreviewSession::Save() {
+    Save(PutFileForPages());
+    // The keyboard goes back to the preview, whatever the dialog or the box left active.
+    DoMethod(kPreviewForm, "setfocus");
+}
+
+std::string PreviewSession::PutFileForPages() const {
     std::vector<FileFilter> filters{
         {"Images", "*.emf"}, {"SVG", "*.svg"}, {"PDF", "*.pdf"}, {"PNG", "*.png"}};
     for (const SaveFormat& format : m_extraFormats) {
@@ -619,7 +629,10 @@ void PreviewSession::Save() {
     const std::string& pdf = m_job.cPdfFile;
     const std::string suggested =
         documentsFolder() + "/" + (pdf.empty() ? std::string() : pdf.substr(pdf.rfind('/') + 1));
-    std::string chosen = PutFile(filters, "", suggested);
+    return PutFile(filters, "", suggested);
+}
+
+void PreviewSession::Save(std::string chosen) {
     if (chosen.empty()) {
         return;
     }

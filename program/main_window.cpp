@@ -8,6 +8,7 @@
 #include "core/result_line.h"
 #include "core/system_info.h"
 #include "core/text.h"
+#include "core/file_names.h"
 #include "core/win1252.h"
 #include "program/project_checks.h"
 #include "program/project_file_commands.h"
@@ -141,6 +142,10 @@ void categoryBox(const char* name, int col, int width, const char* caption, Rgb 
                     .transparent = true});
 }
 
+// The project's text when it was last saved, opened or begun (start-up, Novo): edits since then
+// are the ones a discarding command asks about.
+std::string g_textoSalvo;
+
 // Windows that show the record follow it.
 void projetoAlterado() {
     if (mainWindowProcedures().projetoAlterado) {
@@ -157,6 +162,10 @@ void aoMudarFormato() {
 }
 
 }  // namespace
+
+void MarcaProjetoSalvo() {
+    g_textoSalvo = TextoProjeto(projeto());
+}
 
 MainWindowProcedures& mainWindowProcedures() {
     static MainWindowProcedures procedures;
@@ -249,27 +258,60 @@ void CalcImagemAltura() {
     }
 }
 
-void SalvarArquivo() {
+// A failed save: the box's first line as always, then the reason and the file, with the warning
+// icon. The file is shown as its name reads, whatever bytes it holds.
+void AvisaFalhaAoSalvar(const std::string& motivo, const std::string& file) {
+    MsgWarn(std::string("Error ao salvar o Arquivo.") + kCrLf + kCrLf + utf8ToWin1252(motivo) +
+                kCrLf + TextFromFileName(file),
+            "Salvar arquivo");
+}
+
+bool AlteracoesNaoSalvas() {
+    confirmaCampoEmEdicao();
+    return TextoProjeto(projeto()) != g_textoSalvo;
+}
+
+bool PodeDescartarAlteracoes() {
+    if (!AlteracoesNaoSalvas()) {
+        return true;
+    }
+    switch (MsgYesNoCancel(cp("Salvar as alterações?"), "Vistametra", false)) {
+        case MessageAnswer::Yes:
+            return SalvarArquivo();
+        case MessageAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool SalvarArquivo() {
     confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
-    if (!ProjectNameFitsAFileName(p)) {
-        MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
-        return;
+    std::string motivo;
+    if (!ProjectNameFitsAFileName(p, &motivo)) {
+        AvisaFalhaAoSalvar(motivo, NomeArquivoProjeto(programValues().DirPdf, p));
+        return false;
     }
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
     // An installed copy's documents folder is made by its first save.
     if (programValues().DirPdf == projectFolder()) {
         ensureFolder(programValues().DirPdf);
     }
-    if (MemoWrit(file, TextoProjeto(p))) {
+    if (MemoWrit(file, TextoProjeto(p), &motivo)) {
         DefineArquivoDoProjeto(kForm, file);
+        MarcaProjetoSalvo();
         AvisaArquivoSalvo(file);
-    } else {
-        MsgInfo("Error ao salvar o Arquivo.", "Salvar arquivo");
+        return true;
     }
+    AvisaFalhaAoSalvar(motivo, file);
+    return false;
 }
 
 void AbrirArquivo() {
+    if (previewNaFrente() || !PodeDescartarAlteracoes()) {
+        return;
+    }
     const std::string file = GetFile({{cp("Arquivos de Cálculos"), "*.qtv"}},
                                      cp("Arquivo de Cálculo"), programValues().DirPdf, false, true);
     if (file.empty()) {
@@ -282,7 +324,9 @@ void AbrirProjeto(const std::string& file) {
     std::string motivo;
     const std::optional<std::string> texto = ReadProjectFileText(file, &motivo);
     if (!texto) {
-        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + motivo, "Abrir");
+        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + utf8ToWin1252(motivo) +
+                    kCrLf + TextFromFileName(file),
+                "Abrir");
         return;
     }
     DadosProjeto lido = projeto();
@@ -294,6 +338,7 @@ void AbrirProjeto(const std::string& file) {
     DefineArquivoDoProjeto(kForm, file);
     TelaRefresh();
     mostraResultados();
+    MarcaProjetoSalvo();
 }
 
 void CalculoComReport() {
@@ -418,14 +463,19 @@ void DefineMainWindow() {
                               mainWindowProcedures().update(false);
                           }
                           TelaRefresh();
+                          MarcaProjetoSalvo();
                           if (mainWindowProcedures().afterStart) {
                               mainWindowProcedures().afterStart();
                           }
                       },
                   .backColor = kWhite,
                   .kind = WindowKind::Main,
+                  // The exit question first, then edits never saved are asked about.
                   .onInteractiveClose =
-                      [] { return MsgYesNo("Confirma a saida do sistema ??", "Sair", false); }});
+                      [] {
+                          return MsgYesNo("Confirma a saida do sistema ??", "Sair", false) &&
+                                 PodeDescartarAlteracoes();
+                      }});
 
     BeginMessageBar("StatusBar", "Arial", 9);
     DefineItemMessage("STATUSITEM", "    Medidas em metros");
@@ -434,26 +484,49 @@ void DefineMainWindow() {
     DefineMainMenu();
     DefineMenuPopup("&Arquivo");
     DefineMenuItem("&Novo", [] {
+        if (previewNaFrente() || !PodeDescartarAlteracoes()) {
+            return;
+        }
         DadosReset(projeto());
         DefineArquivoDoProjeto(kForm, "");
         TelaRefresh();
         mostraResultados();
+        MarcaProjetoSalvo();
     });
     // The usual Ctrl keys of Linux programs work beside the menus' own letters.
     DefineMenuItem(
         "&Abrir", [] { AbrirArquivo(); }, "Ctrl+O");
     DefineSeparator();
     DefineMenuItem(
-        "&Salvar", [] { SalvarArquivo(); }, "Ctrl+S");
+        "&Salvar",
+        [] {
+            // While the report's preview is open its own Salvar has the keys: the project is
+            // not written behind it.
+            if (!previewNaFrente()) {
+                SalvarArquivo();
+            }
+        },
+        "Ctrl+S");
     DefineMenuItem(
-        cp("Salvar &como…"), [] { SalvarArquivoComo(kForm, programValues().DirPdf); },
+        cp("Salvar &como…"),
+        [] {
+            if (!previewNaFrente()) {
+                SalvarArquivoComo(kForm, programValues().DirPdf);
+            }
+        },
         "Ctrl+Shift+S");
     DefineSeparator();
     DefineMenuItem(
         "&Imprimir", [] { SelPrinter(); }, "Ctrl+P");
     DefineSeparator();
     DefineMenuItem(
-        "&Sair", [] { DoMethod(kForm, "release"); }, "Ctrl+Q");
+        "&Sair",
+        [] {
+            if (!previewNaFrente() && PodeDescartarAlteracoes()) {
+                DoMethod(kForm, "release");
+            }
+        },
+        "Ctrl+Q");
     EndMenuPopup();
     DefineMenuPopup(cp("A&nálise"));
     DefineMenuItem("&Visibilidade dos Assentos", [] {

@@ -28,8 +28,18 @@ void CalcImagemAltura();
 // "&Salvar" (Ctrl+S; the field being edited is committed first) and "&Abrir" (Ctrl+O; a file
 // that cannot be read or holds no project field is refused with a box, and the project stays as
 // it was).
-void SalvarArquivo();
+// Salvar returns whether the file was written.
+bool SalvarArquivo();
 void AbrirArquivo();
+// The project's text differs from the one last saved, opened or begun (the field being edited
+// is committed first).
+bool AlteracoesNaoSalvas();
+// Before Novo, Abrir, Sair or a file handed over discard edits never saved: "Salvar as
+// alterações?" (Sim saves first, and a failed save keeps the project; Não goes on; Cancelar
+// stops). True when the command may go on.
+bool PodeDescartarAlteracoes();
+// The project as it stands counts as saved (after Salvar como).
+void MarcaProjetoSalvo();
 // What "&Abrir" does with the file chosen, and start-up with a file named on the command line:
 // read it into the record (or refuse it with a box), then TelaRefresh.
 void AbrirProjeto(const std::string& file);

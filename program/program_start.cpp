@@ -178,7 +178,9 @@ int StartProgram(const ProgramStart& options) {
                 if (IsWindowActive("wmenu")) {
                     DoMethod("wmenu", "show");
                     DoMethod("wmenu", "setfocus");
-                    AbrirProjeto(file);
+                    if (PodeDescartarAlteracoes()) {
+                        AbrirProjeto(file);
+                    }
                 }
             },
             &error)) {

@@ -1,11 +1,14 @@
 #include "program/project_file_commands.h"
 
+#include "program/main_window.h"
+
 #include <sys/stat.h>
 
 #include "core/ascii.h"
 #include "core/dados_projeto.h"
 #include "core/file_names.h"
 #include "core/win1252.h"
+#include "program/main_window.h"
 #include "project/project_file.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
@@ -88,6 +91,7 @@ void SalvarArquivoComo(const char* form, const std::string& folder) {
         return;
     }
     DefineArquivoDoProjeto(form, file);
+    MarcaProjetoSalvo();
     AvisaArquivoSalvo(file);
 }
 

@@ -189,12 +189,7 @@ public:
         layout->addLayout(left);
         layout->addWidget(m_scroll, 1);
 
-        // Within the screen's available area, whatever its scale.
-        QSize size(1100, 820);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            size = size.boundedTo(screen->availableGeometry().size() * 0.9);
-        }
-        resize(size);
+        ResizeWithinScreen(this, QSize(1100, 820));
 
         RegisterReportImages(m_images);
         Refresh();

@@ -78,7 +78,7 @@ public:
         setObjectName(QStringLiteral("wVisibilidade"));
         setWindowTitle(QString::fromUtf8(kTitle));
         setAttribute(Qt::WA_DeleteOnClose);
-        resize(780, 860);
+        ResizeWithinScreen(this, QSize(780, 860));
 
         auto* target = new QComboBox(this);
         target->setObjectName(QStringLiteral("cAlvoC"));
@@ -140,9 +140,13 @@ public:
         bar->addWidget(m_element);
         bar->addWidget(new QLabel(QString::fromUtf8("Blocos:"), this));
         bar->addWidget(m_blocks);
-        bar->addWidget(m_proposal, 1);
-        bar->addWidget(m_apply);
-        bar->addWidget(save);
+        bar->addStretch(1);
+        // The proposal and its buttons on a line of their own, so that the window stays narrow.
+        auto* proposalBar = new QHBoxLayout;
+        m_proposal->setWordWrap(true);
+        proposalBar->addWidget(m_proposal, 1);
+        proposalBar->addWidget(m_apply);
+        proposalBar->addWidget(save);
 
         m_scroll = new QScrollArea(this);
         m_view = new PageView(m_scroll, "PaginasAnalise");
@@ -153,6 +157,7 @@ public:
 
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(bar);
+        layout->addLayout(proposalBar);
         layout->addLayout(AccessibilityBar());
         layout->addWidget(m_scroll, 1);
 

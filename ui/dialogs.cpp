@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -25,7 +27,12 @@ std::function<void()> g_beepHandler;
 }  // namespace
 
 const char* MessagePurpose(const MessageRequest& request) {
+    if (request.buttons == MessageButtons::YesNoCancel) {
+        return "MsgYesNoCancel";
+    }
     switch (request.icon) {
+        case MessageIcon::Warning:
+            return "MsgWarn";
         case MessageIcon::Information:
             return "MsgInfo";
         case MessageIcon::Stop:
@@ -43,7 +50,9 @@ namespace {
 MessageAnswer showMessageBox(MessageRequest request) {
     if (QCoreApplication::instance() == nullptr) {
         std::fprintf(stderr, "%s\n%s\n", request.title.c_str(), request.text.c_str());
-        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        return request.buttons == MessageButtons::YesNo         ? MessageAnswer::No
+               : request.buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel
+                                                                : MessageAnswer::Ok;
     }
     MessageAnswer answer = MessageAnswer::Ok;
     runOnGuiThread([&] { answer = dialogSeam().showMessage(request); });
@@ -90,15 +99,23 @@ MessageAnswer DialogSeam::showMessage(const MessageRequest& request) {
         case MessageIcon::Question:
             box.setIcon(QMessageBox::Question);
             break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
         case MessageIcon::None:
             box.setIcon(QMessageBox::NoIcon);
             break;
     }
     const bool yesNo = request.buttons == MessageButtons::YesNo;
+    const bool withCancel = request.buttons == MessageButtons::YesNoCancel;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+    } else if (withCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
@@ -114,6 +131,11 @@ MessageAnswer DialogSeam::showMessage(const MessageRequest& request) {
     int pressed = result;
     if (QAbstractButton* clicked = box.clickedButton()) {
         pressed = box.standardButton(clicked);
+    }
+    if (withCancel) {
+        return pressed == QMessageBox::Yes  ? MessageAnswer::Yes
+               : pressed == QMessageBox::No ? MessageAnswer::No
+                                            : MessageAnswer::Cancel;
     }
     if (!yesNo) {
         return MessageAnswer::Ok;
@@ -144,7 +166,17 @@ std::string DialogSeam::chooseFile(const FileRequest& request) {
     if (chosen.isEmpty()) {
         return {};
     }
-    return fromQtPath(QFileInfo(chosen.front()).absoluteFilePath());
+    QString file = QFileInfo(chosen.front()).absoluteFilePath();
+    // A name typed without a suffix gets the one of the file type chosen ("Salão Nobre" with
+    // "PDF (*.pdf)" is "Salão Nobre.pdf").
+    if (save && QFileInfo(file).suffix().isEmpty()) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)\\)?$"));
+        const QRegularExpressionMatch match = pattern.match(dialog.selectedNameFilter());
+        if (match.hasMatch()) {
+            file += QLatin1Char('.') + match.captured(1);
+        }
+    }
+    return fromQtPath(file);
 }
 
 int DialogSeam::runDialog(QDialog& dialog, const std::string& /*purpose*/) {
@@ -185,6 +217,16 @@ bool MsgYesNo(const std::string& text, const std::string& title, bool systemModa
 
 void MsgBox(const std::string& text, const std::string& title, bool systemModal) {
     showMessageBox({text, title, MessageIcon::None, MessageButtons::Ok, systemModal});
+}
+
+void MsgWarn(const std::string& text, const std::string& title, bool systemModal) {
+    showMessageBox({text, title, MessageIcon::Warning, MessageButtons::Ok, systemModal});
+}
+
+MessageAnswer MsgYesNoCancel(const std::string& text, const std::string& title,
+                             bool systemModal) {
+    return showMessageBox(
+        {text, title, MessageIcon::Question, MessageButtons::YesNoCancel, systemModal});
 }
 
 std::string GetFile(const std::vector<FileFilter>& filters, const std::string& title,

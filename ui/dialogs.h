@@ -16,15 +16,16 @@ class QWidget;
 
 namespace vm {
 
-enum class MessageIcon { None, Information, Stop, Question };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageIcon { None, Information, Stop, Question, Warning };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct MessageRequest {
     std::string text;
     std::string title;
     MessageIcon icon = MessageIcon::None;
-    MessageButtons buttons = MessageButtons::Ok;  // YesNo: Yes is the default button
+    // YesNo and YesNoCancel: Yes is the default button; Escape answers No, or Cancel.
+    MessageButtons buttons = MessageButtons::Ok;
     bool systemModal = true;
 };
 
@@ -65,7 +66,8 @@ public:
     virtual int runDialog(QDialog& dialog, const std::string& purpose);
 };
 
-// What a message box is, as the seam names it: "MsgInfo", "MsgStop", "MsgYesNo" or "MsgBox".
+// What a message box is, as the seam names it: "MsgInfo", "MsgStop", "MsgYesNo", "MsgWarn",
+// "MsgYesNoCancel" or "MsgBox".
 const char* MessagePurpose(const MessageRequest& request);
 
 // The seam in use. SetDialogSeam replaces it (the caller keeps ownership and must restore it
@@ -86,6 +88,11 @@ void MsgStop(const std::string& text, const std::string& title = "Stop", bool sy
 // True when Yes was pressed.
 bool MsgYesNo(const std::string& text, const std::string& title = "", bool systemModal = true);
 void MsgBox(const std::string& text, const std::string& title = "", bool systemModal = true);
+// A failure told with the warning icon.
+void MsgWarn(const std::string& text, const std::string& title = "", bool systemModal = true);
+// Sim / Não / Cancelar: Yes, No, or Cancel (also when the box is closed).
+MessageAnswer MsgYesNoCancel(const std::string& text, const std::string& title = "",
+                             bool systemModal = true);
 
 // The file-open dialog: only existing files can be chosen. Returns the chosen file's full path
 // (the first one when several are allowed), or "" when the user cancels. With keepCurrentFolder

@@ -17,7 +17,10 @@ MessageAnswer ScriptedDialogs::showMessage(const MessageRequest& request) {
         messageAnswers.pop_front();
         return answer;
     }
-    return request.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    // Unscripted, a question is answered Yes, and "save first?" No: go on without saving.
+    return request.buttons == MessageButtons::YesNo         ? MessageAnswer::Yes
+           : request.buttons == MessageButtons::YesNoCancel ? MessageAnswer::No
+                                                            : MessageAnswer::Ok;
 }
 
 std::string ScriptedDialogs::chooseFile(const FileRequest& request) {

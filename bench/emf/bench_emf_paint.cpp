@@ -8,10 +8,14 @@
 #include <cstdio>
 
 #include "bench/emf/bench_emf_page.h"
+#include "core/calculo.h"
+#include "core/dados_projeto.h"
 #include "core/platform_paths.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_files.h"
+#include "report/report_images.h"
+#include "report/report_pages.h"
 
 namespace vm::bench {
 namespace {
@@ -63,6 +67,37 @@ void BM_LoadAndPaintPage(benchmark::State& state) {
     std::remove(file.c_str());
 }
 BENCHMARK(BM_LoadAndPaintPage)->Unit(benchmark::kMillisecond);
+
+// The plan page of a hall of 2,280 seats (40 rows of 57, 40 x 50 m): its first page, with the
+// section and the plan of the minimum images.
+void BM_PaintHallPlanPage(benchmark::State& state) {
+    DadosProjeto p = ProjetoInicial();
+    p.nNumeroFilas = 40;
+    p.nLargura = 40;
+    p.nComprimento = 50;
+    Calculo(p);
+    NamedImageSource images;
+    RegisterReportImages(images);
+    EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
+    const ReportPages pages = BuildReportPages(
+        p, canvas, [](int n) { return tempFolder() + "bench_hall_" + std::to_string(n) + ".Emf"; },
+        "(c)");
+    EmfPlayer player;
+    if (pages.pageFiles.empty() || !player.Load(QString::fromStdString(pages.pageFiles[0]))) {
+        state.SkipWithError("page file not readable");
+        return;
+    }
+    QImage image(900, 1270, QImage::Format_ARGB32_Premultiplied);
+    Paint(player, image);  // first paint decodes the images
+    for (auto _ : state) {
+        Paint(player, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    for (const std::string& file : pages.pageFiles) {
+        std::remove(file.c_str());
+    }
+}
+BENCHMARK(BM_PaintHallPlanPage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vm::bench

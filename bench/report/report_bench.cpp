@@ -1,6 +1,6 @@
 // Building the report of a project: the default project onto the recording canvas, onto EMF pages
-// in memory and onto EMF page files in a temporary folder; and the largest rooms the main window
-// accepts, whose plans hold the most seats.
+// in memory and onto EMF page files in a temporary folder; a hall of 2,280 seats onto page files;
+// and the largest rooms the main window accepts, whose plans hold the most seats.
 //
 // Usage: bench_report [Google Benchmark options]
 
@@ -38,6 +38,16 @@ vm::DadosProjeto CrowdedProject() {
     p.nDistEntreFilas = 0.01;
     p.nLarguraAssento = 0.01;
     p.nAlturaFila2 = 0.01;
+    vm::Calculo(p);
+    return p;
+}
+
+// A hall of 2,280 seats: 40 rows of 57 in a room 40 m wide and 50 m long.
+vm::DadosProjeto HallProject() {
+    vm::DadosProjeto p = vm::ProjetoInicial();
+    p.nNumeroFilas = 40;
+    p.nLargura = 40;
+    p.nComprimento = 50;
     vm::Calculo(p);
     return p;
 }
@@ -96,8 +106,7 @@ void BM_DefaultProjectOnEmfPages(benchmark::State& state) {
 BENCHMARK(BM_DefaultProjectOnEmfPages)->Unit(benchmark::kMillisecond);
 
 // EMF page files in a temporary folder, as the print job writes them.
-void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
-    const vm::DadosProjeto p = DefaultProject();
+void WritePageFiles(benchmark::State& state, const vm::DadosProjeto& p) {
     vm::NamedImageSource images;
     vm::RegisterReportImages(images);
     vm::EmfPageCanvas canvas(vm::ReferenceDevice::A4(), &images);
@@ -129,7 +138,16 @@ void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
     std::filesystem::remove_all(folder);
 }
+
+void BM_DefaultProjectOnEmfPageFiles(benchmark::State& state) {
+    WritePageFiles(state, DefaultProject());
+}
 BENCHMARK(BM_DefaultProjectOnEmfPageFiles)->Unit(benchmark::kMillisecond);
+
+void BM_HallOnEmfPageFiles(benchmark::State& state) {
+    WritePageFiles(state, HallProject());
+}
+BENCHMARK(BM_HallOnEmfPageFiles)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -204,7 +204,7 @@ TEST_F(ReportTool, BadCommandLinesAreRefused) {
     } cases[] = {
         {{"--set", "nFoo=1"}, "nFoo"},       {{"--set", "nAlturaG=1"}, "nAlturaG"},
         {{"--set", "nLargura"}, "nLargura"}, {{"--bogus"}, "bogus"},
-        {{"a.qtv", "b.qtv"}, "b.qtv"},
+        {{"a.qtv", "b.qtv"}, "2 project files are printed with --json"},
     };
     for (const auto& c : cases) {
         const ToolRun r = run(c.args);

@@ -429,8 +429,11 @@ TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
         for (const auto& c : cases) {
             m_dialogs.shown.clear();
             menuAction("&Abrir")->trigger();
-            ASSERT_EQ(m_dialogs.messageLog().size(), 1u) << c.file;
-            EXPECT_EQ(m_dialogs.messageLog()[0].substr(0, c.box.size()), c.box) << c.file;
+            // The edit was never saved: asked about first (and not saved), then the box.
+            ASSERT_EQ(m_dialogs.messageLog().size(), 2u) << c.file;
+            EXPECT_EQ(m_dialogs.messageLog()[0],
+                      "Vistametra|" + vm::utf8ToWin1252("Salvar as alterações?"));
+            EXPECT_EQ(m_dialogs.messageLog()[1].substr(0, c.box.size()), c.box) << c.file;
             EXPECT_EQ(vm::projeto().cProjeto, "AUDITORIO_TERREO") << c.file;
             EXPECT_EQ(vm::projeto().nComprimento, 12) << c.file;
             EXPECT_EQ(text("cProjetot"), "AUDITORIO_TERREO") << c.file;
@@ -481,8 +484,14 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
     vm::programValues().DirPdf = (m_dir / "missing" / "").string();
     runWindow([&] {
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog(),
-                  std::vector<std::string>{"Salvar arquivo|Error ao salvar o Arquivo."});
+        // The box's first line as always, then the reason and the file, with the warning icon.
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        const std::string box = m_dialogs.messageLog()[0];
+        const std::string file = (m_dir / "missing" / "AUDITORIO_TERREO_Calculo_Tela.qtv").string();
+        EXPECT_EQ(box.rfind("Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n", 0), 0u) << box;
+        EXPECT_NE(box.find(std::strerror(ENOENT)), std::string::npos) << box;
+        EXPECT_EQ(box.substr(box.size() - file.size()), file) << box;
+        EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgWarn");
     });
     vm::programValues().DirPdf = m_dir.string() + "/";
     runWindow([&] {
@@ -568,7 +577,12 @@ TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
         menuAction("&Abrir")->trigger();
         EXPECT_EQ(vm::projeto().cProjeto, std::string("../../.profile\0", 15));
         menuAction("&Salvar")->trigger();
-        EXPECT_EQ(m_dialogs.messageLog().back(), "Salvar arquivo|Error ao salvar o Arquivo.");
+        EXPECT_EQ(m_dialogs.messageLog().back().rfind(
+                      "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\no nome do projeto tem um "
+                      "byte nulo",
+                      0),
+                  0u)
+            << m_dialogs.messageLog().back();
     });
     EXPECT_TRUE(fs::is_empty(projects));
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
@@ -895,3 +909,78 @@ TEST_F(MainWindowTest, AboutAndReferenceBoxes) {
 }
 
 }  // namespace
+
+// Edits never saved are asked about before Novo, Abrir and Sair discard them: Cancelar keeps
+// them, Não discards them, Sim saves first; a project just saved or opened asks nothing.
+TEST_F(MainWindowTest, SalvarAsAlteracoesBeforeEditsAreDiscarded) {
+    const std::string question = "Vistametra|" + vm::utf8ToWin1252("Salvar as alterações?");
+    vm::programValues().DirPdf = m_dir.string() + "/";
+    runWindow([&] {
+        // Nothing typed yet: Novo asks nothing.
+        menuAction("&Novo")->trigger();
+        EXPECT_TRUE(m_dialogs.messageLog().empty());
+        typeInto("nComprimentot", "12");
+        EXPECT_TRUE(vm::AlteracoesNaoSalvas());
+
+        // Cancelar: Novo does nothing.
+        m_dialogs.messageAnswers.push_back(vm::MessageAnswer::Cancel);
+        menuAction("&Novo")->trigger();
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        EXPECT_EQ(m_dialogs.messageLog()[0], question);
+        EXPECT_EQ(vm::projeto().nComprimento, 12);
+
+        // Sim: the project is saved, then Novo goes on; afterwards nothing is asked.
+        typeInto("cProjetot", "SALA");
+        m_dialogs.messageAnswers.push_back(vm::MessageAnswer::Yes);
+        menuAction("&Novo")->trigger();
+        EXPECT_TRUE(fs::exists(m_dir / "SALA_Calculo_Tela.qtv"));
+        EXPECT_EQ(vm::projeto().nComprimento, 0);
+        EXPECT_FALSE(vm::AlteracoesNaoSalvas());
+        const size_t shown = m_dialogs.messageLog().size();
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().size(), shown);
+
+        // Não: the edit is discarded by the file opened.
+        typeInto("nLargurat", "8");
+        m_dialogs.messageAnswers.push_back(vm::MessageAnswer::No);
+        m_dialogs.fileAnswers.push_back((m_dir / "SALA_Calculo_Tela.qtv").string());
+        menuAction("&Abrir")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), question);
+        EXPECT_EQ(vm::projeto().nComprimento, 12);
+        EXPECT_FALSE(vm::AlteracoesNaoSalvas());
+
+        // Sair: Cancelar keeps the window and the edit.
+        typeInto("nLargurat", "9");
+        m_dialogs.messageAnswers.push_back(vm::MessageAnswer::Cancel);
+        const size_t before = m_dialogs.messageLog().size();
+        menuAction("&Sair")->trigger();
+        ASSERT_EQ(m_dialogs.messageLog().size(), before + 1)
+            << ::testing::PrintToString(m_dialogs.messageLog());
+        EXPECT_EQ(m_dialogs.messageLog()[before], question);
+        EXPECT_TRUE(vm::FormWidget("wmenu")->isVisible());
+        EXPECT_EQ(vm::projeto().nLargura, 9);
+    });
+}
+
+// While the report's preview is open, the main window's commands bring it forward and do
+// nothing else: Ctrl+S writes no project behind the preview's own Salvar.
+TEST_F(MainWindowTest, NoCommandActsWhileThePreviewIsOpen) {
+    vm::programValues().DirPdf = m_dir.string() + "/";
+    int broughtForward = 0;
+    vm::mainWindowProcedures().previewToFront = [&] {
+        ++broughtForward;
+        return true;
+    };
+    runWindow([&] {
+        typeInto("nComprimentot", "12");
+        for (const char* item : {"&Salvar", "&Novo", "&Abrir", "&Sair"}) {
+            menuAction(item)->trigger();
+        }
+        QTest::keyClick(vm::FormWidget("wmenu"), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_GE(broughtForward, 5);
+        EXPECT_TRUE(m_dialogs.shown.empty());
+        EXPECT_EQ(vm::projeto().nComprimento, 12);
+        EXPECT_TRUE(vm::FormWidget("wmenu")->isVisible());
+    });
+    EXPECT_FALSE(fs::exists(m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv"));
+}

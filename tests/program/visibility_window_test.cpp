@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <array>
@@ -462,6 +463,21 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
                       "7.5 mm contra 18.5 mm legíveis (regra FV / 200): AVISO: texto menor")),
                   nullptr);
+    });
+}
+
+}  // namespace
+
+namespace {
+
+// However small the screen, the window lies within its available area.
+TEST_F(VisibilityWindowTest, TheWindowFitsTheScreen) {
+    runWindow([&] {
+        openWindow();
+        const QRect area = vm::VisibilityWindow()->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(vm::VisibilityWindow()->geometry()))
+            << area.width() << "x" << area.height() << " holds "
+            << vm::VisibilityWindow()->width() << "x" << vm::VisibilityWindow()->height();
     });
 }
 

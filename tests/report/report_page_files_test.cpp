@@ -85,6 +85,35 @@ TEST_F(ReportPageFiles, DefaultReportCarriesItsPicturesAsUncompressedBitmapsUnde
     EXPECT_LT(total, 1024u * 1024u) << total << " bytes";
 }
 
+// A hall of 2,280 seats (40 rows, 40 m wide): each seat of its two plans is stored at the size it
+// is drawn at, so that the page files stay small.
+TEST_F(ReportPageFiles, AHallsSeatsAreStoredAtTheSizeTheyAreDrawnAt) {
+    const DadosProjeto hall = Project([](DadosProjeto& d) {
+        d.nNumeroFilas = 40;
+        d.nLargura = 40;
+        d.nComprimento = 50;
+    });
+    const std::vector<std::string> files = Write(hall, "00000540");
+    ASSERT_EQ(files.size(), 2u);
+    uintmax_t total = 0;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        total += fs::file_size(file);
+        const std::optional<emf::Document> doc = emf::ReadEmfFile(file);
+        ASSERT_TRUE(doc);
+        size_t seats = 0;
+        for (const emf::StretchBits& b : CommandsOf<emf::StretchBits>(*doc)) {
+            // Seats and seated figures alike: at most half the printer's pixels they cover.
+            EXPECT_LE(b.width, (b.cxDest + 1) / 2);
+            EXPECT_LE(b.height, (b.cyDest + 1) / 2);
+            // A seat 3.4 x 2.38 mm is 79 x 55 printer pixels.
+            seats += b.cxDest == 79 && b.cyDest == 55 && b.width == 40 && b.height == 28;
+        }
+        EXPECT_EQ(seats, 40u * 56u);
+    }
+    EXPECT_LE(total, 2'000'000u) << total << " bytes";
+}
+
 TEST_F(ReportPageFiles, EveryPageOfTheTestProjectsOpensInAnIndependentReader) {
     if (std::system("command -v emf2svg-conv > /dev/null 2>&1") != 0) {
         GTEST_SKIP() << "emf2svg-conv (Debian package emf2svg) is not installed";
@@ -109,6 +138,12 @@ TEST_F(ReportPageFiles, EveryPageOfTheTestProjectsOpensInAnIndependentReader) {
          }),
          4},
         {"16 x 10 m", Project([](DadosProjeto& d) { d.nLargura = 16; }), 4},
+        {"40 x 50 m, 40 rows: the seats stored smaller", Project([](DadosProjeto& d) {
+             d.nNumeroFilas = 40;
+             d.nLargura = 40;
+             d.nComprimento = 50;
+         }),
+         2},
     };
     int job = 0;
     for (const Case& c : cases) {

@@ -307,3 +307,42 @@ TEST_F(DialogTest, TheBeepGoesThroughItsSeam) {
 }
 
 }  // namespace
+
+// The save dialog as a user drives it: a file type chosen, a name typed without a suffix.
+class SaveAsTyped final : public vm::DialogSeam {
+public:
+    QString filter;  // the type to choose; empty keeps the first
+    QString typed;   // the name typed, in the dialog's folder
+
+    int runDialog(QDialog& dialog, const std::string&) override {
+        auto& files = static_cast<QFileDialog&>(dialog);
+        if (!filter.isEmpty()) {
+            files.selectNameFilter(filter);
+        }
+        files.selectFile(typed);
+        dialog.accept();
+        return QDialog::Accepted;
+    }
+};
+
+TEST_F(DialogTest, ANameWithoutSuffixGetsTheChosenTypesSuffix) {
+    const std::string folder = QDir::tempPath().toStdString();
+    SaveAsTyped driver;
+    vm::SetDialogSeam(&driver);
+    const std::vector<vm::FileFilter> filters{{"Images", "*.emf"}, {"PDF", "*.pdf"}};
+    const struct {
+        const char* filter;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"PDF (*.pdf)", "Salão Nobre", "Salão Nobre.pdf"},
+        {"", "Salão Nobre", "Salão Nobre.emf"},
+        {"PDF (*.pdf)", "planta.svg", "planta.svg"},  // a suffix typed is kept
+    };
+    for (const auto& c : cases) {
+        driver.filter = QString::fromUtf8(c.filter);
+        driver.typed = QString::fromUtf8(c.typed);
+        EXPECT_EQ(vm::PutFile(filters, "Salvar", folder + "/"), folder + "/" + c.saved) << c.typed;
+    }
+    vm::SetDialogSeam(&m_dialogs);
+}
