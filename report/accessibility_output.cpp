@@ -10,6 +10,15 @@ namespace vm {
 
 namespace {
 
+// "; fila de trás 2: C 268 mm (excelente)", or nothing without a row behind.
+std::string RowBehindText(const WheelchairPosition& w) {
+    if (!w.cBehindMm) {
+        return "";
+    }
+    return "; fila de trás " + std::to_string(w.rowBehind) + ": C " + Num(*w.cBehindMm, 0) +
+           " mm (" + CGradeName(GradeOfCValue(*w.cBehindMm)) + ")";
+}
+
 std::string Percent(double value) {
     return Num(value, value == static_cast<long long>(value) ? 0 : 1) + " %";
 }
@@ -40,14 +49,15 @@ std::string WheelchairLine(const WheelchairPosition& w) {
     line += w.thirtyDegreesOk ? "atende" : "NÃO atende";
     line += "; fila da frente: ";
     if (w.rowInFront == 0) {
-        return line + "nenhuma, atende";
+        return line + "nenhuma, atende" + RowBehindText(w);
     }
     line += std::to_string(w.rowInFront) + ", C ";
     if (!w.cValueMm) {
         return line + "- (" + w.cValueReason + ")";
     }
     return line + Num(*w.cValueMm, 0) + " mm, " +
-           (w.clearsRowInFront ? "passa sobre a cabeça" : "NÃO passa sobre a cabeça");
+           (w.clearsRowInFront ? "passa sobre a cabeça" : "NÃO passa sobre a cabeça") +
+           RowBehindText(w);
 }
 
 std::string InterpreterLine(const InterpreterFigures& f) {
@@ -114,6 +124,10 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
         j["c_mm_reason"] = ReasonJson(!figures ? w.reason : w.cValueMm ? "" : w.cValueReason);
         put("clears_row_in_front", w.clearsRowInFront);
         put("near_wall_m", w.nearWall);
+        put("row_behind", w.rowBehind > 0 ? Json(w.rowBehind) : Json(nullptr));
+        put("c_behind_mm", w.cBehindMm ? Json(*w.cBehindMm) : Json(nullptr));
+        put("c_behind_grade",
+            w.cBehindMm ? Json(CGradeName(GradeOfCValue(*w.cBehindMm))) : Json(nullptr));
         j["reason"] = ReasonJson(w.reason);
         positions.push_back(std::move(j));
     }

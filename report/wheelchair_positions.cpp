@@ -56,6 +56,23 @@ double NearWall(const DadosProjeto& p, AisleSide side, int index) {
     return side == AisleSide::Left ? fromWall : p.nLargura - fromWall - kWheelchairSpaceWidth;
 }
 
+// The C-value of the first row behind the space over its user's eyes.
+void CheckRowBehind(const DadosProjeto& p, double rows, WheelchairPosition& w) {
+    for (int k = 1; k <= rows; ++k) {
+        const double distance = RowEyeDistance(p, k - 1);
+        if (distance > w.distance + 1e-9) {
+            const double focal = ScreenBottom(p);
+            w.rowBehind = k;
+            w.cBehindMm = CValue(w.distance, w.eye - focal, RowEyeHeight(p, k - 1) - w.eye,
+                                 distance - w.distance);
+            if (w.cBehindMm) {
+                *w.cBehindMm *= 1000;
+            }
+            return;
+        }
+    }
+}
+
 void CheckSightLines(const DadosProjeto& p, WheelchairPosition& w) {
     w.eye = w.floor + kWheelchairEyeHeight;
     w.neededDistance = std::max(
@@ -155,6 +172,9 @@ std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
             }
         }
         CheckSightLines(p, w);
+        if (w.reason.empty()) {
+            CheckRowBehind(p, rows, w);
+        }
         out.push_back(std::move(w));
     }
     return out;

@@ -11,6 +11,7 @@
 //   - the line from the eyes to the image's bottom edge passes over the head of the row in front
 //     (its eyes + 0.12 m): a C-value of 120 mm or more over that row. A wheelchair user cannot
 //     shift in the seat to look between heads, so the head itself must be cleared.
+// Besides, the row behind the space: its C-value over the space's user's eyes.
 // Without places given, the spaces stand by the aisles of the first row on the room's own floor,
 // as many as the hall must keep (up to what the row's width holds), alternately at its left and
 // right end.
@@ -74,6 +75,11 @@ struct WheelchairPosition {
     std::optional<double> cValueMm;  // over the row in front's eyes; none with cValueReason
     std::string cValueReason;
     bool clearsRowInFront = false;  // the sight line passes over the head in front (or none)
+    // The row behind the space, whose line to the image's bottom edge must pass over this
+    // user's eyes (a raised platform can hide the image from it): its C-value over them, in
+    // millimetres, graded as the rows' C-values are; none when no row stands behind.
+    int rowBehind = 0;
+    std::optional<double> cBehindMm;
 };
 
 // At most this many spaces are placed by default.

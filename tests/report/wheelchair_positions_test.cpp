@@ -97,6 +97,38 @@ TEST(WheelchairPositions, SightLinesByHand) {
     EXPECT_NEAR(quoted[1].neededDistance, 3.90, 0.005);
 }
 
+TEST(WheelchairPositions, TheRowBehindSeesOverTheSpace) {
+    // The row behind looks over the space's user's eyes: C = D (N + R) / (D + T) - R with the
+    // space's eyes at D, R above the image's bottom (1.72 m).
+    const DadosProjeto p = Project();
+    const struct {
+        const char* name;
+        WheelchairPlace place;
+        int rowBehind;
+        double cMm;
+    } cases[] = {
+        // Row 2's space (4.70 m, eyes 1.35 m) before row 3 (5.70 m, 1.60 m).
+        {"row 2", {2, AisleSide::Left, 0, 0}, 3, (4.7 * (0.25 - 0.37) / 5.7 + 0.37) * 1000},
+        // A platform 1.0 m high at row 4's distance lifts its eyes to 2.15 m, above row 5's 2.0 m
+        // (7.70 m): row 5's line runs below them.
+        {"high platform",
+         {0, AisleSide::Left, 1.0, 6.7},
+         5,
+         (6.7 * (-0.15 + 0.43) / 7.7 - 0.43) * 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto w = PlaceWheelchairs(p, {c.place}, 1);
+        EXPECT_EQ(w[0].rowBehind, c.rowBehind);
+        ASSERT_TRUE(w[0].cBehindMm);
+        EXPECT_NEAR(*w[0].cBehindMm, c.cMm, 1e-9);
+    }
+    // Behind the last row: none.
+    const auto last = PlaceWheelchairs(p, {{7, AisleSide::Left, 0, 0}}, 1);
+    EXPECT_EQ(last[0].rowBehind, 0);
+    EXPECT_FALSE(last[0].cBehindMm);
+}
+
 TEST(WheelchairPositions, WhereTheSpacesStand) {
     // By default: the required spaces in the first row on the room's floor, left and right in
     // turn, side by side from the seats' first place 0.2 m off each wall.
