@@ -79,18 +79,21 @@ std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
     std::ostringstream out;
     out << "Espaços para cadeira de rodas (" << kWheelchairRule << ")\n";
     TextTable t({"Lugar", "Piso (m)", "Olhos (m)", "Distância (m)", "Mínima 30° (m)", "30°",
-                 "Fila à frente", "C (mm)", "Sobre a cabeça"},
-                "LRRRRLRRL");
+                 "Fila à frente", "C (mm)", "Sobre a cabeça", "Fila de trás", "C de trás (mm)"},
+                "LRRRRLRRLRL");
     for (const WheelchairPosition& w : a.wheelchairs) {
         const std::string place = WheelchairPlaceText(w) + (w.byDefault ? " (padrão)" : "");
         if (!w.reason.empty()) {
-            t.Add({place, "-", "-", "-", "-", "- (" + w.reason + ")", "", "", ""});
+            t.Add({place, "-", "-", "-", "-", "- (" + w.reason + ")", "", "", "", "", ""});
             continue;
         }
         t.Add({place, Num(w.floor, 2), Num(w.eye, 2), Num(w.distance, 2), Num(w.neededDistance, 2),
                w.thirtyDegreesOk ? "sim" : "não",
                w.rowInFront ? std::to_string(w.rowInFront) : "nenhuma",
-               w.cValueMm ? Num(*w.cValueMm, 1) : "-", w.clearsRowInFront ? "sim" : "não"});
+               w.cValueMm ? Num(*w.cValueMm, 1) : "-", w.clearsRowInFront ? "sim" : "não",
+               w.rowBehind ? std::to_string(w.rowBehind) : "nenhuma",
+               w.cBehindMm ? Num(*w.cBehindMm, 1) + " " + CGradeName(GradeOfCValue(*w.cBehindMm))
+                           : "-"});
     }
     out << t.Text();
     if (a.interpreter) {
