@@ -85,6 +85,10 @@ Extent SectionExtent(const DadosProjeto& p, const SightlineAnalysis& a) {
         for (const RowFigures& r : a.rows) {
             e.height = std::max(e.height, r.eyeHeight + 0.15);
         }
+        // The grouped risers drawn for the seating shown may lift the floor higher still.
+        if (const auto& g = a.staggered ? a.risers.groupedStaggered : a.risers.grouped) {
+            e.height = std::max(e.height, g->totalRise);
+        }
     }
     return e;
 }
@@ -178,7 +182,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     if (g) {
         LegendEntry(canvas, legendRow + 4.5, kLeft + 18, kGrouped,
                     Cp1252("Degraus em blocos para " + Millimetres(a.risers.targetCmm) + ": " +
-                           GroupedRisersText(*g, a.risers.ceiling)),
+                           GroupedRisersSummary(*g, a.risers.ceiling)),
                     150);
         return legendRow + 9.5;
     }

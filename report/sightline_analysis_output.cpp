@@ -232,6 +232,25 @@ Json GroupedJson(const GroupedRisers& g, double ceiling) {
 
 }  // namespace
 
+// The room left over the last row's floor, or by how much the floor passes the ceiling.
+std::string Headroom(const GroupedRisers& g, double ceiling) {
+    const double left = ceiling - g.totalRise;
+    return left >= 0 ? Num(left, 2) + " m livres até o teto"
+                     : "o piso passa " + Num(-left, 2) + " m do teto";
+}
+
+std::string GroupedRisersSummary(const GroupedRisers& g, double ceiling) {
+    double least = INFINITY;
+    double most = 0;
+    for (const RiserBlock& b : g.blocks) {
+        least = std::min(least, b.step);
+        most = std::max(most, b.step);
+    }
+    return "blocos de " + std::to_string(g.blockRows) + ": degraus de " + Num(least, 3) + " a " +
+           Num(most, 3) + " m; elevação total " + Num(g.totalRise, 3) + " m, " +
+           Headroom(g, ceiling);
+}
+
 std::string GroupedRisersText(const GroupedRisers& g, double ceiling) {
     std::string text = "blocos de " + std::to_string(g.blockRows) + ":";
     for (const RiserBlock& b : g.blocks) {
@@ -239,8 +258,7 @@ std::string GroupedRisersText(const GroupedRisers& g, double ceiling) {
                 (b.lastRow > b.firstRow ? "-" + std::to_string(b.lastRow) : std::string()) + " " +
                 Num(b.step, 3) + " m;";
     }
-    return text + " elevação total " + Num(g.totalRise, 3) + " m, " +
-           Num(ceiling - g.totalRise, 2) + " m livres até o teto";
+    return text + " elevação total " + Num(g.totalRise, 3) + " m, " + Headroom(g, ceiling);
 }
 
 const char* const kAnalysisJsonHelp =

@@ -12,6 +12,9 @@ struct GroupedRisers;
 // The grouped risers in a line: "blocos de 3: 1-3 0.120 m; ...; elevação total 0.900 m, 2.90 m
 // livres até o teto".
 std::string GroupedRisersText(const GroupedRisers& g, double ceiling);
+// The same in short, for a line of any number of blocks: "blocos de 3: degraus de 0.000 a
+// 0.057 m; elevação total 0.198 m, 3.60 m livres até o teto".
+std::string GroupedRisersSummary(const GroupedRisers& g, double ceiling);
 
 // The analysis as a table for a terminal: screen, rows, categories, DISCAS and seats, lines ended
 // by "\n". Figures without a value show "-" and their reason.

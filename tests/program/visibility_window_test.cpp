@@ -405,8 +405,8 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
                   nullptr);
         blocks->setCurrentIndex(1);
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
-                      "Degraus em blocos para 90 mm: blocos de 3: 1-3 0.000 m; 4-6 0.047 m; 7 "
-                      "0.057 m; elevação total 0.198 m, 3.60 m livres até o teto")),
+                      "Degraus em blocos para 90 mm: blocos de 3: degraus de 0.000 a 0.057 m; "
+                      "elevação total 0.198 m, 3.60 m livres até o teto")),
                   nullptr);
         const auto discas = [](const char* share, const char* height, const char* verdict) {
             return vm::utf8ToWin1252(
