@@ -88,16 +88,9 @@ std::string CheckProjectionInputs(const ProjectionInputs& in) {
             return why;
         }
     }
-    if (in.throwRatioMax && !in.throwRatioMin) {
-        return std::string(projectionInputLimit("throw-ratio").label) + ": falta a mínima";
-    }
     if (in.throwRatioMin && in.throwRatioMax && *in.throwRatioMax < *in.throwRatioMin) {
         return std::string(projectionInputLimit("throw-ratio").label) +
                ": a máxima é menor que a mínima";
-    }
-    if (in.ledTileWidth.has_value() != in.ledTileHeight.has_value()) {
-        return std::string(projectionInputLimit("led-tile").label) +
-               ": dê a largura e a altura do módulo";
     }
     return {};
 }

@@ -53,7 +53,8 @@ std::string LimitInWords(const ProjectionInputLimit& limit, char decimalMark = '
 std::optional<double> ProjectionNumberFromText(std::string text);
 
 // Why `in` cannot be used (the input's label and its range), or empty when every value lies in
-// its limits and the throw ratios and tile sizes come in pairs that make sense.
+// its limits and the throw ratios make a range (a maximum not below the minimum). A maximum
+// without a minimum, or a tile with one side only, is not there yet: the figures say so.
 std::string CheckProjectionInputs(const ProjectionInputs& in);
 
 // True when any input differs from a fresh ProjectionInputs: the planner has said something.

@@ -249,8 +249,9 @@ private:
                 in.*f.plain = *value;
             }
         }
-        if (in.throwRatioMin && in.throwRatioMax && *in.throwRatioMax < *in.throwRatioMin) {
-            Refuse(f, edit, "A razão de projeção máxima não pode ser menor que a mínima.");
+        // Values that only make sense together (the throw ratios' range).
+        if (const std::string why = CheckProjectionInputs(in); !why.empty()) {
+            Refuse(f, edit, why + ".");
             return;
         }
         if (Value(in, f) != Value(projeto().projecao, f)) {

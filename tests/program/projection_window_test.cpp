@@ -132,7 +132,7 @@ TEST_F(ProjectionWindowTest, BadInputsAreRefusedNamingTheInput) {
             {"eIluminacao", "-5", "Iluminação ambiente", ""},
             {"eGanho", "0", "Ganho da tela", "1"},
             {"eRazaoMin", "0", "Razão de projeção", "1.5"},
-            {"eRazaoMax", "1", "máxima não pode ser menor", ""},
+            {"eRazaoMax", "1", "a máxima é menor que a mínima", ""},
             {"ePitch", "0", "Pitch do LED", ""},
             {"eFatorLente", "1,2", "Fator da lente", "1"},
         };

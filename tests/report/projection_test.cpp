@@ -206,7 +206,6 @@ TEST(Projection, InputsOutsideTheirLimitsAreNamed) {
          "Razão de projeção"},
         {[](ProjectionInputs& in) { in.ledPitchMm = 0; }, "Pitch do LED"},
         {[](ProjectionInputs& in) { in.contrast = 1; }, "Contraste"},
-        {[](ProjectionInputs& in) { in.ledTileWidth = 0.5; }, "Módulo do LED"},
     };
     for (const auto& [edit, label] : cases) {
         ProjectionInputs in;
