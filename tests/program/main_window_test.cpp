@@ -418,8 +418,9 @@ TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
         {folder / "imagem.qtv", notAProject},
         {folder / "vazio.qtv", notAProject},
         {folder / "fila.qtv", unreadable + "\r\n\r\nnot a regular file"},
-        {folder, unreadable + "\r\n\r\n" + std::strerror(EISDIR)},
-        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + std::strerror(ENOENT)},
+        // The system's reason, in the locale's UTF-8, is shown decoded into the box's text.
+        {folder, unreadable + "\r\n\r\n" + vm::utf8ToWin1252(std::strerror(EISDIR))},
+        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + vm::utf8ToWin1252(std::strerror(ENOENT))},
     };
     for (const auto& c : cases) {
         m_dialogs.fileAnswers.push_back(c.file.string());
@@ -489,7 +490,7 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
         const std::string box = m_dialogs.messageLog()[0];
         const std::string file = (m_dir / "missing" / "AUDITORIO_TERREO_Calculo_Tela.qtv").string();
         EXPECT_EQ(box.rfind("Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n", 0), 0u) << box;
-        EXPECT_NE(box.find(std::strerror(ENOENT)), std::string::npos) << box;
+        EXPECT_NE(box.find(vm::utf8ToWin1252(std::strerror(ENOENT))), std::string::npos) << box;
         EXPECT_EQ(box.substr(box.size() - file.size()), file) << box;
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgWarn");
     });
