@@ -2,6 +2,7 @@
 // What the analysis windows share: the pages kept in memory as the page-file canvas ends them,
 // and a view that shows them one under the other, as wide as the view.
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -48,6 +49,26 @@ protected:
 
 private:
     std::vector<EmfPlayer> m_pages;
+};
+
+// One window of a kind at a time, above the main form: Show makes it (with `make`) or brings the
+// open one to the front; Open is the open one, or nullptr.
+template <typename W>
+class OneWindow {
+public:
+    template <typename Make>
+    void Show(Make make) {
+        if (!m_window) {
+            m_window = make();
+        }
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    W* Open() const { return m_window; }
+
+private:
+    QPointer<W> m_window;
 };
 
 // Gives `window` the size `wanted`, or less where the screen's available area is smaller (a

@@ -331,31 +331,25 @@ private:
     DadosProjeto m_record;                      // as last drawn, calculated
 };
 
-QPointer<Window>& OpenWindow() {
-    static QPointer<Window> window;
+OneWindow<Window>& TheWindow() {
+    static OneWindow<Window> window;
     return window;
 }
 
 }  // namespace
 
 void ShowProjectionWindow() {
-    QPointer<Window>& window = OpenWindow();
-    if (!window) {
-        window = new Window(MainFormWidget());
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TheWindow().Show([] { return new Window(MainFormWidget()); });
 }
 
 void RefreshProjectionWindow() {
-    if (Window* window = OpenWindow()) {
+    if (Window* window = TheWindow().Open()) {
         window->Refresh();
     }
 }
 
 QWidget* ProjectionWindow() {
-    return OpenWindow();
+    return TheWindow().Open();
 }
 
 }  // namespace vm

@@ -373,31 +373,25 @@ private:
     double m_targetCmm = kDefaultTargetCmm;
 };
 
-QPointer<Window>& OpenWindow() {
-    static QPointer<Window> window;
+OneWindow<Window>& TheWindow() {
+    static OneWindow<Window> window;
     return window;
 }
 
 }  // namespace
 
 void ShowVisibilityWindow() {
-    QPointer<Window>& window = OpenWindow();
-    if (!window) {
-        window = new Window(MainFormWidget());
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TheWindow().Show([] { return new Window(MainFormWidget()); });
 }
 
 void RefreshVisibilityWindow() {
-    if (Window* window = OpenWindow()) {
+    if (Window* window = TheWindow().Open()) {
         window->Redraw();
     }
 }
 
 QWidget* VisibilityWindow() {
-    return OpenWindow();
+    return TheWindow().Open();
 }
 
 void SetVisibilityRecorder(Canvas* recorder) {
