@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/ascii.h"
+
 namespace vm {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Two numbers "AxB" (or "A:B"); nothing when the text is anything else.
 std::optional<std::pair<double, double>> Pair(const std::string& text, const std::string& marks) {
@@ -89,7 +85,7 @@ std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
                            auto& target) { return number(option, key, text, text, target); };
 
     // The contrast as N, N:1 or a category's name.
-    std::string contrast = Lower(t.contrast);
+    std::string contrast = AsciiLower(t.contrast);
     for (const ViewingCategory& c : kViewingCategories) {
         if (contrast == c.key) {
             contrast = std::to_string(static_cast<int>(c.contrast));
@@ -148,7 +144,7 @@ std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
     if (app.count("--led-tile") > 0) {
         any = true;
         const ProjectionInputLimit& limit = projectionInputLimit("led-tile");
-        const auto pair = Pair(Lower(t.ledTile), "x");
+        const auto pair = Pair(AsciiLower(t.ledTile), "x");
         if (!pair || !WithinLimit(limit, pair->first) || !WithinLimit(limit, pair->second)) {
             return bad("--led-tile", t.ledTile,
                        std::string(limit.label) + ": WxH, cada um " + LimitInWords(limit));

@@ -4,15 +4,11 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "core/ascii.h"
+
 namespace vm {
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // True when `host` is exempted by one entry of no_proxy.
 bool exempted(const std::string& host, std::string entry) {
@@ -57,12 +53,12 @@ std::optional<HttpProxy> ProxyFor(const std::string& host, const char* httpProxy
     if (httpProxy == nullptr || *httpProxy == '\0') {
         return std::nullopt;
     }
-    if (noProxy != nullptr && exemptedByList(lower(host), lower(noProxy))) {
+    if (noProxy != nullptr && exemptedByList(AsciiLower(host), AsciiLower(noProxy))) {
         return std::nullopt;
     }
     std::string rest = httpProxy;
     if (const auto scheme = rest.find("://"); scheme != std::string::npos) {
-        if (lower(rest.substr(0, scheme)) != "http") {
+        if (AsciiLower(rest.substr(0, scheme)) != "http") {
             return std::nullopt;
         }
         rest.erase(0, scheme + 3);
