@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
@@ -37,6 +39,18 @@ std::string StandardOutputRefusal(const StandardOutputUse& use) {
                "writes its pages)";
     }
     return "";
+}
+
+int FinishStandardOutput(int code) {
+    errno = 0;
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || !std::cout.good() || std::ferror(stdout)) {
+        const int err = errno;
+        std::cerr << "vistametra-report: cannot write the output"
+                  << (err != 0 ? std::string(": ") + std::strerror(err) : std::string()) << "\n";
+        return 1;
+    }
+    return code;
 }
 
 bool WriteOutput(const std::string& file, std::string_view bytes, std::string* error) {

@@ -33,6 +33,10 @@ struct StandardOutputUse {
 // --save -) and nothing else; --format goes with -o -, and names pdf, svg or dxf.
 std::string StandardOutputRefusal(const StandardOutputUse& use);
 
+// Flushes standard output and gives `code`, or 1 with a message when the output did not all get
+// out (a full device, a closed pipe).
+int FinishStandardOutput(int code);
+
 // Writes `bytes` as the whole of `file`: to standard output for "-", else in place of the file
 // through AtomicFile (the earlier file stays whole when the write fails). False with `error` set
 // to one sentence that names the file once.

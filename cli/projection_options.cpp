@@ -27,7 +27,9 @@ std::optional<std::pair<double, double>> Pair(const std::string& text, const std
 
 void AddProjectionOptions(CLI::App& app, ProjectionOptionTexts& t) {
     const auto add = [&app](const char* name, std::string& text, const char* type,
-                            const char* help) { app.add_option(name, text, help)->type_name(type); };
+                            const char* help) {
+        app.add_option(name, text, help)->type_name(type);
+    };
     add("--ambient-lux", t.ambientLux, "LUX",
         "projector: the ambient light on the screen in lux (vertical illuminance), 0 or more");
     add("--contrast", t.contrast, "N",
@@ -74,8 +76,8 @@ std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
         const ProjectionInputLimit& limit = projectionInputLimit(key);
         const std::optional<double> value = ProjectionNumberFromText(text);
         if (!value || !WithinLimit(limit, *value)) {
-            error = std::string(option) + " " + typed + ": " + limit.label + ": " +
-                    LimitInWords(limit);
+            error =
+                std::string(option) + " " + typed + ": " + limit.label + ": " + LimitInWords(limit);
             return false;
         }
         target = *value;

@@ -14,9 +14,9 @@ namespace vm {
 
 // What -o writes besides the report's own pages.
 struct ReportFileOptions {
-    bool analysis = false;   // the sightline analysis as pages after the report's (--analysis)
-    double targetCmm = 90;   // the C-value the analysis designs the risers for (--target-c)
-    bool staggered = false;  // seats alternate row by row (--staggered)
+    bool analysis = false;      // the sightline analysis as pages after the report's (--analysis)
+    double targetCmm = 90;      // the C-value the analysis designs the risers for (--target-c)
+    bool staggered = false;     // seats alternate row by row (--staggered)
     double elementPercent = 4;  // DISCAS's smallest element, % of the image height
     int riserBlock = 0;         // rows per block of the grouped risers, 0 the best
     // The projector or LED wall: a page after the analysis's, a layer of the DXF drawing.
