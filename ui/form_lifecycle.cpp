@@ -10,6 +10,7 @@
 #include "runtime/error_handler.h"
 #include "runtime/process.h"
 #include "ui/form_registry.h"
+#include "ui/screen_fit.h"
 #include "ui/window_frame_hints.h"
 
 namespace vm {
@@ -115,6 +116,9 @@ void showForm(Form& form) {
         }
     };
     tellWindowManager();
+    // Wherever the form was placed, it opens within the screen's available area (a small or
+    // scaled desktop has less room than the sizes the forms are given).
+    KeepWithinScreen(form.window);
     form.window->show();
     tellWindowManager();
 }
