@@ -115,10 +115,10 @@ void showForm(Form& form) {
             SetTransientFor(form.window, form.window->parentWidget());
         }
     };
-    tellWindowManager();
     // Wherever the form was placed, it opens within the screen's available area (a small or
     // scaled desktop has less room than the sizes the forms are given).
     KeepWithinScreen(form.window);
+    tellWindowManager();
     form.window->show();
     tellWindowManager();
 }

@@ -1,7 +1,8 @@
 #include "ui/screen_fit.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <limits>
@@ -10,10 +11,6 @@ namespace vm {
 
 namespace {
 
-// The frame a window manager usually draws around a window, borders and a caption, for a window
-// it has not mapped yet.
-constexpr QMargins kAssumedFrame(6, 30, 6, 6);
-
 const QScreen* ScreenOf(const QWidget* window) {
     if (window != nullptr && window->screen() != nullptr) {
         return window->screen();
@@ -21,20 +18,29 @@ const QScreen* ScreenOf(const QWidget* window) {
     return QGuiApplication::primaryScreen();
 }
 
-// Where a window's client area may lie. A shown window's position is its frame's, and the frame
-// is known. Before it is shown, the platform may take the position for the client's (once the
-// native window exists) or for the frame's: the room then allows for the frame on either reading.
-QRect ClientRoom(const QWidget* window, const QRect& area) {
+// A window's frame, and where its client area stands from the position that move() takes.
+struct Frame {
+    QMargins margins;
+    QPoint clientOffset;
+};
+
+Frame FrameOf(const QWidget* window) {
     if (window != nullptr && window->isVisible()) {
         const QRect frame = window->frameGeometry();
         const QRect client = window->geometry();
-        return area.marginsRemoved(
-            QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                     frame.right() - client.right(), frame.bottom() - client.bottom()));
+        return {QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                         frame.right() - client.right(), frame.bottom() - client.bottom()),
+                client.topLeft() - window->pos()};
     }
-    const QMargins f = kAssumedFrame;
-    return area.marginsRemoved(
-        QMargins(f.left(), f.top(), f.left() + f.right(), f.top() + f.bottom()));
+    // Not mapped yet: the frame the window manager will draw, as the forms estimate it from the
+    // style's metrics. Until the native window exists the position is the frame's; once it
+    // exists, the client's.
+    const QStyle* style = window != nullptr ? window->style() : QApplication::style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int caption = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    const QMargins margins(border, caption + border, border, border);
+    const bool positionIsClient = window != nullptr && window->testAttribute(Qt::WA_WState_Created);
+    return {margins, positionIsClient ? QPoint(0, 0) : QPoint(margins.left(), margins.top())};
 }
 
 }  // namespace
@@ -44,7 +50,7 @@ QRect ScreenRoom(const QWidget* window) {
     if (screen == nullptr) {
         return {};
     }
-    return ClientRoom(window, screen->availableGeometry());
+    return screen->availableGeometry().marginsRemoved(FrameOf(window).margins);
 }
 
 int RoomRightOf(const QWidget* window, int x) {
@@ -52,9 +58,7 @@ int RoomRightOf(const QWidget* window, int x) {
     if (room.isNull()) {
         return std::numeric_limits<int>::max();
     }
-    // The frame's left edge at x puts the client's where the room's left edge is to the area's.
-    const QRect area = ScreenOf(window)->availableGeometry();
-    return std::max(1, room.right() + 1 - (x + room.left() - area.left()));
+    return std::max(1, room.right() + 1 - (x + FrameOf(window).clientOffset.x()));
 }
 
 void ResizeWithinScreen(QWidget* window, QSize wanted) {
@@ -63,23 +67,24 @@ void ResizeWithinScreen(QWidget* window, QSize wanted) {
         window->resize(wanted);
         return;
     }
-    const QRect area = screen->availableGeometry();
-    const QRect room = ClientRoom(window, area);
+    const Frame frame = FrameOf(window);
+    const QRect room = screen->availableGeometry().marginsRemoved(frame.margins);
     const QSize size = wanted.boundedTo(room.size()).expandedTo(QSize(1, 1));
     if (window->minimumSize() == window->maximumSize()) {
         window->setFixedSize(size);
     } else {
         window->resize(size);
     }
-    // A shown window moves its frame: its client keeps the frame's offset from it. A window
-    // larger than the room keeps its top left corner on the screen.
-    const QPoint offset =
-        window->isVisible() ? window->geometry().topLeft() - window->pos() : QPoint(0, 0);
-    const int x = std::clamp(window->x() + offset.x(), room.left(),
-                             std::max(room.left(), room.right() + 1 - window->width()));
-    const int y = std::clamp(window->y() + offset.y(), room.top(),
-                             std::max(room.top(), room.bottom() + 1 - window->height()));
-    window->move(x - offset.x(), y - offset.y());
+    // The client area within the room, the frame around it; a window larger than the room keeps
+    // its top left corner on the screen. A window that fits is not moved.
+    const QPoint client = window->pos() + frame.clientOffset;
+    const QPoint within(std::clamp(client.x(), room.left(),
+                                   std::max(room.left(), room.right() + 1 - window->width())),
+                        std::clamp(client.y(), room.top(),
+                                   std::max(room.top(), room.bottom() + 1 - window->height())));
+    if (within != client) {
+        window->move(within - frame.clientOffset);
+    }
 }
 
 void KeepWithinScreen(QWidget* window) {

@@ -12,7 +12,8 @@ namespace vm {
 
 // The room a window's client area has on its screen (the primary screen for nullptr, or while
 // the window has none): the available area less the window's frame, the one the window manager
-// gave it once it is shown, an allowance for caption and borders before. Empty without a screen.
+// gave it once it is shown, before that the caption and borders the style's metrics estimate (as
+// the forms count them). Empty without a screen.
 QRect ScreenRoom(const QWidget* window = nullptr);
 
 // The widest client area `window` can have with its frame's left edge at screen column `x`, up
