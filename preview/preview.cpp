@@ -37,6 +37,7 @@
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
+#include "ui/screen_fit.h"
 #include "ui/window_frame_hints.h"
 
 // The tool-button bitmaps and the magnifier cursor are Qt resources of their own.
@@ -59,6 +60,9 @@ constexpr int kPreviewWidthThumbs = 876;
 constexpr int kPreviewColumnThumbs = 138;
 constexpr int kStripColumn = 5;
 constexpr int kStripWidth = 130;
+// The navigation bar's buttons: squares of this size, their first row this far from the top.
+constexpr int kBarButtonSize = 30;
+constexpr int kBarButtonRow = 2;
 
 bool g_previewOpen = false;
 
@@ -127,14 +131,20 @@ void Guarded(const std::function<void()>& task) {
 }
 
 // Sets a form's outer width (caption and frames included, as the form layer counts them) and
-// moves it to `col`, keeping its row.
-void ResizeForm(const char* form, int col, int outerWidth, int outerHeight) {
+// moves it to `col`, keeping its row; the form stays within the screen. A form `besideStrip`
+// keeps its column, right of the thumbnail strip, and is narrower where the screen has less room
+// right of it; any other form moves left instead.
+void ResizeForm(const char* form, int col, int outerWidth, int outerHeight, bool besideStrip) {
     QWidget* window = FormWidget(form);
     if (window == nullptr) {
         return;
     }
-    window->setFixedSize(ClientSizeForOuter(outerWidth, outerHeight, true));
+    const QSize client = ClientSizeForOuter(outerWidth, outerHeight, true);
+    window->setFixedSize(
+        besideStrip ? std::min(client.width(), RoomRightOf(window, col)) : client.width(),
+        client.height());
     window->move(col, window->pos().y());
+    KeepWithinScreen(window);
 }
 
 // Calls `zoom` for every press of the keypad's "*" key in one of the watched windows.
@@ -279,12 +289,16 @@ void PreviewSession::Run() {
 
     QWidget* preview = FormWidget(kPreviewForm);
     DoMethod(kPreviewForm, "center");
-    // Centred, then one caption lower; never left of the screen.
+    // Centred, then one caption lower; never left of the screen, nor below it.
     preview->move(std::max(0, preview->pos().x()), preview->pos().y() + m_metrics.caption);
+    KeepWithinScreen(preview);
 
+    // The strip is as high as the preview window.
     m_strip = new PreviewThumbnailStrip(toQt(m_job.Message(PrintMessage::Thumbnails)), preview);
-    m_strip->setFixedSize(ClientSizeForOuter(kStripWidth, m_previewHeight, true));
+    m_strip->setFixedSize(ClientSizeForOuter(kStripWidth, m_previewHeight, true).width(),
+                          preview->height());
     m_strip->move(kStripColumn, preview->pos().y());
+    KeepWithinScreen(m_strip);
     // Like the preview and its bar, the strip has no caption boxes: it goes with the thumbnail
     // button.
     SetFrameFunctions(m_strip, {});
@@ -305,6 +319,7 @@ void PreviewSession::Run() {
     m_waitBox = MakeWaitBox(toQt(m_job.Message(PrintMessage::MakingThumbnails)), preview);
     m_waitBox->move((m_metrics.width - m_waitBox->width()) / 2,
                     (m_metrics.height - m_waitBox->height()) / 2);
+    KeepWithinScreen(m_waitBox);
 
     // The dialogs belong to the main window: disabling the preview must not disable them.
     m_printDialog =
@@ -352,12 +367,21 @@ void PreviewSession::BuildPreviewWindow() {
 }
 
 void PreviewSession::BuildBar() {
+    // On a screen narrower than the bar (a small or scaled desktop) the buttons wrap to further
+    // rows, in their order, so that every one of them stays on the screen.
+    std::vector<int> cols;
+    for (const ToolButton& b : kToolButtons) {
+        cols.push_back(b.col);
+    }
+    const std::vector<BarPlace> places =
+        BarButtonPlaces(cols, kBarButtonSize, kBarButtonRow, ScreenRoom().width());
     DefineWindow({.name = kBarForm,
                   .title = " " + m_job.Message(PrintMessage::PreviewTitle),
                   .col = 704,
                   .row = 1,
                   .width = 312 + 2 * m_metrics.frame,
-                  .height = 35 + m_metrics.caption + 2 * m_metrics.frame,
+                  .height = 35 + m_metrics.caption + 2 * m_metrics.frame +
+                            (BarRows(places) - 1) * (kBarButtonSize + kBarButtonRow),
                   .canMinimize = false,
                   .canMaximize = false,
                   .sizable = false,
@@ -379,12 +403,12 @@ void PreviewSession::BuildBar() {
     for (size_t i = 0; i < std::size(kToolButtons); ++i) {
         const ToolButton& b = kToolButtons[i];
         DefineButton({.name = b.name,
-                      .col = b.col,
-                      .row = 2,
+                      .col = places[i].col,
+                      .row = places[i].row,
                       .caption = "",
                       .action = actions[i],
-                      .width = 30,
-                      .height = 30,
+                      .width = kBarButtonSize,
+                      .height = kBarButtonSize,
                       .tooltip = m_job.Message(b.message) + b.keys});
     }
     EndWindow();
@@ -560,7 +584,7 @@ void PreviewSession::SwitchThumbnails(bool on) {
             BuildThumbnails();
         }
         m_view.scale = PreviewScale(m_metrics.height, m_view.vertSizeMm, true);
-        ResizeForm(kPreviewForm, kPreviewColumnThumbs, kPreviewWidthThumbs, m_previewHeight);
+        ResizeForm(kPreviewForm, kPreviewColumnThumbs, kPreviewWidthThumbs, m_previewHeight, true);
         ShowPage();
         m_strip->show();
         SetFrameFunctions(m_strip, {});
@@ -569,7 +593,7 @@ void PreviewSession::SwitchThumbnails(bool on) {
         FollowStrip();
     } else {
         m_view.scale = PreviewScale(m_metrics.height, m_view.vertSizeMm, false);
-        ResizeForm(kPreviewForm, kPreviewColumn, kPreviewWidth, m_previewHeight);
+        ResizeForm(kPreviewForm, kPreviewColumn, kPreviewWidth, m_previewHeight, false);
         m_strip->hide();
         ShowPage();
         DoMethod(kBarForm, "setfocus");

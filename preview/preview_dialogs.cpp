@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/qt_text.h"
+#include "ui/screen_fit.h"
 
 namespace vm {
 
@@ -68,6 +69,7 @@ void FixDialog(QDialog* dialog, const std::string& title, int outerWidth, int ou
         dialog->move(whole.x() + (whole.width() - outerWidth) / 2,
                      whole.y() + (whole.height() - outerHeight) / 2);
     }
+    KeepWithinScreen(dialog);
 }
 
 }  // namespace

@@ -62,6 +62,34 @@ int OffsetForScrollPosition(int position) {
     return -(position - 50) * 10;
 }
 
+std::vector<BarPlace> BarButtonPlaces(const std::vector<int>& cols, int size, int row,
+                                      int clientWidth) {
+    std::vector<BarPlace> places;
+    places.reserve(cols.size());
+    int shift = 0;  // how far the buttons of the current row moved left
+    int top = row;
+    for (const int col : cols) {
+        if (col - shift + size > clientWidth && col - shift > cols.front()) {
+            shift = col - cols.front();
+            top += size + row;
+        }
+        places.push_back({col - shift, top});
+    }
+    return places;
+}
+
+int BarRows(const std::vector<BarPlace>& places) {
+    int rows = 0;
+    int top = 0;
+    for (const BarPlace& place : places) {
+        if (rows == 0 || place.row != top) {
+            ++rows;
+            top = place.row;
+        }
+    }
+    return rows;
+}
+
 ThumbnailSize ThumbnailSizeFor(int horzSizeMm, int vertSizeMm) {
     const double factor = IsPortrait(horzSizeMm, vertSizeMm) ? 0.44 : 0.3;
     return {static_cast<int>(horzSizeMm * factor), static_cast<int>(vertSizeMm * factor)};

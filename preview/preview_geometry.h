@@ -3,6 +3,8 @@
 // the thumbnails. Plain integers with divisions that truncate towards zero, so the page lands on
 // the same pixels whatever paints it.
 
+#include <vector>
+
 namespace vm {
 
 // Pixels on the screen. right and bottom are the far edges (a rectangle from left to right is
@@ -59,6 +61,23 @@ OffsetStep StepOffset(int offset, int delta);
 // The offset for a scroll box dragged to `position` (0 to 100, 50 in the middle):
 // -(position - 50) * 10.
 int OffsetForScrollPosition(int position);
+
+// Where a button of the navigation bar stands in the bar's client area.
+struct BarPlace {
+    int col = 0;
+    int row = 0;
+    friend bool operator==(const BarPlace&, const BarPlace&) = default;
+};
+
+// The bar's square buttons, `size` pixels, at their columns `cols` (ascending) on `row`, in a bar
+// `clientWidth` pixels wide. Buttons that would reach past its right edge wrap, in their order, to
+// further rows `size` + `row` pixels apart, each starting at the first button's column and keeping
+// the gaps between the buttons; a bar wide enough keeps one row as given.
+std::vector<BarPlace> BarButtonPlaces(const std::vector<int>& cols, int size, int row,
+                                      int clientWidth);
+
+// How many rows the places use.
+int BarRows(const std::vector<BarPlace>& places);
 
 // A thumbnail's size in pixels: the printable area at 0.44 pixels per millimetre for a portrait
 // page, 0.3 for a landscape one (whole pixels, truncated).

@@ -13,6 +13,7 @@
 #include "print/print_job.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
+#include "ui/screen_fit.h"
 
 namespace vm {
 
@@ -208,6 +209,7 @@ std::string GetPrinter() {
         frame.moveCenter(screen->availableGeometry().center());
         dialog.move(frame.topLeft());
     }
+    KeepWithinScreen(&dialog);
     list->setFocus();
 
     if (RunModalDialog(dialog, "GetPrinter") != QDialog::Accepted || list->currentIndex() < 0) {

@@ -1,8 +1,6 @@
 #include "program/page_view.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -73,22 +71,6 @@ void PageView::paintEvent(QPaintEvent*) {
         PaintPageOnSheet(painter, page, QRectF(kGapPx, top, w, h));
         top += h + kGapPx;
     }
-}
-
-void ResizeWithinScreen(QWidget* window, QSize wanted) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        window->resize(wanted);
-        return;
-    }
-    // Room for the window manager's frame around it.
-    const QRect area = screen->availableGeometry().adjusted(8, 40, -8, -8);
-    window->resize(wanted.boundedTo(area.size()));
-    const QPoint at(
-        std::clamp(window->x(), area.left(), std::max(area.left(), area.right() - window->width())),
-        std::clamp(window->y(), area.top(),
-                   std::max(area.top(), area.bottom() - window->height())));
-    window->move(at);
 }
 
 void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf) {

@@ -71,10 +71,6 @@ private:
     QPointer<W> m_window;
 };
 
-// Gives `window` the size `wanted`, or less where the screen's available area is smaller (a
-// scaled desktop), and places it within that area.
-void ResizeWithinScreen(QWidget* window, QSize wanted);
-
 // "Salvar" of a window's pages: asks for a file (PDF, PNG, SVG or DXF; a name without one of these
 // suffixes is saved as PDF) and writes the pages, or the drawing that `dxf` makes for a .dxf name;
 // a failure is said in a box.

@@ -38,6 +38,7 @@
 #include "report/report_images.h"
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
+#include "ui/screen_fit.h"
 
 namespace vm {
 

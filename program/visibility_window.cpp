@@ -44,6 +44,7 @@
 #include "ui/dialogs.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
+#include "ui/screen_fit.h"
 
 namespace vm {
 

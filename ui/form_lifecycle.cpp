@@ -10,6 +10,7 @@
 #include "runtime/error_handler.h"
 #include "runtime/process.h"
 #include "ui/form_registry.h"
+#include "ui/screen_fit.h"
 #include "ui/window_frame_hints.h"
 
 namespace vm {
@@ -114,6 +115,9 @@ void showForm(Form& form) {
             SetTransientFor(form.window, form.window->parentWidget());
         }
     };
+    // Wherever the form was placed, it opens within the screen's available area (a small or
+    // scaled desktop has less room than the sizes the forms are given).
+    KeepWithinScreen(form.window);
     tellWindowManager();
     form.window->show();
     tellWindowManager();

@@ -117,5 +117,74 @@ TEST(PreviewGeometry, ThumbnailsAndTheirStrip) {
     EXPECT_EQ(StripScrollPosition(4, 6, 130, 300), 300);  // 430 - 9 lies beyond the end
 }
 
+TEST(PreviewGeometry, BarButtonsWrapInTheirOrderWhenTheBarIsNarrow) {
+    const std::vector<int> cols{2, 32, 62, 92, 126, 156, 186, 216, 246, 280};
+    struct Case {
+        int clientWidth;
+        int rows;
+        std::vector<BarPlace> expected;
+    };
+    const Case cases[] = {
+        // Wide enough, even to the pixel: the columns as given, one row.
+        {312,
+         1,
+         {{2, 2},
+          {32, 2},
+          {62, 2},
+          {92, 2},
+          {126, 2},
+          {156, 2},
+          {186, 2},
+          {216, 2},
+          {246, 2},
+          {280, 2}}},
+        // One pixel short: the last button goes to a second row, 34 pixels lower.
+        {309,
+         2,
+         {{2, 2},
+          {32, 2},
+          {62, 2},
+          {92, 2},
+          {126, 2},
+          {156, 2},
+          {186, 2},
+          {216, 2},
+          {246, 2},
+          {2, 34}}},
+        // Under half the width: three rows, the gap of 4 pixels before "Fechar" kept.
+        {150,
+         3,
+         {{2, 2},
+          {32, 2},
+          {62, 2},
+          {92, 2},
+          {2, 34},
+          {32, 34},
+          {62, 34},
+          {92, 34},
+          {2, 66},
+          {36, 66}}},
+        // Narrower than one button: one button a row, none lost.
+        {20,
+         10,
+         {{2, 2},
+          {2, 34},
+          {2, 66},
+          {2, 98},
+          {2, 130},
+          {2, 162},
+          {2, 194},
+          {2, 226},
+          {2, 258},
+          {2, 290}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clientWidth);
+        const std::vector<BarPlace> places = BarButtonPlaces(cols, 30, 2, c.clientWidth);
+        EXPECT_EQ(places, c.expected);
+        EXPECT_EQ(BarRows(places), c.rows);
+    }
+}
+
 }  // namespace
 }  // namespace vm

@@ -42,6 +42,11 @@ namespace {
 const bool g_ownMounts =
     unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 
+// A screen with room for the preview's windows at their own sizes (the platform's default screen
+// is 800 x 800); the platform reads it when the application starts, after this.
+[[maybe_unused]] const bool g_roomyScreen =
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" VM_TEST_DATA "/screen-1280x1024.json");
+
 using vm::PreviewRect;
 
 std::string PageTitle(int page, int count) {

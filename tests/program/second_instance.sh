@@ -42,7 +42,9 @@ cp "$(dirname "$0")/../fuzz/project/corpus/default.qtv" "$work/Sala de Reunião.
 offline "$program" "Sala de Reunião.qtv" & second=$!
 wait $second; code=$?
 [ $code -eq 0 ] || fail "the hand-over of a project ended with $code"
-sleep 1
+# The running window opened it: its title names the file.
+wait_window '^Vistametra - Sala de Reuni' >/dev/null || fail "the handed-over project did not open"
+wait_idle $first
 [ "$(xdotool search --name '^(Stop|Abrir)$' 2>/dev/null | wc -l)" -eq 0 ] ||
     fail "the hand-over of a project showed a box"
 # ... and a file that is no project is refused by the running window, as "&Abrir" refuses it.
@@ -66,7 +68,8 @@ mv "$work/socket.kept" "$(ls "$XDG_RUNTIME_DIR"/* | head -n 1).socket"
 # A copy in another folder is another program file: it runs beside the first.
 mkdir "$work/copy" && cp "$program" "$work/copy/vistametra"
 offline "$work/copy/vistametra" & copy=$!
-sleep 3
+# The first window's title names its project now: a window titled "Vistametra" is the copy's.
+wait_window '^Vistametra$' >/dev/null || fail "the copy in another folder shows no window"
 kill -0 $copy 2>/dev/null || fail "the copy in another folder did not run"
 [ "$(xdotool search --name '^Stop$' 2>/dev/null | wc -l)" -eq 0 ] || fail "the copy was refused"
 kill $copy; wait $copy 2>/dev/null

@@ -60,7 +60,7 @@ dismiss '^Update$' Return || fail "the update check's box did not close"
 dismiss '^teste$' Return || fail "no second box from the update check, or it did not close"
 
 main=$(wait_window '^Vistametra$') || fail "no main window"
-sleep 0.5
+wait_idle "$(cat "$work/program.pid")"
 [ -n "$shots" ] && import -window root "$shots/startup-after-update-box.png" 2>/dev/null
 # Arquivo > Salvar ("s" first reaches Salvar, then Sair).
 open_menu "$main" alt+a || fail "Arquivo did not open"
@@ -82,11 +82,7 @@ pages=$(find "$work/tmp" -name '*_kpv_print_preview_*.Emf' | wc -l)
 [ "$pages" -ge 2 ] || fail "the preview has no page files ($pages)"
 [ -n "$shots" ] && import -window root "$shots/startup-preview-before-sigterm.png" 2>/dev/null
 kill -TERM "$(cat "$work/program.pid")"
-for _ in $(seq 50); do
-    [ -f "$work/program.exit" ] && break
-    sleep 0.1
-done
-[ -f "$work/program.exit" ] || fail "SIGTERM did not end the program"
+wait_file "$work/program.exit" 50 || fail "SIGTERM did not end the program"
 [ "$(cat "$work/program.exit")" -eq 143 ] || fail "ended with $(cat "$work/program.exit"), not by SIGTERM"
 left=$(find "$work/tmp" "$work/run" -mindepth 1)
 [ -z "$left" ] || fail "outlived the program: $left"

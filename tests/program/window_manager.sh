@@ -69,11 +69,12 @@ main=$(wait_window '^Vistametra( - .*)?$')
 [ -n "$main" ] || fail "the main window did not appear"
 xdotool windowmove --sync "$main" 0 0 >/dev/null 2>&1 || xdotool windowmove "$main" 0 0
 
-# The project given on the command line is the one in the window: Ctrl+S saves it. (The window
-# may show before its start-up has finished: the key is sent again until the box appears.)
+# The project given on the command line is the one in the window: Ctrl+S saves it, once the
+# start-up has finished and the program waits for events. (A key sent while the window is still
+# being mapped can be lost on a loaded machine: it is sent again until the box appears.)
 box=""
 for _ in 1 2 3 4 5; do
-    sleep 1
+    wait_idle "$app" 50
     xdotool windowactivate --sync "$main" >/dev/null 2>&1
     xdotool key --clearmodifiers ctrl+s
     box=$(wait_window '^Salvar arquivo$' 20)
@@ -82,7 +83,7 @@ done
 [ -n "$box" ] || fail "Ctrl+S showed no confirmation"
 dismiss '^Salvar arquivo$' Return || fail "the confirmation did not close"
 saved="$work/bin/SALA_XVFB_Calculo_Tela.qtv"
-for _ in $(seq 30); do [ -s "$saved" ] && break; sleep 0.1; done
+wait_file "$saved" 30
 grep -q '<Projeto>SALA_XVFB</Projeto>' "$saved" 2>/dev/null || fail "the opened project was not saved"
 grep -q '<NumeroFilas> 12</NumeroFilas>' "$saved" || fail "the saved rows: $(cat "$saved")"
 
@@ -93,21 +94,25 @@ dismiss '^Selecione a Impressora$' Return || fail "Ctrl+P showed no printer choi
 preview=$(wait_window '\[1/')
 [ -n "$preview" ] || fail "the preview did not open"
 # Without a CUPS queue the printer is the built-in PDF printer, which asks for its file: no file.
-saveas=$(wait_window '^(Save As|Salvar como)' 30)
-if [ -n "$saveas" ]; then
+# Once the program waits for events, that dialog (when it comes) has its window.
+wait_idle "$app"
+if xdotool search --name '^(Save As|Salvar como)' >/dev/null 2>&1; then
+    saveas=$(wait_window '^(Save As|Salvar como)') || fail "the file dialog was never shown"
     xdotool windowactivate --sync "$saveas" >/dev/null 2>&1
     xdotool key Escape
-    sleep 0.5
+    wait_gone '^(Save As|Salvar como)' || fail "Escape left the file dialog open"
 fi
 bar=$(wait_window 'Visualiza')
-sleep 1
+# The window manager's hints are set again after the windows are shown: the program is idle then.
+wait_idle "$app"
 transient_of_main "$preview" "the preview"
 no_caption_boxes "$preview" "the preview"
 [ -n "$bar" ] && { transient_of_main "$bar" "the navigation bar"; no_caption_boxes "$bar" "the navigation bar"; }
 
 # A click on the main window, left of the preview: the preview stays above it.
 xdotool mousemove --sync 60 200 click 1
-sleep 0.5
+wait_active "$main" 30 || fail "a click on the main window did not make it the active one"
+wait_idle "$app"
 [ "$(position_in_stack "$preview")" -gt "$(position_in_stack "$main")" ] ||
     fail "the main window came above the preview: $(stacking)"
 [ -n "$pictures" ] && import -window root "$pictures/openbox-preview.png" 2>/dev/null
@@ -115,7 +120,7 @@ sleep 0.5
 # page 1 again.
 eval "$(xdotool getwindowgeometry --shell "$preview")"
 xdotool mousemove --sync $((X + WIDTH / 2)) $((Y - 8)) click 1
-sleep 0.5
+wait_active "$preview" 30 || fail "a click on its caption did not make the preview active"
 xdotool key Next
 [ -n "$(wait_window '\[2/2\]' 30)" ] || fail "after a click on its caption, Page Down did not page"
 xdotool key Prior
@@ -123,23 +128,25 @@ xdotool key Prior
 
 # The keypad "*" zooms the page, a second press zooms it back.
 xdotool windowactivate --sync "$preview" >/dev/null 2>&1
-sleep 0.3
+wait_idle "$app"
 import -window "$preview" "$work/page.png"
 xdotool key KP_Multiply
-sleep 0.5
-import -window "$preview" "$work/zoomed.png"
+wait_picture_change "$preview" "$work/page.png" "$work/zoomed.png" 50 ||
+    fail "the keypad * did not zoom"
 xdotool key KP_Multiply
-sleep 0.5
+wait_picture_change "$preview" "$work/zoomed.png" "$work/back.png" 50 ||
+    fail "a second keypad * changed nothing"
+# The picture changed; once the page is drawn whole it is the first one again.
+wait_idle "$app"
 import -window "$preview" "$work/back.png"
 differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
-differ "$work/page.png" "$work/zoomed.png" || fail "the keypad * did not zoom"
 differ "$work/page.png" "$work/back.png" && fail "a second keypad * did not zoom back"
 
 # The thumbnail strip (Ctrl+T) belongs to the main window too and has no caption boxes.
 xdotool key --clearmodifiers ctrl+t
 strip=$(wait_window '^Miniaturas$')
 [ -n "$strip" ] || fail "Ctrl+T showed no thumbnails"
-sleep 0.5
+wait_idle "$app"
 transient_of_main "$strip" "the thumbnail strip"
 no_caption_boxes "$strip" "the thumbnail strip"
 [ -n "$pictures" ] && import -window root "$pictures/openbox-thumbnails.png" 2>/dev/null

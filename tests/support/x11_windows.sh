@@ -112,3 +112,37 @@ open_menu() {
     done
     return 1
 }
+
+# wait_file FILE [TENTHS]: waits until FILE exists and is not empty (up to TENTHS tenths of a
+# second, default 300); returns 1 otherwise.
+wait_file() {
+    for _ in $(seq "${2:-300}"); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_active ID [TENTHS]: waits until the window manager names the window ID the active one
+# (_NET_ACTIVE_WINDOW), as it does once it has handled a click on it; returns 1 otherwise.
+wait_active() {
+    local active
+    for _ in $(seq "${2:-300}"); do
+        active=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*window id # //p')
+        [ -n "$active" ] && [ $((active)) -eq $(($1)) ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_picture_change ID BEFORE AFTER [TENTHS]: captures the window ID into the picture AFTER until
+# it differs from the picture BEFORE (the window has drawn what it was asked to); returns 1 when it
+# never did.
+wait_picture_change() {
+    for _ in $(seq "${4:-300}"); do
+        import -window "$1" "$3" 2>/dev/null &&
+            [ "$(compare -metric AE "$2" "$3" null: 2>&1 | cut -d' ' -f1)" != 0 ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
