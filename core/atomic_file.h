@@ -42,8 +42,9 @@ public:
     AtomicFile& operator=(AtomicFile&& other) noexcept;
 
     // Prepares an empty new file that is to take `target`'s place. Returns false, with Error()
-    // set, when the target is a folder, an existing read-only file, a link loop, or when no file
-    // can be created in its folder. `write` replaces write(2) for the writes of this object.
+    // set, when the target is a folder, an existing read-only file, a link loop, not a regular
+    // file (see WriteIntoDevices), or when no file can be created in its folder. `write`
+    // replaces write(2) for the writes of this object.
     bool Open(const std::string& target, const WriteFunction& write = {});
 
     // Appends bytes, repeating short writes. Returns false, with Error() set, on the first failure;
