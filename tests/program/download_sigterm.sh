@@ -21,7 +21,7 @@ printf 'verificar-ao-iniciar=sim\n' >"$work/config/vistametra/atualizacao.conf"
 # of 64 KiB every 50 ms (its length announced as 64 MiB), and the bytes sent so far are counted
 # in $work/sent.
 cat >"$work/server.py" <<'PY'
-import http.server, sys, time
+import http.server, os, sys, time
 work = sys.argv[1]
 class Site(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
@@ -47,8 +47,9 @@ class Site(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(piece)
                 self.wfile.flush()
                 sent += len(piece)
-                with open(work + "/sent", "w") as f:
+                with open(work + "/sent.new", "w") as f:
                     f.write(str(sent))
+                os.replace(work + "/sent.new", work + "/sent")
                 time.sleep(0.05)
         except OSError:
             pass
@@ -81,11 +82,14 @@ echo $program_pid >"$work/program.pid"
 
 # "Existe uma versão mais atual ... deseja executar o download agora ?": Sim.
 dismiss '^Atualiza' Return || fail "no question about the newer version, or it did not close"
+# The count is replaced whole by the server, never read half-written.
+sent=0
 for _ in $(seq 100); do
-    [ "$(cat "$work/sent" 2>/dev/null || echo 0)" -ge $((1 << 20)) ] && break
+    sent=$(cat "$work/sent" 2>/dev/null)
+    sent=${sent:-0}
+    [ "$sent" -ge $((1 << 20)) ] && break
     sleep 0.1
 done
-sent=$(cat "$work/sent" 2>/dev/null || echo 0)
 [ "$sent" -ge $((1 << 20)) ] || fail "the download did not start (sent: $sent bytes)"
 kill -0 $program_pid 2>/dev/null || fail "the program ended during the download"
 # The installer is being written into a file of the current folder.
