@@ -2,6 +2,7 @@
 #include <csignal>
 
 #include "cli/report_tool.h"
+#include "core/atomic_file.h"
 #include "core/end_files.h"
 
 #ifdef VM_REPORT_WRITER
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     // Asked to end during an export, the tool takes its unfinished files with it.
     vm::RemoveFilesOnEndSignals();
+    // Outputs may go to /dev/stdout or into a pipe that a reader waits on.
+    vm::AtomicFile::WriteIntoDevices(true);
 #ifdef VM_REPORT_WRITER
     qInstallMessageHandler(quietQtMessages);
     // Fonts and painting need a GUI application; the tool never shows a window.

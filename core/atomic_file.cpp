@@ -19,6 +19,7 @@ namespace vm {
 namespace {
 
 std::atomic<bool> g_unnamedFiles{true};
+std::atomic<bool> g_intoDevices{false};
 
 std::string reason(int err) {
     return err != 0 ? std::string(": ") + std::strerror(err) : std::string();
@@ -124,6 +125,10 @@ bool AtomicFile::UnnamedFilesUsed() {
     return g_unnamedFiles;
 }
 
+void AtomicFile::WriteIntoDevices(bool allowed) {
+    g_intoDevices = allowed;
+}
+
 bool AtomicFile::fail(const std::string& what, int err) {
     m_failed = true;
     m_error = what + reason(err);
@@ -172,6 +177,12 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
     if (stat(m_target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             return fail("cannot write " + m_target, EISDIR);
+        }
+        if (!S_ISREG(st.st_mode) && !g_intoDevices) {
+            // Nothing is opened: opening a device may act on it, a FIFO may wait for a reader.
+            m_failed = true;
+            m_error = "cannot write " + m_target + ": not a regular file";
+            return false;
         }
         if (!S_ISREG(st.st_mode)) {
             // A device or a FIFO has no place to be replaced: written straight into. It is opened

@@ -13,8 +13,11 @@
 // - a read-only existing file is not replaced (permission denied);
 // - in a sticky shared folder (/tmp), where only a file's owner may replace it, a file that the
 //   user may write is rewritten in place after its space has been reserved.
-// A target that is a device or a FIFO (/dev/stdout, /dev/null) is written straight into: it has
-// no place to be replaced.
+// A target that is not a regular file (a device, a FIFO, a socket) is refused as "not a regular
+// file": what a save writes there is not kept, and a FIFO or a device may hold the writer for
+// ever. The command-line tool allows devices and FIFOs (WriteIntoDevices), so that its outputs may
+// go to /dev/stdout or into a pipe: they are then written straight into, having no place to be
+// replaced, and a FIFO that nobody reads or a socket is still refused at once.
 //
 // Plain C++ and POSIX; used by every writer of output files (project, report pages, exports, the
 // PDF printer, the downloaded installer). Not thread-safe per object.
@@ -39,8 +42,9 @@ public:
     AtomicFile& operator=(AtomicFile&& other) noexcept;
 
     // Prepares an empty new file that is to take `target`'s place. Returns false, with Error()
-    // set, when the target is a folder, an existing read-only file, a link loop, or when no file
-    // can be created in its folder. `write` replaces write(2) for the writes of this object.
+    // set, when the target is a folder, an existing read-only file, a link loop, not a regular
+    // file (see WriteIntoDevices), or when no file can be created in its folder. `write`
+    // replaces write(2) for the writes of this object.
     bool Open(const std::string& target, const WriteFunction& write = {});
 
     // Appends bytes, repeating short writes. Returns false, with Error() set, on the first failure;
@@ -72,6 +76,11 @@ public:
     // that file systems without them get.
     static void UseUnnamedFiles(bool allowed);
     static bool UnnamedFilesUsed();
+
+    // Whether a target that is a device or a FIFO with a reader is written straight into
+    // (initially false: every target that is not a regular file is refused). For the whole
+    // process; the command-line tool turns it on.
+    static void WriteIntoDevices(bool allowed);
 
 private:
     bool fail(const std::string& what, int err);

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "core/atomic_file.h"
@@ -142,6 +143,20 @@ bool SvgOf(const std::vector<std::vector<uint8_t>>& pages, const QString& title,
         return false;
     }
     *bytes = Bytes(svg);
+    // The generator writes a drawn text's control characters as they are (a NUL or a byte 1 in a
+    // project's name), and XML 1.0 allows none but tab, line feed and carriage return: each
+    // becomes U+FFFD, as in the title. No markup and no UTF-8 sequence holds such a byte.
+    std::string valid;
+    valid.reserve(bytes->size());
+    for (const char c : *bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+            valid += "\xEF\xBF\xBD";
+        } else {
+            valid += c;
+        }
+    }
+    *bytes = std::move(valid);
     return true;
 }
 

@@ -86,7 +86,7 @@ void SalvarArquivoComo(const char* form, const std::string& folder) {
     std::string motivo;
     if (!MemoWrit(file, TextoProjeto(p), &motivo)) {
         MsgStop(utf8ToWin1252("Não foi possível salvar o arquivo ") + TextFromFileName(file) + "." +
-                    kCrLf + kCrLf + motivo,
+                    kCrLf + kCrLf + utf8ToWin1252(motivo),
                 "Salvar como");
         return;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -117,7 +118,13 @@ public:
         Entity("TEXT", layer, colour);
         Point(10, x, y);
         Real(40, height);
-        Code(1, text);
+        // A group value is one line: a line break (or another control character) in a project's
+        // name would end it and start groups of its own.
+        std::string oneLine(text);
+        std::replace_if(
+            oneLine.begin(), oneLine.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+        Code(1, oneLine);
         Code(7, "STANDARD");
         Reach(x + 0.75 * height * static_cast<double>(text.size()), y + height);
         Reach(x, y - 0.25 * height);

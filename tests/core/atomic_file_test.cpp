@@ -244,16 +244,46 @@ TEST(AtomicFile, ANamedTemporaryFileGoesWithTheSignalThatEndsTheWriter) {
     }
 }
 
-TEST(AtomicFile, DevicesAreWrittenStraightInto) {
+// Turns on writing into devices and FIFOs for one test, as the command-line tool does.
+struct IntoDevices {
+    IntoDevices() { AtomicFile::WriteIntoDevices(true); }
+    ~IntoDevices() { AtomicFile::WriteIntoDevices(false); }
+};
+
+// Unless allowed, a device, a FIFO (read or not) and a socket are refused without being opened.
+TEST(AtomicFile, TargetsThatAreNoRegularFileAreRefused) {
+    Folder dir;
+    const std::string fifo = dir / "saída.pdf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::string link = dir / "nulo.pdf";
+    fs::create_symlink("/dev/null", link);
+    for (const std::string& target :
+         {std::string("/dev/null"), std::string("/dev/zero"), fifo, link}) {
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(target, "pages", &error)) << target;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    char got[16] = {};
+    EXPECT_EQ(read(reader, got, sizeof got), 0);  // the reader got nothing
+    close(reader);
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
+TEST(AtomicFile, DevicesAreWrittenStraightIntoWhenAllowed) {
+    IntoDevices allowed;
     std::string error;
     EXPECT_TRUE(WriteFileAtomically("/dev/null", "anything", &error)) << error;
     EXPECT_FALSE(WriteFileAtomically("/dev/full", "anything", &error));
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
 }
 
-// A FIFO that nobody reads and a socket are refused at once (no wait for a reader); a FIFO with a
-// reader is written into; a name with a NUL byte is refused before the system cuts it short.
+// Where devices are allowed, a FIFO that nobody reads and a socket are still refused at once (no
+// wait for a reader); a FIFO with a reader is written into; a name with a NUL byte is refused
+// before the system cuts it short.
 TEST(AtomicFile, TargetsThatWouldHangOrBeCutShortAreRefused) {
+    IntoDevices allowed;
     Folder dir;
     const std::string fifo = dir / "saída.pdf";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
