@@ -412,7 +412,8 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
             return vm::utf8ToWin1252(
                 std::string("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem 10.30 "
                             "m; menor elemento ") +
-                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " + verdict);
+                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " +
+                verdict);
         };
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
@@ -463,6 +464,60 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
                       "7.5 mm contra 18.5 mm legíveis (regra FV / 200): AVISO: texto menor")),
                   nullptr);
+
+        // The corner: on the plan the window starts at the screen's end towards the upper wall
+        // (the image's right as the audience sees it), or at its end towards the lower wall.
+        auto* corner = vm::VisibilityWindow()->findChild<QComboBox*>("cInterpreteCanto");
+        ASSERT_NE(corner, nullptr);
+        EXPECT_TRUE(corner->isEnabled());
+        EXPECT_EQ(corner->currentText(), QString::fromUtf8("inferior direito"));
+        const auto planLine = [this](vm::Color colour) -> const vm::Primitive* {
+            const vm::Primitive* lowest = nullptr;
+            for (const vm::Primitive* line : lastDrawing()->OfKind(vm::PrimitiveKind::Line)) {
+                if (line->colour == colour && line->col == line->toCol &&
+                    (lowest == nullptr || line->row > lowest->row)) {
+                    lowest = line;
+                }
+            }
+            return lowest;
+        };
+        const vm::Color interpreterColour{200, 100, 0};
+        const vm::Primitive* screen = planLine({0, 0, 255});
+        const vm::Primitive* right = planLine(interpreterColour);
+        ASSERT_TRUE(screen && right);
+        EXPECT_NEAR(right->row, screen->row, 1e-9);
+        // 90 % of the 3 m image's width from its right end: 2.7 of its 3 m.
+        EXPECT_NEAR((right->toRow - right->row) / (screen->toRow - screen->row), 0.9, 1e-9);
+        corner->setCurrentIndex(1);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "da imagem, no canto inferior esquerdo: o conteúdo fica com 10 %")),
+                  nullptr);
+        const vm::Primitive* left = planLine(interpreterColour);
+        ASSERT_NE(left, nullptr);
+        EXPECT_NEAR(left->row, screen->toRow, 1e-9);
+        EXPECT_NEAR((left->row - left->toRow) / (screen->toRow - screen->row), 0.9, 1e-9);
+    });
+}
+
+// The plan in the window draws DISCAS's viewing area (up to 60 degrees off the normal to the
+// image's far edge) and follows the room: the default room (5 x 10 m, a 3 m image) is closed by
+// the side walls, its edges meeting them (2.5 + 1.5) / tan 60° = 2.31 m from the screen: five
+// sides; a 40 m wide room's edges reach the back wall first: three sides.
+TEST_F(VisibilityWindowTest, ThePlanShowsTheViewingArea) {
+    runWindow([&] {
+        openWindow();
+        const auto areaLines = [this] {
+            int lines = 0;
+            for (const vm::Primitive* line : lastDrawing()->OfKind(vm::PrimitiveKind::Line)) {
+                lines += line->colour == vm::Color{150, 0, 200};
+            }
+            return lines;
+        };
+        EXPECT_EQ(areaLines(), 5);
+        typeInto("nLargurat", "40");
+        EXPECT_EQ(vm::projeto().nLargura, 40);
+        EXPECT_EQ(areaLines(), 3);
+        EXPECT_NE(lastDrawing()->FindText(vm::utf8ToWin1252("Área de visão DISCAS")), nullptr);
     });
 }
 
@@ -476,8 +531,8 @@ TEST_F(VisibilityWindowTest, TheWindowFitsTheScreen) {
         openWindow();
         const QRect area = vm::VisibilityWindow()->screen()->availableGeometry();
         EXPECT_TRUE(area.contains(vm::VisibilityWindow()->geometry()))
-            << area.width() << "x" << area.height() << " holds "
-            << vm::VisibilityWindow()->width() << "x" << vm::VisibilityWindow()->height();
+            << area.width() << "x" << area.height() << " holds " << vm::VisibilityWindow()->width()
+            << "x" << vm::VisibilityWindow()->height();
     });
 }
 
