@@ -256,9 +256,9 @@ private:
         m_interpreterCorner = new QComboBox(this);
         m_interpreterCorner->setObjectName(QStringLiteral("cInterpreteCanto"));
         m_interpreterCorner->addItems(
-            {QString::fromUtf8("inferior direito"), QString::fromUtf8("inferior esquerdo")});
-        m_interpreterCorner->setToolTip(
-            QString::fromUtf8("Canto da imagem da janela do intérprete, visto pela plateia"));
+            {QString::fromUtf8("direito"), QString::fromUtf8("esquerdo")});
+        m_interpreterCorner->setToolTip(QString::fromUtf8(
+            "Canto inferior da imagem, visto pela plateia, onde fica a janela do intérprete"));
         m_interpreterCorner->setEnabled(false);
         auto* bar = new QHBoxLayout;
         bar->addWidget(new QLabel(QString::fromUtf8("Cadeiras de rodas: fila"), this));

@@ -139,7 +139,9 @@ TEST_F(VisibilityWindowTest, TheMenuOpensOneWindowThatLeavesTheMainWindowFree) {
         EXPECT_EQ(window->windowModality(), Qt::NonModal);
         EXPECT_TRUE(vm::FormWidget("wmenu")->isEnabled());
         EXPECT_EQ(drawnSeats(), analysedSeats());
-        EXPECT_EQ(drawnSeats()[0], 42);  // the default room: 6 seats in 7 rows, all Ideal
+        // The default room: 6 seats in 7 rows, all Ideal, less seats 1-2 of row 1 under the
+        // hall's wheelchair space.
+        EXPECT_EQ(drawnSeats()[0], 42 - 2);
         EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
         EXPECT_TRUE(proposal().contains("0.200 m"));
 
@@ -181,7 +183,8 @@ TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
         EXPECT_GT(wide[0], 0);
         EXPECT_GT(wide[1], 0);
         EXPECT_GT(wide[2], 0);
-        EXPECT_EQ(wide[0] + wide[1] + wide[2], 28 * 7);
+        // Less row 1's seats 1-3 and 26-28 under the hall's four wheelchair spaces.
+        EXPECT_EQ(wide[0] + wide[1] + wide[2], 28 * 7 - 6);
 
         // Novo empties the project and the window with it.
         menuAction("&Novo")->trigger();
@@ -203,7 +206,9 @@ TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
         ASSERT_EQ(vm::projeto().nNumeroFilas, 15);
         const std::array<int, 3> opened = drawnSeats();
         EXPECT_EQ(opened, analysedSeats());
-        EXPECT_EQ(opened[0] + opened[1] + opened[2], 15 * 27);  // INT((14 - 0.4) / 0.5) = 27
+        // INT((14 - 0.4) / 0.5) = 27 a row, less row 1's seats 1-7 and 21-27 under the hall's
+        // eight wheelchair spaces (391 + 8 = 399 places ask 2 % = 7.98 -> 8).
+        EXPECT_EQ(opened[0] + opened[1] + opened[2], 15 * 27 - 14);
         EXPECT_NE(lastDrawing()->FindText(vm::utf8ToWin1252("SALA DE REUNIÃO")), nullptr);
     });
 }
@@ -455,7 +460,9 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_TRUE(width->isEnabled());
         // 25 % x 25 %: the content keeps 75 %; one row at 3.70 m reads 18.5 mm.
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
-                      "Janela do intérprete de Libras 25 % x 25 % da imagem: o conteúdo fica com "
+                      "Janela do intérprete de Libras 25 % x 25 % da imagem, no canto inferior "
+                      "direito: o "
+                      "conteúdo fica com "
                       "75 % do tamanho; menor elemento 56.4 mm contra 18.5 mm legíveis (regra FV "
                       "/ 200): legível")),
                   nullptr);
@@ -470,7 +477,7 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         auto* corner = vm::VisibilityWindow()->findChild<QComboBox*>("cInterpreteCanto");
         ASSERT_NE(corner, nullptr);
         EXPECT_TRUE(corner->isEnabled());
-        EXPECT_EQ(corner->currentText(), QString::fromUtf8("inferior direito"));
+        EXPECT_EQ(corner->currentText(), QString::fromUtf8("direito"));
         const auto planLine = [this](vm::Color colour) -> const vm::Primitive* {
             const vm::Primitive* lowest = nullptr;
             for (const vm::Primitive* line : lastDrawing()->OfKind(vm::PrimitiveKind::Line)) {
@@ -490,7 +497,7 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_NEAR((right->toRow - right->row) / (screen->toRow - screen->row), 0.9, 1e-9);
         corner->setCurrentIndex(1);
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
-                      "da imagem, no canto inferior esquerdo: o conteúdo fica com 10 %")),
+                      "90 % x 90 % da imagem, no canto inferior esquerdo: o conteúdo fica com")),
                   nullptr);
         const vm::Primitive* left = planLine(interpreterColour);
         ASSERT_NE(left, nullptr);
