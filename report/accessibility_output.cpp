@@ -32,7 +32,7 @@ std::string SpansText(const std::vector<SeatSpan>& spans) {
 }
 
 // "; no lugar dos assentos 1-2 da fila 2 e 1-2 da fila 1; o espaço de 1.20 m avança 0.20 m
-// sobre a fila 1", or nothing for a space that takes no seat and stays within its row.
+// sobre a fila 1", or nothing for a space that takes no seat and reaches over no other row.
 std::string SeatsTakenText(const WheelchairPosition& w) {
     std::string out;
     if (!w.seatsTaken.empty()) {
@@ -40,13 +40,12 @@ std::string SeatsTakenText(const WheelchairPosition& w) {
         out += std::string("; no lugar ") + (one ? "do assento " : "dos assentos ") +
                SpansText(w.seatsTaken);
     }
-    if (w.reachInFront > 0) {
+    // Into the free floor before the first row it takes nothing: no note.
+    if (w.reachInFront > 0 && !w.rowsReached.empty()) {
         out += "; o espaço de " + Num(kWheelchairSpaceDepth, 2) + " m avança " +
                Num(w.reachInFront, 2) + " m " +
-               (w.rowsReached.empty()
-                    ? "à frente da fila " + std::to_string(w.place.row)
-                    : (w.rowsReached.size() == 1 ? "sobre a fila " : "sobre as filas ") +
-                          RowList(w.rowsReached));
+               (w.rowsReached.size() == 1 ? "sobre a fila " : "sobre as filas ") +
+               RowList(w.rowsReached);
     }
     return out;
 }

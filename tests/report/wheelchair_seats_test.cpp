@@ -61,15 +61,7 @@ TEST(WheelchairSeats, TheSpacesTakeTheSeatsUnderThem) {
     } cases[] = {
         // Row 1's left end, the default: 0.2-1.0 m covers seat 1 and 0.1 m of seat 2. Before row
         // 1 the floor is free.
-        {"default",
-         {},
-         {},
-         {{1, 1, 2}},
-         0.2,
-         {},
-         40,
-         "; no lugar dos assentos 1-2 da fila 1; o espaço de 1.20 m avança 0.20 m à frente da "
-         "fila 1"},
+        {"default", {}, {}, {{1, 1, 2}}, 0.2, {}, 40, "; no lugar dos assentos 1-2 da fila 1"},
         // Row 2's right end: 4.0-4.8 m covers seat 6 (3.7-4.4 m) only; 0.2 m over the back of
         // row 1, whose seat 6 makes way too.
         {"row 2 right",
@@ -133,6 +125,7 @@ TEST(WheelchairSeats, TheSpacesTakeTheSeatsUnderThem) {
         const std::string line = WheelchairLine(w);
         if (*c.note) {
             EXPECT_NE(line.find(c.note), std::string::npos) << line;
+            EXPECT_EQ(line.find("avança") != std::string::npos, !c.reached.empty()) << line;
         } else {
             EXPECT_EQ(line.find("no lugar"), std::string::npos) << line;
         }
