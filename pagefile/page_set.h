@@ -53,6 +53,13 @@ std::string NumberedPageFileName(const std::string& target, int pageNumber);
 std::vector<std::string> SavePages(const PageSet& pages, const std::string& target,
                                    std::string* error, const std::vector<SaveFormat>& extra = {});
 
+// The whole set as the bytes of one file of `suffix` ("pdf", "svg" or a caller's format), for a
+// stream rather than a file: an SVG holds every page, one under the other. False with `error` set
+// to the reason alone (no file is named) when the suffix has no one-file form or the pages cannot
+// be drawn. Needs a QGuiApplication.
+bool PagesAsOneFile(const PageSet& set, const std::string& suffix, std::string* bytes,
+                    std::string* error, const std::vector<SaveFormat>& extra = {});
+
 // Reads page files into a set; false with `error` set when one cannot be read.
 bool ReadPageFiles(const std::vector<std::string>& files, PageSet* pages, std::string* error);
 
