@@ -16,12 +16,13 @@ void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
                    "to 1000); repeatable; needs --analysis or a .dxf output")
         ->type_name("HEIGHT@DISTANCE[:left|right]");
     app.add_option("--interpreter", t.interpreter,
-                   "a sign-language interpreter's window in the image's lower right corner, W % "
+                   "a sign-language interpreter's window in the image's lower right corner (or "
+                   "lower left with :left, as the audience sees the image), W % "
                    "of the image's width by H % of its height (each above 0, below 100): the "
                    "content shrinks to fit beside or above it, and the analysis warns when its "
                    "smallest element (--element-height) becomes smaller than the farthest viewer "
                    "reads (FV / 200); needs --analysis or a .dxf output")
-        ->type_name("W%xH%");
+        ->type_name("W%xH%[:left|right]");
 }
 
 bool HasAccessibilityOptions(const CLI::App& app) {
@@ -56,7 +57,7 @@ bool ParseAccessibilityOptions(const CLI::App& app, const AccessibilityOptionTex
         if (!inputs.interpreter) {
             *error = "--interpreter " + t.interpreter +
                      ": expected W%xH%, shares of the image's width and height above 0 and below "
-                     "100 (25x30 or 25%x30%)";
+                     "100 (25x30 or 25%x30%), then :left or :right";
             return false;
         }
     }

@@ -175,8 +175,11 @@ public:
         connect(m_interpreter, &QCheckBox::toggled, this, [this](bool on) {
             m_interpreterWidth->setEnabled(on);
             m_interpreterHeight->setEnabled(on);
+            m_interpreterCorner->setEnabled(on);
             Redraw();
         });
+        connect(m_interpreterCorner, &QComboBox::currentIndexChanged, this,
+                [this](int) { Redraw(); });
         for (QSpinBox* box : {m_interpreterWidth, m_interpreterHeight}) {
             connect(box, &QSpinBox::valueChanged, this, [this](int) { Redraw(); });
         }
@@ -237,8 +240,8 @@ private:
         m_interpreter = new QCheckBox(QString::fromUtf8("Intérprete de Libras"), this);
         m_interpreter->setObjectName(QStringLiteral("kInterprete"));
         m_interpreter->setToolTip(QString::fromUtf8(
-            "Janela do intérprete no canto inferior direito da imagem, em % da largura e da "
-            "altura; avisa quando o texto do conteúdo fica menor que o menor elemento legível"));
+            "Janela do intérprete num canto inferior da imagem, em % da largura e da altura; "
+            "avisa quando o texto do conteúdo fica menor que o menor elemento legível"));
         const auto share = [this](const char* name, const char* tip) {
             auto* box = new QSpinBox(this);
             box->setObjectName(QString::fromLatin1(name));
@@ -251,6 +254,13 @@ private:
         };
         m_interpreterWidth = share("nInterpreteLargura", "Largura da janela, % da imagem");
         m_interpreterHeight = share("nInterpreteAltura", "Altura da janela, % da imagem");
+        m_interpreterCorner = new QComboBox(this);
+        m_interpreterCorner->setObjectName(QStringLiteral("cInterpreteCanto"));
+        m_interpreterCorner->addItems(
+            {QString::fromUtf8("direito"), QString::fromUtf8("esquerdo")});
+        m_interpreterCorner->setToolTip(QString::fromUtf8(
+            "Canto inferior da imagem, visto pela plateia, onde fica a janela do intérprete"));
+        m_interpreterCorner->setEnabled(false);
         auto* bar = new QHBoxLayout;
         bar->addWidget(new QLabel(QString::fromUtf8("Cadeiras de rodas: fila"), this));
         bar->addWidget(m_spacesRow);
@@ -260,6 +270,7 @@ private:
         bar->addWidget(m_interpreterWidth);
         bar->addWidget(new QLabel(QStringLiteral("x"), this));
         bar->addWidget(m_interpreterHeight);
+        bar->addWidget(m_interpreterCorner);
         bar->addStretch(1);
         return bar;
     }
@@ -290,7 +301,8 @@ private:
         }
         if (m_interpreter->isChecked()) {
             in.interpreter = InterpreterWindow{static_cast<double>(m_interpreterWidth->value()),
-                                               static_cast<double>(m_interpreterHeight->value())};
+                                               static_cast<double>(m_interpreterHeight->value()),
+                                               m_interpreterCorner->currentIndex() == 1};
         }
         return in;
     }
@@ -365,7 +377,8 @@ private:
     QCheckBox* m_interpreter = nullptr;
     QSpinBox* m_interpreterWidth = nullptr;  // the interpreter's window, % of the image
     QSpinBox* m_interpreterHeight = nullptr;
-    std::optional<double> m_proposedStep;  // the constant step proposed, when there is one
+    QComboBox* m_interpreterCorner = nullptr;  // lower right or lower left, as the audience sees
+    std::optional<double> m_proposedStep;      // the constant step proposed, when there is one
     bool m_refusing = false;
     QScrollArea* m_scroll = nullptr;
     PageView* m_view = nullptr;

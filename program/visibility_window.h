@@ -25,7 +25,7 @@ void RefreshVisibilityWindow();
 // target "cAlvoC" (an editable combo box), the proposal "lDegrau", the button "bSalvar" and the
 // page view "PaginasAnalise"; the wheelchair spaces' row "cCadeiraFila" ("padrão" or a row) and
 // side "cCadeiraLado", the interpreter's window "kInterprete" with its shares
-// "nInterpreteLargura" and "nInterpreteAltura".
+// "nInterpreteLargura" and "nInterpreteAltura" and its corner "cInterpreteCanto".
 QWidget* VisibilityWindow();
 
 // For tests: every redraw of the window is drawn onto `recorder` too, pages numbered from 1;

@@ -21,14 +21,14 @@ std::int64_t Reserved(std::int64_t seats) {
 
 }  // namespace
 
-std::optional<AccessibilityCounts> AccessibilityCountsFor(std::int64_t seats) {
-    if (seats < 1) {
+std::optional<AccessibilityCounts> AccessibilityCountsFor(std::int64_t capacity) {
+    if (capacity < 1) {
         return std::nullopt;
     }
     AccessibilityCounts c;
-    c.seats = seats;
-    c.wheelchairSpaces = Reserved(seats);
-    c.reducedMobilitySeats = Reserved(seats);
+    c.capacity = capacity;
+    c.wheelchairSpaces = Reserved(capacity);
+    c.reducedMobilitySeats = Reserved(capacity);
     c.obeseSeats = (c.reducedMobilitySeats + 1) / 2;
     c.companionSeats = c.wheelchairSpaces;
     return c;

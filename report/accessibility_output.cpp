@@ -19,6 +19,37 @@ std::string RowBehindText(const WheelchairPosition& w) {
            " mm (" + CGradeName(GradeOfCValue(*w.cBehindMm)) + ")";
 }
 
+// "1-2 da fila 2 e 1-2 da fila 1".
+std::string SpansText(const std::vector<SeatSpan>& spans) {
+    std::string out;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const SeatSpan& s = spans[i];
+        out += i == 0 ? "" : i + 1 == spans.size() ? " e " : ", ";
+        out += std::to_string(s.first) + (s.last > s.first ? "-" + std::to_string(s.last) : "") +
+               " da fila " + std::to_string(s.row);
+    }
+    return out;
+}
+
+// "; no lugar dos assentos 1-2 da fila 2 e 1-2 da fila 1; o espaço de 1.20 m avança 0.20 m
+// sobre a fila 1", or nothing for a space that takes no seat and reaches over no other row.
+std::string SeatsTakenText(const WheelchairPosition& w) {
+    std::string out;
+    if (!w.seatsTaken.empty()) {
+        const bool one = w.seatsTaken.size() == 1 && w.seatsTaken[0].first == w.seatsTaken[0].last;
+        out += std::string("; no lugar ") + (one ? "do assento " : "dos assentos ") +
+               SpansText(w.seatsTaken);
+    }
+    // Into the free floor before the first row it takes nothing: no note.
+    if (w.reachInFront > 0 && !w.rowsReached.empty()) {
+        out += "; o espaço de " + Num(kWheelchairSpaceDepth, 2) + " m avança " +
+               Num(w.reachInFront, 2) + " m " +
+               (w.rowsReached.size() == 1 ? "sobre a fila " : "sobre as filas ") +
+               RowList(w.rowsReached);
+    }
+    return out;
+}
+
 std::string Percent(double value) {
     return Num(value, value == static_cast<long long>(value) ? 0 : 1) + " %";
 }
@@ -49,20 +80,21 @@ std::string WheelchairLine(const WheelchairPosition& w) {
     line += w.thirtyDegreesOk ? "atende" : "NÃO atende";
     line += "; fila da frente: ";
     if (w.rowInFront == 0) {
-        return line + "nenhuma, atende" + RowBehindText(w);
+        return line + "nenhuma, atende" + RowBehindText(w) + SeatsTakenText(w);
     }
     line += std::to_string(w.rowInFront) + ", C ";
     if (!w.cValueMm) {
-        return line + "- (" + w.cValueReason + ")";
+        return line + "- (" + w.cValueReason + ")" + SeatsTakenText(w);
     }
     return line + Num(*w.cValueMm, 0) + " mm, " +
            (w.clearsRowInFront ? "passa sobre a cabeça" : "NÃO passa sobre a cabeça") +
-           RowBehindText(w);
+           RowBehindText(w) + SeatsTakenText(w);
 }
 
 std::string InterpreterLine(const InterpreterFigures& f) {
     std::string line = "Janela do intérprete de Libras " + Percent(f.window.widthPercent) + " x " +
-                       Percent(f.window.heightPercent) + " da imagem: o conteúdo fica com " +
+                       Percent(f.window.heightPercent) + " da imagem, no canto inferior " +
+                       InterpreterCornerName(f.window) + ": o conteúdo fica com " +
                        Percent(f.contentScale * 100) + " do tamanho; menor elemento ";
     if (!f.textHeightMm) {
         return line + "- (" + f.reason + ")";
@@ -79,12 +111,13 @@ std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
     std::ostringstream out;
     out << "Espaços para cadeira de rodas (" << kWheelchairRule << ")\n";
     TextTable t({"Lugar", "Piso (m)", "Olhos (m)", "Distância (m)", "Mínima 30° (m)", "30°",
-                 "Fila à frente", "C (mm)", "Sobre a cabeça", "Fila de trás", "C de trás (mm)"},
-                "LRRRRLRRLRL");
+                 "Fila à frente", "C (mm)", "Sobre a cabeça", "Fila de trás", "C de trás (mm)",
+                 "No lugar dos assentos"},
+                "LRRRRLRRLRLL");
     for (const WheelchairPosition& w : a.wheelchairs) {
         const std::string place = WheelchairPlaceText(w) + (w.byDefault ? " (padrão)" : "");
         if (!w.reason.empty()) {
-            t.Add({place, "-", "-", "-", "-", "- (" + w.reason + ")", "", "", "", "", ""});
+            t.Add({place, "-", "-", "-", "-", "- (" + w.reason + ")", "", "", "", "", "", ""});
             continue;
         }
         t.Add({place, Num(w.floor, 2), Num(w.eye, 2), Num(w.distance, 2), Num(w.neededDistance, 2),
@@ -93,7 +126,8 @@ std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
                w.cValueMm ? Num(*w.cValueMm, 1) : "-", w.clearsRowInFront ? "sim" : "não",
                w.rowBehind ? std::to_string(w.rowBehind) : "nenhuma",
                w.cBehindMm ? Num(*w.cBehindMm, 1) + " " + CGradeName(GradeOfCValue(*w.cBehindMm))
-                           : "-"});
+                           : "-",
+               w.seatsTaken.empty() ? "nenhum" : SpansText(w.seatsTaken)});
     }
     out << t.Text();
     if (a.interpreter) {
@@ -131,6 +165,13 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
         put("c_behind_mm", w.cBehindMm ? Json(*w.cBehindMm) : Json(nullptr));
         put("c_behind_grade",
             w.cBehindMm ? Json(CGradeName(GradeOfCValue(*w.cBehindMm))) : Json(nullptr));
+        Json taken = Json::array();
+        for (const SeatSpan& span : w.seatsTaken) {
+            taken.push_back({{"row", span.row}, {"first", span.first}, {"last", span.last}});
+        }
+        j["seats_taken"] = std::move(taken);
+        put("reach_in_front_m", w.reachInFront);
+        j["rows_reached"] = w.rowsReached;
         j["reason"] = ReasonJson(w.reason);
         positions.push_back(std::move(j));
     }
@@ -144,6 +185,7 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
     accessibility["interpreter"] = {
         {"width_percent", f.window.widthPercent},
         {"height_percent", f.window.heightPercent},
+        {"corner", f.window.left ? "lower_left" : "lower_right"},
         {"content_scale", f.contentScale},
         {"text_height_mm", NullableJson(f.textHeightMm)},
         {"smallest_legible_mm", NullableJson(f.smallestLegibleMm)},

@@ -66,11 +66,14 @@ void DrawAccessibilityInPlan(const DadosProjeto& p, const SightlineAnalysis& a, 
                               Passes(w) ? kPasses : kFails);
     }
     if (a.interpreter) {
-        // The window in the image's right part, seen from the seats: towards the upper wall.
-        const double right = p.nLargura - ScreenWallOffset(p);
+        // The window in the image's right part, seen from the seats, lies towards the upper
+        // wall; in its left part towards the lower wall.
         const double width = a.screenWidth * a.interpreter->window.widthPercent / 100;
-        canvas.PrintLine(lowerWall - right * scale, wall + 2, lowerWall - (right - width) * scale,
-                         wall + 2, 1.2, kInterpreter);
+        const double edge =
+            a.interpreter->window.left ? ScreenWallOffset(p) : p.nLargura - ScreenWallOffset(p);
+        const double inner = a.interpreter->window.left ? edge + width : edge - width;
+        canvas.PrintLine(lowerWall - edge * scale, wall + 2, lowerWall - inner * scale, wall + 2,
+                         1.2, kInterpreter);
     }
 }
 

@@ -17,7 +17,8 @@ void DrawAccessibilityInSection(const SightlineAnalysis& a, Canvas& canvas,
 
 // In the plan, whose lower side wall lies on row `lowerWall` and screen wall on column `wall`, at
 // `scale` millimetres per metre: each space as a 0.80 x 1.20 m box in its verdict's colour, and
-// the interpreter's window on the screen.
+// the interpreter's window on the screen at its corner (the lower right one, as the audience
+// sees the image, towards the upper wall; the lower left one towards the lower wall).
 void DrawAccessibilityInPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
                              double lowerWall, double wall, double scale);
 

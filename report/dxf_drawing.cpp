@@ -163,9 +163,10 @@ struct Layer {
     int colour;
 };
 constexpr Layer kLayers[] = {
-    {"0", kAciWhite},  {kSala, kAciWhite},   {kTela, kAciBlue},   {kAssentos, kAciGrey},
-    {kOlhos, kAciRed}, {kVisadas, kAciBlue}, {kCampos, kAciCyan}, {kTextos, kAciWhite},
-    {kDiscas, kAciMagenta}, {kDegraus, kAciCyan}, {kAcessibilidade, kAciBlue},
+    {"0", kAciWhite},      {kSala, kAciWhite},          {kTela, kAciBlue},
+    {kAssentos, kAciGrey}, {kOlhos, kAciRed},           {kVisadas, kAciBlue},
+    {kCampos, kAciCyan},   {kTextos, kAciWhite},        {kDiscas, kAciMagenta},
+    {kDegraus, kAciCyan},  {kAcessibilidade, kAciBlue},
 };
 
 std::string Fixed(double value, int decimals) {
@@ -310,8 +311,8 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
     }
     if (!a.rows.empty()) {
         const double angle = ViewingAngle(p.nTelaTopo, p.nAlturaOlhos1, p.nDistOlhos1);
-        dxf.Text(0.2 + f.text, top + 0.5 * f.text, f.text,
-                 Str(angle, 5, 2) + "%%d / Teto", kAciBlue);
+        dxf.Text(0.2 + f.text, top + 0.5 * f.text, f.text, Str(angle, 5, 2) + "%%d / Teto",
+                 kAciBlue);
     }
 }
 
@@ -354,8 +355,7 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
     FanLine(dxf, p, f, p.nLargura / 2, -1, kAciWhite);
     FanLine(dxf, p, f, p.nLargura - d, 1, kAciBlue);
     FanLine(dxf, p, f, d, -1, kAciBlue);
-    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text,
-             "Ideal (90%%d)");
+    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text, "Ideal (90%%d)");
     dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
              utf8ToWin1252("Aceitável (135") + "%%d)", kAciBlue);
 
@@ -399,8 +399,8 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     dxf.Text(x + 2 * kEyeRadius + f.text, y + f.text, f.text, "Projetor", -1, kProjetor);
     for (const BeamRow& r : t.beamRows) {
         if (r.headHeight > r.beamLowerEdge) {
-            dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes, r.eyeDistance,
-                     f.floor + r.headHeight, kAciRed);
+            dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes,
+                     r.eyeDistance, f.floor + r.headHeight, kAciRed);
         }
     }
 }
@@ -431,12 +431,15 @@ void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis&
     if (a.interpreter) {
         const InterpreterWindow& i = a.interpreter->window;
         const double bottom = f.floor + a.screenBottom;
-        dxf.Line(kAcessibilidade, 0.05, bottom, 0.05, bottom + a.screenHeight * i.heightPercent / 100,
+        dxf.Line(kAcessibilidade, 0.05, bottom, 0.05,
+                 bottom + a.screenHeight * i.heightPercent / 100, kAciOrange);
+        // Its corner as the audience sees the image: the right towards the upper wall.
+        const double edge =
+            f.lowerWall + (i.left ? ScreenWallOffset(p) : p.nLargura - ScreenWallOffset(p));
+        const double width = a.screenWidth * i.widthPercent / 100;
+        dxf.Line(kAcessibilidade, 0.05, edge, 0.05, i.left ? edge + width : edge - width,
                  kAciOrange);
-        const double right = f.lowerWall + p.nLargura - ScreenWallOffset(p);
-        dxf.Line(kAcessibilidade, 0.05, right, 0.05, right - a.screenWidth * i.widthPercent / 100,
-                 kAciOrange);
-        dxf.Text(0.2, right, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
+        dxf.Text(0.2, edge, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
     }
 }
 

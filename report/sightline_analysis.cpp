@@ -10,6 +10,7 @@
 #include "core/win1252.h"
 #include "report/report_drawings.h"
 #include "report/sightline_geometry.h"
+#include "report/wheelchair_seats.h"
 
 namespace vm {
 
@@ -189,8 +190,8 @@ void AnalyseDiscasSeats(const DadosProjeto& p, const SightlineAnalysis& a, Disca
         w >= 0 ? Figure::Of(w / 2 / std::tan(kViewingAreaDegrees * std::acos(-1.0) / 180))
                : Figure::None(kNegativeScreenWidth);
     const SeatFigures& s = a.seats;
-    const std::string why = !s.seatsPerRow.value ? s.seatsPerRow.reason
-                            : a.rows.empty()     ? a.rowsReason
+    const std::string why = !s.seatsPerRow.value       ? s.seatsPerRow.reason
+                            : a.rows.empty()           ? a.rowsReason
                             : *s.seatsPerRow.value < 1 ? std::string(kNoSeats)
                             : w < 0                    ? std::string(kNegativeScreenWidth)
                                                        : std::string();
@@ -542,7 +543,7 @@ std::vector<std::pair<double, double>> ViewingAreaPolygon(double screenWidth, do
     const double half = roomWidth / 2;
     const double toWall = (half + screenWidth / 2) / t;  // where an edge meets a side wall
     if (toWall < roomLength) {
-        return {{apex, 0},         {toWall, half},  {roomLength, half},
+        return {{apex, 0},           {toWall, half},  {roomLength, half},
                 {roomLength, -half}, {toWall, -half}, {apex, 0}};
     }
     const double end = ViewingAreaHalfWidth(roomLength, screenWidth);
@@ -581,20 +582,12 @@ SightlineAnalysis AnalyseSightlines(const DadosProjeto& p, double targetCmm, boo
     AnalyseSeats(p, a, a.seats);
     AnalyseDiscasSeats(p, a, a.discas);
     DesignRisers(p, a, a.risers);
-    if (!a.seats.total.value) {
-        a.accessibilityReason = a.seats.total.reason;
-    } else if (!(a.accessibility =
-                     AccessibilityCountsFor(static_cast<std::int64_t>(*a.seats.total.value)))) {
-        a.accessibilityReason = kNoSeats;
-    }
-    a.wheelchairs = PlaceWheelchairs(p, accessibility.wheelchairs,
-                                     a.accessibility ? a.accessibility->wheelchairSpaces : 1,
-                                     accessibility.spacesRow, accessibility.spacesSide);
+    PlaceWheelchairSpaces(p, accessibility, a);
     if (accessibility.interpreter) {
         const Figure& legible = a.discas.elementHeightMm;
-        a.interpreter = CheckInterpreterWindow(*accessibility.interpreter, a.screenHeight,
-                                               a.discas.elementPercent, legible.value,
-                                               legible.reason);
+        a.interpreter =
+            CheckInterpreterWindow(*accessibility.interpreter, a.screenHeight,
+                                   a.discas.elementPercent, legible.value, legible.reason);
     }
     return a;
 }

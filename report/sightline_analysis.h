@@ -158,12 +158,16 @@ struct SeatRun {
 
 struct SeatRowFigures {
     int row = 0;
-    std::vector<SeatRun> runs;  // at most five, in seat order
+    // In seat order: at most five, and more where wheelchair spaces take seats out of them.
+    std::vector<SeatRun> runs;
+    // The seats that make way for wheelchair spaces, first to last, in order.
+    std::vector<std::pair<std::int64_t, std::int64_t>> wheelchairSeats;
 };
 
 struct SeatFigures {
     Figure seatsPerRow;  // as the plan draws them; 0 when none fits
-    Figure total;        // seats per row x rows
+    Figure total;        // seats per row x rows, less those that make way for wheelchair spaces
+    std::int64_t wheelchairSeats = 0;  // seats that make way for wheelchair spaces
     // Seats of each class (by SeatClass) and their percentage of all seats; the seats are
     // classified only when the shares have values.
     std::int64_t counts[3] = {0, 0, 0};
@@ -224,7 +228,8 @@ struct SightlineAnalysis {
     SeatFigures seats;
     RiserDesign risers;
     bool staggered = false;  // seats alternate row by row: rows are graded by C2
-    // Places kept for people with disabilities, by the seat total; none with the reason.
+    // Places kept for people with disabilities, by the capacity (the seats and the wheelchair
+    // spaces placed); none with the reason.
     std::optional<AccessibilityCounts> accessibility;
     std::string accessibilityReason;
     // The wheelchair spaces where the user placed them (or by default) with their sight lines,

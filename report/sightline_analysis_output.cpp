@@ -99,9 +99,8 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     if (d.viewingAreaApex.value) {
         area += "; as bordas da área se cruzam a " + Num(*d.viewingAreaApex.value, 2) + " m";
     }
-    const std::string eh = Num(d.elementPercent, d.elementPercent == std::round(d.elementPercent)
-                                                     ? 0
-                                                     : 2);
+    const std::string eh =
+        Num(d.elementPercent, d.elementPercent == std::round(d.elementPercent) ? 0 : 2);
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
         {"FV até a borda oposta da imagem (FV_borda)", WithReason(d.farthestViewerEdge, 2, "m")},
@@ -116,15 +115,30 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     out << LabelledLines(lines);
 }
 
-std::string SeatMap(const SeatRowFigures& row) {
-    std::string map;
+// One mark per seat of the row: its class, or "C" where it made way for a wheelchair space.
+std::string SeatMap(const SeatRowFigures& row, std::int64_t seatsPerRow) {
+    std::string map(static_cast<size_t>(seatsPerRow), 'C');
     for (const SeatRun& run : row.runs) {
         const char mark = run.seatClass == SeatClass::Ideal       ? 'I'
                           : run.seatClass == SeatClass::Aceitavel ? 'A'
                                                                   : '.';
-        map.append(static_cast<size_t>(run.last - run.first + 1), mark);
+        map.replace(static_cast<size_t>(run.first - 1),
+                    static_cast<size_t>(run.last - run.first + 1),
+                    static_cast<size_t>(run.last - run.first + 1), mark);
     }
     return map;
+}
+
+// "1-3, 6": ranges of seats.
+std::string SeatList(const std::vector<std::pair<std::int64_t, std::int64_t>>& seats) {
+    std::string out;
+    for (const auto& [first, last] : seats) {
+        out += (out.empty() ? "" : ", ") + std::to_string(first);
+        if (last > first) {
+            out += "-" + std::to_string(last);
+        }
+    }
+    return out;
 }
 
 std::string Runs(const SeatRowFigures& row) {
@@ -137,6 +151,9 @@ std::string Runs(const SeatRowFigures& row) {
         }
         out += std::string(" ") + SeatClassName(run.seatClass);
     }
+    if (!row.wheelchairSeats.empty()) {
+        out += (out.empty() ? "" : "; ") + SeatList(row.wheelchairSeats) + " cadeira de rodas";
+    }
     return out;
 }
 
@@ -148,8 +165,13 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
         return;
     }
     out << Num(*s.seatsPerRow.value, 0) << " por fila, "
-        << (s.total.value ? Num(*s.total.value, 0) + " ao todo" : "- (" + s.total.reason + ")")
-        << "; o assento 1 fica junto à parede à esquerda de quem olha a tela\n";
+        << (s.total.value ? Num(*s.total.value, 0) + " ao todo" : "- (" + s.total.reason + ")");
+    if (s.wheelchairSeats > 0) {
+        out << " (" << s.wheelchairSeats
+            << (s.wheelchairSeats == 1 ? " assento deu lugar" : " assentos deram lugar")
+            << " aos espaços para cadeira de rodas)";
+    }
+    out << "; o assento 1 fica junto à parede à esquerda de quem olha a tela\n";
     if (!s.shares[0].value) {
         out << " - (" << s.shares[0].reason << ")\n";
         return;
@@ -161,11 +183,15 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
     }
     out << shares.Text();
     const bool map = *s.seatsPerRow.value <= kMaxSeatsInMap;
-    TextTable rows = map ? TextTable({"Fila", "Mapa (I Ideal, A Aceitável, . Fora)", "Assentos"}, "RLL")
-                     : TextTable({"Fila", "Assentos"}, "RL");
+    TextTable rows =
+        map ? TextTable(
+                  {"Fila", "Mapa (I Ideal, A Aceitável, . Fora, C cadeira de rodas)", "Assentos"},
+                  "RLL")
+            : TextTable({"Fila", "Assentos"}, "RL");
     for (const SeatRowFigures& row : s.rows) {
         if (map) {
-            rows.Add({std::to_string(row.row), SeatMap(row), Runs(row)});
+            rows.Add({std::to_string(row.row),
+                      SeatMap(row, static_cast<std::int64_t>(*s.seatsPerRow.value)), Runs(row)});
         } else {
             rows.Add({std::to_string(row.row), Runs(row)});
         }
@@ -209,8 +235,8 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
         const std::string label = (*g && (*g)->staggered) || g == &r.groupedStaggered
                                       ? "Assentos alternados (C2)"
                                       : "Sobre a fila da frente (C)";
-        grouped.push_back({label, *g ? GroupedRisersText(**g, r.ceiling)
-                                     : "- (" + r.groupedReason + ")"});
+        grouped.push_back(
+            {label, *g ? GroupedRisersText(**g, r.ceiling) : "- (" + r.groupedReason + ")"});
     }
     out << LabelledLines(grouped);
 }
@@ -286,10 +312,12 @@ const char* const kAnalysisJsonHelp =
     "seats_outside_viewing_area (seats whose line to the image's far edge is more than 60 "
     "degrees off the screen's normal: |x| > D x tan 60 - W/2), standard (AVIXA "
     "V202.01:2016)};\n"
-    "  seats {per_row, total, ideal, acceptable, outside (seat counts), ideal_percent, "
-    "acceptable_percent, outside_percent, classes_reason, rows [{row, runs [{class (Ideal, "
-    "Aceitável, Fora), first, last}]}]}, seats numbered from 1 at the wall on the left of a "
-    "viewer facing the screen;\n"
+    "  seats {per_row, total (less the seats that make way for wheelchair spaces), "
+    "wheelchair_seats (those seats: every seat under a 0.80 x 1.20 m space, even in part), "
+    "ideal, acceptable, outside (seat counts), ideal_percent, acceptable_percent, "
+    "outside_percent, classes_reason, rows [{row, runs [{class (Ideal, Aceitável, Fora), "
+    "first, last}], wheelchair_seats [{first, last}]}]}, seats numbered from 1 at the wall on "
+    "the left of a viewer facing the screen;\n"
     "  risers {target_c_mm (--target-c, default 90), isoptic [{row, eye_height_m, step_m, "
     "floor_rise_m}] (each row sees over the one in front with exactly the target: E_k = F + "
     "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge, but never below E_k-1: a floor "
@@ -303,8 +331,9 @@ const char* const kAnalysisJsonHelp =
     "of its block the target over the row in front, or C2 over the row two ahead when "
     "staggered), floor_rise_m [every row], total_rise_m, headroom_m (ceiling_m - total_rise_m)}, "
     "grouped_reason, ceiling_m};\n"
-    "  accessibility {seats, wheelchair_spaces, reduced_mobility_seats, obese_seats, "
-    "companion_seats} (Decreto 5.296/2004 art. 23 as of Decreto 9.404/2018), with positions "
+    "  accessibility {capacity (n: the seats left and the wheelchair spaces placed), seats, "
+    "wheelchair_spaces, reduced_mobility_seats, obese_seats, companion_seats} (Decreto "
+    "5.296/2004 art. 23 as of Decreto 9.404/2018, counted against the capacity), with positions "
     "[{row (null on a platform), side (left, right: the row's end by the aisle at that side "
     "wall), platform {height_m, distance_m} or null, by_default (the first row on the room's "
     "floor when no --wheelchair or --wheelchair-platform is given), floor_m, eye_m (floor + "
@@ -314,9 +343,13 @@ const char* const kAnalysisJsonHelp =
     "row's eyes), clears_row_in_front (c_mm >= 120: over the head, eyes + 0.12 m; true with no "
     "row in front), near_wall_m (the space's edge nearest the left wall), row_behind, c_behind_mm "
     "and c_behind_grade (the first row behind the space: its C-value over the space's user's "
-    "eyes, null without a row behind), reason (a place the "
+    "eyes, null without a row behind), seats_taken [{row, first, last}] (the seats under the "
+    "space, its own row first), reach_in_front_m (1.20 m less the row distance: how far a "
+    "space in a row reaches in front of it) and rows_reached (the rows in front whose seats "
+    "make way), reason (a place the "
     "project lacks: its figures are null)}], spaces_placed, interpreter {width_percent, "
-    "height_percent, content_scale (max(1 - width, 1 - height): the content kept whole beside or "
+    "height_percent, corner (lower right or lower left as the audience sees the image), "
+    "content_scale (max(1 - width, 1 - height): the content kept whole beside or "
     "above the window), text_height_mm (EH x IH x content_scale), smallest_legible_mm (FV / "
     "200), legible} or null without --interpreter; accessibility_reason.\n"
     "  Lengths in metres unless the key says mm. A figure that the project makes meaningless (no "
@@ -394,6 +427,7 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     Json seats;
     PutCount(seats, "per_row", s.seatsPerRow);
     PutCount(seats, "total", s.total);
+    seats["wheelchair_seats"] = s.wheelchairSeats;
     const bool classified = s.shares[0].value.has_value();
     const char* const names[3] = {"ideal", "acceptable", "outside"};
     for (int c = 0; c < 3; ++c) {
@@ -411,7 +445,13 @@ Json AnalysisJson(const SightlineAnalysis& a) {
                             {"first", run.first},
                             {"last", run.last}});
         }
-        seatRows.push_back({{"row", row.row}, {"runs", std::move(runs)}});
+        Json wheelchair = Json::array();
+        for (const auto& [first, last] : row.wheelchairSeats) {
+            wheelchair.push_back({{"first", first}, {"last", last}});
+        }
+        seatRows.push_back({{"row", row.row},
+                            {"runs", std::move(runs)},
+                            {"wheelchair_seats", std::move(wheelchair)}});
     }
     seats["rows"] = std::move(seatRows);
     j["seats"] = std::move(seats);
@@ -443,7 +483,8 @@ Json AnalysisJson(const SightlineAnalysis& a) {
     j["risers"] = std::move(risers);
     if (a.accessibility) {
         const AccessibilityCounts& c = *a.accessibility;
-        j["accessibility"] = {{"seats", c.seats},
+        j["accessibility"] = {{"capacity", c.capacity},
+                              {"seats", static_cast<std::int64_t>(a.seats.total.value.value_or(0))},
                               {"wheelchair_spaces", c.wheelchairSpaces},
                               {"reduced_mobility_seats", c.reducedMobilitySeats},
                               {"obese_seats", c.obeseSeats},
@@ -478,8 +519,11 @@ std::string AnalysisTable(const SightlineAnalysis& a) {
         const auto count = [](std::int64_t n, const char* one, const char* many) {
             return std::to_string(n) + " " + (n == 1 ? one : many);
         };
-        out << "Acessibilidade (Decreto 9.404/2018) para " << count(c.seats, "assento", "assentos")
-            << ": " << count(c.wheelchairSpaces, "espaço", "espaços")
+        const auto seats = static_cast<std::int64_t>(a.seats.total.value.value_or(0));
+        out << "Acessibilidade (Decreto 9.404/2018) para a lotação de "
+            << count(c.capacity, "lugar", "lugares") << " (" << count(seats, "assento", "assentos")
+            << " e " << count(c.capacity - seats, "espaço", "espaços")
+            << " para cadeira de rodas): " << count(c.wheelchairSpaces, "espaço", "espaços")
             << " para cadeira de rodas (0,80 x 1,20 m), "
             << count(c.reducedMobilitySeats, "assento", "assentos") << " para mobilidade reduzida ("
             << c.obeseSeats << " para pessoas obesas), "

@@ -28,11 +28,12 @@ std::optional<double> Number(std::string text) {
     return Val(text);
 }
 
-// "TEXT[:side]": the side after the last ":", left when none is given.
-bool SplitSide(const std::string& text, std::string& head, AisleSide& side) {
+// "TEXT[:side]": the side after the ":", `byDefault` when none is given.
+bool SplitSide(const std::string& text, std::string& head, AisleSide& side,
+               AisleSide byDefault = AisleSide::Left) {
     const size_t colon = text.find(':');
     head = text.substr(0, colon);
-    side = AisleSide::Left;
+    side = byDefault;
     if (colon == std::string::npos) {
         return true;
     }
@@ -40,6 +41,7 @@ bool SplitSide(const std::string& text, std::string& head, AisleSide& side) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (name == "left" || name == "esquerda") {
+        side = AisleSide::Left;
         return true;
     }
     if (name == "right" || name == "direita") {
@@ -107,6 +109,10 @@ void CheckSightLines(const DadosProjeto& p, WheelchairPosition& w) {
 
 const char* AisleSideName(AisleSide side) {
     return side == AisleSide::Left ? "esquerda" : "direita";
+}
+
+const char* InterpreterCornerName(const InterpreterWindow& window) {
+    return window.left ? "esquerdo" : "direito";
 }
 
 int FirstLevelRow(const DadosProjeto& p) {
@@ -202,7 +208,11 @@ InterpreterFigures CheckInterpreterWindow(const InterpreterWindow& window, doubl
 }
 
 std::optional<InterpreterWindow> InterpreterWindowFromText(const std::string& text) {
-    std::string lower = text;
+    std::string lower;
+    AisleSide corner = AisleSide::Right;
+    if (!SplitSide(text, lower, corner, AisleSide::Right)) {
+        return std::nullopt;
+    }
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const size_t x = lower.find('x');
@@ -221,7 +231,7 @@ std::optional<InterpreterWindow> InterpreterWindowFromText(const std::string& te
     if (!w || !h) {
         return std::nullopt;
     }
-    return InterpreterWindow{*w, *h};
+    return InterpreterWindow{*w, *h, corner == AisleSide::Left};
 }
 
 std::optional<WheelchairPlace> WheelchairRowFromText(const std::string& text) {

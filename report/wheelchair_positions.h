@@ -48,17 +48,29 @@ struct WheelchairPlace {
 };
 
 // The interpreter's window: shares of the image's width and height, in percent (above 0, below
-// 100), in the image's lower right corner.
+// 100), in the image's lower right corner or, `left`, its lower left one, as the audience sees
+// the image (left: towards the plan's lower wall).
 struct InterpreterWindow {
     double widthPercent = 0;
     double heightPercent = 0;
+    bool left = false;
 };
+
+// "direito" or "esquerdo": the interpreter's corner of the image.
+const char* InterpreterCornerName(const InterpreterWindow& window);
 
 struct AccessibilityInputs {
     std::vector<WheelchairPlace> wheelchairs;  // none: the hall's spaces in one row
     int spacesRow = 0;                         // that row; 0 the first on the room's floor
     std::optional<AisleSide> spacesSide;       // their end of it; none: left and right in turn
     std::optional<InterpreterWindow> interpreter;
+};
+
+// Seats first to last (numbered from 1 at the plan's lower wall) of one row.
+struct SeatSpan {
+    int row = 0;
+    std::int64_t first = 1;
+    std::int64_t last = 1;
 };
 
 struct WheelchairPosition {
@@ -80,6 +92,13 @@ struct WheelchairPosition {
     // millimetres, graded as the rows' C-values are; none when no row stands behind.
     int rowBehind = 0;
     std::optional<double> cBehindMm;
+    // The seats of the plan under the space's 0.80 x 1.20 m, which make way for it (its own
+    // row's first), set by TakeSeatsForWheelchairs (report/wheelchair_seats.h).
+    std::vector<SeatSpan> seatsTaken;
+    // A space in a row shallower than 1.20 m reaches this far in front of the row's depth, over
+    // the rows `rowsReached` (none: the free floor before the first row); 0 on a platform.
+    double reachInFront = 0;
+    std::vector<int> rowsReached;
 };
 
 // At most this many spaces are placed by default.
@@ -119,8 +138,9 @@ InterpreterFigures CheckInterpreterWindow(const InterpreterWindow& window, doubl
                                           std::optional<double> smallestLegibleMm,
                                           const std::string& legibleReason);
 
-// "25x30", "25%x30%", "25,5x30": the window's shares typed by the user, each above 0 and below
-// 100. Nothing for anything else.
+// "25x30", "25%x30%", "25,5x30", "25x30:left": the window's shares typed by the user, each above
+// 0 and below 100, and its corner (right when not said; "left", "right", "esquerda", "direita").
+// Nothing for anything else.
 std::optional<InterpreterWindow> InterpreterWindowFromText(const std::string& text);
 
 // "3", "3:left", "3:direita": a row and its end (left when not said). Nothing for anything else

@@ -139,7 +139,9 @@ TEST_F(VisibilityWindowTest, TheMenuOpensOneWindowThatLeavesTheMainWindowFree) {
         EXPECT_EQ(window->windowModality(), Qt::NonModal);
         EXPECT_TRUE(vm::FormWidget("wmenu")->isEnabled());
         EXPECT_EQ(drawnSeats(), analysedSeats());
-        EXPECT_EQ(drawnSeats()[0], 42);  // the default room: 6 seats in 7 rows, all Ideal
+        // The default room: 6 seats in 7 rows, all Ideal, less seats 1-2 of row 1 under the
+        // hall's wheelchair space.
+        EXPECT_EQ(drawnSeats()[0], 42 - 2);
         EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
         EXPECT_TRUE(proposal().contains("0.200 m"));
 
@@ -181,7 +183,8 @@ TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
         EXPECT_GT(wide[0], 0);
         EXPECT_GT(wide[1], 0);
         EXPECT_GT(wide[2], 0);
-        EXPECT_EQ(wide[0] + wide[1] + wide[2], 28 * 7);
+        // Less row 1's seats 1-3 and 26-28 under the hall's four wheelchair spaces.
+        EXPECT_EQ(wide[0] + wide[1] + wide[2], 28 * 7 - 6);
 
         // Novo empties the project and the window with it.
         menuAction("&Novo")->trigger();
@@ -203,7 +206,9 @@ TEST_F(VisibilityWindowTest, ItFollowsTheRecordAfterEditsNovoAndAbrir) {
         ASSERT_EQ(vm::projeto().nNumeroFilas, 15);
         const std::array<int, 3> opened = drawnSeats();
         EXPECT_EQ(opened, analysedSeats());
-        EXPECT_EQ(opened[0] + opened[1] + opened[2], 15 * 27);  // INT((14 - 0.4) / 0.5) = 27
+        // INT((14 - 0.4) / 0.5) = 27 a row, less row 1's seats 1-7 and 21-27 under the hall's
+        // eight wheelchair spaces (391 + 8 = 399 places ask 2 % = 7.98 -> 8).
+        EXPECT_EQ(opened[0] + opened[1] + opened[2], 15 * 27 - 14);
         EXPECT_NE(lastDrawing()->FindText(vm::utf8ToWin1252("SALA DE REUNIÃO")), nullptr);
     });
 }
@@ -412,7 +417,8 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
             return vm::utf8ToWin1252(
                 std::string("DISCAS (AVIXA V202.01:2016): FV até a borda oposta da imagem 10.30 "
                             "m; menor elemento ") +
-                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " + verdict);
+                share + " % da altura (regra FV / 200): altura mínima " + height + " m, " +
+                verdict);
         };
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
@@ -454,7 +460,9 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_TRUE(width->isEnabled());
         // 25 % x 25 %: the content keeps 75 %; one row at 3.70 m reads 18.5 mm.
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
-                      "Janela do intérprete de Libras 25 % x 25 % da imagem: o conteúdo fica com "
+                      "Janela do intérprete de Libras 25 % x 25 % da imagem, no canto inferior "
+                      "direito: o "
+                      "conteúdo fica com "
                       "75 % do tamanho; menor elemento 56.4 mm contra 18.5 mm legíveis (regra FV "
                       "/ 200): legível")),
                   nullptr);
@@ -463,6 +471,60 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
                       "7.5 mm contra 18.5 mm legíveis (regra FV / 200): AVISO: texto menor")),
                   nullptr);
+
+        // The corner: on the plan the window starts at the screen's end towards the upper wall
+        // (the image's right as the audience sees it), or at its end towards the lower wall.
+        auto* corner = vm::VisibilityWindow()->findChild<QComboBox*>("cInterpreteCanto");
+        ASSERT_NE(corner, nullptr);
+        EXPECT_TRUE(corner->isEnabled());
+        EXPECT_EQ(corner->currentText(), QString::fromUtf8("direito"));
+        const auto planLine = [this](vm::Color colour) -> const vm::Primitive* {
+            const vm::Primitive* lowest = nullptr;
+            for (const vm::Primitive* line : lastDrawing()->OfKind(vm::PrimitiveKind::Line)) {
+                if (line->colour == colour && line->col == line->toCol &&
+                    (lowest == nullptr || line->row > lowest->row)) {
+                    lowest = line;
+                }
+            }
+            return lowest;
+        };
+        const vm::Color interpreterColour{200, 100, 0};
+        const vm::Primitive* screen = planLine({0, 0, 255});
+        const vm::Primitive* right = planLine(interpreterColour);
+        ASSERT_TRUE(screen && right);
+        EXPECT_NEAR(right->row, screen->row, 1e-9);
+        // 90 % of the 3 m image's width from its right end: 2.7 of its 3 m.
+        EXPECT_NEAR((right->toRow - right->row) / (screen->toRow - screen->row), 0.9, 1e-9);
+        corner->setCurrentIndex(1);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "90 % x 90 % da imagem, no canto inferior esquerdo: o conteúdo fica com")),
+                  nullptr);
+        const vm::Primitive* left = planLine(interpreterColour);
+        ASSERT_NE(left, nullptr);
+        EXPECT_NEAR(left->row, screen->toRow, 1e-9);
+        EXPECT_NEAR((left->row - left->toRow) / (screen->toRow - screen->row), 0.9, 1e-9);
+    });
+}
+
+// The plan in the window draws DISCAS's viewing area (up to 60 degrees off the normal to the
+// image's far edge) and follows the room: the default room (5 x 10 m, a 3 m image) is closed by
+// the side walls, its edges meeting them (2.5 + 1.5) / tan 60° = 2.31 m from the screen: five
+// sides; a 40 m wide room's edges reach the back wall first: three sides.
+TEST_F(VisibilityWindowTest, ThePlanShowsTheViewingArea) {
+    runWindow([&] {
+        openWindow();
+        const auto areaLines = [this] {
+            int lines = 0;
+            for (const vm::Primitive* line : lastDrawing()->OfKind(vm::PrimitiveKind::Line)) {
+                lines += line->colour == vm::Color{150, 0, 200};
+            }
+            return lines;
+        };
+        EXPECT_EQ(areaLines(), 5);
+        typeInto("nLargurat", "40");
+        EXPECT_EQ(vm::projeto().nLargura, 40);
+        EXPECT_EQ(areaLines(), 3);
+        EXPECT_NE(lastDrawing()->FindText(vm::utf8ToWin1252("Área de visão DISCAS")), nullptr);
     });
 }
 
@@ -476,8 +538,8 @@ TEST_F(VisibilityWindowTest, TheWindowFitsTheScreen) {
         openWindow();
         const QRect area = vm::VisibilityWindow()->screen()->availableGeometry();
         EXPECT_TRUE(area.contains(vm::VisibilityWindow()->geometry()))
-            << area.width() << "x" << area.height() << " holds "
-            << vm::VisibilityWindow()->width() << "x" << vm::VisibilityWindow()->height();
+            << area.width() << "x" << area.height() << " holds " << vm::VisibilityWindow()->width()
+            << "x" << vm::VisibilityWindow()->height();
     });
 }
 

@@ -25,7 +25,7 @@ TEST(AccessibilityCounts, ByHand) {
     for (const auto& c : cases) {
         const std::optional<AccessibilityCounts> counts = AccessibilityCountsFor(c.seats);
         ASSERT_TRUE(counts) << c.seats;
-        EXPECT_EQ(counts->seats, c.seats);
+        EXPECT_EQ(counts->capacity, c.seats);
         EXPECT_EQ(counts->wheelchairSpaces, c.wheelchair) << c.seats;
         EXPECT_EQ(counts->reducedMobilitySeats, c.wheelchair) << c.seats;
         EXPECT_EQ(counts->companionSeats, c.wheelchair) << c.seats;

@@ -121,10 +121,17 @@ TEST_F(AnalysisTool, TableOfTheDefaultRoom) {
     // 3.70 m is nearer.
     EXPECT_NE(r.out.find("8.08 m; filas além dela: 6-7\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("4.16 m; primeira fila a 3.70 m: perto demais\n"), std::string::npos);
-    // INT((5 - 0.4) / 0.7) = 6 seats a row, all within 3.7 m and more of the centre line.
-    EXPECT_NE(r.out.find("Assentos da planta: 6 por fila, 42 ao todo;"), std::string::npos);
+    // INT((5 - 0.4) / 0.7) = 6 seats a row, all within 3.7 m and more of the centre line; the
+    // hall's wheelchair space at row 1's left end (0.2-1.0 m) takes seats 1 and 2.
+    EXPECT_NE(r.out.find("Assentos da planta: 6 por fila, 40 ao todo (2 assentos deram lugar aos "
+                         "espaços para cadeira de rodas);"),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(LineWords(r.out, "7", r.out.find("Mapa")),
               (std::vector<std::string>{"7", "IIIIII", "1-6", "Ideal"}));
+    EXPECT_EQ(LineWords(r.out, "1", r.out.find("Mapa")),
+              (std::vector<std::string>{"1", "CCIIII", "3-6", "Ideal;", "1-2", "cadeira", "de",
+                                        "rodas"}));
     // --summary puts the result lines first.
     const ToolRun both = run({"--summary", "--analysis"});
     EXPECT_EQ(both.out, vm::ReadWholeFile(fs::path(VM_TEST_DATA) / "unchanged" / "default.out") +
@@ -150,7 +157,8 @@ TEST_F(AnalysisTool, JsonOfThePublishedExample) {
     EXPECT_EQ(a["categories"][1]["category"], "A");
     EXPECT_EQ(a["categories"][1]["divisor"], 6);
     EXPECT_EQ(a["seats"]["per_row"], 6);
-    EXPECT_EQ(a["seats"]["total"], 48);
+    EXPECT_EQ(a["seats"]["total"], 48 - 2);  // seats 1-2 of row 1 make way for a wheelchair
+    EXPECT_EQ(a["seats"]["wheelchair_seats"], 2);
     EXPECT_GT(CheckReasons(a, "analysis"), 40);
 
     // The rest of the object is what --json alone prints.
@@ -318,7 +326,7 @@ TEST_F(AnalysisTool, AnalysisPagesFollowTheReportPages) {
     EXPECT_EQ(PdfWords(m_dir, "analise.pdf", 1, 2), PdfWords(m_dir, "plain.pdf", 1, 2));
     const std::vector<std::string> drawings = PdfWords(m_dir, "analise.pdf", 3, 3);
     EXPECT_TRUE(Contains(drawings, {"Visibilidade", "dos", "Assentos"}));
-    EXPECT_TRUE(Contains(drawings, {"Ideal", "(90°):", "42", "(100.0", "%)"}));
+    EXPECT_TRUE(Contains(drawings, {"40", "assentos:", "Ideal", "(90°):", "40", "(100.0", "%)"}));
     const std::vector<std::string> table = PdfWords(m_dir, "analise.pdf", 4, 4);
     EXPECT_TRUE(Contains(table, {"Filas", "e", "degraus"}));
     // Row 2 of the table: distance, eyes, angle to the top, C-value, grade, then the isoptic
@@ -393,16 +401,19 @@ TEST_F(AnalysisTool, StaggeredSeats) {
 }
 
 TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
-    // The default room: 42 seats -> 2 % = 0.84 -> 1 of each; a hall of 40 rows of 50 seats
-    // (2000 seats) -> 20 + 1 % of 1000 = 30, 15 of them for obese people.
+    // Against the capacity, the seats left and the spaces: the default room's 42 seats less the
+    // 2 under its one space, + 1 = 41 -> 2 % = 0.82 -> 1 of each; a hall of 40 rows of 50 seats
+    // (2000) whose 30 spaces in row 1 take seats 1-24 and 27-50: 1952 + 30 = 1982 -> 20 + 1 % of
+    // 982 = 30, 15 of them for obese people.
     const struct {
         std::vector<std::string> args;
-        int seats, wheelchair, obese;
+        int seats, capacity, wheelchair, obese;
     } cases[] = {
-        {{}, 42, 1, 1},
+        {{}, 40, 41, 1, 1},
         {{"--set", "nComprimento=60", "--set", "nLargura=25.4", "--set", "nNumeroFilas=40", "--set",
           "nLarguraAssento=0.5"},
-         2000,
+         1952,
+         1982,
          30,
          15},
     };
@@ -410,6 +421,8 @@ TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
         const Json a = Analysis(c.args);
         ASSERT_TRUE(a["accessibility"].is_object()) << a["accessibility_reason"];
         EXPECT_EQ(a["accessibility"]["seats"], c.seats);
+        EXPECT_EQ(a["accessibility"]["capacity"], c.capacity);
+        EXPECT_EQ(a["seats"]["total"], c.seats);
         EXPECT_EQ(a["accessibility"]["wheelchair_spaces"], c.wheelchair);
         EXPECT_EQ(a["accessibility"]["reduced_mobility_seats"], c.wheelchair);
         EXPECT_EQ(a["accessibility"]["companion_seats"], c.wheelchair);
@@ -421,7 +434,8 @@ TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {
     EXPECT_EQ(none["accessibility_reason"], "nenhuma fila de assentos");
     const ToolRun table = run({"--analysis"});
     // One of each place, said in the singular.
-    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para 42 assentos: 1 espaço para "
+    EXPECT_NE(table.out.find("Acessibilidade (Decreto 9.404/2018) para a lotação de 41 lugares (40 "
+                             "assentos e 1 espaço para cadeira de rodas): 1 espaço para "
                              "cadeira de rodas (0,80 x 1,20 m), 1 assento para mobilidade "
                              "reduzida (1 para pessoas obesas), 1 assento de acompanhante"),
               std::string::npos)
@@ -510,7 +524,8 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
         // One insert per seat of the analysis, each class in its colour (green, orange, red).
         const int total = seats["total"].is_null() ? 0 : seats["total"].get<int>();
         EXPECT_EQ(dxf["inserts"], total);
-        EXPECT_EQ(total, c.rows * seats["per_row"].get<int>());
+        EXPECT_EQ(total + seats["wheelchair_seats"].get<int>(),
+                  c.rows * seats["per_row"].get<int>());
         const Json& colours = dxf["insert_colours"];
         EXPECT_EQ(colours.value("3", 0), seats["ideal"].is_null() ? 0 : seats["ideal"].get<int>());
         EXPECT_EQ(colours.value("30", 0),
@@ -574,10 +589,10 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
             EXPECT_EQ(t[1], "TEXTOS");
             acceptable |= t[0] == "Aceitável (135°)";
             angle |= t[0].get<std::string>().find("° / Teto") != std::string::npos;
-            title |= t[0].get<std::string>().rfind("Projeto: " + project["cProjeto"].get<std::string>() +
-                                                       "    Data: " +
-                                                       project["cData"].get<std::string>(),
-                                                   0) == 0;
+            title |= t[0].get<std::string>().rfind(
+                         "Projeto: " + project["cProjeto"].get<std::string>() +
+                             "    Data: " + project["cData"].get<std::string>(),
+                         0) == 0;
         }
         EXPECT_TRUE(acceptable);
         EXPECT_EQ(angle, c.rows > 0);
@@ -787,6 +802,38 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     };
     EXPECT_TRUE(has({4.7, 1.35, 0, 3.6}, 3)) << lines;
     EXPECT_TRUE(has({3.7, 1.15, 0, 1.72}, 1)) << lines;
+
+    // The interpreter's corner on the plan: 25 % of the 3 m image from the screen's end at the
+    // upper wall (the image's right, seen from the seats), or with ":left" from its lower end.
+    const auto planEnds = [&](const char* window) -> std::pair<double, double> {
+        EXPECT_EQ(run({"--interpreter", window, "-o", "i.dxf"}).exitCode, 0);
+        const Json facts = DxfFacts(m_dir, "i.dxf");
+        double low = 0;
+        double high = 0;
+        for (const Json& l : facts["screen_lines"]) {
+            if (std::abs(std::abs(l[3].get<double>() - l[1].get<double>()) - 3.0) < 1e-9) {
+                low = std::min(l[1].get<double>(), l[3].get<double>());
+                high = std::max(l[1].get<double>(), l[3].get<double>());
+            }
+        }
+        for (const Json& l : facts["accessibility_lines"]) {
+            const double from = l[1].get<double>();
+            const double to = l[3].get<double>();
+            if (std::abs(std::abs(to - from) - 0.75) < 1e-9) {
+                return {from - low, to - low};  // from the screen's lower end
+            }
+        }
+        ADD_FAILURE() << window << ": no interpreter's window on the plan " << high;
+        return {};
+    };
+    const auto right = planEnds("25x30");
+    EXPECT_NEAR(right.first, 3.0, 1e-9);
+    EXPECT_NEAR(right.second, 2.25, 1e-9);
+    const auto left = planEnds("25x30:left");
+    EXPECT_NEAR(left.first, 0, 1e-9);
+    EXPECT_NEAR(left.second, 0.75, 1e-9);
+    EXPECT_EQ(Analysis({"--interpreter", "25x30:left"})["accessibility"]["interpreter"]["corner"],
+              "lower_left");
 }
 
 }  // namespace

@@ -29,6 +29,17 @@ double ValueOf(const Figure& f) {
     return f.value.value_or(NAN);
 }
 
+// The analysis with the hall's wheelchair space on a platform behind every row, where it takes no
+// seat: the seats' grid whole.
+SightlineAnalysis WholeGrid(const DadosProjeto& p) {
+    const double rows = std::max(1.0, std::ceil(p.nNumeroFilas));
+    const double behind = std::max(RowEyeDistance(p, 0), RowEyeDistance(p, rows - 1)) +
+                          std::abs(p.nDistEntreFilas) + kWheelchairSpaceDepth;
+    AccessibilityInputs in;
+    in.wheelchairs = {{0, AisleSide::Left, 0, behind}};
+    return AnalyseSightlines(p, kDefaultTargetCmm, false, kDefaultElementPercent, 0, in);
+}
+
 // The class of every seat of a row, seat 1 first, from the analysis' runs.
 std::vector<SeatClass> Expand(const SeatRowFigures& row) {
     std::vector<SeatClass> seats;
@@ -83,8 +94,7 @@ TEST(SightlineAnalysis, DiscasOverTheSeats) {
         // Six seats from 0.2 m: the outermost centre 0.55 m from the lower wall, x = -1.95 m.
         {"default", [](DadosProjeto&) {}, std::sqrt(9.7 * 9.7 + 3.45 * 3.45), 1.5 / std::sqrt(3.0)},
         // 56 seats: the first centre at x = 0.55 - 20 = -19.45 m.
-        {"wide 40 m",
-         [](DadosProjeto& p) { p.nLargura = 40; },
+        {"wide 40 m", [](DadosProjeto& p) { p.nLargura = 40; },
          std::sqrt(9.7 * 9.7 + 20.95 * 20.95), 1.5 / std::sqrt(3.0)},
         // A flat 20 x 14 m hall, 15 rows 1 m apart from 3.7 m, a 6 m screen: 19 seats of 0.7 m
         // from the wall (0 step: no clearance), the first centre at x = 0.35 - 7 = -6.65 m.
@@ -114,6 +124,14 @@ TEST(SightlineAnalysis, DiscasOverTheSeats) {
         std::int64_t outside = 0;
         for (const RowFigures& r : a.rows) {
             for (int k = 0; k < perRow; ++k) {
+                // The seats under the hall's wheelchair spaces are no longer seats.
+                bool madeWay = false;
+                for (const auto& [first, last] : a.seats.rows[r.number - 1].wheelchairSeats) {
+                    madeWay = madeWay || (k + 1 >= first && k + 1 <= last);
+                }
+                if (madeWay) {
+                    continue;
+                }
                 const double x = p.nAlturaFila2 + 0.7 * k + 0.35 - p.nLargura / 2;
                 outside += std::abs(x) > r.eyeDistance * std::sqrt(3.0) - p.nTelaLargura / 2 + 1e-9;
             }
@@ -334,7 +352,7 @@ TEST(SightlineAnalysis, SeatsOfAHandWorkedRoom) {
     // A room 10 m wide: 19 seats of 0.5 m from 0.25 m off the wall, centres 0.5 + 0.5k, so the
     // k-th seat sits 0.5k - 4.5 m off the centre line. A 3 m screen; rows at 2, 3 and 4 m.
     // Ideal within |offset| <= distance, acceptable within 1.5 m + distance (lines included).
-    const SightlineAnalysis a = AnalyseSightlines(Project([](DadosProjeto& p) {
+    const SightlineAnalysis a = WholeGrid(Project([](DadosProjeto& p) {
         p.nLargura = 10;
         p.nLarguraAssento = 0.5;
         p.nAlturaFila2 = 0.25;
@@ -394,7 +412,7 @@ TEST(SightlineAnalysis, SeatRunsAgreeWithEverySeatClassifiedInTurn) {
             p.nDistEntreFilas = room.depth;
             p.nNumeroFilas = room.rows;
         });
-        const SightlineAnalysis a = AnalyseSightlines(p);
+        const SightlineAnalysis a = WholeGrid(p);
         ASSERT_EQ(a.seats.rows.size(), static_cast<size_t>(room.rows));
         const auto seats = static_cast<int>(SeatsPerRow(p));
         for (int r = 0; r < room.rows; ++r) {
@@ -438,7 +456,7 @@ TEST(SightlineAnalysis, SeatsAreThoseThatThePlanDraws) {
         drawnRows[seat->col].push_back(
             ClassifyViewer(distance, fromLowerWall - p.nLargura / 2, p.nTelaLargura));
     }
-    const SightlineAnalysis a = AnalyseSightlines(p);
+    const SightlineAnalysis a = WholeGrid(p);
     ASSERT_EQ(drawnRows.size(), a.seats.rows.size());
     size_t r = 0;
     int classes[3] = {0, 0, 0};
@@ -559,7 +577,7 @@ TEST(SightlineAnalysis, RoomsBeyondWhatTheProgramHolds) {
               3u);
 
     // A hall of 100 million seats a row is classified at once, every seat counted.
-    const SightlineAnalysis tiny = AnalyseSightlines(Project([](DadosProjeto& p) {
+    const SightlineAnalysis tiny = WholeGrid(Project([](DadosProjeto& p) {
         p.nLargura = 100;
         p.nLarguraAssento = 1e-6;
         p.nAlturaFila2 = 0;

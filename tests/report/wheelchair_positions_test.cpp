@@ -222,14 +222,28 @@ TEST(InterpreterWindow, ContentAndLegibility) {
     const struct {
         const char* text;
         std::optional<double> w, h;
-    } typed[] = {{"25x30", 25, 30},  {"25%x30%", 25, 30}, {"12,5X20", 12.5, 20}, {"0x30", {}, {}},
-                 {"100x30", {}, {}}, {"25", {}, {}},      {"25x", {}, {}},       {"x30", {}, {}}};
+        bool left;
+    } typed[] = {{"25x30", 25, 30, false},
+                 {"25%x30%", 25, 30, false},
+                 {"12,5X20", 12.5, 20, false},
+                 {"25x30:left", 25, 30, true},
+                 {"25%x30%:Esquerda", 25, 30, true},
+                 {"25x30:right", 25, 30, false},
+                 {"25x30:direita", 25, 30, false},
+                 {"25x30:up", {}, {}, false},
+                 {"25x30:", {}, {}, false},
+                 {"0x30", {}, {}, false},
+                 {"100x30", {}, {}, false},
+                 {"25", {}, {}, false},
+                 {"25x", {}, {}, false},
+                 {"x30", {}, {}, false}};
     for (const auto& t : typed) {
         const auto window = InterpreterWindowFromText(t.text);
         ASSERT_EQ(window.has_value(), t.w.has_value()) << t.text;
         if (window) {
             EXPECT_DOUBLE_EQ(window->widthPercent, *t.w);
             EXPECT_DOUBLE_EQ(window->heightPercent, *t.h);
+            EXPECT_EQ(window->left, t.left) << t.text;
         }
     }
 }
