@@ -220,14 +220,14 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
             return true;
         }
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-            return fail(FileFailureKind::CreateInFolder, folder, errno);
+            return fail(FileFailureKind::CreateInFolder, m_target, errno);
         }
     }
     // No unnamed files on this file system: a hidden named one beside the target.
     std::string name = m_folder + "." + baseOf(m_target) + ".XXXXXX";
     m_fd = mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
-        return fail(FileFailureKind::CreateInFolder, folder, errno);
+        return fail(FileFailureKind::CreateInFolder, m_target, errno);
     }
     m_tempName = name;
     // A signal that ends the writer takes the named file with it.

@@ -4,6 +4,11 @@
 
 namespace vm {
 
+std::string FolderOfFile(const std::string& file) {
+    const auto slash = file.rfind('/');
+    return slash == std::string::npos ? std::string(".") : file.substr(0, slash + 1);
+}
+
 std::string EnglishFileFailure(const FileFailure& f) {
     const std::string reason = f.err != 0 ? std::string(": ") + std::strerror(f.err) : "";
     switch (f.kind) {
@@ -13,7 +18,7 @@ std::string EnglishFileFailure(const FileFailure& f) {
             return "cannot write " + f.file +
                    (f.err != 0 ? reason : ": nothing more could be written");
         case FileFailureKind::CreateInFolder:
-            return "cannot create a file in " + f.file + reason;
+            return "cannot create a file in " + FolderOfFile(f.file) + reason;
         case FileFailureKind::KeepOwner:
             return "cannot keep the owner of " + f.file + reason;
         case FileFailureKind::KeepPermissions:
@@ -32,6 +37,8 @@ std::string EnglishFileFailure(const FileFailure& f) {
             return "cannot write " + f.file + ": not a regular file";
         case FileFailureKind::NotOpen:
             return "cannot write " + f.file + ": the file is not open";
+        case FileFailureKind::CutShort:
+            return "cannot write " + f.file + ": the file was not written whole";
     }
     return "";
 }

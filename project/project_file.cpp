@@ -161,13 +161,25 @@ int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>*
     return found;
 }
 
-bool MemoWrit(const std::string& file, std::string_view text, std::string* error,
-              const WriteFunction& write) {
-    // The end-of-file mark is part of what must reach the disk: a save that cannot write it has
-    // run out of space, and the earlier file is better kept.
+namespace {
+
+// The end-of-file mark is part of what must reach the disk: a save that cannot write it has run
+// out of space, and the earlier file is better kept.
+std::string withEof(std::string_view text) {
     std::string bytes(text);
     bytes += kEof;
-    return WriteFileAtomically(file, bytes, error, write);
+    return bytes;
+}
+
+}  // namespace
+
+bool MemoWrit(const std::string& file, std::string_view text, std::string* error,
+              const WriteFunction& write) {
+    return WriteFileAtomically(file, withEof(text), error, write);
+}
+
+bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure) {
+    return WriteFileAtomically(file, withEof(text), failure);
 }
 
 std::optional<std::string> ReadProjectFileText(const std::string& file, std::string* error) {

@@ -54,6 +54,8 @@ std::string CampoXml(std::string_view xml, std::string_view open, std::string_vi
 // for tests.
 bool MemoWrit(const std::string& file, std::string_view text, std::string* error = nullptr,
               const WriteFunction& write = {});
+// The same, with the failure as a value for a window that words it in Portuguese.
+bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure);
 
 // The largest file that is read as a project (a project file is under 1 KiB).
 inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
