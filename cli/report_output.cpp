@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "cli/output_target.h"
 #include "core/program_values.h"
 #include "core/win1252.h"
 #include "pagefile/emf_writer.h"
@@ -20,9 +21,11 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
                      const ReportFileOptions& options, std::string& error) {
     PageSet set;
     set.title = win1252ToUtf8(NomePdf(p.cProjeto));
-    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection, options.riserBlock,
-                                                   options.accessibility)};
-    if (SuffixOf(file) != "dxf") {
+    const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection,
+                                                      options.riserBlock, options.accessibility)};
+    const bool toStream = IsStandardOutput(file);
+    const std::string format = toStream ? options.streamFormat : SuffixOf(file);
+    if (format != "dxf") {
         NamedImageSource images;
         RegisterReportImages(images);
         RegisterAnalysisImages(images);
@@ -44,11 +47,20 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
         }
         for (const ReportPages& pages : parts) {
             if (!pages.complete) {
-                error = "cannot write " + file +
+                error = "cannot write " + (toStream ? std::string("to standard output") : file) +
                         ": the report's pages could not be made: " + emf.LastError();
                 return false;
             }
         }
+    }
+    if (toStream) {
+        std::string bytes;
+        std::string why;
+        if (!PagesAsOneFile(set, format, &bytes, &why, extra)) {
+            error = "cannot write to standard output: " + why;
+            return false;
+        }
+        return WriteOutput(file, bytes, &error);
     }
     return !SavePages(set, file, &error, extra).empty();
 }

@@ -19,6 +19,7 @@
 
 #include "cli/accessibility_options.h"
 #include "cli/command_line.h"
+#include "cli/output_target.h"
 #include "cli/projection_options.h"
 #include "cli/set_value.h"
 #include "cli/several_projects.h"
@@ -97,6 +98,7 @@ const char* const kFooterEnd =
     "  vistametra-report --set nComprimento=20 --set nNumeroFilas=12 --json\n"
     "  vistametra-report Sala_Calculo_Tela.qtv --set cProjeto=SALA2 --save SALA2.qtv\n"
     "  vistametra-report --set nNumeroFilas=12 -o relatorio.pdf\n"
+    "  vistametra-report --save - | ssh obra vistametra-report - -o - > sala.pdf\n"
     "  vistametra-report salas/*.qtv --set nAlturaFila2=0.35 --jsonl > salas.jsonl\n"
     "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
     "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
@@ -116,8 +118,23 @@ nlohmann::ordered_json numberJson(const ProjectField& f, double value) {
     return value;
 }
 
+// The JSON's layout: a reader that knows schema 1 reads every key this tool writes today; a key
+// that changes its meaning or goes away comes with another number.
+constexpr int kJsonSchema = 1;
+
+// The date as ISO 8601 "2026-12-11", or null for the empty date.
+nlohmann::ordered_json isoDateJson(const Date& date) {
+    if (date.isEmpty()) {
+        return nullptr;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
 nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& file) {
     nlohmann::ordered_json json;
+    json["schema"] = kJsonSchema;
     if (!file.empty()) {
         json["file"] = file;
     }
@@ -128,6 +145,7 @@ nlohmann::ordered_json projectJson(const DadosProjeto& p, const std::string& fil
                 break;
             case FieldKind::Date:
                 json[f.name] = DToC(p.*f.date);
+                json[std::string(f.name) + "_iso"] = isoDateJson(p.*f.date);
                 break;
             case FieldKind::Number:
                 json[f.name] = numberJson(f, p.*f.number);
@@ -228,7 +246,8 @@ struct ProjectRequest {
     AccessibilityInputs accessibility;  // the wheelchair spaces and the interpreter's window
     std::string saveFile;
     std::string reportFile;
-    bool several = false;  // more than one project file: each message names its file
+    std::string reportFormat;  // the suffix of reportFile, or --format for -o -
+    bool several = false;      // more than one project file: each message names its file
     // The projector inputs of the options over a project's own; nothing when no option gives one.
     std::function<std::optional<ProjectionInputs>(const ProjectionInputs&)> projectionOver;
 };
@@ -245,9 +264,11 @@ int runProject(const ProjectRequest& r, const std::string& file,
     DadosProjeto& p = projeto();
     if (!file.empty()) {
         std::string error;
-        const auto text = ReadProjectFileText(file, &error);
+        const auto text = IsStandardInput(file) ? ReadProjectStreamText(STDIN_FILENO, &error)
+                                                : ReadProjectFileText(file, &error);
         if (!text) {
-            std::cerr << "vistametra-report: cannot read " << file << ": " << error << "\n";
+            std::cerr << "vistametra-report: cannot read "
+                      << (IsStandardInput(file) ? "standard input" : file) << ": " << error << "\n";
             return 1;
         }
         std::vector<std::string> missing;
@@ -282,7 +303,7 @@ int runProject(const ProjectRequest& r, const std::string& file,
 
     if (!r.saveFile.empty()) {
         std::string error;
-        if (!MemoWrit(r.saveFile, TextoProjeto(p), &error)) {
+        if (!WriteOutput(r.saveFile, ProjectFileBytes(TextoProjeto(p)), &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
@@ -296,16 +317,17 @@ int runProject(const ProjectRequest& r, const std::string& file,
                                         .elementPercent = r.elementPercent,
                                         .riserBlock = r.riserBlock,
                                         .projection = projection,
-                                        .accessibility = r.accessibility};
+                                        .accessibility = r.accessibility,
+                                        .streamFormat = r.reportFormat};
         if (writeReport) {
             if (!writeReport(p, r.reportFile, options, error)) {
                 std::cerr << "vistametra-report: " << error << "\n";
                 return 1;
             }
-        } else if (!WriteFileAtomically(r.reportFile,
-                                        DxfOfProject(p, r.targetCmm, projection, r.riserBlock,
-                                                     r.accessibility),
-                                        &error)) {
+        } else if (!WriteOutput(
+                       r.reportFile,
+                       DxfOfProject(p, r.targetCmm, projection, r.riserBlock, r.accessibility),
+                       &error)) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 1;
         }
@@ -315,6 +337,11 @@ int runProject(const ProjectRequest& r, const std::string& file,
         return AnalyseSightlines(p, r.targetCmm, r.staggered, r.elementPercent, r.riserBlock,
                                  r.accessibility);
     };
+    // A file written to standard output is all that goes there.
+    const bool streamTaken = IsStandardOutput(r.reportFile) || IsStandardOutput(r.saveFile);
+    if (streamTaken) {
+        return 0;
+    }
     if (r.summary || (!r.json && !r.analysis)) {
         for (Categoria c : {Categoria::G, Categoria::A, Categoria::F}) {
             std::cout << win1252ToUtf8(LinhaResultado(p, c)) << "\n";
@@ -371,8 +398,10 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     int riserBlock = 0;
     std::string saveFile;
     std::string reportFile;
+    std::string streamFormat;
     app.add_option("PROJECT.qtv", projectFiles,
-                   "project file to open; several are each opened in turn, with --json or --jsonl");
+                   "project file to open (\"-\": read from standard input); several are each "
+                   "opened in turn, with --json or --jsonl");
     app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
         ->type_name("FIELD=VALUE");
     app.add_flag("--summary", summary, "print the three result lines (the default)");
@@ -398,13 +427,18 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                    "default the best of them); needs --analysis or a .dxf output")
         ->type_name("K")
         ->check(CLI::Range(kMinRiserBlock, kMaxRiserBlock));
-    app.add_option("--save", saveFile, "write the project file after the calculation")
+    app.add_option("--save", saveFile,
+                   "write the project file after the calculation (\"-\": to standard output)")
         ->type_name("FILE.qtv");
     app.add_option("-o,--output", reportFile,
                    "write the calculation report: .pdf (one file), .svg, .png or .emf (one file "
                    "a page, suffixes _0001, _0002...); or .dxf: the section and the plan for "
-                   "CAD, at 1:1 in metres")
+                   "CAD, at 1:1 in metres; \"-\": one file to standard output, as --format says")
         ->type_name("FILE");
+    app.add_option("--format", streamFormat,
+                   "the file -o - writes to standard output: pdf (the default), svg (every page "
+                   "in one SVG, one under the other) or dxf")
+        ->type_name("pdf|svg|dxf");
     ProjectionOptionTexts projectionTexts;
     AddProjectionOptions(app, projectionTexts);
     AccessibilityOptionTexts accessibilityTexts;
@@ -436,6 +470,27 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         std::cerr << "vistametra-report: the project file: an empty file name\n";
         return 2;
     }
+    if (std::count_if(projectFiles.begin(), projectFiles.end(), IsStandardInput) > 1) {
+        std::cerr << "vistametra-report: standard input (\"-\") holds one project only\n";
+        return 2;
+    }
+    // -o - and --save - take standard output for themselves.
+    if (const std::string refused =
+            StandardOutputRefusal({.report = reportFile,
+                                   .save = saveFile,
+                                   .format = streamFormat,
+                                   .formatGiven = app.count("--format") > 0,
+                                   .summary = summary,
+                                   .json = json,
+                                   .analysisTable = analysis && reportFile.empty(),
+                                   .pages = static_cast<bool>(writeReport)});
+        !refused.empty()) {
+        std::cerr << "vistametra-report: " << refused << "\n";
+        return 2;
+    }
+    const std::string reportFormat = IsStandardOutput(reportFile)
+                                         ? (streamFormat.empty() ? "pdf" : AsciiLower(streamFormat))
+                                         : SuffixOf(reportFile);
     if (const std::string refused =
             SeveralProjectsRefusal(projectFiles.size(), {.save = !saveFile.empty(),
                                                          .report = !reportFile.empty(),
@@ -455,7 +510,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             return 2;
         }
         // Without the analysis or a drawing nothing uses the target: refuse it, not ignore it.
-        if (!analysis && !(SuffixOf(reportFile) == "dxf")) {
+        if (!analysis && reportFormat != "dxf") {
             std::cerr << "vistametra-report: --target-c needs --analysis or a .dxf output\n";
             return 2;
         }
@@ -475,11 +530,11 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
         }
         elementPercent = *value;
     }
-    if (app.count("--riser-block") > 0 && !analysis && !(SuffixOf(reportFile) == "dxf")) {
+    if (app.count("--riser-block") > 0 && !analysis && reportFormat != "dxf") {
         std::cerr << "vistametra-report: --riser-block needs --analysis or a .dxf output\n";
         return 2;
     }
-    if (staggered && !analysis && !(SuffixOf(reportFile) == "dxf")) {
+    if (staggered && !analysis && reportFormat != "dxf") {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";
         return 2;
     }
@@ -491,7 +546,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
             std::cerr << "vistametra-report: " << error << "\n";
             return 2;
         }
-        if (!analysis && !(SuffixOf(reportFile) == "dxf")) {
+        if (!analysis && reportFormat != "dxf") {
             std::cerr << "vistametra-report: --wheelchair, --wheelchair-platform and --interpreter "
                          "need --analysis or a .dxf output\n";
             return 2;
@@ -506,8 +561,9 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
     }
 
     // Nothing is written before every output is known to be writable by its suffix.
-    if (!reportFile.empty() && !(writeReport ? CanSavePagesAs(reportFile, {{"dxf", "DXF", {}}})
-                                             : SuffixOf(reportFile) == "dxf")) {
+    if (!reportFile.empty() && !IsStandardOutput(reportFile) &&
+        !(writeReport ? CanSavePagesAs(reportFile, {{"dxf", "DXF", {}}})
+                      : SuffixOf(reportFile) == "dxf")) {
         std::cerr << "vistametra-report: -o " << reportFile << ": the report is written as "
                   << (writeReport ? ".pdf, .svg, .png, .emf or .dxf" : ".dxf (this build)") << "\n";
         return 2;
@@ -525,6 +581,7 @@ int runReportTool(int argc, char** argv, const ReportFileWriter& writeReport) {
                            .accessibility = accessibility,
                            .saveFile = saveFile,
                            .reportFile = reportFile,
+                           .reportFormat = reportFormat,
                            .several = projectFiles.size() > 1};
     for (const std::string& set : sets) {
         const auto eq = set.find('=');

@@ -23,6 +23,9 @@ struct ReportFileOptions {
     std::optional<ProjectionInputs> projection;
     // The wheelchair spaces and the interpreter's window (--wheelchair, --interpreter...).
     AccessibilityInputs accessibility;
+    // -o -: the one file written to standard output, "pdf", "svg" (every page in one SVG) or
+    // "dxf".
+    std::string streamFormat = "pdf";
 };
 
 // Writes the report of the calculated project to a file (-o); false with `error` set on failure.

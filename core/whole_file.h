@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vm {
@@ -39,6 +40,16 @@ std::optional<std::string> ReadWholeFileIfAny(const std::string& path,
 std::optional<std::vector<uint8_t>> ReadWholeFileBytesIfAny(const std::string& path,
                                                             size_t maxBytes = kAnyFileSize,
                                                             WholeFileFault* fault = nullptr);
+
+// Everything a descriptor of any kind gives until its end (standard input, a pipe), waiting for
+// its writer; nullopt (with *fault saying why: CannotRead or TooLarge) when a read fails or more
+// than `maxBytes` bytes arrive.
+std::optional<std::string> ReadWholeStream(int fd, size_t maxBytes = kAnyFileSize,
+                                           WholeFileFault* fault = nullptr);
+
+// Writes all of `bytes` to a descriptor of any kind (standard output, a pipe), waiting where it
+// does not block; false with `*error` (when given) set to the errno of the write that failed.
+bool WriteWholeStream(int fd, std::string_view bytes, int* error = nullptr);
 
 // The same with "" (no bytes) for a file that cannot be read: for callers to whom a missing file
 // and an empty one are alike.

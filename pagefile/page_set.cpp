@@ -117,11 +117,15 @@ QString SvgText(const QString& text) {
     return allowed.toHtmlEscaped();
 }
 
-bool SvgOf(const std::vector<uint8_t>& page, const std::string& name, std::string* bytes) {
+// The pages one under another on one long sheet, each page a 210 x 297 mm A4 sheet of it: one
+// page gives the page's own SVG, several give one SVG that holds them all.
+bool SvgOf(const std::vector<std::vector<uint8_t>>& pages, const QString& title,
+           std::string* bytes) {
     // 254 units an inch, a tenth of a millimetre each: the A4 sheet is declared as exactly
     // 210 x 297 mm (2100 x 2970 units) and drawn in those units.
     constexpr int kDpi = 254;
-    const QSizeF size(kA4SheetMm.width() / 25.4 * kDpi, kA4SheetMm.height() / 25.4 * kDpi);
+    const QSizeF sheet(kA4SheetMm.width() / 25.4 * kDpi, kA4SheetMm.height() / 25.4 * kDpi);
+    const QSizeF size(sheet.width(), sheet.height() * static_cast<double>(pages.size()));
     QByteArray svg;
     QBuffer buffer(&svg);
     buffer.open(QIODevice::WriteOnly);
@@ -130,12 +134,15 @@ bool SvgOf(const std::vector<uint8_t>& page, const std::string& name, std::strin
     generator.setResolution(kDpi);
     generator.setSize(size.toSize());
     generator.setViewBox(QRectF(QPointF(0, 0), size));
-    generator.setTitle(SvgText(TitleOf(name)));
+    generator.setTitle(SvgText(title));
     QPainter painter;
     if (!painter.begin(&generator)) {
         return false;
     }
-    PaintPageOnSheet(painter, PlayerOf(page), QRectF(QPointF(0, 0), size));
+    for (size_t i = 0; i < pages.size(); ++i) {
+        PaintPageOnSheet(painter, PlayerOf(pages[i]),
+                         QRectF(QPointF(0, sheet.height() * static_cast<double>(i)), sheet));
+    }
     if (!painter.end() || svg.isEmpty()) {
         return false;
     }
@@ -167,6 +174,27 @@ bool PngOf(const std::vector<uint8_t>& page, int dotsPerInch, std::string* bytes
 }
 
 }  // namespace
+
+bool PagesAsOneFile(const PageSet& set, const std::string& suffix, std::string* bytes,
+                    std::string* error, const std::vector<SaveFormat>& extra) {
+    if (const SaveFormat* format = FindSaveFormat(suffix, extra)) {
+        return format->make(bytes, error);
+    }
+    if (suffix != "pdf" && suffix != "svg") {
+        SetError(error, "one file holds the pages only as .pdf or .svg, not as \"" + suffix + "\"");
+        return false;
+    }
+    if (set.pages.empty()) {
+        SetError(error, "there are no pages");
+        return false;
+    }
+    if (!(suffix == "pdf" ? PdfOf(set, bytes)
+                          : SvgOf(set.pages, QString::fromStdString(set.title), bytes))) {
+        SetError(error, "the pages could not be drawn");
+        return false;
+    }
+    return true;
+}
 
 std::vector<std::string> SavePages(const PageSet& set, const std::string& target,
                                    std::string* error, const std::vector<SaveFormat>& extra,
@@ -200,7 +228,7 @@ std::vector<std::string> SavePages(const PageSet& set, const std::string& target
             std::string bytes;
             bool made = true;
             if (suffix == "svg") {
-                made = SvgOf(set.pages[i], name, &bytes);
+                made = SvgOf({set.pages[i]}, TitleOf(name), &bytes);
             } else if (suffix == "png") {
                 made = PngOf(set.pages[i], 150, &bytes);
             } else {

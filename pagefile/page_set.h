@@ -57,6 +57,13 @@ std::vector<std::string> SavePages(const PageSet& pages, const std::string& targ
                                    std::string* error, const std::vector<SaveFormat>& extra = {},
                                    FileFailure* failure = nullptr);
 
+// The whole set as the bytes of one file of `suffix` ("pdf", "svg" or a caller's format), for a
+// stream rather than a file: an SVG holds every page, one under the other. False with `error` set
+// to the reason alone (no file is named) when the suffix has no one-file form or the pages cannot
+// be drawn. Needs a QGuiApplication.
+bool PagesAsOneFile(const PageSet& set, const std::string& suffix, std::string* bytes,
+                    std::string* error, const std::vector<SaveFormat>& extra = {});
+
 // Reads page files into a set; false with `error` set when one cannot be read.
 bool ReadPageFiles(const std::vector<std::string>& files, PageSet* pages, std::string* error);
 

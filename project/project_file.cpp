@@ -161,26 +161,55 @@ int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>*
     return found;
 }
 
-namespace {
+bool MemoWrit(const std::string& file, std::string_view text, std::string* error,
+              const WriteFunction& write) {
+    // The end-of-file mark is part of what must reach the disk: a save that cannot write it has
+    // run out of space, and the earlier file is better kept.
+    return WriteFileAtomically(file, ProjectFileBytes(text), error, write);
+}
 
-// The end-of-file mark is part of what must reach the disk: a save that cannot write it has run
-// out of space, and the earlier file is better kept.
-std::string withEof(std::string_view text) {
+bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure) {
+    return WriteFileAtomically(file, ProjectFileBytes(text), failure);
+}
+
+std::string ProjectFileBytes(std::string_view text) {
     std::string bytes(text);
     bytes += kEof;
     return bytes;
 }
 
+namespace {
+
+// Why a project could not be read, in the tool's words.
+std::string FaultText(const WholeFileFault& fault) {
+    switch (fault.kind) {
+        case WholeFileFault::Kind::Folder:
+            return std::strerror(EISDIR);
+        case WholeFileFault::Kind::NotRegular:
+            return "not a regular file (a FIFO, a device or a socket)";
+        case WholeFileFault::Kind::TooLarge:
+            return "larger than 1 MiB; a project file is under 1 KiB";
+        case WholeFileFault::Kind::CannotOpen:
+        case WholeFileFault::Kind::CannotRead:
+            break;
+    }
+    return std::strerror(fault.error);
+}
+
+// The text without one final byte 26, or nothing with `error` set from `fault`.
+std::optional<std::string> ProjectText(std::optional<std::string> data, const WholeFileFault& fault,
+                                       std::string* error) {
+    if (!data) {
+        setError(error, FaultText(fault));
+        return std::nullopt;
+    }
+    if (!data->empty() && data->back() == kEof) {
+        data->pop_back();
+    }
+    return data;
+}
+
 }  // namespace
-
-bool MemoWrit(const std::string& file, std::string_view text, std::string* error,
-              const WriteFunction& write) {
-    return WriteFileAtomically(file, withEof(text), error, write);
-}
-
-bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure) {
-    return WriteFileAtomically(file, withEof(text), failure);
-}
 
 std::optional<std::string> ReadProjectFileText(const std::string& file, std::string* error) {
     if (file.empty()) {
@@ -188,29 +217,12 @@ std::optional<std::string> ReadProjectFileText(const std::string& file, std::str
         return std::nullopt;
     }
     WholeFileFault fault;
-    std::optional<std::string> data = ReadWholeFileIfAny(file, kMaxProjectFileBytes, &fault);
-    if (!data) {
-        switch (fault.kind) {
-            case WholeFileFault::Kind::Folder:
-                setError(error, std::strerror(EISDIR));
-                break;
-            case WholeFileFault::Kind::NotRegular:
-                setError(error, "not a regular file (a FIFO, a device or a socket)");
-                break;
-            case WholeFileFault::Kind::TooLarge:
-                setError(error, "larger than 1 MiB; a project file is under 1 KiB");
-                break;
-            case WholeFileFault::Kind::CannotOpen:
-            case WholeFileFault::Kind::CannotRead:
-                setError(error, std::strerror(fault.error));
-                break;
-        }
-        return std::nullopt;
-    }
-    if (!data->empty() && data->back() == kEof) {
-        data->pop_back();
-    }
-    return data;
+    return ProjectText(ReadWholeFileIfAny(file, kMaxProjectFileBytes, &fault), fault, error);
+}
+
+std::optional<std::string> ReadProjectStreamText(int fd, std::string* error) {
+    WholeFileFault fault;
+    return ProjectText(ReadWholeStream(fd, kMaxProjectFileBytes, &fault), fault, error);
 }
 
 std::string MemoRead(const std::string& file) {

@@ -57,6 +57,9 @@ bool MemoWrit(const std::string& file, std::string_view text, std::string* error
 // The same, with the failure as a value for a window that words it in Portuguese.
 bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure);
 
+// The bytes of a project file holding `text`: the text, then the end-of-file byte 26.
+std::string ProjectFileBytes(std::string_view text);
+
 // The largest file that is read as a project (a project file is under 1 KiB).
 inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
 
@@ -65,6 +68,9 @@ inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
 // for or read without end) or holds more than kMaxProjectFileBytes (read no further than that).
 std::optional<std::string> ReadProjectFileText(const std::string& file,
                                                std::string* error = nullptr);
+
+// The same for a project read from a descriptor until its end (the tool's standard input).
+std::optional<std::string> ReadProjectStreamText(int fd, std::string* error = nullptr);
 
 // The whole file without one final byte 26, or "" when it cannot be read.
 std::string MemoRead(const std::string& file);

@@ -93,7 +93,7 @@ TEST_F(ReportTool, JsonAgreesWithAHandComputation) {
     EXPECT_EQ(j["cTelaFormato"], "16:10");
     EXPECT_EQ(j["nTelaG"], true);
     EXPECT_EQ(j["cData"], vm::DToC(vm::Today()));
-    EXPECT_EQ(j.size(), 22u + 9u + 14u + 1u);  // and "warnings"
+    EXPECT_EQ(j.size(), 22u + 9u + 14u + 3u);  // and "schema", "cData_iso", "warnings"
 }
 
 // "warnings" is always there: the plausibility warnings, [] when there are none.

@@ -71,6 +71,10 @@ void ToolProcessTest::TearDown() {
     m_folder.reset();
 }
 
+std::string reportToolPath() {
+    return std::string(VM_BUILD_DIR) + "/vistametra-report";
+}
+
 pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int out,
                 const fs::path& errFile, const std::vector<std::string>& environment,
                 const std::vector<std::pair<std::string, std::string>>& variables) {
@@ -84,7 +88,7 @@ pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int o
                 setenv(change.substr(0, eq).c_str(), change.substr(eq + 1).c_str(), 1);
             }
         }
-        std::vector<std::string> all{std::string(VM_BUILD_DIR) + "/vistametra-report"};
+        std::vector<std::string> all{reportToolPath()};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& a : all) {

@@ -35,6 +35,9 @@ struct Word {
 // are read whatever the locale.
 std::vector<Word> pdfWords(const std::filesystem::path& pdf);
 
+// The built vistametra-report's path, for tests that run it through the shell (pipes).
+std::string reportToolPath();
+
 // Runs the built vistametra-report with the arguments in `dir`, its standard output on the open
 // descriptor `out` (a full disk, a pipe nobody reads...) and its standard error into dir/stderr,
 // which *err receives when err is not null. Returns the tool's exit code; -1 when it did not end
