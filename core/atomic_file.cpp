@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -21,9 +20,9 @@ namespace {
 std::atomic<bool> g_unnamedFiles{true};
 std::atomic<bool> g_intoDevices{false};
 
-std::string reason(int err) {
-    return err != 0 ? std::string(": ") + std::strerror(err) : std::string();
-}
+// A long file's finished stretches are handed to the disk while the next ones are written, so the
+// flush at the end finds little left to do.
+constexpr unsigned long long kWritebackStretch = 8 * 1024 * 1024;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -111,8 +110,12 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
         m_fd = std::exchange(other.m_fd, -1);
         m_direct = other.m_direct;
         m_failed = other.m_failed;
+        m_failure = std::move(other.m_failure);
         m_error = std::move(other.m_error);
         m_write = std::move(other.m_write);
+        m_options = other.m_options;
+        m_written = other.m_written;
+        m_started = other.m_started;
     }
     return *this;
 }
@@ -129,9 +132,10 @@ void AtomicFile::WriteIntoDevices(bool allowed) {
     g_intoDevices = allowed;
 }
 
-bool AtomicFile::fail(const std::string& what, int err) {
+bool AtomicFile::fail(FileFailureKind kind, const std::string& file, int err) {
     m_failed = true;
-    m_error = what + reason(err);
+    m_failure = {kind, err, file};
+    m_error = EnglishFileFailure(m_failure);
     closeAndRemove();
     return false;
 }
@@ -153,38 +157,49 @@ void AtomicFile::Discard() {
 }
 
 bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
+    return Open(target, Options{}, write);
+}
+
+bool AtomicFile::Open(const std::string& target, const Options& options,
+                      const WriteFunction& write) {
     Discard();
     m_failed = false;
+    m_failure = {};
     m_error.clear();
     m_direct = false;
     m_write = write;
+    m_options = options;
+    m_written = 0;
+    m_started = 0;
     m_target = target;
     if (target.empty() || target.back() == '/') {
-        return fail("cannot write \"" + target + "\"", EISDIR);
+        return fail(FileFailureKind::Write, target, EISDIR);
     }
     if (target.find('\0') != std::string::npos) {
         // The system would cut the name at the NUL and write another file than the one asked for.
-        m_failed = true;
-        m_error = "cannot write \"" + std::string(target.c_str()) + "\": the name holds a NUL byte";
-        return false;
+        return fail(FileFailureKind::NameHasNul, target, 0);
     }
-    if (!followLinks(m_target)) {
-        return fail("cannot write " + target, errno);
+    if (!options.replaceLinkItself && !followLinks(m_target)) {
+        return fail(FileFailureKind::Write, target, errno);
     }
     m_folder = folderOf(m_target);
 
     struct stat st {};
-    if (stat(m_target.c_str(), &st) == 0) {
+    // A name that is replaced as it is counts for what it is itself, a link included.
+    const int found =
+        options.replaceLinkItself ? lstat(m_target.c_str(), &st) : stat(m_target.c_str(), &st);
+    if (found == 0) {
         if (S_ISDIR(st.st_mode)) {
-            return fail("cannot write " + m_target, EISDIR);
+            return fail(FileFailureKind::Write, m_target, EISDIR);
         }
-        if (!S_ISREG(st.st_mode) && !g_intoDevices) {
+        if (!S_ISREG(st.st_mode) && !options.replaceLinkItself && !g_intoDevices) {
             // Nothing is opened: opening a device may act on it, a FIFO may wait for a reader.
             m_failed = true;
-            m_error = "cannot write " + m_target + ": not a regular file";
+            m_failure = {FileFailureKind::NotRegular, 0, m_target};
+            m_error = EnglishFileFailure(m_failure);
             return false;
         }
-        if (!S_ISREG(st.st_mode)) {
+        if (!S_ISREG(st.st_mode) && !options.replaceLinkItself) {
             // A device or a FIFO has no place to be replaced: written straight into. It is opened
             // without blocking, so a FIFO that nobody reads (or a socket) is refused at once
             // instead of waiting for ever for a reader; the writes then block as usual.
@@ -192,23 +207,21 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
             if (m_fd < 0) {
                 const int err = errno;
                 if (err == ENXIO || err == EOPNOTSUPP) {
-                    m_failed = true;
-                    m_error = "cannot write " + m_target +
-                              (S_ISFIFO(st.st_mode) ? ": nobody reads from this FIFO"
-                                                    : ": not a regular file");
-                    return false;
+                    return fail(S_ISFIFO(st.st_mode) ? FileFailureKind::NoReader
+                                                     : FileFailureKind::NotRegular,
+                                m_target, 0);
                 }
-                return fail("cannot write " + m_target, err);
+                return fail(FileFailureKind::Write, m_target, err);
             }
             const int flags = fcntl(m_fd, F_GETFL);
             if (flags < 0 || fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
-                return fail("cannot write " + m_target, errno);
+                return fail(FileFailureKind::Write, m_target, errno);
             }
             m_direct = true;
             return true;
         }
-        if (access(m_target.c_str(), W_OK) != 0) {
-            return fail("cannot write " + m_target, errno);
+        if (!options.replaceLinkItself && access(m_target.c_str(), W_OK) != 0) {
+            return fail(FileFailureKind::Write, m_target, errno);
         }
     }
 
@@ -219,14 +232,14 @@ bool AtomicFile::Open(const std::string& target, const WriteFunction& write) {
             return true;
         }
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-            return fail("cannot create a file in " + folder, errno);
+            return fail(FileFailureKind::CreateInFolder, m_target, errno);
         }
     }
     // No unnamed files on this file system: a hidden named one beside the target.
     std::string name = m_folder + "." + baseOf(m_target) + ".XXXXXX";
     m_fd = mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
-        return fail("cannot create a file in " + folder, errno);
+        return fail(FileFailureKind::CreateInFolder, m_target, errno);
     }
     m_tempName = name;
     // A signal that ends the writer takes the named file with it.
@@ -238,9 +251,15 @@ bool AtomicFile::Write(const void* data, size_t size) {
     if (m_failed || m_fd < 0) {
         if (!m_failed) {
             m_failed = true;
-            m_error = "cannot write " + m_target + ": the file is not open";
+            m_failure = {FileFailureKind::NotOpen, 0, m_target};
+            m_error = EnglishFileFailure(m_failure);
         }
         return false;
+    }
+    if (!m_direct && m_written - m_started >= kWritebackStretch) {
+        sync_file_range(m_fd, static_cast<off_t>(m_started),
+                        static_cast<off_t>(m_written - m_started), SYNC_FILE_RANGE_WRITE);
+        m_started = m_written;
     }
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -249,13 +268,14 @@ bool AtomicFile::Write(const void* data, size_t size) {
             continue;
         }
         if (n < 0) {
-            return fail("cannot write " + m_target, errno);
+            return fail(FileFailureKind::Write, m_target, errno);
         }
         if (n == 0) {
-            return fail("cannot write " + m_target + ": nothing more could be written", 0);
+            return fail(FileFailureKind::Write, m_target, 0);
         }
         p += n;
         size -= static_cast<size_t>(n);
+        m_written += static_cast<unsigned long long>(n);
     }
     return true;
 }
@@ -279,36 +299,45 @@ bool AtomicFile::Commit() {
     }
     if (m_fd < 0) {
         m_failed = true;
-        m_error = "cannot write " + m_target + ": the file is not open";
+        m_failure = {FileFailureKind::NotOpen, 0, m_target};
+        m_error = EnglishFileFailure(m_failure);
         return false;
     }
     if (m_direct) {
         const int fd = std::exchange(m_fd, -1);
         if (close(fd) != 0) {
-            return fail("cannot write " + m_target, errno);
+            return fail(FileFailureKind::Write, m_target, errno);
         }
         return true;
     }
 
     struct stat earlier {};
-    const bool exists = stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
-    if (exists) {
+    const bool replaceName = m_options.replaceLinkItself;
+    // Whatever bears the name when it is replaced as it is; else the earlier regular file.
+    const bool exists = replaceName
+                            ? lstat(m_target.c_str(), &earlier) == 0
+                            : stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
+    if (m_options.mode >= 0) {
+        if (fchmod(m_fd, static_cast<mode_t>(m_options.mode) & 07777) != 0) {
+            return fail(FileFailureKind::SetPermissions, m_target, errno);
+        }
+    } else if (exists && S_ISREG(earlier.st_mode)) {
         // Owner first: changing it clears the set-id bits that the mode then restores.
         if (geteuid() == 0) {
             if (fchown(m_fd, earlier.st_uid, earlier.st_gid) != 0) {
-                return fail("cannot keep the owner of " + m_target, errno);
+                return fail(FileFailureKind::KeepOwner, m_target, errno);
             }
         } else if (earlier.st_gid != getegid()) {
             [[maybe_unused]] const int kept = fchown(m_fd, static_cast<uid_t>(-1), earlier.st_gid);
         }
         if (fchmod(m_fd, earlier.st_mode & 07777) != 0) {
-            return fail("cannot keep the permissions of " + m_target, errno);
+            return fail(FileFailureKind::KeepPermissions, m_target, errno);
         }
     } else if (fchmod(m_fd, 0666 & ~currentUmask()) != 0) {
-        return fail("cannot set the permissions of " + m_target, errno);
+        return fail(FileFailureKind::SetPermissions, m_target, errno);
     }
     if (fsync(m_fd) != 0) {
-        return fail("cannot write " + m_target, errno);
+        return fail(FileFailureKind::Write, m_target, errno);
     }
 
     if (m_tempName.empty()) {
@@ -327,19 +356,19 @@ bool AtomicFile::Commit() {
                 m_tempName = name;
                 RemoveAtProcessEnd(m_tempName);
             } else if (errno != EEXIST || attempt > 100) {
-                return fail("cannot write " + m_target, errno);
+                return fail(FileFailureKind::Write, m_target, errno);
             }
         }
     }
     if (close(std::exchange(m_fd, -1)) != 0) {
-        return fail("cannot write " + m_target, errno);
+        return fail(FileFailureKind::Write, m_target, errno);
     }
     if (rename(m_tempName.c_str(), m_target.c_str()) != 0) {
-        if ((errno == EPERM || errno == EACCES) && exists) {
+        if ((errno == EPERM || errno == EACCES) && exists && !replaceName) {
             // A sticky folder lets only a file's owner replace it; the user may still write it.
             return commitInPlace();
         }
-        return fail("cannot replace " + m_target, errno);
+        return fail(FileFailureKind::Replace, m_target, errno);
     }
     // Forgotten only once renamed: a signal before that removes the hidden name, one after it
     // finds nothing under that name.
@@ -353,22 +382,22 @@ bool AtomicFile::commitInPlace() {
     const int from = open(m_tempName.c_str(), O_RDONLY | O_CLOEXEC);
     const int to = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
-    const auto done = [&](bool ok, const std::string& what, int err) {
+    const auto done = [&](bool ok, FileFailureKind kind, int err) {
         if (from >= 0) {
             close(from);
         }
         if (to >= 0) {
             close(to);
         }
-        return ok ? (closeAndRemove(), true) : fail(what, err);
+        return ok ? (closeAndRemove(), true) : fail(kind, m_target, err);
     };
     if (from < 0 || to < 0 || fstat(from, &st) != 0) {
-        return done(false, "cannot replace " + m_target, errno);
+        return done(false, FileFailureKind::Replace, errno);
     }
     // The space is reserved before the first byte of the earlier file is overwritten.
     if (st.st_size > 0 && fallocate(to, FALLOC_FL_KEEP_SIZE, 0, st.st_size) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS) {
-        return done(false, "cannot write " + m_target, errno);
+        return done(false, FileFailureKind::Write, errno);
     }
     char buf[65536];
     off_t offset = 0;
@@ -378,7 +407,7 @@ bool AtomicFile::commitInPlace() {
             continue;
         }
         if (n < 0) {
-            return done(false, "cannot write " + m_target, errno);
+            return done(false, FileFailureKind::Write, errno);
         }
         if (n == 0) {
             break;
@@ -389,20 +418,30 @@ bool AtomicFile::commitInPlace() {
                 continue;
             }
             if (w <= 0) {
-                return done(false, "cannot write " + m_target, w < 0 ? errno : ENOSPC);
+                return done(false, FileFailureKind::Write, w < 0 ? errno : ENOSPC);
             }
             put += w;
             offset += w;
         }
     }
     if (ftruncate(to, offset) != 0 || fsync(to) != 0) {
-        return done(false, "cannot write " + m_target, errno);
+        return done(false, FileFailureKind::Write, errno);
     }
-    return done(true, "", 0);
+    return done(true, FileFailureKind::None, 0);
 }
 
 std::string HiddenSiblingName(const std::string& target) {
     return folderOf(target) + "." + baseOf(target) + "." + uniqueSuffix();
+}
+
+bool WriteFileAtomically(const std::string& target, std::string_view bytes, FileFailure* failure,
+                         const WriteFunction& write) {
+    AtomicFile file;
+    const bool ok = file.Open(target, write) && file.Write(bytes) && file.Commit();
+    if (!ok && failure != nullptr) {
+        *failure = file.Failure();
+    }
+    return ok;
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error,

@@ -19,12 +19,18 @@
 // go to /dev/stdout or into a pipe: they are then written straight into, having no place to be
 // replaced, and a FIFO that nobody reads or a socket is still refused at once.
 //
+// A file the program owns outright (the downloaded installer) opens with Options instead: the
+// name itself is replaced, whatever it is now (a symbolic link, a FIFO, a read-only file), never
+// written through, and the new file gets fixed permission bits.
+//
 // Plain C++ and POSIX; used by every writer of output files (project, report pages, exports, the
 // PDF printer, the downloaded installer). Not thread-safe per object.
 
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "core/file_failure.h"
 
 namespace vm {
 
@@ -33,6 +39,16 @@ using WriteFunction = std::function<long(int fd, const char* data, unsigned long
 
 class AtomicFile {
 public:
+    struct Options {
+        // The name is replaced as it is, never followed: a link there becomes the new file and
+        // the file it pointed to stays; a FIFO or device there is replaced, not written into; an
+        // earlier file is replaced even when read-only, and nothing is ever rewritten in place.
+        bool replaceLinkItself = false;
+        // The new file's permission bits; -1 keeps the earlier file's (a new file gets 0666 less
+        // the process's mask).
+        int mode = -1;
+    };
+
     AtomicFile() = default;
     // Discards the new file unless it was committed.
     ~AtomicFile();
@@ -46,6 +62,7 @@ public:
     // file (see WriteIntoDevices), or when no file can be created in its folder. `write`
     // replaces write(2) for the writes of this object.
     bool Open(const std::string& target, const WriteFunction& write = {});
+    bool Open(const std::string& target, const Options& options, const WriteFunction& write = {});
 
     // Appends bytes, repeating short writes. Returns false, with Error() set, on the first failure;
     // every later Write and the Commit fail then too.
@@ -65,7 +82,9 @@ public:
     // Removes the new file; the target stays as it was. Nothing happens after a Commit.
     void Discard();
 
-    // The reason of the last failure ("" while none), naming the file.
+    // The last failure (kind None while there is none).
+    const FileFailure& Failure() const { return m_failure; }
+    // The last failure in English ("" while none), naming the file once.
     const std::string& Error() const { return m_error; }
     // The file that is replaced: the target, with symbolic links followed.
     const std::string& Target() const { return m_target; }
@@ -83,7 +102,7 @@ public:
     static void WriteIntoDevices(bool allowed);
 
 private:
-    bool fail(const std::string& what, int err);
+    bool fail(FileFailureKind kind, const std::string& file, int err);
     bool commitInPlace();
     void closeAndRemove();
 
@@ -93,8 +112,12 @@ private:
     int m_fd = -1;
     bool m_direct = false;  // writing straight into a device or FIFO
     bool m_failed = false;
+    FileFailure m_failure;
     std::string m_error;
     WriteFunction m_write;
+    Options m_options;
+    unsigned long long m_written = 0;  // bytes written so far
+    unsigned long long m_started = 0;  // bytes the disk has been told to write back
 };
 
 // A name for a hidden file beside `target`: its folder, ".", its name, "." and six hex digits that
@@ -105,5 +128,8 @@ std::string HiddenSiblingName(const std::string& target);
 // `error` (when given) set on failure; the earlier file is then unchanged.
 bool WriteFileAtomically(const std::string& target, std::string_view bytes,
                          std::string* error = nullptr, const WriteFunction& write = {});
+// The same, with the failure as a value for a caller that words it in its own language.
+bool WriteFileAtomically(const std::string& target, std::string_view bytes, FileFailure* failure,
+                         const WriteFunction& write = {});
 
 }  // namespace vm

@@ -39,18 +39,23 @@ EmfPlayer PlayerOf(const std::vector<uint8_t>& page) {
 
 // Files made in memory, written as one set: each is made in full beside its target, and only
 // when every one of them is on disk do they take their targets' places.
-bool WriteFiles(const std::vector<NamedFile>& files, std::string* error) {
+bool WriteFiles(const std::vector<NamedFile>& files, std::string* error, FileFailure* failure) {
     std::vector<AtomicFile> staged(files.size());
+    const auto failed = [&](const AtomicFile& file) {
+        SetError(error, file.Error());
+        if (failure != nullptr) {
+            *failure = file.Failure();
+        }
+        return false;
+    };
     for (size_t i = 0; i < files.size(); ++i) {
         if (!staged[i].Open(files[i].first) || !staged[i].Write(files[i].second)) {
-            SetError(error, staged[i].Error());
-            return false;
+            return failed(staged[i]);
         }
     }
     for (AtomicFile& file : staged) {
         if (!file.Commit()) {
-            SetError(error, file.Error());
-            return false;
+            return failed(file);
         }
     }
     return true;
@@ -207,7 +212,8 @@ bool PagesAsOneFile(const PageSet& set, const std::string& suffix, std::string* 
 }
 
 std::vector<std::string> SavePages(const PageSet& set, const std::string& target,
-                                   std::string* error, const std::vector<SaveFormat>& extra) {
+                                   std::string* error, const std::vector<SaveFormat>& extra,
+                                   FileFailure* failure) {
     const std::string suffix = SuffixOf(target);
     std::vector<NamedFile> files;
     if (const SaveFormat* format = FindSaveFormat(suffix, extra)) {
@@ -250,7 +256,7 @@ std::vector<std::string> SavePages(const PageSet& set, const std::string& target
             files.emplace_back(name, std::move(bytes));
         }
     }
-    if (!WriteFiles(files, error)) {
+    if (!WriteFiles(files, error, failure)) {
         return {};
     }
     std::vector<std::string> names;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/file_failure.h"
+
 namespace vm {
 
 struct PageSet {
@@ -49,9 +51,11 @@ std::string NumberedPageFileName(const std::string& target, int pageNumber);
 // Writes `pages` to `target` as described above (needs a QGuiApplication). Returns the names
 // written; empty, with `error` set to one sentence naming the file once ("cannot write dir/rel.pdf:
 // No space left on device"), when the suffix is unknown, the set has no page or any file cannot be
-// written.
+// written. When a file could not be written, `failure` (when given) receives why, for a caller
+// that words it in its own language; it stays as it was for the other failures.
 std::vector<std::string> SavePages(const PageSet& pages, const std::string& target,
-                                   std::string* error, const std::vector<SaveFormat>& extra = {});
+                                   std::string* error, const std::vector<SaveFormat>& extra = {},
+                                   FileFailure* failure = nullptr);
 
 // The whole set as the bytes of one file of `suffix` ("pdf", "svg" or a caller's format), for a
 // stream rather than a file: an SVG holds every page, one under the other. False with `error` set

@@ -35,6 +35,7 @@
 #include "print/print_job.h"
 #include "runtime/process.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 #include "ui/form_layer.h"
 #include "ui/qt_text.h"
 #include "ui/screen_fit.h"
@@ -667,10 +668,12 @@ void PreviewSession::Save(std::string chosen) {
     PageSet pages;
     pages.title = win1252ToUtf8(m_job.cJobName);
     std::string error;
+    FileFailure failure;
     if (!ReadPageFiles(ListPageFiles(PageFolder(), m_job.cPreviewId), &pages, &error) ||
-        SavePages(pages, chosen, &error, m_extraFormats).empty()) {
+        SavePages(pages, chosen, &error, m_extraFormats, &failure).empty()) {
         MsgStop("N\xE3o foi poss\xEDvel salvar em " + TextFromFileName(chosen) + "\r\n" +
-                    utf8ToWin1252(error),
+                    (failure.kind != FileFailureKind::None ? FileFailureBelow(failure, chosen)
+                                                           : utf8ToWin1252(error)),
                 m_job.Message(PrintMessage::Save));
     }
 }

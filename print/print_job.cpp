@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "core/atomic_file.h"
+#include "core/file_names.h"
 #include "core/platform_paths.h"
 #include "core/win1252.h"
 #include "pagefile/emf_player.h"
@@ -20,6 +21,7 @@
 #include "pagefile/page_folder.h"
 #include "print/printers.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 #include "ui/qt_text.h"
 
 namespace vm {
@@ -77,16 +79,16 @@ struct OpenDocument {
     AtomicFile pdf;
 };
 
-// The box that tells why the PDF file was not written.
-void ReportPdfFailure(const std::string& reason) {
+// The box that tells why the PDF file was not written: the reason, then the file.
+void ReportPdfFailure(const FileFailure& failure) {
     MsgStop(utf8ToWin1252("Não foi possível gravar o arquivo PDF.") + "\r\n\r\n" +
-                utf8ToWin1252(reason),
+                FileFailureReason(failure) + "\r\n" + TextFromFileName(failure.file),
             printJob().Message(PrintMessage::Print));
 }
 
 // Whether the PDF that Qt wrote through `file` is complete: a PDF ends with its "%%EOF" line, and
 // Qt does not report failed writes (a full disk leaves a PDF cut short).
-bool PdfComplete(const AtomicFile& file, std::string& reason) {
+bool PdfComplete(const AtomicFile& file, FileFailure& failure) {
     QFile written(toQtPath(file.ContentPath()));
     QByteArray tail;
     if (written.open(QIODevice::ReadOnly)) {
@@ -100,8 +102,8 @@ bool PdfComplete(const AtomicFile& file, std::string& reason) {
     struct statvfs space {};
     const bool full =
         statvfs(folder.empty() ? "." : folder.c_str(), &space) == 0 && space.f_bavail == 0;
-    reason = "cannot write " + file.Target() + ": " +
-             (full ? std::strerror(ENOSPC) : "the PDF was not written whole");
+    failure = full ? FileFailure{FileFailureKind::Write, ENOSPC, file.Target()}
+                   : FileFailure{FileFailureKind::CutShort, 0, file.Target()};
     return false;
 }
 OpenDocument g_document;
@@ -160,7 +162,7 @@ bool StartPrintDoc(const std::string& jobName) {
             return false;
         }
         if (!pdf.Open(file)) {
-            ReportPdfFailure(pdf.Error());
+            ReportPdfFailure(pdf.Failure());
             return false;
         }
         printer.setOutputFileName(toQtPath(pdf.ContentPath()));
@@ -226,17 +228,17 @@ bool EndPrintDoc() {
     if (!pdf.IsOpen()) {
         return ended;
     }
-    std::string reason;
+    FileFailure failure;
     if (!ended) {
-        reason = "cannot write " + pdf.Target();
-    } else if (PdfComplete(pdf, reason) && pdf.Commit()) {
+        failure = {FileFailureKind::CutShort, 0, pdf.Target()};
+    } else if (PdfComplete(pdf, failure) && pdf.Commit()) {
         return true;
     }
-    if (reason.empty()) {
-        reason = pdf.Error();
+    if (failure.kind == FileFailureKind::None) {
+        failure = pdf.Failure();
     }
     pdf.Discard();
-    ReportPdfFailure(reason);
+    ReportPdfFailure(failure);
     return false;
 }
 

@@ -17,6 +17,7 @@
 #include "project/project_file.h"
 #include "runtime/startup.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 #include "ui/form_layer.h"
 
 namespace vm {
@@ -258,11 +259,11 @@ void CalcImagemAltura() {
     }
 }
 
-// A failed save: the box's first line as always, then the reason and the file, with the warning
-// icon. The file is shown as its name reads, whatever bytes it holds.
+// A failed save: the box's first line as always, then the reason (Windows-1252 text) and the
+// file, with the warning icon. The file is shown as its name reads, whatever bytes it holds.
 void AvisaFalhaAoSalvar(const std::string& motivo, const std::string& file) {
-    MsgWarn(std::string("Error ao salvar o Arquivo.") + kCrLf + kCrLf + utf8ToWin1252(motivo) +
-                kCrLf + TextFromFileName(file),
+    MsgWarn(std::string("Error ao salvar o Arquivo.") + kCrLf + kCrLf + motivo + kCrLf +
+                TextFromFileName(file),
             "Salvar arquivo");
 }
 
@@ -290,7 +291,7 @@ bool SalvarArquivo() {
     const DadosProjeto& p = projeto();
     std::string motivo;
     if (!ProjectNameFitsAFileName(p, &motivo)) {
-        AvisaFalhaAoSalvar(motivo, NomeArquivoProjeto(programValues().DirPdf, p));
+        AvisaFalhaAoSalvar(utf8ToWin1252(motivo), NomeArquivoProjeto(programValues().DirPdf, p));
         return false;
     }
     const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
@@ -298,13 +299,14 @@ bool SalvarArquivo() {
     if (programValues().DirPdf == projectFolder()) {
         ensureFolder(programValues().DirPdf);
     }
-    if (MemoWrit(file, TextoProjeto(p), &motivo)) {
+    FileFailure falha;
+    if (MemoWrit(file, TextoProjeto(p), &falha)) {
         DefineArquivoDoProjeto(kForm, file);
         MarcaProjetoSalvo();
         AvisaArquivoSalvo(file);
         return true;
     }
-    AvisaFalhaAoSalvar(motivo, file);
+    AvisaFalhaAoSalvar(FileFailureReason(falha), file);
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include "core/win1252.h"
 #include "pagefile/page_export.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 
 namespace vm {
 
@@ -85,9 +86,11 @@ void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf) {
         chosen += ".pdf";
     }
     std::string error;
-    if (SavePages(pages, chosen, &error, {dxf}).empty()) {
+    FileFailure failure;
+    if (SavePages(pages, chosen, &error, {dxf}, &failure).empty()) {
         MsgStop(utf8ToWin1252("Não foi possível salvar em ") + TextFromFileName(chosen) + "\r\n" +
-                    utf8ToWin1252(error),
+                    (failure.kind != FileFailureKind::None ? FileFailureBelow(failure, chosen)
+                                                           : utf8ToWin1252(error)),
                 "Salvar");
     }
 }

@@ -11,6 +11,7 @@
 #include "program/main_window.h"
 #include "project/project_file.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 #include "ui/form_layer.h"
 
 namespace vm {
@@ -83,10 +84,10 @@ void SalvarArquivoComo(const char* form, const std::string& folder) {
             return;
         }
     }
-    std::string motivo;
-    if (!MemoWrit(file, TextoProjeto(p), &motivo)) {
+    FileFailure falha;
+    if (!MemoWrit(file, TextoProjeto(p), &falha)) {
         MsgStop(utf8ToWin1252("Não foi possível salvar o arquivo ") + TextFromFileName(file) + "." +
-                    kCrLf + kCrLf + utf8ToWin1252(motivo),
+                    kCrLf + kCrLf + FileFailureReason(falha),
                 "Salvar como");
         return;
     }

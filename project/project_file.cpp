@@ -168,6 +168,10 @@ bool MemoWrit(const std::string& file, std::string_view text, std::string* error
     return WriteFileAtomically(file, ProjectFileBytes(text), error, write);
 }
 
+bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure) {
+    return WriteFileAtomically(file, ProjectFileBytes(text), failure);
+}
+
 std::string ProjectFileBytes(std::string_view text) {
     std::string bytes(text);
     bytes += kEof;

@@ -54,6 +54,8 @@ std::string CampoXml(std::string_view xml, std::string_view open, std::string_vi
 // for tests.
 bool MemoWrit(const std::string& file, std::string_view text, std::string* error = nullptr,
               const WriteFunction& write = {});
+// The same, with the failure as a value for a window that words it in Portuguese.
+bool MemoWrit(const std::string& file, std::string_view text, FileFailure* failure);
 
 // The bytes of a project file holding `text`: the text, then the end-of-file byte 26.
 std::string ProjectFileBytes(std::string_view text);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "core/date.h"
 #include "core/text.h"
 #include "core/win1252.h"
+#include "report/dxf_writer.h"
 #include "report/projection.h"
 #include "report/report_drawings.h"
 #include "report/sightline_geometry.h"
@@ -49,120 +49,14 @@ constexpr double kMmPerPoint = 25.4 / 72;
 // The eye points are also drawn as circles of this radius, to be seen.
 constexpr double kEyeRadius = 0.05;
 
-// Group codes and values, one per line, lines ended by CR LF.
-class Dxf {
-public:
-    void Code(int code, std::string_view value) {
-        m_out += std::to_string(code);
-        m_out += "\r\n";
-        m_out += value;
-        m_out += "\r\n";
-    }
-    void Int(int code, int value) { Code(code, std::to_string(value)); }
-    void Real(int code, double value) {
-        if (!std::isfinite(value)) {
-            value = 0;
-        }
-        char buffer[64];
-        const auto result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-        Code(code, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
-    }
-    void Point(int code, double x, double y) {
-        Real(code, x);
-        Real(code + 10, y);
-        Real(code + 20, 0);
-        if (code == 10 || code == 11) {
-            Reach(x, y);
-        }
-    }
-    // What the drawing covers grows to hold (x, y).
-    void Reach(double x, double y) {
-        if (std::isfinite(x) && std::isfinite(y)) {
-            m_min = {std::min(m_min.first, x), std::min(m_min.second, y)};
-            m_max = {std::max(m_max.first, x), std::max(m_max.second, y)};
-        }
-    }
-    // The corners of what the points written so far cover; (0, 0) for none.
-    std::pair<double, double> Min() const { return m_min.first <= m_max.first ? m_min : Origin(); }
-    std::pair<double, double> Max() const { return m_min.first <= m_max.first ? m_max : Origin(); }
-    void Circle(const char* layer, double x, double y, double radius) {
-        Entity("CIRCLE", layer);
-        Point(10, x, y);
-        Real(40, radius);
-        Reach(x - radius, y - radius);
-        Reach(x + radius, y + radius);
-    }
-    void Entity(const char* kind, const char* layer, int colour = -1) {
-        Code(0, kind);
-        Code(8, layer);
-        if (colour >= 0) {
-            Int(62, colour);
-        }
-    }
-    void Line(const char* layer, double x1, double y1, double x2, double y2, int colour = -1) {
-        Entity("LINE", layer, colour);
-        Point(10, x1, y1);
-        Point(11, x2, y2);
-    }
-    void Rectangle(const char* layer, double x1, double y1, double x2, double y2, int colour = -1) {
-        Line(layer, x1, y1, x2, y1, colour);
-        Line(layer, x2, y1, x2, y2, colour);
-        Line(layer, x2, y2, x1, y2, colour);
-        Line(layer, x1, y2, x1, y1, colour);
-    }
-    // A text whose left end of the base line is at (x, y); Windows-1252 bytes ("%%d" a degree
-    // sign). Its extent is taken as wide as Arial's widest capitals make it.
-    void Text(double x, double y, double height, std::string_view text, int colour = -1,
-              const char* layer = kTextos) {
-        Entity("TEXT", layer, colour);
-        Point(10, x, y);
-        Real(40, height);
-        // A group value is one line: a line break (or another control character) in a project's
-        // name would end it and start groups of its own.
-        std::string oneLine(text);
-        std::replace_if(
-            oneLine.begin(), oneLine.end(),
-            [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-        Code(1, oneLine);
-        Code(7, "STANDARD");
-        Reach(x + 0.75 * height * static_cast<double>(text.size()), y + height);
-        Reach(x, y - 0.25 * height);
-    }
-    void Section(const char* name) {
-        Code(0, "SECTION");
-        Code(2, name);
-    }
-    void EndSection() { Code(0, "ENDSEC"); }
-    // A table of the TABLES section with `entries` entries, each begun by TableEntry.
-    void Table(const char* type, int entries) {
-        Code(0, "TABLE");
-        Code(2, type);
-        Int(70, entries);
-    }
-    // An entry of a table: its type, its name and no flags.
-    void TableEntry(const char* type, const char* name) {
-        Code(0, type);
-        Code(2, name);
-        Int(70, 0);
-    }
-    void EndTable() { Code(0, "ENDTAB"); }
+using Dxf = DxfWriter;
 
-    std::string Take() { return std::move(m_out); }
+void Text(Dxf& dxf, double x, double y, double height, std::string_view text, int colour = -1,
+          const char* layer = kTextos) {
+    dxf.Text(layer, x, y, height, text, colour);
+}
 
-private:
-    static std::pair<double, double> Origin() { return {0, 0}; }
-
-    std::string m_out;
-    std::pair<double, double> m_min{INFINITY, INFINITY};
-    std::pair<double, double> m_max{-INFINITY, -INFINITY};
-};
-
-struct Layer {
-    const char* name;
-    int colour;
-};
-constexpr Layer kLayers[] = {
+constexpr DxfLayer kLayers[] = {
     {"0", kAciWhite},      {kSala, kAciWhite},          {kTela, kAciBlue},
     {kAssentos, kAciGrey}, {kOlhos, kAciRed},           {kVisadas, kAciBlue},
     {kCampos, kAciCyan},   {kTextos, kAciWhite},        {kDiscas, kAciMagenta},
@@ -200,77 +94,16 @@ Frame Place(const DadosProjeto& p, const SightlineAnalysis& a) {
     return f;
 }
 
-void Header(Dxf& dxf, std::pair<double, double> min, std::pair<double, double> max) {
-    dxf.Section("HEADER");
-    dxf.Code(9, "$ACADVER");
-    dxf.Code(1, "AC1009");
-    dxf.Code(9, "$DWGCODEPAGE");
-    dxf.Code(3, "ANSI_1252");
-    dxf.Code(9, "$INSUNITS");
-    dxf.Int(70, 6);
-    dxf.Code(9, "$MEASUREMENT");
-    dxf.Int(70, 1);
-    // Everything drawn, the texts included.
-    dxf.Code(9, "$EXTMIN");
-    dxf.Point(10, min.first, min.second);
-    dxf.Code(9, "$EXTMAX");
-    dxf.Point(10, max.first, max.second);
-    dxf.EndSection();
-}
-
-void Tables(Dxf& dxf, bool projector) {
-    dxf.Section("TABLES");
-    dxf.Table("LTYPE", 1);
-    dxf.TableEntry("LTYPE", "CONTINUOUS");
-    dxf.Code(3, "Solid line");
-    dxf.Int(72, 65);
-    dxf.Int(73, 0);
-    dxf.Real(40, 0);
-    dxf.EndTable();
-
-    std::vector<Layer> layers(std::begin(kLayers), std::end(kLayers));
-    if (projector) {
-        layers.push_back({kProjetor, kAciMagenta});
-    }
-    dxf.Table("LAYER", static_cast<int>(layers.size()));
-    for (const Layer& layer : layers) {
-        dxf.TableEntry("LAYER", layer.name);
-        dxf.Int(62, layer.colour);
-        dxf.Code(6, "CONTINUOUS");
-    }
-    dxf.EndTable();
-
-    dxf.Table("STYLE", 1);
-    dxf.TableEntry("STYLE", "STANDARD");
-    dxf.Real(40, 0);
-    dxf.Real(41, 1);
-    dxf.Real(50, 0);
-    dxf.Int(71, 0);
-    dxf.Real(42, 0.2);
-    dxf.Code(3, "arial.ttf");
-    dxf.Code(4, "");
-    dxf.EndTable();
-    dxf.EndSection();
-}
-
 // The seat: the row's depth along x, the seat's width across, from its front corner nearest the
 // plan's lower wall; drawn in the colour of each insert.
-void Blocks(Dxf& dxf, const DadosProjeto& p) {
-    dxf.Section("BLOCKS");
-    dxf.Code(0, "BLOCK");
-    dxf.Code(8, "0");
-    dxf.Code(2, kSeatBlock);
-    dxf.Int(70, 0);
-    dxf.Point(10, 0, 0);
-    dxf.Code(3, kSeatBlock);
-    dxf.Rectangle("0", 0, 0, p.nDistEntreFilas, p.nLarguraAssento, kByBlock);
-    dxf.Code(0, "ENDBLK");
-    dxf.Code(8, "0");
-    dxf.EndSection();
+DxfBlock SeatBlock(const DadosProjeto& p) {
+    return {kSeatBlock, [depth = p.nDistEntreFilas, width = p.nLarguraAssento](Dxf& dxf) {
+                dxf.Rectangle("0", 0, 0, depth, width, kByBlock);
+            }};
 }
 
 void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const Frame& f) {
-    dxf.Text(0, f.ceiling + f.text, 2 * f.text, "Corte");
+    Text(dxf, 0, f.ceiling + f.text, 2 * f.text, "Corte");
     dxf.Rectangle(kSala, 0, 0, f.length, f.ceiling);
     // The floor: each row's tread from its front edge to its back, and the riser in front of it.
     double previous = f.floor;
@@ -311,8 +144,8 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
     }
     if (!a.rows.empty()) {
         const double angle = ViewingAngle(p.nTelaTopo, p.nAlturaOlhos1, p.nDistOlhos1);
-        dxf.Text(0.2 + f.text, top + 0.5 * f.text, f.text, Str(angle, 5, 2) + "%%d / Teto",
-                 kAciBlue);
+        Text(dxf, 0.2 + f.text, top + 0.5 * f.text, f.text, Str(angle, 5, 2) + "%%d / Teto",
+             kAciBlue);
     }
 }
 
@@ -329,7 +162,7 @@ void FanLine(Dxf& dxf, const DadosProjeto& p, const Frame& f, double from, doubl
 }
 
 void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const Frame& f) {
-    dxf.Text(0, f.upperWall + f.text, 2 * f.text, "Planta");
+    Text(dxf, 0, f.upperWall + f.text, 2 * f.text, "Planta");
     dxf.Rectangle(kSala, 0, f.lowerWall, f.length, f.upperWall);
     const double d = ScreenWallOffset(p);
     dxf.Line(kTela, 0, f.lowerWall + d, 0, f.lowerWall + p.nLargura - d);
@@ -355,9 +188,9 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
     FanLine(dxf, p, f, p.nLargura / 2, -1, kAciWhite);
     FanLine(dxf, p, f, p.nLargura - d, 1, kAciBlue);
     FanLine(dxf, p, f, d, -1, kAciBlue);
-    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text, "Ideal (90%%d)");
-    dxf.Text(0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
-             utf8ToWin1252("Aceitável (135") + "%%d)", kAciBlue);
+    Text(dxf, 0.2 + f.text, f.lowerWall + p.nLargura / 2 + f.text, f.text, "Ideal (90%%d)");
+    Text(dxf, 0.2 + f.text, f.lowerWall + p.nLargura - d + f.text, f.text,
+         utf8ToWin1252("Aceitável (135") + "%%d)", kAciBlue);
 
     // DISCAS's viewing area: up to 60 degrees off the normal to the image's far edge.
     const auto polygon = ViewingAreaPolygon(p.nTelaLargura, p.nLargura, f.length);
@@ -374,11 +207,10 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
         double y = f.lowerWall - 2 * f.text;
         for (SeatClass c : classes) {
             const int k = static_cast<int>(c);
-            dxf.Text(
-                0, y, f.text,
-                utf8ToWin1252(std::string(SeatClassName(c)) + ": " + std::to_string(s.counts[k]) +
-                              " assentos (" + Fixed(*s.shares[k].value, 1) + " %)"),
-                SeatClassAci(c));
+            Text(dxf, 0, y, f.text,
+                 utf8ToWin1252(std::string(SeatClassName(c)) + ": " + std::to_string(s.counts[k]) +
+                               " assentos (" + Fixed(*s.shares[k].value, 1) + " %)"),
+                 SeatClassAci(c));
             y -= 1.6 * f.text;
         }
     }
@@ -396,7 +228,7 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenTop);
     dxf.Line(kProjetor, x, y, 0, f.floor + pf.screenBottom);
     dxf.Line(kProjetor, *t.distanceMin.value, y, *t.distanceMax.value, y);
-    dxf.Text(x + 2 * kEyeRadius + f.text, y + f.text, f.text, "Projetor", -1, kProjetor);
+    Text(dxf, x + 2 * kEyeRadius + f.text, y + f.text, f.text, "Projetor", -1, kProjetor);
     for (const BeamRow& r : t.beamRows) {
         if (r.headHeight > r.beamLowerEdge) {
             dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes,
@@ -433,22 +265,19 @@ void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis&
         const double bottom = f.floor + a.screenBottom;
         dxf.Line(kAcessibilidade, 0.05, bottom, 0.05,
                  bottom + a.screenHeight * i.heightPercent / 100, kAciOrange);
-        // Its corner as the audience sees the image: the right towards the upper wall.
-        const double edge =
-            f.lowerWall + (i.left ? ScreenWallOffset(p) : p.nLargura - ScreenWallOffset(p));
-        const double width = a.screenWidth * i.widthPercent / 100;
-        dxf.Line(kAcessibilidade, 0.05, edge, 0.05, i.left ? edge + width : edge - width,
+        const double right = f.lowerWall + p.nLargura - ScreenWallOffset(p);
+        dxf.Line(kAcessibilidade, 0.05, right, 0.05, right - a.screenWidth * i.widthPercent / 100,
                  kAciOrange);
-        dxf.Text(0.2, edge, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
+        Text(dxf, 0.2, right, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
     }
 }
 
 // The title block under the plan: the project, its date and the drawing's units.
 void TitleBlock(Dxf& dxf, const DadosProjeto& p, const Frame& f) {
     const double y = f.lowerWall - 8 * f.text;
-    dxf.Text(0, y, 1.5 * f.text, "Projeto: " + AllTrim(p.cProjeto) + "    Data: " + DToC(p.cData));
-    dxf.Text(0, y - 2.2 * f.text, f.text,
-             utf8ToWin1252("Vistametra - corte e planta em metros, escala 1:1"));
+    Text(dxf, 0, y, 1.5 * f.text, "Projeto: " + AllTrim(p.cProjeto) + "    Data: " + DToC(p.cData));
+    Text(dxf, 0, y - 2.2 * f.text, f.text,
+         utf8ToWin1252("Vistametra - corte e planta em metros, escala 1:1"));
 }
 
 int SeatClassAci(SeatClass c) {
@@ -467,9 +296,7 @@ std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
                        const ProjectionFigures* projection) {
     const Frame f = Place(p, a);
     const bool projector = projection && projection->throwFigures;
-    // The entities first: the header's extents are what they cover.
-    Dxf dxf;
-    dxf.Section("ENTITIES");
+    Dxf dxf(kDxfModelSpaceRecord, kDxfFirstFreeHandle);
     DrawSection(dxf, p, a, f);
     DrawPlan(dxf, p, a, f);
     if (projector) {
@@ -477,13 +304,11 @@ std::string DxfDrawing(const DadosProjeto& p, const SightlineAnalysis& a,
     }
     DrawAccessibility(dxf, p, a, f);
     TitleBlock(dxf, p, f);
-    dxf.EndSection();
-    dxf.Code(0, "EOF");
-    Dxf head;
-    Header(head, dxf.Min(), dxf.Max());
-    Tables(head, projector);
-    Blocks(head, p);
-    return head.Take() + dxf.Take();
+    std::vector<DxfLayer> layers(std::begin(kLayers), std::end(kLayers));
+    if (projector) {
+        layers.push_back({kProjetor, kAciMagenta});
+    }
+    return DxfDocument(dxf, layers, {SeatBlock(p)});
 }
 
 }  // namespace vm

@@ -1,8 +1,8 @@
 #pragma once
 // The section and the plan of the project as a DXF drawing for CAD, at 1:1 in metres.
 //
-// The file is AutoCAD R12 ASCII (AC1009) with $INSUNITS 6 (metres) and $DWGCODEPAGE ANSI_1252,
-// its texts in Windows-1252 as the program holds them. The section (elevation) runs along x from
+// The file is AutoCAD 2000 ASCII (AC1015, report/dxf_writer.h) with $INSUNITS 6 (metres) and
+// $DWGCODEPAGE ANSI_1252, its texts in Windows-1252 as the program holds them. The section (elevation) runs along x from
 // the screen wall (x = 0) to the back wall, y up from the lowest floor (y = 0): the room with its
 // ceiling, the floor with each row's step, the screen on its wall, every row's eye point and its
 // sight lines to the image's top and bottom edges, and the first row's vertical angle. The plan

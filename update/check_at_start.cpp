@@ -2,8 +2,10 @@
 
 #include <string>
 
+#include "core/file_names.h"
 #include "core/win1252.h"
 #include "ui/dialogs.h"
+#include "ui/file_failure_text.h"
 #include "update/check_at_start_setting.h"
 #include "update/update_check.h"
 
@@ -17,9 +19,12 @@ const char* const kQuestion = "Verificar se há versão mais atual sempre que o 
 bool askAndKeep(const std::string& text) {
     const bool check = MsgYesNo(utf8ToWin1252(text), utf8ToWin1252("Atualização"));
     std::string error;
-    if (!SaveCheckAtStartChoice(check, &error)) {
-        MsgStop(utf8ToWin1252("A escolha não pôde ser guardada.\r\n" + error + "\r\n" +
-                              CheckAtStartFile()),
+    FileFailure failure;
+    if (!SaveCheckAtStartChoice(check, &error, &failure)) {
+        MsgStop(utf8ToWin1252("A escolha não pôde ser guardada.\r\n") +
+                    (failure.kind != FileFailureKind::None ? FileFailureReason(failure)
+                                                           : utf8ToWin1252(error)) +
+                    "\r\n" + TextFromFileName(CheckAtStartFile()),
                 utf8ToWin1252("Atualização"));
     }
     return check;

@@ -46,12 +46,21 @@ std::optional<bool> CheckAtStartChoice() {
     return std::nullopt;
 }
 
-bool SaveCheckAtStartChoice(bool check, std::string* error) {
+bool SaveCheckAtStartChoice(bool check, std::string* error, FileFailure* failure) {
     if (!ensureFolder(configFolder())) {
         *error = "Não foi possível criar a pasta " + configFolder();
         return false;
     }
-    return WriteFileAtomically(CheckAtStartFile(), kKey + (check ? "sim" : "nao") + "\n", error);
+    AtomicFile file;
+    if (file.Open(CheckAtStartFile()) && file.Write(kKey + (check ? "sim" : "nao") + "\n") &&
+        file.Commit()) {
+        return true;
+    }
+    *error = file.Error();
+    if (failure != nullptr) {
+        *failure = file.Failure();
+    }
+    return false;
 }
 
 }  // namespace vm

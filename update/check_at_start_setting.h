@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/file_failure.h"
+
 namespace vm {
 
 // The file's full path.
@@ -14,8 +16,9 @@ std::string CheckAtStartFile();
 // The choice stored; nothing when none was made yet (or the file cannot be read).
 std::optional<bool> CheckAtStartChoice();
 
-// Stores the choice, creating the folder when missing. False, with the reason, when it could not
-// be written.
-bool SaveCheckAtStartChoice(bool check, std::string* error);
+// Stores the choice, creating the folder when missing. False, with the reason (UTF-8), when it
+// could not be written; when the file itself could not be written, `failure` (when given) receives
+// why, for the window's own words.
+bool SaveCheckAtStartChoice(bool check, std::string* error, FileFailure* failure = nullptr);
 
 }  // namespace vm

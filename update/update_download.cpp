@@ -168,11 +168,13 @@ void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) 
     const InstallerHeader& header = result.header;
     const std::string cStatus = Abbreviated(header.StatusText(), kShownStatusChars, 1);
     switch (result.outcome) {
-        case TransferOutcome::Complete:
-            if (!file.Close()) {
+        case TransferOutcome::Complete: {
+            const bool committed = file.Commit();
+            if (!committed && file.Failure().kind == FileFailureKind::Write) {
+                // The flush to the disk (or the close) failed.
                 Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(file.Error()), "Erro");
                 ShowFailure(cp("erro ao fechar o arquivo"));
-            } else if (!file.Commit()) {
+            } else if (!committed) {
                 Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
                          std::to_string(file.Error()),
                      "Erro");
@@ -189,6 +191,7 @@ void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) 
                 DownloadSuccess();
             }
             return;
+        }
         case TransferOutcome::NotSent:
             ShowFailure(cp("o pedido não pôde ser enviado"));
             return;

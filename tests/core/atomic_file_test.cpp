@@ -172,6 +172,55 @@ TEST_P(AtomicFileTest, FailuresKeepTheEarlierFileAndLeaveNoTemporaryFile) {
     EXPECT_FALSE(WriteFileAtomically("", "x", &error));
 }
 
+// A file the program owns outright: whatever bears the name is replaced by the new file with the
+// fixed mode, and nothing is written through the name.
+TEST_P(AtomicFileTest, ReplacingTheNameItself) {
+    const std::string name = m_dir / "Update.exe";
+    const std::string elsewhere = m_dir / "Área de Trabalho.txt";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } cases[] = {
+        {"nothing", [] {}},
+        {"a link to a file", [&] { fs::create_symlink(elsewhere, name); }},
+        {"a dangling link", [&] { fs::create_symlink(m_dir / "sumiu", name); }},
+        {"a read-only file",
+         [&] {
+             writeBytes(name, "old");
+             chmod(name.c_str(), 0400);
+         }},
+        {"a FIFO that nobody reads", [&] { mkfifo(name.c_str(), 0600); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(name);
+        writeBytes(elsewhere, "keep");
+        c.make();
+        AtomicFile::Options options;
+        options.replaceLinkItself = true;
+        options.mode = 0644;
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(name, options)) << file.Error();
+        ASSERT_TRUE(file.Write("MZ") && file.Commit()) << file.Error();
+        EXPECT_EQ(fs::symlink_status(name).type(), fs::file_type::regular);
+        EXPECT_EQ(ReadWholeFile(name), "MZ");
+        EXPECT_EQ(modeOf(name), 0644u);
+        EXPECT_EQ(ReadWholeFile(elsewhere), "keep");
+        EXPECT_EQ(m_dir.entries(),
+                  (std::vector<std::string>{"Update.exe", "Área de Trabalho.txt"}));
+    }
+    // A folder of that name is refused at once.
+    fs::remove(name);
+    fs::create_directory(name);
+    AtomicFile::Options options;
+    options.replaceLinkItself = true;
+    AtomicFile file;
+    EXPECT_FALSE(file.Open(name, options));
+    EXPECT_EQ(file.Failure().kind, FileFailureKind::Write);
+    EXPECT_EQ(file.Failure().err, EISDIR);
+    EXPECT_EQ(file.Failure().file, name);
+}
+
 TEST_P(AtomicFileTest, OtherWritersUseTheContentPath) {
     const std::string file = m_dir / "relatório.pdf";
     writeBytes(file, "earlier");
@@ -393,6 +442,13 @@ TEST(AtomicFile, FullDiskKeepsTheEarlierFile) {
     std::string error;
     EXPECT_FALSE(WriteFileAtomically(file, std::string(60000, 'n'), &error, fullAfter64k));
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+    // The English text names the file once; the failure as a value carries what a window words.
+    EXPECT_EQ(error, "cannot write " + file + ": " + std::strerror(ENOSPC));
+    FileFailure failure;
+    EXPECT_FALSE(WriteFileAtomically(file, std::string(60000, 'n'), &failure, fullAfter64k));
+    EXPECT_EQ(failure.kind, FileFailureKind::Write);
+    EXPECT_EQ(failure.err, ENOSPC);
+    EXPECT_EQ(failure.file, file);
     EXPECT_EQ(ReadWholeFile(file), earlier);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"relatório.pdf"});
     // The space of the failed attempt is free again.

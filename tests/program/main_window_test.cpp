@@ -2,6 +2,8 @@
 #include "program/main_window.h"
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +29,7 @@
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/text.h"
+#include "core/whole_file.h"
 #include "core/win1252.h"
 #include "project/project_file.h"
 #include "runtime/startup.h"
@@ -35,6 +38,11 @@
 #include "tests/support/tool_process.h"
 
 namespace {
+
+// A mount namespace of this test program's own, made before any thread starts (a process with
+// threads cannot make one), so that a test may mount a small file system that fills up.
+const bool g_ownMounts =
+    unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 
 namespace fs = std::filesystem;
 
@@ -481,6 +489,33 @@ TEST_F(MainWindowTest, ReportCommandsWhileAPreviewIsOpenOnlyBringItForward) {
     });
 }
 
+// A full disk: a small file system that the earlier project file and a filler leave no room on.
+// The earlier file stays, and the box gives the system's reason in the user's language alone, the
+// file on the line below it.
+TEST_F(MainWindowTest, SalvarOnAFullDiskKeepsTheEarlierFileAndSaysWhy) {
+    if (!g_ownMounts) {
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    }
+    const fs::path full = m_dir / "cheio";
+    fs::create_directory(full);
+    ASSERT_EQ(mount("tmpfs", full.c_str(), "tmpfs", 0, "size=12k"), 0) << std::strerror(errno);
+    const fs::path file = full / "AUDITORIO_TERREO_Calculo_Tela.qtv";
+    std::ofstream(file, std::ios::binary) << "earlier";
+    std::ofstream(full / "filler", std::ios::binary) << std::string(12 * 1024, 'f');
+    vm::programValues().DirPdf = full.string() + "/";
+    std::string box;
+    runWindow([&] {
+        menuAction("&Salvar")->trigger();
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        box = m_dialogs.messageLog()[0];
+    });
+    const std::string kept = vm::ReadWholeFile(file);
+    umount(full.c_str());
+    EXPECT_EQ(kept, "earlier");
+    EXPECT_EQ(box, "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n" +
+                       vm::utf8ToWin1252(std::strerror(ENOSPC)) + "\r\n" + file.string());
+}
+
 TEST_F(MainWindowTest, SalvarReportsFailure) {
     vm::programValues().DirPdf = (m_dir / "missing" / "").string();
     runWindow([&] {
@@ -489,9 +524,11 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
         ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
         const std::string box = m_dialogs.messageLog()[0];
         const std::string file = (m_dir / "missing" / "AUDITORIO_TERREO_Calculo_Tela.qtv").string();
-        EXPECT_EQ(box.rfind("Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n", 0), 0u) << box;
-        EXPECT_NE(box.find(vm::utf8ToWin1252(std::strerror(ENOENT))), std::string::npos) << box;
-        EXPECT_EQ(box.substr(box.size() - file.size()), file) << box;
+        // In Portuguese, with the system's reason decoded (a Brazilian desktop's is UTF-8).
+        EXPECT_EQ(box, "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n" +
+                           vm::utf8ToWin1252("não foi possível criar um arquivo na pasta \"") +
+                           (m_dir / "missing" / "").string() + "\": " +
+                           vm::utf8ToWin1252(std::strerror(ENOENT)) + "\r\n" + file);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgWarn");
     });
     vm::programValues().DirPdf = m_dir.string() + "/";

@@ -510,10 +510,20 @@ TEST_F(AnalysisTool, DxfReadByAnIndependentReader) {
         const Json project = Json::parse(run(jsonArgs).out);
         const Json& seats = project["analysis"]["seats"];
 
-        EXPECT_EQ(dxf["version"], "AC1009");
+        // An AutoCAD 2000 file, so that readers honour its unit (metres); the strict reader's
+        // audit finds nothing, and every handle is its own and below $HANDSEED.
+        EXPECT_EQ(dxf["version"], "AC1015");
         EXPECT_EQ(dxf["fixes"], Json::array());
         EXPECT_EQ(dxf["errors"], Json::array());
+        EXPECT_EQ(dxf["audit_errors"], Json::array());
+        EXPECT_EQ(dxf["audit_fixes"], Json::array());
         EXPECT_EQ(dxf["insunits"], 6);
+        EXPECT_EQ(dxf["units"], 6);
+        EXPECT_EQ(dxf["encoding"], "cp1252");
+        EXPECT_GT(dxf["handles"]["count"].get<size_t>(),
+                  dxf["inserts"].get<size_t>() + dxf["texts"].size());
+        EXPECT_EQ(dxf["handles"]["distinct"], dxf["handles"]["count"]);
+        EXPECT_TRUE(dxf["handles"]["seed_above"].get<bool>());
         for (const char* layer :
              {"SALA", "TELA", "ASSENTOS", "OLHOS", "VISADAS", "CAMPOS", "TEXTOS"}) {
             EXPECT_NE(std::find(dxf["layers"].begin(), dxf["layers"].end(), layer),

@@ -5,10 +5,14 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
+#include "core/file_names.h"
 #include "core/program_values.h"
+#include "core/win1252.h"
 #include "program/main_window.h"
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
@@ -251,6 +255,19 @@ TEST_F(UpdateCheckTest, InstalledCopyAsksOnceWhetherToCheckAtStart) {
     EXPECT_EQ(vm::CheckAtStartChoice(), std::optional<bool>(true));
     start(vm::MessageAnswer::No);
     EXPECT_EQ(server.Requests().size(), 2u);
+
+    // A choice that cannot be kept (a folder bears the file's name) is said in Portuguese, with
+    // the system's reason decoded and the file below it.
+    std::filesystem::remove(vm::CheckAtStartFile());
+    std::filesystem::create_directory(vm::CheckAtStartFile());
+    m_dialogs.shown.clear();
+    m_dialogs.messageAnswers = {vm::MessageAnswer::No};
+    runInWmenu([] { vm::ChooseCheckAtStart(); });
+    ASSERT_EQ(m_dialogs.shown.size(), 2u);
+    EXPECT_EQ(m_dialogs.shown[1].message.text,
+              vm::utf8ToWin1252("A escolha não pôde ser guardada.\r\n") +
+                  vm::utf8ToWin1252(std::strerror(EISDIR)) + "\r\n" +
+                  vm::TextFromFileName(vm::CheckAtStartFile()));
     unsetenv("XDG_CONFIG_HOME");
 }
 

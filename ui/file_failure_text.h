@@ -1,0 +1,30 @@
+#pragma once
+// The windows' words for a file that could not be written, in Portuguese and in the program's
+// Windows-1252 text: the system's reason comes from strerror in the locale's encoding (UTF-8 on a
+// Brazilian desktop) and is decoded here, once, so that "Sem espaço disponível no dispositivo"
+// reaches the box as it reads.
+
+#include <string>
+
+#include "core/file_failure.h"
+
+namespace vm {
+
+// What went wrong, for a box whose headline already names the file: the system's reason
+// ("Sem espaço disponível no dispositivo"), or a clause that says what failed before it ("não foi
+// possível criar um arquivo na pasta "/home/ana/sumiu/": Arquivo ou diretório inexistente").
+std::string FileFailureReason(const FileFailure& failure);
+
+// One sentence that names the file once: "Não foi possível gravar "<arquivo>": <reason>".
+// "" for FileFailureKind::None.
+std::string FileFailureText(const FileFailure& failure);
+
+// What went wrong, for a box whose headline names `shownFile`: the reason alone when the failure
+// is about that file, else the sentence that names the file it is about (a page "_0002" of a set
+// saved under that name).
+std::string FileFailureBelow(const FileFailure& failure, const std::string& shownFile);
+
+// strerror's text for `err`, decoded from the locale's encoding into Windows-1252.
+std::string SystemReasonText(int err);
+
+}  // namespace vm
