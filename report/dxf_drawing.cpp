@@ -265,10 +265,13 @@ void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis&
         const double bottom = f.floor + a.screenBottom;
         dxf.Line(kAcessibilidade, 0.05, bottom, 0.05,
                  bottom + a.screenHeight * i.heightPercent / 100, kAciOrange);
-        const double right = f.lowerWall + p.nLargura - ScreenWallOffset(p);
-        dxf.Line(kAcessibilidade, 0.05, right, 0.05, right - a.screenWidth * i.widthPercent / 100,
+        // Its corner as the audience sees the image: the right towards the upper wall.
+        const double edge =
+            f.lowerWall + (i.left ? ScreenWallOffset(p) : p.nLargura - ScreenWallOffset(p));
+        const double width = a.screenWidth * i.widthPercent / 100;
+        dxf.Line(kAcessibilidade, 0.05, edge, 0.05, i.left ? edge + width : edge - width,
                  kAciOrange);
-        Text(dxf, 0.2, right, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
+        Text(dxf, 0.2, edge, f.text, utf8ToWin1252("Intérprete"), kAciOrange, kAcessibilidade);
     }
 }
 

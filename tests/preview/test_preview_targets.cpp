@@ -12,6 +12,7 @@
 #include <string>
 
 #include "preview_test_support.h"
+#include "core/win1252.h"
 #include "print/print_job.h"
 #include "tests/support/odd_targets.h"
 #include "tests/support/save_without_blocking.h"
@@ -61,7 +62,7 @@ TEST_F(PreviewTargetsTest, SalvarAndThePdfPrinterRefuseFifosSocketsAndDevicesAtO
                     kind == Kind::Fifo ? target.string() : std::string());
                 const auto log = m_dialogs.messageLog();
                 ASSERT_EQ(log.size(), boxes + 1);
-                EXPECT_NE(log.back().find("not a regular file"), std::string::npos) << log.back();
+                EXPECT_NE(log.back().find(vm::utf8ToWin1252("não é um arquivo comum")), std::string::npos) << log.back();
                 if (reader >= 0) {
                     char got[16];
                     EXPECT_EQ(read(reader, got, sizeof got), 0) << "the reader got bytes";

@@ -139,7 +139,7 @@ TEST_F(OutputTargetsTest, FifosSocketsAndDevicesAreRefusedWithABoxWithoutBlockin
                 const std::vector<std::string> log = m_dialogs.messageLog();
                 ASSERT_GT(log.size(), boxes);
                 const std::string& box = log.back();
-                EXPECT_NE(box.find("not a regular file"), std::string::npos) << box;
+                EXPECT_NE(box.find(vm::utf8ToWin1252("não é um arquivo comum")), std::string::npos) << box;
                 EXPECT_NE(box.find(vm::TextFromFileName(target.string())), std::string::npos)
                     << box;
                 EXPECT_EQ(vm::FormWidget("wmenu")->windowTitle(), "Vistametra");
