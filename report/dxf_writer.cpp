@@ -245,17 +245,24 @@ void Tables(DxfWriter& dxf, std::pair<double, double> min, std::pair<double, dou
     EndSection(dxf);
 }
 
-// A block's begin, owned by its record; its entities and its end follow.
-void Block(DxfWriter& dxf, const std::string& name, unsigned record, unsigned begin,
-           bool paperSpace) {
-    dxf.Code(0, "BLOCK");
-    dxf.Handle(5, begin);
+// What a block's begin and its end start with: the kind, its handle, its owner (the block's
+// record), its space and layer 0.
+void BlockMark(DxfWriter& dxf, const char* kind, unsigned handle, unsigned record,
+               bool paperSpace) {
+    dxf.Code(0, kind);
+    dxf.Handle(5, handle);
     dxf.Handle(330, record);
     dxf.Code(100, "AcDbEntity");
     if (paperSpace) {
         dxf.Int(67, 1);
     }
     dxf.Code(8, "0");
+}
+
+// A block's begin, owned by its record; its entities and its end follow.
+void Block(DxfWriter& dxf, const std::string& name, unsigned record, unsigned begin,
+           bool paperSpace) {
+    BlockMark(dxf, "BLOCK", begin, record, paperSpace);
     dxf.Code(100, "AcDbBlockBegin");
     dxf.Code(2, name);
     dxf.Int(70, 0);
@@ -267,14 +274,7 @@ void Block(DxfWriter& dxf, const std::string& name, unsigned record, unsigned be
 }
 
 void EndBlock(DxfWriter& dxf, unsigned record, unsigned end, bool paperSpace) {
-    dxf.Code(0, "ENDBLK");
-    dxf.Handle(5, end);
-    dxf.Handle(330, record);
-    dxf.Code(100, "AcDbEntity");
-    if (paperSpace) {
-        dxf.Int(67, 1);
-    }
-    dxf.Code(8, "0");
+    BlockMark(dxf, "ENDBLK", end, record, paperSpace);
     dxf.Code(100, "AcDbBlockEnd");
 }
 

@@ -61,26 +61,16 @@ int runIn(const fs::path& dir, const std::vector<std::string>& args, std::string
 // output: exit code 1 at once with one line naming the target and the reason, the target as it
 // was, nothing else left in the folder.
 TEST_F(ReportToolTargets, FifosSocketsAndDevicesFailAtOnceAndStayAsTheyWere) {
-    enum class Kind { Fifo, Socket, Device };
-    for (const Kind kind : {Kind::Fifo, Kind::Socket, Kind::Device}) {
+    using Kind = vm::test::OddTarget;
+    for (const Kind kind : vm::test::kOddTargets) {
         for (const Output& output : kOutputs) {
             const fs::path dir = m_dir / "alvo";
             fs::create_directory(dir);
             const std::string target = "saída" + std::string(output.firstFile);
             const fs::path path = dir / target;
-            SCOPED_TRACE(target + " as " +
-                         (kind == Kind::Fifo     ? "FIFO"
-                          : kind == Kind::Socket ? "socket"
-                                                 : "device"));
+            SCOPED_TRACE(target + " as " + vm::test::OddTargetName(kind));
             std::optional<vm::test::BoundSocket> socket;
-            if (kind == Kind::Fifo) {
-                ASSERT_TRUE(vm::test::MakeFifo(path));
-            } else if (kind == Kind::Socket) {
-                socket.emplace(path);
-                ASSERT_TRUE(socket->Bound());
-            } else {
-                fs::create_symlink("/dev/full", path);
-            }
+            ASSERT_TRUE(vm::test::MakeOddTarget(kind, path, socket, "/dev/full"));
             std::string err;
             EXPECT_EQ(runIn(dir, writing("saída", output.suffix), &err), 1) << err;
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

@@ -63,24 +63,7 @@ protected:
     }
 };
 
-enum class Kind { Fifo, Socket, Device };
-
-const char* kindName(Kind kind) {
-    return kind == Kind::Fifo ? "FIFO" : kind == Kind::Socket ? "socket" : "device";
-}
-
-// Makes `path` a target of that kind (a device through a link to /dev/null); the socket lives as
-// long as `socket`.
-void makeTarget(Kind kind, const fs::path& path, std::optional<vm::test::BoundSocket>& socket) {
-    if (kind == Kind::Fifo) {
-        ASSERT_TRUE(vm::test::MakeFifo(path));
-    } else if (kind == Kind::Socket) {
-        socket.emplace(path);
-        ASSERT_TRUE(socket->Bound());
-    } else {
-        fs::create_symlink("/dev/null", path);
-    }
-}
+using Kind = vm::test::OddTarget;
 
 void expectUnchanged(Kind kind, const fs::path& path) {
     if (kind == Kind::Fifo) {
@@ -127,19 +110,20 @@ TEST_F(OutputTargetsTest, FifosSocketsAndDevicesAreRefusedWithABoxWithoutBlockin
         int n = 0;
         for (const Writer& writer : writers) {
             for (const Kind kind : {Kind::Fifo, Kind::Socket, Kind::Device}) {
-                SCOPED_TRACE(std::string(writer.name) + " to a " + kindName(kind));
+                SCOPED_TRACE(std::string(writer.name) + " to a " + vm::test::OddTargetName(kind));
                 const fs::path folder = m_dir / ("alvo" + std::to_string(++n));
                 fs::create_directory(folder);
                 const fs::path target = folder / writer.file;
                 std::optional<vm::test::BoundSocket> socket;
-                makeTarget(kind, target, socket);
+                ASSERT_TRUE(vm::test::MakeOddTarget(kind, target, socket, "/dev/null"));
                 const size_t boxes = m_dialogs.messageLog().size();
                 SaveWithoutBlocking([&] { writer.save(folder); },
                                     kind == Kind::Fifo ? target.string() : std::string());
                 const std::vector<std::string> log = m_dialogs.messageLog();
                 ASSERT_GT(log.size(), boxes);
                 const std::string& box = log.back();
-                EXPECT_NE(box.find(vm::utf8ToWin1252("não é um arquivo comum")), std::string::npos) << box;
+                EXPECT_NE(box.find(vm::utf8ToWin1252("não é um arquivo comum")), std::string::npos)
+                    << box;
                 EXPECT_NE(box.find(vm::TextFromFileName(target.string())), std::string::npos)
                     << box;
                 EXPECT_EQ(vm::FormWidget("wmenu")->windowTitle(), "Vistametra");

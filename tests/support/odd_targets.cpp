@@ -87,4 +87,20 @@ FifoWatchdog::~FifoWatchdog() {
     Release();
 }
 
+const char* OddTargetName(OddTarget kind) {
+    return kind == OddTarget::Fifo ? "FIFO" : kind == OddTarget::Socket ? "socket" : "device";
+}
+
+bool MakeOddTarget(OddTarget kind, const std::string& path, std::optional<BoundSocket>& socket,
+                   const std::string& device) {
+    if (kind == OddTarget::Fifo) {
+        return MakeFifo(path);
+    }
+    if (kind == OddTarget::Socket) {
+        socket.emplace(path);
+        return socket->Bound();
+    }
+    return symlink(device.c_str(), path.c_str()) == 0;
+}
+
 }  // namespace vm::test

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +30,18 @@ private:
     int m_fd = -1;
     bool m_bound = false;
 };
+
+// The three kinds of target that are not regular files.
+enum class OddTarget { Fifo, Socket, Device };
+inline constexpr OddTarget kOddTargets[] = {OddTarget::Fifo, OddTarget::Socket, OddTarget::Device};
+
+// "FIFO", "socket" or "device", for a test's trace.
+const char* OddTargetName(OddTarget kind);
+
+// Makes `path` a target of that kind: a FIFO nobody reads, a socket bound there (which lives as
+// long as `socket`), or a link to `device`. False when it cannot be made.
+bool MakeOddTarget(OddTarget kind, const std::string& path, std::optional<BoundSocket>& socket,
+                   const std::string& device);
 
 // Watches over a step that might wait for ever in open(2) on a FIFO: unless released within
 // `seconds`, it opens every FIFO of `fifos` for reading (so a writer that waits for a reader goes
