@@ -3,12 +3,12 @@
 #include <string>
 
 #include "core/calculo.h"
+#include "core/file_names.h"
 #include "core/platform_paths.h"
 #include "core/program_values.h"
 #include "core/result_line.h"
 #include "core/system_info.h"
 #include "core/text.h"
-#include "core/file_names.h"
 #include "core/win1252.h"
 #include "program/project_checks.h"
 #include "program/project_file_commands.h"
@@ -323,11 +323,13 @@ void AbrirArquivo() {
 }
 
 void AbrirProjeto(const std::string& file) {
-    std::string motivo;
-    const std::optional<std::string> texto = ReadProjectFileText(file, &motivo);
+    WholeFileFault falha;
+    const std::optional<std::string> texto = ReadProjectFileText(file, nullptr, &falha);
     if (!texto) {
-        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf + utf8ToWin1252(motivo) +
-                    kCrLf + TextFromFileName(file),
+        // A project file is under 1 KiB.
+        MsgStop(cp("Não foi possível ler o arquivo.") + kCrLf + kCrLf +
+                    ReadFailureReason(falha, "1 MiB; um projeto tem menos de 1 KiB") + kCrLf +
+                    TextFromFileName(file),
                 "Abrir");
         return;
     }

@@ -211,13 +211,22 @@ std::optional<std::string> ProjectText(std::optional<std::string> data, const Wh
 
 }  // namespace
 
-std::optional<std::string> ReadProjectFileText(const std::string& file, std::string* error) {
+std::optional<std::string> ReadProjectFileText(const std::string& file, std::string* error,
+                                               WholeFileFault* fault) {
+    WholeFileFault why{WholeFileFault::Kind::CannotOpen, ENOENT};
     if (file.empty()) {
         setError(error, "no file name given");
+        if (fault != nullptr) {
+            *fault = why;
+        }
         return std::nullopt;
     }
-    WholeFileFault fault;
-    return ProjectText(ReadWholeFileIfAny(file, kMaxProjectFileBytes, &fault), fault, error);
+    std::optional<std::string> text =
+        ProjectText(ReadWholeFileIfAny(file, kMaxProjectFileBytes, &why), why, error);
+    if (!text && fault != nullptr) {
+        *fault = why;
+    }
+    return text;
 }
 
 std::optional<std::string> ReadProjectStreamText(int fd, std::string* error) {

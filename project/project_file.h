@@ -10,6 +10,7 @@
 
 #include "core/atomic_file.h"
 #include "core/dados_projeto.h"
+#include "core/whole_file.h"
 
 namespace vm {
 
@@ -67,7 +68,8 @@ inline constexpr size_t kMaxProjectFileBytes = 1024 * 1024;
 // cannot be opened or read, is not a regular file (a folder, a FIFO, a device: none is waited
 // for or read without end) or holds more than kMaxProjectFileBytes (read no further than that).
 std::optional<std::string> ReadProjectFileText(const std::string& file,
-                                               std::string* error = nullptr);
+                                               std::string* error = nullptr,
+                                               WholeFileFault* fault = nullptr);
 
 // The same for a project read from a descriptor until its end (the tool's standard input).
 std::optional<std::string> ReadProjectStreamText(int fd, std::string* error = nullptr);

@@ -63,4 +63,19 @@ std::string FileFailureBelow(const FileFailure& failure, const std::string& show
     return failure.file == shownFile ? FileFailureReason(failure) : FileFailureText(failure);
 }
 
+std::string ReadFailureReason(const WholeFileFault& fault, const std::string& limit) {
+    switch (fault.kind) {
+        case WholeFileFault::Kind::Folder:
+            return utf8ToWin1252("é uma pasta");
+        case WholeFileFault::Kind::NotRegular:
+            return utf8ToWin1252("não é um arquivo comum (é um FIFO, um dispositivo ou um socket)");
+        case WholeFileFault::Kind::TooLarge:
+            return utf8ToWin1252("tem mais de " + limit);
+        case WholeFileFault::Kind::CannotOpen:
+        case WholeFileFault::Kind::CannotRead:
+            break;
+    }
+    return SystemReasonText(fault.error);
+}
+
 }  // namespace vm

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/file_failure.h"
+#include "core/whole_file.h"
 
 namespace vm {
 
@@ -23,6 +24,10 @@ std::string FileFailureText(const FileFailure& failure);
 // is about that file, else the sentence that names the file it is about (a page "_0002" of a set
 // saved under that name).
 std::string FileFailureBelow(const FileFailure& failure, const std::string& shownFile);
+
+// Why a file could not be read, in Portuguese: "é uma pasta", "não é um arquivo comum (...)", "tem
+// mais de <limit>", or the system's reason.
+std::string ReadFailureReason(const WholeFileFault& fault, const std::string& limit);
 
 // strerror's text for `err`, decoded from the locale's encoding into Windows-1252.
 std::string SystemReasonText(int err);

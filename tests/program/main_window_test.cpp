@@ -425,9 +425,10 @@ TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
         {folder / "notas.txt", notAProject},
         {folder / "imagem.qtv", notAProject},
         {folder / "vazio.qtv", notAProject},
-        {folder / "fila.qtv", unreadable + "\r\n\r\nnot a regular file"},
+        {folder / "fila.qtv",
+         unreadable + "\r\n\r\n" + vm::utf8ToWin1252("não é um arquivo comum")},
+        {folder, unreadable + "\r\n\r\n" + vm::utf8ToWin1252("é uma pasta")},
         // The system's reason, in the locale's UTF-8, is shown decoded into the box's text.
-        {folder, unreadable + "\r\n\r\n" + vm::utf8ToWin1252(std::strerror(EISDIR))},
         {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + vm::utf8ToWin1252(std::strerror(ENOENT))},
     };
     for (const auto& c : cases) {
@@ -527,8 +528,8 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
         // In Portuguese, with the system's reason decoded (a Brazilian desktop's is UTF-8).
         EXPECT_EQ(box, "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n" +
                            vm::utf8ToWin1252("não foi possível criar um arquivo na pasta \"") +
-                           (m_dir / "missing" / "").string() + "\": " +
-                           vm::utf8ToWin1252(std::strerror(ENOENT)) + "\r\n" + file);
+                           (m_dir / "missing" / "").string() +
+                           "\": " + vm::utf8ToWin1252(std::strerror(ENOENT)) + "\r\n" + file);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgWarn");
     });
     vm::programValues().DirPdf = m_dir.string() + "/";
