@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <variant>
 
 #include "pagefile/emf_bitmap.h"
@@ -75,6 +76,7 @@ struct DeviceContext {
     uint32_t bkMode = emf::kOpaque;
     uint32_t textAlign = 0;
     QPointF position;
+    std::optional<QRectF> clip;  // in the page's units; none: the whole page
 };
 
 // The playback of one document onto one painter.
@@ -85,14 +87,15 @@ public:
         : m_painter(painter), m_document(document), m_cache(cache), m_device(device) {}
 
     void PlayAll() {
+        m_painter.save();
         const std::vector<emf::Command>& commands = m_document.commands;
         for (size_t i = 0; i < commands.size(); ++i) {
             std::visit([&](const auto& record) { On(i, record); }, commands[i]);
         }
-        for (size_t n = 0; n < m_saved.size(); ++n) {
+        if (m_appliedClip) {
             m_painter.restore();
         }
-        m_saved.clear();
+        m_painter.restore();
     }
 
 private:
@@ -116,7 +119,8 @@ private:
     void On(size_t, const emf::LineTo& r);
     void On(size_t, const emf::DrawRectangle& r);
     void On(size_t, const emf::IntersectClip& r) {
-        m_painter.setClipRect(ToRectF(r.clip), Qt::IntersectClip);
+        const QRectF clip = ToRectF(r.clip);
+        m_dc.clip = m_dc.clip ? m_dc.clip->intersected(clip) : clip;
     }
     void On(size_t, const emf::SaveDc&);
     void On(size_t, const emf::RestoreDc& r);
@@ -128,6 +132,7 @@ private:
     void On(size_t, const emf::TextOut& r);
     void On(size_t index, const emf::StretchBits& r);
 
+    void ClipFor(const std::optional<QRectF>& bounds);
     QPen PenFor(const emf::CreatePen& p) const;
     void SelectStock(uint32_t index);
     const PlayedFont* FontFor(size_t command);
@@ -139,13 +144,42 @@ private:
     PlaybackCache& m_cache;
     const PlaybackDevice m_device;
     DeviceContext m_dc;
-    std::vector<DeviceContext> m_saved;  // one painter state saved with each
+    std::vector<DeviceContext> m_saved;
+    // The clip set on the painter (inside one painter state of its own), or none.
+    std::optional<QRectF> m_appliedClip;
     std::unordered_map<uint32_t, Object> m_objects;
 };
+
+// Sets the device context's clip on the painter before a drawing that covers `bounds` (none: not
+// known). On a device without pixels a drawing that lies inside the clip is drawn without it: there
+// every clip is a graphics state of its own, and a page of thousands of clipped pictures would
+// carry thousands of them. On a device of pixels the clip is always set, so that no pixel of a
+// smoothed edge leaves it.
+void Playback::ClipFor(const std::optional<QRectF>& bounds) {
+    const bool inside = m_device.vectorOutput && bounds.has_value();
+    if (!m_dc.clip || (inside && m_dc.clip->contains(*bounds))) {
+        if (m_appliedClip && !(inside && m_appliedClip->contains(*bounds))) {
+            m_painter.restore();
+            m_appliedClip.reset();
+        }
+        return;
+    }
+    if (m_appliedClip == m_dc.clip) {
+        return;
+    }
+    if (m_appliedClip) {
+        m_painter.restore();
+    }
+    m_painter.save();
+    m_painter.setClipRect(*m_dc.clip, Qt::IntersectClip);
+    m_appliedClip = m_dc.clip;
+}
 
 void Playback::On(size_t, const emf::LineTo& r) {
     const QPointF to(r.point.x, r.point.y);
     if (m_dc.pen.style() != Qt::NoPen) {
+        const double reach = std::max(1.0, m_dc.pen.widthF());
+        ClipFor(QRectF(m_dc.position, to).normalized().adjusted(-reach, -reach, reach, reach));
         m_painter.setPen(m_dc.pen);
         m_painter.drawLine(m_dc.position + kPixelCentre, to + kPixelCentre);
     }
@@ -156,6 +190,8 @@ void Playback::On(size_t, const emf::DrawRectangle& r) {
     // The outline runs through the first and the last pixel inside the box, so the right and
     // bottom edges are left out.
     const QRectF box = ToRectF(r.box);
+    const double reach = m_dc.pen.style() == Qt::NoPen ? 0.0 : std::max(1.0, m_dc.pen.widthF());
+    ClipFor(box.adjusted(-reach, -reach, reach, reach));
     m_painter.setPen(m_dc.pen);
     m_painter.setBrush(m_dc.brush);
     m_painter.drawRect(
@@ -166,7 +202,6 @@ void Playback::On(size_t, const emf::SaveDc&) {
     constexpr size_t kMaxDepth = 1024;
     if (m_saved.size() < kMaxDepth) {
         m_saved.push_back(m_dc);
-        m_painter.save();
     }
 }
 
@@ -181,7 +216,6 @@ void Playback::On(size_t, const emf::RestoreDc& r) {
     for (size_t n = 0; n < pops; ++n) {
         m_dc = m_saved.back();
         m_saved.pop_back();
-        m_painter.restore();
     }
 }
 
@@ -244,6 +278,7 @@ void Playback::On(size_t, const emf::TextOut& t) {
         baseline += f.metrics.ascent();
     }
     const QRectF rect = ToRectF(t.rect);
+    ClipFor(std::nullopt);
     if ((t.options & emf::kEtoOpaque) != 0) {
         m_painter.fillRect(rect, m_dc.bkColor);
     }
@@ -294,6 +329,7 @@ void Playback::On(size_t index, const emf::StretchBits& b) {
     const bool mirrorX = dest.width() < 0;
     const bool mirrorY = dest.height() < 0;
     dest = dest.normalized();
+    ClipFor(dest);
     if (mirrorX || mirrorY) {
         m_painter.drawImage(dest, image.copy(source.toAlignedRect()).mirrored(mirrorX, mirrorY));
     } else {

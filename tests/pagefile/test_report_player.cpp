@@ -9,6 +9,8 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,6 +20,7 @@
 
 #include "core/whole_file.h"
 #include "pagefile/emf_player.h"
+#include "pagefile/emf_record_writer.h"
 #include "pagefile/emf_writer.h"
 #include "pagefile/page_export.h"
 #include "pagefile/page_files.h"
@@ -486,6 +489,124 @@ TEST(PageExport, SvgSheetIsExactlyA4AndItsStrokesScaleWithThePicture) {
         ASSERT_TRUE(m.hasMatch()) << units << " units in " << colour;
         EXPECT_NEAR(m.captured(1).toDouble() / 10, unitMm, 1e-6);
     }
+}
+
+// A page at 100 dots per inch of `pictures` small green pictures, each clipped to its rectangle as
+// the recorder writes them, and one red 80 x 80 picture at (400, 600) whose clip keeps only its
+// left half.
+std::vector<uint8_t> ClippedPicturesPage(int pictures) {
+    emf::RecordWriter records(Device100(), 1);
+    const auto picture = [&](const DeviceRect& where, const DeviceRect& clip, uint8_t blue,
+                             uint8_t green, uint8_t red) {
+        records.SaveDc();
+        records.IntersectClipRect(clip);
+        records.StretchDiBits(where, emf::Dib{.width = 1,
+                                              .height = 1,
+                                              .bitCount = 24,
+                                              .compression = 0,
+                                              .palette = {},
+                                              .bits = {blue, green, red, 0}});
+        records.RestoreDc(-1);
+    };
+    for (int i = 0; i < pictures; ++i) {
+        const int x = 20 + (i % 100) * 7;
+        const int y = 20 + (i / 100) * 9;
+        picture({x, y, x + 6, y + 8}, {x, y, x + 6, y + 8}, 0, 0xA0, 0);
+    }
+    picture({400, 600, 480, 680}, {400, 600, 440, 680}, 0, 0, 0xE0);
+    return records.Finish();
+}
+
+// A device whose engine calls itself a PDF engine, draws nothing, and counts the clips and the
+// pictures it is given.
+class ClipCountingDevice : public QPaintDevice {
+public:
+    int Clips() const { return m_engine.clips; }
+    int Pictures() const { return m_engine.pictures; }
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+            case PdmWidth:
+                return 827;
+            case PdmHeight:
+                return 1169;
+            case PdmWidthMM:
+                return 210;
+            case PdmHeightMM:
+                return 297;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 100;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+            default:
+                return 32;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override {
+            if ((state.state() & (DirtyClipPath | DirtyClipRegion)) != 0) {
+                ++clips;
+            }
+        }
+        void drawPath(const QPainterPath&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { ++pictures; }
+        void drawImage(const QRectF&, const QImage&, const QRectF&,
+                       Qt::ImageConversionFlags) override {
+            ++pictures;
+        }
+        Type type() const override { return QPaintEngine::Pdf; }
+        int clips = 0;
+        int pictures = 0;
+    };
+    mutable Engine m_engine;
+};
+
+// On PDF and SVG every clip is a graphics state of its own: a plan of thousands of seats, each
+// clipped to its rectangle, gives its pictures without a clip apiece, while a picture that leaves
+// its clip is still cut where the clip ends.
+TEST(PageExport, PicturesInsideTheirClipCostNoClipOnPdf) {
+    EmfPlayer player;
+    ASSERT_TRUE(player.LoadData(ClippedPicturesPage(2000)));
+    ClipCountingDevice device;
+    {
+        QPainter painter(&device);
+        PaintPageOnSheet(painter, player, QRectF(0, 0, 827, 1169));
+    }
+    EXPECT_EQ(device.Pictures(), 2001);
+    EXPECT_LT(device.Clips(), 10);
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) {
+        GTEST_SKIP() << "poppler-utils is not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string pdf = dir.filePath(QStringLiteral("clipped.pdf")).toStdString();
+    std::string error;
+    ASSERT_EQ(SavePages(PageSet{{ClippedPicturesPage(2000)}, "clipped"}, pdf, &error),
+              std::vector<std::string>{pdf})
+        << error;
+    const QString png = dir.filePath(QStringLiteral("page"));
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), QString::fromStdString(pdf), png});
+    const QImage page(png + QStringLiteral(".png"));
+    ASSERT_EQ(page.width(), 827);  // its height is rounded up to 1170
+    EXPECT_TRUE(Near(page.pixel(23, 24), QColor(0, 0xA0, 0))) << std::hex << page.pixel(23, 24);
+    EXPECT_TRUE(Near(page.pixel(420, 640), QColor(0xE0, 0, 0))) << std::hex << page.pixel(420, 640);
+    EXPECT_TRUE(Near(page.pixel(460, 640), Qt::white)) << std::hex << page.pixel(460, 640);
 }
 
 }  // namespace
