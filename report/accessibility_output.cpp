@@ -1,5 +1,6 @@
 #include "report/accessibility_output.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -107,6 +108,27 @@ std::string InterpreterLine(const InterpreterFigures& f) {
     return line + (*f.legible ? "legível" : "AVISO: texto menor que o menor elemento legível");
 }
 
+std::int64_t SpacesMissing(const SightlineAnalysis& a) {
+    if (!a.accessibility) {
+        return 0;
+    }
+    const auto placed = std::count_if(a.wheelchairs.begin(), a.wheelchairs.end(),
+                                      [](const WheelchairPosition& w) { return w.reason.empty(); });
+    return std::max<std::int64_t>(0, a.accessibility->wheelchairSpaces - placed);
+}
+
+std::string MissingSpacesLine(const SightlineAnalysis& a) {
+    const std::int64_t missing = SpacesMissing(a);
+    if (missing == 0) {
+        return "";
+    }
+    const std::int64_t required = a.accessibility->wheelchairSpaces;
+    return "AVISO: o plano tem " + std::to_string(required - missing) + " dos " +
+           std::to_string(required) +
+           " espaços para cadeira de rodas que a lotação exige; indique lugares para os " +
+           std::to_string(missing) + " que faltam";
+}
+
 std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
     std::ostringstream out;
     out << "Espaços para cadeira de rodas (" << kWheelchairRule << ")\n";
@@ -130,6 +152,9 @@ std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
                w.seatsTaken.empty() ? "nenhum" : SpansText(w.seatsTaken)});
     }
     out << t.Text();
+    if (const std::string missing = MissingSpacesLine(a); !missing.empty()) {
+        out << missing << "\n";
+    }
     if (a.interpreter) {
         out << InterpreterLine(*a.interpreter) << "\n";
     }
@@ -177,6 +202,7 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
     }
     accessibility["positions"] = std::move(positions);
     accessibility["spaces_placed"] = a.wheelchairs.size();
+    accessibility["spaces_missing"] = SpacesMissing(a);
     if (!a.interpreter) {
         accessibility["interpreter"] = nullptr;
         return;

@@ -3,6 +3,7 @@
 // table, the pages' list) and as JSON.
 
 #include <nlohmann/json_fwd.hpp>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ std::string InterpreterLine(const InterpreterFigures& f);
 
 // The rule the spaces are checked by, in a line.
 extern const char* const kWheelchairRule;
+
+// How many of the wheelchair spaces the capacity asks for have no place on the plan: the first
+// row holds fewer than the hall needs, or fewer places were given (0 without counts).
+std::int64_t SpacesMissing(const SightlineAnalysis& a);
+// "AVISO: o plano tem 40 dos 350 espaços..." when spaces are missing, else empty (UTF-8).
+std::string MissingSpacesLine(const SightlineAnalysis& a);
 
 // The spaces and the interpreter as the terminal table shows them, lines ended by "\n".
 std::string AccessibilityPlacesTable(const SightlineAnalysis& a);

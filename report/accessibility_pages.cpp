@@ -83,6 +83,9 @@ std::vector<std::string> AccessibilityListLines(const SightlineAnalysis& a) {
     for (const WheelchairPosition& w : a.wheelchairs) {
         lines.push_back(WheelchairLine(w));
     }
+    if (const std::string missing = MissingSpacesLine(a); !missing.empty()) {
+        lines.push_back(missing);
+    }
     if (a.interpreter) {
         lines.push_back(InterpreterLine(*a.interpreter));
     }

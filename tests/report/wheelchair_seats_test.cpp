@@ -215,5 +215,29 @@ TEST(WheelchairSeats, TheHallGetsTheFewestSpacesItsCapacityAsks) {
     }
 }
 
+// A hall far deeper than its first row is wide: 200 rows of 6 seats. The 5 m first row holds 5
+// spaces, which take its 6 seats: 1194 seats + 5 spaces = 1199, which asks 20 + 1 % of 199 -> 22.
+// The analysis says that 17 have no place.
+TEST(WheelchairSeats, AFirstRowTooNarrowLeavesSpacesMissing) {
+    const SightlineAnalysis deep = AnalyseSightlines(Project([](DadosProjeto& p) {
+        p.nComprimento = 250;
+        p.nNumeroFilas = 200;
+    }));
+    ASSERT_TRUE(deep.accessibility);
+    EXPECT_EQ(deep.wheelchairs.size(), 5u);
+    EXPECT_EQ(deep.seats.wheelchairSeats, 6);
+    EXPECT_EQ(deep.accessibility->capacity, 1199);
+    EXPECT_EQ(deep.accessibility->wheelchairSpaces, 22);
+    EXPECT_EQ(SpacesMissing(deep), 17);
+    EXPECT_EQ(MissingSpacesLine(deep),
+              "AVISO: o plano tem 5 dos 22 espaços para cadeira de rodas que a lotação exige; "
+              "indique lugares para os 17 que faltam");
+    EXPECT_NE(AccessibilityPlacesTable(deep).find(MissingSpacesLine(deep)), std::string::npos);
+
+    const SightlineAnalysis room = AnalyseSightlines(Project());
+    EXPECT_EQ(SpacesMissing(room), 0);
+    EXPECT_EQ(MissingSpacesLine(room), "");
+}
+
 }  // namespace
 }  // namespace vm
