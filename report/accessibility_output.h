@@ -2,8 +2,8 @@
 // The wheelchair spaces and the interpreter's window of the sightline analysis as text (terminal
 // table, the pages' list) and as JSON.
 
-#include <nlohmann/json_fwd.hpp>
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
 
