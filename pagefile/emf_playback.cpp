@@ -76,7 +76,9 @@ struct DeviceContext {
     uint32_t bkMode = emf::kOpaque;
     uint32_t textAlign = 0;
     QPointF position;
-    std::optional<QRectF> clip;  // in the page's units; none: the whole page
+    // In the page's units; none: the whole page. Kept here only while the painter's clip is set
+    // where a drawing needs it (see ManyPictures); else it is the painter's own.
+    std::optional<QRectF> clip;
 };
 
 // The playback of one document onto one painter.
@@ -84,18 +86,31 @@ class Playback {
 public:
     Playback(QPainter& painter, const emf::Document& document, PlaybackCache& cache,
              PlaybackDevice device)
-        : m_painter(painter), m_document(document), m_cache(cache), m_device(device) {}
+        : m_painter(painter),
+          m_document(document),
+          m_cache(cache),
+          m_device(device),
+          m_clipOnlyWhereNeeded(device.vectorOutput && ManyPictures(document)) {}
 
     void PlayAll() {
-        m_painter.save();
+        if (m_clipOnlyWhereNeeded) {
+            m_painter.save();
+        }
         const std::vector<emf::Command>& commands = m_document.commands;
         for (size_t i = 0; i < commands.size(); ++i) {
             std::visit([&](const auto& record) { On(i, record); }, commands[i]);
         }
-        if (m_appliedClip) {
+        if (m_clipOnlyWhereNeeded) {
+            if (m_appliedClip) {
+                m_painter.restore();
+            }
             m_painter.restore();
+        } else {
+            for (size_t n = 0; n < m_saved.size(); ++n) {
+                m_painter.restore();
+            }
         }
-        m_painter.restore();
+        m_saved.clear();
     }
 
 private:
@@ -120,7 +135,11 @@ private:
     void On(size_t, const emf::DrawRectangle& r);
     void On(size_t, const emf::IntersectClip& r) {
         const QRectF clip = ToRectF(r.clip);
-        m_dc.clip = m_dc.clip ? m_dc.clip->intersected(clip) : clip;
+        if (m_clipOnlyWhereNeeded) {
+            m_dc.clip = m_dc.clip ? m_dc.clip->intersected(clip) : clip;
+        } else {
+            m_painter.setClipRect(clip, Qt::IntersectClip);
+        }
     }
     void On(size_t, const emf::SaveDc&);
     void On(size_t, const emf::RestoreDc& r);
@@ -132,6 +151,7 @@ private:
     void On(size_t, const emf::TextOut& r);
     void On(size_t index, const emf::StretchBits& r);
 
+    static bool ManyPictures(const emf::Document& document);
     void ClipFor(const std::optional<QRectF>& bounds);
     QPen PenFor(const emf::CreatePen& p) const;
     void SelectStock(uint32_t index);
@@ -143,20 +163,39 @@ private:
     const emf::Document& m_document;
     PlaybackCache& m_cache;
     const PlaybackDevice m_device;
+    const bool m_clipOnlyWhereNeeded;
     DeviceContext m_dc;
+    // The saved contexts; each with a saved painter state unless m_clipOnlyWhereNeeded.
     std::vector<DeviceContext> m_saved;
-    // The clip set on the painter (inside one painter state of its own), or none.
+    // With m_clipOnlyWhereNeeded: the clip set on the painter (inside one painter state of its
+    // own), or none.
     std::optional<QRectF> m_appliedClip;
     std::unordered_map<uint32_t, Object> m_objects;
 };
 
+// On a device without pixels (PDF, SVG) every clip is a graphics state of its own, opened and
+// closed with the whole pen, brush and clip path: a plan of thousands of seats, each picture
+// clipped to its rectangle, would carry thousands of them. On such a page a drawing that lies
+// inside its clip is drawn without it, and saved contexts are the player's alone. Pages of fewer
+// pictures are played record by record onto the painter (every saved context a painter state,
+// every clip set as it comes), and their PDF and SVG stay as they always were; so does every page
+// on a device of pixels, where no pixel of a smoothed edge may leave the clip.
+bool Playback::ManyPictures(const emf::Document& document) {
+    constexpr size_t kManyPictures = 1000;
+    size_t pictures = 0;
+    for (const emf::Command& command : document.commands) {
+        pictures += std::holds_alternative<emf::StretchBits>(command) ? 1 : 0;
+    }
+    return pictures > kManyPictures;
+}
+
 // Sets the device context's clip on the painter before a drawing that covers `bounds` (none: not
-// known). On a device without pixels a drawing that lies inside the clip is drawn without it: there
-// every clip is a graphics state of its own, and a page of thousands of clipped pictures would
-// carry thousands of them. On a device of pixels the clip is always set, so that no pixel of a
-// smoothed edge leaves it.
+// known), or leaves it off where the drawing does not need it (see ManyPictures).
 void Playback::ClipFor(const std::optional<QRectF>& bounds) {
-    const bool inside = m_device.vectorOutput && bounds.has_value();
+    if (!m_clipOnlyWhereNeeded) {
+        return;  // the painter holds the clip already
+    }
+    const bool inside = bounds.has_value();
     if (!m_dc.clip || (inside && m_dc.clip->contains(*bounds))) {
         if (m_appliedClip && !(inside && m_appliedClip->contains(*bounds))) {
             m_painter.restore();
@@ -202,6 +241,9 @@ void Playback::On(size_t, const emf::SaveDc&) {
     constexpr size_t kMaxDepth = 1024;
     if (m_saved.size() < kMaxDepth) {
         m_saved.push_back(m_dc);
+        if (!m_clipOnlyWhereNeeded) {
+            m_painter.save();
+        }
     }
 }
 
@@ -216,6 +258,9 @@ void Playback::On(size_t, const emf::RestoreDc& r) {
     for (size_t n = 0; n < pops; ++n) {
         m_dc = m_saved.back();
         m_saved.pop_back();
+        if (!m_clipOnlyWhereNeeded) {
+            m_painter.restore();
+        }
     }
 }
 
