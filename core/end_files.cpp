@@ -27,11 +27,33 @@ bool claim(Slot& slot, int from) {
     return slot.state.compare_exchange_strong(expected, kBusy, std::memory_order_acquire);
 }
 
+// While files take their places as one set (EndSignalsHeld), an end signal waits for the set.
+std::atomic<int> g_held{0};
+std::atomic<int> g_pending{0};
+
+void installEndHandler(int signal);
+
 void onEndSignal(int signal) {
     const int savedErrno = errno;
+    if (g_held.load(std::memory_order_acquire) > 0) {
+        // Noted for the end of the set; the handler, reset by this delivery, is put back so that
+        // a second signal waits too.
+        g_pending.store(signal, std::memory_order_release);
+        installEndHandler(signal);
+        errno = savedErrno;
+        return;
+    }
     RemoveFilesAtProcessEnd();
     errno = savedErrno;
     raise(signal);  // the handler was reset: the default action ends the process
+}
+
+void installEndHandler(int signal) {
+    struct sigaction ending {};
+    ending.sa_handler = onEndSignal;
+    ending.sa_flags = SA_RESETHAND;
+    sigemptyset(&ending.sa_mask);
+    sigaction(signal, &ending, nullptr);
 }
 
 }  // namespace
@@ -95,12 +117,20 @@ void RemoveFilesAtProcessEnd() {
 }
 
 void RemoveFilesOnEndSignals() {
-    struct sigaction ending {};
-    ending.sa_handler = onEndSignal;
-    ending.sa_flags = SA_RESETHAND;
-    sigemptyset(&ending.sa_mask);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaction(signal, &ending, nullptr);
+        installEndHandler(signal);
+    }
+}
+
+EndSignalsHeld::EndSignalsHeld() {
+    g_held.fetch_add(1, std::memory_order_acq_rel);
+}
+
+EndSignalsHeld::~EndSignalsHeld() {
+    if (g_held.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        if (const int signal = g_pending.exchange(0, std::memory_order_acq_rel)) {
+            raise(signal);  // the handler, put back, now ends the process
+        }
     }
 }
 

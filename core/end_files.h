@@ -23,4 +23,15 @@ void RemoveFilesAtProcessEnd();
 // would have (the signal is raised again with its default action).
 void RemoveFilesOnEndSignals();
 
+// While one lives (in any thread), those signals wait: files that take their places as one set
+// (a report's pages) all do, and the signal then ends the process as it would have, once the
+// last holder is gone. Without RemoveFilesOnEndSignals the signals act at once, as ever.
+class EndSignalsHeld {
+public:
+    EndSignalsHeld();
+    ~EndSignalsHeld();
+    EndSignalsHeld(const EndSignalsHeld&) = delete;
+    EndSignalsHeld& operator=(const EndSignalsHeld&) = delete;
+};
+
 }  // namespace vm

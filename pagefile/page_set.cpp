@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/atomic_file.h"
+#include "core/end_files.h"
 #include "pagefile/emf_player.h"
 #include "pagefile/page_export.h"
 
@@ -53,6 +54,9 @@ bool WriteFiles(const std::vector<NamedFile>& files, std::string* error, FileFai
             return failed(staged[i]);
         }
     }
+    // A signal that ends the process waits until every file has taken its place: the set is
+    // then whole, never half old and half new.
+    const EndSignalsHeld held;
     for (AtomicFile& file : staged) {
         if (!file.Commit()) {
             return failed(file);

@@ -107,5 +107,34 @@ TEST(EndFiles, EndingSignalsRemoveTheFilesAndStillEndTheProcess) {
     }
 }
 
+// While a set of files takes its places, an ending signal (even a second one) waits; once the
+// last holder is gone it removes the named files and ends the process by that signal, and what
+// the holder did meanwhile is all done.
+TEST(EndFiles, EndingSignalsWaitWhileASetOfFilesTakesItsPlaces) {
+    test::TempFolder dir("vm-end-files");
+    const std::string hidden = dir.path() + "/.rel_0002.png.tmp";
+    const std::string last = dir.path() + "/rel_0002.png";
+    const pid_t child = fork();
+    if (child == 0) {
+        RemoveFilesOnEndSignals();
+        RemoveAtProcessEnd(makeFile(hidden));
+        {
+            const EndSignalsHeld outer;
+            raise(SIGTERM);
+            {
+                const EndSignalsHeld inner;
+                raise(SIGTERM);
+            }
+            makeFile(last);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(fs::exists(last));
+    EXPECT_FALSE(fs::exists(hidden));
+}
+
 }  // namespace
 }  // namespace vm
