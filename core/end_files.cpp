@@ -36,16 +36,24 @@ void installEndHandler(int signal);
 void onEndSignal(int signal) {
     const int savedErrno = errno;
     if (g_held.load(std::memory_order_acquire) > 0) {
-        // Noted for the end of the set; the handler, reset by this delivery, is put back so that
-        // a second signal waits too.
-        g_pending.store(signal, std::memory_order_release);
+        // Noted for the end of the set, with the handler (reset by this delivery) put back
+        // first, so that the set's end, and a second signal, find it.
         installEndHandler(signal);
-        errno = savedErrno;
-        return;
+        g_pending.store(signal, std::memory_order_release);
+        if (g_held.load(std::memory_order_acquire) > 0 ||
+            g_pending.exchange(0, std::memory_order_acq_rel) == 0) {
+            errno = savedErrno;
+            return;  // the set's end raises it
+        }
+        // The set ended (on another thread) while the signal was noted: it ends the process now.
     }
     RemoveFilesAtProcessEnd();
     errno = savedErrno;
-    raise(signal);  // the handler was reset: the default action ends the process
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(signal, &byDefault, nullptr);
+    raise(signal);  // the default action ends the process
 }
 
 void installEndHandler(int signal) {
