@@ -10,9 +10,7 @@ set -u
 program=$1
 tool=$2
 export QT_QPA_PLATFORM=xcb
-for t in python3 xdotool; do
-    command -v $t >/dev/null || { echo "SKIPPED: $t is missing"; exit 77; }
-done
+needs_tools python3 xdotool
 work=$(mktemp -d)
 mkdir -p "$work/prog" "$work/here" "$work/tmp" "$work/run" "$work/config" "$work/saida"
 chmod 700 "$work/run"

@@ -8,9 +8,7 @@ set -u
 . "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1
 export QT_QPA_PLATFORM=xcb
-for tool in python3 xdotool; do
-    command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
-done
+needs_tools python3 xdotool
 work=$(mktemp -d)
 mkdir -p "$work/prog" "$work/here" "$work/tmp" "$work/run" "$work/config/vistametra"
 chmod 700 "$work/run"

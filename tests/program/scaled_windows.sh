@@ -9,9 +9,7 @@ set -u
 . "$(cd "$(dirname "$0")" && pwd)/../support/x11_windows.sh"
 program=$1 pictures=${2:-}
 export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2
-for tool in openbox xprop xwininfo; do
-    command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
-done
+needs_tools openbox xprop xwininfo
 # The update check at start-up fails at once without a network (a namespace of its own).
 needs_namespaces -n
 work=$(mktemp -d)

@@ -16,9 +16,7 @@ program=$1
 shots=${2:-}
 export QT_QPA_PLATFORM=xcb
 needs_namespaces -n -m
-for tool in python3 ip xdotool; do
-    command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
-done
+needs_tools python3 ip xdotool
 work=$(mktemp -d)
 mkdir -p "$work/prog" "$work/site/vistametra" "$work/tmp" "$work/run"
 chmod 700 "$work/run"

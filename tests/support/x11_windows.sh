@@ -11,6 +11,14 @@ needs_namespaces() {
     exit 77
 }
 
+# needs_tools COMMAND...: ends the test as skipped (exit code 77) when a command is missing.
+needs_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
+    done
+}
+
 # fail MESSAGE: ends the test with MESSAGE, what the program wrote ($work/program.log), what the
 # script's own fail_details function shows (when it defines one) and the windows on the screen.
 fail() {
