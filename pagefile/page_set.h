@@ -48,6 +48,13 @@ bool CanSavePagesAs(const std::string& target, const std::vector<SaveFormat>& ex
 // the number in 4 digits, and the suffix ("dir/rel.svg", 2 -> "dir/rel_0002.svg").
 std::string NumberedPageFileName(const std::string& target, int pageNumber);
 
+// The pages of an earlier set that a set of `pageCount` pages saved under `target` would leave
+// behind: the files NumberedPageFileName(target, n) for n = pageCount + 1, pageCount + 2, ... up to
+// the first number with no such file, each a regular file (not a link) that the user owns.
+// Empty for the formats saved as one file (.pdf, a caller's format) and when none is there.
+std::vector<std::string> LeftoverPagesOfEarlierSet(const std::string& target, size_t pageCount,
+                                                   const std::vector<SaveFormat>& extra = {});
+
 // Writes `pages` to `target` as described above (needs a QGuiApplication). Returns the names
 // written; empty, with `error` set to one sentence naming the file once ("cannot write dir/rel.pdf:
 // No space left on device"), when the suffix is unknown, the set has no page or any file cannot be

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -66,6 +69,29 @@ std::string NumberedPageFileName(const std::string& target, int pageNumber) {
         return target + "_" + number;
     }
     return target.substr(0, dot) + "_" + number + target.substr(dot);
+}
+
+std::vector<std::string> LeftoverPagesOfEarlierSet(const std::string& target, size_t pageCount,
+                                                   const std::vector<SaveFormat>& extra) {
+    std::vector<std::string> leftovers;
+    const std::string suffix = SuffixOf(target);
+    if (!IsPageFormat(suffix) || suffix == "pdf" || FindSaveFormat(suffix, extra) != nullptr) {
+        return leftovers;
+    }
+    for (size_t n = pageCount + 1;; ++n) {
+        const std::string name = NumberedPageFileName(target, static_cast<int>(n));
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0) {
+            break;  // the earlier set ends at its first missing number
+        }
+        // A link, a folder or another user's file is not a page this user saved: it stays, and
+        // the pages numbered after it are not taken as part of the set either.
+        if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+            break;
+        }
+        leftovers.push_back(name);
+    }
+    return leftovers;
 }
 
 bool ReadPageFiles(const std::vector<std::string>& files, PageSet* pages, std::string* error) {
