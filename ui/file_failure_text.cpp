@@ -1,16 +1,13 @@
 #include "ui/file_failure_text.h"
 
-#include <QString>
-#include <cstring>
-
 #include "core/file_names.h"
+#include "core/system_reason.h"
 #include "core/win1252.h"
-#include "ui/qt_text.h"
 
 namespace vm {
 
 std::string SystemReasonText(int err) {
-    return fromQt(QString::fromLocal8Bit(std::strerror(err)));
+    return utf8ToWin1252(PortugueseSystemReason(err));
 }
 
 std::string FileFailureReason(const FileFailure& f) {

@@ -1,8 +1,8 @@
 #pragma once
 // The windows' words for a file that could not be written, in Portuguese and in the program's
-// Windows-1252 text: the system's reason comes from strerror in the locale's encoding (UTF-8 on a
-// Brazilian desktop) and is decoded here, once, so that "Sem espaço disponível no dispositivo"
-// reaches the box as it reads.
+// Windows-1252 text: the system's reason is worded in Portuguese from its errno
+// (core/system_reason.h), whatever the locale, so that "Não há espaço disponível no dispositivo"
+// reaches the box as it reads on any desktop.
 
 #include <string>
 
@@ -12,7 +12,7 @@
 namespace vm {
 
 // What went wrong, for a box whose headline already names the file: the system's reason
-// ("Sem espaço disponível no dispositivo"), or a clause that says what failed before it ("não foi
+// ("Não há espaço disponível no dispositivo"), or a clause that says what failed before it ("não foi
 // possível criar um arquivo na pasta "/home/ana/sumiu/": Arquivo ou diretório inexistente").
 std::string FileFailureReason(const FileFailure& failure);
 
@@ -29,7 +29,7 @@ std::string FileFailureBelow(const FileFailure& failure, const std::string& show
 // mais de <limit>", or the system's reason.
 std::string ReadFailureReason(const WholeFileFault& fault, const std::string& limit);
 
-// strerror's text for `err`, decoded from the locale's encoding into Windows-1252.
+// The system's reason for `err` in Portuguese, in Windows-1252.
 std::string SystemReasonText(int err);
 
 }  // namespace vm

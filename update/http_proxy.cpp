@@ -31,6 +31,32 @@ bool exempted(const std::string& host, std::string entry) {
                              host[host.size() - entry.size() - 1] == '.');
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The user name or password of an address's user part, whose reserved bytes (":", "@", "%", "/")
+// are written as "%" and two hexadecimal digits: "p%40ss%3A1" is "p@ss:1". A "%" without two
+// digits after it stays as it is; "+" is a plus sign here, not a blank.
+std::string percentDecoded(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            bytes += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
 bool exemptedByList(const std::string& host, const std::string& list) {
     std::string entry;
     for (const char c : list + ",") {
@@ -69,9 +95,9 @@ std::optional<HttpProxy> ProxyFor(const std::string& host, const char* httpProxy
         const std::string credentials = rest.substr(0, at);
         rest.erase(0, at + 1);
         const auto colon = credentials.find(':');
-        proxy.user = credentials.substr(0, colon);
+        proxy.user = percentDecoded(credentials.substr(0, colon));
         if (colon != std::string::npos) {
-            proxy.password = credentials.substr(colon + 1);
+            proxy.password = percentDecoded(credentials.substr(colon + 1));
         }
     }
     const auto colon = rest.rfind(':');

@@ -14,6 +14,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/system_reason.h"
 #include "core/win1252.h"
 #include "net/tsocket.h"
 #include "ui/dialogs.h"
@@ -39,6 +40,12 @@ std::atomic<int> g_workers{0};
 
 std::string cp(std::string_view utf8) {
     return utf8ToWin1252(utf8);
+}
+
+// The file system's reason in words ("Não há espaço disponível no dispositivo"), never a bare
+// number.
+std::string Reason(int err) {
+    return cp(PortugueseSystemReason(err));
 }
 
 // One download. The worker alone writes the counters; the window's timer reads them.
@@ -144,7 +151,7 @@ void Downloader::DownloadFile() {
     InstallerFile file(m_d->cPath);
     if (!file.Create()) {
         Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
-                 std::to_string(file.Error()),
+                 Reason(file.Error()),
              "Erro");
         ShowFailure(cp("o arquivo não pôde ser criado"));
         return;
@@ -172,11 +179,11 @@ void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) 
             const bool committed = file.Commit();
             if (!committed && file.Failure().kind == FileFailureKind::Write) {
                 // The flush to the disk (or the close) failed.
-                Tell("Erro fechando o arquivo:" + kCrLf + std::to_string(file.Error()), "Erro");
+                Tell("Erro fechando o arquivo:" + kCrLf + Reason(file.Error()), "Erro");
                 ShowFailure(cp("erro ao fechar o arquivo"));
             } else if (!committed) {
                 Tell("Erro criando o arquivo: " + m_d->cPathShown + " !" + kCrLf +
-                         std::to_string(file.Error()),
+                         Reason(file.Error()),
                      "Erro");
                 ShowFailure(cp("o arquivo não pôde ser criado"));
             } else {
@@ -219,7 +226,7 @@ void Downloader::TellOutcome(const TransferResult& result, InstallerFile& file) 
             DownloadError();
             return;
         case TransferOutcome::WriteFailed:
-            Tell("Erro salvando o arquivo:" + kCrLf + std::to_string(result.writeError), "Erro");
+            Tell("Erro salvando o arquivo:" + kCrLf + Reason(result.writeError), "Erro");
             ShowFailure(cp("erro ao gravar o arquivo"));
             return;
         case TransferOutcome::Cancelled:

@@ -34,6 +34,7 @@
 #include "report/sightline_analysis.h"
 #include "runtime/startup.h"
 #include "ui/qt_text.h"
+#include "ui/file_failure_text.h"
 
 namespace {
 
@@ -656,7 +657,7 @@ TEST_F(PreviewWindowTest, SavingOntoAFullDiskKeepsTheEarlierPagesAndSaysSo) {
     EXPECT_NE(log[0].find(vm::utf8ToWin1252("\r\nNão foi possível gravar \"") + page),
               std::string::npos)
         << log[0];
-    const std::string ending = ".svg\": " + vm::utf8ToWin1252(std::strerror(ENOSPC));
+    const std::string ending = ".svg\": " + vm::SystemReasonText(ENOSPC);
     ASSERT_GT(log[0].size(), ending.size());
     EXPECT_EQ(log[0].substr(log[0].size() - ending.size()), ending) << log[0];
 }

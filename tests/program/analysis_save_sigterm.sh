@@ -20,9 +20,15 @@ trap 'kill $(cat "$work/program.pid" 2>/dev/null) 2>/dev/null; wait; rm -rf "$wo
     --save "$work/grande.qtv" >/dev/null || fail "the large project could not be made"
 
 
+# The processor time (user and system, in ticks of 1/100 s) the program's main thread has used.
+thread_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$1/task/$1/stat" 2>/dev/null || echo 0
+}
+
 # save_and_end MOMENT: starts the program on the large project, opens the analysis window, saves
-# its pages over the earlier ones and sends SIGTERM at MOMENT: "drawing" (0.3 s into the save) or
-# "placing" (once the first page that was not there before has arrived).
+# its pages over the earlier ones and sends SIGTERM at MOMENT: "drawing" (0.3 s of the window
+# thread's processor time into the save) or "placing" (once the first page that was not there
+# before has arrived).
 save_and_end() {
     rm -rf "$work/saida" && mkdir "$work/saida"
     "$tool" -o "$work/saida/vis.png" >/dev/null || fail "the earlier pages could not be made"
@@ -54,7 +60,16 @@ save_and_end() {
     xdotool key Return
     wait_gone '^Salvar$' 100 || fail "the file dialog did not close"
     if [ "$1" = drawing ]; then
-        sleep 0.3
+        # The window's thread has drawn for 0.3 s of its own processor time since the dialog
+        # closed (its progress, whatever the machine's load), and no page has arrived yet.
+        start=$(thread_ticks $program_pid)
+        for _ in $(seq 6000); do
+            [ $(($(thread_ticks $program_pid) - start)) -ge 30 ] && break
+            sleep 0.01
+        done
+        [ $(($(thread_ticks $program_pid) - start)) -ge 30 ] ||
+            fail "the window's thread never got to work on the save"
+        [ -e "$work/saida/vis_0003.png" ] && fail "the pages arrived before the signal (drawing)"
     else
         for _ in $(seq 3000); do
             [ -e "$work/saida/vis_0003.png" ] && break

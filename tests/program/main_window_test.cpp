@@ -36,6 +36,7 @@
 #include "tests/support/comma_locale.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/tool_process.h"
+#include "ui/file_failure_text.h"
 
 namespace {
 
@@ -429,7 +430,7 @@ TEST_F(MainWindowTest, AbrirRefusesWhatIsNotAProject) {
          unreadable + "\r\n\r\n" + vm::utf8ToWin1252("não é um arquivo comum")},
         {folder, unreadable + "\r\n\r\n" + vm::utf8ToWin1252("é uma pasta")},
         // The system's reason, in the locale's UTF-8, is shown decoded into the box's text.
-        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + vm::utf8ToWin1252(std::strerror(ENOENT))},
+        {folder / "sumiu.qtv", unreadable + "\r\n\r\n" + vm::SystemReasonText(ENOENT)},
     };
     for (const auto& c : cases) {
         m_dialogs.fileAnswers.push_back(c.file.string());
@@ -514,7 +515,7 @@ TEST_F(MainWindowTest, SalvarOnAFullDiskKeepsTheEarlierFileAndSaysWhy) {
     umount(full.c_str());
     EXPECT_EQ(kept, "earlier");
     EXPECT_EQ(box, "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n" +
-                       vm::utf8ToWin1252(std::strerror(ENOSPC)) + "\r\n" + file.string());
+                       vm::SystemReasonText(ENOSPC) + "\r\n" + file.string());
 }
 
 TEST_F(MainWindowTest, SalvarReportsFailure) {
@@ -529,7 +530,7 @@ TEST_F(MainWindowTest, SalvarReportsFailure) {
         EXPECT_EQ(box, "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\n" +
                            vm::utf8ToWin1252("não foi possível criar um arquivo na pasta \"") +
                            (m_dir / "missing" / "").string() +
-                           "\": " + vm::utf8ToWin1252(std::strerror(ENOENT)) + "\r\n" + file);
+                           "\": " + vm::SystemReasonText(ENOENT) + "\r\n" + file);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgWarn");
     });
     vm::programValues().DirPdf = m_dir.string() + "/";

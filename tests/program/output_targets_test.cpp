@@ -24,6 +24,7 @@
 #include "tests/support/odd_targets.h"
 #include "tests/support/save_without_blocking.h"
 #include "tests/support/tool_process.h"
+#include "ui/file_failure_text.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ TEST_F(OutputTargetsTest, SalvarComoSaysWhyInTheWindowsText) {
         const std::string reason = box.substr(box.find("\r\n\r\n") + 4);
         EXPECT_NE(reason.find(vm::utf8ToWin1252("Área de Trabalho/sumiu")), std::string::npos)
             << reason;
-        EXPECT_NE(reason.find(vm::utf8ToWin1252(std::strerror(ENOENT))), std::string::npos)
+        EXPECT_NE(reason.find(vm::SystemReasonText(ENOENT)), std::string::npos)
             << reason;
     });
 }
@@ -168,11 +169,11 @@ TEST_F(OutputTargetsTest, ProjectNamesSaveExactlyTheirFileOrFailCleanly) {
         {"Sala P&D <1>", "Sala P&D <1>_Calculo_Tela.qtv", ""},
         {"SAL\xC3O \"A\"", "SALÃO \"A\"_Calculo_Tela.qtv", ""},
         {"salas/Nobre", "salas/Nobre_Calculo_Tela.qtv", ""},
-        {"nada/Nobre", "", std::strerror(ENOENT)},
+        {"nada/Nobre", "", "Arquivo ou diretório inexistente"},
         {"../../fora", "", "\"..\""},
         {"salas/../../fora", "", "\"..\""},
         {std::string("AUDI\0TORIO", 10), "", "byte nulo"},
-        {std::string(300, 'B'), "", std::strerror(ENAMETOOLONG)},
+        {std::string(300, 'B'), "", "Nome de arquivo longo demais"},
     };
     runWindow([&] {
         for (const Name& name : names) {

@@ -21,6 +21,7 @@
 #include "update/check_at_start_setting.h"
 #include "update/update_check.h"
 #include "update_test_support.h"
+#include "ui/file_failure_text.h"
 
 using vm::test::Connection;
 using vm::test::HttpTestServer;
@@ -266,7 +267,7 @@ TEST_F(UpdateCheckTest, InstalledCopyAsksOnceWhetherToCheckAtStart) {
     ASSERT_EQ(m_dialogs.shown.size(), 2u);
     EXPECT_EQ(m_dialogs.shown[1].message.text,
               vm::utf8ToWin1252("A escolha não pôde ser guardada.\r\n") +
-                  vm::utf8ToWin1252(std::strerror(EISDIR)) + "\r\n" +
+                  vm::SystemReasonText(EISDIR) + "\r\n" +
                   vm::TextFromFileName(vm::CheckAtStartFile()));
     unsetenv("XDG_CONFIG_HOME");
 }
