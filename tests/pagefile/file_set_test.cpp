@@ -13,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -161,6 +162,9 @@ TEST(FileSet, HundredsOfFilesHoldOneDescriptorAtATime) {
         rlimit low = limit;
         low.rlim_cur = static_cast<rlim_t>(before + 24);
         ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+        // Back to the usual limit however the test ends.
+        const std::unique_ptr<rlimit, void (*)(rlimit*)> restore(
+            &limit, [](rlimit* usual) { setrlimit(RLIMIT_NOFILE, usual); });
         int most = 0;
         const MakeSetFile make = [&](size_t i, std::string* bytes, std::string*) {
             most = std::max(most, openDescriptors() - before);
@@ -170,7 +174,6 @@ TEST(FileSet, HundredsOfFilesHoldOneDescriptorAtATime) {
         std::vector<std::string> removed;
         std::string error;
         const bool written = WriteFileSet(pageSet(target, 300), make, &error, nullptr, &removed);
-        setrlimit(RLIMIT_NOFILE, &limit);
         AtomicFile::UseUnnamedFiles(true);
         ASSERT_TRUE(written) << error;
         EXPECT_LE(most, 2) << "descriptors held while the set was written";
