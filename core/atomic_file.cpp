@@ -116,6 +116,9 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
         m_options = other.m_options;
         m_written = other.m_written;
         m_started = other.m_started;
+        m_closed = std::exchange(other.m_closed, false);
+        m_closedDevice = other.m_closedDevice;
+        m_closedInode = other.m_closedInode;
     }
     return *this;
 }
@@ -141,6 +144,7 @@ bool AtomicFile::fail(FileFailureKind kind, const std::string& file, int err) {
 }
 
 void AtomicFile::closeAndRemove() {
+    m_closed = false;
     if (m_fd >= 0) {
         close(m_fd);
         m_fd = -1;
@@ -293,8 +297,69 @@ std::string AtomicFile::ContentPath() const {
     return "/proc/self/fd/" + std::to_string(m_fd);
 }
 
+bool AtomicFile::nameUnnamedFile() {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    for (int attempt = 0; m_tempName.empty(); ++attempt) {
+        const std::string name = HiddenSiblingName(m_target);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            m_tempName = name;
+            RemoveAtProcessEnd(m_tempName);
+        } else if (errno != EEXIST || attempt > 100) {
+            return fail(FileFailureKind::Write, m_target, errno);
+        }
+    }
+    return true;
+}
+
+bool AtomicFile::CloseUntilCommit() {
+    if (m_failed || m_closed || m_direct) {
+        return !m_failed;
+    }
+    if (m_fd < 0) {
+        m_failed = true;
+        m_failure = {FileFailureKind::NotOpen, 0, m_target};
+        m_error = EnglishFileFailure(m_failure);
+        return false;
+    }
+    if (m_tempName.empty() && !nameUnnamedFile()) {
+        return false;
+    }
+    // The disk starts on it now; Commit's flush then finds little left to do.
+    sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    struct stat st {};
+    if (fstat(m_fd, &st) != 0) {
+        return fail(FileFailureKind::Write, m_target, errno);
+    }
+    if (close(std::exchange(m_fd, -1)) != 0) {
+        return fail(FileFailureKind::Write, m_target, errno);
+    }
+    m_closed = true;
+    m_closedDevice = st.st_dev;
+    m_closedInode = st.st_ino;
+    return true;
+}
+
+// The file that CloseUntilCommit closed, open again under its hidden name. Whatever else bears
+// that name now is not taken for it, and is not removed either.
+bool AtomicFile::reopenClosedFile() {
+    m_closed = false;
+    m_fd = open(m_tempName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    struct stat st {};
+    if (m_fd >= 0 && fstat(m_fd, &st) == 0 && st.st_dev == m_closedDevice &&
+        st.st_ino == m_closedInode && S_ISREG(st.st_mode)) {
+        return true;
+    }
+    const int err = m_fd < 0 ? errno : ESTALE;
+    KeepAtProcessEnd(m_tempName);
+    m_tempName.clear();
+    return fail(FileFailureKind::Write, m_target, err);
+}
+
 bool AtomicFile::Commit() {
     if (m_failed) {
+        return false;
+    }
+    if (m_closed && !reopenClosedFile()) {
         return false;
     }
     if (m_fd < 0) {
@@ -350,14 +415,8 @@ bool AtomicFile::Commit() {
             syncFolder(m_folder);
             return true;
         }
-        for (int attempt = 0; m_tempName.empty(); ++attempt) {
-            const std::string name = HiddenSiblingName(m_target);
-            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                m_tempName = name;
-                RemoveAtProcessEnd(m_tempName);
-            } else if (errno != EEXIST || attempt > 100) {
-                return fail(FileFailureKind::Write, m_target, errno);
-            }
+        if (!nameUnnamedFile()) {
+            return false;
         }
     }
     if (close(std::exchange(m_fd, -1)) != 0) {

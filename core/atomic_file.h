@@ -74,6 +74,14 @@ public:
     // there replaces what Write wrote.
     std::string ContentPath() const;
 
+    // Ends the writing and closes the new file's descriptor: the content waits, handed to the
+    // disk, under a hidden name beside the target (removed at the end of the process, as the
+    // named temporary files are) for Commit or Discard. A set of many files thus takes its
+    // places together without holding a descriptor for each. A device or FIFO written straight
+    // into keeps its descriptor until Commit. False, with Error() set, on failure; the new file
+    // is then gone.
+    bool CloseUntilCommit();
+
     // Flushes the new file to disk, gives it the earlier file's mode (and owner) and puts it in
     // the target's place. Returns false, with Error() set, when anything fails; the earlier file
     // is then unchanged and no temporary file remains.
@@ -105,6 +113,8 @@ private:
     bool fail(FileFailureKind kind, const std::string& file, int err);
     bool commitInPlace();
     void closeAndRemove();
+    bool nameUnnamedFile();
+    bool reopenClosedFile();
 
     std::string m_target;    // links followed
     std::string m_folder;    // the target's folder, ending in "/"
@@ -118,6 +128,9 @@ private:
     Options m_options;
     unsigned long long m_written = 0;  // bytes written so far
     unsigned long long m_started = 0;  // bytes the disk has been told to write back
+    bool m_closed = false;             // closed until Commit (CloseUntilCommit)
+    unsigned long long m_closedDevice = 0;  // the closed file, known again when it is reopened
+    unsigned long long m_closedInode = 0;
 };
 
 // A name for a hidden file beside `target`: its folder, ".", its name, "." and six hex digits that

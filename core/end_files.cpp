@@ -134,6 +134,10 @@ EndSignalsHeld::EndSignalsHeld() {
     g_held.fetch_add(1, std::memory_order_acq_rel);
 }
 
+bool EndSignalWaiting() {
+    return g_pending.load(std::memory_order_acquire) != 0;
+}
+
 EndSignalsHeld::~EndSignalsHeld() {
     if (g_held.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         if (const int signal = g_pending.exchange(0, std::memory_order_acq_rel)) {

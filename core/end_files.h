@@ -34,4 +34,8 @@ public:
     EndSignalsHeld& operator=(const EndSignalsHeld&) = delete;
 };
 
+// Whether such a signal came while they were held and waits to end the process: a long holder
+// gives up the rest of its work, so that the process ends soon.
+bool EndSignalWaiting();
+
 }  // namespace vm

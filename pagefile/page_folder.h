@@ -1,8 +1,11 @@
 #pragma once
 // The folder of one run's page files. Each run of the program keeps its page files in a private
-// folder of the temporary folder whose name carries the process id, "vistametra-<pid>-XXXXXX", so
-// that the folders a killed run left can be told from those of a run still working, and removed
-// at the next start.
+// folder of the temporary folder, "vistametra-<pid>-locked-XXXXXX", on which it holds an
+// exclusive flock for its life, so that the folders a killed run left can be told from those of
+// a run still working, and removed at the next start. The lock tells it where the process id
+// cannot: a run in another PID namespace (a container, a sandbox) is not seen here, but its lock
+// is. Folders named "vistametra-<pid>-XXXXXX" come from runs that held no such lock (earlier
+// versions, or a file system without flock).
 
 #include <string>
 
@@ -17,8 +20,10 @@ std::string PageFolder();
 
 // Removes the page folders, with the files in them, that runs no longer alive left in
 // `temporaryFolder` (ending in "/"): folders named "vistametra-<pid>-..." that are this user's own
-// (not links) and whose process is gone. A folder of a live process, even one of another
-// program, another user's folder and every other file stay. Returns how many folders went.
+// (not links) and whose run has certainly ended: a locked folder's when its lock is free (the
+// sweep holds it while removing), an unlocked folder's when no process of its id is seen here and
+// nothing in it changed for a week. A folder whose end cannot be proved, another user's folder
+// and every other file stay. Returns how many folders went.
 int RemoveLeftPageFolders(const std::string& temporaryFolder);
 
 }  // namespace vm

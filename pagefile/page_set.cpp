@@ -11,16 +11,13 @@
 #include <string>
 #include <utility>
 
-#include "core/atomic_file.h"
-#include "core/end_files.h"
 #include "pagefile/emf_player.h"
+#include "pagefile/file_set.h"
 #include "pagefile/page_export.h"
 
 namespace vm {
 
 namespace {
-
-using NamedFile = std::pair<std::string, std::string>;  // name, bytes
 
 void SetError(std::string* error, const std::string& text) {
     if (error != nullptr) {
@@ -36,33 +33,6 @@ EmfPlayer PlayerOf(const std::vector<uint8_t>& page) {
     EmfPlayer player;
     player.LoadData(page);  // a page that cannot be read paints nothing: a blank sheet
     return player;
-}
-
-// Files made in memory, written as one set: each is made in full beside its target, and only
-// when every one of them is on disk do they take their targets' places.
-bool WriteFiles(const std::vector<NamedFile>& files, std::string* error, FileFailure* failure) {
-    std::vector<AtomicFile> staged(files.size());
-    const auto failed = [&](const AtomicFile& file) {
-        SetError(error, file.Error());
-        if (failure != nullptr) {
-            *failure = file.Failure();
-        }
-        return false;
-    };
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!staged[i].Open(files[i].first) || !staged[i].Write(files[i].second)) {
-            return failed(staged[i]);
-        }
-    }
-    // A signal that ends the process waits until every file has taken its place: the set is
-    // then whole, never half old and half new.
-    const EndSignalsHeld held;
-    for (AtomicFile& file : staged) {
-        if (!file.Commit()) {
-            return failed(file);
-        }
-    }
-    return true;
 }
 
 bool PdfOf(const PageSet& set, std::string* bytes) {
@@ -217,16 +187,20 @@ bool PagesAsOneFile(const PageSet& set, const std::string& suffix, std::string* 
 
 std::vector<std::string> SavePages(const PageSet& set, const std::string& target,
                                    std::string* error, const std::vector<SaveFormat>& extra,
-                                   FileFailure* failure) {
+                                   FileFailure* failure, std::vector<std::string>* removedPages) {
     const std::string suffix = SuffixOf(target);
-    std::vector<NamedFile> files;
+    FileSet files;
+    MakeSetFile make;
     if (const SaveFormat* format = FindSaveFormat(suffix, extra)) {
-        files.emplace_back(target, std::string());
-        std::string why;
-        if (!format->make(&files.back().second, &why)) {
-            SetError(error, "cannot write " + target + ": " + why);
-            return {};
-        }
+        files.names = {target};
+        make = [&](size_t, std::string* bytes, std::string* why) {
+            std::string reason;
+            if (!format->make(bytes, &reason)) {
+                SetError(why, "cannot write " + target + ": " + reason);
+                return false;
+            }
+            return true;
+        };
     } else if (!IsPageFormat(suffix)) {
         SetError(error, "cannot write " + target +
                             ": pages are saved as .pdf, .svg, .png or .emf, not as \"" + suffix +
@@ -236,38 +210,47 @@ std::vector<std::string> SavePages(const PageSet& set, const std::string& target
         SetError(error, "cannot write " + target + ": there are no pages");
         return {};
     } else if (suffix == "pdf") {
-        files.emplace_back(target, std::string());
-        if (!PdfOf(set, &files.back().second)) {
-            SetError(error, "cannot write " + target + ": the PDF could not be made");
-            return {};
-        }
+        files.names = {target};
+        make = [&](size_t, std::string* bytes, std::string* why) {
+            if (!PdfOf(set, bytes)) {
+                SetError(why, "cannot write " + target + ": the PDF could not be made");
+                return false;
+            }
+            return true;
+        };
     } else {
         for (size_t i = 0; i < set.pages.size(); ++i) {
-            const std::string name = NumberedPageFileName(target, static_cast<int>(i + 1));
-            std::string bytes;
+            files.names.push_back(NumberedPageFileName(target, static_cast<int>(i + 1)));
+        }
+        // The numbered names are the program's own: a link there is replaced, never written
+        // through, and an earlier page's permission bits stay.
+        files.options.replaceLinkItself = true;
+        files.earlierFiles = [&] { return LeftoverPagesOfEarlierSet(target, set.pages.size(), extra); };
+        // Each page is drawn when its turn comes, so that only one page's bytes are held at once.
+        make = [&](size_t i, std::string* bytes, std::string* why) {
+            const std::string& name = files.names[i];
             bool made = true;
             if (suffix == "svg") {
-                made = SvgOf({set.pages[i]}, TitleOf(name), &bytes);
+                made = SvgOf({set.pages[i]}, TitleOf(name), bytes);
             } else if (suffix == "png") {
-                made = PngOf(set.pages[i], 150, &bytes);
+                made = PngOf(set.pages[i], 150, bytes);
             } else {
-                bytes.assign(set.pages[i].begin(), set.pages[i].end());
+                bytes->assign(set.pages[i].begin(), set.pages[i].end());
             }
             if (!made) {
-                SetError(error, "cannot write " + name + ": the page could not be drawn");
-                return {};
+                SetError(why, "cannot write " + name + ": the page could not be drawn");
             }
-            files.emplace_back(name, std::move(bytes));
-        }
+            return made;
+        };
     }
-    if (!WriteFiles(files, error, failure)) {
+    std::vector<std::string> removed;
+    if (!WriteFileSet(files, make, error, failure, &removed)) {
         return {};
     }
-    std::vector<std::string> names;
-    for (const NamedFile& file : files) {
-        names.push_back(file.first);
+    if (removedPages != nullptr) {
+        *removedPages = std::move(removed);
     }
-    return names;
+    return files.names;
 }
 
 }  // namespace vm

@@ -5,7 +5,7 @@
 // page files themselves, each numbered "_0001", "_0002"... before the suffix; a caller may hand in
 // more formats (a drawing that is not made of the pages, say). Names are file-system bytes: a
 // name that is not UTF-8 is written as it is. Every file goes through AtomicFile, all of them or
-// none: on a failure every earlier file stays as it was.
+// none (pagefile/file_set.h): on a failure every earlier file stays as it was.
 
 #include <cstdint>
 #include <functional>
@@ -55,14 +55,21 @@ std::string NumberedPageFileName(const std::string& target, int pageNumber);
 std::vector<std::string> LeftoverPagesOfEarlierSet(const std::string& target, size_t pageCount,
                                                    const std::vector<SaveFormat>& extra = {});
 
-// Writes `pages` to `target` as described above (needs a QGuiApplication). Returns the names
-// written; empty, with `error` set to one sentence naming the file once ("cannot write dir/rel.pdf:
-// No space left on device"), when the suffix is unknown, the set has no page or any file cannot be
-// written. When a file could not be written, `failure` (when given) receives why, for a caller
-// that words it in its own language; it stays as it was for the other failures.
+// Writes `pages` to `target` as described above (needs a QGuiApplication). Pages saved one file
+// each replace an earlier set under the same name whole: its pages numbered on from the new set's
+// last (LeftoverPagesOfEarlierSet) go once the new pages have taken their places, and stay when
+// any file of the set cannot be written; a link at a numbered name is replaced itself, never
+// written through. At most one file is open at a time, however many pages the set has. Returns the
+// names written, and the earlier pages removed in `removedPages` (when given); empty, with
+// `error` set to one sentence naming the file once ("cannot write dir/rel.pdf: No space left on
+// device"), when the suffix is unknown, the set has no page, any file cannot be written or an
+// earlier page cannot be removed. When a file could not be written or removed, `failure` (when
+// given) receives why, for a caller that words it in its own language; it stays as it was for
+// the other failures.
 std::vector<std::string> SavePages(const PageSet& pages, const std::string& target,
                                    std::string* error, const std::vector<SaveFormat>& extra = {},
-                                   FileFailure* failure = nullptr);
+                                   FileFailure* failure = nullptr,
+                                   std::vector<std::string>* removedPages = nullptr);
 
 // The whole set as the bytes of one file of `suffix` ("pdf", "svg" or a caller's format), for a
 // stream rather than a file: an SVG holds every page, one under the other. False with `error` set

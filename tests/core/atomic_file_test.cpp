@@ -233,6 +233,54 @@ TEST_P(AtomicFileTest, OtherWritersUseTheContentPath) {
     EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"relatório.pdf"});
 }
 
+// Closed until the commit: no descriptor is held, the content waits under a hidden name, and
+// the commit (earlier mode kept) or the discard ends it as for an open file. A file put in the
+// hidden name's place meanwhile is neither taken for it nor removed.
+TEST_P(AtomicFileTest, ClosedUntilTheCommit) {
+    const std::string file = m_dir / "sala_0001.png";
+    writeBytes(file, "earlier");
+    chmod(file.c_str(), 0640);
+    const auto descriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = descriptors();
+    {
+        AtomicFile out;
+        ASSERT_TRUE(out.Open(file) && out.Write("new") && out.CloseUntilCommit()) << out.Error();
+        EXPECT_EQ(descriptors(), before);
+        EXPECT_EQ(m_dir.entries().size(), 2u);
+        EXPECT_EQ(ReadWholeFile(file), "earlier");
+        AtomicFile moved = std::move(out);
+        ASSERT_TRUE(moved.Commit()) << moved.Error();
+    }
+    EXPECT_EQ(ReadWholeFile(file), "new");
+    EXPECT_EQ(modeOf(file), 0640u);
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"sala_0001.png"});
+    EXPECT_EQ(descriptors(), before);
+
+    {
+        AtomicFile out;
+        ASSERT_TRUE(out.Open(file) && out.Write("discarded") && out.CloseUntilCommit());
+    }
+    EXPECT_EQ(ReadWholeFile(file), "new");
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"sala_0001.png"});
+
+    AtomicFile out;
+    ASSERT_TRUE(out.Open(file) && out.Write("swapped") && out.CloseUntilCommit());
+    std::string hidden;
+    for (const std::string& name : m_dir.entries()) {
+        if (name != "sala_0001.png") {
+            hidden = m_dir / name;
+        }
+    }
+    ASSERT_FALSE(hidden.empty());
+    fs::rename(hidden, hidden + ".moved");
+    writeBytes(hidden, "another's");
+    EXPECT_FALSE(out.Commit());
+    EXPECT_EQ(ReadWholeFile(file), "new");
+    EXPECT_EQ(ReadWholeFile(hidden), "another's");
+}
+
 TEST(AtomicFile, AKilledWriterLeavesNothingBehind) {
     Folder dir;
     const std::string file = dir / "p.qtv";

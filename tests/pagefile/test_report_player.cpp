@@ -2,6 +2,7 @@
 // pixel, damaged files, and the PDF / SVG / PNG export checked with poppler's tools.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -16,6 +17,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "core/whole_file.h"
@@ -614,6 +617,70 @@ TEST(PageExport, PicturesInsideTheirClipCostNoClipOnPdf) {
     EXPECT_TRUE(Near(page.pixel(23, 24), QColor(0, 0xA0, 0))) << std::hex << page.pixel(23, 24);
     EXPECT_TRUE(Near(page.pixel(420, 640), QColor(0xE0, 0, 0))) << std::hex << page.pixel(420, 640);
     EXPECT_TRUE(Near(page.pixel(460, 640), Qt::white)) << std::hex << page.pixel(460, 640);
+}
+
+// A shorter set saved over a longer one replaces it whole: the earlier pages past the new last
+// page go (and are named), an earlier page keeps its permission bits, and a link at a numbered
+// name is replaced itself while the file it pointed to stays as it was.
+TEST(PageExport, AShorterSetReplacesTheEarlierSetWhole) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string target = dir.filePath(QStringLiteral("sala.svg")).toStdString();
+    const std::string elsewhere = dir.filePath(QStringLiteral("notas.txt")).toStdString();
+    std::ofstream(elsewhere) << "notes";
+    for (int n = 1; n <= 13; ++n) {
+        if (n != 2) {
+            std::ofstream(NumberedPageFileName(target, n)) << "old page " << n;
+        }
+    }
+    std::filesystem::create_symlink(elsewhere, NumberedPageFileName(target, 2));
+    std::filesystem::permissions(NumberedPageFileName(target, 1),
+                                 std::filesystem::perms(0640));
+    const PageSet set{{ClippedPicturesPage(3), ClippedPicturesPage(4)}, "sala"};
+    std::string error;
+    std::vector<std::string> removed;
+    const std::vector<std::string> written = SavePages(set, target, &error, {}, nullptr, &removed);
+    ASSERT_EQ(written, (std::vector<std::string>{NumberedPageFileName(target, 1),
+                                                 NumberedPageFileName(target, 2)}))
+        << error;
+    std::vector<std::string> gone;
+    for (int n = 3; n <= 13; ++n) {
+        gone.push_back(NumberedPageFileName(target, n));
+        EXPECT_FALSE(std::filesystem::exists(gone.back())) << gone.back();
+    }
+    EXPECT_EQ(removed, gone);
+    for (const std::string& page : written) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(page)));
+        const std::vector<uint8_t> svg = ReadWholeFileBytes(page);
+        EXPECT_TRUE(svg.size() > 100 && svg[0] == '<') << page;
+    }
+    EXPECT_EQ(std::filesystem::status(written[0]).permissions(), std::filesystem::perms(0640));
+    const std::vector<uint8_t> notes = ReadWholeFileBytes(elsewhere);
+    EXPECT_EQ(std::string(notes.begin(), notes.end()), "notes");
+}
+
+// Three hundred pages saved as SVG with a few dozen descriptors to spare: every page is written.
+TEST(PageExport, HundredsOfPagesNeedFewDescriptors) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    PageSet set{{}, "plataformas"};
+    set.pages.assign(300, ClippedPicturesPage(2));
+    const std::string target = dir.filePath(QStringLiteral("plataformas.svg")).toStdString();
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit low = limit;
+    low.rlim_cur = static_cast<rlim_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator()) + 32);
+    ASSERT_LT(low.rlim_cur, 300u);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::string error;
+    const std::vector<std::string> written = SavePages(set, target, &error);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    ASSERT_EQ(written.size(), 300u) << error;
+    for (const std::string& page : written) {
+        EXPECT_GT(std::filesystem::file_size(page), 100u) << page;
+    }
 }
 
 }  // namespace
