@@ -7,12 +7,16 @@ namespace vm {
 void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
     // Each occurrence of --wheelchair and --wheelchair-platform takes one place; the words after
     // it are project files.
-    app.add_option("--wheelchair", t.rows,
-                   "a wheelchair space (0.80 x 1.20 m) at the end of row ROW by the aisle on the "
-                   "left or right of a viewer facing the screen (default left); repeatable, each "
-                   "one space beside the last at that end; without it and --wheelchair-platform "
-                   "the spaces the hall must keep stand in the first row on the room's floor; "
-                   "needs --analysis or a .dxf output")
+    app.add_option(
+           "--wheelchair", t.rows,
+           std::string(
+               "a wheelchair space (0.80 x 1.20 m) at the end of row ROW by the aisle on the "
+               "left or right of a viewer facing the screen (default left); repeatable, each "
+               "one space beside the last at that end (at most ") +
+               std::to_string(kMaxWheelchairPlaces) +
+               " places with --wheelchair-platform); without it and --wheelchair-platform "
+               "the spaces the hall must keep stand in the first row on the room's floor; "
+               "needs --analysis or a .dxf output")
         ->type_name("ROW[:left|right]")
         ->allow_extra_args(false);
     app.add_option("--wheelchair-platform", t.platforms,

@@ -89,7 +89,8 @@ std::optional<int> WholeNumberFromText(const std::string& text) {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [last, fault] = std::from_chars(text.data(), end, value);
-    if (text.empty() || !(text.front() >= '0' && text.front() <= '9') || fault != std::errc() || last != end) {
+    if (text.empty() || !(text.front() >= '0' && text.front() <= '9') || fault != std::errc() ||
+        last != end) {
         return std::nullopt;
     }
     return value;
@@ -133,7 +134,8 @@ std::optional<int> ReadToolRequest(int argc, char** argv, bool writesPages, Proj
                    "opened in turn, with --json or --jsonl");
     // Each --set takes exactly one value: the words after it are project files
     // (`xargs vistametra-report --set X=1` hands them on).
-    app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
+    app.add_option("--set", sets,
+                   "FIELD=VALUE: set an input field (one each time; repeatable, applied in order)")
         ->type_name("FIELD=VALUE")
         ->allow_extra_args(false);
     app.add_flag("--summary", summary, "print the three result lines (the default)");

@@ -38,8 +38,9 @@ bool WithinFieldLimit(const FieldLimit& limit, double value);
 
 // The limited fields whose value in `p` describes no room, in the table's order: a negative length,
 // count or size, a value that is no number at all or that no field holds (FitsANumberField). A
-// project file opens as written and may hold them. A 0 where a room needs more (Novo's empty project, a field not filled in yet) is not
-// among them: typing it is refused, but a project that holds it is drawn as it always was.
+// project file opens as written and may hold them. A 0 where a room needs more (Novo's empty
+// project, a field not filled in yet) is not among them: typing it is refused, but a project that
+// holds it is drawn as it always was.
 std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p);
 
 // The value of a limited field in `p`.

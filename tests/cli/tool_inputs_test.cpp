@@ -48,8 +48,8 @@ TEST_F(ToolInputs, EachOptionTakesOneValueAndTheWordsAfterItAreProjectFiles) {
     EXPECT_EQ(j["nNumeroFilas"], 12);
 
     // Repeated occurrences still apply in order.
-    const Json twice = Json::parse(
-        run({"--set", "nNumeroFilas=12", "--set", "nComprimento=20", "--json"}).out);
+    const Json twice =
+        Json::parse(run({"--set", "nNumeroFilas=12", "--set", "nComprimento=20", "--json"}).out);
     EXPECT_EQ(twice["nNumeroFilas"], 12);
     EXPECT_EQ(twice["nComprimento"], 20);
 
@@ -61,9 +61,10 @@ TEST_F(ToolInputs, EachOptionTakesOneValueAndTheWordsAfterItAreProjectFiles) {
 
     // xargs puts the files after the options.
     int status = -1;
-    const std::string out = capture("cd '" + m_dir.string() + "' && printf 'sala.qtv\\nb.qtv\\n' | xargs '" +
-                                        reportToolPath() + "' --jsonl --set nAlturaFila2=0.35",
-                                    &status);
+    const std::string out =
+        capture("cd '" + m_dir.string() + "' && printf 'sala.qtv\\nb.qtv\\n' | xargs '" +
+                    reportToolPath() + "' --jsonl --set nAlturaFila2=0.35",
+                &status);
     EXPECT_EQ(status, 0);
     const std::vector<Json> lines = JsonLines(out);
     ASSERT_EQ(lines.size(), 2u) << out;
@@ -93,8 +94,8 @@ TEST_F(ToolInputs, EachOptionTakesOneValueAndTheWordsAfterItAreProjectFiles) {
 // keeps it in the file.
 TEST_F(ToolInputs, OptionsThatEqualTheirDefaultGiveTheProjection) {
     const std::vector<std::vector<std::string>> defaults = {
-        {"--contrast", "basic"},         {"--contrast", "15:1"},  {"--gain", "1"},
-        {"--lens-offset", "100%"},       {"--lens-offset", "1"},  {"--lens-derating", "1"},
+        {"--contrast", "basic"},       {"--contrast", "15:1"}, {"--gain", "1"},
+        {"--lens-offset", "100%"},     {"--lens-offset", "1"}, {"--lens-derating", "1"},
         {"--ageing-derating", "0.75"},
     };
     for (const auto& option : defaults) {
@@ -127,8 +128,8 @@ TEST_F(ToolInputs, AtMost2000WheelchairPlaces) {
         }
         return args;
     };
-    for (const auto& [rows, platforms] : {std::pair{2001, 0}, std::pair{0, 2001},
-                                          std::pair{1000, 1001}, std::pair{10000, 0}}) {
+    for (const auto& [rows, platforms] :
+         {std::pair{2001, 0}, std::pair{0, 2001}, std::pair{1000, 1001}, std::pair{10000, 0}}) {
         const ToolRun r = run(places(rows, platforms));
         EXPECT_EQ(r.exitCode, 2) << rows << "+" << platforms;
         EXPECT_NE(r.err.find(std::to_string(rows + platforms) + " places"), std::string::npos)

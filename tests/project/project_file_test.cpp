@@ -237,8 +237,8 @@ TEST(ProjectFile, ProjectionGroupAtItsDefaultsAndValuesNoInputHolds) {
     EXPECT_EQ(TextoProjeto(back), text);
 
     const std::string subnormal = "0." + std::string(318, '0') + "1";  // 1e-319
-    for (const std::string& gain : {subnormal, std::string("11"), std::string("0"),
-                                    std::string("-1"), std::string("1e-5")}) {
+    for (const std::string& gain :
+         {subnormal, std::string("11"), std::string("0"), std::string("-1"), std::string("1e-5")}) {
         const ProjectionInputs in =
             LerProjecao("<projecao><ProjGanho>" + gain + "</ProjGanho></projecao>");
         EXPECT_EQ(in.gain, kDefaultGain) << gain;
