@@ -1,20 +1,30 @@
 #include "cli/accessibility_options.h"
 
+#include <string>
+
 namespace vm {
 
 void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
-    app.add_option("--wheelchair", t.rows,
-                   "a wheelchair space (0.80 x 1.20 m) at the end of row ROW by the aisle on the "
-                   "left or right of a viewer facing the screen (default left); repeatable, each "
-                   "one space beside the last at that end; without it and --wheelchair-platform "
-                   "the spaces the hall must keep stand in the first row on the room's floor; "
-                   "needs --analysis or a .dxf output")
-        ->type_name("ROW[:left|right]");
+    // Each occurrence of --wheelchair and --wheelchair-platform takes one place; the words after
+    // it are project files.
+    app.add_option(
+           "--wheelchair", t.rows,
+           std::string(
+               "a wheelchair space (0.80 x 1.20 m) at the end of row ROW by the aisle on the "
+               "left or right of a viewer facing the screen (default left); repeatable, each "
+               "one space beside the last at that end (at most ") +
+               std::to_string(kMaxWheelchairPlaces) +
+               " places with --wheelchair-platform); without it and --wheelchair-platform "
+               "the spaces the hall must keep stand in the first row on the room's floor; "
+               "needs --analysis or a .dxf output")
+        ->type_name("ROW[:left|right]")
+        ->allow_extra_args(false);
     app.add_option("--wheelchair-platform", t.platforms,
                    "a wheelchair space on a level platform HEIGHT metres above the front row's "
                    "floor (0 to 100), its user's eyes DISTANCE metres from the screen (above 0 up "
                    "to 1000); repeatable; needs --analysis or a .dxf output")
-        ->type_name("HEIGHT@DISTANCE[:left|right]");
+        ->type_name("HEIGHT@DISTANCE[:left|right]")
+        ->allow_extra_args(false);
     app.add_option("--interpreter", t.interpreter,
                    "a sign-language interpreter's window in the image's lower right corner (or "
                    "lower left with :left, as the audience sees the image), W % "
@@ -33,6 +43,13 @@ bool HasAccessibilityOptions(const CLI::App& app) {
 
 bool ParseAccessibilityOptions(const CLI::App& app, const AccessibilityOptionTexts& t,
                                AccessibilityInputs& inputs, std::string* error) {
+    const size_t places = t.rows.size() + t.platforms.size();
+    if (places > static_cast<size_t>(kMaxWheelchairPlaces)) {
+        *error = "--wheelchair and --wheelchair-platform: " + std::to_string(places) +
+                 " places; a project holds at most " + std::to_string(kMaxWheelchairPlaces) +
+                 " (a hall of 100,000 seats asks 1,010)";
+        return false;
+    }
     for (const std::string& text : t.rows) {
         const std::optional<WheelchairPlace> place = WheelchairRowFromText(text);
         if (!place) {

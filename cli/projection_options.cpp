@@ -158,6 +158,8 @@ std::optional<ProjectionInputs> ParseProjectionOptions(const CLI::App& app,
         error.clear();
         return std::nullopt;
     }
+    // An option that names its default is an input given all the same.
+    in.given = true;
     return in;
 }
 

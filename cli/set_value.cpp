@@ -29,12 +29,6 @@ bool isRealDate(std::string_view text) {
 
 }  // namespace
 
-bool FitsANumberField(double value) {
-    // Below 10^15 a double still holds every hundredth a field shows, so the value is written and
-    // read back as it was; a longer number would come back as another one, or as infinity.
-    return std::isfinite(value) && std::fabs(value) < 1e15;
-}
-
 std::string CheckSetValue(const ProjectField& field, std::string_view value, std::string& win1252) {
     if (!fitsWin1252(value)) {
         return "holds characters that a project cannot hold (Windows-1252)";
@@ -47,7 +41,10 @@ std::string CheckSetValue(const ProjectField& field, std::string_view value, std
                        "e.g. 3.5)";
             }
             if (!FitsANumberField(Val(win1252))) {
-                return "is too large to be held (a number must stay below 10^15 in size)";
+                return std::fabs(Val(win1252)) < 1
+                           ? "is too small to be held (a number other than 0 must be at least "
+                             "10^-307 in size)"
+                           : "is too large to be held (a number must stay below 10^15 in size)";
             }
             if (const FieldLimit* limit = findFieldLimit(field.name);
                 limit != nullptr && !WithinFieldLimit(*limit, Val(win1252))) {

@@ -9,9 +9,6 @@
 
 namespace vm {
 
-// Whether a number can be held by a field: written with its decimals and read back the same.
-bool FitsANumberField(double value);
-
 // Checks a UTF-8 value for the field. Numbers: an optional sign and digits with at most one "."
 // (surrounding blanks allowed), the forms a project file holds; the date: a real date written
 // dd/mm/yy; texts: characters that Windows-1252 holds; logicals as the project file reads them.

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "cli/several_projects.h"
 #include "core/ascii.h"
 #include "pagefile/page_set.h"
+#include "report/grouped_risers.h"
 #include "report/projection_output.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_analysis_output.h"
@@ -81,6 +83,19 @@ const char* const kFooterEnd =
     "  vistametra-report --set nAlturaFila2=0.35 --analysis\n"
     "  vistametra-report --analysis --target-c 120 -o relatorio.pdf\n";
 
+// A whole number written with digits only ("4"); nothing for "3.5", "4x", "" or one too large
+// for an int.
+std::optional<int> WholeNumberFromText(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, fault] = std::from_chars(text.data(), end, value);
+    if (text.empty() || !(text.front() >= '0' && text.front() <= '9') || fault != std::errc() ||
+        last != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // The parser and the texts its options fill.
 struct Parser {
     CLI::App app{kDescription, "vistametra-report"};
@@ -110,15 +125,19 @@ std::optional<int> ReadToolRequest(int argc, char** argv, bool writesPages, Proj
     std::string targetC;
     bool staggered = false;
     std::string elementHeight;
-    int riserBlock = 0;
+    std::string riserBlockText;
     std::string saveFile;
     std::string reportFile;
     std::string streamFormat;
     app.add_option("PROJECT.qtv", projectFiles,
                    "project file to open (\"-\": read from standard input); several are each "
                    "opened in turn, with --json or --jsonl");
-    app.add_option("--set", sets, "FIELD=VALUE: set an input field (repeatable, applied in order)")
-        ->type_name("FIELD=VALUE");
+    // Each --set takes exactly one value: the words after it are project files
+    // (`xargs vistametra-report --set X=1` hands them on).
+    app.add_option("--set", sets,
+                   "FIELD=VALUE: set an input field (one each time; repeatable, applied in order)")
+        ->type_name("FIELD=VALUE")
+        ->allow_extra_args(false);
     app.add_flag("--summary", summary, "print the three result lines (the default)");
     app.add_flag("--json", json, "print every field and result as one JSON object");
     app.add_flag("--jsonl", jsonLines, "as --json, on one line");
@@ -137,11 +156,10 @@ std::optional<int> ReadToolRequest(int argc, char** argv, bool writesPages, Proj
                    "(above 0 up to 100; default 4, the share the divisor 8 implies); needs "
                    "--analysis")
         ->type_name("PERCENT");
-    app.add_option("--riser-block", riserBlock,
+    app.add_option("--riser-block", riserBlockText,
                    "the rows in each block of the grouped risers the analysis proposes (3 to 5; "
                    "default the best of them); needs --analysis or a .dxf output")
-        ->type_name("K")
-        ->check(CLI::Range(kMinRiserBlock, kMaxRiserBlock));
+        ->type_name("K");
     app.add_option("--save", saveFile,
                    "write the project file after the calculation (\"-\": to standard output)")
         ->type_name("FILE.qtv");
@@ -243,9 +261,20 @@ std::optional<int> ReadToolRequest(int argc, char** argv, bool writesPages, Proj
         }
         elementPercent = *value;
     }
-    if (app.count("--riser-block") > 0 && !analysis && reportFormat != "dxf") {
-        std::cerr << "vistametra-report: --riser-block needs --analysis or a .dxf output\n";
-        return 2;
+    int riserBlock = 0;
+    if (app.count("--riser-block") > 0) {
+        const std::optional<int> rows = WholeNumberFromText(riserBlockText);
+        if (!rows || *rows < kMinRiserBlock || *rows > kMaxRiserBlock) {
+            std::cerr << "vistametra-report: --riser-block " << riserBlockText
+                      << ": expected a whole number of rows from " << kMinRiserBlock << " to "
+                      << kMaxRiserBlock << "\n";
+            return 2;
+        }
+        if (!analysis && reportFormat != "dxf") {
+            std::cerr << "vistametra-report: --riser-block needs --analysis or a .dxf output\n";
+            return 2;
+        }
+        riserBlock = *rows;
     }
     if (staggered && !analysis && reportFormat != "dxf") {
         std::cerr << "vistametra-report: --staggered needs --analysis or a .dxf output\n";

@@ -1,6 +1,7 @@
 #include "core/field_limits.h"
 
 #include <cmath>
+#include <limits>
 
 #include "core/dados_projeto.h"
 #include "core/project_fields.h"
@@ -41,9 +42,15 @@ const FieldLimit* findFieldLimit(std::string_view field) {
     return nullptr;
 }
 
+bool FitsANumberField(double value) {
+    const double size = std::fabs(value);
+    return std::isfinite(value) && size < 1e15 &&
+           (value == 0 || size >= std::numeric_limits<double>::min());
+}
+
 bool WithinFieldLimit(const FieldLimit& limit, double value) {
     // Written so that a NaN lies outside.
-    return limit.zeroAllowed ? value >= 0 : value > 0;
+    return (limit.zeroAllowed ? value >= 0 : value > 0) && FitsANumberField(value);
 }
 
 double FieldValue(const DadosProjeto& p, const FieldLimit& limit) {
@@ -62,7 +69,7 @@ std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p) {
     std::vector<const FieldLimit*> outside;
     for (const FieldLimit& limit : fieldLimits()) {
         const double value = FieldValue(p, limit);
-        if (!(value >= 0) || !std::isfinite(value)) {
+        if (!(value >= 0) || !FitsANumberField(value)) {
             outside.push_back(&limit);
         }
     }

@@ -27,13 +27,20 @@ const std::vector<FieldLimit>& fieldLimits();
 // field without one (texts, the date, the format, the category flags, the results).
 const FieldLimit* findFieldLimit(std::string_view field);
 
-// True when the value lies within the limit.
+// Whether a number can be held by a field and by what is computed from it: finite, below 10^15
+// in size (a double still holds every hundredth a field shows, so the value is written and read
+// back as it was) and either 0 or a normal double (a subnormal one, as 1e-319, loses its digits
+// and turns the figures divided by it into infinity).
+bool FitsANumberField(double value);
+
+// True when the value lies within the limit (and fits a number field).
 bool WithinFieldLimit(const FieldLimit& limit, double value);
 
 // The limited fields whose value in `p` describes no room, in the table's order: a negative length,
-// count or size, or a value that is no number at all. A project file opens as written and may
-// hold them. A 0 where a room needs more (Novo's empty project, a field not filled in yet) is not
-// among them: typing it is refused, but a project that holds it is drawn as it always was.
+// count or size, a value that is no number at all or that no field holds (FitsANumberField). A
+// project file opens as written and may hold them. A 0 where a room needs more (Novo's empty
+// project, a field not filled in yet) is not among them: typing it is refused, but a project that
+// holds it is drawn as it always was.
 std::vector<const FieldLimit*> FieldsOutsideLimits(const DadosProjeto& p);
 
 // The value of a limited field in `p`.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/field_limits.h"
 #include "core/text.h"
 
 namespace vm {
@@ -37,9 +38,10 @@ const ProjectionInputLimit& projectionInputLimit(const char* key) {
 }
 
 bool WithinLimit(const ProjectionInputLimit& limit, double value) {
-    // Written so that a NaN lies outside.
+    // Written so that a NaN lies outside; a subnormal gain or pitch would make the figures
+    // divided by it infinite.
     const bool aboveLowest = limit.lowestIncluded ? value >= limit.lowest : value > limit.lowest;
-    return aboveLowest && value <= limit.highest;
+    return aboveLowest && value <= limit.highest && FitsANumberField(value);
 }
 
 std::string LimitInWords(const ProjectionInputLimit& limit, char decimalMark) {
@@ -97,7 +99,7 @@ std::string CheckProjectionInputs(const ProjectionInputs& in) {
 
 bool HasProjectionInputs(const ProjectionInputs& in) {
     const ProjectionInputs fresh;
-    return in.ambientLux || in.throwRatioMin || in.throwRatioMax || in.lensHeight ||
+    return in.given || in.ambientLux || in.throwRatioMin || in.throwRatioMax || in.lensHeight ||
            in.throwDistance || in.ledPitchMm || in.ledTileWidth || in.ledTileHeight ||
            in.contrast != fresh.contrast || in.gain != fresh.gain ||
            in.lensDerating != fresh.lensDerating || in.ageingDerating != fresh.ageingDerating ||

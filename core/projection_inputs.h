@@ -31,6 +31,9 @@ struct ProjectionInputs {
     std::optional<double> ledPitchMm;
     std::optional<double> ledTileWidth;
     std::optional<double> ledTileHeight;
+    // The planner gave the inputs (an option of the tool, the group of a project file), even
+    // when every one of them equals its default: `--contrast 15` asks for the figures too.
+    bool given = false;
 };
 
 // ---- The inputs' limits: one table for the window and the tool ------------------------------
@@ -45,6 +48,8 @@ struct ProjectionInputLimit {
 
 const std::vector<ProjectionInputLimit>& projectionInputLimits();
 const ProjectionInputLimit& projectionInputLimit(const char* key);
+// True when the value lies within the limit and fits a number (FitsANumberField: a subnormal
+// double lies outside).
 bool WithinLimit(const ProjectionInputLimit& limit, double value);
 // "de 0 a 200000", "maior que 0, até 10" (UTF-8), numbers with the given decimal mark.
 std::string LimitInWords(const ProjectionInputLimit& limit, char decimalMark = '.');
@@ -57,7 +62,8 @@ std::optional<double> ProjectionNumberFromText(std::string text);
 // without a minimum, or a tile with one side only, is not there yet: the figures say so.
 std::string CheckProjectionInputs(const ProjectionInputs& in);
 
-// True when any input differs from a fresh ProjectionInputs: the planner has said something.
+// True when the inputs were given, or any input differs from a fresh ProjectionInputs: the
+// planner has said something.
 bool HasProjectionInputs(const ProjectionInputs& in);
 
 }  // namespace vm

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "core/atomic_file.h"
 #include "core/file_names.h"
@@ -142,6 +143,26 @@ std::string CampoXml(std::string_view xml, std::string_view open, std::string_vi
         return "";
     }
     return std::string(xml.substr(start, closeAt - start));
+}
+
+size_t EndOfFields(std::string_view text) {
+    size_t end = 0;
+    for (const FileField& f : kFileFields) {
+        const size_t open = text.find(f.open, end);
+        if (open == std::string_view::npos) {
+            continue;
+        }
+        const size_t close = text.find(f.close, open + std::strlen(f.open));
+        if (close != std::string_view::npos) {
+            end = close + std::strlen(f.close);
+        }
+    }
+    if (end == 0) {
+        return 0;
+    }
+    const std::string lastGroupEnd = "</" + std::string(std::rbegin(kFileFields)->group) + ">";
+    const size_t groupEnd = text.find(lastGroupEnd, end);
+    return groupEnd == std::string_view::npos ? end : groupEnd + lastGroupEnd.size();
 }
 
 int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing) {

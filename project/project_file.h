@@ -36,12 +36,19 @@ std::string TextoProjeto(const DadosProjeto& p);
 // order.
 int LerProjeto(DadosProjeto& p, std::string_view text, std::vector<std::string>* missing = nullptr);
 
+// Where the section of the 22 fields ends in a project text: after the last field's closing tag
+// (each field's tags searched after the field before, in file order) and the "</controle>" that
+// follows it; 0 when the text holds no field. The groups of tags that follow the fields are read
+// from there on only, so that the same tags inside a field's value never pass for a group.
+size_t EndOfFields(std::string_view text);
+
 // The projector and LED inputs as the group of tags that follows the 22 fields, "" when the
 // planner gave none (the file is then exactly as without them).
 std::string ProjectionTagsText(const ProjectionInputs& in);
 
-// The projector and LED inputs of a project text; the default for each input the text lacks (or
-// holds outside its limits).
+// The projector and LED inputs of a project text, from its group after the fields (EndOfFields);
+// the default for each input the group lacks (or holds outside its limits). A group there gives
+// the inputs, even when each equals its default.
 ProjectionInputs LerProjecao(std::string_view text);
 
 // The text between the first `open` tag and the first `close` tag (searched from the start of the

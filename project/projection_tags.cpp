@@ -37,10 +37,16 @@ const ProjectionTag kProjectionTags[] = {
 
 const char* const kGroup = "projecao";
 
-// The shortest text that reads back as the same number, with "." before the decimals.
+// The shortest text that reads back as the same number, in digits with "." before the decimals
+// (never "1e-05", which the reader takes for no number): the smallest value an input holds, some
+// 2.2e-308, takes about 330 characters.
 std::string Exact(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) {
+        return "";  // beyond every input's limit: the reader keeps the default
+    }
     return std::string(buffer, static_cast<size_t>(result.ptr - buffer));
 }
 
@@ -66,8 +72,12 @@ std::string ProjectionTagsText(const ProjectionInputs& in) {
 ProjectionInputs LerProjecao(std::string_view text) {
     // What a hand-edited file holds outside an input's limits is left out, input by input.
     ProjectionInputs in;
-    const std::string group = CampoXml(text, std::string("<") + kGroup + ">",
+    // The group stands after the fields: the same tags inside a field's value (a project's name
+    // may hold any text) are that field's text.
+    const std::string group = CampoXml(text.substr(EndOfFields(text)),
+                                       std::string("<") + kGroup + ">",
                                        std::string("</") + kGroup + ">");
+    in.given = !group.empty();
     for (const ProjectionTag& tag : kProjectionTags) {
         const std::string open = std::string("<") + tag.name + ">";
         const std::string value = CampoXml(group, open, std::string("</") + tag.name + ">");

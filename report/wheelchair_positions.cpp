@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstddef>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -128,7 +130,10 @@ std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
                                                  const std::vector<WheelchairPlace>& places,
                                                  std::int64_t defaultSpaces, int spacesRow,
                                                  std::optional<AisleSide> spacesSide) {
-    std::vector<WheelchairPlace> wanted = places;
+    // The command line refuses more places; a caller that hands in more gets the first ones.
+    std::vector<WheelchairPlace> wanted(
+        places.begin(),
+        places.begin() + std::min<std::ptrdiff_t>(std::ssize(places), kMaxWheelchairPlaces));
     const bool byDefault = wanted.empty() && spacesRow == 0;
     if (wanted.empty()) {
         // No rows: the first row is asked for, and the place says that there is none.

@@ -104,11 +104,16 @@ struct WheelchairPosition {
 // At most this many spaces are placed by default.
 inline constexpr std::int64_t kMaxDefaultSpaces = 40;
 
-// The positions for `places`, or the default ones for `defaultSpaces` spaces when none is given
-// (no more than the first row's width holds, nor kMaxDefaultSpaces) in row `spacesRow` (0: the
-// first on the room's floor) at its `spacesSide` end (none: left and right in turn);
-// rows and the image as the report's drawings place them. A place the project lacks (a row
-// beyond its rows, eyes not in front of the screen) carries its reason.
+// The most wheelchair places (rows' ends and platforms together) a project holds: a hall of
+// 100,000 seats asks 1,010 spaces, and every place adds lines to the analysis's pages.
+inline constexpr int kMaxWheelchairPlaces = 2000;
+static_assert(kMaxDefaultSpaces <= kMaxWheelchairPlaces);
+
+// The positions for the first kMaxWheelchairPlaces of `places`, or the default ones for
+// `defaultSpaces` spaces when none is given (no more than the first row's width holds, nor
+// kMaxDefaultSpaces) in row `spacesRow` (0: the first on the room's floor) at its `spacesSide` end
+// (none: left and right in turn); rows and the image as the report's drawings place them. A place
+// the project lacks (a row beyond its rows, eyes not in front of the screen) carries its reason.
 std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
                                                  const std::vector<WheelchairPlace>& places,
                                                  std::int64_t defaultSpaces, int spacesRow = 0,

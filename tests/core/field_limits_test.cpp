@@ -35,6 +35,29 @@ TEST(FieldLimits, NoNegativeValueAndZeroOnlyWhereARoomCanHaveIt) {
     EXPECT_EQ(vm::findFieldLimit("nnumerofilas"), nullptr);  // the record's spelling only
 }
 
+// A number no field holds lies outside every limit: too large to keep its hundredths, or a
+// subnormal double (1e-319), which turns what is divided by it into infinity.
+TEST(FieldLimits, NumbersNoFieldHolds) {
+    const struct {
+        double value;
+        bool fits;
+    } cases[] = {
+        {0, true},        {-0.0, true},      {0.01, true},          {99999999999999.99, true},
+        {1e15, false},    {-1e15, false},    {1e-319, false},       {-1e-319, false},
+        {2.3e-308, true}, {HUGE_VAL, false}, {std::nan(""), false},
+    };
+    const vm::FieldLimit& rows = *vm::findFieldLimit("nNumeroFilas");
+    const vm::FieldLimit& length = *vm::findFieldLimit("nComprimento");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(vm::FitsANumberField(c.value), c.fits);
+        if (c.value > 0) {
+            EXPECT_EQ(vm::WithinFieldLimit(rows, c.value), c.fits);
+            EXPECT_EQ(vm::WithinFieldLimit(length, c.value), c.fits);
+        }
+    }
+}
+
 TEST(FieldLimits, RangeInWords) {
     EXPECT_EQ(vm::FaixaPermitida(*vm::findFieldLimit("nNumeroFilas"), "999"), "de 0 a 999");
     EXPECT_EQ(vm::FaixaPermitida(*vm::findFieldLimit("nComprimento"), "999.99"),

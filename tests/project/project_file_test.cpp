@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "core/calculo.h"
+#include "core/field_limits.h"
 #include "core/text.h"
 #include "core/whole_file.h"
 #include "tests/support/comma_locale.h"
@@ -169,6 +170,102 @@ TEST(ProjectFile, NamesAndTextsKeepTheirBytes) {
     p.cProjeto = "A</Projeto>B";
     LerProjeto(back, TextoProjeto(p));
     EXPECT_EQ(back.cProjeto, "A");
+}
+
+// A name (or any text field) may hold any tag's text: the groups of tags are read only after the
+// section of the 22 fields, never out of a field's value.
+TEST(ProjectFile, TagsInsideAFieldAreTheFieldsText) {
+    Folder dir;
+    const std::string group = "<projecao><ProjGanho>9</ProjGanho><LedPitch>2</LedPitch></projecao>";
+    const struct {
+        std::string name, format, readName;
+    } cases[] = {
+        {"Sala " + group, "16:10", "Sala " + group},
+        {"Sala", group, "Sala"},
+        {"<outro>x</outro>" + group + "<controle></controle>", "16:10",
+         "<outro>x</outro>" + group + "<controle></controle>"},
+        // The name ends at its closing tag, and what follows it is no group either.
+        {"A</Projeto>" + group, "16:10", "A"},
+    };
+    for (const auto& c : cases) {
+        DadosProjeto p = startupProject();
+        p.cProjeto = c.name;
+        p.cTelaFormato = c.format;
+        const std::string file = dir.path() + "sala.qtv";
+        ASSERT_TRUE(MemoWrit(file, TextoProjeto(p)));
+        DadosProjeto back;
+        EXPECT_EQ(LerProjeto(back, MemoRead(file)), 22) << c.name;
+        EXPECT_EQ(back.cProjeto, c.readName);
+        EXPECT_EQ(back.cTelaFormato, c.format);
+        EXPECT_FALSE(HasProjectionInputs(back.projecao)) << c.name;
+        EXPECT_EQ(back.projecao.gain, kDefaultGain);
+        EXPECT_FALSE(back.projecao.ledPitchMm);
+        if (c.readName == c.name) {
+            EXPECT_EQ(TextoProjeto(back), TextoProjeto(p)) << c.name;  // byte for byte
+        }
+
+        // A real group after the fields reads, whatever the name holds.
+        p.projecao.gain = 2;
+        p.projecao.ambientLux = 100;
+        ASSERT_TRUE(MemoWrit(file, TextoProjeto(p)));
+        LerProjeto(back, MemoRead(file));
+        EXPECT_EQ(back.cProjeto, c.readName);
+        EXPECT_EQ(back.projecao.gain, 2) << c.name;
+        EXPECT_EQ(back.projecao.ambientLux, 100);
+        EXPECT_FALSE(back.projecao.ledPitchMm);
+    }
+
+    // A group the program does not know, after the fields, is passed over as before; a text of
+    // the group alone (no field) still gives it.
+    std::string text = TextoProjeto(startupProject());
+    text.insert(text.rfind("\r\n"), "<outro><x>1</x></outro>\r\n" + group + "\r\n");
+    EXPECT_EQ(LerProjecao(text).gain, 9);
+    EXPECT_EQ(LerProjecao(group).gain, 9);
+    EXPECT_EQ(EndOfFields(group), 0u);
+}
+
+// A group whose inputs all equal their defaults is inputs given: it is written back and read
+// again. A value that no input holds (out of its range, subnormal) keeps the default.
+TEST(ProjectFile, ProjectionGroupAtItsDefaultsAndValuesNoInputHolds) {
+    DadosProjeto p = startupProject();
+    p.projecao.given = true;
+    const std::string text = TextoProjeto(p);
+    ASSERT_NE(text.find("<projecao>\r\n<ProjContraste>15</ProjContraste>"), std::string::npos);
+    DadosProjeto back;
+    LerProjeto(back, text);
+    EXPECT_TRUE(HasProjectionInputs(back.projecao));
+    EXPECT_EQ(TextoProjeto(back), text);
+
+    const std::string subnormal = "0." + std::string(318, '0') + "1";  // 1e-319
+    for (const std::string& gain :
+         {subnormal, std::string("11"), std::string("0"), std::string("-1"), std::string("1e-5")}) {
+        const ProjectionInputs in =
+            LerProjecao("<projecao><ProjGanho>" + gain + "</ProjGanho></projecao>");
+        EXPECT_EQ(in.gain, kDefaultGain) << gain;
+        EXPECT_TRUE(in.given);
+    }
+    EXPECT_EQ(LerProjecao("<projecao><ProjGanho>0.001</ProjGanho></projecao>").gain, 0.001);
+
+    // Small and large inputs are written with digits and one ".", as the reader takes them.
+    for (const double gain : {0.00001, 1e-300, 9.87654321}) {
+        p.projecao.gain = gain;
+        LerProjeto(back, TextoProjeto(p));
+        EXPECT_EQ(back.projecao.gain, gain);
+    }
+    p.projecao.ambientLux = 200000;
+    LerProjeto(back, TextoProjeto(p));
+    EXPECT_EQ(back.projecao.ambientLux, 200000);
+
+    // The 22 fields open as written; one that no field holds describes no room.
+    std::string fields = TextoProjeto(p);
+    fields.replace(fields.find(" 5.00"), 5, subnormal);
+    fields.replace(fields.find("10.00"), 5, "1000000000000000000");
+    LerProjeto(back, fields);
+    std::vector<std::string> outside;
+    for (const FieldLimit* limit : FieldsOutsideLimits(back)) {
+        outside.push_back(limit->field);
+    }
+    EXPECT_EQ(outside, (std::vector<std::string>{"nComprimento", "nLargura"}));
 }
 
 // A project's name never makes the save leave the project folder or write another file than

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "report/sightline_analysis.h"
 #include "tests/report/report_test_support.h"
 
@@ -194,6 +196,18 @@ TEST(WheelchairPositions, TypedPlaces) {
             EXPECT_DOUBLE_EQ(place->platformDistance, c.place.platformDistance);
         }
     }
+}
+
+// The tool refuses more places; any other caller gets the first kMaxWheelchairPlaces.
+TEST(WheelchairPositions, AtMostTheCapOfPlaces) {
+    const DadosProjeto p = Project();
+    std::vector<WheelchairPlace> places(kMaxWheelchairPlaces + 1, {2, AisleSide::Left, 0, 0});
+    places.front().row = 1;
+    const std::vector<WheelchairPosition> placed = PlaceWheelchairs(p, places, 0);
+    ASSERT_EQ(placed.size(), static_cast<size_t>(kMaxWheelchairPlaces));
+    EXPECT_EQ(placed.front().place.row, 1);
+    places.pop_back();
+    EXPECT_EQ(PlaceWheelchairs(p, places, 0).size(), places.size());
 }
 
 TEST(InterpreterWindow, ContentAndLegibility) {
