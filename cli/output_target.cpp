@@ -45,8 +45,7 @@ std::string StandardOutputRefusal(const StandardOutputUse& use) {
 int FinishStandardOutput(int code) {
     if (StandardDescriptorWasClosed(STDOUT_FILENO)) {
         // What went to /dev/null in its place did not get out.
-        std::cerr << "vistametra-report: cannot write the output: " << std::strerror(EBADF)
-                  << "\n";
+        std::cerr << "vistametra-report: cannot write the output: " << std::strerror(EBADF) << "\n";
         return 1;
     }
     errno = 0;

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <utility>
@@ -295,8 +295,8 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
             // A device or a FIFO has no place to be replaced: written straight into. It is opened
             // without blocking, so a FIFO that nobody reads (or a socket) is refused at once
             // instead of waiting for ever for a reader; the writes then block as usual.
-            m_fd = open(m_target.c_str(),
-                        O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+            m_fd =
+                open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
             if (m_fd < 0) {
                 const int err = errno;
                 if (err == ENXIO || err == EOPNOTSUPP) {
@@ -437,11 +437,10 @@ bool AtomicFile::Commit() {
     const bool replaceName = m_options.replaceLinkItself;
     // Whatever bears the name when it is replaced as it is; else the earlier regular file (at a
     // name the program made, only one that is no link).
-    const bool exists =
-        replaceName ? lstat(m_target.c_str(), &earlier) == 0
-        : m_options.nameMadeByProgram
-            ? lstat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)
-            : stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
+    const bool exists = replaceName ? lstat(m_target.c_str(), &earlier) == 0
+                        : m_options.nameMadeByProgram
+                            ? lstat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)
+                            : stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
     if (m_options.mode >= 0) {
         if (fchmod(m_fd, static_cast<mode_t>(m_options.mode) & 07777) != 0) {
             return fail(FileFailureKind::SetPermissions, m_target, errno);

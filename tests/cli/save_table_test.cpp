@@ -140,10 +140,14 @@ struct Writer {
 };
 
 const Writer kWriters[] = {
-    {"--save", ".qtv", "<?xml", false},       {"-o", ".pdf", "%PDF-", false},
-    {"-o", ".svg", "<?xml", true},            {"-o", ".png", "\x89PNG", true},
-    {"-o", ".emf", "\x01\x00\x00\x00", true}, {"-o", ".dxf", "0\r\nSECTION", false},
-    {"-o", "", "%PDF-", false},               {"--save", "", "<?xml", false},
+    {"--save", ".qtv", "<?xml", false},
+    {"-o", ".pdf", "%PDF-", false},
+    {"-o", ".svg", "<?xml", true},
+    {"-o", ".png", "\x89PNG", true},
+    {"-o", ".emf", "\x01\x00\x00\x00", true},
+    {"-o", ".dxf", "0\r\nSECTION", false},
+    {"-o", "", "%PDF-", false},
+    {"--save", "", "<?xml", false},
 };
 
 enum class Situation { EarlierFile, PlantedLink, AppendedOutput, ReaderGone, LongestName };
@@ -226,8 +230,8 @@ TEST_F(SaveTable, EveryWriterAgainstEveryKindOfTarget) {
                     std::ofstream(victim, std::ios::binary) << earlier;
                     chmod(out.c_str(), 01777);
                     // At the name the user gave, or at page 2 of a set (a name the set made).
-                    const std::string linkName = std::string("sala") +
-                                                 (w.numbered ? "_0002" : "") + w.suffix;
+                    const std::string linkName =
+                        std::string("sala") + (w.numbered ? "_0002" : "") + w.suffix;
                     fs::create_symlink(victim, out / linkName);
                     ASSERT_EQ(lchown((out / linkName).c_str(), 65534, 65534), 0);
                     const ToolRun r = run({w.option, "out/sala" + std::string(w.suffix)});
@@ -266,8 +270,8 @@ TEST_F(SaveTable, EveryWriterAgainstEveryKindOfTarget) {
                         SCOPED_TRACE(redirect);
                         std::ofstream(m_dir / "log", std::ios::binary) << earlier;
                         int status = -1;
-                        capture("cd '" + m_dir.string() + "' && " + tool + " " + w.option +
-                                    " '" + name + "' " + redirect + " log",
+                        capture("cd '" + m_dir.string() + "' && " + tool + " " + w.option + " '" +
+                                    name + "' " + redirect + " log",
                                 &status);
                         EXPECT_EQ(status, 0);
                         const std::string log = vm::ReadWholeFile(m_dir / "log");
@@ -292,8 +296,8 @@ TEST_F(SaveTable, EveryWriterAgainstEveryKindOfTarget) {
                     EXPECT_EQ(err, "");
                     if (!stream) {
                         // The file was whole before the result lines found no reader.
-                        EXPECT_TRUE(StartsWith(vm::ReadWholeFile(out / FirstFile(w, "sala")),
-                                               w.magic));
+                        EXPECT_TRUE(
+                            StartsWith(vm::ReadWholeFile(out / FirstFile(w, "sala")), w.magic));
                         EXPECT_EQ(Hidden(out), std::vector<std::string>{});
                     }
                     break;

@@ -168,8 +168,9 @@ TEST_F(SeveralProjects, AReaderThatLeavesEndsTheRunAtOnceAndQuietly) {
     const std::string tool = "timeout -s KILL 5 '" + reportToolPath() + "'";
     const std::string runs[] = {
         tool + files + " --jsonl 2>err | head -1",
-        tool + " --jsonl --analysis --set nNumeroFilas=200 --set nComprimento=300 2>err"
-               " | head -c 100",
+        tool +
+            " --jsonl --analysis --set nNumeroFilas=200 --set nComprimento=300 2>err"
+            " | head -c 100",
     };
     for (const std::string& command : runs) {
         for (int i = 0; i < 8; ++i) {

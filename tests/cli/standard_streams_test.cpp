@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <nlohmann/json.hpp>
 #include <cerrno>
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "core/date.h"

@@ -525,8 +525,7 @@ TEST(AtomicFile, ALinkAtANameTheProgramMadeIsReplacedItself) {
         EXPECT_EQ(asNobody([&] {
                       AtomicFile other;
                       return other.Open(page, options) && other.Write("page 2") &&
-                             !other.Commit() &&
-                             other.Failure().kind == FileFailureKind::Replace;
+                             !other.Commit() && other.Failure().kind == FileFailureKind::Replace;
                   }),
                   0);
         EXPECT_TRUE(fs::is_symlink(page));

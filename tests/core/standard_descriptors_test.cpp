@@ -23,7 +23,8 @@ TEST(StandardDescriptors, ClosedOnesAreOpenedOnDevNullAndNoted) {
         const bool inputEnds = read(0, &byte, 1) == 0;
         const bool errorTakes = write(2, "x", 1) == 1;
         const int next = open("/dev/null", O_RDONLY);
-        struct stat before {}, after {};
+        struct stat before {
+        }, after{};
         const bool outKept =
             fstat(out, &before) == 0 && fstat(1, &after) == 0 && before.st_ino == after.st_ino;
         const bool noted = StandardDescriptorWasClosed(0) && !StandardDescriptorWasClosed(1) &&
