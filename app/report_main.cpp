@@ -1,9 +1,8 @@
 // vistametra-report: the program's start-up and calculation without a window.
-#include <csignal>
-
 #include "cli/report_tool.h"
 #include "core/atomic_file.h"
 #include "core/end_files.h"
+#include "core/standard_descriptors.h"
 
 #ifdef VM_REPORT_WRITER
 #include <QGuiApplication>
@@ -26,8 +25,10 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 #endif
 
 int main(int argc, char** argv) {
-    // A closed pipe on standard output is a write error to report, not a silent death.
-    signal(SIGPIPE, SIG_IGN);
+    // Before anything opens a file: a closed standard descriptor would give its number away.
+    vm::OpenClosedStandardDescriptors();
+    // A reader that has gone (`vistametra-report ... | head -1`) ends the run at once with 1.
+    vm::EndQuietlyWhenReaderLeaves(1);
     // Asked to end during an export, the tool takes its unfinished files with it.
     vm::RemoveFilesOnEndSignals();
     // Outputs may go to /dev/stdout or into a pipe that a reader waits on.

@@ -9,6 +9,7 @@
 
 #include "core/ascii.h"
 #include "core/atomic_file.h"
+#include "core/standard_descriptors.h"
 #include "core/whole_file.h"
 
 namespace vm {
@@ -42,6 +43,11 @@ std::string StandardOutputRefusal(const StandardOutputUse& use) {
 }
 
 int FinishStandardOutput(int code) {
+    if (StandardDescriptorWasClosed(STDOUT_FILENO)) {
+        // What went to /dev/null in its place did not get out.
+        std::cerr << "vistametra-report: cannot write the output: " << std::strerror(EBADF) << "\n";
+        return 1;
+    }
     errno = 0;
     std::cout.flush();
     if (std::fflush(stdout) != 0 || !std::cout.good() || std::ferror(stdout)) {
@@ -55,6 +61,8 @@ int FinishStandardOutput(int code) {
 
 bool WriteOutput(const std::string& file, std::string_view bytes, std::string* error) {
     if (!IsStandardOutput(file)) {
+        // The name may lead to standard output (/dev/stdout): what the stream holds goes first.
+        std::cout.flush();
         return WriteFileAtomically(file, bytes, error);
     }
     // What the stream holds already (none of this tool's own lines: they are refused with "-")

@@ -34,11 +34,13 @@ struct StandardOutputUse {
 std::string StandardOutputRefusal(const StandardOutputUse& use);
 
 // Flushes standard output and gives `code`, or 1 with a message when the output did not all get
-// out (a full device, a closed pipe).
+// out (a full device; the tool was started with standard output closed). A reader that has gone
+// ends the tool before this, quietly (EndQuietlyWhenReaderLeaves).
 int FinishStandardOutput(int code);
 
 // Writes `bytes` as the whole of `file`: to standard output for "-", else in place of the file
-// through AtomicFile (the earlier file stays whole when the write fails). False with `error` set
+// through AtomicFile (the earlier file stays whole when the write fails; a name that leads to one
+// of the tool's descriptors, /dev/stdout, is written through it). False with `error` set
 // to one sentence that names the file once.
 bool WriteOutput(const std::string& file, std::string_view bytes, std::string* error);
 

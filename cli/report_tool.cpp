@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "core/plausibility.h"
 #include "core/project_fields.h"
 #include "core/result_line.h"
+#include "core/standard_descriptors.h"
 #include "core/win1252.h"
 #include "project/project_file.h"
 #include "report/dxf_file.h"
@@ -94,12 +96,19 @@ constexpr auto kReplaceBadUtf8 = nlohmann::ordered_json::error_handler_t::replac
 // An exclusive lock on what standard output writes into, held while one line is written, so that
 // runs sharing a pipe or a file never interleave their lines: a pipe takes a long line in several
 // pieces. The lock is taken through a descriptor of its own: runs started side by side share
-// their standard output's open file, on which a lock would not keep them apart. Where the output
-// takes no lock (a terminal, /dev/null), the line is written without one.
+// their standard output's open file, on which a lock would not keep them apart. A pipe is locked
+// through a writer of its own, never a reader: a reader held by the tool would keep the pipe open
+// after its real reader has gone, and the tool would wait for ever for room in it. Where the
+// output takes no lock (a terminal, /dev/null, a pipe whose reader has gone), the line is written
+// without one.
 class OutputLock {
 public:
     OutputLock() {
-        m_fd = ::open("/proc/self/fd/1", O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat st {};
+        const bool pipe = ::fstat(STDOUT_FILENO, &st) == 0 && S_ISFIFO(st.st_mode);
+        if (!pipe) {
+            m_fd = ::open("/proc/self/fd/1", O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        }
         if (m_fd < 0) {
             m_fd = ::open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         }
@@ -152,6 +161,11 @@ constexpr int kOutputLost = -1;
 int runProject(const ProjectRequest& r, const std::string& file,
                const ReportFileWriter& writeReport, nlohmann::ordered_json* jsonArray) {
     DadosProjeto& p = projeto();
+    if (IsStandardInput(file) && StandardDescriptorWasClosed(STDIN_FILENO)) {
+        // /dev/null stands in for it, and would read as an empty project.
+        std::cerr << "vistametra-report: cannot read standard input: it is closed\n";
+        return 1;
+    }
     if (!file.empty()) {
         std::string error;
         const auto text = IsStandardInput(file) ? ReadProjectStreamText(STDIN_FILENO, &error)

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <utility>
@@ -34,25 +35,83 @@ std::string baseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The path with every symbolic link along its last component followed (a dangling link gives
-// the path it points to, so the save creates that file). False with errno set on a loop or an
-// unreadable link.
-bool followLinks(std::string& path) {
+// Whether `folder` ("" for the current one) is this process's own table of descriptors:
+// /proc/self/fd, /dev/fd, /proc/thread-self/fd, however spelt.
+bool isDescriptorFolder(const std::string& folder) {
+    struct stat st {};
+    if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return false;
+    }
+    for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
+        struct stat ownSt {};
+        if (stat(own, &ownSt) == 0 && ownSt.st_dev == st.st_dev && ownSt.st_ino == st.st_ino) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The descriptor that `path` names as an entry of the process's own descriptor table
+// ("/dev/fd/1", "/proc/self/fd/1"), or -1. What such an entry reads as a link is no path to
+// follow: it names a pipe as "pipe:[1234]", and a file that the shell opened for appending as the
+// file's name, which a replacement would empty of what was appended before.
+int descriptorNamed(const std::string& path) {
+    const std::string base = baseOf(path);
+    if (base.empty() || base.size() > 9 ||
+        base.find_first_not_of("0123456789") != std::string::npos ||
+        !isDescriptorFolder(folderOf(path))) {
+        return -1;
+    }
+    return std::stoi(base);
+}
+
+// Whether the kernel's rule for links in shared folders forbids following the link `path`
+// (lstat gave `link`): in a sticky folder that everyone may write, a link is followed only when
+// its owner is the one who follows it or the folder's owner. Anyone may plant a link there, under
+// a name that another user's program is about to write.
+bool isForeignLinkInSharedFolder(const std::string& path, const struct stat& link) {
+    const std::string folder = folderOf(path);
+    struct stat st {};
+    if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
+        return false;
+    }
+    const bool shared = (st.st_mode & S_ISVTX) != 0 && (st.st_mode & S_IWOTH) != 0;
+    return shared && link.st_uid != geteuid() && link.st_uid != st.st_uid;
+}
+
+// How a name was found to end.
+enum class Followed {
+    Path,        // `path` is the file to replace (a dangling link gives the path it points to)
+    Descriptor,  // `descriptor` is an open descriptor of the process that the name leads to
+    Loop,        // too many links, or one that cannot be read (errno set)
+    ForeignLink  // `path` is a link that another user planted in a shared folder
+};
+
+// Follows every symbolic link along the last component of `path`, stopping at an entry of the
+// process's descriptor table and at a link that another user owns in a shared folder.
+Followed followLinks(std::string& path, int& descriptor) {
     for (int hops = 0; hops < 40; ++hops) {
+        descriptor = descriptorNamed(path);
+        if (descriptor >= 0) {
+            return Followed::Descriptor;
+        }
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return true;
+            return Followed::Path;
+        }
+        if (isForeignLinkInSharedFolder(path, st)) {
+            return Followed::ForeignLink;
         }
         std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
         const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
         if (n < 0) {
-            return false;
+            return Followed::Loop;
         }
         const std::string link(buf.data(), static_cast<size_t>(n));
         path = (!link.empty() && link.front() == '/') ? link : folderOf(path) + link;
     }
     errno = ELOOP;
-    return false;
+    return Followed::Loop;
 }
 
 // The process's file-creation mask, read without changing it (umask(2) would change it for every
@@ -83,6 +142,25 @@ std::string uniqueSuffix() {
     return text;
 }
 
+// A hidden name beside `target`: its folder, ".", as much of its name as the folder's longest name
+// leaves room for, ".", `tail`. A target whose name is at the file system's limit still gets one;
+// the name is shortened between characters of UTF-8, never inside one.
+std::string hiddenSibling(const std::string& target, const std::string& tail) {
+    const std::string folder = folderOf(target);
+    const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    const size_t longest = limit > 0 ? static_cast<size_t>(limit) : NAME_MAX;
+    std::string base = baseOf(target);
+    const size_t room = longest > tail.size() + 2 ? longest - tail.size() - 2 : 0;
+    if (base.size() > room) {
+        size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        base.resize(cut);
+    }
+    return folder + "." + base + "." + tail;
+}
+
 void syncFolder(const std::string& folder) {
     const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -109,6 +187,7 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
         m_tempName = std::exchange(other.m_tempName, std::string());
         m_fd = std::exchange(other.m_fd, -1);
         m_direct = other.m_direct;
+        m_descriptor = other.m_descriptor;
         m_failed = other.m_failed;
         m_failure = std::move(other.m_failure);
         m_error = std::move(other.m_error);
@@ -171,6 +250,7 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
     m_failure = {};
     m_error.clear();
     m_direct = false;
+    m_descriptor = false;
     m_write = write;
     m_options = options;
     m_written = 0;
@@ -183,31 +263,44 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
         // The system would cut the name at the NUL and write another file than the one asked for.
         return fail(FileFailureKind::NameHasNul, target, 0);
     }
-    if (!options.replaceLinkItself && !followLinks(m_target)) {
-        return fail(FileFailureKind::Write, target, errno);
+    // A name that is not followed counts for what it is itself, a link included.
+    const bool nameItself = options.replaceLinkItself || options.nameMadeByProgram;
+    if (!nameItself) {
+        int descriptor = -1;
+        switch (followLinks(m_target, descriptor)) {
+            case Followed::Path:
+                break;
+            case Followed::Descriptor:
+                return openDescriptor(target, descriptor);
+            case Followed::Loop:
+                return fail(FileFailureKind::Write, target, errno);
+            case Followed::ForeignLink:
+                return fail(FileFailureKind::ForeignLink, m_target, 0);
+        }
     }
     m_folder = folderOf(m_target);
 
     struct stat st {};
-    // A name that is replaced as it is counts for what it is itself, a link included.
-    const int found =
-        options.replaceLinkItself ? lstat(m_target.c_str(), &st) : stat(m_target.c_str(), &st);
+    const int found = nameItself ? lstat(m_target.c_str(), &st) : stat(m_target.c_str(), &st);
     if (found == 0) {
         if (S_ISDIR(st.st_mode)) {
             return fail(FileFailureKind::Write, m_target, EISDIR);
         }
-        if (!S_ISREG(st.st_mode) && !options.replaceLinkItself && !g_intoDevices) {
+        // Replaced as it is: the installer's whole name, and a link at a name the program made.
+        const bool replacedAsItIs = options.replaceLinkItself || S_ISLNK(st.st_mode);
+        if (!S_ISREG(st.st_mode) && !replacedAsItIs && !g_intoDevices) {
             // Nothing is opened: opening a device may act on it, a FIFO may wait for a reader.
             m_failed = true;
             m_failure = {FileFailureKind::NotRegular, 0, m_target};
             m_error = EnglishFileFailure(m_failure);
             return false;
         }
-        if (!S_ISREG(st.st_mode) && !options.replaceLinkItself) {
+        if (!S_ISREG(st.st_mode) && !replacedAsItIs) {
             // A device or a FIFO has no place to be replaced: written straight into. It is opened
             // without blocking, so a FIFO that nobody reads (or a socket) is refused at once
             // instead of waiting for ever for a reader; the writes then block as usual.
-            m_fd = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            m_fd =
+                open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
             if (m_fd < 0) {
                 const int err = errno;
                 if (err == ENXIO || err == EOPNOTSUPP) {
@@ -224,7 +317,7 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
             m_direct = true;
             return true;
         }
-        if (!options.replaceLinkItself && access(m_target.c_str(), W_OK) != 0) {
+        if (!replacedAsItIs && access(m_target.c_str(), W_OK) != 0) {
             return fail(FileFailureKind::Write, m_target, errno);
         }
     }
@@ -240,7 +333,7 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
         }
     }
     // No unnamed files on this file system: a hidden named one beside the target.
-    std::string name = m_folder + "." + baseOf(m_target) + ".XXXXXX";
+    std::string name = hiddenSibling(m_target, "XXXXXX");
     m_fd = mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         return fail(FileFailureKind::CreateInFolder, m_target, errno);
@@ -248,6 +341,32 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
     m_tempName = name;
     // A signal that ends the writer takes the named file with it.
     RemoveAtProcessEnd(m_tempName);
+    return true;
+}
+
+bool AtomicFile::openDescriptor(const std::string& name, int descriptor) {
+    m_target = name;
+    if (!g_intoDevices) {
+        // A window's save keeps to regular files; what a descriptor holds is another's.
+        m_failed = true;
+        m_failure = {FileFailureKind::NotRegular, 0, m_target};
+        m_error = EnglishFileFailure(m_failure);
+        return false;
+    }
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0) {
+        return fail(FileFailureKind::Write, m_target, errno);
+    }
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+        return fail(FileFailureKind::Write, m_target, EBADF);
+    }
+    // A copy of the descriptor shares its place in the file and its append mode.
+    m_fd = fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (m_fd < 0) {
+        return fail(FileFailureKind::Write, m_target, errno);
+    }
+    m_direct = true;
+    m_descriptor = true;
     return true;
 }
 
@@ -286,6 +405,9 @@ bool AtomicFile::Write(const void* data, size_t size) {
 
 std::string AtomicFile::ContentPath() const {
     if (m_fd < 0) {
+        return "";
+    }
+    if (m_descriptor) {
         return "";
     }
     if (m_direct) {
@@ -378,9 +500,11 @@ bool AtomicFile::Commit() {
 
     struct stat earlier {};
     const bool replaceName = m_options.replaceLinkItself;
-    // Whatever bears the name when it is replaced as it is; else the earlier regular file.
-    const bool exists = replaceName
-                            ? lstat(m_target.c_str(), &earlier) == 0
+    // Whatever bears the name when it is replaced as it is; else the earlier regular file (at a
+    // name the program made, only one that is no link).
+    const bool exists = replaceName ? lstat(m_target.c_str(), &earlier) == 0
+                        : m_options.nameMadeByProgram
+                            ? lstat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)
                             : stat(m_target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
     if (m_options.mode >= 0) {
         if (fchmod(m_fd, static_cast<mode_t>(m_options.mode) & 07777) != 0) {
@@ -439,7 +563,8 @@ bool AtomicFile::Commit() {
 
 bool AtomicFile::commitInPlace() {
     const int from = open(m_tempName.c_str(), O_RDONLY | O_CLOEXEC);
-    const int to = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    // Never through a link that took the file's place since it was looked at.
+    const int to = open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
     struct stat st {};
     const auto done = [&](bool ok, FileFailureKind kind, int err) {
         if (from >= 0) {
@@ -490,7 +615,7 @@ bool AtomicFile::commitInPlace() {
 }
 
 std::string HiddenSiblingName(const std::string& target) {
-    return folderOf(target) + "." + baseOf(target) + "." + uniqueSuffix();
+    return hiddenSibling(target, uniqueSuffix());
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view bytes, FileFailure* failure,

@@ -7,7 +7,11 @@
 // was, and says why.
 //
 // What a save on Linux is expected to keep:
-// - a symbolic link as target: the file it points to is replaced and the link stays;
+// - a symbolic link as target: the file it points to is replaced and the link stays; but a link
+//   that another user owns in a sticky folder that everyone may write (/tmp) is not followed
+//   unless the folder is that user's (the kernel's rule for such folders; links are resolved here
+//   by hand, so the kernel does not apply it): anyone may plant one under a name about to be
+//   written, pointing at a file of the writer's;
 // - an existing file's permission bits, and, when run as root, its owner and group (an ordinary
 //   user keeps the group when a member of it);
 // - a read-only existing file is not replaced (permission denied);
@@ -17,7 +21,13 @@
 // file": what a save writes there is not kept, and a FIFO or a device may hold the writer for
 // ever. The command-line tool allows devices and FIFOs (WriteIntoDevices), so that its outputs may
 // go to /dev/stdout or into a pipe: they are then written straight into, having no place to be
-// replaced, and a FIFO that nobody reads or a socket is still refused at once.
+// replaced, and a FIFO that nobody reads or a socket is still refused at once. A name that leads to
+// one of the process's own open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) is written
+// through a copy of that descriptor, at its place in the file, appending where it appends, as the
+// shell set it up (the windows refuse it as not a regular file).
+//
+// The hidden names stay within the folder's longest name: a target whose name is at that limit
+// gets a hidden name with its own name shortened.
 //
 // A file the program owns outright (the downloaded installer) opens with Options instead: the
 // name itself is replaced, whatever it is now (a symbolic link, a FIFO, a read-only file), never
@@ -44,6 +54,10 @@ public:
         // the file it pointed to stays; a FIFO or device there is replaced, not written into; an
         // earlier file is replaced even when read-only, and nothing is ever rewritten in place.
         bool replaceLinkItself = false;
+        // The name is one the program made, not one the user gave (a page numbered by its set):
+        // a symbolic link there is replaced itself, never written through, since nobody chose
+        // to send that page elsewhere. Anything else there is treated as for any save.
+        bool nameMadeByProgram = false;
         // The new file's permission bits; -1 keeps the earlier file's (a new file gets 0666 less
         // the process's mask).
         int mode = -1;
@@ -71,7 +85,8 @@ public:
 
     // A path through which other code may write the new file's content while it is open
     // ("/proc/self/fd/N" for an unnamed file, else the temporary file's own name). What is written
-    // there replaces what Write wrote.
+    // there replaces what Write wrote. "" for a target that is one of the process's descriptors:
+    // opened again by a name, it would be written from its start, over what it held.
     std::string ContentPath() const;
 
     // Ends the writing and closes the new file's descriptor: the content waits, handed to the
@@ -111,6 +126,7 @@ public:
 
 private:
     bool fail(FileFailureKind kind, const std::string& file, int err);
+    bool openDescriptor(const std::string& name, int descriptor);
     bool commitInPlace();
     void closeAndRemove();
     bool nameUnnamedFile();
@@ -120,7 +136,8 @@ private:
     std::string m_folder;    // the target's folder, ending in "/"
     std::string m_tempName;  // the named temporary file; "" for an unnamed one or a device
     int m_fd = -1;
-    bool m_direct = false;  // writing straight into a device or FIFO
+    bool m_direct = false;      // writing straight into a device or FIFO
+    bool m_descriptor = false;  // writing through a copy of one of the process's descriptors
     bool m_failed = false;
     FileFailure m_failure;
     std::string m_error;
@@ -133,8 +150,9 @@ private:
     unsigned long long m_closedInode = 0;
 };
 
-// A name for a hidden file beside `target`: its folder, ".", its name, "." and six hex digits that
-// differ from call to call and from process to process. Nothing is created.
+// A name for a hidden file beside `target`: its folder, ".", its name (shortened where the whole
+// would be longer than the folder's longest name), "." and six hex digits that differ from call to
+// call and from process to process. Nothing is created.
 std::string HiddenSiblingName(const std::string& target);
 
 // Writes `bytes` as the whole new content of `target` through an AtomicFile. Returns false with

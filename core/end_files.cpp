@@ -56,6 +56,13 @@ void onEndSignal(int signal) {
     raise(signal);  // the default action ends the process
 }
 
+std::atomic<int> g_readerLeftCode{1};
+
+void onReaderLeft(int) {
+    RemoveFilesAtProcessEnd();
+    _exit(g_readerLeftCode.load());
+}
+
 void installEndHandler(int signal) {
     struct sigaction ending {};
     ending.sa_handler = onEndSignal;
@@ -128,6 +135,14 @@ void RemoveFilesOnEndSignals() {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         installEndHandler(signal);
     }
+}
+
+void EndQuietlyWhenReaderLeaves(int exitCode) {
+    g_readerLeftCode = exitCode;
+    struct sigaction leaving {};
+    leaving.sa_handler = onReaderLeft;
+    sigemptyset(&leaving.sa_mask);
+    sigaction(SIGPIPE, &leaving, nullptr);
 }
 
 EndSignalsHeld::EndSignalsHeld() {

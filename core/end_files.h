@@ -23,6 +23,11 @@ void RemoveFilesAtProcessEnd();
 // would have (the signal is raised again with its default action).
 void RemoveFilesOnEndSignals();
 
+// Makes SIGPIPE (a write into a pipe, FIFO or socket that nobody reads any more) remove the named
+// files and end the process at once with `exitCode`, saying nothing, as Unix tools end when their
+// reader leaves (`tool | head -1`). Meant for a program whose outputs go to its reader alone.
+void EndQuietlyWhenReaderLeaves(int exitCode);
+
 // While one lives (in any thread), those signals wait: files that take their places as one set
 // (a report's pages) all do, and the signal then ends the process as it would have, once the
 // last holder is gone. Without RemoveFilesOnEndSignals the signals act at once, as ever.

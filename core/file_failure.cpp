@@ -39,6 +39,9 @@ std::string EnglishFileFailure(const FileFailure& f) {
             return "cannot write " + f.file + ": the file is not open";
         case FileFailureKind::CutShort:
             return "cannot write " + f.file + ": the file was not written whole";
+        case FileFailureKind::ForeignLink:
+            return "cannot write " + f.file +
+                   ": a link that another user owns in a shared folder is not followed";
     }
     return "";
 }

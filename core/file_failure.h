@@ -22,6 +22,7 @@ enum class FileFailureKind {
     NotRegular,       // neither a regular file nor a device or FIFO (a socket, say)
     NotOpen,          // written or committed without a successful Open
     CutShort,         // another writer's content reached the file cut short (err 0)
+    ForeignLink,      // a link that another user owns in a shared sticky folder (not followed)
 };
 
 struct FileFailure {

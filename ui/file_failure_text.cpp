@@ -43,6 +43,9 @@ std::string FileFailureReason(const FileFailure& f) {
             return utf8ToWin1252("o arquivo não está aberto");
         case FileFailureKind::CutShort:
             return utf8ToWin1252("o arquivo não foi gravado por inteiro");
+        case FileFailureKind::ForeignLink:
+            return utf8ToWin1252(
+                "é um link de outro usuário numa pasta compartilhada, e não é seguido");
     }
     return "";
 }

@@ -678,9 +678,9 @@ TEST_F(ReportTool, OutputThatDoesNotGetOutIsAFailure) {
 
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
-    close(pipeEnds[0]);  // nobody reads
+    close(pipeEnds[0]);  // nobody reads: the tool ends as quietly as other Unix tools
     EXPECT_EQ(runWithOutput(pipeEnds[1], {"--summary"}, m_dir, &err), 1);
-    EXPECT_NE(err.find(std::strerror(EPIPE)), std::string::npos) << err;
+    EXPECT_EQ(err, "");
     close(pipeEnds[1]);
 
     const int null = open("/dev/null", O_WRONLY);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -124,6 +126,188 @@ TEST_F(SaveTable, AFullDiskKeepsTheEarlierFileExitsOneAndSaysSoOnce) {
         }
     }
     umount(full.c_str());
+}
+
+// Every writer of the tool against what its target may be: an earlier file of the chosen name, a
+// link that another user planted in a shared sticky folder, standard output that the shell
+// appends to (/dev/stdout, or "-"), a reader that has gone, a name at the file system's limit.
+// Each is refused with the earlier files byte for byte as they were, or written exactly as asked.
+struct Writer {
+    const char* option;  // "--save" or "-o"
+    const char* suffix;  // of the name; "" for standard output ("-")
+    const char* magic;   // how the (first) file starts
+    bool numbered;       // a set of pages numbered _0001, _0002...
+};
+
+const Writer kWriters[] = {
+    {"--save", ".qtv", "<?xml", false},
+    {"-o", ".pdf", "%PDF-", false},
+    {"-o", ".svg", "<?xml", true},
+    {"-o", ".png", "\x89PNG", true},
+    {"-o", ".emf", "\x01\x00\x00\x00", true},
+    {"-o", ".dxf", "0\r\nSECTION", false},
+    {"-o", "", "%PDF-", false},
+    {"--save", "", "<?xml", false},
+};
+
+enum class Situation { EarlierFile, PlantedLink, AppendedOutput, ReaderGone, LongestName };
+
+const Situation kSituations[] = {Situation::EarlierFile, Situation::PlantedLink,
+                                 Situation::AppendedOutput, Situation::ReaderGone,
+                                 Situation::LongestName};
+
+// Whether a page set names its numbered pages as names the program made, so that a link planted at
+// one is replaced itself instead of being refused. Both keep the file the link points to.
+constexpr bool kNumberedPagesReplaceLinks = false;
+
+std::string Describe(const Writer& w, Situation s) {
+    static const char* const names[] = {"an earlier file", "a planted link",
+                                        "standard output appended to", "a reader that has gone",
+                                        "a 255-byte name"};
+    return std::string(w.option) + " " + (*w.suffix ? w.suffix : "-") + " into " +
+           names[static_cast<int>(s)];
+}
+
+bool StartsWith(const std::string& bytes, const char* magic) {
+    return bytes.compare(0, std::strlen(magic), magic) == 0;
+}
+
+// The name of the (first) file a writer makes of `stem`.
+std::string FirstFile(const Writer& w, const std::string& stem) {
+    return stem + (w.numbered ? "_0001" : "") + w.suffix;
+}
+
+// Names that a writer left in `folder` beside the ones expected: hidden files among them.
+std::vector<std::string> Hidden(const fs::path& folder) {
+    std::vector<std::string> hidden;
+    for (const std::string& name : FilesIn(folder)) {
+        if (name[0] == '.') {
+            hidden.push_back(name);
+        }
+    }
+    return hidden;
+}
+
+TEST_F(SaveTable, EveryWriterAgainstEveryKindOfTarget) {
+    const std::string tool = "'" + reportToolPath() + "'";
+    const fs::path out = m_dir / "out";
+    const std::string earlier = "earlier line\n";
+    for (const Situation situation : kSituations) {
+        for (const Writer& w : kWriters) {
+            const bool stream = *w.suffix == '\0';
+            SCOPED_TRACE(Describe(w, situation));
+            fs::remove_all(out);
+            fs::create_directory(out);
+            switch (situation) {
+                case Situation::EarlierFile:
+                case Situation::LongestName: {
+                    if (stream) {
+                        continue;  // standard output has no name to replace
+                    }
+                    const size_t numbering = w.numbered ? 5 : 0;
+                    const std::string stem =
+                        situation == Situation::EarlierFile
+                            ? std::string("sala")
+                            : std::string(255 - numbering - std::strlen(w.suffix), 's');
+                    const std::string first = FirstFile(w, stem);
+                    std::ofstream(out / first, std::ios::binary) << earlier;
+                    const ToolRun r = run({w.option, "out/" + stem + w.suffix});
+                    ASSERT_EQ(r.exitCode, 0) << r.err;
+                    const std::string now = vm::ReadWholeFile(out / first);
+                    EXPECT_TRUE(StartsWith(now, w.magic)) << now.substr(0, 16);
+                    EXPECT_EQ(now.find(earlier), std::string::npos);
+                    EXPECT_EQ(Hidden(out), std::vector<std::string>{});
+                    break;
+                }
+                case Situation::PlantedLink: {
+                    if (stream) {
+                        continue;
+                    }
+                    if (geteuid() != 0) {
+                        continue;  // said below
+                    }
+                    const std::string victim = (m_dir / "victim").string();
+                    std::ofstream(victim, std::ios::binary) << earlier;
+                    chmod(out.c_str(), 01777);
+                    // At the name the user gave, or at page 2 of a set (a name the set made).
+                    const std::string linkName =
+                        std::string("sala") + (w.numbered ? "_0002" : "") + w.suffix;
+                    fs::create_symlink(victim, out / linkName);
+                    ASSERT_EQ(lchown((out / linkName).c_str(), 65534, 65534), 0);
+                    const ToolRun r = run({w.option, "out/sala" + std::string(w.suffix)});
+                    EXPECT_EQ(vm::ReadWholeFile(victim), earlier);
+                    if (w.numbered && kNumberedPagesReplaceLinks) {
+                        ASSERT_EQ(r.exitCode, 0) << r.err;
+                        EXPECT_EQ(fs::symlink_status(out / linkName).type(),
+                                  fs::file_type::regular);
+                        EXPECT_TRUE(StartsWith(vm::ReadWholeFile(out / linkName), w.magic));
+                        break;
+                    }
+                    EXPECT_EQ(r.exitCode, 1);
+                    EXPECT_EQ(r.err, "vistametra-report: cannot write out/" + linkName +
+                                         ": a link that another user owns in a shared folder "
+                                         "is not followed\n");
+                    EXPECT_TRUE(fs::is_symlink(out / linkName));
+                    // Nothing of the set: its pages take their places all together or not at all.
+                    EXPECT_EQ(FilesIn(out), std::vector<std::string>{linkName});
+                    break;
+                }
+                case Situation::AppendedOutput: {
+                    if (w.numbered) {
+                        continue;  // several files: none of them is standard output
+                    }
+                    // "-", or a name that leads to standard output: /dev/stdout itself, or a
+                    // link of the user's where the suffix chooses the format.
+                    std::string name = "-";
+                    if (!stream) {
+                        name = "/dev/stdout";
+                        if (std::string(w.option) == "-o") {
+                            name = std::string("out/sala") + w.suffix;
+                            fs::create_symlink("/dev/stdout", m_dir / name);
+                        }
+                    }
+                    for (const char* redirect : {">>", ">"}) {
+                        SCOPED_TRACE(redirect);
+                        std::ofstream(m_dir / "log", std::ios::binary) << earlier;
+                        int status = -1;
+                        capture("cd '" + m_dir.string() + "' && " + tool + " " + w.option + " '" +
+                                    name + "' " + redirect + " log",
+                                &status);
+                        EXPECT_EQ(status, 0);
+                        const std::string log = vm::ReadWholeFile(m_dir / "log");
+                        const std::string expected =
+                            std::string(redirect) == ">>" ? earlier + w.magic : w.magic;
+                        EXPECT_EQ(log.compare(0, expected.size(), expected), 0)
+                            << log.substr(0, 40);
+                    }
+                    break;
+                }
+                case Situation::ReaderGone: {
+                    int ends[2];
+                    ASSERT_EQ(pipe(ends), 0);
+                    close(ends[0]);
+                    const std::string name =
+                        stream ? std::string("-") : "out/sala" + std::string(w.suffix);
+                    std::string err;
+                    // The reader's leaving ends the tool at once; 5 s only bounds a hang.
+                    const int code = runWithOutput(ends[1], {w.option, name}, m_dir, &err, 5);
+                    close(ends[1]);
+                    EXPECT_EQ(code, 1);
+                    EXPECT_EQ(err, "");
+                    if (!stream) {
+                        // The file was whole before the result lines found no reader.
+                        EXPECT_TRUE(
+                            StartsWith(vm::ReadWholeFile(out / FirstFile(w, "sala")), w.magic));
+                        EXPECT_EQ(Hidden(out), std::vector<std::string>{});
+                    }
+                    break;
+                }
+            }
+        }
+    }
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "links planted by another user were not tried: that needs root";
+    }
 }
 
 }  // namespace

@@ -151,3 +151,38 @@ TEST_F(SeveralProjects, OutputsOfOneProjectRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A reader that leaves early (`| head -1` over 200 projects; a 200-row analysis line, larger than
+// a pipe holds, into `head -c 100`) ends the tool at once with 1 and nothing on standard error.
+// timeout(1) only bounds a tool that would hang: it kills it after 5 s, and the run fails then.
+TEST_F(SeveralProjects, AReaderThatLeavesEndsTheRunAtOnceAndQuietly) {
+    save("sala.qtv", {"nNumeroFilas=12"});
+    std::string files;
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "sala" + std::to_string(i) + ".qtv";
+        fs::copy_file(m_dir / "sala.qtv", m_dir / name);
+        files += " " + name;
+    }
+    const std::string tool = "timeout -s KILL 5 '" + reportToolPath() + "'";
+    const std::string runs[] = {
+        tool + files + " --jsonl 2>err | head -1",
+        tool +
+            " --jsonl --analysis --set nNumeroFilas=200 --set nComprimento=300 2>err"
+            " | head -c 100",
+    };
+    for (const std::string& command : runs) {
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE(command.substr(command.size() - 30) + " #" + std::to_string(i));
+            std::ofstream(m_dir / "run.sh") << command << " >first; echo ${PIPESTATUS[0]}\n";
+            const std::string shown = capture("cd '" + m_dir.string() + "' && bash run.sh");
+            EXPECT_EQ(shown, "1\n");  // 137 when killed
+            EXPECT_EQ(vm::ReadWholeFile(m_dir / "err"), "");
+            const std::string first = vm::ReadWholeFile(m_dir / "first");
+            EXPECT_EQ(first.rfind("{\"schema\":1", 0), 0u) << first.substr(0, 40);
+        }
+    }
+}
+
+}  // namespace

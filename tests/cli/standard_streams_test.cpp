@@ -1,7 +1,10 @@
 // vistametra-report with "-" for its project (standard input) and its outputs (standard output),
 // run through the shell's pipes and redirections.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cerrno>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -104,6 +107,31 @@ TEST_F(StandardStreams, JsonNamesItsSchemaAndTheDateInIsoForm) {
     EXPECT_EQ(j["cData_iso"], "2022-09-07");
     // The schema comes first, before the keys that were there already.
     EXPECT_EQ(j.begin().key(), "schema");
+}
+
+}  // namespace
+
+namespace {
+
+// Started with standard input closed, the tool refuses "-" at once (it does not read whatever file
+// took descriptor 0); the other descriptors closed, it still runs, its outputs whole.
+TEST_F(StandardStreams, ClosedStandardDescriptors) {
+    const std::string tool = "timeout -s KILL 5 '" + reportToolPath() + "'";
+    int status = -1;
+    const std::string said = inFolder(m_dir, tool + " - --json <&- 2>&1", &status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);  // 137 when killed
+    EXPECT_EQ(said, "vistametra-report: cannot read standard input: it is closed\n");
+
+    ASSERT_EQ(run({"--save", "named.qtv"}).exitCode, 0);
+    inFolder(m_dir, tool + " --save closed.qtv <&- 2>&-", &status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(vm::ReadWholeFile(m_dir / "closed.qtv"), vm::ReadWholeFile(m_dir / "named.qtv"));
+    // No standard output to take the result lines: the project is written, the run fails.
+    const std::string err = inFolder(m_dir, tool + " --save shut.qtv 2>&1 >&-", &status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(err, std::string("vistametra-report: cannot write the output: ") +
+                       std::strerror(EBADF) + "\n");
+    EXPECT_EQ(vm::ReadWholeFile(m_dir / "shut.qtv"), vm::ReadWholeFile(m_dir / "named.qtv"));
 }
 
 }  // namespace

@@ -221,6 +221,32 @@ TEST_P(AtomicFileTest, ReplacingTheNameItself) {
     EXPECT_EQ(file.Failure().file, name);
 }
 
+// A name at the file system's limit (255 bytes, in ASCII and in two-byte UTF-8 characters) is
+// replaced, its earlier bytes gone, and no hidden file stays; the hidden name is cut between
+// characters.
+TEST_P(AtomicFileTest, NamesAtTheFileSystemsLimitAreReplaced) {
+    std::string accented;
+    for (int i = 0; i < 125; ++i) {
+        accented += "\xC3\xA1";  // "á"
+    }
+    for (const std::string& name : {std::string(251, 'n') + ".qtv", accented + "x.qtv"}) {
+        ASSERT_EQ(name.size(), 255u);
+        SCOPED_TRACE(name.substr(0, 8));
+        const std::string file = m_dir / name;
+        writeBytes(file, "earlier bytes, more of them than the new ones");
+        std::string error;
+        ASSERT_TRUE(WriteFileAtomically(file, "new", &error)) << error;
+        EXPECT_EQ(ReadWholeFile(file), "new");
+        EXPECT_EQ(m_dir.entries(), std::vector<std::string>{name});
+
+        const std::string hidden = HiddenSiblingName(file).substr(m_dir.path().size() + 1);
+        EXPECT_EQ(hidden.size(), name[0] == 'n' ? 255u : 254u) << hidden;
+        const std::string kept = hidden.substr(1, hidden.size() - 8);
+        EXPECT_EQ(name.compare(0, kept.size(), kept), 0) << hidden;
+        fs::remove(file);
+    }
+}
+
 TEST_P(AtomicFileTest, OtherWritersUseTheContentPath) {
     const std::string file = m_dir / "relatório.pdf";
     writeBytes(file, "earlier");
@@ -462,6 +488,155 @@ TEST(AtomicFile, StickyFolderFileThatTheUserMayWrite) {
     EXPECT_EQ(ReadWholeFile(own), "new");
     EXPECT_EQ(dir.entries(),
               (std::vector<std::string>{"compartilhado.qtv", "fechado.qtv", "proprio.qtv"}));
+}
+
+// Who owns a link and the sticky folder everyone may write that holds it.
+struct PlantedLink {
+    const char* what;
+    uid_t linkOwner;
+    uid_t folderOwner;
+    bool followed;  // by root, who writes
+};
+
+// In a sticky folder that everyone may write, a link is followed only when the writer or the
+// folder's owner owns it; else nothing is written, the file it points to stays byte for byte.
+TEST(AtomicFile, LinksThatAnotherUserPlantedInASharedFolderAreNotFollowed) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a link to another user";
+    }
+    const PlantedLink cases[] = {
+        {"another user's link in root's folder", kNobody, 0, false},
+        {"root's own link", 0, 0, true},
+        {"the folder owner's link", kNobody, kNobody, true},
+    };
+    for (const PlantedLink& c : cases) {
+        SCOPED_TRACE(c.what);
+        Folder dir;
+        fs::create_directory(dir / "victim");
+        const std::string victim = dir / "victim/.profile";
+        writeBytes(victim, "export PATH=/usr/bin\n");
+        const std::string shared = dir / "shared";
+        fs::create_directory(shared);
+        chmod(shared.c_str(), 01777);
+        ASSERT_EQ(chown(shared.c_str(), c.folderOwner, c.folderOwner), 0);
+        const std::string link = shared + "/sala.pdf";
+        fs::create_symlink(victim, link);
+        ASSERT_EQ(lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+
+        AtomicFile file;
+        const bool ok = file.Open(link) && file.Write("%PDF-page") && file.Commit();
+        EXPECT_EQ(ok, c.followed) << file.Error();
+        EXPECT_EQ(ReadWholeFile(victim), c.followed ? "%PDF-page" : "export PATH=/usr/bin\n");
+        EXPECT_TRUE(fs::is_symlink(link));
+        if (!c.followed) {
+            EXPECT_EQ(file.Failure().kind, FileFailureKind::ForeignLink);
+            EXPECT_EQ(file.Error(), "cannot write " + link +
+                                        ": a link that another user owns in a shared folder is "
+                                        "not followed");
+        }
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"shared", "victim"}));
+    }
+}
+
+// A name the program made (a numbered page) is never written through: a link there is replaced
+// itself where the writer may replace it (root), and refused where it may not (another user in a
+// sticky folder), the file it points to untouched either way, even when that file is writable.
+TEST(AtomicFile, ALinkAtANameTheProgramMadeIsReplacedItself) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a link to another user";
+    }
+    Folder dir;
+    chmod(dir.path().c_str(), 01777);
+    const std::string victim = dir / "victim.txt";
+    writeBytes(victim, "keep");
+    chmod(victim.c_str(), 0666);
+    const std::string page = dir / "sala_0002.png";
+    AtomicFile::Options options;
+    options.nameMadeByProgram = true;
+    const auto plant = [&](uid_t owner) {
+        fs::remove(page);
+        fs::create_symlink(victim, page);
+        ASSERT_EQ(lchown(page.c_str(), owner, owner), 0);
+    };
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "named");
+        AtomicFile::UseUnnamedFiles(unnamed);
+        plant(kNobody);
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(page, options)) << file.Error();
+        ASSERT_TRUE(file.Write("page 2") && file.Commit()) << file.Error();
+        EXPECT_EQ(fs::symlink_status(page).type(), fs::file_type::regular);
+        EXPECT_EQ(ReadWholeFile(page), "page 2");
+        EXPECT_EQ(ReadWholeFile(victim), "keep");
+
+        plant(kNobody - 1);  // neither the writer's nor the folder owner's
+        EXPECT_EQ(asNobody([&] {
+                      AtomicFile other;
+                      return other.Open(page, options) && other.Write("page 2") &&
+                             !other.Commit() && other.Failure().kind == FileFailureKind::Replace;
+                  }),
+                  0);
+        EXPECT_TRUE(fs::is_symlink(page));
+        EXPECT_EQ(ReadWholeFile(victim), "keep");
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"sala_0002.png", "victim.txt"}));
+    }
+    AtomicFile::UseUnnamedFiles(true);
+    // A regular file at such a name is replaced as any earlier file, its mode kept.
+    fs::remove(page);
+    writeBytes(page, "page 2 of the earlier set");
+    chmod(page.c_str(), 0640);
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(page, options) && file.Write("page 2") && file.Commit()) << file.Error();
+    EXPECT_EQ(ReadWholeFile(page), "page 2");
+    EXPECT_EQ(modeOf(page), 0640u);
+}
+
+// A name that leads to one of the process's descriptors is written through it: appended where it
+// appends (the shell's ">>"), at its place otherwise, into a pipe as it is; a descriptor that is
+// closed or only reads is refused, and the windows (devices not allowed) refuse them all.
+TEST(AtomicFile, NamesOfTheProcesssDescriptorsAreWrittenThroughThem) {
+    Folder dir;
+    const std::string log = dir / "log";
+    writeBytes(log, "earlier line\n");
+    const int appending = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(appending, 0);
+    const std::string viaFd = "/dev/fd/" + std::to_string(appending);
+    const std::string viaProc = "/proc/self/fd/" + std::to_string(appending);
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(viaFd, "project\n", &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_EQ(ReadWholeFile(log), "earlier line\n");
+
+    IntoDevices allowed;
+    fs::create_symlink(viaProc, dir / "saida.qtv");  // a link of the user's to the descriptor
+    for (const std::string& name : {viaFd, viaProc, dir / "saida.qtv"}) {
+        ASSERT_TRUE(WriteFileAtomically(name, "project\n", &error)) << name << ": " << error;
+    }
+    EXPECT_EQ(ReadWholeFile(log), "earlier line\nproject\nproject\nproject\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "saida.qtv"));
+    close(appending);
+
+    const int atStart = open(log.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_TRUE(WriteFileAtomically("/dev/fd/" + std::to_string(atStart), "EARLIER", &error))
+        << error;
+    EXPECT_EQ(ReadWholeFile(log), "EARLIER line\nproject\nproject\nproject\n");
+    close(atStart);
+
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    ASSERT_TRUE(WriteFileAtomically("/proc/self/fd/" + std::to_string(ends[1]), "piped", &error))
+        << error;
+    char got[16] = {};
+    EXPECT_EQ(read(ends[0], got, sizeof got), 5);
+    EXPECT_STREQ(got, "piped");
+    const std::string readEnd = "/dev/fd/" + std::to_string(ends[0]);
+    EXPECT_FALSE(WriteFileAtomically(readEnd, "x", &error));
+    EXPECT_EQ(error, "cannot write " + readEnd + ": " + std::strerror(EBADF));
+    close(ends[0]);
+    close(ends[1]);
+    EXPECT_FALSE(WriteFileAtomically(readEnd, "x", &error));  // closed now
+    EXPECT_NE(error.find(std::strerror(EBADF)), std::string::npos) << error;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"log", "saida.qtv"}));
 }
 
 // A real file system that fills up: a 64 KiB tmpfs in a mount namespace of this test's own. Where

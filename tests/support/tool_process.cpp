@@ -109,12 +109,12 @@ pid_t startTool(const std::vector<std::string>& args, const fs::path& dir, int o
 }
 
 int runWithOutput(int out, const std::vector<std::string>& args, const fs::path& dir,
-                  std::string* err) {
+                  std::string* err, int seconds) {
     const fs::path errFile = dir / "stderr";
     const pid_t child = startTool(args, dir, out, errFile, {}, {});
     int status = 0;
     for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
-        if (waited == 200) {
+        if (waited == seconds * 10) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             return -1;

@@ -41,9 +41,9 @@ std::string reportToolPath();
 // Runs the built vistametra-report with the arguments in `dir`, its standard output on the open
 // descriptor `out` (a full disk, a pipe nobody reads...) and its standard error into dir/stderr,
 // which *err receives when err is not null. Returns the tool's exit code; -1 when it did not end
-// by itself within 20 seconds (it is then killed).
+// by itself within `seconds` (it is then killed).
 int runWithOutput(int out, const std::vector<std::string>& args, const std::filesystem::path& dir,
-                  std::string* err = nullptr);
+                  std::string* err = nullptr, int seconds = 20);
 
 // Starts the built vistametra-report with the arguments in `dir`: its standard output on the
 // descriptor `out`, its standard error into `errFile`, its environment first changed by
