@@ -100,8 +100,8 @@ TEST_F(SaveDialogsTest, AnalysisSalvarAsksAboutThePdfAndAboutAnEarlierSetOfPages
         saveThroughTheDialog("vis.png", clickSalvar);
         EXPECT_TRUE(m_dialogs.messageLog().empty());
         size_t pages = 0;
-        while (fs::exists(vm::NumberedPageFileName((m_dir / "vis.png").string(),
-                                                   static_cast<int>(pages) + 1))) {
+        while (fs::exists(
+            vm::NumberedPageFileName((m_dir / "vis.png").string(), static_cast<int>(pages) + 1))) {
             ++pages;
         }
         ASSERT_GE(pages, 1u);

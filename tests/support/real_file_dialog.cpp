@@ -54,6 +54,11 @@ FileDialogDriver::FileDialogDriver(std::function<bool(QFileDialog&)> step)
             m_timer.stop();
             return;
         }
+        // Keys reach a dialog as the user's do once it is the active window.
+        if (!dialog->isActiveWindow()) {
+            dialog->activateWindow();
+            return;
+        }
         if (m_step(*dialog)) {
             m_done = true;
             m_timer.stop();

@@ -22,8 +22,8 @@ TEST(ReplaceQuestion, OnlyRegularFilesCountAsReplacedALinkByWhatItNames) {
     ASSERT_EQ(::mkfifo((dir + "fifo.qtv").c_str(), 0600), 0);
     ::mkdir((dir + "pasta.qtv").c_str(), 0700);
     const std::vector<std::string> replaced =
-        FilesToBeReplaced({dir + "sala.qtv", dir + "link.qtv", dir + "solto.qtv",
-                           dir + "fifo.qtv", dir + "pasta.qtv", dir + "novo.qtv"});
+        FilesToBeReplaced({dir + "sala.qtv", dir + "link.qtv", dir + "solto.qtv", dir + "fifo.qtv",
+                           dir + "pasta.qtv", dir + "novo.qtv"});
     EXPECT_EQ(replaced, (std::vector<std::string>{dir + "sala.qtv", dir + "link.qtv"}));
 }
 
