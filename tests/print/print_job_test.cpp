@@ -201,7 +201,7 @@ TEST_F(PrintDocument, PdfPrinterAsksBeforeItReplacesAFile) {
     ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
     EXPECT_EQ(m_dialogs.messageLog()[0],
               "Imprimir|O arquivo \"existente.pdf\" j\xE1 existe em " + folder() + ". Substituir?");
-    EXPECT_EQ(MemoRead(chosen), "anterior");
+    EXPECT_EQ(ReadWholeFile(chosen), "anterior");
 
     ASSERT_TRUE(PrintPages(PrintPageOrder(1, 3, 4, PageParity::Odd, 2, true)));
     EXPECT_EQ(m_dialogs.messageLog().size(), 2u);
@@ -327,12 +327,14 @@ TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
 
     EXPECT_EQ(kept, earlier);
     EXPECT_EQ(left, std::vector<std::string>{"Sala de Reunião.pdf"});
-    ASSERT_EQ(m_dialogs.shown.size(), 2u);  // the file dialog, then the box
-    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgStop");
-    EXPECT_EQ(m_dialogs.shown[1].message.title, printJob().Message(9));
-    EXPECT_NE(m_dialogs.shown[1].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
+    // The file dialog, the question before the earlier file is replaced (Sim), then the box.
+    ASSERT_EQ(m_dialogs.shown.size(), 3u);
+    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgYesNo");
+    EXPECT_EQ(m_dialogs.shown[2].purpose, "MsgStop");
+    EXPECT_EQ(m_dialogs.shown[2].message.title, printJob().Message(9));
+    EXPECT_NE(m_dialogs.shown[2].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
               std::string::npos)
-        << m_dialogs.shown[1].message.text;
+        << m_dialogs.shown[2].message.text;
 }
 
 TEST_F(PrintDocument, NothingIsPrintedWithoutPrinterOrPages) {
