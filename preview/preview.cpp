@@ -28,6 +28,7 @@
 #include "pagefile/page_files.h"
 #include "pagefile/page_folder.h"
 #include "pagefile/page_set.h"
+#include "preview/page_set_question.h"
 #include "preview/preview_dialogs.h"
 #include "preview/preview_geometry.h"
 #include "preview/preview_page_view.h"
@@ -669,8 +670,14 @@ void PreviewSession::Save(std::string chosen) {
     pages.title = win1252ToUtf8(m_job.cJobName);
     std::string error;
     FileFailure failure;
-    if (!ReadPageFiles(ListPageFiles(PageFolder(), m_job.cPreviewId), &pages, &error) ||
-        SavePages(pages, chosen, &error, m_extraFormats, &failure).empty()) {
+    const bool read = ReadPageFiles(ListPageFiles(PageFolder(), m_job.cPreviewId), &pages, &error);
+    // Files that the set would replace, or an earlier set's pages that it would remove, are asked
+    // about first, whatever suffix the dialog or the line above gave the name.
+    if (read && !MaySavePageSet(chosen, pages.pages.size(), m_extraFormats,
+                                m_job.Message(PrintMessage::Save))) {
+        return;
+    }
+    if (!read || SavePages(pages, chosen, &error, m_extraFormats, &failure).empty()) {
         MsgStop("N\xE3o foi poss\xEDvel salvar em " + TextFromFileName(chosen) + "\r\n" +
                     (failure.kind != FileFailureKind::None ? FileFailureBelow(failure, chosen)
                                                            : utf8ToWin1252(error)),

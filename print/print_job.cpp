@@ -23,6 +23,7 @@
 #include "ui/dialogs.h"
 #include "ui/file_failure_text.h"
 #include "ui/qt_text.h"
+#include "ui/replace_question.h"
 
 namespace vm {
 
@@ -158,7 +159,8 @@ bool StartPrintDoc(const std::string& jobName) {
     AtomicFile pdf;
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         const std::string file = PutFile({{"PDF", "*.pdf"}}, "", job.cPdfFile);
-        if (file.empty()) {
+        // A file the PDF would replace is asked about first; "Não" prints nothing, as a cancel.
+        if (file.empty() || !MayReplaceFiles({file}, {}, job.Message(PrintMessage::Print))) {
             return false;
         }
         if (!pdf.Open(file)) {

@@ -106,7 +106,8 @@ bool HasPrintJob();
 
 // Begins one spooler document named `jobName` on the job's printer, A4, simplex, portrait. For the
 // built-in "PDF" printer the file-save dialog (PutFile) asks for the file first, starting with the
-// report's ArquivoPdf; cancelling it returns false and prints nothing. Returns false, with nJobId
+// report's ArquivoPdf, and a file it would replace is asked about ("Substituir?"); cancelling
+// either returns false and prints nothing. Returns false, with nJobId
 // 0, when the job has no printer or the document cannot be started. The pages follow with
 // PrintPageFile and the document ends with EndPrintDoc.
 bool StartPrintDoc(const std::string& jobName);

@@ -12,8 +12,12 @@ namespace vm {
 std::string handoverSocketFile(const std::string& lockFile);
 
 // Listens on the socket for the life of the process (the socket file is removed at its end).
-// Every path received is given to `open` on the event-loop thread, after the sender has been
-// told that it arrived. False, with the reason, when the socket cannot be made.
+// Each connection is read on a thread of its own within one deadline for the whole path, so a slow
+// client never holds up the window. Every path received is given to `open` on the event-loop
+// thread, in order, once the window is free: no modal dialog is open and no command is still
+// running a nested event loop (a path handed over while "Salvar como" asks for a name waits until
+// that command is done). The sender is told that it arrived as soon as it is read. False, with the
+// reason, when the socket cannot be made.
 bool listenForFiles(const std::string& socketFile, std::function<void(const std::string&)> open,
                     std::string* error);
 

@@ -289,15 +289,22 @@ bool PodeDescartarAlteracoes() {
 bool SalvarArquivo() {
     confirmaCampoEmEdicao();
     const DadosProjeto& p = projeto();
-    std::string motivo;
-    if (!ProjectNameFitsAFileName(p, &motivo)) {
-        AvisaFalhaAoSalvar(utf8ToWin1252(motivo), NomeArquivoProjeto(programValues().DirPdf, p));
-        return false;
-    }
-    const std::string file = NomeArquivoProjeto(programValues().DirPdf, p);
-    // An installed copy's documents folder is made by its first save.
-    if (programValues().DirPdf == projectFolder()) {
-        ensureFolder(programValues().DirPdf);
+    // A project that has a file (opened, or saved before) is written to that file, the one the
+    // title names; only a project without one takes its name from the project in the program's
+    // folder.
+    std::string file = ArquivoDoProjeto();
+    if (file.empty()) {
+        std::string motivo;
+        if (!ProjectNameFitsAFileName(p, &motivo)) {
+            AvisaFalhaAoSalvar(utf8ToWin1252(motivo),
+                               NomeArquivoProjeto(programValues().DirPdf, p));
+            return false;
+        }
+        file = NomeArquivoProjeto(programValues().DirPdf, p);
+        // An installed copy's documents folder is made by its first save.
+        if (programValues().DirPdf == projectFolder()) {
+            ensureFolder(programValues().DirPdf);
+        }
     }
     FileFailure falha;
     if (MemoWrit(file, TextoProjeto(p), &falha)) {

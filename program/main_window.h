@@ -28,7 +28,9 @@ void CalcImagemAltura();
 // "&Salvar" (Ctrl+S; the field being edited is committed first) and "&Abrir" (Ctrl+O; a file
 // that cannot be read or holds no project field is refused with a box, and the project stays as
 // it was).
-// Salvar returns whether the file was written.
+// Salvar writes the project's file (ArquivoDoProjeto: the one opened or saved last, which the
+// title names); a project without one goes to "<project>_Calculo_Tela.qtv" in the program's
+// folder. It returns whether the file was written.
 bool SalvarArquivo();
 void AbrirArquivo();
 // The project's text differs from the one last saved, opened or begun (the field being edited

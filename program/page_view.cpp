@@ -8,6 +8,7 @@
 #include "core/program_values.h"
 #include "core/win1252.h"
 #include "pagefile/page_export.h"
+#include "preview/page_set_question.h"
 #include "ui/dialogs.h"
 #include "ui/file_failure_text.h"
 
@@ -84,6 +85,11 @@ void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf) {
     const std::string suffix = SuffixOf(chosen);
     if (suffix != "pdf" && suffix != "png" && suffix != "svg" && suffix != "dxf") {
         chosen += ".pdf";
+    }
+    // Files that the set would replace, or an earlier set's pages that it would remove, are asked
+    // about first, whatever suffix the dialog or the line above gave the name.
+    if (!MaySavePageSet(chosen, pages.pages.size(), {dxf}, "Salvar")) {
+        return;
     }
     std::string error;
     FileFailure failure;

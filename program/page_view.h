@@ -73,7 +73,7 @@ private:
 
 // "Salvar" of a window's pages: asks for a file (PDF, PNG, SVG or DXF; a name without one of these
 // suffixes is saved as PDF) and writes the pages, or the drawing that `dxf` makes for a .dxf name;
-// a failure is said in a box.
+// files it would replace are asked about first, and a failure is said in a box.
 void SaveWindowPages(const PageSet& pages, const SaveFormat& dxf);
 
 }  // namespace vm

@@ -13,12 +13,13 @@
 #include "pagefile/page_folder.h"
 #include "preview/preview.h"
 #include "print/printers.h"
+#include "program/display_check.h"
 #include "program/file_handover.h"
 #include "program/first_paint.h"
 #include "program/font_config_preload.h"
 #include "program/main_window.h"
-#include "program/report_calculo.h"
 #include "program/projection_window.h"
+#include "program/report_calculo.h"
 #include "program/visibility_window.h"
 #include "runtime/error_handler.h"
 #include "runtime/html_log.h"
@@ -111,11 +112,27 @@ bool readFileArgument(int argc, char** argv, std::string& file) {
 
 }  // namespace
 
+void OpenHandedOverFile(const std::string& file) {
+    if (IsWindowActive("wmenu")) {
+        DoMethod("wmenu", "show");
+        DoMethod("wmenu", "setfocus");
+        if (PodeDescartarAlteracoes()) {
+            AbrirProjeto(file);
+        }
+    }
+}
+
 int RunProgram(int argc, char** argv, const ProgramStart& options) {
     if (options.readCommandLine) {
         if (const int code = answerWithoutWindow(argc, argv); code >= 0) {
             return code;
         }
+    }
+    // Without a display Qt could only fail inside the windowing system, after the error handler
+    // took over: one line says why instead, and no error log is written.
+    if (std::string reason; !HasDisplay(argc, argv, &reason)) {
+        std::cerr << "vistametra: no display found (" << reason << ")" << std::endl;
+        return 1;
     }
     ErrorSys();
     FontConfigPreload fonts;
@@ -172,18 +189,7 @@ int StartProgram(const ProgramStart& options) {
     RemoveLeftInstanceLocks(programFile());
     // A later start with a file hands it here: the window comes forward and opens it as
     // "&Abrir" opens a chosen file. Without the socket the program still runs.
-    if (std::string error; !listenForFiles(
-            socketFile,
-            [](const std::string& file) {
-                if (IsWindowActive("wmenu")) {
-                    DoMethod("wmenu", "show");
-                    DoMethod("wmenu", "setfocus");
-                    if (PodeDescartarAlteracoes()) {
-                        AbrirProjeto(file);
-                    }
-                }
-            },
-            &error)) {
+    if (std::string error; !listenForFiles(socketFile, OpenHandedOverFile, &error)) {
         std::cerr << "vistametra: " << error << std::endl;
     }
 

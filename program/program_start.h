@@ -26,8 +26,13 @@ struct ProgramStart {
 };
 
 // The whole program: the error handler, the application object, then StartProgram. Returns the
-// process's exit code: 0, or 2 for a bad command line (readCommandLine).
+// process's exit code: 0, 1 without a display (one line on standard error, before the error
+// handler or the application object exist), or 2 for a bad command line (readCommandLine).
 int RunProgram(int argc, char** argv, const ProgramStart& options = {});
+
+// What the main window does with a file that a second start handed over: comes forward, asks
+// about edits never saved ("Salvar as alterações?") and opens the file as "&Abrir" does.
+void OpenHandedOverFile(const std::string& file);
 
 // Start-up once the application object exists. Returns the process's exit code; the main
 // window's release ends the process before that.

@@ -1,9 +1,5 @@
 #include "program/project_file_commands.h"
 
-#include "program/main_window.h"
-
-#include <sys/stat.h>
-
 #include "core/ascii.h"
 #include "core/dados_projeto.h"
 #include "core/file_names.h"
@@ -13,6 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/file_failure_text.h"
 #include "ui/form_layer.h"
+#include "ui/replace_question.h"
 
 namespace vm {
 namespace {
@@ -25,11 +22,6 @@ std::string& arquivo() {
     return path;
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string nameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -38,11 +30,6 @@ std::string nameOf(const std::string& path) {
 bool endsWithExtension(const std::string& path) {
     const std::string name = nameOf(path);
     return name.size() > 4 && EndsWithIgnoringAsciiCase(name, kExtension);
-}
-
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
 }
 
 }  // namespace
@@ -73,16 +60,13 @@ void SalvarArquivoComo(const char* form, const std::string& folder) {
     if (file.empty()) {
         return;
     }
-    // The dialog asked before replacing the name it was given, not the one the extension makes.
     if (!endsWithExtension(file)) {
         file += kExtension;
-        if (exists(file) &&
-            !MsgYesNo(utf8ToWin1252("O arquivo \"") + TextFromFileName(nameOf(file)) +
-                          utf8ToWin1252("\" já existe em ") + TextFromFileName(folderOf(file)) +
-                          ". Substituir?",
-                      "Salvar como", false)) {
-            return;
-        }
+    }
+    // Whatever added the extension (the dialog's filter or the line above), the file it names is
+    // asked about before it is replaced.
+    if (!MayReplaceFiles({file}, {}, "Salvar como")) {
+        return;
     }
     FileFailure falha;
     if (!MemoWrit(file, TextoProjeto(p), &falha)) {

@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <cstdio>
 #include <mutex>
 
@@ -150,6 +150,10 @@ std::string DialogSeam::chooseFile(const FileRequest& request) {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save) {
         dialog.setFileMode(QFileDialog::AnyFile);
+        // The dialog would ask about the name as typed, before the filter's suffix is added
+        // below ("Sala" for the "Sala.qtv" it replaces): the caller asks about the files it is
+        // about to write instead (MayReplaceFiles), once.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     } else {
         dialog.setFileMode(request.multipleSelection ? QFileDialog::ExistingFiles
                                                      : QFileDialog::ExistingFile);
@@ -223,8 +227,7 @@ void MsgWarn(const std::string& text, const std::string& title, bool systemModal
     showMessageBox({text, title, MessageIcon::Warning, MessageButtons::Ok, systemModal});
 }
 
-MessageAnswer MsgYesNoCancel(const std::string& text, const std::string& title,
-                             bool systemModal) {
+MessageAnswer MsgYesNoCancel(const std::string& text, const std::string& title, bool systemModal) {
     return showMessageBox(
         {text, title, MessageIcon::Question, MessageButtons::YesNoCancel, systemModal});
 }

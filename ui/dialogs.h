@@ -101,7 +101,9 @@ std::string GetFile(const std::vector<FileFilter>& filters, const std::string& t
                     const std::string& initialFolder = "", bool multipleSelection = false,
                     bool keepCurrentFolder = false);
 
-// The file-save dialog. Returns the full path of the name chosen or typed, or "" on cancel.
+// The file-save dialog. Returns the full path of the name chosen or typed (a name typed without a
+// suffix gets the one of the file type chosen), or "" on cancel. It never asks before a file is
+// replaced: the caller asks about the files it will write (ui/replace_question.h).
 std::string PutFile(const std::vector<FileFilter>& filters, const std::string& title = "",
                     const std::string& initialFolder = "", bool keepCurrentFolder = false);
 

@@ -576,6 +576,33 @@ TEST_F(PreviewWindowTest, SavingCopiesEveryPageAsNumberedMetafilesOrExports) {
     EXPECT_TRUE(m_dialogs.messageLog().empty());
 }
 
+// Saving over an earlier, longer set of pages asks first, naming the pages replaced and the
+// earlier pages that the new set would remove; "Não" leaves every one of them as it was.
+TEST_F(PreviewWindowTest, SavingOverAnEarlierSetAsksFirst) {
+    MakeJob(2);
+    const QString target = Folder() + "/saved";
+    ASSERT_TRUE(QDir().mkpath(target));
+    for (int n = 1; n <= 4; ++n) {
+        QFile page(target + QStringLiteral("/rel_%1.emf").arg(n, 4, 10, QChar('0')));
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("anterior");
+    }
+    m_dialogs.fileAnswers = {vm::fromQtPath(target + "/rel")};  // made "rel.emf"
+    m_dialogs.messageAnswers = {vm::MessageAnswer::No};
+    ExpectOpened(RunPreview([&] { QTest::mouseClick(BarButton("b7"), Qt::LeftButton); }));
+    ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+    EXPECT_EQ(m_dialogs.messageLog()[0],
+              "Salvar|Os arquivos \"rel_0001.emf\" e \"rel_0002.emf\" j\xE1 existem em " +
+                  vm::fromQt(target) +
+                  "/.\r\nAs p\xE1ginas \"rel_0003.emf\" e \"rel_0004.emf\" do conjunto anterior, "
+                  "que o novo n\xE3o tem, ser\xE3o apagadas. Substituir?");
+    for (int n = 1; n <= 4; ++n) {
+        QFile page(target + QStringLiteral("/rel_%1.emf").arg(n, 4, 10, QChar('0')));
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        EXPECT_EQ(page.readAll(), "anterior") << n;
+    }
+}
+
 TEST_F(PreviewWindowTest, SavingADxfDrawingOfTheReportedProject) {
     // The project reported: a hall 20 x 14 m with 15 rows.
     const vm::DadosProjeto before = vm::projeto();
@@ -649,8 +676,12 @@ TEST_F(PreviewWindowTest, SavingOntoAFullDiskKeepsTheEarlierPagesAndSaysSo) {
     for (const QByteArray& bytes : kept) {
         EXPECT_EQ(bytes, earlier);
     }
-    const auto log = m_dialogs.messageLog();
-    ASSERT_EQ(log.size(), 1u);
+    // The earlier pages were asked about first (answered Sim), then the failure was told.
+    const auto shown = m_dialogs.messageLog();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "Salvar|Os arquivos \"rel_0001.svg\" e \"rel_0002.svg\" j\xE1 existem em " +
+                            vm::fromQt(full) + "/. Substituir?");
+    const std::vector<std::string> log{shown[1]};
     EXPECT_NE(log[0].find("Salvar|N\xE3o foi poss\xEDvel salvar"), std::string::npos) << log[0];
     // In Portuguese, naming the page that did not fit, with the system's reason decoded.
     const std::string page = vm::fromQt(full) + "/rel_000";

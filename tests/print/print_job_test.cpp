@@ -188,6 +188,26 @@ TEST_F(PrintDocument, PdfPrinterWritesThePagesInOrderToTheFileChosen) {
     }
 }
 
+// A file chosen for the "PDF" printer that is there already is asked about: "Não" prints
+// nothing and leaves it as it was, "Sim" prints into it.
+TEST_F(PrintDocument, PdfPrinterAsksBeforeItReplacesAFile) {
+    ASSERT_TRUE(OpenJob("PDF", "Sala_Calculo_Tela.pdf"));
+    const std::string chosen = folder() + "existente.pdf";
+    std::ofstream(chosen, std::ios::binary) << "anterior";
+    m_dialogs.fileAnswers = {chosen, chosen};
+    m_dialogs.messageAnswers = {MessageAnswer::No, MessageAnswer::Yes};
+
+    EXPECT_FALSE(PrintPages({1, 3}));
+    ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+    EXPECT_EQ(m_dialogs.messageLog()[0],
+              "Imprimir|O arquivo \"existente.pdf\" j\xE1 existe em " + folder() + ". Substituir?");
+    EXPECT_EQ(ReadWholeFile(chosen), "anterior");
+
+    ASSERT_TRUE(PrintPages(PrintPageOrder(1, 3, 4, PageParity::Odd, 2, true)));
+    EXPECT_EQ(m_dialogs.messageLog().size(), 2u);
+    ExpectPagesOneOneThreeThree(chosen);
+}
+
 TEST_F(PrintDocument, PagesDrawnForAPrinterWithMarginsLandWhereTheyWereDrawn) {
     // A 300 dpi printer that cannot print within 6.35 mm of the left and 4.2 mm of the top: its
     // page files start at the printable area's corner, the printed sheet at the paper's.
@@ -307,12 +327,14 @@ TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
 
     EXPECT_EQ(kept, earlier);
     EXPECT_EQ(left, std::vector<std::string>{"Sala de Reunião.pdf"});
-    ASSERT_EQ(m_dialogs.shown.size(), 2u);  // the file dialog, then the box
-    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgStop");
-    EXPECT_EQ(m_dialogs.shown[1].message.title, printJob().Message(9));
-    EXPECT_NE(m_dialogs.shown[1].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
+    // The file dialog, the question before the earlier file is replaced (Sim), then the box.
+    ASSERT_EQ(m_dialogs.shown.size(), 3u);
+    EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgYesNo");
+    EXPECT_EQ(m_dialogs.shown[2].purpose, "MsgStop");
+    EXPECT_EQ(m_dialogs.shown[2].message.title, printJob().Message(9));
+    EXPECT_NE(m_dialogs.shown[2].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
               std::string::npos)
-        << m_dialogs.shown[1].message.text;
+        << m_dialogs.shown[2].message.text;
 }
 
 TEST_F(PrintDocument, NothingIsPrintedWithoutPrinterOrPages) {

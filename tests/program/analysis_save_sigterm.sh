@@ -58,7 +58,17 @@ save_and_end() {
     press "$dialog" ctrl+a
     xdotool type --delay 5 "$work/saida/vis.png"
     xdotool key Return
-    wait_gone '^Salvar$' 100 || fail "the file dialog did not close"
+    # The earlier pages are asked about first, in a box titled as the dialog: Sim (Return).
+    question=""
+    for _ in $(seq 100); do
+        question=$(xdotool search --onlyvisible --name '^Salvar$' 2>/dev/null | grep -vx "$dialog" |
+            head -n 1)
+        [ -n "$question" ] && break
+        sleep 0.1
+    done
+    [ -n "$question" ] || fail "the earlier pages were not asked about"
+    press "$question" Return
+    wait_gone '^Salvar$' 100 || fail "the file dialog or the question did not close"
     if [ "$1" = drawing ]; then
         # The window's thread has drawn for 0.3 s of its own processor time since the dialog
         # closed (its progress, whatever the machine's load), and no page has arrived yet.

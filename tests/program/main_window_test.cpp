@@ -31,6 +31,7 @@
 #include "core/text.h"
 #include "core/whole_file.h"
 #include "core/win1252.h"
+#include "program/project_file_commands.h"
 #include "project/project_file.h"
 #include "runtime/startup.h"
 #include "tests/support/comma_locale.h"
@@ -603,8 +604,61 @@ TEST_F(MainWindowTest, SalvarComoWritesAnyFolderAndName) {
     EXPECT_EQ(std::distance(fs::directory_iterator(desk), fs::directory_iterator()), 2);
 }
 
-// A project file whose name holds "../../.profile" and a NUL byte opens as written, but Salvar
-// refuses it with the failure box and writes nothing, inside the folder or above it.
+// Once the project has a file (Salvar como, Abrir), Salvar writes that file, the one the title
+// names, by Ctrl+S and by "Salvar as alterações?" -> Sim alike; a project without one (Novo)
+// goes back to "<project>_Calculo_Tela.qtv" in the program's folder.
+TEST_F(MainWindowTest, SalvarWritesTheFileTheTitleNames) {
+    const fs::path desk = m_dir / "Área de Trabalho";
+    fs::create_directory(desk);
+    const fs::path nobre = desk / "Salão Nobre.qtv";
+    const fs::path outra = desk / "outra.qtv";
+    {
+        vm::DadosProjeto p = vm::ProjetoInicial();
+        p.cProjeto = "OUTRA";
+        std::ofstream(outra, std::ios::binary) << vm::TextoProjeto(p);
+    }
+    m_dialogs.fileAnswers = {nobre.string(), outra.string()};
+    const fs::path specified = m_dir / "AUDITORIO_TERREO_Calculo_Tela.qtv";
+    runWindow([&] {
+        menuAction(QString::fromUtf8("Salvar &como…"))->trigger();
+        typeInto("nNumeroFilast", "15");
+        QTest::keyClick(vm::FormWidget("wmenu"), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_NE(vm::MemoRead(nobre.string()).find("<NumeroFilas> 15</NumeroFilas>"),
+                  std::string::npos);
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(nobre));
+        EXPECT_EQ(title(), QString::fromUtf8("Vistametra - Salão Nobre.qtv"));
+
+        // Abrir asks about the edits; Sim writes them into the file the title names, then the
+        // other project opens and its Ctrl+S writes its own file.
+        typeInto("nNumeroFilast", "16");
+        m_dialogs.messageAnswers = {vm::MessageAnswer::Yes};
+        menuAction("&Abrir")->trigger();
+        EXPECT_NE(vm::MemoRead(nobre.string()).find("<NumeroFilas> 16</NumeroFilas>"),
+                  std::string::npos);
+        EXPECT_EQ(title(), "Vistametra - outra.qtv");
+        typeInto("nNumeroFilast", "17");
+        QTest::keyClick(vm::FormWidget("wmenu"), Qt::Key_S, Qt::ControlModifier);
+        const std::string saved = vm::MemoRead(outra.string());
+        EXPECT_NE(saved.find("<Projeto>OUTRA</Projeto>"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("<NumeroFilas> 17</NumeroFilas>"), std::string::npos) << saved;
+        EXPECT_EQ(title(), "Vistametra - outra.qtv");
+        EXPECT_FALSE(fs::exists(m_dir / "OUTRA_Calculo_Tela.qtv"));
+        EXPECT_FALSE(fs::exists(specified));
+
+        // Novo: no file, so Salvar writes the specified name again.
+        menuAction("&Novo")->trigger();
+        EXPECT_EQ(title(), "Vistametra");
+        typeInto("cProjetot", "NOVA");
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(m_dir / "NOVA_Calculo_Tela.qtv"));
+    });
+    EXPECT_EQ(std::distance(fs::directory_iterator(desk), fs::directory_iterator()), 2);
+}
+
+// A project file whose name holds "../../.profile" and a NUL byte opens as written, and Salvar
+// writes it back to that file; without a file of its own the project would be named from that
+// name, and Salvar refuses it with the failure box and writes nothing, inside the folder or above
+// it.
 TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
     const fs::path projects = m_dir / "projetos";
     fs::create_directories(projects);
@@ -616,6 +670,9 @@ TEST_F(MainWindowTest, SalvarRefusesANameThatCannotNameTheFile) {
     runWindow([&] {
         menuAction("&Abrir")->trigger();
         EXPECT_EQ(vm::projeto().cProjeto, std::string("../../.profile\0", 15));
+        menuAction("&Salvar")->trigger();
+        EXPECT_EQ(m_dialogs.messageLog().back(), savedBox(file));
+        vm::DefineArquivoDoProjeto("wmenu", "");
         menuAction("&Salvar")->trigger();
         EXPECT_EQ(m_dialogs.messageLog().back().rfind(
                       "Salvar arquivo|Error ao salvar o Arquivo.\r\n\r\no nome do projeto tem um "

@@ -17,6 +17,7 @@
 #include "core/program_values.h"
 #include "core/win1252.h"
 #include "program/main_window.h"
+#include "program/project_file_commands.h"
 #include "program/projection_window.h"
 #include "program/visibility_window.h"
 #include "project/project_file.h"
@@ -179,6 +180,8 @@ TEST_F(OutputTargetsTest, ProjectNamesSaveExactlyTheirFileOrFailCleanly) {
         for (const Name& name : names) {
             SCOPED_TRACE(name.file.empty() ? name.project.substr(0, 20) : name.file);
             vm::projeto().cProjeto = name.project;
+            // A project without a file of its own: Salvar names it from the project.
+            vm::DefineArquivoDoProjeto("wmenu", "");
             const size_t boxes = m_dialogs.messageLog().size();
             const bool saved = vm::SalvarArquivo();
             ASSERT_EQ(m_dialogs.messageLog().size(), boxes + 1);
