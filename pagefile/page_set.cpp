@@ -224,7 +224,7 @@ std::vector<std::string> SavePages(const PageSet& set, const std::string& target
         }
         // The numbered names are the program's own: a link there is replaced, never written
         // through, and an earlier page's permission bits stay.
-        files.options.replaceLinkItself = true;
+        files.options.nameMadeByProgram = true;
         files.earlierFiles = [&] { return LeftoverPagesOfEarlierSet(target, set.pages.size(), extra); };
         // Each page is drawn when its turn comes, so that only one page's bytes are held at once.
         make = [&](size_t i, std::string* bytes, std::string* why) {

@@ -20,6 +20,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/system_reason.h"
 #include "runtime/process.h"
 
 namespace vm {
@@ -223,14 +224,14 @@ bool listenForFiles(const std::string& socketFile, std::function<void(const std:
     }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
-        *error = std::strerror(errno);
+        *error = PortugueseSystemReason(errno);
         return false;
     }
     // The caller holds the single-instance lock: a socket file found here is a left-over.
     unlink(socketFile.c_str());
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(fd, 8) != 0) {
-        *error = std::strerror(errno) + std::string(": ") + socketFile;
+        *error = PortugueseSystemReason(errno) + std::string(": ") + socketFile;
         close(fd);
         return false;
     }
@@ -247,14 +248,14 @@ bool handFileOver(const std::string& socketFile, const std::string& file, std::s
     }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        *error = std::strerror(errno);
+        *error = PortugueseSystemReason(errno);
         return false;
     }
     const std::string path = absolute(file);
     char receipt = 0;
     bool done = false;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        *error = "O programa em execução não atende em " + socketFile + ": " + std::strerror(errno);
+        *error = "O programa em execução não atende em " + socketFile + ": " + PortugueseSystemReason(errno);
     } else if (!sendAll(fd, path.c_str(), path.size() + 1, exchangeDeadline()) ||
                !waitFor(fd, POLLIN, exchangeDeadline()) || recv(fd, &receipt, 1, 0) != 1 ||
                receipt != kReceipt) {

@@ -59,7 +59,8 @@ int runIn(const fs::path& dir, const std::vector<std::string>& args, std::string
 
 // A FIFO nobody reads, a bound socket and a device (a link to /dev/full) as the target of each
 // output: exit code 1 at once with one line naming the target and the reason, the target as it
-// was, nothing else left in the folder.
+// was, nothing else left in the folder; except that a link at a page the set numbered is
+// replaced by the page.
 TEST_F(ReportToolTargets, FifosSocketsAndDevicesFailAtOnceAndStayAsTheyWere) {
     using Kind = vm::test::OddTarget;
     for (const Kind kind : vm::test::kOddTargets) {
@@ -72,6 +73,15 @@ TEST_F(ReportToolTargets, FifosSocketsAndDevicesFailAtOnceAndStayAsTheyWere) {
             std::optional<vm::test::BoundSocket> socket;
             ASSERT_TRUE(vm::test::MakeOddTarget(kind, path, socket, "/dev/full"));
             std::string err;
+            const bool numbered = std::string(output.firstFile) != output.suffix;
+            if (kind == Kind::Device && numbered) {
+                // A page that the set numbered is a name the program made: a link there is
+                // replaced by the page, never written through.
+                EXPECT_EQ(runIn(dir, writing("saída", output.suffix), &err), 0) << err;
+                EXPECT_EQ(fs::symlink_status(path).type(), fs::file_type::regular);
+                fs::remove_all(dir);
+                continue;
+            }
             EXPECT_EQ(runIn(dir, writing("saída", output.suffix), &err), 1) << err;
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
             // The file that was to be written: a link's target.

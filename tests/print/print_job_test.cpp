@@ -22,6 +22,7 @@
 #include "pagefile/page_folder.h"
 #include "print/printers.h"
 #include "print_test_support.h"
+#include "ui/file_failure_text.h"
 
 namespace {
 
@@ -332,7 +333,7 @@ TEST_F(PrintDocument, PdfPrinterOnAFullDiskKeepsTheEarlierFileAndSaysSo) {
     EXPECT_EQ(m_dialogs.shown[1].purpose, "MsgYesNo");
     EXPECT_EQ(m_dialogs.shown[2].purpose, "MsgStop");
     EXPECT_EQ(m_dialogs.shown[2].message.title, printJob().Message(9));
-    EXPECT_NE(m_dialogs.shown[2].message.text.find(utf8ToWin1252(std::strerror(ENOSPC))),
+    EXPECT_NE(m_dialogs.shown[2].message.text.find(SystemReasonText(ENOSPC)),
               std::string::npos)
         << m_dialogs.shown[2].message.text;
 }
