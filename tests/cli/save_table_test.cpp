@@ -150,16 +150,23 @@ const Writer kWriters[] = {
     {"--save", "", "<?xml", false},
 };
 
-enum class Situation { EarlierFile, PlantedLink, AppendedOutput, ReaderGone, LongestName };
+enum class Situation {
+    EarlierFile,
+    PlantedLink,
+    AppendedOutput,
+    ReaderGone,
+    LongestName,
+    LargerEarlierSet
+};
 
-const Situation kSituations[] = {Situation::EarlierFile, Situation::PlantedLink,
+const Situation kSituations[] = {Situation::EarlierFile,    Situation::PlantedLink,
                                  Situation::AppendedOutput, Situation::ReaderGone,
-                                 Situation::LongestName};
+                                 Situation::LongestName,    Situation::LargerEarlierSet};
 
 std::string Describe(const Writer& w, Situation s) {
     static const char* const names[] = {"an earlier file", "a planted link",
                                         "standard output appended to", "a reader that has gone",
-                                        "a 255-byte name"};
+                                        "a 255-byte name", "a larger earlier set of pages"};
     return std::string(w.option) + " " + (*w.suffix ? w.suffix : "-") + " into " +
            names[static_cast<int>(s)];
 }
@@ -213,6 +220,41 @@ TEST_F(SaveTable, EveryWriterAgainstEveryKindOfTarget) {
                     EXPECT_TRUE(StartsWith(now, w.magic)) << now.substr(0, 16);
                     EXPECT_EQ(now.find(earlier), std::string::npos);
                     EXPECT_EQ(Hidden(out), std::vector<std::string>{});
+                    break;
+                }
+                case Situation::LargerEarlierSet: {
+                    if (stream) {
+                        continue;
+                    }
+                    // 13 pages of an earlier set, and a 15th beyond a gap that is no page of it.
+                    const std::string suffix = w.suffix;
+                    std::vector<std::string> earlierSet;
+                    for (const int page : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15}) {
+                        char number[8];
+                        std::snprintf(number, sizeof number, "_%04d", page);
+                        earlierSet.push_back("sala" + std::string(number) + suffix);
+                        std::ofstream(out / earlierSet.back(), std::ios::binary) << earlier;
+                    }
+                    const ToolRun r = run({w.option, "out/sala" + std::string(w.suffix)});
+                    ASSERT_EQ(r.exitCode, 0) << r.err;
+                    std::vector<std::string> expected;
+                    if (w.numbered) {
+                        // The default report's two pages; pages 3 to 13 of the earlier set went
+                        // with them, the 15th stays.
+                        expected = {"sala_0001" + suffix, "sala_0002" + suffix,
+                                    "sala_0015" + suffix};
+                        EXPECT_TRUE(StartsWith(vm::ReadWholeFile(out / expected[1]), w.magic));
+                        EXPECT_EQ(vm::ReadWholeFile(out / expected[2]), earlier);
+                    } else {
+                        // One file: numbered files beside it are no pages of it.
+                        expected = earlierSet;
+                        expected.push_back("sala" + std::string(w.suffix));
+                        std::sort(expected.begin(), expected.end());
+                        for (const std::string& page : earlierSet) {
+                            EXPECT_EQ(vm::ReadWholeFile(out / page), earlier) << page;
+                        }
+                    }
+                    EXPECT_EQ(FilesIn(out), expected);
                     break;
                 }
                 case Situation::PlantedLink: {
