@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/end_files.h"
+#include "core/file_names.h"
 
 namespace vm {
 namespace {
@@ -24,16 +25,6 @@ std::atomic<bool> g_intoDevices{false};
 // A long file's finished stretches are handed to the disk while the next ones are written, so the
 // flush at the end finds little left to do.
 constexpr unsigned long long kWritebackStretch = 8 * 1024 * 1024;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string baseOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Whether `folder` ("" for the current one) is this process's own table of descriptors:
 // /proc/self/fd, /dev/fd, /proc/thread-self/fd, however spelt.
@@ -56,10 +47,10 @@ bool isDescriptorFolder(const std::string& folder) {
 // follow: it names a pipe as "pipe:[1234]", and a file that the shell opened for appending as the
 // file's name, which a replacement would empty of what was appended before.
 int descriptorNamed(const std::string& path) {
-    const std::string base = baseOf(path);
+    const std::string base = NameOfPath(path);
     if (base.empty() || base.size() > 9 ||
         base.find_first_not_of("0123456789") != std::string::npos ||
-        !isDescriptorFolder(folderOf(path))) {
+        !isDescriptorFolder(FolderOfPath(path))) {
         return -1;
     }
     return std::stoi(base);
@@ -70,7 +61,7 @@ int descriptorNamed(const std::string& path) {
 // its owner is the one who follows it or the folder's owner. Anyone may plant a link there, under
 // a name that another user's program is about to write.
 bool isForeignLinkInSharedFolder(const std::string& path, const struct stat& link) {
-    const std::string folder = folderOf(path);
+    const std::string folder = FolderOfPath(path);
     struct stat st {};
     if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
         return false;
@@ -108,7 +99,7 @@ Followed followLinks(std::string& path, int& descriptor) {
             return Followed::Loop;
         }
         const std::string link(buf.data(), static_cast<size_t>(n));
-        path = (!link.empty() && link.front() == '/') ? link : folderOf(path) + link;
+        path = (!link.empty() && link.front() == '/') ? link : FolderOfPath(path) + link;
     }
     errno = ELOOP;
     return Followed::Loop;
@@ -146,10 +137,10 @@ std::string uniqueSuffix() {
 // leaves room for, ".", `tail`. A target whose name is at the file system's limit still gets one;
 // the name is shortened between characters of UTF-8, never inside one.
 std::string hiddenSibling(const std::string& target, const std::string& tail) {
-    const std::string folder = folderOf(target);
+    const std::string folder = FolderOfPath(target);
     const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
     const size_t longest = limit > 0 ? static_cast<size_t>(limit) : NAME_MAX;
-    std::string base = baseOf(target);
+    std::string base = NameOfPath(target);
     const size_t room = longest > tail.size() + 2 ? longest - tail.size() - 2 : 0;
     if (base.size() > room) {
         size_t cut = room;
@@ -278,7 +269,7 @@ bool AtomicFile::Open(const std::string& target, const Options& options,
                 return fail(FileFailureKind::ForeignLink, m_target, 0);
         }
     }
-    m_folder = folderOf(m_target);
+    m_folder = FolderOfPath(m_target);
 
     struct stat st {};
     const int found = nameItself ? lstat(m_target.c_str(), &st) : stat(m_target.c_str(), &st);

@@ -12,4 +12,14 @@ std::string TextFromFileName(std::string_view path) {
     return utf8ToWin1252(path);
 }
 
+std::string FolderOfPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NameOfPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace vm

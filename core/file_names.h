@@ -19,4 +19,9 @@ std::string FileNameFromText(std::string_view win1252);
 // characters Windows-1252 cannot hold and bytes that are not UTF-8 show as "?".
 std::string TextFromFileName(std::string_view path);
 
+// A path's folder, up to and with its last "/" ("" for a bare name): "a/b/c.pdf" -> "a/b/".
+std::string FolderOfPath(const std::string& path);
+// A path's last name, after its last "/": "a/b/c.pdf" -> "c.pdf".
+std::string NameOfPath(const std::string& path);
+
 }  // namespace vm

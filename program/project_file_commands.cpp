@@ -22,13 +22,8 @@ std::string& arquivo() {
     return path;
 }
 
-std::string nameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool endsWithExtension(const std::string& path) {
-    const std::string name = nameOf(path);
+    const std::string name = NameOfPath(path);
     return name.size() > 4 && EndsWithIgnoringAsciiCase(name, kExtension);
 }
 
@@ -42,7 +37,7 @@ void DefineArquivoDoProjeto(const char* form, const std::string& path) {
     arquivo() = path;
     SetFormProperty(form, "title",
                     path.empty() ? std::string("Vistametra")
-                                 : "Vistametra - " + TextFromFileName(nameOf(path)));
+                                 : "Vistametra - " + TextFromFileName(NameOfPath(path)));
 }
 
 void AvisaArquivoSalvo(const std::string& path) {

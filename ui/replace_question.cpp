@@ -10,16 +10,6 @@ namespace vm {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string nameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // "a", "a" e "b", "a", "b" e "c": each name quoted as it reads.
 std::string quotedNames(const std::vector<std::string>& files) {
     std::string text;
@@ -27,7 +17,7 @@ std::string quotedNames(const std::vector<std::string>& files) {
         if (i > 0) {
             text += i + 1 == files.size() ? " e " : ", ";
         }
-        text += "\"" + TextFromFileName(nameOf(files[i])) + "\"";
+        text += "\"" + TextFromFileName(NameOfPath(files[i])) + "\"";
     }
     return text;
 }
@@ -53,10 +43,10 @@ std::string ReplaceQuestionText(const std::vector<std::string>& replaced,
     std::string text;
     if (replaced.size() == 1) {
         text = "O arquivo " + quotedNames(replaced) + utf8ToWin1252(" já existe em ") +
-               TextFromFileName(folderOf(replaced.front())) + ".";
+               TextFromFileName(FolderOfPath(replaced.front())) + ".";
     } else if (!replaced.empty()) {
         text = "Os arquivos " + quotedNames(replaced) + utf8ToWin1252(" já existem em ") +
-               TextFromFileName(folderOf(replaced.front())) + ".";
+               TextFromFileName(FolderOfPath(replaced.front())) + ".";
     }
     if (!removed.empty()) {
         if (!text.empty()) {
