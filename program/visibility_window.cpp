@@ -362,7 +362,7 @@ private:
             {m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
             DxfSaveFormat(m_record, m_targetCmm, std::nullopt,
                           m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt(),
-                          Accessibility()));
+                          Accessibility(), m_staggered->isChecked()));
     }
 
     NamedImageSource m_images;

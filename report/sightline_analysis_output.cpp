@@ -201,9 +201,13 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
 
 void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const RiserDesign& r = a.risers;
-    out << "Degraus para um valor C de "
+    const char* measure = a.staggered ? "C2" : "C";
+    out << "Degraus para um valor " << measure << " de "
         << Num(r.targetCmm, r.targetCmm == std::round(r.targetCmm) ? 0 : 1)
-        << " mm (isóptica: cada fila vê sobre a da frente com exatamente esse valor)\n";
+        << (a.staggered ? " mm (isóptica com assentos alternados: cada fila vê sobre a segunda à "
+                          "frente com exatamente esse valor)\n"
+                        : " mm (isóptica: cada fila vê sobre a da frente com exatamente esse "
+                          "valor)\n");
     if (r.isoptic) {
         TextTable t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");
         for (const IsopticRow& row : *r.isoptic) {
@@ -221,7 +225,7 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Degrau constante (arredondado para cima ao milímetro)", constant},
         {"Degrau do projeto (Altura do degrau da Fila 2)", Num(r.currentStep, 3) + " m"},
-        {"Filas abaixo do valor C com o degrau do projeto",
+        {std::string("Filas abaixo do valor ") + measure + " com o degrau do projeto",
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
     out << LabelledLines(lines);
