@@ -299,10 +299,22 @@ TEST_F(VisibilityWindowTest, AssentosAlternadosGradesTheRowsByC2) {
         EXPECT_EQ(staggered->text(), "Assentos alternados");
         EXPECT_FALSE(staggered->isChecked());
         EXPECT_EQ(m_recorder.FindText("C2 107: bom"), nullptr);
+        // 90 mm over the row in front: (0.09 x 9.7 - 0.52) / 3.7 -> 0.096 m.
+        EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
         QTest::mouseClick(staggered, Qt::LeftButton, {}, QPoint(5, staggered->height() / 2));
         EXPECT_TRUE(staggered->isChecked());
         EXPECT_NE(m_recorder.FindText("C2 107: bom"), nullptr);
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("sem fila duas à frente")), nullptr);
+        // By C2 over the row two ahead the level floor already gives 90 mm (row 7: 1.04 / 9.7 =
+        // 107.2 mm): (0.09 x 9.7 - 2 x 0.52) / 7.4 < 0, and Aplicar keeps the floor level.
+        EXPECT_TRUE(proposal().contains("0.000 m (piso plano basta)")) << proposal().toStdString();
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bAplicar"),
+                          Qt::LeftButton);
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0);
+        // The pages say what the rows are measured by.
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "Filas abaixo de 90 mm (C2) com o degrau do projeto: nenhuma")),
+                  nullptr);
     });
 }
 
