@@ -308,7 +308,9 @@ constexpr double kColIsoRise = 190;
 void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
     const double r = kTableFirstRow - 12;
     ReportTextBox(canvas, r - 4, 130, r, kColIsoRise, 7,
-                  Cp1252("Isóptica para " + Millimetres(a.risers.targetCmm)), kBlack, true,
+                  Cp1252("Isóptica para " + Millimetres(a.risers.targetCmm) +
+                         (a.staggered ? " (C2)" : "")),
+                  kBlack, true,
                   "CENTER");
     canvas.PrintLine(r, 132, r, kColIsoRise, 0.1, kBlack);
     struct Heading {

@@ -315,6 +315,16 @@ TEST_F(VisibilityWindowTest, AssentosAlternadosGradesTheRowsByC2) {
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
                       "Filas abaixo de 90 mm (C2) com o degrau do projeto: nenhuma")),
                   nullptr);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("Isóptica para 90 mm (C2)")), nullptr);
+        // Salvar as DXF draws the staggered design, as the pages do.
+        m_dialogs.fileAnswers.push_back((m_dir / "alternados.dxf").string());
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        vm::DadosProjeto calculated = vm::projeto();
+        vm::Calculo(calculated);
+        const std::string saved = vm::MemoRead((m_dir / "alternados.dxf").string());
+        EXPECT_EQ(saved, vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 90, true)));
+        EXPECT_NE(saved, vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 90)));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <locale>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -434,7 +435,12 @@ TEST_F(AnalysisTool, StaggeredRisersAreTheSameInEveryOutput) {
             LineWords(table.out, c.label, table.out.find("Degraus em blocos"));
         const auto total = std::find(line.begin(), line.end(), "total");
         ASSERT_LT(total + 1, line.end()) << table.out;
-        EXPECT_NEAR(std::stod(*(total + 1)), c.rise, 1e-9) << table.out;
+        // The table writes "." before the decimals under every locale: read it so.
+        std::istringstream figure(*(total + 1));
+        figure.imbue(std::locale::classic());
+        double shown = NAN;
+        figure >> shown;
+        EXPECT_NEAR(shown, c.rise, 1e-9) << table.out;
 
         std::vector<std::string> dxfArgs = args;
         dxfArgs.insert(dxfArgs.end(), {"-o", "d.dxf"});
