@@ -439,10 +439,11 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoKeepsTheEyesClearOfTheCeiling) {
         QTest::mouseClick(apply, Qt::LeftButton);
         ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
         EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
-        EXPECT_EQ(m_dialogs.shown.back().message.text,
-                  vm::utf8ToWin1252("Aplicar ao projeto: com o degrau de 0.65 m, os olhos da fila 5 "
-                                    "ficariam a 3.80 m do piso, a menos de 0.12 m do pé-direito "
-                                    "(3.80 m). O degrau do projeto continua 0.20 m."));
+        EXPECT_EQ(
+            m_dialogs.shown.back().message.text,
+            vm::utf8ToWin1252("Aplicar ao projeto: com o degrau de 0.65 m, os olhos da fila 5 "
+                              "ficariam a 3.80 m do piso, a menos de 0.12 m do pé-direito "
+                              "(3.80 m). O degrau do projeto continua 0.20 m."));
         // Nothing changed: the record, the field and the warnings.
         EXPECT_EQ(vm::projeto().nAlturaFila2, 0.2);
         EXPECT_EQ(vm::GetProperty("wmenu", "nAlturaFila2t", "value").number(), 0.2);
