@@ -22,7 +22,8 @@ bool writeReportFile(const DadosProjeto& p, const std::string& file,
     PageSet set;
     set.title = win1252ToUtf8(NomePdf(p.cProjeto));
     const std::vector<SaveFormat> extra{DxfSaveFormat(p, options.targetCmm, options.projection,
-                                                      options.riserBlock, options.accessibility)};
+                                                      options.riserBlock, options.accessibility,
+                                                      options.staggered)};
     const bool toStream = IsStandardOutput(file);
     const std::string format = toStream ? options.streamFormat : SuffixOf(file);
     if (format != "dxf") {

@@ -1,5 +1,6 @@
 #include "core/plausibility.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -140,6 +141,7 @@ void risersUpToTheCeiling(const DadosProjeto& p, std::vector<std::string>& out) 
 
 std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p) {
     std::vector<std::string> out;
+    risersUpToTheCeiling(p, out);
     for (const FieldLimit* limit : FieldsOutsideLimits(p)) {
         out.push_back(outsideLimit(p, *limit));
     }
@@ -147,8 +149,34 @@ std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p) {
     imageTopAboveTheCeiling(p, out);
     imageBottomBelowTheLastRowsEyes(p, out);
     recommendedImagesUnderTheCeiling(p, out);
-    risersUpToTheCeiling(p, out);
     return out;
+}
+
+std::optional<RowUnderTheCeiling> FirstRowUnderTheCeiling(const DadosProjeto& p, double step) {
+    // Rows are counted from 0 while below nNumeroFilas: 2.5 rows are three.
+    const double rows = std::ceil(p.nNumeroFilas);
+    if (!(rows >= 1)) {
+        return std::nullopt;
+    }
+    // Heights typed in centimetres arrive with binary error: 3.68 m of eyes under a 3.80 m
+    // ceiling keep their 0.12 m.
+    const double limit = p.nPeDireito - kHeadroomAboveEyes + 1e-9;
+    const auto eyes = [&](double k) { return p.nAlturaOlhos1 + k * step; };
+    double k = 0;
+    if (!(eyes(0) > limit)) {
+        if (!(step > 0) || !(eyes(rows - 1) > limit)) {
+            return std::nullopt;
+        }
+        // The rows rise evenly: start near the first row above the limit, then settle on it.
+        k = std::clamp(std::floor((limit - p.nAlturaOlhos1) / step), 0.0, rows - 1);
+        while (k > 0 && eyes(k - 1) > limit) {
+            --k;
+        }
+        while (!(eyes(k) > limit)) {
+            ++k;
+        }
+    }
+    return RowUnderTheCeiling{static_cast<int>(k) + 1, eyes(k)};
 }
 
 }  // namespace vm

@@ -17,12 +17,14 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/atomic_file.h"
 #include "core/calculo.h"
 #include "core/file_names.h"
+#include "core/plausibility.h"
 #include "core/program_values.h"
 #include "core/text.h"
 #include "core/win1252.h"
@@ -341,11 +343,25 @@ private:
     }
 
     // The proposal goes in through the project's field, as if typed there: the record, the
-    // results, this window and the report follow.
+    // results, this window and the report follow. A step that would leave a row's eyes without
+    // room for the head under the ceiling is refused, and the project keeps its own.
     void Apply() {
-        if (m_proposedStep) {
-            SetAlturaFila2(StepForTheField(*m_proposedStep));
+        if (!m_proposedStep) {
+            return;
         }
+        const double step = StepForTheField(*m_proposedStep);
+        const DadosProjeto& p = projeto();
+        if (const std::optional<RowUnderTheCeiling> row = FirstRowUnderTheCeiling(p, step)) {
+            const auto m = [](double metres) { return AllTrim(Str(metres, 40, 2)) + " m"; };
+            MsgStop(utf8ToWin1252("Aplicar ao projeto: com o degrau de " + m(step) +
+                                  ", os olhos da fila " + std::to_string(row->row) +
+                                  " ficariam a " + m(row->eyeHeight) + " do piso, a menos de " +
+                                  m(kHeadroomAboveEyes) + " do pé-direito (" + m(p.nPeDireito) +
+                                  "). O degrau do projeto continua " + m(p.nAlturaFila2) + "."),
+                    utf8ToWin1252(kTitle));
+            return;
+        }
+        SetAlturaFila2(step);
     }
 
     // The field holds centimetres: the step goes up to the next one, so that every row still
@@ -362,7 +378,7 @@ private:
             {m_pages, win1252ToUtf8(AllTrim(m_record.cProjeto)) + " - " + kTitle},
             DxfSaveFormat(m_record, m_targetCmm, std::nullopt,
                           m_blocks->currentIndex() == 0 ? 0 : m_blocks->currentText().toInt(),
-                          Accessibility()));
+                          Accessibility(), m_staggered->isChecked()));
     }
 
     NamedImageSource m_images;

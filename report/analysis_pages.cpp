@@ -86,7 +86,7 @@ Extent SectionExtent(const DadosProjeto& p, const SightlineAnalysis& a) {
             e.height = std::max(e.height, r.eyeHeight + 0.15);
         }
         // The grouped risers drawn for the seating shown may lift the floor higher still.
-        if (const auto& g = a.staggered ? a.risers.groupedStaggered : a.risers.grouped) {
+        if (const auto& g = CountingGroupedRisers(a)) {
             e.height = std::max(e.height, g->totalRise);
         }
     }
@@ -138,8 +138,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     if (S > 0) {
         DrawRoomSection(p, a.rows.size(), a.screenTop, a.screenBottom, canvas, {floor, kLeft, S});
         // The grouped risers proposed for the seating shown, as a floor of their own.
-        if (const std::optional<GroupedRisers>& g = a.staggered ? a.risers.groupedStaggered
-                                                                  : a.risers.grouped) {
+        if (const std::optional<GroupedRisers>& g = CountingGroupedRisers(a)) {
             double previous = 0;
             for (size_t k = 0; k < g->floorRise.size(); ++k) {
                 const double nFilaX = static_cast<double>(k);
@@ -177,8 +176,7 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
     c = LegendEntry(canvas, legendRow, c, kFair, Cp1252("aceitável (60 a 80)"), 25);
     c = LegendEntry(canvas, legendRow, c, kPoor, Cp1252("ruim (abaixo de 60)"), 25);
     LegendEntry(canvas, legendRow, c, kGrey, Cp1252("1ª fila"), 10);
-    const std::optional<GroupedRisers>& g =
-        a.staggered ? a.risers.groupedStaggered : a.risers.grouped;
+    const std::optional<GroupedRisers>& g = CountingGroupedRisers(a);
     if (g) {
         LegendEntry(canvas, legendRow + 4.5, kLeft + 18, kGrouped,
                     Cp1252("Degraus em blocos para " + Millimetres(a.risers.targetCmm) + ": " +
@@ -310,7 +308,9 @@ constexpr double kColIsoRise = 190;
 void TableHeading(const SightlineAnalysis& a, Canvas& canvas) {
     const double r = kTableFirstRow - 12;
     ReportTextBox(canvas, r - 4, 130, r, kColIsoRise, 7,
-                  Cp1252("Isóptica para " + Millimetres(a.risers.targetCmm)), kBlack, true,
+                  Cp1252("Isóptica para " + Millimetres(a.risers.targetCmm) +
+                         (a.staggered ? " (C2)" : "")),
+                  kBlack, true,
                   "CENTER");
     canvas.PrintLine(r, 132, r, kColIsoRise, 0.1, kBlack);
     struct Heading {
@@ -361,16 +361,18 @@ constexpr double kSummaryLine = 9.5;
 double RisersSummary(const SightlineAnalysis& a, Canvas& canvas, double r) {
     const RiserDesign& d = a.risers;
     const std::string target = Millimetres(d.targetCmm);
+    // Staggered seating: every figure of the design goes by C2 over the row two ahead.
+    const char* measure = a.staggered ? "C2" : "C";
     std::string constant = d.constantStep.value ? Fixed(*d.constantStep.value, 3) + " m"
                                                 : "- (" + d.constantStep.reason + ")";
     if (d.flatFloorSuffices) {
         constant += " (piso plano basta)";
     }
     std::vector<std::string> lines = {
-        "Degrau constante para um valor C de " + target +
+        std::string("Degrau constante para um valor ") + measure + " de " + target +
             " (arredondado para cima ao milímetro): " + constant,
         "Degrau do projeto (Altura do degrau da Fila 2): " + Fixed(d.currentStep, 3) + " m",
-        "Filas abaixo de " + target + " com o degrau do projeto: " +
+        "Filas abaixo de " + target + (a.staggered ? " (C2)" : "") + " com o degrau do projeto: " +
             (d.rowsBelowTarget ? RowList(*d.rowsBelowTarget)
                                : "- (" + d.rowsBelowTargetReason + ")"),
     };

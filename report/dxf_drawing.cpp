@@ -128,12 +128,13 @@ void DrawSection(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, co
         dxf.Line(kVisadas, 0, top, r.eyeDistance, y);
         dxf.Line(kVisadas, 0, bottom, r.eyeDistance, y);
     }
-    // The grouped risers proposed for the target: a floor of their own.
-    if (a.risers.grouped) {
+    // The grouped risers proposed for the target and the seating analysed (the design the
+    // analysis pages print): a floor of their own.
+    if (const std::optional<GroupedRisers>& g = CountingGroupedRisers(a)) {
         double before = f.floor;
-        for (size_t k = 0; k < a.risers.grouped->floorRise.size(); ++k) {
+        for (size_t k = 0; k < g->floorRise.size(); ++k) {
             const double nFilaX = static_cast<double>(k);
-            const double rise = f.floor + a.risers.grouped->floorRise[k];
+            const double rise = f.floor + g->floorRise[k];
             const double front = RowFrontDistance(p, nFilaX);
             if (rise != before) {
                 dxf.Line(kDegraus, front, before, front, rise);

@@ -9,11 +9,11 @@ namespace vm {
 
 std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
                          const std::optional<ProjectionInputs>& projection, int riserBlock,
-                         const AccessibilityInputs& accessibility) {
+                         const AccessibilityInputs& accessibility, bool staggered) {
     DadosProjeto calculated = p;
     Calculo(calculated);
     const SightlineAnalysis a =
-        AnalyseSightlines(calculated, targetCmm, false, kDefaultElementPercent, riserBlock,
+        AnalyseSightlines(calculated, targetCmm, staggered, kDefaultElementPercent, riserBlock,
                           accessibility);
     if (!projection) {
         return DxfDrawing(calculated, a);
@@ -24,10 +24,12 @@ std::string DxfOfProject(const DadosProjeto& p, double targetCmm,
 
 SaveFormat DxfSaveFormat(const DadosProjeto& p, double targetCmm,
                          const std::optional<ProjectionInputs>& projection, int riserBlock,
-                         const AccessibilityInputs& accessibility) {
+                         const AccessibilityInputs& accessibility, bool staggered) {
     return {"dxf", "DXF",
-            [p, targetCmm, projection, riserBlock, accessibility](std::string* bytes, std::string*) {
-                *bytes = DxfOfProject(p, targetCmm, projection, riserBlock, accessibility);
+            [p, targetCmm, projection, riserBlock, accessibility, staggered](std::string* bytes,
+                                                                             std::string*) {
+                *bytes =
+                    DxfOfProject(p, targetCmm, projection, riserBlock, accessibility, staggered);
                 return true;
             }};
 }

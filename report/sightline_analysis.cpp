@@ -362,7 +362,8 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
 
     std::vector<int> below;
     for (const RowFigures& row : a.rows) {
-        if (row.cValueMm.value && *row.cValueMm.value < r.targetCmm - kCValueTolerance) {
+        const Figure& clearance = CountingCValue(a, row);
+        if (clearance.value && *clearance.value < r.targetCmm - kCValueTolerance) {
             below.push_back(row.number);
         }
     }
@@ -383,7 +384,11 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
 
     const double c = r.targetCmm / 1000;
     const double focal = a.screenBottom;
+    // Each row's eyes just clear those of the row it looks over (the row in front, or in
+    // staggered seating the row two ahead) by c on the line from the focal point.
+    const size_t ahead = a.staggered ? 2 : 1;
     std::vector<IsopticRow> isoptic;
+    std::vector<double> eyes;
     double eye = p.nAlturaOlhos1;
     for (size_t k = 0; k < distances.size(); ++k) {
         IsopticRow row;
@@ -391,13 +396,18 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
         if (k == 0) {
             row.step = Figure::None(kFirstRow);
         } else {
-            // A row never needs to sit lower than the row in front: where the line over it
-            // would allow a lower eye, the floor stays level and the row sees with more than c.
-            const double next =
-                std::max(eye, focal + (eye - focal + c) * distances[k] / distances[k - 1]);
+            // A row never needs to sit lower than the row in front: where the line over the row
+            // it looks over would allow a lower eye, the floor stays level and the row sees with
+            // more than c. Row 2 of staggered seating looks between the heads of row 1: level.
+            double next = eye;
+            if (k >= ahead) {
+                const size_t f = k - ahead;
+                next = std::max(eye, focal + (eyes[f] - focal + c) * distances[k] / distances[f]);
+            }
             row.step = Figure::Of(next - eye);
             eye = next;
         }
+        eyes.push_back(eye);
         row.eyeHeight = eye;
         row.floorRise = eye - p.nAlturaOlhos1;
         isoptic.push_back(std::move(row));
@@ -416,7 +426,7 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
     }
 
     const std::optional<double> s =
-        ConstantStep(distances, p.nAlturaOlhos1, focal, p.nDistEntreFilas, c);
+        ConstantStep(distances, p.nAlturaOlhos1, focal, p.nDistEntreFilas, c, a.staggered);
     if (!s) {
         r.constantStep = Figure::None(kFirstRowNotInFront);
         return;
@@ -429,17 +439,21 @@ void DesignRisers(const DadosProjeto& p, const SightlineAnalysis& a, RiserDesign
 }  // namespace
 
 std::optional<double> ConstantStep(const std::vector<double>& eyeDistances, double eyeHeight1,
-                                   double focalHeight, double rowDepth, double c) {
+                                   double focalHeight, double rowDepth, double c, bool staggered) {
     if (eyeDistances.size() < 2 || !(eyeDistances.front() > 0)) {
         return std::nullopt;
     }
+    // Row k looks over the row `ahead` in front: a rise of ahead x s over a depth of ahead x T.
+    const size_t ahead = staggered ? 2 : 1;
     const double d1 = eyeDistances.front();
+    const double a = static_cast<double>(ahead);
     std::optional<double> step;
-    for (size_t k = 1; k < eyeDistances.size(); ++k) {
-        const double s = (c * eyeDistances[k] + (eyeHeight1 - focalHeight) * rowDepth) / d1;
+    for (size_t k = ahead; k < eyeDistances.size(); ++k) {
+        const double s =
+            (c * eyeDistances[k] + a * (eyeHeight1 - focalHeight) * rowDepth) / (a * d1);
         step = step ? std::max(*step, s) : s;
     }
-    return step;
+    return step.value_or(0.0);
 }
 
 double RoundUpToMillimetre(double metres) {

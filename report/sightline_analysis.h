@@ -176,7 +176,8 @@ struct SeatFigures {
 };
 
 // Row k's eyes on an isoptic floor: each row sees over the row in front with exactly the target
-// C-value, the focal point being the image's bottom edge.
+// C-value, the focal point being the image's bottom edge; in staggered seating over the row two
+// ahead with exactly the target C2 (row 2, looking between the heads of row 1, stays level).
 struct IsopticRow {
     int row = 0;           // 1 for the row nearest the screen
     double eyeHeight = 0;  // above the front row's floor
@@ -190,7 +191,8 @@ inline constexpr double kDefaultTargetCmm = 90;
 // decimals, which binary arithmetic holds only to about 1e-15 of their size.
 inline constexpr double kCValueTolerance = 1e-6;
 
-// How high the risers must be for a target C-value (metres unless the name says mm).
+// How high the risers must be for a target C-value (metres unless the name says mm). In staggered
+// seating the isoptic floor, the constant step and the rows below the target go by C2.
 struct RiserDesign {
     double targetCmm = kDefaultTargetCmm;
     std::optional<std::vector<IsopticRow>> isoptic;  // every row; none with isopticReason
@@ -200,7 +202,7 @@ struct RiserDesign {
     Figure constantStep;
     bool flatFloorSuffices = false;  // a level floor already gives every row the target
     double currentStep = 0;          // the project's own, nAlturaFila2
-    // Rows whose C-value with the project's own step is below the target.
+    // Rows whose C-value (C2 in staggered seating) with the project's own step is below the target.
     std::optional<std::vector<int>> rowsBelowTarget;
     std::string rowsBelowTargetReason;
     // Risers that can be built, in blocks of rows (grouped_risers.h): over the row in front, and
@@ -243,6 +245,18 @@ inline const std::optional<CGrade>& CountingGrade(const SightlineAnalysis& a, co
     return a.staggered ? r.c2Grade : r.grade;
 }
 
+// The clearance that counts for a row, in millimetres: C2 in staggered seating, C otherwise.
+inline const Figure& CountingCValue(const SightlineAnalysis& a, const RowFigures& r) {
+    return a.staggered ? r.c2ValueMm : r.cValueMm;
+}
+
+// The grouped risers proposed for the seating analysed: the staggered design (C2) in staggered
+// seating, the design over the row in front otherwise. Every output that draws or sums the
+// proposed floor takes it from here.
+inline const std::optional<GroupedRisers>& CountingGroupedRisers(const SightlineAnalysis& a) {
+    return a.staggered ? a.risers.groupedStaggered : a.risers.grouped;
+}
+
 // Rows as a reader writes them: "3, 5-7" for rows 3, 5, 6 and 7; "nenhuma" for none.
 std::string RowList(const std::vector<int>& rows);
 
@@ -273,9 +287,12 @@ std::optional<double> ElementPercentFromText(std::string text);
 // (metres) over the row in front: for row k, s x D_1 >= c x D_k + (E_1 - F) x T, D_k being the
 // eye distances, E_1 the front row's eye height, F the focal height and T the row depth. So s is
 // the largest of (c x D_k + (E_1 - F) x T) / D_1, which is row n's for c, T >= 0. Not rounded.
+// With `staggered`, rows 3 to n must have C2 >= c over the row two ahead (rise 2s, depth 2T):
+// 2s x D_1 >= c x D_k + 2 (E_1 - F) x T; with fewer than 3 rows no row asks for a step (0).
 // Nothing for fewer than 2 distances or D_1 <= 0.
 std::optional<double> ConstantStep(const std::vector<double>& eyeDistances, double eyeHeight1,
-                                   double focalHeight, double rowDepth, double c);
+                                   double focalHeight, double rowDepth, double c,
+                                   bool staggered = false);
 
 // A length in metres rounded up to the next whole millimetre (a length that is a whole number of
 // millimetres but for the binary error of its sum stays as it is).

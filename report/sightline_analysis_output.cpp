@@ -201,9 +201,13 @@ void SeatsSection(const SightlineAnalysis& a, std::ostringstream& out) {
 
 void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const RiserDesign& r = a.risers;
-    out << "Degraus para um valor C de "
+    const char* measure = a.staggered ? "C2" : "C";
+    out << "Degraus para um valor " << measure << " de "
         << Num(r.targetCmm, r.targetCmm == std::round(r.targetCmm) ? 0 : 1)
-        << " mm (isóptica: cada fila vê sobre a da frente com exatamente esse valor)\n";
+        << (a.staggered ? " mm (isóptica com assentos alternados: cada fila vê sobre a segunda à "
+                          "frente com exatamente esse valor)\n"
+                        : " mm (isóptica: cada fila vê sobre a da frente com exatamente esse "
+                          "valor)\n");
     if (r.isoptic) {
         TextTable t({"Fila", "Altura dos olhos (m)", "Degrau (m)", "Elevação do piso (m)"}, "RRRR");
         for (const IsopticRow& row : *r.isoptic) {
@@ -221,7 +225,7 @@ void RisersSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Degrau constante (arredondado para cima ao milímetro)", constant},
         {"Degrau do projeto (Altura do degrau da Fila 2)", Num(r.currentStep, 3) + " m"},
-        {"Filas abaixo do valor C com o degrau do projeto",
+        {std::string("Filas abaixo do valor ") + measure + " com o degrau do projeto",
          RowList(r.rowsBelowTarget, r.rowsBelowTargetReason)},
     };
     out << LabelledLines(lines);
@@ -321,11 +325,13 @@ const char* const kAnalysisJsonHelp =
     "  risers {target_c_mm (--target-c, default 90), isoptic [{row, eye_height_m, step_m, "
     "floor_rise_m}] (each row sees over the one in front with exactly the target: E_k = F + "
     "(E_k-1 - F + C) x D_k / D_k-1, F the image's bottom edge, but never below E_k-1: a floor "
-    "does not descend towards the back), constant_step_m (the smallest step, 0 or more, the "
-    "same for every row that gives every row at least the target, rounded up to the "
-    "millimetre), flat_floor_suffices (a level floor already gives the target), current_step_m "
-    "(nAlturaFila2), rows_below_target [rows whose c_mm with "
-    "current_step_m is below the target], block_rows_asked (--riser-block, or best), grouped and "
+    "does not descend towards the back; with --staggered each row over the row two ahead with "
+    "exactly the target C2, row 2 level with row 1), constant_step_m (the smallest step, 0 or "
+    "more, the same for every row that gives every row at least the target, C2 with "
+    "--staggered, rounded up to the millimetre), flat_floor_suffices (a level floor already "
+    "gives the target), current_step_m (nAlturaFila2), rows_below_target [rows whose c_mm, "
+    "c2_mm with --staggered, with current_step_m is below the target], block_rows_asked "
+    "(--riser-block, or best), grouped and "
     "grouped_staggered {block_rows, staggered, blocks [{first_row, last_row, step_m}] (rows in "
     "blocks of 3 to 5 that share one step, each the least whole millimetre that gives every row "
     "of its block the target over the row in front, or C2 over the row two ahead when "

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,20 +103,20 @@ TEST(Plausibility, WarningsNameTheirFigures) {
          {}},
         {"risers of 0.44 m lift the last row's eyes to 1.2 + 6 x 0.44",
          [](vm::DadosProjeto& p) { p.nAlturaFila2 = 0.44; },
-         {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
-          "(3.84 m).",
-          "Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
-          "espaço para a cabeça sob o pé-direito (3.80 m)."}},
+         {"Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
+          "espaço para a cabeça sob o pé-direito (3.80 m).",
+          "A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
+          "(3.84 m)."}},
         {"two rows, one step of 2.6 m",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 2;
              p.nAlturaFila2 = 2.6;
              p.nTelaAltura = 0;
          },
-         {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
-          "(3.80 m).",
-          "O degrau de 2.60 m ergue os olhos da última fila a 3.80 m: sem espaço para a cabeça sob "
-          "o pé-direito (3.80 m)."}},
+         {"O degrau de 2.60 m ergue os olhos da última fila a 3.80 m: sem espaço para a cabeça sob "
+          "o pé-direito (3.80 m).",
+          "A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
+          "(3.80 m)."}},
         {"one row whose eyes stand 1 cm below the ceiling",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 1;
@@ -130,10 +131,10 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              p.nAlturaOlhos1 = 3.8;
              p.nTelaAltura = 0;
          },
-         {"A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
-          "(3.80 m).",
-          "Os olhos da última fila ficam a 3.80 m do piso: sem espaço para a cabeça sob o "
-          "pé-direito (3.80 m)."}},
+         {"Os olhos da última fila ficam a 3.80 m do piso: sem espaço para a cabeça sob o "
+          "pé-direito (3.80 m).",
+          "A base da imagem pretendida (3.60 m do piso) fica abaixo dos olhos da última fila "
+          "(3.80 m)."}},
         {"no rows: nothing about rows",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 0;
@@ -151,6 +152,18 @@ TEST(Plausibility, WarningsNameTheirFigures) {
           "O campo \"Número de Filas de Assentos\" vale -5, fora da faixa permitida (0 ou mais).",
           "O campo \"Altura da Imagem\" vale -1.00, fora da faixa permitida (0 ou mais).",
           "O topo da imagem pretendida (4.00 m do piso) fica acima do pé-direito (3.80 m)."}},
+        // The rows at the ceiling go first, before a field outside its limit: the main window's
+        // line shows the first warning.
+        {"risers up to the ceiling and a field that describes no room",
+         [](vm::DadosProjeto& p) {
+             p.nAlturaFila2 = 0.44;
+             p.nComprimento = -2;
+         },
+         {"Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
+          "espaço para a cabeça sob o pé-direito (3.80 m).",
+          "O campo \"Comprimento\" vale -2.00, fora da faixa permitida (maior que 0).",
+          "A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
+          "(3.84 m)."}},
         // Zeros not yet filled in are no room's values: Novo's project warns of nothing.
         {"the empty project of Novo", [](vm::DadosProjeto& p) { vm::DadosReset(p); }, {}},
     };
@@ -160,6 +173,49 @@ TEST(Plausibility, WarningsNameTheirFigures) {
         c.change(p);
         vm::Calculo(p);
         EXPECT_EQ(vm::PlausibilityWarnings(p), c.expected);
+    }
+}
+
+// The first row whose eyes, on a given step, come within 0.12 m of the ceiling: the default project
+// (ceiling 3.80 m, eyes of row 1 at 1.20 m, 7 rows) and others.
+TEST(Plausibility, FirstRowUnderTheCeiling) {
+    const struct {
+        const char* name;
+        std::function<void(vm::DadosProjeto&)> change;
+        double step;
+        std::optional<int> row;
+        double eyes;
+    } cases[] = {
+        {"0.20 m: row 7 at 2.40 m", {}, 0.2, std::nullopt, 0},
+        // 1.2 + 4 x 0.65 = 3.80 m, row 4 at 3.15 m keeps its room.
+        {"0.65 m: row 5 at the ceiling", {}, 0.65, 5, 3.8},
+        // 1.2 + 6 x 0.38 = 3.48 m; 1.2 + 6 x 0.41 = 3.66 m, 0.14 m of room; 0.42 m: 3.72 m.
+        {"0.41 m keeps 0.14 m", {}, 0.41, std::nullopt, 0},
+        {"0.42 m: row 7 at 3.72 m", {}, 0.42, 7, 3.72},
+        // Exactly 0.12 m of room is enough: 1.2 + 6 x 0.18 = 2.28 m under 2.40 m.
+        {"exactly 0.12 m of room", [](vm::DadosProjeto& p) { p.nPeDireito = 2.4; }, 0.18,
+         std::nullopt, 0},
+        {"0.11 m of room", [](vm::DadosProjeto& p) { p.nPeDireito = 2.39; }, 0.18, 7, 2.28},
+        // The front row itself too close, whatever the step.
+        {"row 1 under a low ceiling", [](vm::DadosProjeto& p) { p.nPeDireito = 1.3; }, 0, 1, 1.2},
+        // 2.5 rows are three: row 3 at 1.2 + 2 x 1.3 = 3.80 m.
+        {"a fraction of a row", [](vm::DadosProjeto& p) { p.nNumeroFilas = 2.5; }, 1.3, 3, 3.8},
+        {"no rows", [](vm::DadosProjeto& p) { p.nNumeroFilas = 0; }, 5, std::nullopt, 0},
+        // 999 rows of 1 cm: 1.2 + k x 0.01 > 3.68 from k = 249, row 250 at 3.69 m.
+        {"many low steps", [](vm::DadosProjeto& p) { p.nNumeroFilas = 999; }, 0.01, 250, 3.69},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm::DadosProjeto p = vm::ProjetoInicial();
+        if (c.change) {
+            c.change(p);
+        }
+        const std::optional<vm::RowUnderTheCeiling> row = vm::FirstRowUnderTheCeiling(p, c.step);
+        ASSERT_EQ(row.has_value(), c.row.has_value());
+        if (row) {
+            EXPECT_EQ(row->row, *c.row);
+            EXPECT_NEAR(row->eyeHeight, c.eyes, 1e-9);
+        }
     }
 }
 

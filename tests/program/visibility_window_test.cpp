@@ -299,10 +299,32 @@ TEST_F(VisibilityWindowTest, AssentosAlternadosGradesTheRowsByC2) {
         EXPECT_EQ(staggered->text(), "Assentos alternados");
         EXPECT_FALSE(staggered->isChecked());
         EXPECT_EQ(m_recorder.FindText("C2 107: bom"), nullptr);
+        // 90 mm over the row in front: (0.09 x 9.7 - 0.52) / 3.7 -> 0.096 m.
+        EXPECT_TRUE(proposal().contains("0.096 m")) << proposal().toStdString();
         QTest::mouseClick(staggered, Qt::LeftButton, {}, QPoint(5, staggered->height() / 2));
         EXPECT_TRUE(staggered->isChecked());
         EXPECT_NE(m_recorder.FindText("C2 107: bom"), nullptr);
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("sem fila duas à frente")), nullptr);
+        // By C2 over the row two ahead the level floor already gives 90 mm (row 7: 1.04 / 9.7 =
+        // 107.2 mm): (0.09 x 9.7 - 2 x 0.52) / 7.4 < 0, and Aplicar keeps the floor level.
+        EXPECT_TRUE(proposal().contains("0.000 m (piso plano basta)")) << proposal().toStdString();
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bAplicar"),
+                          Qt::LeftButton);
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0);
+        // The pages say what the rows are measured by.
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "Filas abaixo de 90 mm (C2) com o degrau do projeto: nenhuma")),
+                  nullptr);
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252("Isóptica para 90 mm (C2)")), nullptr);
+        // Salvar as DXF draws the staggered design, as the pages do.
+        m_dialogs.fileAnswers.push_back((m_dir / "alternados.dxf").string());
+        QTest::mouseClick(vm::VisibilityWindow()->findChild<QPushButton*>("bSalvar"),
+                          Qt::LeftButton);
+        vm::DadosProjeto calculated = vm::projeto();
+        vm::Calculo(calculated);
+        const std::string saved = vm::MemoRead((m_dir / "alternados.dxf").string());
+        EXPECT_EQ(saved, vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 90, true)));
+        EXPECT_NE(saved, vm::DxfDrawing(calculated, vm::AnalyseSightlines(calculated, 90)));
     });
 }
 
@@ -393,6 +415,65 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoPutsTheStepIntoTheFieldAndTheTarget
 }  // namespace
 
 namespace {
+
+// "Aplicar ao projeto" never lifts a row's eyes within 0.12 m of the ceiling: the default project
+// (ceiling 3.80 m, eyes of row 1 at 1.20 m, 7 rows).
+TEST_F(VisibilityWindowTest, AplicarAoProjetoKeepsTheEyesClearOfTheCeiling) {
+    runWindow([&] {
+        openWindow();
+        auto* target = vm::VisibilityWindow()->findChild<QComboBox*>("cAlvoC");
+        auto* apply = vm::VisibilityWindow()->findChild<QPushButton*>("bAplicar");
+        ASSERT_NE(apply, nullptr);
+        const auto type = [&](const char* keys) {
+            target->lineEdit()->setFocus();
+            VM_TRY_TRUE(target->lineEdit()->hasFocus());
+            target->lineEdit()->selectAll();
+            QTest::keyClicks(target->lineEdit(), keys);
+            QTest::keyClick(target->lineEdit(), Qt::Key_Return);
+        };
+        const std::string warningsBefore = vm::GetProperty("wmenu", "cAvisos", "value").text();
+
+        // 300 mm asks for 0.646 m, 0.65 m in the field: row 5's eyes at 1.2 + 4 x 0.65 = 3.80 m.
+        type("300");
+        ASSERT_TRUE(proposal().contains("0.646 m")) << proposal().toStdString();
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
+        EXPECT_EQ(
+            m_dialogs.shown.back().message.text,
+            vm::utf8ToWin1252("Aplicar ao projeto: com o degrau de 0.65 m, os olhos da fila 5 "
+                              "ficariam a 3.80 m do piso, a menos de 0.12 m do pé-direito "
+                              "(3.80 m). O degrau do projeto continua 0.20 m."));
+        // Nothing changed: the record, the field and the warnings.
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0.2);
+        EXPECT_EQ(vm::GetProperty("wmenu", "nAlturaFila2t", "value").number(), 0.2);
+        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "value").text(), warningsBefore);
+
+        // 120 mm asks for 0.18 m: row 7's eyes at 2.28 m. Under a 2.39 m ceiling that is refused
+        // (0.11 m of room); under 2.40 m, exactly 0.12 m, it goes in.
+        type("120");
+        vm::projeto().nPeDireito = 2.39;
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 2u);
+        EXPECT_NE(m_dialogs.shown.back().message.text.find("os olhos da fila 7 ficariam a 2.28 m"),
+                  std::string::npos)
+            << m_dialogs.shown.back().message.text;
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0.2);
+        vm::projeto().nPeDireito = 2.4;
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(m_dialogs.messageLog().size(), 2u);
+        EXPECT_EQ(vm::projeto().nAlturaFila2, 0.18);
+
+        // A step typed that lifts the last row to the ceiling: that warning comes first on the
+        // main window's line, before the image's bottom below the last row's eyes.
+        vm::projeto().nPeDireito = 3.8;
+        vm::SetAlturaFila2(0.44);
+        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "value").text(),
+                  vm::utf8ToWin1252("2 avisos: Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os "
+                                    "olhos da última fila a 3.84 m: sem espaço para a cabeça sob "
+                                    "o pé-direito (3.80 m)."));
+    });
+}
 
 TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
     runWindow([&] {

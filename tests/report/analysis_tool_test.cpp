@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <locale>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -398,6 +399,66 @@ TEST_F(AnalysisTool, StaggeredSeats) {
         << table.out;
     // Nothing to stagger without the analysis or a drawing.
     EXPECT_EQ(run({"--staggered"}).exitCode, 2);
+}
+
+// The grouped risers that count for the seating go the same into the table, the JSON and the DXF's
+// layer DEGRAUS. Default project, 120 mm: by C2 (staggered) rows 6 and 7 rise 0.009 m each, 0.018 m
+// in all; over the row in front 0.536 m. The staggered constant step is
+// (0.12 x 9.7 - 2 x 0.52 x 1) / (2 x 3.7) = 0.0168 -> 0.017 m, by C (0.12 x 9.7 - 0.52) / 3.7 ->
+// 0.175 m.
+TEST_F(AnalysisTool, StaggeredRisersAreTheSameInEveryOutput) {
+    const struct {
+        bool staggered;
+        const char* label;  // the first word of the table's line of the design
+        const char* key;
+        double rise;
+        double constantStep;
+    } cases[] = {{true, "Assentos", "grouped_staggered", 0.018, 0.017},
+                 {false, "Sobre", "grouped", 0.536, 0.175}};
+    std::string dxfBytes[2];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        std::vector<std::string> args = {"--target-c", "120"};
+        if (c.staggered) {
+            args.push_back("--staggered");
+        }
+        const Json risers = Analysis(args)["risers"];
+        EXPECT_NEAR(risers[c.key]["total_rise_m"].get<double>(), c.rise, 1e-9);
+        EXPECT_NEAR(risers["constant_step_m"].get<double>(), c.constantStep, 1e-12);
+        EXPECT_EQ(risers["rows_below_target"], Json::array());
+
+        std::vector<std::string> tableArgs = args;
+        tableArgs.push_back("--analysis");
+        const ToolRun table = run(tableArgs);
+        ASSERT_EQ(table.exitCode, 0) << table.err;
+        const std::vector<std::string> line =
+            LineWords(table.out, c.label, table.out.find("Degraus em blocos"));
+        const auto total = std::find(line.begin(), line.end(), "total");
+        ASSERT_LT(total + 1, line.end()) << table.out;
+        // The table writes "." before the decimals under every locale: read it so.
+        std::istringstream figure(*(total + 1));
+        figure.imbue(std::locale::classic());
+        double shown = NAN;
+        figure >> shown;
+        EXPECT_NEAR(shown, c.rise, 1e-9) << table.out;
+
+        std::vector<std::string> dxfArgs = args;
+        dxfArgs.insert(dxfArgs.end(), {"-o", "d.dxf"});
+        ASSERT_EQ(run(dxfArgs).exitCode, 0);
+        dxfBytes[c.staggered ? 0 : 1] = vm::ReadWholeFile(m_dir / "d.dxf");
+        const Json dxf = DxfFacts(m_dir, "d.dxf");
+        ASSERT_FALSE(dxf.is_null());
+        double lowest = INFINITY;
+        double highest = -INFINITY;
+        for (const Json& l : dxf["degraus_lines"]) {
+            for (const size_t y : {1u, 3u}) {
+                lowest = std::min(lowest, l[y].get<double>());
+                highest = std::max(highest, l[y].get<double>());
+            }
+        }
+        EXPECT_NEAR(highest - lowest, c.rise, 1e-9);
+    }
+    EXPECT_NE(dxfBytes[0], dxfBytes[1]);
 }
 
 TEST_F(AnalysisTool, AccessibilityCountsFromTheSeatTotal) {

@@ -18,13 +18,15 @@ namespace {
 
 using test::StartupProject;
 
-// The smallest C-value of rows 2 to n, in millimetres.
+// The smallest C-value that counts (C2 of rows 3 to n in staggered seating, C of rows 2 to n
+// otherwise), in millimetres; INFINITY when no row has one.
 double LowestC(const SightlineAnalysis& a) {
     double lowest = INFINITY;
     for (const RowFigures& r : a.rows) {
-        if (r.number > 1) {
-            EXPECT_TRUE(r.cValueMm.value) << "row " << r.number << ": " << r.cValueMm.reason;
-            lowest = std::min(lowest, r.cValueMm.value.value_or(-INFINITY));
+        if (r.number > (a.staggered ? 2 : 1)) {
+            const Figure& c = CountingCValue(a, r);
+            EXPECT_TRUE(c.value) << "row " << r.number << ": " << c.reason;
+            lowest = std::min(lowest, c.value.value_or(-INFINITY));
         }
     }
     return lowest;
@@ -140,6 +142,109 @@ TEST(Risers, IsopticEyeHeightsByHand) {
     }
 }
 
+// The 40 x 30 m hall of 30 rows 1.1 m deep, eyes of row 1 at 3.7 m and 1.2 m, the image's bottom
+// edge at 6 - 2.4 = 3.6 m, the project's step 0.20 m.
+void HallFortyByThirty(DadosProjeto& p) {
+    p.nComprimento = 40;
+    p.nLargura = 30;
+    p.nNumeroFilas = 30;
+    p.nDistEntreFilas = 1.1;
+    p.nTelaTopo = 6;
+    p.nTelaAltura = 2.4;
+    p.nPeDireito = 10;
+}
+
+// Staggered seating: every figure of the design asks whether a row sees by C2, over the row two
+// ahead, as the rows are graded.
+TEST(Risers, StaggeredSeatsAreDesignedByC2) {
+    struct Case {
+        const char* name;
+        std::function<void(DadosProjeto&)> edit;
+        double target;
+        bool staggered;
+        double constantStep;     // rounded up to the millimetre
+        bool flat;               // a level floor suffices
+        std::vector<int> below;  // rows under the target with the project's own step
+        double groupedRise;      // of the grouped design that counts
+    };
+    const Case cases[] = {
+        // Over the row in front: s = (0.1125 x 35.6 - 2.4 x 1.1) / 3.7 = 0.3689 -> 0.369 m (10.7 m
+        // over 29 steps); C of row 25, (29.0 x 0.2 + 1.2 x 1.1) / 30.1 = 112.3 mm, already short.
+        {"40 x 30 m hall, C", HallFortyByThirty, 112.5, false, 0.369, false,
+         {25, 26, 27, 28, 29, 30}, 0.384},
+        // Staggered: on a level floor C2 of row k over row k-2 is 2.4 x 2.2 / D_k (the focal point
+        // 2.4 m above the eyes, two rows 2.2 m deep), 5.28 / 35.6 = 148.3 mm for row 30, so no
+        // row needs a rise: s = (0.1125 x 35.6 - 2 x 2.4 x 1.1) / (2 x 3.7) < 0. With the 0.2 m
+        // steps every C2 is excelente (row 30: 189.9 mm).
+        {"40 x 30 m hall, C2", HallFortyByThirty, 112.5, true, 0, true, {}, 0},
+        // Default project, 120 mm: s = (0.12 x 9.7 - 1.04) / 7.4 = 0.01676 -> 0.017 m; by C it is
+        // (0.12 x 9.7 - 0.52) / 3.7 = 0.1741 -> 0.175 m. The project's 0.2 m steps give every row
+        // enough: row 7's C is (8.7 x 0.2 - 0.48 x 1) / 9.7 = 129.9 mm. The grouped designs (their
+        // least step is proved below) rise 0.536 m by C and 0.018 m by C2.
+        {"default, C", {}, 120, false, 0.175, false, {}, 0.536},
+        {"default, C2", {}, 120, true, 0.017, false, {}, 0.018},
+        // A flat floor: by C, 90 mm, rows 4 to 7 fall short (row 4: 0.52 x 1 / 5.7 = 91.2 mm over
+        // row 3... see ConstantStepByHand); by C2, 120 mm, C2 = 0.52 x 2 / D_k: row 5 135.1 mm,
+        // row 6 119.5 mm and row 7 107.2 mm, so rows 6 and 7.
+        {"flat floor, C", [](DadosProjeto& p) { p.nAlturaFila2 = 0; }, 90, false, 0.096, false,
+         {4, 5, 6, 7}, 0.198},
+        {"flat floor, C2 120", [](DadosProjeto& p) { p.nAlturaFila2 = 0; }, 120, true, 0.017,
+         false, {6, 7}, 0.018},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SightlineAnalysis a = AnalyseSightlines(StartupProject(c.edit), c.target, c.staggered);
+        const RiserDesign& r = a.risers;
+        ASSERT_TRUE(r.constantStep.value) << r.constantStep.reason;
+        EXPECT_NEAR(*r.constantStep.value, c.constantStep, 1e-12);
+        EXPECT_EQ(r.flatFloorSuffices, c.flat);
+        EXPECT_EQ(r.rowsBelowTarget, c.below);
+        ASSERT_TRUE(r.isoptic) << r.isopticReason;
+        EXPECT_EQ(r.isoptic->back().floorRise == 0, c.flat);
+        const std::optional<GroupedRisers>& g = CountingGroupedRisers(a);
+        ASSERT_TRUE(g) << r.groupedReason;
+        EXPECT_EQ(g->staggered, c.staggered);
+        EXPECT_NEAR(g->totalRise, c.groupedRise, 1e-9);
+        // No row that the grades call below the target is missing from the list, nor the reverse.
+        for (const RowFigures& row : a.rows) {
+            const Figure& v = CountingCValue(a, row);
+            const bool short_ = v.value && *v.value < c.target - kCValueTolerance;
+            EXPECT_EQ(short_, std::count(c.below.begin(), c.below.end(), row.number) == 1)
+                << "row " << row.number;
+        }
+    }
+    // Fewer than three rows: no row looks over a row two ahead, a level floor suffices.
+    EXPECT_EQ(ConstantStep({3.7, 4.7}, 1.2, 1.72, 1, 0.3, true), 0.0);
+    EXPECT_GT(ConstantStep({3.7, 4.7}, 1.2, 1.72, 1, 0.3, false).value(), 0);
+}
+
+TEST(Risers, StaggeredIsopticEyeHeightsByHand) {
+    // Default project, 120 mm, staggered: rows 1 and 2 level at 1.2 m; row k's eyes
+    // E_k = max(E_k-1, F + (E_k-2 - F + c) x D_k / D_k-2), F = 1.72, c = 0.12: rows 3 to 5 stay
+    // level (row 5: 1.72 - 0.4 x 7.7 / 5.7 = 1.1796), row 6 rises to 1.72 - 0.4 x 8.7 / 6.7 =
+    // 1.2006, row 7 over the level row 5 to 1.72 - 0.4 x 9.7 / 7.7 = 1.2161.
+    const SightlineAnalysis a = AnalyseSightlines(StartupProject(), 120, true);
+    ASSERT_TRUE(a.risers.isoptic) << a.risers.isopticReason;
+    const std::vector<IsopticRow>& rows = *a.risers.isoptic;
+    ASSERT_EQ(rows.size(), 7u);
+    std::vector<double> eyes = {1.2, 1.2};
+    EXPECT_DOUBLE_EQ(rows[1].eyeHeight, 1.2);
+    EXPECT_DOUBLE_EQ(rows[1].step.value.value_or(NAN), 0);
+    for (size_t k = 2; k < 7; ++k) {
+        const double d = 3.7 + static_cast<double>(k);
+        const double line = 1.72 + (eyes[k - 2] - 1.72 + 0.12) * d / (d - 2);
+        eyes.push_back(std::max(eyes[k - 1], line));
+        EXPECT_NEAR(rows[k].eyeHeight, eyes[k], 1e-12) << "row " << k + 1;
+        EXPECT_NEAR(rows[k].step.value.value_or(NAN), eyes[k] - eyes[k - 1], 1e-12);
+        EXPECT_NEAR(rows[k].floorRise, eyes[k] - 1.2, 1e-12);
+    }
+    EXPECT_DOUBLE_EQ(rows[4].eyeHeight, 1.2);
+    EXPECT_NEAR(rows[5].eyeHeight, 1.72 - 0.4 * 8.7 / 6.7, 1e-12);
+    EXPECT_NEAR(rows[6].eyeHeight, 1.72 - 0.4 * 9.7 / 7.7, 1e-12);
+    // Row 7 sees over row 5 with exactly the target: rise and depth of two rows.
+    EXPECT_NEAR(CValue(7.7, 1.2 - 1.72, rows[6].eyeHeight - 1.2, 2).value() * 1000, 120, 1e-9);
+}
+
 TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
     const std::function<void(DadosProjeto&)> rooms[] = {
         {},
@@ -160,28 +265,33 @@ TEST(Risers, TheConstantStepIsTheSmallestWholeMillimetre) {
             p.nDistEntreFilas = 1.25;
         },
     };
+    // In staggered seating the step is checked against C2 over the row two ahead.
     for (size_t room = 0; room < std::size(rooms); ++room) {
-        for (double target : {0.0, 60.0, 90.0, 120.0, 33.3}) {
-            SCOPED_TRACE("room " + std::to_string(room) + ", C " + std::to_string(target));
-            DadosProjeto p = StartupProject(rooms[room]);
-            const double step = AnalyseSightlines(p, target).risers.constantStep.value.value();
-            EXPECT_NEAR(step * 1000, std::round(step * 1000), 1e-9);
+        for (const bool staggered : {false, true}) {
+            for (double target : {0.0, 60.0, 90.0, 120.0, 33.3, 200.0}) {
+                SCOPED_TRACE("room " + std::to_string(room) + ", C " + std::to_string(target) +
+                             (staggered ? ", staggered" : ""));
+                DadosProjeto p = StartupProject(rooms[room]);
+                const double step =
+                    AnalyseSightlines(p, target, staggered).risers.constantStep.value.value();
+                EXPECT_NEAR(step * 1000, std::round(step * 1000), 1e-9);
 
-            p.nAlturaFila2 = step;
-            const SightlineAnalysis with = AnalyseSightlines(p, target);
-            EXPECT_GE(LowestC(with), target - kCValueTolerance);
-            EXPECT_EQ(with.risers.rowsBelowTarget, std::vector<int>{});
+                p.nAlturaFila2 = step;
+                const SightlineAnalysis with = AnalyseSightlines(p, target, staggered);
+                EXPECT_GE(LowestC(with), target - kCValueTolerance);
+                EXPECT_EQ(with.risers.rowsBelowTarget, std::vector<int>{});
 
-            if (step == 0) {
-                // A level floor already gives the target: nothing lower is proposed.
-                EXPECT_TRUE(AnalyseSightlines(p, target).risers.flatFloorSuffices);
-                continue;
+                if (step == 0) {
+                    // A level floor already gives the target: nothing lower is proposed.
+                    EXPECT_TRUE(with.risers.flatFloorSuffices);
+                    continue;
+                }
+                p.nAlturaFila2 = step - 0.001;
+                const SightlineAnalysis less = AnalyseSightlines(p, target, staggered);
+                EXPECT_LT(LowestC(less), target - kCValueTolerance);
+                ASSERT_TRUE(less.risers.rowsBelowTarget);
+                EXPECT_FALSE(less.risers.rowsBelowTarget->empty());
             }
-            p.nAlturaFila2 = step - 0.001;
-            const SightlineAnalysis less = AnalyseSightlines(p, target);
-            EXPECT_LT(LowestC(less), target - kCValueTolerance);
-            ASSERT_TRUE(less.risers.rowsBelowTarget);
-            EXPECT_FALSE(less.risers.rowsBelowTarget->empty());
         }
     }
 }
