@@ -20,7 +20,9 @@ namespace vm {
 //   nTelaTopo, reaching below the floor;
 // - risers that lift the last row's eyes to the ceiling or above it: the last row stands
 //   (nNumeroFilas - 1) x nAlturaFila2 above the front row's floor, its eyes nAlturaOlhos1 higher
-//   still, and a seated head needs room above its eyes.
+//   still, and a seated head needs room above its eyes;
+// - the front row nearer the screen than DISCAS's closest viewer (core/closest_viewer.h):
+//   nDistOlhos1 < 1.732 x (IH + IO) sets the image's top more than 30 degrees above its eyes.
 // A check that reads a field outside its limit, or needs rows when there are none, is left out:
 // the figures of an impossible room say nothing more. Empty when nothing is amiss.
 std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p);

@@ -361,7 +361,7 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoPutsTheStepIntoTheFieldAndTheTarget
         EXPECT_EQ(vm::projeto().nAlturaFila2, 0.18);
         // The main window's warnings follow it: the last row's eyes now 1.2 + 6 x 0.18 up.
         EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "value").text(),
-                  vm::utf8ToWin1252("Aviso: A base da imagem pretendida (1.72 m do piso) fica "
+                  vm::utf8ToWin1252("2 avisos: A base da imagem pretendida (1.72 m do piso) fica "
                                     "abaixo dos olhos da última fila (2.28 m)."));
         // The window follows the record.
         EXPECT_TRUE(proposal().contains("degrau do projeto 0.180 m")) << proposal().toStdString();

@@ -669,6 +669,24 @@ TEST_F(AnalysisTool, DiscasOverTheSeatsInJsonPagesAndDxf) {
     const std::vector<std::string> pages = PdfWords(m_dir, "wide.pdf", 1, 9);
     EXPECT_TRUE(Contains(pages, {"Área", "de", "visão", "DISCAS"}));
 
+    // The pages print the closest viewer against the first row and the ADM farthest viewer with
+    // the rows beyond it, in the table's words: 1.732 x (1.88 + 0.52) = 4.16 m against 3.70 m;
+    // 1.88 x 3438 / 800 = 8.08 m.
+    EXPECT_NE(table.out.find("4.16 m; primeira fila a 3.70 m: perto demais"), std::string::npos);
+    ASSERT_EQ(run({"--analysis", "-o", "cv.pdf"}).exitCode, 0);
+    const std::vector<std::string> cv = PdfWords(m_dir, "cv.pdf", 3, 9);
+    EXPECT_TRUE(Contains(cv, {"(CV", "=", "1.732", "x", "(IH", "+", "IO)):", "4.16", "m;",
+                              "primeira", "fila", "a", "3.70", "m:", "perto", "demais"}));
+    EXPECT_TRUE(Contains(cv, {"minuto", "de", "arco):", "8.08", "m;", "filas", "além", "dela:",
+                              "6-7"}));
+    ASSERT_EQ(run({"--analysis", "--set", "nDistOlhos1=4.2", "--set", "nDistEntreFilas=0.9", "-o",
+                   "far.pdf"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(Contains(PdfWords(m_dir, "far.pdf", 3, 9),
+                         {"4.16", "m;", "primeira", "fila", "a", "4.20", "m:", "distância",
+                          "suficiente"}));
+
     // The DXF: the area's outline on its layer, closed from the apex along the walls.
     ASSERT_EQ(run({"-o", "d.dxf"}).exitCode, 0);
     const Json dxf = DxfFacts(m_dir, "d.dxf");
