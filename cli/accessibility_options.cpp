@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "core/dados_projeto.h"
+#include "report/figure_output.h"
+
 namespace vm {
 
 void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
@@ -79,6 +82,53 @@ bool ParseAccessibilityOptions(const CLI::App& app, const AccessibilityOptionTex
         }
     }
     return true;
+}
+
+std::vector<std::string> WheelchairOptionTexts(const AccessibilityOptionTexts& t) {
+    std::vector<std::string> out;
+    for (const std::string& text : t.rows) {
+        out.push_back("--wheelchair " + text);
+    }
+    for (const std::string& text : t.platforms) {
+        out.push_back("--wheelchair-platform " + text);
+    }
+    return out;
+}
+
+bool WheelchairPlacesFit(const DadosProjeto& p, const AccessibilityInputs& inputs,
+                         const std::vector<std::string>& optionTexts, std::string* error) {
+    if (inputs.wheelchairs.empty()) {
+        return true;
+    }
+    const std::vector<WheelchairPosition> ws = PlaceWheelchairs(p, inputs.wheelchairs, 0);
+    const WheelchairPosition* w = FirstMisfit(ws);
+    if (!w) {
+        return true;
+    }
+    const auto typed = [&](size_t index) {
+        return index < optionTexts.size() ? optionTexts[index]
+                                          : "place " + std::to_string(index + 1);
+    };
+    *error = typed(static_cast<size_t>(w - ws.data())) + ": ";
+    switch (w->misfit) {
+        case WheelchairMisfit::OutsideRoom:
+            // Spaces at one end stand side by side from its wall.
+            *error += "the space would stand " + Num(w->nearWall, 2) + " to " +
+                      Num(w->nearWall + kWheelchairSpaceWidth, 2) +
+                      " m from the left wall, outside the room's width of " + Num(p.nLargura, 2) +
+                      " m";
+            break;
+        case WheelchairMisfit::Overlaps:
+            *error += "overlaps the space of " + typed(static_cast<size_t>(w->misfitWith)) +
+                      " (each space is 0.80 x 1.20 m)";
+            break;
+        case WheelchairMisfit::SameSpot:
+            *error += "stands on the same spot as " + typed(static_cast<size_t>(w->misfitWith));
+            break;
+        case WheelchairMisfit::None:
+            break;
+    }
+    return false;
 }
 
 }  // namespace vm

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/accessibility_options.h"
 #include "cli/output_target.h"
 #include "cli/tool_request.h"
 #include "cli/values_outside_limits.h"
@@ -157,7 +158,8 @@ constexpr int kOutputLost = -1;
 // Opens `file` (none: the default project) into the program's project, applies the request and
 // prints or writes its outputs. Several projects in one run pass `jsonArray`: the JSON object is
 // added to it instead of being printed. Returns 0, or 1 when the project could not be read or an
-// output file not written (said on standard error, naming the file), or kOutputLost.
+// output file not written (said on standard error, naming the file), 2 when the wheelchair spaces
+// placed by hand do not fit its hall, or kOutputLost.
 int runProject(const ProjectRequest& r, const std::string& file,
                const ReportFileWriter& writeReport, nlohmann::ordered_json* jsonArray) {
     DadosProjeto& p = projeto();
@@ -203,6 +205,13 @@ int runProject(const ProjectRequest& r, const std::string& file,
     Calculo(p);
     if (!TellValuesOutsideLimits(p, !r.reportFile.empty(), r.several ? file : "")) {
         return 1;
+    }
+    // Spaces placed by hand that do not fit this hall are a wrong command line, told before
+    // anything is written.
+    if (std::string error;
+        !WheelchairPlacesFit(p, r.accessibility, r.wheelchairOptions, &error)) {
+        std::cerr << "vistametra-report: " << (r.several ? file + ": " : "") << error << "\n";
+        return 2;
     }
 
     if (!r.saveFile.empty()) {

@@ -321,6 +321,7 @@ std::optional<int> ReadToolRequest(int argc, char** argv, bool writesPages, Proj
                            .elementPercent = elementPercent,
                            .riserBlock = riserBlock,
                            .accessibility = accessibility,
+                           .wheelchairOptions = WheelchairOptionTexts(accessibilityTexts),
                            .saveFile = saveFile,
                            .reportFile = reportFile,
                            .reportFormat = reportFormat,

@@ -33,6 +33,8 @@ struct ProjectRequest {
     double elementPercent = kDefaultElementPercent;
     int riserBlock = 0;
     AccessibilityInputs accessibility;  // the wheelchair spaces and the interpreter's window
+    // Each of accessibility.wheelchairs as typed, its option first ("--wheelchair 3:left").
+    std::vector<std::string> wheelchairOptions;
     std::string saveFile;
     std::string reportFile;
     std::string reportFormat;  // the suffix of reportFile, or --format for -o -

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "core/closest_viewer.h"
 #include "core/field_limits.h"
 #include "core/text.h"
 
@@ -137,6 +138,24 @@ void risersUpToTheCeiling(const DadosProjeto& p, std::vector<std::string>& out) 
     }
 }
 
+void firstRowTooClose(const DadosProjeto& p, std::vector<std::string>& out) {
+    if (!withinLimits(p, {"nDistOlhos1", "nAlturaOlhos1", "nNumeroFilas", "nTelaTopo",
+                          "nTelaAltura"}) ||
+        p.nNumeroFilas < 1 || !(p.nTelaAltura > 0)) {
+        return;
+    }
+    const double offset = FirstRowImageOffset(p);
+    const double closest = ClosestViewer(p.nTelaAltura, offset);
+    if (p.nDistOlhos1 >= closest) {
+        return;
+    }
+    out.push_back("A fila 1 fica a " + metres(p.nDistOlhos1) +
+                  " da tela, mais perto que o espectador mais próximo do DISCAS: 1.732 x (altura "
+                  "da imagem " +
+                  metres(p.nTelaAltura) + " + base acima dos olhos " + metres(offset) + ") = " +
+                  metres(closest) + ".");
+}
+
 }  // namespace
 
 std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p) {
@@ -149,6 +168,7 @@ std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p) {
     imageTopAboveTheCeiling(p, out);
     imageBottomBelowTheLastRowsEyes(p, out);
     recommendedImagesUnderTheCeiling(p, out);
+    firstRowTooClose(p, out);
     return out;
 }
 

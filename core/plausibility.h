@@ -22,7 +22,9 @@ namespace vm {
 // - the planned image's top above the ceiling (nTelaTopo > nPeDireito);
 // - the planned image's bottom (nTelaTopo - nTelaAltura) below the last row's eyes;
 // - a recommended image of a shown category taller than the ceiling height, or, with its top at
-//   nTelaTopo, reaching below the floor.
+//   nTelaTopo, reaching below the floor;
+// - the front row nearer the screen than DISCAS's closest viewer (core/closest_viewer.h):
+//   nDistOlhos1 < 1.732 x (IH + IO) sets the image's top more than 30 degrees above its eyes.
 // A check that reads a field outside its limit, or needs rows when there are none, is left out:
 // the figures of an impossible room say nothing more. Empty when nothing is amiss.
 std::vector<std::string> PlausibilityWarnings(const DadosProjeto& p);

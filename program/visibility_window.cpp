@@ -36,6 +36,7 @@
 #include "pagefile/page_set.h"
 #include "program/main_window.h"
 #include "program/page_view.h"
+#include "report/accessibility_output.h"
 #include "report/analysis_pages.h"
 #include "report/dxf_file.h"
 #include "report/report_images.h"
@@ -172,7 +173,7 @@ public:
         connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
         connect(save, &QPushButton::clicked, this, [this] { Save(); });
         for (QComboBox* box : {m_spacesRow, m_spacesSide}) {
-            connect(box, &QComboBox::currentIndexChanged, this, [this](int) { Redraw(); });
+            connect(box, &QComboBox::currentIndexChanged, this, [this](int) { SpacesChosen(); });
         }
         connect(m_interpreter, &QCheckBox::toggled, this, [this](bool on) {
             m_interpreterWidth->setEnabled(on);
@@ -198,7 +199,8 @@ public:
         m_target->lineEdit()->disconnect(this);
     }
 
-    void Redraw() {
+    // Draws the pages again; returns the first wheelchair space that does not fit the hall.
+    std::optional<WheelchairPosition> Redraw() {
         const DadosProjeto p = projeto();
         ListRows(p);
         const SightlineAnalysis a = AnalyseSightlines(
@@ -216,6 +218,8 @@ public:
         m_proposal->setText(Proposal(a.risers));
         m_proposedStep = a.risers.constantStep.value;
         m_apply->setEnabled(m_proposedStep.has_value());
+        const WheelchairPosition* misfit = FirstMisfit(a.wheelchairs);
+        return misfit ? std::optional<WheelchairPosition>(*misfit) : std::nullopt;
     }
 
 protected:
@@ -293,6 +297,30 @@ private:
             m_spacesRow->addItem(QString::number(k));
         }
         m_spacesRow->setCurrentIndex(chosen <= rows ? std::max(chosen, 0) : 0);
+    }
+
+    // A row and an end chosen for the spaces where one of them does not fit the hall (a room
+    // narrower than a space beside its wall) are refused with a box, and the last choice that fit
+    // comes back.
+    void SpacesChosen() {
+        const std::optional<WheelchairPosition> misfit = Redraw();
+        const bool chosen = m_spacesRow->currentIndex() > 0 || m_spacesSide->currentIndex() > 0;
+        if (!misfit || !chosen) {
+            m_keptSpacesRow = m_spacesRow->currentIndex();
+            m_keptSpacesSide = m_spacesSide->currentIndex();
+            return;
+        }
+        {
+            const QSignalBlocker quietRow(m_spacesRow);
+            const QSignalBlocker quietSide(m_spacesSide);
+            m_spacesRow->setCurrentIndex(m_keptSpacesRow < m_spacesRow->count() ? m_keptSpacesRow
+                                                                                 : 0);
+            m_spacesSide->setCurrentIndex(m_keptSpacesSide);
+        }
+        Redraw();
+        MsgStop(utf8ToWin1252("Espaço para cadeira de rodas na " + WheelchairPlaceText(*misfit) +
+                              ": " + misfit->reason + ". Escolha outra fila ou outro lado."),
+                utf8ToWin1252(kTitle));
     }
 
     AccessibilityInputs Accessibility() const {
@@ -390,6 +418,8 @@ private:
     QComboBox* m_blocks = nullptr;      // rows per block of the grouped risers; "melhor" the best
     QComboBox* m_spacesRow = nullptr;   // the wheelchair spaces' row; "padrão" the default
     QComboBox* m_spacesSide = nullptr;  // their end of the row, or both in turn
+    int m_keptSpacesRow = 0;            // the last row and end chosen where the spaces fit
+    int m_keptSpacesSide = 0;
     QCheckBox* m_interpreter = nullptr;
     QSpinBox* m_interpreterWidth = nullptr;  // the interpreter's window, % of the image
     QSpinBox* m_interpreterHeight = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dados_projeto.h"
@@ -189,6 +190,16 @@ double DrawSection(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& ca
 
 // ---- Plan ------------------------------------------------------------------------------------
 
+}  // namespace
+
+std::string SeatsLeftOutNote(std::int64_t drawn, std::int64_t seats) {
+    return "Desenhados " + std::to_string(drawn) + " dos " + std::to_string(seats) +
+           " assentos, da frente para trás: os " + std::to_string(seats - drawn) +
+           " restantes deixariam o arquivo grande demais.";
+}
+
+namespace {
+
 // A line from the screen wall at 45 degrees towards a side wall, ended where it meets that wall
 // or the back wall: from lateral offset `from` (metres from the lower wall) going `direction`
 // (+1 up towards the upper wall, -1 down).
@@ -224,22 +235,26 @@ void DrawPlan(const DadosProjeto& p, const SightlineAnalysis& a, Canvas& canvas,
         const double depth = std::abs(p.nDistEntreFilas) * S;
         const double gap = seatWidth * 0.08;
         const double seatDepth = depth * 0.7;
-        int drawn = 0;
+        std::int64_t drawn = 0;
+        std::int64_t seats = 0;
         for (const SeatRowFigures& seatRow : a.seats.rows) {
             const double nFilaX = seatRow.row - 1;
             const double back =
                 kLeft + std::max(RowFrontDistance(p, nFilaX), RowEyeDistance(p, nFilaX)) * S;
             for (const SeatRun& run : seatRow.runs) {
-                for (std::int64_t seat = run.first; seat <= run.last; ++seat) {
-                    if (drawn == kMaxAnalysisSeats) {
-                        break;
-                    }
+                seats += run.last - run.first + 1;
+                for (std::int64_t seat = run.first; seat <= run.last && drawn < kMaxAnalysisSeats;
+                     ++seat) {
                     const double near = SeatOffset(p, static_cast<double>(seat - 1)) * S;
                     canvas.PrintImage(SeatClassImage(run.seatClass), lower - near - seatWidth + gap,
                                       back - seatDepth, seatWidth - 2 * gap, seatDepth);
                     ++drawn;
                 }
             }
+        }
+        if (drawn < seats) {
+            ReportText(canvas, top + 3.7, kLeft, 7, Cp1252(SeatsLeftOutNote(drawn, seats)),
+                       kOutside);
         }
         // The planned screen on its wall, and the lines that bound the fields: at 45 degrees
         // from the wall's centre (Ideal) and from the image's edges (Aceitável).
@@ -530,18 +545,28 @@ ReportPages BuildAnalysisPages(const DadosProjeto& p, const SightlineAnalysis& a
         r = kTableFirstRow;
     }
     r = RisersSummary(a, canvas, r);
-    // The wheelchair spaces' checks and the interpreter's window, continued on a page of their
-    // own where the table's page is full.
+    // DISCAS's closest viewer and the ADM farthest viewer with their verdicts, then the wheelchair
+    // spaces' checks and the interpreter's window, continued on a page of their own where the
+    // table's page is full.
+    const DiscasFigures& dv = a.discas;
+    std::vector<std::pair<std::string, bool>> summary = {
+        {std::string(kClosestViewerLabel) + ": " + ClosestViewerText(dv),
+         dv.firstRowFarEnough == false},
+        {std::string(kAnalyticalFarthestLabel) + ": " + AnalyticalFarthestText(dv),
+         dv.rowsBeyondAnalytical && !dv.rowsBeyondAnalytical->empty()},
+    };
     for (const std::string& line : AccessibilityListLines(a)) {
+        summary.emplace_back(line, line.find("NÃO") != std::string::npos ||
+                                       line.find("AVISO") != std::string::npos);
+    }
+    for (const auto& [line, fails] : summary) {
         if (r + kSummaryLine > kBottom) {
             pages.Break();
             TablePageTitle(a, canvas, true);
             r = kTableFirstRow;
         }
         ReportTextBox(canvas, r, kLeft, r + kSummaryLine - 0.5, kRight, 8, Cp1252(line),
-                      line.find("NÃO") != std::string::npos || line.find("AVISO") != std::string::npos
-                          ? kOutside
-                          : kBlack);
+                      fails ? kOutside : kBlack);
         r += kSummaryLine;
     }
     pages.EndPage();

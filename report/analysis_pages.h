@@ -13,6 +13,8 @@
 //   EmfPageCanvas canvas(ReferenceDevice::A4(), &images);
 //   BuildAnalysisPages(p, AnalyseSightlines(p, 90), canvas, namer, 3, programValues().cAutoria);
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "pagefile/canvas.h"
@@ -34,8 +36,14 @@ std::string_view SeatClassImage(SeatClass c);
 // Registers the three seat patches.
 void RegisterAnalysisImages(NamedImageSource& images);
 
-// At most this many seats are drawn on the plan, counted from the front row.
-inline constexpr int kMaxAnalysisSeats = 20000;
+// At most this many seats are drawn on the plan, counted from the front row: every seat of a
+// 34,000-seat arena and more, while a room of the largest sizes the fields take (999 rows of 1 cm
+// seats in a room 1 km wide) still gives a page file of a sensible size.
+inline constexpr std::int64_t kMaxAnalysisSeats = 100000;
+
+// The plan's note when it leaves seats out: how many of `seats` it draws, from the front row, and
+// why the others are not drawn (UTF-8).
+std::string SeatsLeftOutNote(std::int64_t drawn, std::int64_t seats);
 
 // Where a section lies on the page: the row (mm) of the front row's floor, the column (mm) of the
 // screen wall, and millimetres per metre.

@@ -169,7 +169,7 @@ void AnalyseDiscas(const DadosProjeto& p, const SightlineAnalysis& a, DiscasFigu
         d.rowsBeyondAnalytical = RowsBeyond(a.rows, *d.analyticalFarthest.value);
     }
 
-    d.imageOffset = a.screenBottom - p.nAlturaOlhos1;
+    d.imageOffset = FirstRowImageOffset(p);
     d.closestViewer =
         ih > 0 ? Figure::Of(ClosestViewer(ih, d.imageOffset)) : Figure::None(kNoImageHeight);
     if (!d.closestViewer.value) {
@@ -537,10 +537,6 @@ std::optional<double> AnalyticalFarthestViewer(double imageHeight, double lines)
         return std::nullopt;
     }
     return imageHeight * 3438 / lines;
-}
-
-double ClosestViewer(double imageHeight, double imageOffset) {
-    return 1.732 * (imageHeight + imageOffset);
 }
 
 double ViewingAreaHalfWidth(double distance, double screenWidth) {

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/closest_viewer.h"
 #include "report/accessibility_counts.h"
 #include "report/grouped_risers.h"
 #include "report/wheelchair_positions.h"
@@ -81,9 +82,6 @@ std::optional<double> PercentElementHeight(double farthest, double imageHeight);
 // Nothing for an image height or line count of 0 or less.
 std::optional<double> AnalyticalFarthestViewer(double imageHeight, double lines);
 
-// DISCAS, the closest viewer: 1.732 x (imageHeight + imageOffset), imageOffset being the height of
-// the image's bottom edge above the viewer's eye line (negative below it).
-double ClosestViewer(double imageHeight, double imageOffset);
 
 struct RowFigures {
     int number = 0;               // 1 for the row nearest the screen

@@ -69,6 +69,34 @@ void CategoriesSection(const SightlineAnalysis& a, std::ostringstream& out) {
     out << t.Text();
 }
 
+}  // namespace
+
+const char* const kClosestViewerLabel = "Espectador mais próximo (CV = 1.732 x (IH + IO))";
+
+std::string ClosestViewerText(const DiscasFigures& d) {
+    std::string cv = WithReason(d.closestViewer, 2, "m");
+    if (d.closestViewer.value) {
+        cv += "; primeira fila a " + WithReason(d.firstRowDistance, 2, "m");
+        if (d.firstRowFarEnough) {
+            cv += *d.firstRowFarEnough ? ": distância suficiente" : ": perto demais";
+        }
+    }
+    return cv;
+}
+
+const char* const kAnalyticalFarthestLabel = "ADM: distância máxima (1 pixel = 1 minuto de arco)";
+
+std::string AnalyticalFarthestText(const DiscasFigures& d) {
+    std::string adm = WithReason(d.analyticalFarthest, 2, "m");
+    if (d.analyticalFarthest.value) {
+        adm +=
+            "; filas além dela: " + RowList(d.rowsBeyondAnalytical, d.rowsBeyondAnalyticalReason);
+    }
+    return adm;
+}
+
+namespace {
+
 void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const DiscasFigures& d = a.discas;
     out << "DISCAS (AVIXA V202.01:2016)\n";
@@ -77,18 +105,6 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
         bdm += d.percentElementHeight.value
                    ? " = " + Num(*d.percentElementHeight.value, 2) + " % da altura da imagem (%EH)"
                    : "; %EH - (" + d.percentElementHeight.reason + ")";
-    }
-    std::string adm = WithReason(d.analyticalFarthest, 2, "m");
-    if (d.analyticalFarthest.value) {
-        adm +=
-            "; filas além dela: " + RowList(d.rowsBeyondAnalytical, d.rowsBeyondAnalyticalReason);
-    }
-    std::string cv = WithReason(d.closestViewer, 2, "m");
-    if (d.closestViewer.value) {
-        cv += "; primeira fila a " + WithReason(d.firstRowDistance, 2, "m");
-        if (d.firstRowFarEnough) {
-            cv += *d.firstRowFarEnough ? ": distância suficiente" : ": perto demais";
-        }
     }
     std::string bdmHeight = WithReason(d.bdmImageHeight, 2, "m");
     if (d.bdmMet) {
@@ -107,9 +123,9 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
         {"BDM: menor elemento legível (regra FV / 200)", bdm},
         {"BDM: altura mínima para EH de " + eh + " % (FV_borda / (200 x EH))", bdmHeight},
         {"EH dos divisores 4 / 6 / 8 (divisor / 200)", "2 % / 3 % / 4 %"},
-        {"ADM: distância máxima (1 pixel = 1 minuto de arco)", adm},
+        {kAnalyticalFarthestLabel, AnalyticalFarthestText(d)},
         {"Borda inferior acima da linha dos olhos (IO)", Num(d.imageOffset, 2) + " m"},
-        {"Espectador mais próximo (CV = 1.732 x (IH + IO))", cv},
+        {kClosestViewerLabel, ClosestViewerText(d)},
         {"Área de visão (até 60° da normal à borda oposta)", area},
     };
     out << LabelledLines(lines);

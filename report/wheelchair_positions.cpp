@@ -10,6 +10,7 @@
 
 #include "core/dados_projeto.h"
 #include "core/text.h"
+#include "report/accessibility_output.h"
 #include "report/sightline_analysis.h"
 #include "report/sightline_geometry.h"
 
@@ -107,6 +108,53 @@ void CheckSightLines(const DadosProjeto& p, WheelchairPosition& w) {
     w.clearsRowInFront = *w.cValueMm >= kSeatedHeadAboveEyes * 1000 - kCValueTolerance;
 }
 
+// Less than this (metres) is the sums' binary error: spaces side by side touch, they do not
+// overlap.
+constexpr double kFitTolerance = 1e-6;
+
+bool SpansOverlap(double lo1, double hi1, double lo2, double hi2) {
+    return std::min(hi1, hi2) - std::max(lo1, lo2) > kFitTolerance;
+}
+
+// Marks the spaces that do not fit: past a side wall, or over an earlier space that fits. Each
+// keeps its place's text and says why in its reason.
+void MarkMisfits(const DadosProjeto& p, std::vector<WheelchairPosition>& ws) {
+    for (size_t i = 0; i < ws.size(); ++i) {
+        WheelchairPosition& w = ws[i];
+        if (!w.reason.empty()) {
+            continue;
+        }
+        if (w.nearWall < -kFitTolerance ||
+            w.nearWall + kWheelchairSpaceWidth > p.nLargura + kFitTolerance) {
+            w.misfit = WheelchairMisfit::OutsideRoom;
+            w.reason = "não cabe na largura da sala (" + AllTrim(Str(p.nLargura, 40, 2)) + " m)";
+        }
+        for (size_t j = 0; j < i && w.misfit == WheelchairMisfit::None; ++j) {
+            const WheelchairPosition& o = ws[j];
+            if (!o.reason.empty()) {
+                continue;
+            }
+            const bool same = std::abs(w.nearWall - o.nearWall) <= kFitTolerance &&
+                              std::abs(w.distance - o.distance) <= kFitTolerance;
+            if (same || (SpansOverlap(w.nearWall, w.nearWall + kWheelchairSpaceWidth, o.nearWall,
+                                      o.nearWall + kWheelchairSpaceWidth) &&
+                         SpansOverlap(w.distance - kWheelchairSpaceDepth, w.distance,
+                                      o.distance - kWheelchairSpaceDepth, o.distance))) {
+                w.misfit = same ? WheelchairMisfit::SameSpot : WheelchairMisfit::Overlaps;
+                w.misfitWith = static_cast<int>(j);
+                w.reason = std::string(same ? "no mesmo lugar que" : "sobrepõe") + " o espaço " +
+                           std::to_string(j + 1) + " (" + WheelchairPlaceText(o) + ")";
+            }
+        }
+        if (w.misfit != WheelchairMisfit::None) {
+            // Its figures and the row behind it are no space's.
+            w.cValueMm.reset();
+            w.cBehindMm.reset();
+            w.rowBehind = 0;
+        }
+    }
+}
+
 }  // namespace
 
 const char* AisleSideName(AisleSide side) {
@@ -188,7 +236,15 @@ std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
         }
         out.push_back(std::move(w));
     }
+    MarkMisfits(p, out);
     return out;
+}
+
+const WheelchairPosition* FirstMisfit(const std::vector<WheelchairPosition>& ws) {
+    const auto it = std::find_if(ws.begin(), ws.end(), [](const WheelchairPosition& w) {
+        return w.misfit != WheelchairMisfit::None;
+    });
+    return it == ws.end() ? nullptr : &*it;
 }
 
 InterpreterFigures CheckInterpreterWindow(const InterpreterWindow& window, double imageHeight,

@@ -73,10 +73,19 @@ struct SeatSpan {
     std::int64_t last = 1;
 };
 
+// Why a space does not fit the hall: it reaches past a side wall, it overlaps another space on
+// the plan, or it stands exactly where another one does.
+enum class WheelchairMisfit { None, OutsideRoom, Overlaps, SameSpot };
+
 struct WheelchairPosition {
     WheelchairPlace place;
     bool byDefault = false;  // placed by the program in the first row on the room's floor
     std::string reason;      // why the place has no figures (a row the project lacks); else empty
+    // A space that does not fit has no figures either (its reason says why), takes no seats and
+    // is no place of the capacity; `misfitWith` is the index of the space it overlaps or shares
+    // its spot with (an earlier one), else -1.
+    WheelchairMisfit misfit = WheelchairMisfit::None;
+    int misfitWith = -1;
     double floor = 0;        // above the front row's floor
     double eye = 0;          // floor + 1.15
     double distance = 0;     // screen wall to eyes: the space's back edge
@@ -113,11 +122,15 @@ static_assert(kMaxDefaultSpaces <= kMaxWheelchairPlaces);
 // `defaultSpaces` spaces when none is given (no more than the first row's width holds, nor
 // kMaxDefaultSpaces) in row `spacesRow` (0: the first on the room's floor) at its `spacesSide` end
 // (none: left and right in turn); rows and the image as the report's drawings place them. A place
-// the project lacks (a row beyond its rows, eyes not in front of the screen) carries its reason.
+// the project lacks (a row beyond its rows, eyes not in front of the screen) carries its reason,
+// and so does one that does not fit (its `misfit`): each space on the plan is a place once.
 std::vector<WheelchairPosition> PlaceWheelchairs(const DadosProjeto& p,
                                                  const std::vector<WheelchairPlace>& places,
                                                  std::int64_t defaultSpaces, int spacesRow = 0,
                                                  std::optional<AisleSide> spacesSide = {});
+
+// The first space of `ws` that does not fit the hall, or nothing.
+const WheelchairPosition* FirstMisfit(const std::vector<WheelchairPosition>& ws);
 
 // The row of the default places: the first whose floor is the room's own (no step up to it).
 // 0 when the project has no rows.

@@ -104,14 +104,23 @@ TEST_F(ReportTool, JsonListsThePlausibilityWarnings) {
         EXPECT_EQ(r.err, "");
         return nlohmann::json::parse(r.out).at("warnings");
     };
-    EXPECT_EQ(warnings({"--json", "--set", "nAlturaFila2=0"}), nlohmann::json::array());
-    // The default project's image bottom, 3.6 - 1.88, below the last row's eyes, 1.2 + 6 x 0.2.
+    // Row 1 moved back to 4.20 m, beyond DISCAS's closest viewer (1.732 x 2.4 = 4.16 m).
+    EXPECT_EQ(warnings({"--json", "--set", "nAlturaFila2=0", "--set", "nDistOlhos1=4.2", "--set",
+                        "nDistEntreFilas=0.9"}),
+              nlohmann::json::array());
+    // The default project's image bottom, 3.6 - 1.88, below the last row's eyes, 1.2 + 6 x 0.2,
+    // and its row 1 at 3.70 m nearer than the closest viewer.
+    const std::string tooClose =
+        "A fila 1 fica a 3.70 m da tela, mais perto que o espectador mais próximo do DISCAS: "
+        "1.732 x (altura da imagem 1.88 m + base acima dos olhos 0.52 m) = 4.16 m.";
     EXPECT_EQ(warnings({"--json"}),
               nlohmann::json::array({"A base da imagem pretendida (1.72 m do piso) fica abaixo "
-                                     "dos olhos da última fila (2.40 m)."}));
+                                     "dos olhos da última fila (2.40 m).",
+                                     tooClose}));
+    EXPECT_EQ(warnings({"--json", "--set", "nAlturaFila2=0"}), nlohmann::json::array({tooClose}));
     const auto hall = warnings({"--jsonl", "--analysis", "--set", "nNumeroFilas=60", "--set",
                                 "nAlturaFila2=0", "--set", "nTelaF=F"});
-    ASSERT_EQ(hall.size(), 3u) << hall;
+    ASSERT_EQ(hall.size(), 4u) << hall;
     EXPECT_EQ(hall[0],
               "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da "
               "tela, e a sala tem 10.00 m.");
@@ -121,6 +130,7 @@ TEST_F(ReportTool, JsonListsThePlausibilityWarnings) {
     EXPECT_EQ(hall[2],
               "A imagem mínima para Computador (10.45 m de altura) é mais alta que o "
               "pé-direito (3.80 m).");
+    EXPECT_EQ(hall[3], tooClose);
 }
 
 // A file with values that describe no room opens as written: the tool warns and still prints and

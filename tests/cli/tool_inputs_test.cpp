@@ -137,7 +137,10 @@ TEST_F(ToolInputs, AtMost2000WheelchairPlaces) {
         EXPECT_NE(r.err.find("at most 2000"), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
-    const ToolRun most = run(places(1000, 1000));
+    // 1000 spaces side by side at each end of a 2000 m wide room, 800 m from each wall.
+    std::vector<std::string> mostArgs = places(1000, 1000);
+    mostArgs.insert(mostArgs.end(), {"--set", "nLargura=2000"});
+    const ToolRun most = run(mostArgs);
     ASSERT_EQ(most.exitCode, 0) << most.err;
     EXPECT_EQ(Json::parse(most.out)["analysis"]["accessibility"]["positions"].size(), 2000u);
 }

@@ -15,19 +15,61 @@ namespace {
 
 using Warnings = std::vector<std::string>;
 
+// DISCAS's closest viewer, 1.732 x (IH + IO), against row 1's distance.
+std::string TooClose(const char* row1, const char* ih, const char* io, const char* closest) {
+    return std::string("A fila 1 fica a ") + row1 +
+           " m da tela, mais perto que o espectador mais próximo do DISCAS: 1.732 x (altura da "
+           "imagem " +
+           ih + " m + base acima dos olhos " + io + " m) = " + closest + " m.";
+}
+
 TEST(Plausibility, WarningsNameTheirFigures) {
-    // The default project on a flat floor: its image's bottom (1.72 m) above every row's eyes.
+    // The default project on a flat floor: its image's bottom (1.72 m) above every row's eyes;
+    // row 1 at 3.70 m, nearer than 1.732 x (1.88 + 0.52) = 4.16 m.
     const auto flat = [](vm::DadosProjeto& p) { p.nAlturaFila2 = 0; };
+    const std::string defaultTooClose = TooClose("3.70", "1.88", "0.52", "4.16");
     const struct {
         const char* name;
         std::function<void(vm::DadosProjeto&)> change;
         Warnings expected;
     } cases[] = {
-        {"default project on a flat floor", flat, {}},
+        {"default project on a flat floor", flat, {defaultTooClose}},
         {"default project: the last row's eyes 1.2 + 6 x 0.2 up",
          [](vm::DadosProjeto&) {},
          {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
-          "(2.40 m)."}},
+          "(2.40 m).",
+          defaultTooClose}},
+        // 1.732 x 2.4 = 4.1568 m: row 1 at 4.16 m is far enough, at 4.15 m too close.
+        {"row 1 just beyond the closest viewer",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 4.16;
+             p.nDistEntreFilas = 0.9;
+         },
+         {}},
+        {"row 1 1 cm nearer",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nDistOlhos1 = 4.15;
+             p.nDistEntreFilas = 0.9;
+         },
+         {TooClose("4.15", "1.88", "0.52", "4.16")}},
+        // The image's bottom below the eyes: IO negative, 1.732 x (1.88 - 0.28) = 2.77 m.
+        {"eyes above the image's bottom",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nAlturaOlhos1 = 2;
+             p.nDistOlhos1 = 2.5;
+         },
+         {"A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
+          "(2.00 m).",
+          TooClose("2.50", "1.88", "-0.28", "2.77")}},
+        {"no image height: no closest viewer",
+         [&](vm::DadosProjeto& p) {
+             flat(p);
+             p.nTelaAltura = 0;
+         },
+         {}},
         {"60 rows in a 10 m room, no category shown",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -35,45 +77,49 @@ TEST(Plausibility, WarningsNameTheirFigures) {
              p.nTelaG = p.nTelaA = p.nTelaF = false;
          },
          {"Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
-          "tem 10.00 m."}},
+          "tem 10.00 m.",
+          defaultTooClose}},
         {"last row's eyes at the back wall, 4 + 6 x 1",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nDistOlhos1 = 4;
          },
-         {}},
+         {TooClose("4.00", "1.88", "0.52", "4.16")}},
         {"last row's eyes 1 cm beyond it",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nDistOlhos1 = 4.01;
          },
          {"Filas além da parede do fundo: os olhos da fila 7 ficam a 10.01 m da tela, e a sala tem "
-          "10.00 m."}},
+          "10.00 m.",
+          TooClose("4.01", "1.88", "0.52", "4.16")}},
         {"image top at the ceiling",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nTelaTopo = 3.8;
          },
-         {}},
+         {TooClose("3.70", "1.88", "0.72", "4.50")}},
         {"image top 1 cm above it",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nTelaTopo = 3.81;
          },
-         {"O topo da imagem pretendida (3.81 m do piso) fica acima do pé-direito (3.80 m)."}},
+         {"O topo da imagem pretendida (3.81 m do piso) fica acima do pé-direito (3.80 m).",
+          TooClose("3.70", "1.88", "0.73", "4.52")}},
         {"image bottom at the eyes, 3.6 - 2.4",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nTelaAltura = 2.4;
          },
-         {}},
+         {TooClose("3.70", "2.40", "0.00", "4.16")}},
         {"image bottom 1 cm below them",
          [&](vm::DadosProjeto& p) {
              flat(p);
              p.nTelaAltura = 2.41;
          },
          {"A base da imagem pretendida (1.19 m do piso) fica abaixo dos olhos da última fila "
-          "(1.20 m)."}},
+          "(1.20 m).",
+          TooClose("3.70", "2.41", "-0.01", "4.16")}},
         {"detail image 9.7 / 4 taller than a 2.40 m ceiling",
          [&](vm::DadosProjeto& p) {
              flat(p);
@@ -106,7 +152,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
          {"Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os olhos da última fila a 3.84 m: sem "
           "espaço para a cabeça sob o pé-direito (3.80 m).",
           "A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
-          "(3.84 m)."}},
+          "(3.84 m).",
+          defaultTooClose}},
         {"two rows, one step of 2.6 m",
          [](vm::DadosProjeto& p) {
              p.nNumeroFilas = 2;

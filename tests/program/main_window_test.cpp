@@ -946,26 +946,31 @@ TEST_F(MainWindowTest, AFileWithValuesThatDescribeNoRoomOpensAsWritten) {
 }
 
 // The warnings line follows every calculation: the default project's image bottom below its
-// last row's eyes, nothing on a flat floor, the rows beyond the back wall of a long hall.
+// last row's eyes and its row 1 nearer than DISCAS's closest viewer, on a flat floor only the
+// latter, the rows beyond the back wall of a long hall.
 TEST_F(MainWindowTest, TheWarningsLineFollowsTheProject) {
     runWindow([&] {
         EXPECT_EQ(text("cAvisos"),
-                  vm::utf8ToWin1252("Aviso: A base da imagem pretendida (1.72 m do piso) fica "
+                  vm::utf8ToWin1252("2 avisos: A base da imagem pretendida (1.72 m do piso) fica "
                                     "abaixo dos olhos da última fila (2.40 m)."));
         typeInto("nAlturaFila2t", "0");
-        EXPECT_EQ(text("cAvisos"), "");
-        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "tooltip").text(), "");
+        const std::string tooClose =
+            "A fila 1 fica a 3.70 m da tela, mais perto que o espectador mais próximo do DISCAS: "
+            "1.732 x (altura da imagem 1.88 m + base acima dos olhos 0.52 m) = 4.16 m.";
+        EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("Aviso: " + tooClose));
         typeInto("nNumeroFilast", "60");
         const std::string beyond =
             "Filas além da parede do fundo: os olhos da fila 60 ficam a 62.70 m da tela, e a sala "
             "tem 10.00 m.";
-        EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("4 avisos: " + beyond));
+        EXPECT_EQ(text("cAvisos"), vm::utf8ToWin1252("5 avisos: " + beyond));
         const std::string all = vm::GetProperty("wmenu", "cAvisos", "tooltip").text();
         EXPECT_EQ(all.substr(0, all.find('\n')), vm::utf8ToWin1252(beyond));
-        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
+        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 4);
+        EXPECT_EQ(all.substr(all.rfind('\n') + 1), vm::utf8ToWin1252(tooClose));
         // Novo's empty project is not yet filled in: nothing to warn of, no field marked.
         menuAction("&Novo")->trigger();
         EXPECT_EQ(text("cAvisos"), "");
+        EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "tooltip").text(), "");
         EXPECT_FALSE(marked("nComprimentot"));
         EXPECT_FALSE(marked("nNumeroFilast"));
     });

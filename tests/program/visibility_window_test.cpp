@@ -383,7 +383,7 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoPutsTheStepIntoTheFieldAndTheTarget
         EXPECT_EQ(vm::projeto().nAlturaFila2, 0.18);
         // The main window's warnings follow it: the last row's eyes now 1.2 + 6 x 0.18 up.
         EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "value").text(),
-                  vm::utf8ToWin1252("Aviso: A base da imagem pretendida (1.72 m do piso) fica "
+                  vm::utf8ToWin1252("2 avisos: A base da imagem pretendida (1.72 m do piso) fica "
                                     "abaixo dos olhos da última fila (2.28 m)."));
         // The window follows the record.
         EXPECT_TRUE(proposal().contains("degrau do projeto 0.180 m")) << proposal().toStdString();
@@ -504,6 +504,44 @@ TEST_F(VisibilityWindowTest, DiscasElementAndRiserBlocks) {
         EXPECT_NE(m_recorder.FindText(discas("4", "1.29", "a tela basta.")), nullptr);
         element->setCurrentIndex(0);  // 2 %: FV_edge / 4 = 2.57 m, more than 1.88 m
         EXPECT_NE(m_recorder.FindText(discas("2", "2.57", "a tela não basta.")), nullptr);
+    });
+}
+
+// In a room 0.90 m wide a space 0.20 m off a wall reaches past the other one: a row chosen for
+// the spaces is refused with a box and the choice goes back; the default space has no figures.
+TEST_F(VisibilityWindowTest, WheelchairSpacesThatDoNotFitAreRefused) {
+    runWindow([&] {
+        vm::projeto().nLargura = 0.9;
+        vm::TelaRefresh();
+        openWindow();
+        auto* row = vm::VisibilityWindow()->findChild<QComboBox*>("cCadeiraFila");
+        auto* side = vm::VisibilityWindow()->findChild<QComboBox*>("cCadeiraLado");
+        ASSERT_TRUE(row && side);
+        EXPECT_TRUE(m_dialogs.messageLog().empty());
+        EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
+                      "fila 1, esquerda (padrão): - (não cabe na largura da sala (0.90 m))")),
+                  nullptr);
+        row->setCurrentIndex(3);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 1u);
+        EXPECT_EQ(m_dialogs.shown.back().purpose, "MsgStop");
+        EXPECT_NE(m_dialogs.messageLog()[0].find(vm::utf8ToWin1252(
+                      "Espaço para cadeira de rodas na fila 3, esquerda: não cabe na largura da "
+                      "sala (0.90 m).")),
+                  std::string::npos)
+            << m_dialogs.messageLog()[0];
+        EXPECT_EQ(row->currentIndex(), 0);
+        side->setCurrentIndex(2);
+        ASSERT_EQ(m_dialogs.messageLog().size(), 2u);
+        EXPECT_EQ(side->currentIndex(), 0);
+
+        // Wide enough for one space at the right end of row 3 (0.10 to 0.90 m of 1.10 m).
+        vm::projeto().nLargura = 1.1;
+        vm::RefreshVisibilityWindow();
+        row->setCurrentIndex(3);
+        side->setCurrentIndex(2);
+        EXPECT_EQ(m_dialogs.messageLog().size(), 2u);
+        EXPECT_EQ(row->currentIndex(), 3);
+        EXPECT_EQ(side->currentIndex(), 2);
     });
 }
 

@@ -42,11 +42,22 @@ int Seats(const RecordedPage& page, SeatClass c) {
     return n;
 }
 
+// The arena of the bench: 400 rows in a room 60 m wide and 420 m long, 85 seats a row.
+void Arena(DadosProjeto& p) {
+    p.nLargura = 60;
+    p.nComprimento = 420;
+    p.nPeDireito = 60;
+    p.nNumeroFilas = 400;
+    p.nDistEntreFilas = 1;
+    p.nAlturaFila2 = 0.1;
+}
+
 TEST(AnalysisPages, OneSeatPatchPerSeatInItsClass) {
     const std::function<void(DadosProjeto&)> rooms[] = {
         {},
         LargeFlatHall,
         [](DadosProjeto& p) { p.nLargura = 20; },  // 28 seats a row, some outside the fields
+        Arena,  // 34,000 seats, beyond the 20,000 the plan once stopped at without a word
     };
     for (size_t room = 0; room < std::size(rooms); ++room) {
         SCOPED_TRACE("room " + std::to_string(room));
@@ -69,6 +80,30 @@ TEST(AnalysisPages, OneSeatPatchPerSeatInItsClass) {
     EXPECT_GT(wide.seats.counts[0], 0);
     EXPECT_GT(wide.seats.counts[1], 0);
     EXPECT_GT(wide.seats.counts[2], 0);
+}
+
+// A hall beyond the seats a plan draws: the first ones from the front, and a note on the page
+// that says how many are left out and why.
+TEST(AnalysisPages, APlanThatLeavesSeatsOutSaysSo) {
+    const DadosProjeto p = StartupProject([](DadosProjeto& q) {
+        Arena(q);
+        q.nLargura = 210;  // 299 seats a row, 119,554 less those under the wheelchair spaces
+    });
+    const SightlineAnalysis a = AnalyseSightlines(p);
+    ASSERT_TRUE(a.seats.total.value);
+    ASSERT_GT(*a.seats.total.value, kMaxAnalysisSeats);
+    RecordingCanvas canvas;
+    BuildAnalysisPages(p, a, canvas, {}, 1, "(c)");
+    EXPECT_EQ(canvas.Page(0).Count(PrimitiveKind::Image), kMaxAnalysisSeats);
+    EXPECT_NE(canvas.Page(0).FindText(utf8ToWin1252(
+                  "Desenhados 100000 dos 119554 assentos, da frente para trás: os 19554 restantes "
+                  "deixariam o arquivo grande demais.")),
+              nullptr);
+    // The arena's plan draws them all and says nothing.
+    const DadosProjeto arena = StartupProject(Arena);
+    RecordingCanvas all;
+    BuildAnalysisPages(arena, AnalyseSightlines(arena), all, {}, 1, "(c)");
+    EXPECT_EQ(all.Page(0).FindText(utf8ToWin1252("Desenhados")), nullptr);
 }
 
 TEST(AnalysisPages, TheSectionColoursEachRowByItsGrade) {

@@ -730,6 +730,24 @@ TEST_F(AnalysisTool, DiscasOverTheSeatsInJsonPagesAndDxf) {
     const std::vector<std::string> pages = PdfWords(m_dir, "wide.pdf", 1, 9);
     EXPECT_TRUE(Contains(pages, {"Área", "de", "visão", "DISCAS"}));
 
+    // The pages print the closest viewer against the first row and the ADM farthest viewer with
+    // the rows beyond it, in the table's words: 1.732 x (1.88 + 0.52) = 4.16 m against 3.70 m;
+    // 1.88 x 3438 / 800 = 8.08 m.
+    EXPECT_NE(table.out.find("4.16 m; primeira fila a 3.70 m: perto demais"), std::string::npos);
+    ASSERT_EQ(run({"--analysis", "-o", "cv.pdf"}).exitCode, 0);
+    const std::vector<std::string> cv = PdfWords(m_dir, "cv.pdf", 3, 9);
+    EXPECT_TRUE(Contains(cv, {"(CV", "=", "1.732", "x", "(IH", "+", "IO)):", "4.16", "m;",
+                              "primeira", "fila", "a", "3.70", "m:", "perto", "demais"}));
+    EXPECT_TRUE(Contains(cv, {"minuto", "de", "arco):", "8.08", "m;", "filas", "além", "dela:",
+                              "6-7"}));
+    ASSERT_EQ(run({"--analysis", "--set", "nDistOlhos1=4.2", "--set", "nDistEntreFilas=0.9", "-o",
+                   "far.pdf"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(Contains(PdfWords(m_dir, "far.pdf", 3, 9),
+                         {"4.16", "m;", "primeira", "fila", "a", "4.20", "m:", "distância",
+                          "suficiente"}));
+
     // The DXF: the area's outline on its layer, closed from the apex along the walls.
     ASSERT_EQ(run({"-o", "d.dxf"}).exitCode, 0);
     const Json dxf = DxfFacts(m_dir, "d.dxf");
@@ -825,17 +843,45 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
         {{"--analysis", "--interpreter", "100x20"}, "--interpreter 100x20:"},
         {{"--analysis", "--interpreter", "25"}, "--interpreter 25:"},
         {{"--wheelchair", "2"}, "need --analysis or a .dxf output"},
+        // Places that do not fit the 5 m wide room: nothing is written, not even the DXF.
+        {{"--wheelchair", "1", "--wheelchair", "1:right", "--set", "nLargura=1.5", "-o",
+          "x.dxf"},
+         "--wheelchair 1:right: overlaps the space of --wheelchair 1 "},
+        {{"--analysis", "--set", "nLargura=0.9", "--wheelchair", "3:right"},
+         "--wheelchair 3:right: the space would stand -0.10 to 0.70 m from the left wall, outside "
+         "the room's width of 0.90 m"},
+        {{"--analysis", "--wheelchair", "1", "--wheelchair-platform", "0,2@4.7"},
+         "--wheelchair-platform 0,2@4.7: overlaps the space of --wheelchair 1 "},
+        {{"--analysis", "--json", "--wheelchair-platform", "0.2@4.7:right", "--wheelchair",
+          "2:right"},
+         "--wheelchair-platform 0.2@4.7:right: stands on the same spot as --wheelchair 2:right"},
     };
     for (const auto& c : refused) {
         const ToolRun r = run(c.args);
         EXPECT_EQ(r.exitCode, 2) << c.named;
         EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.named;
     }
+    EXPECT_FALSE(fs::exists(m_dir / "x.dxf"));
+    // Seven spaces at row 1's left end: the seventh would reach 5.80 m in the 5 m room.
+    std::vector<std::string> six;
+    for (int k = 0; k < 6; ++k) {
+        six.insert(six.end(), {"--wheelchair", "1"});
+    }
+    std::vector<std::string> seven = six;
+    seven.insert(seven.end(), {"--wheelchair", "1", "--analysis"});
+    const ToolRun tooMany = run(seven);
+    EXPECT_EQ(tooMany.exitCode, 2);
+    EXPECT_NE(tooMany.err.find("--wheelchair 1: the space would stand 5.00 to 5.80 m"),
+              std::string::npos)
+        << tooMany.err;
+    // Six fill the row from wall to wall: its six seats make way, each space one place.
+    EXPECT_EQ(Analysis(six)["accessibility"]["capacity"], 42 - 6 + 6);
 
     // The table and the pages list each space with its verdicts, and warn about the window.
     const std::vector<std::string> args = {
-        "--analysis", "--wheelchair",  "1",    "--wheelchair-platform",
-        "0.2@4.7",    "--interpreter", "50x40"};
+        "--analysis",    "--wheelchair",  "1",    "--wheelchair-platform",
+        "0.2@4.7:right", "--interpreter", "50x40"};
     const ToolRun table = run(args);
     EXPECT_NE(table.out.find("AVISO: texto menor que o menor elemento legível"), std::string::npos);
     std::vector<std::string> withPdf = args;
@@ -850,7 +896,7 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     // The DXF layer: per space its floor, two sight lines and the 0.80 x 1.20 m box (four
     // lines), the platform's front as well, and the interpreter's window on the screen in the
     // section and the plan.
-    ASSERT_EQ(run({"--wheelchair", "1", "--wheelchair-platform", "0.2@4.7", "--interpreter",
+    ASSERT_EQ(run({"--wheelchair", "1", "--wheelchair-platform", "0.2@4.7:right", "--interpreter",
                    "25x30", "-o", "a.dxf"})
                   .exitCode,
               0);

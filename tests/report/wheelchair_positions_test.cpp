@@ -94,7 +94,7 @@ TEST(WheelchairPositions, SightLinesByHand) {
     }
     // The figures as they are quoted, rounded to the centimetre.
     const auto quoted =
-        PlaceWheelchairs(p, {{1, AisleSide::Left, 0, 0}, {0, AisleSide::Left, 0.2, 4.7}}, 1);
+        PlaceWheelchairs(p, {{1, AisleSide::Left, 0, 0}, {0, AisleSide::Right, 0.2, 4.7}}, 1);
     EXPECT_NEAR(quoted[0].neededDistance, 4.24, 0.005);
     EXPECT_NEAR(quoted[1].neededDistance, 3.90, 0.005);
 }
@@ -194,6 +194,90 @@ TEST(WheelchairPositions, TypedPlaces) {
             EXPECT_EQ(place->side, c.place.side);
             EXPECT_DOUBLE_EQ(place->platformHeight, c.place.platformHeight);
             EXPECT_DOUBLE_EQ(place->platformDistance, c.place.platformDistance);
+        }
+    }
+}
+
+// A space that reaches past a side wall, overlaps an earlier one or stands on its spot does not
+// fit: it has a reason, takes no seats and is no place of the capacity. The default room is 5 m
+// wide, spaces start 0.2 m off each wall, rows stand 1.0 m apart (a space is 1.20 m deep).
+TEST(WheelchairPositions, SpacesThatDoNotFit) {
+    const WheelchairPlace row1Left{1, AisleSide::Left, 0, 0};
+    const WheelchairPlace row1Right{1, AisleSide::Right, 0, 0};
+    const WheelchairPlace row2Right{2, AisleSide::Right, 0, 0};
+    const struct {
+        const char* name;
+        std::vector<WheelchairPlace> places;
+        double width;
+        int misfit;  // the index of the first space that does not fit; -1 none
+        WheelchairMisfit kind;
+        int with;
+        const char* reason;
+    } cases[] = {
+        // Six spaces from the left wall end at 4.2 to 5.0 m, exactly at the other wall.
+        {"six at one end", std::vector<WheelchairPlace>(6, row1Left), 5, -1,
+         WheelchairMisfit::None, -1, ""},
+        {"the seventh past the wall", std::vector<WheelchairPlace>(7, row1Left), 5, 6,
+         WheelchairMisfit::OutsideRoom, -1, "não cabe na largura da sala (5.00 m)"},
+        {"one in a room too narrow", {row1Right}, 0.9, 0, WheelchairMisfit::OutsideRoom, -1,
+         "não cabe na largura da sala (0.90 m)"},
+        // Left 1.8-2.6 m, right 2.4-3.2 m.
+        {"both ends meet",
+         {row1Left, row1Left, row1Left, row1Right, row1Right, row1Right},
+         5,
+         5,
+         WheelchairMisfit::Overlaps,
+         2,
+         "sobrepõe o espaço 3 (fila 1, esquerda)"},
+        // Row 1's space 2.5-3.7 m from the screen, the platform's 3.5-4.7 m.
+        {"a platform over a row's space",
+         {row1Left, {0, AisleSide::Left, 0.2, 4.7}},
+         5,
+         1,
+         WheelchairMisfit::Overlaps,
+         0,
+         "sobrepõe o espaço 1 (fila 1, esquerda)"},
+        {"a platform just behind it", {row1Left, {0, AisleSide::Left, 0.2, 4.9}}, 5, -1,
+         WheelchairMisfit::None, -1, ""},
+        // Row 2's floor 0.20 m, its eyes 4.70 m from the screen: the same spot.
+        {"a platform on a row's spot",
+         {row2Right, {0, AisleSide::Right, 0.2, 4.7}},
+         5,
+         1,
+         WheelchairMisfit::SameSpot,
+         0,
+         "no mesmo lugar que o espaço 1 (fila 2, direita)"},
+        {"both ends of one row", {row2Right, {2, AisleSide::Left, 0, 0}}, 5, -1,
+         WheelchairMisfit::None, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DadosProjeto p = Project([&](DadosProjeto& q) { q.nLargura = c.width; });
+        const std::vector<WheelchairPosition> ws = PlaceWheelchairs(p, c.places, 0);
+        ASSERT_EQ(ws.size(), c.places.size());
+        const WheelchairPosition* first = FirstMisfit(ws);
+        if (c.misfit < 0) {
+            EXPECT_EQ(first, nullptr);
+        } else {
+            ASSERT_EQ(first, &ws[static_cast<size_t>(c.misfit)]);
+            EXPECT_EQ(first->misfit, c.kind);
+            EXPECT_EQ(first->misfitWith, c.with);
+            EXPECT_EQ(first->reason, c.reason);
+        }
+        // Each space that fits is one place of the capacity; one that does not takes no seats.
+        AccessibilityInputs in;
+        in.wheelchairs = c.places;
+        const SightlineAnalysis a = AnalyseSightlines(p, 90, false, 4, 0, in);
+        ASSERT_EQ(a.wheelchairs.size(), c.places.size());
+        int fit = 0;
+        for (const WheelchairPosition& w : a.wheelchairs) {
+            fit += w.reason.empty() ? 1 : 0;
+            EXPECT_EQ(w.seatsTaken.empty(), w.misfit != WheelchairMisfit::None);
+        }
+        EXPECT_EQ(fit, std::ssize(c.places) - (c.misfit < 0 ? 0 : 1));
+        if (a.accessibility) {
+            EXPECT_EQ(a.accessibility->capacity,
+                      static_cast<std::int64_t>(*a.seats.total.value) + fit);
         }
     }
 }
