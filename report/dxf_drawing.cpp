@@ -219,7 +219,8 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
 }  // namespace
 
 // The projector in the section: the lens, its beam to the image's edges, the range of lens
-// positions its throw ratio allows, and the heads that cut the beam, on the layer "PROJETOR".
+// positions its throw ratio allows, the heads that cut the beam and those of the rows behind the
+// lens that have the projector in view, on the layer "PROJETOR".
 void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     const ThrowFigures& t = *pf.throwFigures;
     const double x = *t.lensDistance.value;
@@ -233,6 +234,12 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
         if (r.headHeight > r.beamLowerEdge) {
             dxf.Line(kProjetor, r.eyeDistance, f.floor + r.headHeight - kHeadAboveEyes,
                      r.eyeDistance, f.floor + r.headHeight, kAciRed);
+        }
+    }
+    for (const ViewRow& r : t.viewRows) {
+        if (r.seesProjector) {
+            dxf.Line(kProjetor, r.eyeDistance, f.floor + r.eyeHeight, r.eyeDistance,
+                     f.floor + r.eyeHeight + kHeadAboveEyes, kAciRed);
         }
     }
 }

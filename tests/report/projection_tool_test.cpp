@@ -65,6 +65,15 @@ TEST_F(ProjectionTool, JsonCarriesTheProjectionOnlyWhenAsked) {
     EXPECT_DOUBLE_EQ(p["throw"]["distance_min_m"], 4.5);
     EXPECT_DOUBLE_EQ(p["throw"]["distance_max_m"], 6.0);
     EXPECT_EQ(p["throw"]["rows_in_beam"], Json::array());
+    // The lens level with the image's top at 4.5 m: above every view from behind.
+    EXPECT_EQ(p["throw"]["rows_seeing_projector"], Json::array());
+    // Lower, at 1.9 m, 6.0 m from the screen: in the view of rows 4 and 5 behind it.
+    const Json low = JsonOf({"--throw-ratio", "2", "--lens-height", "1.9"})["projection"]["throw"];
+    EXPECT_EQ(low["rows_seeing_projector"], Json({4, 5}));
+    ASSERT_EQ(low["rows_behind"].size(), 4u);
+    EXPECT_EQ(low["rows_behind"][0]["row"], 4);
+    EXPECT_EQ(low["rows_behind"][0]["sees_projector"], true);
+    EXPECT_EQ(low["rows_behind"][2]["sees_projector"], false);
     EXPECT_EQ(p["led"]["pixels_across"], 1200);
     EXPECT_EQ(p["led"]["rows_closer"], Json({1, 2, 3, 4, 5}));
 
