@@ -245,7 +245,7 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
 }
 
 // The wheelchair spaces: in the section each space's floor, its user's eye and the lines to the
-// image's edges (green where both checks pass, red where one fails); in the plan each 0.80 x
+// image's edges (green where every check passes, red where one fails); in the plan each 0.80 x
 // 1.20 m space; the interpreter's window on the screen in both.
 void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a,
                        const Frame& f) {
@@ -253,7 +253,7 @@ void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis&
         if (!w.reason.empty()) {
             continue;
         }
-        const int colour = w.thirtyDegreesOk && w.clearsRowInFront ? kAciGreen : kAciRed;
+        const int colour = SpacePasses(w) ? kAciGreen : kAciRed;
         const double front = w.distance - kWheelchairSpaceDepth;
         const double y = f.floor + w.floor;
         dxf.Line(kAcessibilidade, front, y, w.distance, y);

@@ -745,6 +745,17 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     EXPECT_EQ(platform["platform"]["height_m"], 0.2);
     EXPECT_EQ(platform["needed_m"], row2["needed_m"]);
     EXPECT_EQ(platform["c_mm"], row2["c_mm"]);
+    // Row 3 behind them keeps 271 mm over their eyes: at least the target 90 mm.
+    EXPECT_EQ(row2["row_behind"], 3);
+    EXPECT_EQ(row2["row_behind_ok"], true);
+    EXPECT_TRUE(row9["row_behind_ok"].is_null());
+    // A platform 1.0 m high at 6.7 m hides the image's bottom from row 5 behind it (-186 mm).
+    const Json high =
+        Analysis({"--wheelchair-platform", "1.0@6.7"})["accessibility"]["positions"][0];
+    EXPECT_EQ(high["row_behind"], 5);
+    EXPECT_NEAR(high["c_behind_mm"].get<double>(), -186, 0.5);
+    EXPECT_EQ(high["row_behind_ok"], false);
+    EXPECT_EQ(high["clears_row_in_front"], true);
     // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 9700 / 200 = 48.5 mm.
     EXPECT_DOUBLE_EQ(placed["interpreter"]["content_scale"].get<double>(), 0.6);
     EXPECT_NEAR(placed["interpreter"]["text_height_mm"].get<double>(), 0.04 * 1880 * 0.6, 1e-9);

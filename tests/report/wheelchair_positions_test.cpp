@@ -131,6 +131,39 @@ TEST(WheelchairPositions, TheRowBehindSeesOverTheSpace) {
     EXPECT_FALSE(last[0].cBehindMm);
 }
 
+TEST(WheelchairPositions, ASpaceFailsWhenTheRowBehindFallsShortOfTheTarget) {
+    // C behind as worked out above: row 2's space 271 mm, the 1.0 m platform at 6.7 m -186 mm.
+    // Both spaces pass their own checks (30°: 3.90 m and 2.51 m needed; the heads in front
+    // cleared), so the row behind decides.
+    const DadosProjeto p = Project();
+    const struct {
+        const char* name;
+        WheelchairPlace place;
+        double targetCmm;
+        std::optional<bool> rowBehindOk;
+    } cases[] = {
+        {"row 2, target 90", {2, AisleSide::Left, 0, 0}, 90, true},
+        {"row 2, target 280", {2, AisleSide::Left, 0, 0}, 280, false},
+        {"high platform", {0, AisleSide::Left, 1.0, 6.7}, 90, false},
+        {"low platform at row 2", {0, AisleSide::Left, 0.2, 4.7}, 90, true},
+        {"last row: none behind", {7, AisleSide::Left, 0, 0}, 90, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccessibilityInputs in;
+        in.wheelchairs = {c.place};
+        const SightlineAnalysis a = AnalyseSightlines(p, c.targetCmm, false,
+                                                      kDefaultElementPercent, 0, in);
+        ASSERT_EQ(a.wheelchairs.size(), 1u);
+        const WheelchairPosition& w = a.wheelchairs[0];
+        EXPECT_EQ(w.rowBehindOk, c.rowBehindOk);
+        EXPECT_EQ(SpacePasses(w), w.thirtyDegreesOk && w.clearsRowInFront && c.rowBehindOk != false);
+        if (c.place.row != 7) {
+            EXPECT_TRUE(w.thirtyDegreesOk && w.clearsRowInFront);
+        }
+    }
+}
+
 TEST(WheelchairPositions, WhereTheSpacesStand) {
     // By default: the required spaces in the first row on the room's floor, left and right in
     // turn, side by side from the seats' first place 0.2 m off each wall.
