@@ -105,7 +105,7 @@ std::string InterpreterLine(const InterpreterFigures& f) {
     if (!f.legible) {
         return line + ", legível - (" + f.reason + ")";
     }
-    line += " contra " + Num(*f.smallestLegibleMm, 1) + " mm legíveis (regra FV / 200): ";
+    line += " contra " + Num(*f.smallestLegibleMm, 1) + " mm legíveis (regra FV_borda / 200): ";
     return line + (*f.legible ? "legível" : "AVISO: texto menor que o menor elemento legível");
 }
 

@@ -104,7 +104,7 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
         {"FV até a borda oposta da imagem (FV_borda)", WithReason(d.farthestViewerEdge, 2, "m")},
-        {"BDM: menor elemento legível (regra FV / 200)", bdm},
+        {"BDM: menor elemento legível (regra FV_borda / 200)", bdm},
         {"BDM: altura mínima para EH de " + eh + " % (FV_borda / (200 x EH))", bdmHeight},
         {"EH dos divisores 4 / 6 / 8 (divisor / 200)", "2 % / 3 % / 4 %"},
         {"ADM: distância máxima (1 pixel = 1 minuto de arco)", adm},
@@ -302,8 +302,8 @@ const char* const kAnalysisJsonHelp =
     "that counts: c2_grade with --staggered, c_grade otherwise)}], rows_reason, staggered;\n"
     "  categories [{category (G, A, F), name, divisor (4, 6, 8), farthest_served_m (divisor x "
     "nTelaAltura), rows_beyond [row numbers]}];\n"
-    "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
-    "100), adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
+    "  discas {farthest_viewer_m (the last row's eyes), element_height_mm (FV_edge / 200, "
+    "FV_edge being farthest_viewer_edge_m), percent_eh (FV_edge / (IH x 200) x 100), adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
     "(IO, image bottom above nAlturaOlhos1), closest_viewer_m (1.732 x (IH + IO)), first_row_m, "
     "first_row_far_enough, farthest_viewer_edge_m (the farthest seat to the image's far edge, "
     "sqrt(D^2 + (|x| + W/2)^2)), element_percent (EH, --element-height, default 4), "

@@ -141,7 +141,8 @@ struct InterpreterFigures {
     // whichever leaves it larger: max(1 - width share, 1 - height share).
     double contentScale = 1;
     // The content's smallest element on the reduced image (EH x IH x scale) against the smallest
-    // element the farthest viewer reads (DISCAS: FV / 200), in millimetres.
+    // element the farthest viewer reads (DISCAS: the farthest viewer's distance to the image's far
+    // edge / 200), in millimetres.
     std::optional<double> textHeightMm;
     std::optional<double> smallestLegibleMm;
     std::optional<bool> legible;

@@ -145,7 +145,9 @@ TEST_F(AnalysisTool, JsonOfThePublishedExample) {
                   "nImagemAltura=1080", "--set", "nDistOlhos1=3.5", "--set", "nNumeroFilas=8"});
     const Json& d = a["discas"];
     EXPECT_NEAR(d["farthest_viewer_m"].get<double>(), 10.5, 1e-12);
-    EXPECT_NEAR(d["percent_eh"].get<double>(), 3.5, 1e-12);
+    // %EH from the farthest seat to the image's far edge, sqrt(10.5^2 + 3.45^2) m.
+    EXPECT_NEAR(d["percent_eh"].get<double>(), std::hypot(10.5, 3.45) / 300 * 100, 1e-12);
+    EXPECT_NEAR(d["element_height_mm"].get<double>(), std::hypot(10.5, 3.45) / 200 * 1000, 1e-9);
     EXPECT_NEAR(d["adm_farthest_viewer_m"].get<double>(), 4.775, 0.0005);
     EXPECT_EQ(d["adm_rows_beyond"], Json({3, 4, 5, 6, 7, 8}));
     EXPECT_NEAR(d["closest_viewer_m"].get<double>(), 2.944, 0.0005);
@@ -756,12 +758,16 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     EXPECT_NEAR(high["c_behind_mm"].get<double>(), -186, 0.5);
     EXPECT_EQ(high["row_behind_ok"], false);
     EXPECT_EQ(high["clears_row_in_front"], true);
-    // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 9700 / 200 = 48.5 mm.
+    // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 10 295 / 200 = 51.5 mm.
     EXPECT_DOUBLE_EQ(placed["interpreter"]["content_scale"].get<double>(), 0.6);
     EXPECT_NEAR(placed["interpreter"]["text_height_mm"].get<double>(), 0.04 * 1880 * 0.6, 1e-9);
     EXPECT_EQ(placed["interpreter"]["legible"], false);
     EXPECT_EQ(Analysis({"--interpreter", "25%x30%"})["accessibility"]["interpreter"]["legible"],
               true);
+    // 45 % x 35 %: 48.9 mm, short of the 51.5 mm the farthest seat reads at the image's far edge.
+    const Json narrow = Analysis({"--interpreter", "45x35"})["accessibility"]["interpreter"];
+    EXPECT_NEAR(narrow["smallest_legible_mm"].get<double>(), std::hypot(9.7, 3.45) / 0.2, 1e-9);
+    EXPECT_EQ(narrow["legible"], false);
 
     // Bad values end the run with 2, naming the option.
     const struct {
