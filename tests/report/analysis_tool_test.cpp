@@ -829,6 +829,17 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     };
     EXPECT_TRUE(has({4.7, 1.35, 0, 3.6}, 3)) << lines;
     EXPECT_TRUE(has({3.7, 1.15, 0, 1.72}, 1)) << lines;
+    // A platform 1.0 m high at 6.7 m passes its own checks, but row 5 behind it sees -186 mm:
+    // its sight lines are red.
+    ASSERT_EQ(run({"--wheelchair-platform", "1.0@6.7", "-o", "h.dxf"}).exitCode, 0);
+    const Json highLines = DxfFacts(m_dir, "h.dxf")["accessibility_lines"];
+    bool redToTop = false;
+    for (const Json& l : highLines) {
+        redToTop = redToTop || (std::abs(l[0].get<double>() - 6.7) < 1e-6 &&
+                                std::abs(l[1].get<double>() - 2.15) < 1e-6 &&
+                                std::abs(l[3].get<double>() - 3.6) < 1e-6 && l[4] == 1);
+    }
+    EXPECT_TRUE(redToTop) << highLines;
 
     // The interpreter's corner on the plan: 25 % of the 3 m image from the screen's end at the
     // upper wall (the image's right, seen from the seats), or with ":left" from its lower end.
