@@ -143,10 +143,10 @@ TEST(Projection, RowsBehindTheLensThatSeeTheProjector) {
         std::vector<int> inBeam;
     };
     const Case cases[] = {
-        {3.2, {}, {}},       // body 3.075-3.325: above every row's view
-        {2.5, {6, 7}, {}},   // 2.375-2.625: in the upper rows' view
-        {1.9, {4, 5}, {}},   // 1.775-2.025: in the view of the rows just behind
-        {1.5, {}, {3}},      // 1.375-1.625: below every view; row 3's head (1.72) in the beam
+        {3.2, {}, {}},      // body 3.075-3.325: above every row's view
+        {2.5, {6, 7}, {}},  // 2.375-2.625: in the upper rows' view
+        {1.9, {4, 5}, {}},  // 1.775-2.025: in the view of the rows just behind
+        {1.5, {}, {3}},     // 1.375-1.625: below every view; row 3's head (1.72) in the beam
     };
     for (const Case& c : cases) {
         ProjectionInputs in;
@@ -162,7 +162,8 @@ TEST(Projection, RowsBehindTheLensThatSeeTheProjector) {
         EXPECT_NEAR(f.throwFigures->viewRows[1].viewBottom, 2.0 - 0.28 * 1.7 / 7.7, 1e-9);
         EXPECT_NEAR(f.throwFigures->viewRows[1].viewTop, 2.0 + 1.6 * 1.7 / 7.7, 1e-9);
     }
-    // A band that only touches the body does not count; the lens must stand between screen and eyes.
+    // A band that only touches the body does not count; the lens must stand between the screen
+    // and the eyes.
     EXPECT_FALSE(SeesProjector(8, 2, 4, 1.5 - kProjectorBodyHeight / 2, 1, 2));  // band 1.5-2.0
     EXPECT_TRUE(SeesProjector(8, 2, 4, 1.5 - kProjectorBodyHeight / 2 + 0.001, 1, 2));
     EXPECT_FALSE(SeesProjector(4, 2, 4, 2, 1, 3));
@@ -170,8 +171,8 @@ TEST(Projection, RowsBehindTheLensThatSeeTheProjector) {
     // Without rows there is no list, and the rows' reason goes with it.
     ProjectionInputs in;
     in.throwRatioMin = 2.0;
-    EXPECT_FALSE(Figures(in, [](DadosProjeto& p) { p.nNumeroFilas = 0; })
-                     .throwFigures->rowsSeeingProjector);
+    EXPECT_FALSE(
+        Figures(in, [](DadosProjeto& p) { p.nNumeroFilas = 0; }).throwFigures->rowsSeeingProjector);
 }
 
 TEST(Projection, LensOutsideTheRoomIsAWarning) {

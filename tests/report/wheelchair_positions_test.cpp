@@ -154,12 +154,13 @@ TEST(WheelchairPositions, ASpaceFailsWhenTheRowBehindFallsShortOfTheTarget) {
         SCOPED_TRACE(c.name);
         AccessibilityInputs in;
         in.wheelchairs = {c.place};
-        const SightlineAnalysis a = AnalyseSightlines(p, c.targetCmm, false,
-                                                      kDefaultElementPercent, 0, in);
+        const SightlineAnalysis a =
+            AnalyseSightlines(p, c.targetCmm, false, kDefaultElementPercent, 0, in);
         ASSERT_EQ(a.wheelchairs.size(), 1u);
         const WheelchairPosition& w = a.wheelchairs[0];
         EXPECT_EQ(w.rowBehindOk, c.rowBehindOk);
-        EXPECT_EQ(SpacePasses(w), w.thirtyDegreesOk && w.clearsRowInFront && c.rowBehindOk != false);
+        EXPECT_EQ(SpacePasses(w),
+                  w.thirtyDegreesOk && w.clearsRowInFront && c.rowBehindOk != false);
         if (c.place.row != 7) {
             EXPECT_TRUE(w.thirtyDegreesOk && w.clearsRowInFront);
         }
