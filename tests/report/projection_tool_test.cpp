@@ -117,6 +117,16 @@ TEST_F(ProjectionTool, PageAfterTheAnalysis) {
     EXPECT_TRUE(has({"cabeça", "corta", "o", "feixe"}));
     EXPECT_TRUE(has({"1-3"}));  // rows 1 to 3 cut the beam of a lens 1 m high at 6 m
     EXPECT_TRUE(has({"5"}));  // its number in the footer
+    EXPECT_TRUE(has({"veem", "o", "projetor"}));
+    EXPECT_TRUE(has({"nenhuma"}));  // no row behind the lens has it in view
+
+    // A lens at 1.9 m stands in the view of rows 4 and 5 behind it.
+    ASSERT_EQ(run({"--analysis", "--throw-ratio", "2", "--lens-height", "1.9", "-o", "b.pdf"})
+                  .exitCode,
+              0);
+    const std::vector<std::string> behind = PdfPageWords(m_dir / "b.pdf", 5);
+    EXPECT_NE(std::find(behind.begin(), behind.end(), "4-5"), behind.end());
+    EXPECT_EQ(std::find(words.begin(), words.end(), "4-5"), words.end());
 }
 
 // What ezdxf reads in a DXF (tests/report/dxf_facts.py).
