@@ -164,6 +164,20 @@ TEST_F(ProjectionTool, DxfLayerWithLensBeamAndHeads) {
     }
     EXPECT_EQ(beam, 2);
     EXPECT_EQ(heads, 3);
+
+    // At 1.9 m no head cuts the beam, but rows 4 and 5 behind the lens (6.7 m and 7.7 m) have it
+    // in view: their heads red.
+    ASSERT_EQ(run({"--throw-ratio", "2", "--lens-height", "1.9", "-o", "v.dxf"}).exitCode, 0);
+    const Json inView = DxfFacts(m_dir, "v.dxf");
+    std::vector<double> red;
+    for (const Json& line : inView["projector_lines"]) {
+        if (line[4] == 1) {
+            red.push_back(line[0].get<double>());
+        }
+    }
+    ASSERT_EQ(red.size(), 2u);
+    EXPECT_NEAR(red[0], 6.7, 1e-9);
+    EXPECT_NEAR(red[1], 7.7, 1e-9);
 }
 
 TEST_F(ProjectionTool, InputsTravelInTheProjectFile) {
