@@ -34,7 +34,8 @@ void AddAccessibilityOptions(CLI::App& app, AccessibilityOptionTexts& t) {
                    "of the image's width by H % of its height (each above 0, below 100): the "
                    "content shrinks to fit beside or above it, and the analysis warns when its "
                    "smallest element (--element-height) becomes smaller than the farthest viewer "
-                   "reads (FV / 200); needs --analysis or a .dxf output")
+                   "reads (FV_edge / 200, the farthest seat to the image's far edge); needs "
+                   "--analysis or a .dxf output")
         ->type_name("W%xH%[:left|right]");
 }
 

@@ -303,6 +303,8 @@ private:
         if (f.throwFigures) {
             const ThrowFigures& t = *f.throwFigures;
             text += "\nFilas cuja cabeça corta o feixe: " + RowList(t.rowsInBeam, f.rowsReason) + ".";
+            text += "\nFilas que veem o projetor: " + RowList(t.rowsSeeingProjector, f.rowsReason) +
+                    ".";
             for (const std::string& w : t.warnings) {
                 text += "\nAviso: " + w;
             }

@@ -17,7 +17,8 @@ std::string RowBehindText(const WheelchairPosition& w) {
         return "";
     }
     return "; fila de trás " + std::to_string(w.rowBehind) + ": C " + Num(*w.cBehindMm, 0) +
-           " mm (" + CGradeName(GradeOfCValue(*w.cBehindMm)) + ")";
+           " mm (" + CGradeName(GradeOfCValue(*w.cBehindMm)) + ")" +
+           (w.rowBehindOk == false ? ", NÃO atinge o C alvo" : "");
 }
 
 // "1-2 da fila 2 e 1-2 da fila 1".
@@ -104,7 +105,7 @@ std::string InterpreterLine(const InterpreterFigures& f) {
     if (!f.legible) {
         return line + ", legível - (" + f.reason + ")";
     }
-    line += " contra " + Num(*f.smallestLegibleMm, 1) + " mm legíveis (regra FV / 200): ";
+    line += " contra " + Num(*f.smallestLegibleMm, 1) + " mm legíveis (regra FV_borda / 200): ";
     return line + (*f.legible ? "legível" : "AVISO: texto menor que o menor elemento legível");
 }
 
@@ -147,7 +148,8 @@ std::string AccessibilityPlacesTable(const SightlineAnalysis& a) {
                w.rowInFront ? std::to_string(w.rowInFront) : "nenhuma",
                w.cValueMm ? Num(*w.cValueMm, 1) : "-", w.clearsRowInFront ? "sim" : "não",
                w.rowBehind ? std::to_string(w.rowBehind) : "nenhuma",
-               w.cBehindMm ? Num(*w.cBehindMm, 1) + " " + CGradeName(GradeOfCValue(*w.cBehindMm))
+               w.cBehindMm ? Num(*w.cBehindMm, 1) + " " + CGradeName(GradeOfCValue(*w.cBehindMm)) +
+                                 (w.rowBehindOk == false ? ", abaixo do alvo" : "")
                            : "-",
                w.seatsTaken.empty() ? "nenhum" : SpansText(w.seatsTaken)});
     }
@@ -188,6 +190,7 @@ void PutAccessibilityPlaces(nlohmann::ordered_json& accessibility, const Sightli
         put("near_wall_m", w.nearWall);
         put("row_behind", w.rowBehind > 0 ? Json(w.rowBehind) : Json(nullptr));
         put("c_behind_mm", w.cBehindMm ? Json(*w.cBehindMm) : Json(nullptr));
+        put("row_behind_ok", w.rowBehindOk ? Json(*w.rowBehindOk) : Json(nullptr));
         put("c_behind_grade",
             w.cBehindMm ? Json(CGradeName(GradeOfCValue(*w.cBehindMm))) : Json(nullptr));
         Json taken = Json::array();

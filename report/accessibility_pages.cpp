@@ -15,10 +15,6 @@ constexpr Color kSpace{0, 90, 200};
 constexpr Color kInterpreter{200, 100, 0};
 constexpr Color kWhite{255, 255, 255};
 
-bool Passes(const WheelchairPosition& w) {
-    return w.reason.empty() && w.thirtyDegreesOk && w.clearsRowInFront;
-}
-
 }  // namespace
 
 void DrawAccessibilityInSection(const SightlineAnalysis& a, Canvas& canvas,
@@ -34,7 +30,7 @@ void DrawAccessibilityInSection(const SightlineAnalysis& a, Canvas& canvas,
         if (w.place.row == 0 && w.floor > 0) {
             canvas.PrintLine(row(0), col(front), row(w.floor), col(front), 0.3, kSpace);
         }
-        const Color colour = Passes(w) ? kPasses : kFails;
+        const Color colour = SpacePasses(w) ? kPasses : kFails;
         canvas.PrintLine(row(w.eye), col(w.distance), row(a.screenTop), col(0) + 1.2, 0.15, colour);
         canvas.PrintLine(row(w.eye), col(w.distance), row(a.screenBottom), col(0) + 1.2, 0.15,
                          colour);
@@ -63,7 +59,7 @@ void DrawAccessibilityInPlan(const DadosProjeto& p, const SightlineAnalysis& a, 
         canvas.PrintRectangle(lowerWall - (w.nearWall + kWheelchairSpaceWidth) * scale,
                               wall + (w.distance - kWheelchairSpaceDepth) * scale,
                               lowerWall - w.nearWall * scale, wall + w.distance * scale, 0.35,
-                              Passes(w) ? kPasses : kFails);
+                              SpacePasses(w) ? kPasses : kFails);
     }
     if (a.interpreter) {
         // The window in the image's right part, seen from the seats, lies towards the upper

@@ -220,7 +220,8 @@ void DrawPlan(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a, const
 }  // namespace
 
 // The projector in the section: the lens, its beam to the image's edges, the range of lens
-// positions its throw ratio allows, and the heads that cut the beam, on the layer "PROJETOR".
+// positions its throw ratio allows, the heads that cut the beam and those of the rows behind the
+// lens that have the projector in view, on the layer "PROJETOR".
 void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
     const ThrowFigures& t = *pf.throwFigures;
     const double x = *t.lensDistance.value;
@@ -236,10 +237,16 @@ void DrawProjector(Dxf& dxf, const ProjectionFigures& pf, const Frame& f) {
                      r.eyeDistance, f.floor + r.headHeight, kAciRed);
         }
     }
+    for (const ViewRow& r : t.viewRows) {
+        if (r.seesProjector) {
+            dxf.Line(kProjetor, r.eyeDistance, f.floor + r.eyeHeight, r.eyeDistance,
+                     f.floor + r.eyeHeight + kHeadAboveEyes, kAciRed);
+        }
+    }
 }
 
 // The wheelchair spaces: in the section each space's floor, its user's eye and the lines to the
-// image's edges (green where both checks pass, red where one fails); in the plan each 0.80 x
+// image's edges (green where every check passes, red where one fails); in the plan each 0.80 x
 // 1.20 m space; the interpreter's window on the screen in both.
 void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis& a,
                        const Frame& f) {
@@ -247,7 +254,7 @@ void DrawAccessibility(Dxf& dxf, const DadosProjeto& p, const SightlineAnalysis&
         if (!w.reason.empty()) {
             continue;
         }
-        const int colour = w.thirtyDegreesOk && w.clearsRowInFront ? kAciGreen : kAciRed;
+        const int colour = SpacePasses(w) ? kAciGreen : kAciRed;
         const double front = w.distance - kWheelchairSpaceDepth;
         const double y = f.floor + w.floor;
         dxf.Line(kAcessibilidade, front, y, w.distance, y);

@@ -53,8 +53,19 @@ ThrowFigures ComputeThrow(const ProjectionInputs& in, const ProjectionFigures& f
         return t;  // no rows: rowsInBeam stays empty, the rows' reason says why
     }
     std::vector<int> cutting;
+    std::vector<int> seeing;
     for (const RowFigures& r : f.rows) {
         if (r.eyeDistance > distance) {
+            ViewRow v;
+            v.row = r.number;
+            v.eyeDistance = r.eyeDistance;
+            v.eyeHeight = r.eyeHeight;
+            v.seesProjector = SeesProjector(r.eyeDistance, r.eyeHeight, distance, height,
+                                            f.screenBottom, f.screenTop, &v);
+            if (v.seesProjector) {
+                seeing.push_back(r.number);
+            }
+            t.viewRows.push_back(v);
             continue;
         }
         BeamRow b;
@@ -68,6 +79,7 @@ ThrowFigures ComputeThrow(const ProjectionInputs& in, const ProjectionFigures& f
         t.beamRows.push_back(b);
     }
     t.rowsInBeam = cutting;
+    t.rowsSeeingProjector = seeing;
     return t;
 }
 
@@ -118,6 +130,25 @@ LedFigures ComputeLed(const ProjectionInputs& in, const ProjectionFigures& f) {
 }
 
 }  // namespace
+
+bool SeesProjector(double eyeDistance, double eyeHeight, double lensDistance, double lensHeight,
+                   double screenBottom, double screenTop, ViewRow* view) {
+    if (!(lensDistance > 0) || !(eyeDistance > lensDistance)) {
+        return false;  // the lens is not between the screen and the eyes
+    }
+    // The share of the way from the eyes to the screen that remains at the lens's distance.
+    const double share = (eyeDistance - lensDistance) / eyeDistance;
+    const double bottom = eyeHeight + (screenBottom - eyeHeight) * share;
+    const double top = eyeHeight + (screenTop - eyeHeight) * share;
+    if (view) {
+        view->viewBottom = bottom;
+        view->viewTop = top;
+    }
+    const double low = std::min(bottom, top);
+    const double high = std::max(bottom, top);
+    return low < lensHeight + kProjectorBodyHeight / 2 &&
+           high > lensHeight - kProjectorBodyHeight / 2;
+}
 
 const ViewingCategory* CategoryOfContrast(double contrast) {
     const ViewingCategory* met = nullptr;

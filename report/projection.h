@@ -15,6 +15,9 @@
 // centre stands lensOffset image heights above the image's bottom edge (or at the height the user
 // sets); the beam runs from it to the image's top and bottom edges. A row's head (its eyes +
 // 0.12 m) cuts the beam when it reaches above the beam's lower edge between screen and lens.
+// A row behind the lens has the projector in view when, at the lens's distance, the band between
+// its sight lines to the image's bottom and top edges overlaps the projector's body
+// (kProjectorBodyHeight high, centred on the lens).
 //
 // LED wall: a pixel pitch p (millimetres) subtends one minute of arc at 3.438 x p metres; rows
 // nearer than that see the pixel structure.
@@ -51,6 +54,8 @@ const ViewingCategory* CategoryOfContrast(double contrast);
 
 // A head reaches this far above the eyes.
 inline constexpr double kHeadAboveEyes = 0.12;
+// The projector's body, centred on the lens, is this high.
+inline constexpr double kProjectorBodyHeight = 0.25;
 // A pixel pitch of p millimetres subtends one minute of arc at kArcMinuteMetresPerMm x p metres.
 inline constexpr double kArcMinuteMetresPerMm = 3.438;
 
@@ -79,6 +84,24 @@ struct BeamRow {
     double beamLowerEdge = 0;  // the beam's lower edge above the row
 };
 
+// A row behind the lens: where its sight lines to the image's edges pass at the lens's distance.
+struct ViewRow {
+    int row = 0;
+    double eyeDistance = 0;
+    double eyeHeight = 0;
+    double viewBottom = 0;  // the sight line to the image's bottom edge, at the lens's distance
+    double viewTop = 0;     // the sight line to the image's top edge, there
+    bool seesProjector = false;
+};
+
+// Whether a viewer whose eyes stand eyeDistance from the screen and eyeHeight above the floor,
+// behind a lens at lensDistance (nearer the screen) and lensHeight, has the projector's body
+// between the sight lines to the image's edges at screenBottom and screenTop. Fills `view` with
+// where those lines pass at the lens's distance. A band that only touches the body does not count;
+// nothing is in view unless the lens stands between the screen and the eyes.
+bool SeesProjector(double eyeDistance, double eyeHeight, double lensDistance, double lensHeight,
+                   double screenBottom, double screenTop, ViewRow* view = nullptr);
+
 struct ThrowFigures {
     Figure distanceMin;   // TR_min x W
     Figure distanceMax;   // TR_max x W
@@ -88,6 +111,10 @@ struct ThrowFigures {
     // Rows between screen and lens whose heads cut the beam; none with the throw's reason.
     std::optional<std::vector<int>> rowsInBeam;
     std::vector<BeamRow> beamRows;  // every row between screen and lens
+    // Rows behind the lens with the projector's body in their view of the image; none with the
+    // rows' reason.
+    std::optional<std::vector<int>> rowsSeeingProjector;
+    std::vector<ViewRow> viewRows;  // every row behind the lens
     std::vector<std::string> warnings;
 };
 

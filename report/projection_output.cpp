@@ -124,6 +124,7 @@ std::vector<std::pair<std::string, std::string>> ThrowLines(const ProjectionFigu
         {"Lente a", Num(t.lensDistance, 2) + " m da tela"},
         {"Altura do centro da lente", height},
         {"Filas cuja cabeça corta o feixe", RowList(t.rowsInBeam, f.rowsReason)},
+        {"Filas que veem o projetor", RowList(t.rowsSeeingProjector, f.rowsReason)},
     };
 }
 
@@ -214,6 +215,8 @@ OrderedJson ProjectionJson(const ProjectionFigures& f) {
         PutFigure(tj, "lens_distance_m", t.lensDistance);
         PutFigure(tj, "lens_height_m", t.lensHeight);
         PutRows(tj, "rows_in_beam", t.rowsInBeam, t.rowsInBeam ? "" : f.rowsReason);
+        PutRows(tj, "rows_seeing_projector", t.rowsSeeingProjector,
+                t.rowsSeeingProjector ? "" : f.rowsReason);
         OrderedJson rows = OrderedJson::array();
         for (const BeamRow& r : t.beamRows) {
             rows.push_back({{"row", r.row},
@@ -223,6 +226,15 @@ OrderedJson ProjectionJson(const ProjectionFigures& f) {
                             {"cuts_beam", r.headHeight > r.beamLowerEdge}});
         }
         tj["rows"] = rows;
+        OrderedJson behind = OrderedJson::array();
+        for (const ViewRow& v : t.viewRows) {
+            behind.push_back({{"row", v.row},
+                              {"eye_distance_m", v.eyeDistance},
+                              {"view_bottom_m", v.viewBottom},
+                              {"view_top_m", v.viewTop},
+                              {"sees_projector", v.seesProjector}});
+        }
+        tj["rows_behind"] = behind;
         tj["warnings"] = t.warnings;
         j["throw"] = tj;
     }
@@ -265,7 +277,11 @@ const char* const kProjectionJsonHelp =
     "  throw {distance_min_m, distance_max_m (throw ratio x image width), lens_distance_m "
     "(--throw-distance, else the shortest), lens_height_m (--lens-height, else the image's "
     "bottom + --lens-offset image heights), rows_in_beam [rows whose head, eyes + 0.12 m, cuts "
-    "the beam], rows [{row, eye_distance_m, head_height_m, beam_lower_edge_m, cuts_beam}], "
+    "the beam], rows_seeing_projector [rows behind the lens whose view of the image, between the "
+    "sight lines to its bottom and top edges at the lens's distance, overlaps the projector's "
+    "body, 0.25 m high centred on the lens], rows [{row, eye_distance_m, head_height_m, "
+    "beam_lower_edge_m, cuts_beam}] (between screen and lens), rows_behind [{row, "
+    "eye_distance_m, view_bottom_m, view_top_m, sees_projector}] (behind the lens), "
     "warnings [texts]};\n"
     "  led {pitch_mm, pixels_across, pixels_down, tiles_across, tiles_down, remainder_across_m, "
     "remainder_down_m, acuity_distance_m (3.438 x pitch), rows_closer [rows nearer than it], "

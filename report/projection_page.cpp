@@ -65,12 +65,16 @@ double DrawSection(const DadosProjeto& p, const ProjectionFigures& f, Canvas& ca
 
     DrawRoomSection(p, f.rows.size(), f.screenTop, f.screenBottom, canvas, {floor, kLeft, S});
 
-    std::vector<int> cutting;
+    // Red: the rows whose heads cut the beam and those behind the lens that have it in view.
+    std::vector<int> red;
     if (t && t->rowsInBeam) {
-        cutting = *t->rowsInBeam;
+        red = *t->rowsInBeam;
+    }
+    if (t && t->rowsSeeingProjector) {
+        red.insert(red.end(), t->rowsSeeingProjector->begin(), t->rowsSeeingProjector->end());
     }
     for (const RowFigures& r : f.rows) {
-        const bool cuts = std::find(cutting.begin(), cutting.end(), r.number) != cutting.end();
+        const bool cuts = std::find(red.begin(), red.end(), r.number) != red.end();
         const Color colour = cuts ? kCutting : kGrey;
         Dot(canvas, row(r.eyeHeight), col(r.eyeDistance), 1.2, colour);
         canvas.PrintLine(row(r.eyeHeight), col(r.eyeDistance), row(r.eyeHeight + kHeadAboveEyes),

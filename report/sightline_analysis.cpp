@@ -150,15 +150,6 @@ void AnalyseDiscas(const DadosProjeto& p, const SightlineAnalysis& a, DiscasFigu
         d.firstRowDistance = Figure::Of(a.rows.front().eyeDistance);
     }
 
-    if (d.farthestViewer.value) {
-        const double fv = *d.farthestViewer.value;
-        d.elementHeightMm = Figure::Of(fv / 200 * 1000);
-        d.percentElementHeight = FromOptional(PercentElementHeight(fv, ih), kNoImageHeight);
-    } else {
-        d.elementHeightMm = d.farthestViewer;
-        d.percentElementHeight = d.farthestViewer;
-    }
-
     d.analyticalFarthest = FromOptional(AnalyticalFarthestViewer(ih, a.imageLines),
                                         ih > 0 ? kNoResolution : kNoImageHeight);
     if (!d.analyticalFarthest.value) {
@@ -201,13 +192,8 @@ void AnalyseDiscasSeats(const DadosProjeto& p, const SightlineAnalysis& a, Disca
     } else {
         const auto seats = static_cast<std::int64_t>(*s.seatsPerRow.value);
         const double first = SeatOffset(p, 0) + p.nLarguraAssento / 2 - p.nLargura / 2;
-        const double last =
-            SeatOffset(p, static_cast<double>(seats - 1)) + p.nLarguraAssento / 2 - p.nLargura / 2;
-        const double outermost = std::max(std::abs(first), std::abs(last));
-        double farthest = 0;
         std::int64_t outside = 0;
         for (const RowFigures& r : a.rows) {
-            farthest = std::max(farthest, std::hypot(r.eyeDistance, outermost + w / 2));
             // Seat k's centre is first + k x width; inside while |x| <= the half width (a seat
             // on the line is inside, with a hair of room for the sums' binary error).
             const double half = ViewingAreaHalfWidth(r.eyeDistance, w) + 1e-9;
@@ -223,8 +209,23 @@ void AnalyseDiscasSeats(const DadosProjeto& p, const SightlineAnalysis& a, Disca
             const std::int64_t from = clamp(std::ceil((-half - first) / width));
             outside += from + (seats - std::max(upTo, from));
         }
-        d.farthestViewerEdge = Figure::Of(farthest);
+        d.farthestViewerEdge = Figure::Of(FarthestViewerToFarEdge(
+            p, static_cast<double>(a.rows.size()), static_cast<double>(seats)));
         d.seatsOutsideArea = Figure::Of(static_cast<double>(outside));
+    }
+    // The basic method's smallest legible element (and so the interpreter's check) is that of the
+    // farthest viewer's distance to the image's far edge.
+    if (!d.farthestViewer.value) {
+        d.elementHeightMm = d.farthestViewer;
+        d.percentElementHeight = d.farthestViewer;
+    } else if (!d.farthestViewerEdge.value) {
+        d.elementHeightMm = d.farthestViewerEdge;
+        d.percentElementHeight = d.farthestViewerEdge;
+    } else {
+        const double fv = *d.farthestViewerEdge.value;
+        d.elementHeightMm = Figure::Of(fv / 200 * 1000);
+        d.percentElementHeight =
+            FromOptional(PercentElementHeight(fv, a.screenHeight), kNoImageHeight);
     }
     const double eh = d.elementPercent / 100;
     if (!d.farthestViewerEdge.value) {

@@ -125,8 +125,10 @@ std::vector<std::pair<double, double>> ViewingAreaPolygon(double screenWidth, do
                                                           double roomLength);
 
 struct DiscasFigures {
-    Figure farthestViewer;        // eye distance of the last row
-    Figure elementHeightMm;       // farthest viewer / 200, in millimetres
+    Figure farthestViewer;  // eye distance of the last row
+    // The basic method's figures, of farthestViewerEdge (the farthest viewer's distance to the
+    // image's far edge): that distance / 200 in millimetres, and as a share of the image height.
+    Figure elementHeightMm;
     Figure percentElementHeight;  // %EH of the basic method
     Figure analyticalFarthest;    // farthest viewer of the analytical method
     std::optional<std::vector<int>> rowsBeyondAnalytical;

@@ -120,7 +120,7 @@ void DiscasSection(const SightlineAnalysis& a, std::ostringstream& out) {
     const std::vector<std::pair<std::string, std::string>> lines = {
         {"Espectador mais distante (FV)", WithReason(d.farthestViewer, 2, "m")},
         {"FV até a borda oposta da imagem (FV_borda)", WithReason(d.farthestViewerEdge, 2, "m")},
-        {"BDM: menor elemento legível (regra FV / 200)", bdm},
+        {"BDM: menor elemento legível (regra FV_borda / 200)", bdm},
         {"BDM: altura mínima para EH de " + eh + " % (FV_borda / (200 x EH))", bdmHeight},
         {"EH dos divisores 4 / 6 / 8 (divisor / 200)", "2 % / 3 % / 4 %"},
         {kAnalyticalFarthestLabel, AnalyticalFarthestText(d)},
@@ -322,8 +322,9 @@ const char* const kAnalysisJsonHelp =
     "that counts: c2_grade with --staggered, c_grade otherwise)}], rows_reason, staggered;\n"
     "  categories [{category (G, A, F), name, divisor (4, 6, 8), farthest_served_m (divisor x "
     "nTelaAltura), rows_beyond [row numbers]}];\n"
-    "  discas {farthest_viewer_m, element_height_mm (FV / 200), percent_eh (FV / (IH x 200) x "
-    "100), adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
+    "  discas {farthest_viewer_m (the last row's eyes), element_height_mm (FV_edge / 200, "
+    "FV_edge being farthest_viewer_edge_m), percent_eh (FV_edge / (IH x 200) x 100), "
+    "adm_farthest_viewer_m (IH x 3438 / nImagemAltura), adm_rows_beyond, image_offset_m "
     "(IO, image bottom above nAlturaOlhos1), closest_viewer_m (1.732 x (IH + IO)), first_row_m, "
     "first_row_far_enough, farthest_viewer_edge_m (the farthest seat to the image's far edge, "
     "sqrt(D^2 + (|x| + W/2)^2)), element_percent (EH, --element-height, default 4), "
@@ -363,9 +364,11 @@ const char* const kAnalysisJsonHelp =
     "(1.732 x (image top - floor - 1.15), 0 or more), thirty_degrees_ok (distance_m >= "
     "needed_m), row_in_front, c_mm (C-value of the line to the image's bottom edge over that "
     "row's eyes), clears_row_in_front (c_mm >= 120: over the head, eyes + 0.12 m; true with no "
-    "row in front), near_wall_m (the space's edge nearest the left wall), row_behind, c_behind_mm "
-    "and c_behind_grade (the first row behind the space: its C-value over the space's user's "
-    "eyes, null without a row behind), seats_taken [{row, first, last}] (the seats under the "
+    "row in front), near_wall_m (the space's edge nearest the left wall), row_behind, c_behind_mm, "
+    "row_behind_ok and c_behind_grade (the first row behind the space: its C-value over the "
+    "space's user's eyes, whether it reaches the target C, null without a row behind; a space "
+    "whose row behind falls short fails and is drawn red), seats_taken [{row, first, last}] (the "
+    "seats under the "
     "space, its own row first), reach_in_front_m (1.20 m less the row distance: how far a "
     "space in a row reaches in front of it) and rows_reached (the rows in front whose seats "
     "make way), reason (a place the "

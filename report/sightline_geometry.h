@@ -4,6 +4,9 @@
 // into the room, heights from the floor of the front row, and the lateral offsets of the plan from
 // the side wall drawn at the bottom of the plan (the left-hand wall of a viewer facing the screen).
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/dados_projeto.h"
 
 namespace vm {
@@ -53,6 +56,30 @@ inline double ScreenWallOffset(const DadosProjeto& p) {
 // each side wall.
 inline double SeatOffset(const DadosProjeto& p, double nAssentoX, double scale = 1) {
     return p.nLarguraAssento * nAssentoX * scale + p.nAlturaFila2 * scale;
+}
+
+// Lateral offset, from the screen's axis, of the centre of the seat farthest from it in a row of
+// `seats` seats (1 or more), the seats standing where SeatOffset puts them.
+inline double OutermostSeatLateral(const DadosProjeto& p, double seats) {
+    const double first = SeatOffset(p, 0) + p.nLarguraAssento / 2 - p.nLargura / 2;
+    const double last = SeatOffset(p, seats - 1) + p.nLarguraAssento / 2 - p.nLargura / 2;
+    return std::max(std::abs(first), std::abs(last));
+}
+
+// Distance from eyes `distance` from the screen wall and `lateral` off the screen's axis to the
+// image's far side edge (the one across the axis), the image screenWidth wide and centred.
+inline double DistanceToFarEdge(double distance, double lateral, double screenWidth) {
+    return std::hypot(distance, std::abs(lateral) + screenWidth / 2);
+}
+
+// The farthest viewer's distance to the image's far side edge, for `rows` rows (1 or more) of
+// `seats` seats (1 or more): the outermost seat of the row whose eyes stand farthest from the
+// screen wall (the first or the last, the rows' distances growing evenly).
+inline double FarthestViewerToFarEdge(const DadosProjeto& p, double rows, double seats) {
+    const double lateral = OutermostSeatLateral(p, seats);
+    const double w = p.nTelaLargura;
+    return std::max(DistanceToFarEdge(RowEyeDistance(p, 0), lateral, w),
+                    DistanceToFarEdge(RowEyeDistance(p, rows - 1), lateral, w));
 }
 
 }  // namespace vm

@@ -247,6 +247,17 @@ const WheelchairPosition* FirstMisfit(const std::vector<WheelchairPosition>& ws)
     return it == ws.end() ? nullptr : &*it;
 }
 
+std::optional<bool> RowBehindKeepsTarget(const WheelchairPosition& w, double targetCmm) {
+    if (!w.cBehindMm) {
+        return std::nullopt;
+    }
+    return *w.cBehindMm >= targetCmm - kCValueTolerance;
+}
+
+bool SpacePasses(const WheelchairPosition& w) {
+    return w.reason.empty() && w.thirtyDegreesOk && w.clearsRowInFront && w.rowBehindOk != false;
+}
+
 InterpreterFigures CheckInterpreterWindow(const InterpreterWindow& window, double imageHeight,
                                           double elementPercent,
                                           std::optional<double> smallestLegibleMm,

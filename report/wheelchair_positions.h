@@ -11,7 +11,8 @@
 //   - the line from the eyes to the image's bottom edge passes over the head of the row in front
 //     (its eyes + 0.12 m): a C-value of 120 mm or more over that row. A wheelchair user cannot
 //     shift in the seat to look between heads, so the head itself must be cleared.
-// Besides, the row behind the space: its C-value over the space's user's eyes.
+// Besides, the row behind the space: its C-value over the space's user's eyes, which must reach
+// the analysis's target C (a raised platform can hide the image from the row behind).
 // Without places given, the spaces stand by the aisles of the first row on the room's own floor,
 // as many as the hall must keep (up to what the row's width holds), alternately at its left and
 // right end.
@@ -101,6 +102,9 @@ struct WheelchairPosition {
     // millimetres, graded as the rows' C-values are; none when no row stands behind.
     int rowBehind = 0;
     std::optional<double> cBehindMm;
+    // Whether that C-value reaches the analysis's target C (set by the analysis, which knows the
+    // target); none with cBehindMm.
+    std::optional<bool> rowBehindOk;
     // The seats of the plan under the space's 0.80 x 1.20 m, which make way for it (its own
     // row's first), set by TakeSeatsForWheelchairs (report/wheelchair_seats.h).
     std::vector<SeatSpan> seatsTaken;
@@ -109,6 +113,14 @@ struct WheelchairPosition {
     double reachInFront = 0;
     std::vector<int> rowsReached;
 };
+
+// Whether the row behind keeps at least targetCmm millimetres of C-value over the space's user's
+// eyes; none without a row behind (or its C-value).
+std::optional<bool> RowBehindKeepsTarget(const WheelchairPosition& w, double targetCmm);
+
+// Whether the space passes every check: it has figures, its user sees the image's top within 30
+// degrees and over the head in front, and the row behind (if any) keeps the target C.
+bool SpacePasses(const WheelchairPosition& w);
 
 // At most this many spaces are placed by default.
 inline constexpr std::int64_t kMaxDefaultSpaces = 40;
@@ -142,7 +154,8 @@ struct InterpreterFigures {
     // whichever leaves it larger: max(1 - width share, 1 - height share).
     double contentScale = 1;
     // The content's smallest element on the reduced image (EH x IH x scale) against the smallest
-    // element the farthest viewer reads (DISCAS: FV / 200), in millimetres.
+    // element the farthest viewer reads (DISCAS: the farthest viewer's distance to the image's far
+    // edge / 200), in millimetres.
     std::optional<double> textHeightMm;
     std::optional<double> smallestLegibleMm;
     std::optional<bool> legible;

@@ -204,6 +204,9 @@ void PlaceWheelchairSpaces(const DadosProjeto& p, const AccessibilityInputs& inp
     const auto place = [&](std::int64_t spaces) {
         std::vector<WheelchairPosition> ws =
             PlaceWheelchairs(p, inputs.wheelchairs, spaces, inputs.spacesRow, inputs.spacesSide);
+        for (WheelchairPosition& w : ws) {
+            w.rowBehindOk = RowBehindKeepsTarget(w, a.risers.targetCmm);
+        }
         MarkSeats(p, a, ws);
         return ws;
     };

@@ -81,6 +81,11 @@ TEST_F(ProjectionWindowTest, TypedInputsReachTheRecordThePageAndTheProjectFile) 
         type("eRazaoMin", "2");
         type("eAlturaLente", "1,0");
         EXPECT_TRUE(summary().contains("corta o feixe: 1-3")) << summary().toStdString();
+        EXPECT_TRUE(summary().contains("veem o projetor: nenhuma")) << summary().toStdString();
+        // At 1.9 m the lens stands in the view of rows 4 and 5 behind it.
+        type("eAlturaLente", "1,9");
+        EXPECT_TRUE(summary().contains("veem o projetor: 4-5")) << summary().toStdString();
+        type("eAlturaLente", "1,0");
         type("ePitch", "2,5");
         EXPECT_TRUE(summary().contains("1200 x 752 pixels")) << summary().toStdString();
         EXPECT_TRUE(m_dialogs.messageLog().empty());

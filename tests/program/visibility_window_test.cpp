@@ -577,18 +577,19 @@ TEST_F(VisibilityWindowTest, WheelchairRowAndTheInterpretersWindow) {
         EXPECT_FALSE(width->isEnabled());
         QTest::mouseClick(interpreter, Qt::LeftButton, {}, QPoint(5, interpreter->height() / 2));
         EXPECT_TRUE(width->isEnabled());
-        // 25 % x 25 %: the content keeps 75 %; one row at 3.70 m reads 18.5 mm.
+        // 25 % x 25 %: the content keeps 75 %; one row at 3.70 m, its outermost seat 1.95 m off
+        // the axis, reads sqrt(3.7^2 + 3.45^2) / 200 = 25.3 mm at the image's far edge.
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
                       "Janela do intérprete de Libras 25 % x 25 % da imagem, no canto inferior "
                       "direito: o "
                       "conteúdo fica com "
-                      "75 % do tamanho; menor elemento 56.4 mm contra 18.5 mm legíveis (regra FV "
-                      "/ 200): legível")),
+                      "75 % do tamanho; menor elemento 56.4 mm contra 25.3 mm legíveis (regra "
+                      "FV_borda / 200): legível")),
                   nullptr);
         width->setValue(90);
         height->setValue(90);  // 10 %: 7.5 mm
         EXPECT_NE(m_recorder.FindText(vm::utf8ToWin1252(
-                      "7.5 mm contra 18.5 mm legíveis (regra FV / 200): AVISO: texto menor")),
+                      "7.5 mm contra 25.3 mm legíveis (regra FV_borda / 200): AVISO: texto menor")),
                   nullptr);
 
         // The corner: on the plan the window starts at the screen's end towards the upper wall

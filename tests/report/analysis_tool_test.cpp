@@ -146,7 +146,9 @@ TEST_F(AnalysisTool, JsonOfThePublishedExample) {
                   "nImagemAltura=1080", "--set", "nDistOlhos1=3.5", "--set", "nNumeroFilas=8"});
     const Json& d = a["discas"];
     EXPECT_NEAR(d["farthest_viewer_m"].get<double>(), 10.5, 1e-12);
-    EXPECT_NEAR(d["percent_eh"].get<double>(), 3.5, 1e-12);
+    // %EH from the farthest seat to the image's far edge, sqrt(10.5^2 + 3.45^2) m.
+    EXPECT_NEAR(d["percent_eh"].get<double>(), std::hypot(10.5, 3.45) / 300 * 100, 1e-12);
+    EXPECT_NEAR(d["element_height_mm"].get<double>(), std::hypot(10.5, 3.45) / 200 * 1000, 1e-9);
     EXPECT_NEAR(d["adm_farthest_viewer_m"].get<double>(), 4.775, 0.0005);
     EXPECT_EQ(d["adm_rows_beyond"], Json({3, 4, 5, 6, 7, 8}));
     EXPECT_NEAR(d["closest_viewer_m"].get<double>(), 2.944, 0.0005);
@@ -824,12 +826,27 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     EXPECT_EQ(platform["platform"]["height_m"], 0.2);
     EXPECT_EQ(platform["needed_m"], row2["needed_m"]);
     EXPECT_EQ(platform["c_mm"], row2["c_mm"]);
-    // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 9700 / 200 = 48.5 mm.
+    // Row 3 behind them keeps 271 mm over their eyes: at least the target 90 mm.
+    EXPECT_EQ(row2["row_behind"], 3);
+    EXPECT_EQ(row2["row_behind_ok"], true);
+    EXPECT_TRUE(row9["row_behind_ok"].is_null());
+    // A platform 1.0 m high at 6.7 m hides the image's bottom from row 5 behind it (-186 mm).
+    const Json high =
+        Analysis({"--wheelchair-platform", "1.0@6.7"})["accessibility"]["positions"][0];
+    EXPECT_EQ(high["row_behind"], 5);
+    EXPECT_NEAR(high["c_behind_mm"].get<double>(), -186, 0.5);
+    EXPECT_EQ(high["row_behind_ok"], false);
+    EXPECT_EQ(high["clears_row_in_front"], true);
+    // 50 % x 40 %: the content keeps 60 %, 4 % x 1880 mm x 0.6 = 45.1 mm < 10 295 / 200 = 51.5 mm.
     EXPECT_DOUBLE_EQ(placed["interpreter"]["content_scale"].get<double>(), 0.6);
     EXPECT_NEAR(placed["interpreter"]["text_height_mm"].get<double>(), 0.04 * 1880 * 0.6, 1e-9);
     EXPECT_EQ(placed["interpreter"]["legible"], false);
     EXPECT_EQ(Analysis({"--interpreter", "25%x30%"})["accessibility"]["interpreter"]["legible"],
               true);
+    // 45 % x 35 %: 48.9 mm, short of the 51.5 mm the farthest seat reads at the image's far edge.
+    const Json narrow = Analysis({"--interpreter", "45x35"})["accessibility"]["interpreter"];
+    EXPECT_NEAR(narrow["smallest_legible_mm"].get<double>(), std::hypot(9.7, 3.45) / 0.2, 1e-9);
+    EXPECT_EQ(narrow["legible"], false);
 
     // Bad values end the run with 2, naming the option.
     const struct {
@@ -919,6 +936,17 @@ TEST_F(AnalysisTool, WheelchairSpacesAndTheInterpreter) {
     };
     EXPECT_TRUE(has({4.7, 1.35, 0, 3.6}, 3)) << lines;
     EXPECT_TRUE(has({3.7, 1.15, 0, 1.72}, 1)) << lines;
+    // A platform 1.0 m high at 6.7 m passes its own checks, but row 5 behind it sees -186 mm:
+    // its sight lines are red.
+    ASSERT_EQ(run({"--wheelchair-platform", "1.0@6.7", "-o", "h.dxf"}).exitCode, 0);
+    const Json highLines = DxfFacts(m_dir, "h.dxf")["accessibility_lines"];
+    bool redToTop = false;
+    for (const Json& l : highLines) {
+        redToTop = redToTop || (std::abs(l[0].get<double>() - 6.7) < 1e-6 &&
+                                std::abs(l[1].get<double>() - 2.15) < 1e-6 &&
+                                std::abs(l[3].get<double>() - 3.6) < 1e-6 && l[4] == 1);
+    }
+    EXPECT_TRUE(redToTop) << highLines;
 
     // The interpreter's corner on the plan: 25 % of the 3 m image from the screen's end at the
     // upper wall (the image's right, seen from the seats), or with ":left" from its lower end.

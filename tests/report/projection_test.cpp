@@ -1,6 +1,7 @@
 // The projector and LED figures against hand computations: lumens by category, gain and ambient
-// light; throw ranges; heads in the beam for a low and a high lens; LED resolution, tiles,
-// acuity distance and rows; and the inputs' limits.
+// light; throw ranges; heads in the beam for a low and a high lens; the rows behind the lens that
+// have the projector in view; LED resolution, tiles, acuity distance and rows; and the inputs'
+// limits.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -129,6 +130,49 @@ TEST(Projection, HeadsInTheBeam) {
     high.lensOffset = 0.5;
     EXPECT_NEAR(*Figures(high).throwFigures->lensHeight.value, 2.66, 1e-9);
     EXPECT_EQ(*Figures(high).throwFigures->rowsInBeam, std::vector<int>{});
+}
+
+TEST(Projection, RowsBehindTheLensThatSeeTheProjector) {
+    // A lens at 6.0 m (throw ratio 2 x 3.0 m); its body 0.25 m high. Behind it, at 6.0 m, the
+    // sight lines to the image's bottom (1.72 m) and top (3.60 m) edges pass, worked out by hand:
+    //   row 4 (6.7 m, eyes 1.8 m): 1.792 to 1.988 m   row 5 (7.7 m, 2.0 m): 1.938 to 2.353 m
+    //   row 6 (8.7 m, 2.2 m):      2.051 to 2.634 m   row 7 (9.7 m, 2.4 m): 2.141 to 2.858 m
+    struct Case {
+        double lensHeight;
+        std::vector<int> seeing;
+        std::vector<int> inBeam;
+    };
+    const Case cases[] = {
+        {3.2, {}, {}},      // body 3.075-3.325: above every row's view
+        {2.5, {6, 7}, {}},  // 2.375-2.625: in the upper rows' view
+        {1.9, {4, 5}, {}},  // 1.775-2.025: in the view of the rows just behind
+        {1.5, {}, {3}},     // 1.375-1.625: below every view; row 3's head (1.72) in the beam
+    };
+    for (const Case& c : cases) {
+        ProjectionInputs in;
+        in.throwRatioMin = 2.0;
+        in.lensHeight = c.lensHeight;
+        const ProjectionFigures f = Figures(in);
+        ASSERT_TRUE(f.throwFigures);
+        ASSERT_TRUE(f.throwFigures->rowsSeeingProjector);
+        EXPECT_EQ(*f.throwFigures->rowsSeeingProjector, c.seeing) << c.lensHeight;
+        EXPECT_EQ(*f.throwFigures->rowsInBeam, c.inBeam) << c.lensHeight;
+        ASSERT_EQ(f.throwFigures->viewRows.size(), 4u);
+        EXPECT_EQ(f.throwFigures->viewRows[0].row, 4);
+        EXPECT_NEAR(f.throwFigures->viewRows[1].viewBottom, 2.0 - 0.28 * 1.7 / 7.7, 1e-9);
+        EXPECT_NEAR(f.throwFigures->viewRows[1].viewTop, 2.0 + 1.6 * 1.7 / 7.7, 1e-9);
+    }
+    // A band that only touches the body does not count; the lens must stand between the screen
+    // and the eyes.
+    EXPECT_FALSE(SeesProjector(8, 2, 4, 1.5 - kProjectorBodyHeight / 2, 1, 2));  // band 1.5-2.0
+    EXPECT_TRUE(SeesProjector(8, 2, 4, 1.5 - kProjectorBodyHeight / 2 + 0.001, 1, 2));
+    EXPECT_FALSE(SeesProjector(4, 2, 4, 2, 1, 3));
+    EXPECT_FALSE(SeesProjector(3, 2, 4, 2, 1, 3));
+    // Without rows there is no list, and the rows' reason goes with it.
+    ProjectionInputs in;
+    in.throwRatioMin = 2.0;
+    EXPECT_FALSE(
+        Figures(in, [](DadosProjeto& p) { p.nNumeroFilas = 0; }).throwFigures->rowsSeeingProjector);
 }
 
 TEST(Projection, LensOutsideTheRoomIsAWarning) {

@@ -65,6 +65,15 @@ TEST_F(ProjectionTool, JsonCarriesTheProjectionOnlyWhenAsked) {
     EXPECT_DOUBLE_EQ(p["throw"]["distance_min_m"], 4.5);
     EXPECT_DOUBLE_EQ(p["throw"]["distance_max_m"], 6.0);
     EXPECT_EQ(p["throw"]["rows_in_beam"], Json::array());
+    // The lens level with the image's top at 4.5 m: above every view from behind.
+    EXPECT_EQ(p["throw"]["rows_seeing_projector"], Json::array());
+    // Lower, at 1.9 m, 6.0 m from the screen: in the view of rows 4 and 5 behind it.
+    const Json low = JsonOf({"--throw-ratio", "2", "--lens-height", "1.9"})["projection"]["throw"];
+    EXPECT_EQ(low["rows_seeing_projector"], Json({4, 5}));
+    ASSERT_EQ(low["rows_behind"].size(), 4u);
+    EXPECT_EQ(low["rows_behind"][0]["row"], 4);
+    EXPECT_EQ(low["rows_behind"][0]["sees_projector"], true);
+    EXPECT_EQ(low["rows_behind"][2]["sees_projector"], false);
     EXPECT_EQ(p["led"]["pixels_across"], 1200);
     EXPECT_EQ(p["led"]["rows_closer"], Json({1, 2, 3, 4, 5}));
 
@@ -108,6 +117,16 @@ TEST_F(ProjectionTool, PageAfterTheAnalysis) {
     EXPECT_TRUE(has({"cabeça", "corta", "o", "feixe"}));
     EXPECT_TRUE(has({"1-3"}));  // rows 1 to 3 cut the beam of a lens 1 m high at 6 m
     EXPECT_TRUE(has({"5"}));  // its number in the footer
+    EXPECT_TRUE(has({"veem", "o", "projetor"}));
+    EXPECT_TRUE(has({"nenhuma"}));  // no row behind the lens has it in view
+
+    // A lens at 1.9 m stands in the view of rows 4 and 5 behind it.
+    ASSERT_EQ(run({"--analysis", "--throw-ratio", "2", "--lens-height", "1.9", "-o", "b.pdf"})
+                  .exitCode,
+              0);
+    const std::vector<std::string> behind = PdfPageWords(m_dir / "b.pdf", 5);
+    EXPECT_NE(std::find(behind.begin(), behind.end(), "4-5"), behind.end());
+    EXPECT_EQ(std::find(words.begin(), words.end(), "4-5"), words.end());
 }
 
 // What ezdxf reads in a DXF (tests/report/dxf_facts.py).
@@ -145,6 +164,20 @@ TEST_F(ProjectionTool, DxfLayerWithLensBeamAndHeads) {
     }
     EXPECT_EQ(beam, 2);
     EXPECT_EQ(heads, 3);
+
+    // At 1.9 m no head cuts the beam, but rows 4 and 5 behind the lens (6.7 m and 7.7 m) have it
+    // in view: their heads red.
+    ASSERT_EQ(run({"--throw-ratio", "2", "--lens-height", "1.9", "-o", "v.dxf"}).exitCode, 0);
+    const Json inView = DxfFacts(m_dir, "v.dxf");
+    std::vector<double> red;
+    for (const Json& line : inView["projector_lines"]) {
+        if (line[4] == 1) {
+            red.push_back(line[0].get<double>());
+        }
+    }
+    ASSERT_EQ(red.size(), 2u);
+    EXPECT_NEAR(red[0], 6.7, 1e-9);
+    EXPECT_NEAR(red[1], 7.7, 1e-9);
 }
 
 TEST_F(ProjectionTool, InputsTravelInTheProjectFile) {

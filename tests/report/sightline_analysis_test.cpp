@@ -70,8 +70,11 @@ TEST(SightlineAnalysis, PublishedDiscasExamples) {
     });
     const DiscasFigures d = AnalyseSightlines(p).discas;
     EXPECT_DOUBLE_EQ(ValueOf(d.farthestViewer), 3.5 + 7 * 1.0);
-    EXPECT_NEAR(ValueOf(d.percentElementHeight), 3.5, 1e-12);
-    EXPECT_NEAR(ValueOf(d.elementHeightMm), 10500.0 / 200, 1e-9);
+    // The basic method reads from the farthest seat to the image's far edge: row 8's outermost
+    // seat, 1.95 m off the axis, before a 3.0 m image: sqrt(10.5^2 + 3.45^2) = 11.052 m.
+    const double farEdge = std::hypot(10.5, 3.45);
+    EXPECT_NEAR(ValueOf(d.percentElementHeight), farEdge / (1.5 * 200) * 100, 1e-12);
+    EXPECT_NEAR(ValueOf(d.elementHeightMm), farEdge / 200 * 1000, 1e-9);
     EXPECT_NEAR(ValueOf(d.analyticalFarthest), 4.775, 0.0005);
     EXPECT_NEAR(d.imageOffset, 0.2, 1e-12);
     EXPECT_NEAR(ValueOf(d.closestViewer), 2.944, 0.0005);
@@ -117,6 +120,7 @@ TEST(SightlineAnalysis, DiscasOverTheSeats) {
         ASSERT_TRUE(d.farthestViewerEdge.value) << d.farthestViewerEdge.reason;
         EXPECT_NEAR(*d.farthestViewerEdge.value, c.farthestEdge, 1e-9);
         EXPECT_NEAR(*d.bdmImageHeight.value, c.farthestEdge / 8, 1e-9);  // EH 4 %
+        EXPECT_NEAR(*d.elementHeightMm.value, c.farthestEdge / 200 * 1000, 1e-9);
         EXPECT_EQ(*d.bdmMet, p.nTelaAltura >= c.farthestEdge / 8);
         EXPECT_NEAR(*d.viewingAreaApex.value, c.apex, 1e-9);
         // Seat by seat: outside when |x| > D tan 60° - W/2.
@@ -532,7 +536,7 @@ TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
         EXPECT_EQ(a.discas.firstRowFarEnoughReason, noHeight);
         // The farthest viewer and the smallest element do not depend on the image.
         EXPECT_DOUBLE_EQ(ValueOf(a.discas.farthestViewer), 9.7);
-        EXPECT_NEAR(ValueOf(a.discas.elementHeightMm), 48.5, 1e-9);
+        EXPECT_NEAR(ValueOf(a.discas.elementHeightMm), std::hypot(9.7, 3.45) / 200 * 1000, 1e-9);
     }
 
     for (double lines : {0.0, -1080.0}) {
@@ -542,7 +546,8 @@ TEST(SightlineAnalysis, MeaninglessInputsGiveReasonsNotNumbers) {
         EXPECT_EQ(a.discas.analyticalFarthest.reason, noLines);
         EXPECT_FALSE(a.discas.rowsBeyondAnalytical);
         EXPECT_EQ(a.discas.rowsBeyondAnalyticalReason, noLines);
-        EXPECT_NEAR(ValueOf(a.discas.percentElementHeight), 9.7 / (1.88 * 200) * 100, 1e-12);
+        EXPECT_NEAR(ValueOf(a.discas.percentElementHeight),
+                    std::hypot(9.7, 3.45) / (1.88 * 200) * 100, 1e-12);
     }
 
     // The front row in the plane of the screen: no angle from a point onto itself, and no

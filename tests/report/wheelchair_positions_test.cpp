@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
+#include "report/figure_output.h"
 #include "report/sightline_analysis.h"
 #include "tests/report/report_test_support.h"
 
@@ -129,6 +131,40 @@ TEST(WheelchairPositions, TheRowBehindSeesOverTheSpace) {
     const auto last = PlaceWheelchairs(p, {{7, AisleSide::Left, 0, 0}}, 1);
     EXPECT_EQ(last[0].rowBehind, 0);
     EXPECT_FALSE(last[0].cBehindMm);
+}
+
+TEST(WheelchairPositions, ASpaceFailsWhenTheRowBehindFallsShortOfTheTarget) {
+    // C behind as worked out above: row 2's space 271 mm, the 1.0 m platform at 6.7 m -186 mm.
+    // Both spaces pass their own checks (30°: 3.90 m and 2.51 m needed; the heads in front
+    // cleared), so the row behind decides.
+    const DadosProjeto p = Project();
+    const struct {
+        const char* name;
+        WheelchairPlace place;
+        double targetCmm;
+        std::optional<bool> rowBehindOk;
+    } cases[] = {
+        {"row 2, target 90", {2, AisleSide::Left, 0, 0}, 90, true},
+        {"row 2, target 280", {2, AisleSide::Left, 0, 0}, 280, false},
+        {"high platform", {0, AisleSide::Left, 1.0, 6.7}, 90, false},
+        {"low platform at row 2", {0, AisleSide::Left, 0.2, 4.7}, 90, true},
+        {"last row: none behind", {7, AisleSide::Left, 0, 0}, 90, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccessibilityInputs in;
+        in.wheelchairs = {c.place};
+        const SightlineAnalysis a =
+            AnalyseSightlines(p, c.targetCmm, false, kDefaultElementPercent, 0, in);
+        ASSERT_EQ(a.wheelchairs.size(), 1u);
+        const WheelchairPosition& w = a.wheelchairs[0];
+        EXPECT_EQ(w.rowBehindOk, c.rowBehindOk);
+        EXPECT_EQ(SpacePasses(w),
+                  w.thirtyDegreesOk && w.clearsRowInFront && c.rowBehindOk != false);
+        if (c.place.row != 7) {
+            EXPECT_TRUE(w.thirtyDegreesOk && w.clearsRowInFront);
+        }
+    }
 }
 
 TEST(WheelchairPositions, WhereTheSpacesStand) {
@@ -295,17 +331,37 @@ TEST(WheelchairPositions, AtMostTheCapOfPlaces) {
 }
 
 TEST(InterpreterWindow, ContentAndLegibility) {
-    // The default project: FV 9.7 m reads 9700 / 200 = 48.5 mm; the content's 4 % of 1.88 m is
-    // 75.2 mm whole, and shrinks with the window.
-    AccessibilityInputs inputs;
-    inputs.interpreter = InterpreterWindow{25, 30};
-    const SightlineAnalysis a = AnalyseSightlines(Project(), 90, false, 4, 0, inputs);
-    ASSERT_TRUE(a.interpreter);
-    EXPECT_DOUBLE_EQ(a.interpreter->contentScale, 0.75);  // beside it: 1 - 25 %
-    EXPECT_NEAR(*a.interpreter->textHeightMm, 0.04 * 1880 * 0.75, 1e-9);
-    EXPECT_NEAR(*a.interpreter->smallestLegibleMm, 48.5, 1e-9);
-    EXPECT_EQ(a.interpreter->legible, true);
-    // 50 % x 40 %: above it keeps 60 %, 45.12 mm < 48.5 mm.
+    // The default project: the farthest viewer, the outermost seat of row 7 (9.70 m from the
+    // screen, 1.95 m off its axis), stands sqrt(9.7^2 + (1.95 + 1.5)^2) = 10.295 m from the
+    // image's far edge and reads 10 295 / 200 = 51.5 mm (the last row's eye distance alone, 9.70
+    // m, gave 48.5 mm). The content's 4 % of 1.88 m is 75.2 mm whole, and shrinks with the window.
+    const double farEdge = std::hypot(9.7, 1.95 + 1.5);
+    const struct {
+        InterpreterWindow window;
+        double scale;
+        bool legible;
+    } cases[] = {
+        {{25, 30}, 0.75, true},   // 56.4 mm
+        {{45, 35}, 0.65, false},  // 48.9 mm: legible against 48.5 mm, not against 51.5 mm
+        {{50, 40}, 0.60, false},  // 45.1 mm
+    };
+    for (const auto& c : cases) {
+        AccessibilityInputs inputs;
+        inputs.interpreter = c.window;
+        const SightlineAnalysis a = AnalyseSightlines(Project(), 90, false, 4, 0, inputs);
+        ASSERT_TRUE(a.interpreter);
+        SCOPED_TRACE(c.window.widthPercent);
+        EXPECT_DOUBLE_EQ(a.interpreter->contentScale, c.scale);
+        EXPECT_NEAR(*a.interpreter->textHeightMm, 0.04 * 1880 * c.scale, 1e-9);
+        // The basic method and the interpreter's check share the one distance.
+        EXPECT_NEAR(*a.discas.farthestViewerEdge.value, farEdge, 1e-12);
+        EXPECT_NEAR(*a.discas.elementHeightMm.value, farEdge / 200 * 1000, 1e-9);
+        EXPECT_NEAR(*a.discas.percentElementHeight.value, farEdge / (1.88 * 200) * 100, 1e-9);
+        EXPECT_NEAR(*a.interpreter->smallestLegibleMm, farEdge / 200 * 1000, 1e-9);
+        EXPECT_EQ(Num(*a.interpreter->smallestLegibleMm, 1), "51.5");
+        EXPECT_EQ(a.interpreter->legible, c.legible);
+    }
+    // Against a given legible size: 50 % x 40 % keeps 60 %, 45.12 mm < 48.5 mm.
     const InterpreterFigures half = CheckInterpreterWindow({50, 40}, 1.88, 4, 48.5, "");
     EXPECT_DOUBLE_EQ(half.contentScale, 0.6);
     EXPECT_EQ(half.legible, false);
