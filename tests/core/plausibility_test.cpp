@@ -210,7 +210,8 @@ TEST(Plausibility, WarningsNameTheirFigures) {
           "espaço para a cabeça sob o pé-direito (3.80 m).",
           "O campo \"Comprimento\" vale -2.00, fora da faixa permitida (maior que 0).",
           "A base da imagem pretendida (1.72 m do piso) fica abaixo dos olhos da última fila "
-          "(3.84 m)."}},
+          "(3.84 m).",
+          defaultTooClose}},
         // Zeros not yet filled in are no room's values: Novo's project warns of nothing.
         {"the empty project of Novo", [](vm::DadosProjeto& p) { vm::DadosReset(p); }, {}},
     };

@@ -465,11 +465,12 @@ TEST_F(VisibilityWindowTest, AplicarAoProjetoKeepsTheEyesClearOfTheCeiling) {
         EXPECT_EQ(vm::projeto().nAlturaFila2, 0.18);
 
         // A step typed that lifts the last row to the ceiling: that warning comes first on the
-        // main window's line, before the image's bottom below the last row's eyes.
+        // main window's line, before the image's bottom below the last row's eyes and row 1
+        // nearer than DISCAS's closest viewer.
         vm::projeto().nPeDireito = 3.8;
         vm::SetAlturaFila2(0.44);
         EXPECT_EQ(vm::GetProperty("wmenu", "cAvisos", "value").text(),
-                  vm::utf8ToWin1252("2 avisos: Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os "
+                  vm::utf8ToWin1252("3 avisos: Os 6 degraus de 0.44 m (2.64 m ao todo) erguem os "
                                     "olhos da última fila a 3.84 m: sem espaço para a cabeça sob "
                                     "o pé-direito (3.80 m)."));
     });
