@@ -193,7 +193,8 @@ std::vector<std::string> SavePages(const PageSet& set, const std::string& target
     MakeSetFile make;
     if (const SaveFormat* format = FindSaveFormat(suffix, extra)) {
         files.names = {target};
-        make = [&](size_t, std::string* bytes, std::string* why) {
+        // `format` lives only in this condition's scope: the maker keeps its own copy.
+        make = [&, format](size_t, std::string* bytes, std::string* why) {
             std::string reason;
             if (!format->make(bytes, &reason)) {
                 SetError(why, "cannot write " + target + ": " + reason);
